@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QtCore/QStringList>
+
+// kavelo-cli commands: each takes the arguments after its name and returns the exit code
+// (0 success, 1 the device or file said no, 2 bad arguments).
+struct CliCommand {
+    const char* name;
+    const char* usage;
+    int (*run)(const QStringList& args);
+};
+
+int cmdPorts(const QStringList& args);
+int cmdText(const QStringList& args);

@@ -1,0 +1,34 @@
+// kavelo-cli: scripted access to the controller link, the settings files and the OBD reader.
+#include <QtCore/QCoreApplication>
+
+#include "cli/CliArgs.h"
+#include "cli/Commands.h"
+
+namespace {
+
+const CliCommand kCommands[] = {
+    {"ports", "ports", cmdPorts},
+    {"text", "text [--lang en|pl|ru|es] ID...", cmdText},
+};
+
+int usage()
+{
+    QTextStream& e = CliArgs::err();
+    e << "usage: kavelo-cli COMMAND [ARGS]\n";
+    for (const CliCommand& c : kCommands) e << "  kavelo-cli " << c.usage << "\n";
+    e.flush();
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) return usage();
+    const QString name = args.takeFirst();
+    for (const CliCommand& c : kCommands)
+        if (name == QLatin1String(c.name)) return c.run(args);
+    return usage();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QtCore/QObject>
+#include <QtCore/QString>
+
+#include <cstdint>
+#include <functional>
+
+// An RGB colour of a log line: 0xRRGGBB, as QRgb without alpha.
+using TColor = uint32_t;
+constexpr TColor Rgb(int r, int g, int b)
+{
+    return (static_cast<TColor>(r) << 16) | (static_cast<TColor>(g) << 8) | static_cast<TColor>(b);
+}
+
+// The two events through which both links report: a log line for the transmission log, and a
+// link event (kind, code, value, length). An unassigned handler is simply not called.
+using TTekstEvent = std::function<void(QObject* sender, const QString& text, TColor colour)>;
+using TZdarzenieEvent = std::function<void(int kind, int code, int value, int length)>;
+
+// Kinds of OnZdarzenie raised by the controller link.
+enum LinkEventKind {
+    kEventFrameReceived = 0,
+    kEventFrameSent = 1,
+    kEventCalibration = 2,
+    kEventLinkStarted = 3,
+    kEventFileLoaded = 4,
+};

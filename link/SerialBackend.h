@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QtCore/QString>
+
+#include <cstdint>
+
+// The byte pipe under TSerial: opens a device by path and moves raw bytes without ever blocking.
+// One implementation drives real serial devices and pseudo-terminals, another is an in-memory
+// loopback for unit tests.
+class SerialBackend {
+public:
+    virtual ~SerialBackend() = default;
+
+    // Opens the device at 38400 baud, 8 data bits, no parity, one stop bit (or the given settings).
+    virtual bool open(const QString& device, int baudRate, int dataBits, int parity, int stopBits) = 0;
+    // Applies new line settings to an open device.
+    virtual void configure(int baudRate, int dataBits, int parity, int stopBits) = 0;
+    virtual void close() = 0;
+    // False once the device has gone away (unplugged adapter, closed pseudo-terminal).
+    virtual bool isOpen() = 0;
+    // Bytes waiting in the receive queue; never waits for more to arrive.
+    virtual int bytesWaiting() = 0;
+    virtual int read(uint8_t* buffer, int count) = 0;
+    virtual int write(const uint8_t* buffer, int count) = 0;
+    virtual void purgeRx() = 0;
+    virtual void purgeTx() = 0;
+};

@@ -1,0 +1,157 @@
+#include "link/Tsterownik.h"
+
+#include <QtCore/QCoreApplication>
+
+#include <algorithm>
+#include <cstring>
+
+TSterownik::TSterownik(QObject* owner) : TSerial(owner), timer_(new QTimer(this))
+{
+    timer_->setInterval(25);
+    connect(timer_, &QTimer::timeout, this, &TSterownik::Timer1OnTimer);
+
+    mem.settings.fill(0);
+    mem.identity.fill(0);
+    std::fill(mem.identity.begin() + 66, mem.identity.begin() + 70, 0x80);
+    std::memset(mem.block(MemoryImage::History), 0, MemoryImage::kRegionSize);
+    for (auto& m : mem.maps) m.fill(0);
+    std::memset(mem.block(MemoryImage::GasInjectionDelay), 0, MemoryImage::kRegionSize);
+    std::memset(mem.block(MemoryImage::Enrichment), 128, MemoryImage::kRegionSize);
+    UtworzWykresy();
+    KasujMnoznik();
+    KasujKorOdObr();
+    KasujKorekty();
+    // The defaults are the PC's starting point, not changes to send.
+    writeMask = 0;
+    timer_->start();
+}
+
+TSterownik::~TSterownik()
+{
+    timer_->stop();
+    disconnect(timer_, nullptr, this, nullptr);
+    PortClose();
+}
+
+void TSterownik::log(const QString& text, TColor colour)
+{
+    if (OnTekst) OnTekst(this, text, colour);
+}
+
+void TSterownik::zdarzenie(int kind, int code, int value, int length)
+{
+    if (OnZdarzenie) OnZdarzenie(kind, code, value, length);
+}
+
+void TSterownik::CzytajZeSterownika(uint32_t mask) { readMask |= mask; }
+
+void TSterownik::ZapiszDoSterownika(uint32_t mask)
+{
+    if ((mask & readMask) || unanswered > 10 || !PortConnected()) return;
+    writeMask |= mask;
+}
+
+void TSterownik::RozkazDoSterownika(uint32_t mask) { linkMask |= mask; }
+
+void TSterownik::Timer1OnTimer()
+{
+    if (!PortConnected() || busy) return;
+    if (justOpened) {
+        justOpened = false;
+        linkMask = 1;
+        commands[CmdFirmwarePending] = 0;
+        flashing = false;
+        zdarzenie(kEventLinkStarted, 0, 0, 0);
+    }
+    busy = true;
+    if (timer_->isActive()) timer_->start(25);
+    if (OdbiorRx() != -2) ++tickCounter;
+    if (tickCounter >= 4) {
+        tickCounter = 0;
+        ++slotCounter;
+        NadawanieTx();
+    }
+    busy = false;
+}
+
+// --- resets
+
+void TSterownik::KasujMnoznik()
+{
+    std::memset(mem.block(MemoryImage::Multiplier1), 100, MemoryImage::kRegionSize);
+    std::memset(mem.block(MemoryImage::Multiplier2), 100, MemoryImage::kRegionSize);
+    uint8_t* s = mem.settingsBlock();
+    std::memset(s + MemoryImage::kNodesBank1, 0, MemoryImage::kNodeSlots - 1);
+    std::memset(s + MemoryImage::kNodesBank2, 0, MemoryImage::kNodeSlots - 1);
+    s[MemoryImage::kNodesBank1 + 25] = mem.timeAxisMax;
+    s[MemoryImage::kNodesBank2 + 25] = mem.timeAxisMax;
+    writeMask |= 0x7;
+}
+
+void TSterownik::KasujKorOdObr()
+{
+    std::memset(mem.block(MemoryImage::RpmCorrection1), 100, MemoryImage::kRegionSize);
+    std::memset(mem.block(MemoryImage::RpmCorrection2), 100, MemoryImage::kRegionSize);
+    writeMask |= 0x18;
+}
+
+void TSterownik::KasujKorekty()
+{
+    for (int b : {MemoryImage::GasPressureCorrection, MemoryImage::ReducerTempCorrection,
+                  MemoryImage::GasTempCorrection})
+        ReferenceTables::defaultCorrectionCurve(mem.block(b), b);
+    writeMask |= 0x100 | 0x200 | 0x400;
+}
+
+void TSterownik::KasujMapeEcuBen()
+{
+    mem.maps[MemoryImage::PetrolMap].fill(0);
+    writeMask |= 0x10000;
+    // Setting 79 (blockade) belongs to the learned petrol map.
+    if (mem.settings[79] != 0) {
+        mem.settings[79] = 0;
+        writeMask |= 0x1;
+    }
+}
+
+void TSterownik::KasujMapeEcuGaz()
+{
+    mem.maps[MemoryImage::GasMap].fill(0);
+    writeMask |= 0x20000;
+}
+
+void TSterownik::KasujMapeOdbBen()
+{
+    mem.maps[MemoryImage::ObdPetrol1].fill(0);
+    mem.maps[MemoryImage::ObdPetrol2].fill(0);
+    writeMask |= 0x100000 | 0x400000;
+}
+
+void TSterownik::KasujMapeObdGaz()
+{
+    mem.maps[MemoryImage::ObdGas1].fill(0);
+    mem.maps[MemoryImage::ObdGas2].fill(0);
+    writeMask |= 0x200000 | 0x800000;
+}
+
+void TSterownik::KasujOpoznienia()
+{
+    uint8_t* d = mem.block(MemoryImage::GasInjectionDelay);
+    for (int i = 0; i < MemoryImage::kRegionSize; ++i) d[i] = ReferenceTables::delayDefault(i);
+    ZapiszDoSterownika(0x1000);
+}
+
+void TSterownik::KasujWzbogacenie()
+{
+    std::memset(mem.block(MemoryImage::Enrichment), 128, MemoryImage::kRegionSize);
+    ZapiszDoSterownika(0x2000);
+}
+
+void TSterownik::NastawyFabryczne()
+{
+    KasujMnoznik();
+    KasujKorOdObr();
+    KasujKorekty();
+    writeMask |= 0x1;
+    commands[CmdFactorySettings] = 1;
+}

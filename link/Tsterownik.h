@@ -1,0 +1,169 @@
+#pragma once
+
+#include <QtCore/QString>
+#include <QtCore/QTimer>
+#include <QtCore/QVector>
+
+#include <array>
+#include <cstdint>
+
+#include "link/FrameCodec.h"
+#include "link/LinkEvents.h"
+#include "link/MemoryImage.h"
+#include "link/Tserial.h"
+
+// One live channel: how a reading is found in a live-data frame and how it is shown.
+struct TWykres {
+    int id = 0;           // language text ID of the label (negative: fixed diagnostic names)
+    int unit = 0;         // language text ID of the unit, 0 = none
+    int type = 0;         // encoding: 0..7 bit, 10 byte, 11 word, 12, 13, 20..24
+    int offset = 0;       // frame byte where the raw value starts
+    double scale = 1;
+    int decimals = 0;     // 0 = general format, 1..3 fixed decimals
+    TColor colour = 0;
+    double gain = 1;      // oscilloscope gain
+    int flags = 0;        // views that show the channel
+    double last = 0.0001; // last formatted value
+};
+
+// Change kinds recorded in the controller's change history.
+enum HistoryKind { kHistoryFirmware = 0, kHistoryFactory = 1, kHistoryErrorsCleared = 2, kHistoryConfig = 3 };
+
+// The controller link: frames, the 25 ms polling scheduler, the dispatcher of replies, and the
+// PC-side copy of the controller's memory with everything derived from it.
+class TSterownik : public TSerial {
+    Q_OBJECT
+public:
+    // One-shot commands, each a flag until the controller acknowledges it.
+    enum Command {
+        CmdLiveWithObd, CmdClearErrors, CmdAutoFuelChange, CmdQuickFuelChange, CmdInjectorSwitch,
+        CmdSpeakerTest, CmdLeakTest, CmdFactorySettings, CmdJumpToBootloader, CmdReturnFromBootloader,
+        CmdFirmwarePending, CmdSettingsWrite, CommandCount
+    };
+
+    explicit TSterownik(QObject* owner = nullptr);
+    ~TSterownik() override;
+
+    // --- requests (Czytaj/Zapisz/Rozkaz take masks of regions)
+    void CzytajZeSterownika(uint32_t mask);
+    // Dropped, not deferred, while the same region is being read, the link is lost or down.
+    void ZapiszDoSterownika(uint32_t mask);
+    void RozkazDoSterownika(uint32_t mask);
+
+    // --- the tick and its parts
+    void Timer1OnTimer();
+    void NadawanieTx();
+    void AnalizaOdbioru(int length);
+    int OdbiorRx();
+    void RamkaAll(uint8_t start, uint8_t command, int length);
+    void Ramka(int command, int length);
+
+    // --- resets of the memory image (they set write bits; sending waits for the scheduler)
+    void KasujMnoznik();
+    void KasujKorOdObr();
+    void KasujKorekty();
+    void KasujMapeEcuBen();
+    void KasujMapeEcuGaz();
+    void KasujMapeOdbBen();
+    void KasujMapeObdGaz();
+    void KasujOpoznienia();
+    void KasujWzbogacenie();
+    void NastawyFabryczne();
+    void CzytajBledyObd(int) {}
+    void KasujBledyObd(int) {}
+
+    // --- live channels
+    void UtworzWykresy();
+    void DodajWykres(int id, int unit, int type, int offset, double scale, int decimals, TColor colour,
+                     double gain, int flags);
+    void ListaRpmLamMafAfr();
+    void ListaParamOdPlytki();
+    int PodajIleParamBiez(int mask) const;
+    int PodajPozycje(int mask, int n) const;
+    QString StrParamBiez(int mask, int n);
+    QString StrStanPracy(int state, int mode) const;   // returns the text through the language table
+    int StanPracyTextId(int state, int mode) const;    // language text ID of the work state, 0 = none
+    TColor KolorStanuPracy(int state) const;
+
+    // --- identity, running times and change history
+    QString StrWersjaSterownika() const;
+    QString StrKodKreskowy() const;
+    QString StrDataProdukcji() const;
+    QString StrWersjaCyframi(int parts) const;
+    QString StrIleWtryskiwaczy() const;
+    QString StrCzasNaBenzynie() const;
+    QString StrCzasNaGazie() const;
+    QString StrCzasPrzegladu() const;
+    QString StrIdentWlasny() const;
+    QString StrHistoria(int column, int entry) const;
+    void HistoriaZmian(int kind);
+    void HistoriaZmianKasuj();
+
+    // --- autocalibration and adaptation
+    bool StartStopKalibracji();
+    void EtapyKalibracji();
+    void WykonajAdaptacje() {}
+    void ObliczKorekteOdniesienia();
+    void DodajAdaptacje();
+    void WyliczMnoznik(int mode, int low, int high);
+
+    // --- events
+    TTekstEvent OnTekst;
+    TZdarzenieEvent OnZdarzenie;
+
+    // --- state (set directly by the windows where the product says so)
+    MemoryImage mem;
+    uint8_t txBuffer[FrameCodec::kBufferSize]{};
+    uint8_t rxBuffer[FrameCodec::kBufferSize]{};
+    uint32_t readMask = 0;
+    uint32_t writeMask = 0;
+    uint32_t linkMask = 0;     // bit 0 identification, bit 1 error list
+    std::array<uint8_t, CommandCount> commands{};
+    bool flashing = false;
+    int firmwareBlock = 0;     // next firmware block to send while flashing
+    int liveRequestBits = 0;   // bit 0 calibration running, bit 1 level-sensor dialog open
+    int tickCounter = 0;
+    int slotCounter = 0;
+    int waitCounter = 0;
+    int unanswered = 0;
+    bool busy = false;
+    uint8_t verboseLive = 0;
+    uint8_t verboseObd = 0;
+    uint8_t enabledInjectors = 255;
+    uint8_t injectorCount = 8;
+    std::array<uint8_t, 3> liveStatus{};
+    // PC identity number, then today's year - 2000, month and day.
+    std::array<uint32_t, 4> workshopId{};
+    QString documentsFolder;
+    QString loadedFileName;
+    uint8_t diagnosticFlag = 0;
+    uint8_t twoLambdas = 0;
+    QVector<TWykres> wykresy;
+
+    // Calibration state.
+    struct Calibration {
+        int state = 0;
+        int progress = 0;
+        int counter = 0;
+        int cylinder = 0;
+        int noRpmCount = 0;
+        int badTimeCount = 0;
+        int timeFilter = 0;
+        int pressureFilter = 0;
+        int savedTime = 0;
+    } kal;
+
+    QTimer* timer() const { return timer_; }
+
+private:
+    void log(const QString& text, TColor colour);
+    void zdarzenie(int kind, int code, int value, int length);
+    void sendRegion(uint8_t command, const uint8_t* region);
+    void sendSettings();
+    bool dispatchReply(int length, bool& writeRxLine);
+    void calibrationReport(int code, int value);
+
+    QTimer* timer_ = nullptr;
+    int headHeld_ = 0;
+    int payloadNeeded_ = 0;
+};

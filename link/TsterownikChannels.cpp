@@ -1,0 +1,228 @@
+// The live channel table: how readings are found in a live-data frame and shown.
+#include <QtCore/QLocale>
+
+#include "link/Tsterownik.h"
+#include "shell/TextTable.h"
+
+namespace {
+
+struct ChannelRow {
+    int id, unit, type, offset;
+    double scale;
+    int decimals;
+    TColor colour;
+    double gain;
+    int flags;
+};
+
+// The channels in their order; indices are used by the rest of the program.
+constexpr ChannelRow kChannels[] = {
+    {0, 0, 11, 10, 1, 0, Rgb(0, 0, 0), 1, 0},
+    {1400, 1056, 11, 17, 10, 0, Rgb(0, 112, 253), 1.4, 51},
+    {1402, 1057, 11, 17, 10, 0, Rgb(0, 112, 253), 1.4, 0},
+    {1404, 1051, 11, 44, 0.01, 2, Rgb(144, 144, 0), 5, 51},
+    {1406, 1051, 11, 48, 0.01, 2, Rgb(0, 160, 0), 5, 51},
+    {1408, 1051, 11, 46, 0.01, 2, Rgb(0, 160, 128), 5, 3},
+    {1410, 1054, 20, 40, 1, 0, Rgb(255, 128, 64), 1, 51},
+    {1412, 1054, 20, 42, 1, 0, Rgb(255, 1, 134), 1, 51},
+    {1418, 1050, 11, 58, 0.005, 2, Rgb(255, 0, 255), 1, 0},
+    {1420, 1050, 11, 58, 0.005, 2, Rgb(255, 0, 255), 2.5, 3},
+    {1422, 1050, 11, 56, 0.005, 2, Rgb(128, 0, 128), 2.5, 3},
+    {1430, 1050, 10, 50, 0.02, 2, Rgb(0, 80, 255), 1, 3},
+    {1432, 1050, 11, 52, 0.005, 2, Rgb(255, 0, 128), 1, 35},
+    {1450, 0, 23, 97, 1, 0, Rgb(144, 96, 48), 1, 3},
+    {1452, 1057, 22, 99, 1, 1, Rgb(96, 208, 96), 1, 3},
+    {1454, 1057, 22, 100, 1, 1, Rgb(0, 184, 184), 1, 3},
+    {1456, 0, 23, 98, 1, 0, Rgb(128, 80, 32), 1, 3},
+    {1458, 1057, 22, 101, 1, 1, Rgb(80, 192, 80), 1, 3},
+    {1460, 1057, 22, 102, 1, 1, Rgb(0, 160, 160), 1, 3},
+    {1501, 1053, 11, 60, 0.004, 2, Rgb(255, 0, 0), 0.16, 81},
+    {1601, 1053, 11, 62, 0.004, 2, Rgb(0, 160, 0), 0.16, 81},
+    {1502, 1053, 11, 64, 0.004, 2, Rgb(255, 40, 40), 0.16, 65},
+    {1602, 1053, 11, 66, 0.004, 2, Rgb(40, 160, 40), 0.16, 65},
+    {1503, 1053, 11, 68, 0.004, 2, Rgb(255, 70, 70), 0.16, 65},
+    {1603, 1053, 11, 70, 0.004, 2, Rgb(70, 160, 70), 0.16, 65},
+    {1504, 1053, 11, 72, 0.004, 2, Rgb(255, 90, 90), 0.16, 65},
+    {1604, 1053, 11, 74, 0.004, 2, Rgb(90, 160, 90), 0.16, 65},
+    {1505, 1053, 11, 76, 0.004, 2, Rgb(255, 0, 0), 0.16, 65},
+    {1605, 1053, 11, 78, 0.004, 2, Rgb(0, 160, 0), 0.16, 65},
+    {1506, 1053, 11, 80, 0.004, 2, Rgb(255, 40, 40), 0.16, 65},
+    {1606, 1053, 11, 82, 0.004, 2, Rgb(40, 160, 40), 0.16, 65},
+    {1507, 1053, 11, 84, 0.004, 2, Rgb(255, 70, 70), 0.16, 65},
+    {1607, 1053, 11, 86, 0.004, 2, Rgb(70, 160, 70), 0.16, 65},
+    {1508, 1053, 11, 88, 0.004, 2, Rgb(255, 90, 90), 0.16, 65},
+    {1608, 1053, 11, 90, 0.004, 2, Rgb(90, 160, 90), 0.16, 65},
+    {-30, 1054, 21, 54, 1, 0, Rgb(255, 0, 0), 1, 4},
+    {-31, 1053, 12, 60, 0.004, 3, Rgb(0, 255, 0), 1, 4},
+    {-32, 0, 10, 31, 0.01, 2, Rgb(0, 255, 0), 1, 4},
+    {-33, 0, 10, 33, 0.01, 2, Rgb(0, 255, 0), 1, 4},
+    {-34, 0, 10, 35, 0.0078125, 2, Rgb(0, 255, 0), 1, 4},
+    {-35, 0, 10, 36, 0.0078125, 2, Rgb(0, 255, 0), 1, 4},
+    {-36, 0, 10, 30, 0.0078125, 2, Rgb(0, 255, 0), 1, 4},
+    {-37, 1053, 20, 37, 0.025, 3, Rgb(0, 255, 0), 1, 4},
+    {-38, 1053, 13, 38, 0.1, 1, Rgb(0, 255, 0), 1, 4},
+    {-39, 0, 10, 29, 1, 0, Rgb(0, 255, 0), 1, 4},
+};
+
+constexpr int kLambdaChannel = 8;
+constexpr int kFirstCylinder5Channel = 27;
+
+// The user's locale for the decimal separator, without thousands grouping.
+const QLocale& numberLocale()
+{
+    static const QLocale locale = [] {
+        QLocale l;
+        l.setNumberOptions(QLocale::OmitGroupSeparator);
+        return l;
+    }();
+    return locale;
+}
+
+QString fixed(double value, int decimals) { return numberLocale().toString(value, 'f', decimals); }
+
+const char* fuelSystemText(int b)
+{
+    switch (b) {
+        case 1: return "OL";
+        case 2: return "CL";
+        case 4: return "OL Load";
+        case 8: return "OL Fault";
+        case 16: return "CL Error";
+        default: return "-";
+    }
+}
+
+}  // namespace
+
+void TSterownik::DodajWykres(int id, int unit, int type, int offset, double scale, int decimals,
+                             TColor colour, double gain, int flags)
+{
+    wykresy.append(TWykres{id, unit, type, offset, scale, decimals, colour, gain, flags, 0.0001});
+}
+
+void TSterownik::UtworzWykresy()
+{
+    wykresy.clear();
+    for (const ChannelRow& c : kChannels)
+        DodajWykres(c.id, c.unit, c.type, c.offset, c.scale, c.decimals, c.colour, c.gain, c.flags);
+}
+
+void TSterownik::ListaRpmLamMafAfr()
+{
+    TWykres& w = wykresy[kLambdaChannel];
+    switch (mem.settings[4]) {
+        case 0: w.id = 3041; w.unit = 1050; w.type = 11; break;
+        case 1: w.id = 3042; w.unit = 1050; w.type = 11; break;
+        case 2: w.id = 3043; w.unit = 1050; w.type = 11; break;
+        case 3: w.id = 3044; w.unit = 0; w.type = 24; break;
+        default: break;
+    }
+}
+
+void TSterownik::ListaParamOdPlytki()
+{
+    injectorCount = mem.identity[59];
+    for (int i = 66; i <= 69; ++i)
+        if (mem.identity[i] < 78 || mem.identity[i] > 178) mem.identity[i] = 128;
+    const bool oneLambda = mem.identity[42] < 3;
+    twoLambdas = oneLambda ? 0 : 1;
+    wykresy[kLambdaChannel].flags = oneLambda ? 3 : 0;
+    wykresy[kLambdaChannel + 1].flags = oneLambda ? 0 : 3;
+    wykresy[kLambdaChannel + 2].flags = oneLambda ? 0 : 3;
+    // Cylinder variant: 4 hides cylinders 5..8, 6 hides 7 and 8, anything else shows all eight.
+    const int variant = mem.identity[43];
+    for (int c = kFirstCylinder5Channel; c <= kFirstCylinder5Channel + 7; ++c) {
+        const int cylinder = 5 + (c - kFirstCylinder5Channel) / 2;
+        const bool hidden = variant == 4 || (variant == 6 && cylinder > 6);
+        wykresy[c].flags = hidden ? 0 : 65;
+    }
+}
+
+namespace {
+int effectiveMask(int mask, uint8_t diagnosticFlag)
+{
+    if (diagnosticFlag && (mask & 0x3)) mask |= 0x4;
+    return mask;
+}
+}  // namespace
+
+int TSterownik::PodajIleParamBiez(int mask) const
+{
+    mask = effectiveMask(mask, diagnosticFlag);
+    int n = 0;
+    for (const TWykres& w : wykresy)
+        if (w.flags & mask) ++n;
+    return n;
+}
+
+int TSterownik::PodajPozycje(int mask, int n) const
+{
+    mask = effectiveMask(mask, diagnosticFlag);
+    for (int i = 0; i < wykresy.size(); ++i) {
+        if (!(wykresy[i].flags & mask)) continue;
+        if (n-- == 0) return i;
+    }
+    return static_cast<int>(wykresy.size());
+}
+
+QString TSterownik::StrParamBiez(int mask, int n)
+{
+    const int c = PodajPozycje(mask, n);
+    if (c < 0 || c >= wykresy.size()) return {};
+    TWykres& w = wykresy[c];
+    const uint8_t* f = rxBuffer;
+    const int o = w.offset;
+    auto word = [&] { return f[o] | (f[o + 1] << 8); };
+    double raw = 0;
+    switch (w.type) {
+        case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: raw = (f[o] >> w.type) & 1; break;
+        case 10: raw = f[o]; break;
+        case 11: case 24: raw = word(); break;
+        case 20: raw = f[o] - 128; break;
+        case 21: raw = word() - 273; break;
+        case 22:
+            if (f[o] == 0) return QStringLiteral("-");
+            raw = (f[o] - 128) * 100.0 / 128;
+            break;
+        case 23: return QLatin1String(fuelSystemText(f[o]));
+        case 12: return fixed(mem.settings[89] * 0.004 - (mem.settings[90] - 128) * 0.02, 3);
+        case 13: return fixed(f[38] * 0.1, 1) + QLatin1Char(' ') + fixed(f[39] * 0.1, 1);
+        default: return QStringLiteral(" ");
+    }
+    double value = w.scale * raw;
+    if (w.type == 24) value = value * 3 + 7.35;
+    if (value == w.last) return {};
+    w.last = value;
+    if (w.decimals <= 0) return numberLocale().toString(value, 'f', QLocale::FloatingPointShortest);
+    return fixed(value, std::min(w.decimals, 3));
+}
+
+int TSterownik::StanPracyTextId(int state, int mode) const
+{
+    if (!(state & 0x100)) return 1242;
+    if (!(state & 0x200)) return 1243;
+    switch (state & 0xFF) {
+        case 0: return mode == 1 ? 1245 : 1244;
+        case 2: return 1246;
+        case 4: case 5: return 1247;
+        case 6: return mode == 1 ? 1250 : 1249;
+        case 7: return 1248;
+        default: return 0;
+    }
+}
+
+QString TSterownik::StrStanPracy(int state, int mode) const { return TextById(StanPracyTextId(state, mode)); }
+
+TColor TSterownik::KolorStanuPracy(int state) const
+{
+    if (!(state & 0x100)) return Rgb(128, 128, 128);
+    if (!(state & 0x200)) return Rgb(192, 192, 192);
+    switch (state & 0xFF) {
+        case 0: return Rgb(255, 0, 0);
+        case 2: return Rgb(255, 128, 64);
+        case 4: case 5: return Rgb(234, 255, 233);
+        case 6: return Rgb(0, 160, 0);
+        case 7: return Rgb(0, 128, 255);
+        default: return Rgb(0, 0, 0);
+    }
+}

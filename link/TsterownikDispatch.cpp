@@ -1,0 +1,152 @@
+// The dispatcher: applies each verified controller frame to the link state and the memory image.
+#include <cstring>
+
+#include "link/Regions.h"
+#include "link/Tsterownik.h"
+
+namespace {
+constexpr TColor kRequestColour = Rgb(192, 192, 192);
+constexpr TColor kReportColour = Rgb(0, 0, 0);
+constexpr TColor kErrorColour = Rgb(255, 0, 0);
+constexpr int kData = 6;  // data bytes start behind the head and the prefix
+
+struct WriteReport {
+    uint8_t record;
+    uint8_t bit;
+    const char* text;
+};
+
+// Memory-write reports that live replies carry in their record bytes.
+constexpr WriteReport kWriteReports[] = {
+    {0xF1, 0x1, "Zapis eeprom - dane"},      {0xF1, 0x2, "Zapis eeprom - mapy"},
+    {0xF1, 0x4, "Zapis eeprom - błędy"},     {0xF1, 0x8, "Zapis eeprom - kasuj błędy"},
+    {0xF2, 0x1, "Zapis flash - nastawy"},    {0xF2, 0x2, "Zapis flash - kor.czas"},
+    {0xF2, 0x4, "Zapis flash - kor.czas"},   {0xF2, 0x8, "Zapis flash - kor.obr.1"},
+    {0xF2, 0x10, "Zapis flash - kor.obr.2"}, {0xF2, 0x20, "Zapis flash - his/kor"},
+};
+
+const char* obdStateText(uint8_t state)
+{
+    switch (state) {
+        case 1: return " + len + TRAN:";
+        case 2: return " + PID:";
+        case 4: return " + ECU:";
+        case 8: return " + SUP:";
+        case 16: return " + LST:";
+        case 32: return " + DTC:";
+        default: return "";
+    }
+}
+}  // namespace
+
+bool TSterownik::dispatchReply(int length, bool& writeRxLine)
+{
+    const uint8_t start = rxBuffer[0];
+    const uint8_t command = rxBuffer[3];
+    uint8_t* data = rxBuffer + kData;
+    const int dataLength = length - kData;
+
+    auto unknown = [&] {
+        if (OnTekst) log(QStringLiteral("\n Nie rozpoznany rozkaz"), kErrorColour);
+        return false;
+    };
+
+    if (start == FrameCodec::kStartObd) {
+        if (command != 0x70) return unknown();
+        if (dataLength > 0)
+            std::memcpy(mem.obdStatus.data(), data, std::min<int>(dataLength, MemoryImage::kObdStatusSize));
+        writeRxLine = OnTekst && verboseObd == 1;
+        if (writeRxLine)
+            log(QStringLiteral("\n Stan pracy obd") + QLatin1String(obdStateText(dataLength > 11 ? data[11] : 0)),
+                kRequestColour);
+        return true;
+    }
+
+    if (command >= 0x90 && command <= 0x9F) {
+        liveStatus = {rxBuffer[10], rxBuffer[11], rxBuffer[12]};
+        if (command & 1) EtapyKalibracji();
+        if (!commands[CmdInjectorSwitch]) enabledInjectors = rxBuffer[22];
+        if (data[0] == 0 && data[3] != 0) {
+            if (uint8_t* map = mem.mapOfSelector(data[1])) map[data[2]] = data[3];
+        }
+        if (data[0] == 0xF1 || data[0] == 0xF2) {
+            if (OnTekst)
+                for (const WriteReport& r : kWriteReports)
+                    if (r.record == data[0] && (data[1] & r.bit)) log(QString::fromUtf8(r.text), kReportColour);
+        } else if (data[0] == 0xF3 || data[0] == 0xF4) {
+            // Taken whether or not the log is watched: the adaptation display reads them.
+            const int at = data[0] == 0xF3 ? 66 : 68;
+            mem.identity[at] = data[1];
+            mem.identity[at + 1] = data[2];
+        }
+        std::memcpy(rxBuffer + 92, mem.obdStatus.data(), MemoryImage::kObdStatusSize);
+        writeRxLine = verboseLive == 1;
+        return true;
+    }
+
+    if (start != FrameCodec::kStartReply || command < 0x80) return unknown();
+
+    switch (command) {
+        case 0x80:
+            if (verboseLive == 1 && OnTekst) log(QStringLiteral("\n Stan pracy komp"), kRequestColour);
+            return true;
+        case 0x81: {
+            linkMask &= ~1u;
+            mem.identity.fill(0);
+            std::fill(mem.identity.begin() + 66, mem.identity.begin() + 70, 0x80);
+            if (length < MemoryImage::kIdentitySize) std::memcpy(mem.identity.data(), rxBuffer, length);
+            if (rxBuffer[5] == 0) {
+                ListaParamOdPlytki();
+                linkMask |= 2;
+                readMask = 0xF3079F;
+            } else if (rxBuffer[5] == 1 && commands[CmdFirmwarePending]) {
+                flashing = true;
+            }
+            return true;
+        }
+        case 0x82: linkMask &= ~2u; return true;
+        case 0x83:
+            commands[CmdClearErrors] = 0;
+            linkMask |= 2;
+            return true;
+        case 0x84: commands[CmdAutoFuelChange] = 0; return true;
+        case 0x85: commands[CmdQuickFuelChange] = 0; return true;
+        case 0x86: commands[CmdInjectorSwitch] = 0; return true;
+        case 0x87: commands[CmdSpeakerTest] = 0; return true;
+        case 0x88: commands[CmdLeakTest] = 0; return true;
+        case 0x89:
+            commands[CmdFactorySettings] = 0;
+            readMask = 0x71F;
+            return true;
+        case 0x8E:
+        case 0x8F: return true;
+        case 0xF8: commands[CmdSettingsWrite] = 0; return true;
+        case 0xFF:
+            ++firmwareBlock;
+            if (firmwareBlock >= MemoryImage::kFirmwareBlocks) {
+                flashing = false;
+                commands[CmdFirmwarePending] = 0;
+                commands[CmdReturnFromBootloader] = 1;
+            }
+            return true;
+        default: break;
+    }
+
+    const RegionInfo* r = regionOfCommand(command);
+    if (!r) return unknown();
+    if (command == r->writeCommand) {
+        writeMask &= ~r->mask;
+        return true;
+    }
+    // A read reply: 256 data bytes behind the prefix. A short reply fills what it carries.
+    const int n = std::clamp(dataLength, 0, MemoryImage::kRegionSize);
+    std::memcpy(mem.region(r->mask), data, n);
+    readMask &= ~r->mask;
+    if (r->mask == 0x1) {
+        ListaRpmLamMafAfr();
+        const uint8_t sum = FrameCodec::byteSum(mem.settingsBlock(), MemoryImage::kRegionSize);
+        if (sum != 0 && OnTekst)
+            log(QString::number(sum) + QStringLiteral("  błąd sumy nastaw"), kErrorColour);
+    }
+    return true;
+}

@@ -1,0 +1,80 @@
+// Sending and receiving controller frames: the lowest layer of the controller link.
+#include "link/Tsterownik.h"
+
+namespace {
+constexpr TColor kTxColour = Rgb(128, 0, 0);
+constexpr TColor kRxColour = Rgb(0, 0, 255);
+constexpr TColor kErrorColour = Rgb(255, 0, 0);
+
+bool isLiveCommand(int command) { return command >= 0x90 && command <= 0x9F; }
+}  // namespace
+
+void TSterownik::RamkaAll(uint8_t start, uint8_t command, int length)
+{
+    if (!PortConnected()) return;
+    if (unanswered < 255) ++unanswered;
+    const int total = FrameCodec::buildFrame(txBuffer, start, command, length);
+    if (OnTekst && (!isLiveCommand(command) || verboseLive == 1))
+        log(FrameCodec::logLine("  TX:", txBuffer, total), kTxColour);
+    zdarzenie(kEventFrameSent, command, 0, total);
+    FrameCodec::scramble(txBuffer, total);
+    PortWrite(txBuffer, total);
+}
+
+void TSterownik::Ramka(int command, int length) { RamkaAll(FrameCodec::kStartPc, static_cast<uint8_t>(command), length); }
+
+int TSterownik::OdbiorRx()
+{
+    const int n = PortInQueCount();
+    if (n < 1) return -1;
+    if (headHeld_ == 0 && n < FrameCodec::kHeadSize) return -1;
+    if (headHeld_ + n >= FrameCodec::kBufferSize) {
+        log(QStringLiteral("  przekroczenie bufora"), kErrorColour);
+        headHeld_ = 0;
+        PortPurgeRx();
+        return -1;
+    }
+    if (headHeld_ == 0) {
+        if (PortRead(rxBuffer, FrameCodec::kHeadSize) != FrameCodec::kHeadSize) return -1;
+        const uint8_t start = rxBuffer[0];
+        if (start == FrameCodec::kStartReply || start == FrameCodec::kStartObd) {
+            headHeld_ = FrameCodec::kHeadSize;
+            payloadNeeded_ = 2 * rxBuffer[2];
+            return -2;
+        }
+        if (OnTekst) {
+            QString line = QStringLiteral("  brak bajtu startowego : ");
+            for (int i = 0; i < FrameCodec::kHeadSize; ++i)
+                line += QStringLiteral(" %1").arg(rxBuffer[i], 2, 16, QLatin1Char('0')).toUpper();
+            log(line, kErrorColour);
+        }
+        PortPurgeRx();
+        return -1;
+    }
+    if (n >= payloadNeeded_) {
+        const int length = payloadNeeded_ + FrameCodec::kHeadSize;
+        headHeld_ = 0;
+        if (payloadNeeded_ > 0 && PortRead(rxBuffer + FrameCodec::kHeadSize, payloadNeeded_) != payloadNeeded_)
+            return -1;
+        AnalizaOdbioru(length);
+        return length;
+    }
+    return -2;
+}
+
+void TSterownik::AnalizaOdbioru(int length)
+{
+    if (length < FrameCodec::kHeadSize || length > FrameCodec::kBufferSize) return;
+    FrameCodec::unscramble(rxBuffer, length);
+    if (FrameCodec::byteSum(rxBuffer, length) != 0) {
+        log(QStringLiteral("  błąd sumy "), kErrorColour);
+        return;
+    }
+    bool writeRxLine = true;
+    const bool recognised = dispatchReply(length, writeRxLine);
+    if (writeRxLine && OnTekst) log(FrameCodec::logLine("  RX:", rxBuffer, length), kRxColour);
+    if (recognised) {
+        unanswered = 0;
+        zdarzenie(kEventFrameReceived, rxBuffer[3], 0, length);
+    }
+}

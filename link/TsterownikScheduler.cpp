@@ -1,0 +1,173 @@
+// The send-slot scheduler: which single frame goes out in this slot.
+#include <QtCore/QRandomGenerator>
+
+#include <cstring>
+
+#include "link/Regions.h"
+#include "link/Tsterownik.h"
+
+namespace {
+constexpr TColor kRequestColour = Rgb(192, 192, 192);
+constexpr int kPrefix = 2;          // random byte and 0 in front of the data
+constexpr int kRegionPayload = kPrefix + MemoryImage::kRegionSize;
+}  // namespace
+
+void TSterownik::sendRegion(uint8_t command, const uint8_t* region)
+{
+    std::memcpy(txBuffer + 6, region, MemoryImage::kRegionSize);
+    Ramka(command, kRegionPayload);
+}
+
+void TSterownik::sendSettings()
+{
+    ListaRpmLamMafAfr();
+    const uint8_t* s = mem.settingsBlock();
+    unsigned sum = 0;
+    for (int i = 1; i < MemoryImage::kRegionSize; ++i) sum += s[i];
+    // The stored checksum byte may be stale after edits; the controller gets a fresh one.
+    txBuffer[6] = static_cast<uint8_t>(256 - (sum & 0xFF));
+    std::memcpy(txBuffer + 7, s + 1, MemoryImage::kRegionSize - 1);
+    Ramka(0xF8, kRegionPayload);
+}
+
+void TSterownik::NadawanieTx()
+{
+    if (writeMask & 0x1) {
+        writeMask &= ~0x1u;
+        commands[CmdSettingsWrite] = 1;
+    }
+    if (waitCounter > 0) {
+        --waitCounter;
+        return;
+    }
+    txBuffer[4] = static_cast<uint8_t>(QRandomGenerator::global()->bounded(256));
+    txBuffer[5] = 0;
+
+    auto request = [&](const char* text) {
+        if (OnTekst) log(QString::fromUtf8(text), kRequestColour);
+    };
+    auto liveRequest = [&](bool odd) {
+        if (verboseLive == 1) request("\n  Paramerte bieżące");
+        const int command = 0x90 | liveRequestBits;
+        if (odd && commands[CmdLiveWithObd]) {
+            commands[CmdLiveWithObd] = 0;
+            std::memcpy(txBuffer + 6, mem.obdStatus.data() + 5, 6);
+            Ramka(command | 0x04, 8);
+        } else {
+            Ramka(command, 0);
+        }
+    };
+
+    if (commands[CmdJumpToBootloader]) {
+        request("\n  Skok do bootloader-a");
+        Ramka(0x8E, 0);
+        waitCounter = 8;
+        commands[CmdJumpToBootloader] = 0;
+        linkMask |= 1;
+        HistoriaZmian(kHistoryFirmware);
+        return;
+    }
+    if (commands[CmdReturnFromBootloader]) {
+        request("\n  Powrót z bootloader-a");
+        Ramka(0x8F, 0);
+        waitCounter = 2;
+        commands[CmdReturnFromBootloader] = 0;
+        linkMask |= 1;
+        return;
+    }
+    if (flashing) {
+        request("\n  Zapis Flash");
+        const int block = std::clamp(firmwareBlock, 0, MemoryImage::kFirmwareBlocks - 1);
+        txBuffer[4] = static_cast<uint8_t>(firmwareBlock & 0xFF);
+        txBuffer[5] = static_cast<uint8_t>(firmwareBlock >> 8);
+        std::memcpy(txBuffer + 6,
+                    mem.firmware.data() + MemoryImage::kFirmwareHeader + block * MemoryImage::kRegionSize,
+                    MemoryImage::kRegionSize);
+        Ramka(0xFF, kRegionPayload);
+        return;
+    }
+    if (linkMask & 1) {
+        request("\n  Numer seryjny i wersja");
+        Ramka(0x81, 0);
+        return;
+    }
+    if ((slotCounter & 1) == 0) {
+        liveRequest(false);
+        return;
+    }
+
+    // Odd slots: commands, then writes, then reads.
+    struct SimpleCommand {
+        Command flag;
+        const char* text;
+        uint8_t command;
+    };
+    if (linkMask & 2) {
+        request("\n  Odczyt błędów");
+        Ramka(0x82, 0);
+        return;
+    }
+    if (commands[CmdClearErrors]) {
+        request("\n  Kasowanie błędów");
+        Ramka(0x83, 0);
+        waitCounter = 4;
+        HistoriaZmian(kHistoryErrorsCleared);
+        return;
+    }
+    static constexpr SimpleCommand kFuelCommands[] = {
+        {CmdAutoFuelChange, "\n  Zmiana paliwa automatyczna", 0x84},
+        {CmdQuickFuelChange, "\n  Zmiana paliwa szybka", 0x85},
+    };
+    for (const SimpleCommand& c : kFuelCommands) {
+        if (commands[c.flag]) {
+            request(c.text);
+            Ramka(c.command, 0);
+            return;
+        }
+    }
+    if (commands[CmdInjectorSwitch]) {
+        request("\n  Zmiana załączonych wtryskiwaczy");
+        txBuffer[6] = enabledInjectors;
+        Ramka(0x86, 3);
+        return;
+    }
+    if (commands[CmdSettingsWrite]) {
+        request(kRegions[0].writeLog);
+        sendSettings();
+        waitCounter = 2;
+        HistoriaZmian(kHistoryConfig);
+        return;
+    }
+    for (const RegionInfo& r : kRegions) {
+        if (r.mask == 0x1 || !(writeMask & r.mask)) continue;
+        request(r.writeLog);
+        sendRegion(r.writeCommand, mem.region(r.mask));
+        waitCounter = 2;
+        if (r.recordsHistory) HistoriaZmian(kHistoryConfig);
+        return;
+    }
+    static constexpr SimpleCommand kTests[] = {
+        {CmdSpeakerTest, "\n  Test głośnika", 0x87},
+        {CmdLeakTest, "\n  Test szczelności", 0x88},
+    };
+    for (const SimpleCommand& c : kTests) {
+        if (commands[c.flag]) {
+            request(c.text);
+            Ramka(c.command, 0);
+            return;
+        }
+    }
+    if (commands[CmdFactorySettings]) {
+        request("\n  Nastawy fabryczne");
+        Ramka(0x89, 0);
+        HistoriaZmian(kHistoryFactory);
+        return;
+    }
+    for (const RegionInfo& r : kRegions) {
+        if (!(readMask & r.mask)) continue;
+        request(r.readLog);
+        Ramka(r.readCommand, 0);
+        return;
+    }
+    liveRequest(true);
+}

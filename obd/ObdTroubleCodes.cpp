@@ -1,0 +1,56 @@
+#include "obd/ObdTroubleCodes.h"
+
+namespace ObdTroubleCodes {
+
+QString CodeText(uint16_t code)
+{
+    static constexpr char kLetters[] = {'P', 'C', 'B', 'U'};
+    return QLatin1Char(kLetters[code >> 14]) +
+           QString::number(code & 0x3FFF, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+}
+
+QString FromCp1250(const QByteArray& bytes)
+{
+    struct Letter {
+        uint8_t byte;
+        char16_t letter;
+    };
+    static constexpr Letter kPolish[] = {
+        {0x8C, u'Ś'}, {0x8F, u'Ź'}, {0x9C, u'ś'}, {0x9F, u'ź'}, {0xA3, u'Ł'}, {0xA5, u'Ą'},
+        {0xAF, u'Ż'}, {0xB3, u'ł'}, {0xB9, u'ą'}, {0xBF, u'ż'}, {0xC6, u'Ć'}, {0xCA, u'Ę'},
+        {0xD1, u'Ń'}, {0xD3, u'Ó'}, {0xE6, u'ć'}, {0xEA, u'ę'}, {0xF1, u'ń'}, {0xF3, u'ó'},
+    };
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<uint8_t>(c);
+        if (b < 0x80) {
+            text += QLatin1Char(c);
+            continue;
+        }
+        bool found = false;
+        for (const Letter& l : kPolish) {
+            if (l.byte == b) {
+                text += QChar(l.letter);
+                found = true;
+                break;
+            }
+        }
+        if (!found) text += QLatin1Char('/') + QString::number(b);
+    }
+    return text;
+}
+
+std::optional<QString> Description(const QByteArray& table, const QString& code)
+{
+    if (code.size() != 5) return std::nullopt;
+    const QByteArray key = code.toLatin1();
+    const qsizetype at = table.indexOf(key);
+    if (at < 0) return std::nullopt;
+    const qsizetype start = at + key.size();
+    qsizetype end = start;
+    while (end < table.size() && table[end] != '\r' && table[end] != '\n') ++end;
+    return FromCp1250(table.mid(start, end - start));
+}
+
+}  // namespace ObdTroubleCodes

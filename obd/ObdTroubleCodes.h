@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QtCore/QByteArray>
+#include <QtCore/QString>
+
+#include <optional>
+
+// Trouble codes in their five-character form and their descriptions from the two tables built into
+// the program (900 English for every letter, 901 Polish for P codes).
+namespace ObdTroubleCodes {
+
+// "P2097" for 0x2097, "U0155" for 0xC155: the top two bits choose the letter P, C, B or U, the low
+// 14 bits are four upper-case hexadecimal digits.
+QString CodeText(uint16_t code);
+
+// Converts description bytes stored in code page 1250: ASCII stays, the 18 Polish letters become
+// those letters, every other byte above 0x7F becomes "/" and its decimal value.
+QString FromCp1250(const QByteArray& bytes);
+
+// The description of `code` in a table in its stored form ("CODE description" per line, CR LF):
+// the text after the five code characters (starting with the separating space) up to the line end,
+// converted from code page 1250. The first entry wins; the last one counts even without a line end.
+std::optional<QString> Description(const QByteArray& table, const QString& code);
+
+}  // namespace ObdTroubleCodes

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the program and runs the whole test suite (unit, integration and widget tests).
+# Installs what is missing first. Build trees: build/ (debug) and build-asan/ (sanitizers).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/setup-deps.sh
+jobs=$(nproc)
+
+echo "== Building (build/)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build -j"$jobs"
+echo "== Running the tests"
+QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$jobs"
+
+if [ "${KAVELO_SKIP_SANITIZERS:-0}" != 1 ]; then
+  echo "== Building with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)"
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKAVELO_SANITIZE=ON >/dev/null
+  cmake --build build-asan -j"$jobs"
+  echo "== Running the tests under the sanitizers"
+  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure -j"$jobs"
+fi
+echo "== All tests passed"

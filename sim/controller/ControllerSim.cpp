@@ -1,0 +1,275 @@
+#include "sim/controller/ControllerSim.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "sim/controller/SimFrames.h"
+#include "sim/pty/PtyPort.h"
+
+namespace {
+
+constexpr uint8_t kReply = 'V';
+constexpr uint8_t kObdReport = '6';
+
+// The regions in the controller's own numbering; index into the memory array.
+int regionIndex(uint8_t readCommand)
+{
+    static constexpr uint8_t kReads[] = {0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE8, 0xE9, 0xEA,
+                                         0xEB, 0xEC, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB, 0xAC, 0xAD};
+    for (int i = 0; i < 18; ++i)
+        if (kReads[i] == readCommand) return i;
+    return -1;
+}
+
+// Read command of a write command: the same region, 0x10 (maps, settings, multipliers,
+// RPM corrections) or 0x20 (history and tables) below.
+int readCommandOf(uint8_t writeCommand)
+{
+    if (writeCommand >= 0xF0 && writeCommand <= 0xFC) return writeCommand - 0x10;
+    if (writeCommand >= 0xC7 && writeCommand <= 0xCD) return writeCommand - 0x20;
+    return -1;
+}
+
+}  // namespace
+
+ControllerSim::ControllerSim(QObject* parent) : QObject(parent)
+{
+    // A controller fresh from the factory: neutral multipliers, corrections and curves.
+    std::memset(region(0xE9), 100, 256);
+    std::memset(region(0xEA), 100, 256);
+    std::memset(region(0xEB), 100, 256);
+    std::memset(region(0xEC), 100, 256);
+    std::memset(region(0xAD), 128, 256);
+    for (uint8_t c : {0xA8, 0xA9, 0xAA}) {
+        uint8_t* r = region(c);
+        r[0] = static_cast<uint8_t>(c - 0xA0);
+        r[2] = c == 0xA8 ? 50 : 98;
+        r[3] = 128;
+        r[16] = c == 0xA8 ? 250 : 228;
+        r[17] = 128;
+        std::memset(r + 50, 128, 206);
+    }
+    uint8_t* s = settings();
+    s[10] = 0;      // engine type
+    s[31] = 0xF0;   // injectors 5..8 absent: kept on petrol
+    s[89] = 60;
+    s[90] = 128;
+    s[92] = 128;
+    s[101] = 0xD0;  // service interval 2000 h
+    s[102] = 0x07;
+    s[215] = 200;
+    s[189] = 200;
+    unsigned sum = 0;
+    for (int i = 1; i < 256; ++i) sum += s[i];
+    s[0] = static_cast<uint8_t>(-sum);
+    errorCounters[8 * 2 + 0] = 3;  // gas pressure reducing, three times
+    errorCounters[8 * 2 + 4] = 1;  // minimal RPM on gas, once
+    engine.setInjectorCount(identity.injectors());
+    engine.setEnabledInjectors(static_cast<uint8_t>(~s[31]));
+}
+
+uint8_t* ControllerSim::region(uint8_t readCommand)
+{
+    const int i = regionIndex(readCommand);
+    return i < 0 ? nullptr : memory_[static_cast<size_t>(i)].data();
+}
+
+void ControllerSim::attach(PtyPort* port)
+{
+    port_ = port;
+    port_->setWatching(true);
+    connect(port_, &PtyPort::received, this, &ControllerSim::poll);
+}
+
+void ControllerSim::poll()
+{
+    if (!port_) return;
+    const QByteArray in = port_->readAll();
+    if (in.isEmpty()) return;
+    const QByteArray out = handle(in);
+    if (!out.isEmpty()) port_->write(applyFaults(out));
+}
+
+QByteArray ControllerSim::applyFaults(QByteArray bytes)
+{
+    if (faults.corruptShare <= 0 && faults.dropShare <= 0) return bytes;
+    auto chance = [&] {
+        faultSeed_ = faultSeed_ * 1664525u + 1013904223u;
+        return (faultSeed_ >> 8) / double(1u << 24);
+    };
+    QByteArray out;
+    for (char c : bytes) {
+        if (chance() < faults.dropShare) continue;
+        if (chance() < faults.corruptShare) c = static_cast<char>(c ^ 0x5A);
+        out.append(c);
+    }
+    return out;
+}
+
+QByteArray ControllerSim::handle(const QByteArray& incoming)
+{
+    input_.append(incoming);
+    QByteArray out;
+    while (auto request = SimFrames::takeRequest(input_, &badFrames)) {
+        ++requests;
+        if (!faults.silent) out.append(answer(request->command, request->payload));
+        Q_EMIT requestHandled(request->command);
+    }
+    return out;
+}
+
+QByteArray ControllerSim::reply(uint8_t command, const QByteArray& data)
+{
+    QByteArray payload(2, '\0');
+    payload.append(data);
+    return SimFrames::encode(kReply, command, payload);
+}
+
+void ControllerSim::applySettingsToEngine()
+{
+    engine.setIdleCorrections(settings()[90], settings()[92]);
+}
+
+QByteArray ControllerSim::answer(uint8_t command, const QByteArray& payload)
+{
+    const QByteArray data = payload.mid(2);
+    if (command >= 0x90 && command <= 0x97) return live(command, payload);
+
+    if (mode == 1) {
+        // The bootloader knows identification, firmware blocks and the way back.
+        switch (command) {
+            case 0x81: {
+                QByteArray id = identity.bytes(1, adaptation.data());
+                return SimFrames::encode(kReply, 0x81, id.mid(4));
+            }
+            case 0xFF: {
+                if (payload.size() < 258) return {};
+                const int block = static_cast<uint8_t>(payload[0]) | (static_cast<uint8_t>(payload[1]) << 8);
+                if (block == nextBlock) {
+                    firmware.append(data.left(256));
+                    ++nextBlock;
+                }
+                // A repeated block (its acknowledgement was lost) is acknowledged again.
+                if (block <= nextBlock - 1) return reply(0xFF, {});
+                return {};
+            }
+            case 0x8F:
+                mode = 0;
+                return reply(0x8F, {});
+            default: return {};
+        }
+    }
+
+    switch (command) {
+        case 0x81: {
+            QByteArray id = identity.bytes(0, adaptation.data());
+            return SimFrames::encode(kReply, 0x81, id.mid(4));
+        }
+        case 0x82: {
+            QByteArray list(reinterpret_cast<const char*>(currentErrors.data()), 7);
+            list.append(reinterpret_cast<const char*>(errorCounters.data()), 56);
+            return reply(0x82, list);
+        }
+        case 0x83:
+            currentErrors.fill(0);
+            errorCounters.fill(0);
+            pendingWriteReport_[0] |= 0x8;
+            return reply(0x83, {});
+        case 0x84:
+            engine.automaticFuelChange();
+            return reply(0x84, {});
+        case 0x85:
+            engine.quickFuelChange();
+            return reply(0x85, {});
+        case 0x86:
+            if (!data.isEmpty()) engine.setEnabledInjectors(static_cast<uint8_t>(data[0]));
+            return reply(0x86, {});
+        case 0x87:
+        case 0x88: return reply(command, {});
+        case 0x89:
+            // The PC has just written its defaults or a loaded file; they stay, only the
+            // learned adaptation starts again.
+            adaptation.fill(128);
+            return reply(0x89, {});
+        case 0x8E:
+            mode = 1;
+            firmware.clear();
+            nextBlock = 0;
+            return reply(0x8E, {});
+        default: break;
+    }
+
+    if (uint8_t* r = region(command)) {
+        return reply(command, QByteArray(reinterpret_cast<const char*>(r), 256));
+    }
+    const int read = readCommandOf(command);
+    if (read >= 0 && region(static_cast<uint8_t>(read))) {
+        if (data.size() >= 256) {
+            std::memcpy(region(static_cast<uint8_t>(read)), data.constData(), 256);
+            if (command == 0xF8) {
+                applySettingsToEngine();
+                pendingWriteReport_[1] |= 0x1;
+            } else {
+                pendingWriteReport_[1] |= 0x20;
+            }
+        }
+        return reply(command, {});
+    }
+    return {};  // unknown requests go unanswered, as the controller does
+}
+
+QByteArray ControllerSim::live(uint8_t command, const QByteArray& payload)
+{
+    if (command & 0x04 && payload.size() >= 8) {
+        // The PC's OBD snapshot: fuel system status and trims for the controller's own use.
+        for (int i = 0; i < 6; ++i) obdStatus[5 + i] = static_cast<uint8_t>(payload[2 + i]);
+    }
+    engine.step();
+    ++liveCount_;
+    uint8_t f[128] = {};
+    engine.fillLiveFrame(f);
+    // Record bytes 6..9: a fuel-switch event first, then memory-write reports, adaptation and
+    // learned map cells in turn.
+    if (const int cause = engine.takeSwitchCause()) {
+        f[6] = 0xF0;
+        f[7] = static_cast<uint8_t>(cause);
+    } else if (pendingWriteReport_[0] || pendingWriteReport_[1]) {
+        const bool eeprom = pendingWriteReport_[0] != 0;
+        f[6] = eeprom ? 0xF1 : 0xF2;
+        f[7] = pendingWriteReport_[eeprom ? 0 : 1];
+        pendingWriteReport_[eeprom ? 0 : 1] = 0;
+    } else if (engine.fuel() == EngineModel::Gas && liveCount_ % 50 == 0) {
+        // The controller learns a little on gas: bank 1 and bank 2 adaptation in turn.
+        const bool bank1 = (liveCount_ / 50) % 2 == 1;
+        uint8_t* a = adaptation.data() + (bank1 ? 0 : 2);
+        a[0] = static_cast<uint8_t>(std::clamp(a[0] + 1, 118, 138));
+        f[6] = bank1 ? 0xF3 : 0xF4;
+        f[7] = a[0];
+        f[8] = a[1];
+    } else if (engine.running() && liveCount_ % 10 == 5) {
+        const bool gas = engine.fuel() == EngineModel::Gas;
+        const int cell = f[15] * 16 + f[16] + (pendingMapRecord_++ % 3);
+        f[6] = 0;
+        f[7] = gas ? 3 : 0;
+        f[8] = static_cast<uint8_t>(cell);
+        f[9] = static_cast<uint8_t>(std::max(1, engine.petrolTime(0) * 4 / 100));
+        uint8_t* map = region(gas ? 0xE1 : 0xE0);
+        map[f[8]] = f[9];
+    } else {
+        const auto fuel = engine.fuel();
+        f[6] = fuel == EngineModel::Waiting ? 20 : fuel == EngineModel::Switching ? 10 : 1;
+        f[7] = fuel == EngineModel::Waiting ? 0x04 : fuel == EngineModel::Switching ? 0x01 : 0;
+    }
+    if (std::any_of(currentErrors.begin(), currentErrors.end(), [](uint8_t b) { return b != 0; })) f[11] |= 0x08;
+    if (std::any_of(errorCounters.begin(), errorCounters.end(), [](uint8_t b) { return b != 0; })) f[11] |= 0x10;
+    obdStatus[11] = 2;
+    std::memcpy(f + 92, obdStatus.data(), 36);
+    QByteArray frame = SimFrames::encode(kReply, command, QByteArray(reinterpret_cast<const char*>(f + 4), 124));
+    // Every twentieth poll the controller also reports its OBD link state on its own.
+    if (liveCount_ % 20 == 0) {
+        QByteArray report(2, '\0');
+        report.append(reinterpret_cast<const char*>(obdStatus.data()), 36);
+        frame.append(SimFrames::encode(kObdReport, 0x70, report));
+    }
+    return frame;
+}

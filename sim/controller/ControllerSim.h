@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QtCore/QByteArray>
+#include <QtCore/QObject>
+
+#include <array>
+#include <cstdint>
+
+#include "sim/controller/ControllerIdentity.h"
+#include "sim/controller/EngineModel.h"
+
+class PtyPort;
+
+// The KAVELO controller at the far end of the serial line: answers every request of the link
+// from its own memory and engine, with switchable line faults.
+class ControllerSim : public QObject {
+    Q_OBJECT
+public:
+    struct Faults {
+        bool silent = false;        // takes requests but never answers
+        double corruptShare = 0;    // share of reply bytes flipped
+        double dropShare = 0;       // share of reply bytes lost
+    };
+
+    explicit ControllerSim(QObject* parent = nullptr);
+
+    // Serves the line of `port` from the event loop (the port's `received` signal).
+    void attach(PtyPort* port);
+    // Reads what the PC sent on the attached port and answers it; for tests that drive time.
+    void poll();
+
+    // Bytes from the PC in, reply bytes out (before line faults).
+    QByteArray handle(const QByteArray& incoming);
+
+    ControllerIdentity identity;
+    EngineModel engine;
+    Faults faults;
+
+    // The controller's memory, by region read command (0xE0..0xE5, 0xE8..0xEC, 0xA7..0xAD).
+    uint8_t* region(uint8_t readCommand);
+    uint8_t* settings() { return region(0xE8); }
+
+    int mode = 0;                       // 0 application, 1 bootloader
+    std::array<uint8_t, 4> adaptation{128, 128, 128, 128};
+    std::array<uint8_t, 7> currentErrors{};   // error bits of reply bytes 6..12
+    std::array<uint8_t, 56> errorCounters{};  // stored counters, reply bytes 13..68
+    std::array<uint8_t, 36> obdStatus{};
+    QByteArray firmware;                // blocks received in bootloader mode
+    int nextBlock = 0;
+    int badFrames = 0;                  // frames that failed the checksum
+    int requests = 0;                   // frames answered or ignored
+
+Q_SIGNALS:
+    void requestHandled(uint8_t command);
+
+private:
+    QByteArray answer(uint8_t command, const QByteArray& payload);
+    QByteArray live(uint8_t command, const QByteArray& payload);
+    QByteArray reply(uint8_t command, const QByteArray& data);
+    QByteArray applyFaults(QByteArray bytes);
+    void applySettingsToEngine();
+
+    std::array<std::array<uint8_t, 256>, 18> memory_{};
+    QByteArray input_;
+    PtyPort* port_ = nullptr;
+    uint32_t faultSeed_ = 99;
+    int liveCount_ = 0;
+    uint8_t pendingWriteReport_[2] = {0, 0};  // 0xF1 / 0xF2 report bits to announce
+    int pendingMapRecord_ = 0;
+};

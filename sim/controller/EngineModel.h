@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QtCore/QByteArray>
+
+#include <cstdint>
+
+// A car at idle and on the road as the controller sees it: engine speed, load, pressures,
+// temperatures, the petrol computer's injection times and the controller's own fuel switching.
+// Time advances by one step (0.1 s) per live-data request, so tests are repeatable.
+class EngineModel {
+public:
+    enum Fuel { Petrol = 0, Waiting = 2, Switching = 4, Gas = 6, Mix = 7 };
+
+    // Settings the engine reacts to: the idle corrections of banks 1 and 2 (128 = none).
+    void setIdleCorrections(uint8_t bank1, uint8_t bank2) { idle1_ = bank1; idle2_ = bank2; }
+    void setEnabledInjectors(uint8_t mask) { enabled_ = mask; }
+    uint8_t enabledInjectors() const { return enabled_; }
+    void setInjectorCount(int n) { injectors_ = n; }
+
+    void step();
+    // 0x84: to gas through the switching states, or back to petrol.
+    void automaticFuelChange();
+    // 0x85: at once.
+    void quickFuelChange();
+    void stopEngine() { running_ = false; }
+    void startEngine() { running_ = true; }
+    bool running() const { return running_; }
+
+    Fuel fuel() const { return fuel_; }
+    // Fuel-switch cause of the last step (0 = none), consumed by the next live frame.
+    int takeSwitchCause();
+
+    // Writes the readings into live-frame bytes 10..91 of `frame` (at least 92 bytes).
+    void fillLiveFrame(uint8_t* frame) const;
+
+    // The petrol computer's injection time of cylinder i, in 4-microsecond units.
+    int petrolTime(int cylinder) const;
+
+    int rpm() const { return rpm_; }
+    int petrolTimeUnits() const { return basePetrol_; }
+
+private:
+    int noise(int amplitude);
+    bool onGas(int cylinder) const;
+
+    bool running_ = true;
+    Fuel fuel_ = Petrol;
+    int stepCount_ = 0;
+    int switchingSteps_ = 0;
+    bool autoSwitchDone_ = false;
+    int pendingCause_ = 0;
+    int rpm_ = 820;
+    int basePetrol_ = 750;          // 3.0 ms at idle, in 4-microsecond units
+    double ecuTrim_ = 0;            // the petrol computer's correction while on gas, 4-us units
+    double reducerTemp_ = 22;       // deg C
+    double gasTemp_ = 18;
+    uint8_t idle1_ = 128, idle2_ = 128;
+    uint8_t enabled_ = 0x0F;
+    int injectors_ = 4;
+    uint32_t seed_ = 12345;
+};

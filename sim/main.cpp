@@ -1,0 +1,30 @@
+// kavelo-sim: the devices at the far end of the two serial lines, on pseudo-terminals.
+#include <QtCore/QCoreApplication>
+#include <QtCore/QTextStream>
+
+#include <csignal>
+
+#include "link/PortNames.h"
+#include "sim/SimMain.h"
+
+void printServedPort(const QString& device)
+{
+    QTextStream out(stdout);
+    out << device << '\t' << PortNames::numberForDevice(device) << Qt::endl;
+}
+
+namespace {
+void stop(int) { QCoreApplication::quit(); }
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    std::signal(SIGINT, stop);
+    std::signal(SIGTERM, stop);
+    QStringList args = app.arguments().mid(1);
+    const QString which = args.isEmpty() ? QString() : args.takeFirst();
+    if (which == QLatin1String("controller")) return runControllerSimulator(args);
+    QTextStream(stderr) << "usage: kavelo-sim controller [OPTIONS]" << Qt::endl;
+    return 2;
+}
