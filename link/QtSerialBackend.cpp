@@ -47,7 +47,13 @@ void QtSerialBackend::poll()
     if (!port_.isOpen()) return;
     // A zero time-out only collects what the driver already holds.
     port_.waitForReadyRead(0);
-    if (port_.error() == QSerialPort::ResourceError) close();
+    if (deviceGone()) close();
+}
+
+bool QtSerialBackend::deviceGone() const
+{
+    // An unplugged adapter reports a resource error; a closed pseudo-terminal fails every read.
+    return port_.error() == QSerialPort::ResourceError || port_.error() == QSerialPort::ReadError;
 }
 
 bool QtSerialBackend::isOpen()
@@ -74,7 +80,7 @@ int QtSerialBackend::write(const uint8_t* buffer, int count)
     if (!port_.isOpen()) return -1;
     const qint64 n = port_.write(reinterpret_cast<const char*>(buffer), count);
     port_.flush();
-    if (port_.error() == QSerialPort::ResourceError) {
+    if (deviceGone()) {
         close();
         return -1;
     }

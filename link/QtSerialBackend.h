@@ -20,6 +20,7 @@ public:
 private:
     // Pulls what the driver holds into QSerialPort's buffer and notices a vanished device.
     void poll();
+    bool deviceGone() const;
 
     QSerialPort port_;
 };

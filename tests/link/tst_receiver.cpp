@@ -1,0 +1,187 @@
+#include <QtCore/QRandomGenerator>
+#include <QtTest/QtTest>
+
+#include "link/LoopbackBackend.h"
+#include "link/Tsterownik.h"
+#include "sim/controller/SimFrames.h"
+
+// Reassembly and verification of controller frames, fed through the in-memory line.
+class TestReceiver : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void frameArrivesAcrossTicks();
+    void largestFrameIsAccepted();
+    void overflowLimits_data();
+    void overflowLimits();
+    void wrongStartByteDiscardsQueue();
+    void badChecksumGivesNoRxLine();
+    void arbitraryBytesNeverCrash();
+
+private:
+    struct Line {
+        QString text;
+        TColor colour;
+    };
+    TSterownik* link = nullptr;
+    LoopbackBackend* line = nullptr;
+    QList<Line> log;
+    QList<QList<int>> events;
+};
+
+void TestReceiver::init()
+{
+    link = new TSterownik;
+    link->timer()->stop();
+    auto backend = std::make_unique<LoopbackBackend>();
+    line = backend.get();
+    link->setBackend(std::move(backend));
+    QVERIFY(link->PortOpen(1));
+    log.clear();
+    events.clear();
+    link->OnTekst = [this](QObject*, const QString& text, TColor colour) { log.append({text, colour}); };
+    link->OnZdarzenie = [this](int kind, int code, int value, int length) {
+        events.append({kind, code, value, length});
+    };
+}
+
+void TestReceiver::cleanup()
+{
+    delete link;
+    link = nullptr;
+}
+
+void TestReceiver::frameArrivesAcrossTicks()
+{
+    const QByteArray frame = SimFrames::encode(0x56, 0x82, QByteArray::fromHex("0000 01020304"));
+    line->rx = frame.left(3);
+    QCOMPARE(link->OdbiorRx(), -1);  // too little for a head
+    line->rx.append(frame.mid(3, 3));
+    QCOMPARE(link->OdbiorRx(), -2);  // head held
+    QCOMPARE(link->OdbiorRx(), -2);  // payload incomplete
+    line->rx.append(frame.mid(6));
+    QCOMPARE(link->OdbiorRx(), frame.size());
+    QVERIFY(line->rx.isEmpty());
+
+    QCOMPARE(log.size(), 1);
+    QCOMPARE(log[0].text, QStringLiteral("  RX: 56 %1 03 82   00 00 01 02 03 04")
+                              .arg(uint8_t(link->rxBuffer[1]), 2, 16, QLatin1Char('0'))
+                              .toUpper());
+    QCOMPARE(log[0].colour, Rgb(0, 0, 255));
+    QCOMPARE(events, (QList<QList<int>>{{kEventFrameReceived, 0x82, 0, 10}}));
+}
+
+void TestReceiver::largestFrameIsAccepted()
+{
+    QByteArray payload(510, '\0');
+    for (int i = 2; i < 258; ++i) payload[i] = static_cast<char>(i);
+    const QByteArray frame = SimFrames::encode(0x56, 0xE9, payload);
+    QCOMPARE(frame.size(), 514);
+    line->rx = frame;
+    QCOMPARE(link->OdbiorRx(), -2);
+    QCOMPARE(link->OdbiorRx(), 514);
+    QCOMPARE(link->mem.block(MemoryImage::Multiplier1)[255], uint8_t(257 & 0xFF));
+    QCOMPARE(events.size(), 1);
+}
+
+void TestReceiver::overflowLimits_data()
+{
+    QTest::addColumn<bool>("headHeld");
+    QTest::addColumn<int>("waiting");
+    QTest::addColumn<bool>("overflow");
+    QTest::newRow("1024 waiting, no head") << false << 1024 << true;
+    QTest::newRow("1023 waiting, no head") << false << 1023 << false;
+    QTest::newRow("1020 waiting behind a head") << true << 1020 << true;
+    QTest::newRow("1019 waiting behind a head") << true << 1019 << false;
+}
+
+void TestReceiver::overflowLimits()
+{
+    QFETCH(bool, headHeld);
+    QFETCH(int, waiting);
+    QFETCH(bool, overflow);
+    // Replies always carry the two prefix bytes.
+    // Valid frames back to back: the guard still throws them away when too many bytes wait.
+    const QByteArray frame = SimFrames::encode(0x56, 0x8E, QByteArray(2, '\0'));
+    if (headHeld) {
+        line->rx = SimFrames::encode(0x56, 0x82, QByteArray(2, '\0')).left(4);
+        QCOMPARE(link->OdbiorRx(), -2);
+    }
+    QByteArray bytes;
+    while (bytes.size() < waiting) bytes.append(frame);
+    line->rx = bytes.left(waiting);
+    const int r = link->OdbiorRx();
+    if (overflow) {
+        QCOMPARE(r, -1);
+        QVERIFY(line->rx.isEmpty());
+        QCOMPARE(log.size(), 1);
+        QCOMPARE(log[0].text, QStringLiteral("  przekroczenie bufora"));
+        QCOMPARE(log[0].colour, Rgb(255, 0, 0));
+        // The head is forgotten: the next frame is read from its own start.
+        line->rx = frame;
+        QCOMPARE(link->OdbiorRx(), -2);
+        QCOMPARE(link->OdbiorRx(), frame.size());
+    } else {
+        QVERIFY(r == -2 || r > 0);
+        QVERIFY(log.isEmpty() || !log[0].text.contains(QStringLiteral("przekroczenie")));
+    }
+}
+
+void TestReceiver::wrongStartByteDiscardsQueue()
+{
+    // The PC's own start byte (an echo) is not a reply.
+    line->rx = QByteArray::fromHex("65190082") + SimFrames::encode(0x56, 0x8E, QByteArray(2, '\0'));
+    QCOMPARE(link->OdbiorRx(), -1);
+    QVERIFY(line->rx.isEmpty());
+    QCOMPARE(log.size(), 1);
+    QCOMPARE(log[0].text, QStringLiteral("  brak bajtu startowego :  65 19 00 82"));
+    QCOMPARE(log[0].colour, Rgb(255, 0, 0));
+    QVERIFY(events.isEmpty());
+}
+
+void TestReceiver::badChecksumGivesNoRxLine()
+{
+    QByteArray frame = SimFrames::encode(0x56, 0x82, QByteArray::fromHex("00000102"));
+    frame[7] = static_cast<char>(frame[7] ^ 0x01);
+    line->rx = frame;
+    link->unanswered = 5;
+    QCOMPARE(link->OdbiorRx(), -2);
+    QCOMPARE(link->OdbiorRx(), frame.size());
+    QCOMPARE(log.size(), 1);
+    QCOMPARE(log[0].text, QStringLiteral("  błąd sumy "));
+    QCOMPARE(log[0].colour, Rgb(255, 0, 0));
+    QVERIFY(events.isEmpty());
+    QCOMPARE(link->unanswered, 5);  // a bad frame is no answer
+}
+
+void TestReceiver::arbitraryBytesNeverCrash()
+{
+    QRandomGenerator random(4711);
+    int frames = 0;
+    link->OnZdarzenie = [&](int kind, int, int, int length) {
+        if (kind == kEventFrameReceived) {
+            ++frames;
+            QVERIFY(length >= 4 && length <= 514);
+        }
+    };
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray chunk(static_cast<int>(random.bounded(0, 700)), '\0');
+        for (char& c : chunk) c = static_cast<char>(random.bounded(256));
+        // Bias towards reply start bytes so that heads and payloads are exercised, not only discards.
+        if (!chunk.isEmpty() && random.bounded(2)) chunk[0] = random.bounded(2) ? 0x56 : 0x36;
+        line->rx.append(chunk);
+        for (int t = 0; t < 3; ++t) link->OdbiorRx();
+    }
+    // Then the receiver finds its way back to real frames.
+    line->rx.clear();
+    const int before = frames;
+    for (int t = 0; t < 40 && frames == before; ++t) {
+        if (line->rx.isEmpty()) line->rx = SimFrames::encode(0x56, 0x8E, QByteArray(2, '\0'));
+        link->OdbiorRx();
+    }
+    QVERIFY(frames > before);
+}
+
+QTEST_GUILESS_MAIN(TestReceiver)
+#include "tst_receiver.moc"
