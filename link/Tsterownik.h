@@ -162,8 +162,11 @@ private:
     void sendSettings();
     bool dispatchReply(int length, bool& writeRxLine);
     void calibrationReport(int code, int value);
+    // Records the changes made while the history was still being read.
+    void recordPendingHistory();
 
     QTimer* timer_ = nullptr;
     int headHeld_ = 0;
     int payloadNeeded_ = 0;
+    uint8_t pendingHistoryKinds_ = 0;  // change kinds waiting for the history read
 };

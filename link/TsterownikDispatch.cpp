@@ -1,4 +1,5 @@
 // The dispatcher: applies each verified controller frame to the link state and the memory image.
+#include <algorithm>
 #include <cstring>
 
 #include "link/Regions.h"
@@ -9,6 +10,7 @@ constexpr TColor kRequestColour = Rgb(192, 192, 192);
 constexpr TColor kReportColour = Rgb(0, 0, 0);
 constexpr TColor kErrorColour = Rgb(255, 0, 0);
 constexpr int kData = 6;  // data bytes start behind the head and the prefix
+constexpr int kLiveFrameReadings = 92;  // live readings end where the OBD status block begins
 
 struct WriteReport {
     uint8_t record;
@@ -63,8 +65,12 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
     }
 
     if (command >= 0x90 && command <= 0x9F) {
+        // Views read fixed offsets up to byte 91: a short reply must not show the bytes of an
+        // older frame as current readings.
+        if (length < kLiveFrameReadings) std::memset(rxBuffer + length, 0, kLiveFrameReadings - length);
         liveStatus = {rxBuffer[10], rxBuffer[11], rxBuffer[12]};
-        if (command & 1) EtapyKalibracji();
+        // A reply to a request sent before the user stopped must not start the calibration over.
+        if ((command & 1) && (liveRequestBits & 1)) EtapyKalibracji();
         if (!commands[CmdInjectorSwitch]) enabledInjectors = rxBuffer[22];
         if (data[0] == 0 && data[3] != 0) {
             if (uint8_t* map = mem.mapOfSelector(data[1])) map[data[2]] = data[3];
@@ -94,7 +100,8 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
             linkMask &= ~1u;
             mem.identity.fill(0);
             std::fill(mem.identity.begin() + 66, mem.identity.begin() + 70, 0x80);
-            if (length < MemoryImage::kIdentitySize) std::memcpy(mem.identity.data(), rxBuffer, length);
+            // A longer reply still identifies the controller: its first 128 bytes are the block.
+            std::memcpy(mem.identity.data(), rxBuffer, std::min<int>(length, MemoryImage::kIdentitySize));
             if (rxBuffer[5] == 0) {
                 ListaParamOdPlytki();
                 linkMask |= 2;
@@ -138,10 +145,12 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
         writeMask &= ~r->mask;
         return true;
     }
-    // A read reply: 256 data bytes behind the prefix. A short reply fills what it carries.
-    const int n = std::clamp(dataLength, 0, MemoryImage::kRegionSize);
-    std::memcpy(mem.region(r->mask), data, n);
+    // A read reply carries the whole region behind the prefix. A shorter one would mix old and
+    // new bytes in the image: it is not taken and the read stays pending, so it is asked again.
+    if (dataLength < MemoryImage::kRegionSize) return unknown();
+    std::memcpy(mem.region(r->mask), data, MemoryImage::kRegionSize);
     readMask &= ~r->mask;
+    if (r->mask == 0x80) recordPendingHistory();
     if (r->mask == 0x1) {
         ListaRpmLamMafAfr();
         const uint8_t sum = FrameCodec::byteSum(mem.settingsBlock(), MemoryImage::kRegionSize);

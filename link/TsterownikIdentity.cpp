@@ -7,6 +7,7 @@ namespace {
 
 constexpr int kHistoryEntries = 32;
 constexpr int kEntrySize = 8;
+constexpr uint32_t kHistoryMask = 0x80;
 
 QString dec(int v) { return QString::number(v); }
 QString two(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); }
@@ -104,6 +105,13 @@ void TSterownik::HistoriaZmian(int kind)
 {
     if (kind < 0 || kind > 7) return;
     const uint8_t bit = static_cast<uint8_t>(1u << kind);
+    // Until the controller's own history has been read, the image holds an older copy (another
+    // controller's, or none): writing it back would wipe the controller's history. The change is
+    // recorded once the read has arrived.
+    if (readMask & kHistoryMask) {
+        pendingHistoryKinds_ |= bit;
+        return;
+    }
     uint8_t* h = mem.block(MemoryImage::History);
     const uint32_t pc = workshopId[0];
     const uint8_t stamp[7] = {uint8_t(workshopId[1]), uint8_t(workshopId[2]), uint8_t(workshopId[3]),
@@ -125,11 +133,20 @@ void TSterownik::HistoriaZmian(int kind)
     }
     entry[0] |= bit;
     std::memcpy(entry + 1, stamp, sizeof stamp);
-    writeMask |= 0x80;
+    writeMask |= kHistoryMask;
+}
+
+void TSterownik::recordPendingHistory()
+{
+    const uint8_t kinds = pendingHistoryKinds_;
+    pendingHistoryKinds_ = 0;
+    for (int kind = 0; kind < 8; ++kind)
+        if (kinds & (1u << kind)) HistoriaZmian(kind);
 }
 
 void TSterownik::HistoriaZmianKasuj()
 {
     std::memset(mem.block(MemoryImage::History), 0, MemoryImage::kRegionSize);
-    writeMask |= 0x80;
+    pendingHistoryKinds_ = 0;
+    writeMask |= kHistoryMask;
 }

@@ -1,0 +1,395 @@
+// The send-slot scheduler and the reply dispatcher, driven tick by tick on the in-memory line.
+#include <QtTest/QTest>
+
+#include <numeric>
+
+#include "tests/link/LinkTestKit.h"
+
+namespace {
+
+QList<int> withoutLive(const QList<int>& commands)
+{
+    QList<int> out;
+    for (int c : commands)
+        if (c >= 0 && (c < 0x90 || c > 0x9F)) out.append(c);
+    return out;
+}
+
+QString hexList(const QList<int>& commands)
+{
+    QStringList parts;
+    for (int c : commands) parts.append(c < 0 ? QStringLiteral("--") : QString::number(c, 16).toUpper());
+    return parts.join(QLatin1Char(' '));
+}
+
+// Data of a 128-byte live frame (frame bytes 6..127) with the given frame bytes set.
+QByteArray liveData(std::initializer_list<std::pair<int, int>> bytes)
+{
+    QByteArray f(122, '\0');
+    for (auto [at, v] : bytes) f[at - 6] = static_cast<char>(v);
+    return f;
+}
+
+// Connected, identified and with nothing queued: every slot is a live request.
+void idle(LinkRig& rig)
+{
+    rig.open();
+    rig.link.Timer1OnTimer();  // consumes the fresh open
+    rig.link.linkMask = 0;
+    rig.link.readMask = 0;
+}
+
+}  // namespace
+
+class TstScheduler : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void identificationBeforeAnyRead()
+    {
+        LinkRig rig;
+        rig.link.CzytajZeSterownika(0x1);
+        QVERIFY(rig.open());
+        const QList<int> sent = rig.slots(6);
+        QCOMPARE(hexList(sent), hexList(QList<int>(6, 0x81)));
+        QCOMPARE(rig.eventsOf(kEventLinkStarted, 0), 1);
+        QCOMPARE(rig.link.unanswered, 6);
+    }
+
+    void normalSequenceAfterIdentification()
+    {
+        LinkRig rig;
+        ControllerSim sim;
+        rig.far = &sim;
+        QVERIFY(rig.open());
+        QCOMPARE(rig.slot(), 0x81);  // answered by the simulator
+        QCOMPARE(rig.link.readMask, 0xF3079Fu);
+
+        QList<int> odd, even;
+        for (int i = 0; i < 44; ++i) {
+            const bool isOdd = (rig.link.slotCounter + 1) & 1;
+            (isOdd ? odd : even).append(rig.slot());
+        }
+        const QList<int> expectedOdd = {0x82, 0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xE0, 0xE1, 0xE2, 0xE3, 0xE4,
+                                        0xE5, 0xA7, 0xA8, 0xA9, 0xAA, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90};
+        QCOMPARE(hexList(odd), hexList(expectedOdd));
+        QCOMPARE(hexList(even), hexList(QList<int>(22, 0x90)));
+        QCOMPARE(rig.link.readMask, 0u);
+        QCOMPARE(rig.link.unanswered, 0);
+    }
+
+    void liveRequestsAlternateAndCarryObdBytes_data()
+    {
+        QTest::addColumn<int>("liveBits");
+        QTest::addColumn<int>("plain");
+        QTest::addColumn<int>("withObd");
+        QTest::newRow("polling") << 0 << 0x90 << 0x94;
+        QTest::newRow("calibrating") << 1 << 0x91 << 0x95;
+        QTest::newRow("level sensor dialog") << 2 << 0x92 << 0x96;
+    }
+    void liveRequestsAlternateAndCarryObdBytes()
+    {
+        QFETCH(int, liveBits);
+        QFETCH(int, plain);
+        QFETCH(int, withObd);
+        LinkRig rig;
+        idle(rig);
+        rig.link.liveRequestBits = liveBits;
+        for (int i = 0; i < 6; ++i) rig.link.mem.obdStatus[5 + i] = static_cast<uint8_t>(0xA0 + i);
+        QCOMPARE(hexList(rig.slots(3)), hexList({plain, plain, plain}));
+
+        // The snapshot goes with the next odd slot only; the even slot stays a bare request.
+        rig.link.commands[TSterownik::CmdLiveWithObd] = 1;
+        SimFrames::Request first, second;
+        const bool nextIsOdd = (rig.link.slotCounter + 1) & 1;
+        QVERIFY(!nextIsOdd);
+        QCOMPARE(rig.slot(&first), plain);
+        QCOMPARE(first.payload.size(), 0);
+        QCOMPARE(rig.slot(&second), withObd);
+        QCOMPARE(second.payload.mid(2), QByteArray::fromHex("A0A1A2A3A4A5"));
+        QCOMPARE(rig.link.commands[TSterownik::CmdLiveWithObd], uint8_t(0));
+        QCOMPARE(rig.slot(), plain);
+        QCOMPARE(rig.slot(), plain);
+    }
+
+    void waitAfterCommand_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("silentSlots");
+        QTest::newRow("settings write") << 0xF8 << 2;
+        QTest::newRow("multiplier write") << 0xF9 << 2;
+        QTest::newRow("petrol map write") << 0xF0 << 2;
+        QTest::newRow("enrichment write") << 0xCD << 2;
+        QTest::newRow("clear errors") << 0x83 << 4;
+        QTest::newRow("jump to bootloader") << 0x8E << 8;
+        QTest::newRow("return from bootloader") << 0x8F << 2;
+        QTest::newRow("speaker test") << 0x87 << 0;
+        QTest::newRow("factory settings") << 0x89 << 0;
+    }
+    void waitAfterCommand()
+    {
+        QFETCH(int, command);
+        QFETCH(int, silentSlots);
+        LinkRig rig;
+        idle(rig);
+        TSterownik& l = rig.link;
+        switch (command) {
+            case 0xF8: l.ZapiszDoSterownika(0x1); break;
+            case 0xF9: l.ZapiszDoSterownika(0x2); break;
+            case 0xF0: l.ZapiszDoSterownika(0x10000); break;
+            case 0xCD: l.ZapiszDoSterownika(0x2000); break;
+            case 0x83: l.commands[TSterownik::CmdClearErrors] = 1; break;
+            case 0x8E: l.commands[TSterownik::CmdJumpToBootloader] = 1; break;
+            case 0x8F: l.commands[TSterownik::CmdReturnFromBootloader] = 1; break;
+            case 0x87: l.commands[TSterownik::CmdSpeakerTest] = 1; break;
+            case 0x89: l.commands[TSterownik::CmdFactorySettings] = 1; break;
+        }
+        int sent = 0;
+        for (int i = 0; i < 3 && sent != command; ++i) sent = rig.slot();
+        QCOMPARE(sent, command);
+        int silent = 0;
+        while (rig.slot() == -1 && silent < 20) ++silent;
+        QCOMPARE(silent, silentSlots);
+    }
+
+    void queuedWorkComesInTableOrder()
+    {
+        LinkRig rig;
+        ControllerSim sim;
+        rig.far = &sim;
+        idle(rig);
+        TSterownik& l = rig.link;
+        l.workshopId = {0x1234ABCD, 26, 5, 14};
+        l.readMask = 0x8 | 0x2000;
+        l.linkMask = 2;
+        l.writeMask = 0x1 | 0x2 | 0x100 | 0x10000;
+        for (auto c : {TSterownik::CmdClearErrors, TSterownik::CmdQuickFuelChange, TSterownik::CmdInjectorSwitch,
+                       TSterownik::CmdSpeakerTest, TSterownik::CmdFactorySettings})
+            l.commands[c] = 1;
+        l.enabledInjectors = 0x05;
+
+        QList<int> odd;
+        for (int i = 0; i < 80; ++i) {
+            const bool isOdd = (l.slotCounter + 1) & 1;
+            const int c = rig.slot();
+            if (c >= 0x90 && c <= 0x9F) continue;
+            if (c >= 0) {
+                QVERIFY2(isOdd, qPrintable(QStringLiteral("%1 in an even slot").arg(c, 0, 16)));
+                odd.append(c);
+            }
+        }
+        // Clearing errors asks for the error list again; every region write that counts as a
+        // configuration change queues the history write; the factory-settings reply replaces the
+        // pending reads (0x8 and 0x2000) with those of the reset regions.
+        const QList<int> expected = {0x82, 0x83, 0x82, 0x85, 0x86, 0xF8, 0xF9, 0xF0, 0xC7, 0xC8, 0x87, 0x89, 0xC7,
+                                     0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xA8, 0xA9, 0xAA};
+        QCOMPARE(hexList(odd), hexList(expected));
+        QCOMPARE(l.readMask, 0u);
+        QCOMPARE(sim.engine.enabledInjectors(), uint8_t(0x05));
+        QCOMPARE(sim.engine.fuel(), EngineModel::Gas);
+        // One history entry for the day and this PC: errors cleared, factory settings, configuration.
+        const uint8_t* h = sim.region(0xA7);
+        QCOMPARE(int(h[0]), 0x2 | 0x4 | 0x8);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(h + 1), 7), QByteArray::fromHex("1A050E1234ABCD"));
+        QCOMPARE(int(h[8]), 0);
+    }
+
+    void writeDroppedWhileItsReadIsPending()
+    {
+        LinkRig rig;
+        ControllerSim sim;
+        rig.far = &sim;
+        rig.open();
+        QCOMPARE(rig.slot(), 0x81);
+        TSterownik& l = rig.link;
+
+        l.ZapiszDoSterownika(0x2);      // multiplier bank 1 is still being read: lost
+        l.ZapiszDoSterownika(0x2000);   // enrichment is not: queued
+        QCOMPARE(l.writeMask, 0x2000u);
+        for (int i = 0; i < 60 && l.readMask; ++i) rig.slot();
+        QCOMPARE(l.readMask, 0u);
+        l.ZapiszDoSterownika(0x2);
+        QCOMPARE(l.writeMask & 0x2, 0x2u);
+
+        l.writeMask = 0;
+        l.unanswered = 11;
+        l.ZapiszDoSterownika(0x4);
+        QCOMPARE(l.writeMask, 0u);
+        l.unanswered = 10;
+        l.ZapiszDoSterownika(0x4);
+        QCOMPARE(l.writeMask, 0x4u);
+        l.writeMask = 0;
+        l.PortClose();
+        l.ZapiszDoSterownika(0x4);
+        QCOMPARE(l.writeMask, 0u);
+    }
+
+    void factoryReplyReplacesReadMask()
+    {
+        LinkRig rig;
+        idle(rig);
+        rig.link.readMask = 0x80 | 0x2000 | 0x10000;
+        rig.link.commands[TSterownik::CmdFactorySettings] = 1;
+        rig.reply(0x89, {});
+        QCOMPARE(rig.link.readMask, 0x71Fu);
+        QCOMPARE(rig.link.commands[TSterownik::CmdFactorySettings], uint8_t(0));
+    }
+
+    void settingsWriteSendsFreshChecksum()
+    {
+        LinkRig rig;
+        idle(rig);
+        uint8_t* s = rig.link.mem.settingsBlock();
+        for (int i = 1; i < 256; ++i) s[i] = static_cast<uint8_t>(i * 7);
+        s[0] = 0x55;  // stale after edits
+        rig.link.ZapiszDoSterownika(0x1);
+        SimFrames::Request sent;
+        int c = 0;
+        for (int i = 0; i < 3 && c != 0xF8; ++i) c = rig.slot(&sent);
+        QCOMPARE(c, 0xF8);
+        QCOMPARE(sent.payload.size(), 258);
+        const QByteArray block = sent.payload.mid(2);
+        QCOMPARE(std::accumulate(block.begin(), block.end(), 0, [](int a, char b) { return a + uint8_t(b); }) & 0xFF, 0);
+        QCOMPARE(block.mid(1), QByteArray(reinterpret_cast<const char*>(s + 1), 255));
+        // Unacknowledged, the write is sent again after its wait.
+        QCOMPARE(rig.slots(4), QList<int>({-1, -1, 0x90, 0xF8}));
+    }
+
+    void historyChangeWaitsForTheHistoryRead()
+    {
+        LinkRig rig;
+        ControllerSim sim;
+        rig.far = &sim;
+        // The controller's own history, and an older one left in the PC's image.
+        uint8_t* theirs = sim.region(0xA7);
+        const QByteArray older = QByteArray::fromHex("0817030100000001" "0418040200000002");
+        std::memcpy(theirs, older.constData(), older.size());
+        std::memset(rig.link.mem.block(MemoryImage::History), 0x77, 8);
+        rig.link.workshopId = {0xCAFE0001, 26, 5, 14};
+
+        rig.open();
+        QCOMPARE(rig.slot(), 0x81);
+        rig.link.ZapiszDoSterownika(0x2000);
+        QList<int> sent;
+        for (int i = 0; i < 60; ++i) sent.append(rig.slot());
+        const QList<int> work = withoutLive(sent);
+        QVERIFY(work.contains(0xCD));
+        QVERIFY(work.contains(0xC7));
+        QVERIFY2(work.indexOf(0xA7) < work.indexOf(0xC7), qPrintable(hexList(work)));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(theirs), 24),
+                 older + QByteArray::fromHex("081A050ECAFE0001"));
+    }
+
+    void liveReplyRecords_data()
+    {
+        QTest::addColumn<int>("selector");
+        QTest::addColumn<int>("cell");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("map");  // -1: no map changes
+        QTest::newRow("petrol") << 0 << 0x35 << 41 << int(MemoryImage::PetrolMap);
+        QTest::newRow("obd petrol 1") << 1 << 0x00 << 9 << int(MemoryImage::ObdPetrol1);
+        QTest::newRow("obd petrol 2") << 2 << 0xFF << 200 << int(MemoryImage::ObdPetrol2);
+        QTest::newRow("gas") << 3 << 0x10 << 55 << int(MemoryImage::GasMap);
+        QTest::newRow("obd gas 1") << 4 << 0x21 << 3 << int(MemoryImage::ObdGas1);
+        QTest::newRow("obd gas 2") << 5 << 0x7E << 99 << int(MemoryImage::ObdGas2);
+        QTest::newRow("value 0 clears nothing") << 0 << 0x35 << 0 << -1;
+        QTest::newRow("unknown selector") << 6 << 0x35 << 41 << -1;
+    }
+    void liveReplyRecords()
+    {
+        QFETCH(int, selector);
+        QFETCH(int, cell);
+        QFETCH(int, value);
+        QFETCH(int, map);
+        LinkRig rig;
+        idle(rig);
+        for (auto& m : rig.link.mem.maps) m.fill(1);
+        const auto before = rig.link.mem.maps;
+        rig.reply(0x90, liveData({{6, 0}, {7, selector}, {8, cell}, {9, value}}));
+        auto expected = before;
+        if (map >= 0) expected[map][cell] = static_cast<uint8_t>(value);
+        QVERIFY(rig.link.mem.maps == expected);
+        QCOMPARE(rig.eventsOf(kEventFrameReceived, 0x90), 1);
+    }
+
+    void liveReplyStatusAdaptationAndObdBlock()
+    {
+        LinkRig rig;
+        idle(rig);
+        TSterownik& l = rig.link;
+        QVERIFY(!l.OnTekst);
+        rig.reply(0x90, liveData({{6, 0xF4}, {7, 140}, {8, 120}, {10, 6}, {11, 3}, {12, 9}, {22, 0x0B}}));
+        QCOMPARE(int(l.mem.identity[68]), 140);
+        QCOMPARE(int(l.mem.identity[69]), 120);
+        QCOMPARE(int(l.mem.identity[66]), 128);
+        QCOMPARE(l.liveStatus, (std::array<uint8_t, 3>{6, 3, 9}));
+        QCOMPARE(int(l.enabledInjectors), 0x0B);
+
+        // The OBD report lands in the block, and every live frame handed on carries it.
+        QByteArray report(36, '\0');
+        for (int i = 0; i < 36; ++i) report[i] = static_cast<char>(i + 1);
+        rig.reply(0x70, report, '6');
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.mem.obdStatus.data()), 36), report);
+        // A pending injector switch keeps the PC's mask; a short frame shows no stale readings.
+        l.commands[TSterownik::CmdInjectorSwitch] = 1;
+        l.enabledInjectors = 0x03;
+        rig.reply(0x90, QByteArray(16, '\0'));
+        QCOMPARE(int(l.enabledInjectors), 0x03);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.rxBuffer + 92), 36), report);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.rxBuffer + 22), 70), QByteArray(70, '\0'));
+    }
+
+    void unansweredCounter()
+    {
+        LinkRig rig;
+        idle(rig);
+        TSterownik& l = rig.link;
+        rig.slots(5);
+        QCOMPARE(l.unanswered, 5);
+        rig.reply(0x7A, {});                               // not a known reply
+        QCOMPARE(l.unanswered, 5);
+        QByteArray bad = SimFrames::encode('V', 0x90, QByteArray(124, '\0'));
+        bad[20] = static_cast<char>(bad[20] ^ 0x10);       // checksum no longer holds
+        rig.deliver(bad);
+        QCOMPARE(l.unanswered, 5);
+        QCOMPARE(rig.eventsOf(kEventFrameReceived, 0x90), 0);
+        rig.reply(0x90, liveData({}));
+        QCOMPARE(l.unanswered, 0);
+        l.unanswered = 254;
+        rig.slots(3);
+        QCOMPARE(l.unanswered, 255);
+    }
+
+    void regionReadReplies()
+    {
+        LinkRig rig;
+        idle(rig);
+        TSterownik& l = rig.link;
+        QStringList log;
+        l.OnTekst = [&](QObject*, const QString& text, TColor) { log.append(text); };
+        l.readMask = 0x1 | 0x400;
+        QByteArray curve(256, '\0');
+        for (int i = 0; i < 256; ++i) curve[i] = static_cast<char>(255 - i);
+        rig.reply(0xAA, curve);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.mem.block(MemoryImage::GasTempCorrection)), 256), curve);
+        QCOMPARE(l.readMask, 0x1u);
+
+        // A short reply is not taken: the image keeps its bytes and the read is asked again.
+        const auto settingsBefore = l.mem.settings;
+        rig.reply(0xE8, QByteArray(100, '\x11'));
+        QVERIFY(l.mem.settings == settingsBefore);
+        QCOMPARE(l.readMask, 0x1u);
+
+        // A settings block with a wrong checksum is taken, and the log says so.
+        QByteArray block(256, '\0');
+        block[4] = 3;  // lambda channel shows the AFR
+        block[0] = 1;
+        rig.reply(0xE8, block);
+        QCOMPARE(l.readMask, 0u);
+        QCOMPARE(int(l.mem.settings[4]), 3);
+        QCOMPARE(l.wykresy[8].id, 3044);
+        QVERIFY(log.contains(QStringLiteral("4  błąd sumy nastaw")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstScheduler)
+#include "tst_scheduler.moc"
