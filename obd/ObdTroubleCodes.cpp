@@ -45,8 +45,15 @@ std::optional<QString> Description(const QByteArray& table, const QString& code)
 {
     if (code.size() != 5) return std::nullopt;
     const QByteArray key = code.toLatin1();
-    const qsizetype at = table.indexOf(key);
-    if (at < 0) return std::nullopt;
+    // Only an entry's own code counts: a description may name another code ("See Trouble Code
+    // P0011", "Code C1291 Set in Previous Ignition Cycle"), which must not be taken for its entry.
+    qsizetype at = table.startsWith(key) ? 0 : -1;
+    for (qsizetype from = 0; at < 0;) {
+        const qsizetype hit = table.indexOf(key, from);
+        if (hit < 0) return std::nullopt;
+        if (table[hit - 1] == '\n' || table[hit - 1] == '\r') at = hit;
+        from = hit + 1;
+    }
     const qsizetype start = at + key.size();
     qsizetype end = start;
     while (end < table.size() && table[end] != '\r' && table[end] != '\n') ++end;

@@ -19,7 +19,8 @@ QString FromCp1250(const QByteArray& bytes);
 
 // The description of `code` in a table in its stored form ("CODE description" per line, CR LF):
 // the text after the five code characters (starting with the separating space) up to the line end,
-// converted from code page 1250. The first entry wins; the last one counts even without a line end.
+// converted from code page 1250. Only entries at a line start match; the first one wins, and the
+// last one counts even without a line end.
 std::optional<QString> Description(const QByteArray& table, const QString& code);
 
 }  // namespace ObdTroubleCodes

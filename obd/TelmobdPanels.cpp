@@ -1,0 +1,82 @@
+// The status rows and the PID grid of the OBD reader, as data for whichever view shows them.
+#include "obd/ObdReplyText.h"
+#include "obd/Telmobd.h"
+
+void TObd::Status(int row, const QString& text, bool clearBelow)
+{
+    if (row < 0 || row >= ObdPanels::RowCount) return;
+    panels.status[row] = text;
+    if (clearBelow)
+        for (int r = row + 1; r < ObdPanels::RowCount; ++r) panels.status[r].clear();
+    Q_EMIT statusChanged();
+}
+
+void TObd::StatusElm()
+{
+    const qsizetype at = reply.indexOf("ELM");
+    if (at < 0) {
+        Status(ObdPanels::RowElm, QStringLiteral("brak interfejsu"), true);
+        return;
+    }
+    QByteArray id = reply.mid(at);
+    const qsizetype cr = id.indexOf('\r');
+    if (cr >= 0) id.truncate(cr);
+    const QString text = QString::fromLatin1(id);
+    DoOnTekst(text, kInfoColour);
+    Status(ObdPanels::RowElm, text, true);
+}
+
+void TObd::StatusVoltage()
+{
+    QByteArray text = reply;
+    if (text.contains("ATRV")) text.remove(0, 5);
+    if (text.contains('?')) {
+        Status(ObdPanels::RowPwr, QStringLiteral("-"), false);
+        DoOnTekst(QStringLiteral("nie odczytano napięcia"), kErrorColour);
+        return;
+    }
+    const qsizetype cr = text.indexOf('\r');
+    if (cr >= 0) text.truncate(cr);
+    const QString voltage = QString::fromLatin1(text);
+    Status(ObdPanels::RowPwr, voltage, false);
+    DoOnTekst(voltage, kInfoColour);
+}
+
+void TObd::StatusDteMil()
+{
+    QByteArray text = reply;
+    if (text.contains("0101")) text.remove(0, 5);
+    const qsizetype at = text.indexOf("41 01");
+    if (at < 0) {
+        Status(ObdPanels::RowDtc, QStringLiteral("-"), false);
+        Status(ObdPanels::RowMil, QStringLiteral("-"), false);
+        DoOnTekst(QStringLiteral("nie odczytano statusu"), kErrorColour);
+        return;
+    }
+    text.remove(0, at + 6);
+    const uint32_t value = ObdReplyText::TekstNaInt(text, 0, 4);
+    Status(ObdPanels::RowDtc, QString::number((value >> 24) & 0x7F), false);
+    Status(ObdPanels::RowMil, (value & 0x80000000u) ? QStringLiteral("zapalony") : QStringLiteral("zgaszony"), false);
+    DoOnTekst(QStringLiteral("status 0x") + QString::fromLatin1(ObdReplyText::Hex(value, 4)), kInfoColour);
+}
+
+QString TObd::PidMark(int row) const
+{
+    if (row < 0 || row >= pidy.size()) return {};
+    const pid& entry = pidy[row];
+    if (!entry.supported) return QStringLiteral("x");
+    return entry.selected ? QStringLiteral("on") : QStringLiteral("off");
+}
+
+void TObd::OpiszPid()
+{
+    panels.pidValues = QStringList(pidy.size(), QString());
+    for (int i = 0; i < pidy.size(); ++i) pidy[i].gridRow = i;
+    Q_EMIT pidGridChanged();
+}
+
+void TObd::PrzelaczPid(int row)
+{
+    if (row >= 0 && row < pidy.size() && pidy[row].supported) pidy[row].selected = !pidy[row].selected;
+    OpiszPid();
+}
