@@ -1,0 +1,74 @@
+#include "link/SettingsFileOps.h"
+
+#include <QtCore/QDir>
+
+#include "link/LinkEvents.h"
+#include "link/SettingsFile.h"
+#include "link/Tsterownik.h"
+#include "shell/TextTable.h"
+
+namespace {
+constexpr int kTextReadTitle = 1103;
+constexpr int kTextSaveTitle = 1104;
+constexpr int kTextAllFiles = 1110;
+constexpr int kTextSettingsFiles = 1111;
+}  // namespace
+
+namespace SettingsFileOps {
+
+Prompt::FileDialog dialog(const TSterownik& link, bool save)
+{
+    Prompt::FileDialog d;
+    d.title = TextById(save ? kTextSaveTitle : kTextReadTitle);
+    if (!link.documentsFolder.isEmpty() && QDir(link.documentsFolder).exists())
+        d.folder = link.documentsFolder + QStringLiteral("/ORVA/Kavelo II/Settings");
+    d.filter = TextById(kTextSettingsFiles) + QStringLiteral(" (*.set)|*.set|") + TextById(kTextAllFiles) +
+               QStringLiteral(" (*.*)|*.*");
+    d.filterIndex = 1;
+    d.defaultExtension = QStringLiteral("set");
+    return d;
+}
+
+QString errorText(int code) { return QStringLiteral("Error code %1").arg(code); }
+
+}  // namespace SettingsFileOps
+
+int ZapiszUstawienia(TSterownik& link, const QString& path) { return SettingsFile::save(path, link.mem); }
+
+int CzytajUstawienia(TSterownik& link, const QString& path)
+{
+    const int result = SettingsFile::load(path, link.mem);
+    if (result != SettingsFile::Ok) return result;
+
+    // The channel table follows the loaded settings and identity.
+    link.ListaRpmLamMafAfr();
+    link.ListaParamOdPlytki();
+
+    if (link.PortConnected()) {
+        link.DodajAdaptacje();
+        // Both masks are replaced, not extended: reads pending from before the load are dropped,
+        // and the factory-settings reply after the writes asks for the read-back.
+        link.writeMask = SettingsFileOps::kLoadMask;
+        link.readMask = SettingsFileOps::kLoadMask;
+    } else {
+        link.loadedFileName = path;
+        if (link.OnZdarzenie) link.OnZdarzenie(kEventFileLoaded, 0, 0, 0);
+    }
+    return result;
+}
+
+void ZapiszUstawienia(TSterownik& link, Prompt& prompt)
+{
+    const QString path = prompt.saveFileName(SettingsFileOps::dialog(link, true));
+    if (path.isEmpty()) return;
+    const int result = ZapiszUstawienia(link, path);
+    if (result != 0) prompt.error(SettingsFileOps::errorText(result));
+}
+
+void CzytajUstawienia(TSterownik& link, Prompt& prompt)
+{
+    const QString path = prompt.openFileName(SettingsFileOps::dialog(link, false));
+    if (path.isEmpty()) return;
+    const int result = CzytajUstawienia(link, path);
+    if (result != 0) prompt.error(SettingsFileOps::errorText(result));
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QtCore/QList>
+#include <QtCore/QString>
+#include <QtCore/QStringList>
+
+// Questions from core code to the user: file dialogs, message boxes and yes/no confirmations.
+// The program answers them with Qt's dialogs; tests and the command line with scripted answers.
+class Prompt {
+public:
+    enum class Icon { Information, Warning, Error, Question };
+
+    struct FileDialog {
+        QString title;
+        QString folder;            // start folder; empty = the dialog's own default
+        QString fileName;          // initial file name
+        // "Description|pattern|Description|pattern" pairs, as the product writes them.
+        QString filter;
+        int filterIndex = 1;       // 1-based pair selected at start
+        QString defaultExtension;  // appended by the dialog to a name typed without one
+    };
+
+    virtual ~Prompt() = default;
+
+    // Chosen path, or an empty text when the user cancelled.
+    virtual QString openFileName(const FileDialog& dialog) = 0;
+    virtual QString saveFileName(const FileDialog& dialog) = 0;
+    // Modal message box.
+    virtual void message(const QString& caption, const QString& text, Icon icon) = 0;
+    // Yes/no box with the exclamation icon; true for Yes.
+    virtual bool yesNo(const QString& caption, const QString& text) = 0;
+
+    // The program's error box: caption "KAVELO", error icon.
+    void error(const QString& text) { message(QStringLiteral("KAVELO"), text, Icon::Error); }
+    // The program's confirmation: caption "KAVELO".
+    bool confirm(const QString& text) { return yesNo(QStringLiteral("KAVELO"), text); }
+};
+
+// Answers taken from lists prepared in advance; everything asked and shown is recorded.
+class ScriptedPrompt : public Prompt {
+public:
+    struct Shown {
+        QString caption;
+        QString text;
+        Icon icon;
+    };
+
+    QStringList fileAnswers;   // taken in order by both file dialogs; none left = cancelled
+    QList<bool> yesNoAnswers;  // taken in order; none left = No
+
+    QList<FileDialog> dialogs;
+    QList<Shown> messages;
+    QStringList questions;
+
+    QString openFileName(const FileDialog& dialog) override { return nextFile(dialog); }
+    QString saveFileName(const FileDialog& dialog) override { return nextFile(dialog); }
+    void message(const QString& caption, const QString& text, Icon icon) override
+    {
+        messages.append({caption, text, icon});
+    }
+    bool yesNo(const QString& caption, const QString& text) override
+    {
+        questions.append(caption + QStringLiteral(": ") + text);
+        return yesNoAnswers.isEmpty() ? false : yesNoAnswers.takeFirst();
+    }
+
+private:
+    QString nextFile(const FileDialog& dialog)
+    {
+        dialogs.append(dialog);
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+};

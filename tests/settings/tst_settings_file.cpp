@@ -1,0 +1,424 @@
+// The settings file on real files: its byte layout, the header check, short files, failed saves
+// that must not harm an existing file, and loading with and without a connected controller.
+#include <QtCore/QDir>
+#include <QtCore/QFile>
+#include <QtCore/QTemporaryDir>
+#include <QtTest/QtTest>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
+
+#include "link/SettingsFile.h"
+#include "link/SettingsFileOps.h"
+#include "shell/Prompt.h"
+#include "shell/TextTable.h"
+#include "tests/link/LinkTestKit.h"
+
+namespace {
+
+struct Part {
+    const char* name;
+    int offset;
+    int size;
+};
+
+// The layout as the file format defines it, written out independently of the reader.
+const Part kLayout[] = {
+    {"reserved B", 16, 48},       {"reserved A", 64, 64},         {"identity", 128, 128},
+    {"history", 256, 256},        {"settings", 512, 256},         {"multiplier 1", 768, 256},
+    {"multiplier 2", 1024, 256},  {"rpm correction 1", 1280, 256}, {"rpm correction 2", 1536, 256},
+    {"gas pressure", 1792, 256},  {"reducer temp", 2048, 256},    {"gas temp", 2304, 256},
+    {"petrol map", 2560, 256},    {"gas map", 2816, 256},         {"obd petrol 1", 3072, 256},
+    {"obd gas 1", 3328, 256},     {"obd petrol 2", 3584, 256},    {"obd gas 2", 3840, 256},
+};
+
+uint8_t* partOf(MemoryImage& m, int i)
+{
+    switch (i) {
+        case 0: return m.settings.data() + 256;
+        case 1: return m.reservedA.data();
+        case 2: return m.identity.data();
+        case 3: return m.blocks[MemoryImage::History - 3].data();
+        case 4: return m.settings.data();
+        case 5: return m.blocks[0].data();
+        case 6: return m.blocks[1].data();
+        case 7: return m.blocks[2].data();
+        case 8: return m.blocks[3].data();
+        case 9: return m.blocks[5].data();
+        case 10: return m.blocks[6].data();
+        case 11: return m.blocks[7].data();
+        default: return m.maps[static_cast<size_t>(i - 12)].data();
+    }
+}
+
+constexpr int kHistoryPart = 3;
+
+// Different bytes in every part and for every seed.
+void fillPattern(MemoryImage& m, int seed)
+{
+    for (int p = 0; p < 18; ++p)
+        for (int i = 0; i < kLayout[p].size; ++i) partOf(m, p)[i] = static_cast<uint8_t>(seed + 37 * p + 3 * i);
+    // The regions the file does not carry.
+    std::memset(m.blocks[MemoryImage::RailPressureEmulator - 3].data(), seed, 256);
+    std::memset(m.blocks[MemoryImage::GasInjectionDelay - 3].data(), seed + 1, 256);
+    std::memset(m.blocks[MemoryImage::Enrichment - 3].data(), seed + 2, 256);
+}
+
+bool sameImage(const MemoryImage& a, const MemoryImage& b)
+{
+    return a.settings == b.settings && a.maps == b.maps && a.blocks == b.blocks && a.identity == b.identity &&
+           a.reservedA == b.reservedA && a.obdStatus == b.obdStatus;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray header(int version = 1)
+{
+    QByteArray h("set file", 8);
+    h.append(static_cast<char>(version));
+    h.append(7, '\0');
+    return h;
+}
+
+}  // namespace
+
+class TstSettingsFile : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        QVERIFY(programTexts().load());
+        programLanguage() = TextTable::English;
+    }
+
+    void layoutOnDisk()
+    {
+        MemoryImage mem;
+        fillPattern(mem, 1);
+        QCOMPARE(int(SettingsFile::save(path("layout.set"), mem)), 0);
+        const QByteArray f = readFile(path("layout.set"));
+        QCOMPARE(f.size(), 4096);
+        QCOMPARE(f.left(9), QByteArray("set file\x01", 9));
+        QCOMPARE(f.mid(9, 7), QByteArray(7, '\0'));
+        for (int p = 0; p < 18; ++p)
+            QVERIFY2(f.mid(kLayout[p].offset, kLayout[p].size) ==
+                         QByteArray(reinterpret_cast<const char*>(partOf(mem, p)), kLayout[p].size),
+                     kLayout[p].name);
+    }
+
+    // Everything comes back except the history, which stays as the controller reported it; the
+    // regions a file does not carry are left alone.
+    void roundTripKeepsHistory()
+    {
+        MemoryImage saved;
+        fillPattern(saved, 1);
+        QCOMPARE(int(SettingsFile::save(path("round.set"), saved)), 0);
+
+        MemoryImage loaded;
+        fillPattern(loaded, 100);
+        const MemoryImage before = loaded;
+        QCOMPARE(int(SettingsFile::load(path("round.set"), loaded)), 0);
+        for (int p = 0; p < 18; ++p) {
+            const MemoryImage& expected = p == kHistoryPart ? before : saved;
+            QVERIFY2(std::memcmp(partOf(loaded, p), partOf(const_cast<MemoryImage&>(expected), p),
+                                 static_cast<size_t>(kLayout[p].size)) == 0,
+                     kLayout[p].name);
+        }
+        for (int b : {MemoryImage::RailPressureEmulator, MemoryImage::GasInjectionDelay, MemoryImage::Enrichment})
+            QCOMPARE(loaded.blocks[static_cast<size_t>(b - 3)], before.blocks[static_cast<size_t>(b - 3)]);
+    }
+
+    void refusedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("create");
+        QTest::addColumn<int>("code");
+
+        QByteArray wrongMagic = header() + QByteArray(4080, 'x');
+        wrongMagic[3] = '_';
+        QTest::newRow("wrong magic") << wrongMagic << true << 123;
+        QTest::newRow("version 2") << header(2) + QByteArray(4080, 'x') << true << 123;
+        QTest::newRow("version 0") << header(0) + QByteArray(4080, 'x') << true << 123;
+        QTest::newRow("header cut short") << header().left(12) << true << 123;
+        QTest::newRow("empty file") << QByteArray() << true << 123;
+        QTest::newRow("recording file") << QByteArray("osc file\x01", 9) + QByteArray(4087, '\0') << true << 123;
+        QTest::newRow("no such file") << QByteArray() << false << 122;
+    }
+
+    void refusedFiles()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, create);
+        QFETCH(int, code);
+        const QString file = path(QStringLiteral("refused-%1.set").arg(QTest::currentDataTag()));
+        if (create) QVERIFY(writeFile(file, content));
+        MemoryImage mem;
+        fillPattern(mem, 5);
+        const MemoryImage before = mem;
+        QCOMPARE(int(SettingsFile::load(file, mem)), code);
+        QVERIFY(sameImage(mem, before));
+    }
+
+    void folderIsNotAFile()
+    {
+        MemoryImage mem;
+        QCOMPARE(int(SettingsFile::load(dir.path(), mem)), 122);
+        QCOMPARE(int(SettingsFile::load(QString(), mem)), 122);
+    }
+
+    void shortFileChangesOnlyWhatItReaches_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::newRow("header only") << 16;
+        QTest::newRow("into reserved B") << 40;
+        QTest::newRow("into the history") << 300;
+        QTest::newRow("into the settings") << 600;
+        QTest::newRow("into a correction curve") << 2000;
+        QTest::newRow("one byte short") << 4095;
+        QTest::newRow("longer than the format") << 5000;
+    }
+
+    void shortFileChangesOnlyWhatItReaches()
+    {
+        QFETCH(int, length);
+        MemoryImage source;
+        fillPattern(source, 1);
+        QByteArray bytes = SettingsFile::encode(source);
+        bytes = length <= bytes.size() ? bytes.left(length) : bytes + QByteArray(length - bytes.size(), '\x5A');
+        const QString file = path(QStringLiteral("short-%1.set").arg(length));
+        QVERIFY(writeFile(file, bytes));
+
+        MemoryImage mem;
+        fillPattern(mem, 77);
+        const MemoryImage before = mem;
+        QCOMPARE(int(SettingsFile::load(file, mem)), 0);
+        for (int p = 0; p < 18; ++p)
+            for (int i = 0; i < kLayout[p].size; ++i) {
+                const bool reached = kLayout[p].offset + i < length && p != kHistoryPart;
+                const uint8_t want = reached ? static_cast<uint8_t>(bytes[kLayout[p].offset + i])
+                                             : partOf(const_cast<MemoryImage&>(before), p)[i];
+                if (partOf(mem, p)[i] != want) QFAIL(qPrintable(QStringLiteral("%1 byte %2").arg(kLayout[p].name).arg(i)));
+            }
+    }
+
+    void saveFailures_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("folder missing") << "missing/folder/a.set";
+        QTest::newRow("parent is a file") << "plain.bin/a.set";
+        QTest::newRow("target is a folder") << "folder.set";
+        QTest::newRow("no name") << "";
+    }
+
+    void saveFailures()
+    {
+        QFETCH(QString, target);
+        QVERIFY(writeFile(path("plain.bin"), "not a folder"));
+        QDir(dir.path()).mkpath(QStringLiteral("folder.set"));
+        const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        MemoryImage mem;
+        QCOMPARE(int(SettingsFile::save(target.isEmpty() ? QString() : path(target), mem)), 121);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+        QCOMPARE(readFile(path("plain.bin")), QByteArray("not a folder"));
+    }
+
+    // A save that fails half-way (here: the file-size limit, as on a full disk) leaves the file
+    // that was there untouched and no temporary file behind.
+    void failedSaveKeepsExistingFile()
+    {
+        QTemporaryDir own;
+        const QString target = own.filePath(QStringLiteral("keep.set"));
+        const QByteArray precious("settings the fitter saved last week");
+        QVERIFY(writeFile(target, precious));
+
+        rlimit old{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 1000;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        MemoryImage mem;
+        fillPattern(mem, 3);
+        const int result = SettingsFile::save(target, mem);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QCOMPARE(result, 121);
+        QCOMPARE(readFile(target), precious);
+        QCOMPARE(QDir(own.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.set")});
+
+        // Without the limit the same save replaces it.
+        QCOMPARE(int(SettingsFile::save(target, mem)), 0);
+        QCOMPARE(readFile(target), SettingsFile::encode(mem));
+    }
+
+    void dialogs()
+    {
+        LinkRig rig;
+        ScriptedPrompt prompt;
+        rig.link.documentsFolder = dir.path();
+        ZapiszUstawienia(rig.link, prompt);  // cancelled
+        rig.link.documentsFolder = dir.filePath(QStringLiteral("no-such-documents"));
+        CzytajUstawienia(rig.link, prompt);  // cancelled
+        QVERIFY(prompt.messages.isEmpty());
+        QCOMPARE(prompt.dialogs.size(), 2);
+
+        const Prompt::FileDialog& save = prompt.dialogs[0];
+        QCOMPARE(save.title, QStringLiteral("Save settings to file"));
+        QCOMPARE(save.folder, dir.path() + QStringLiteral("/ORVA/Kavelo II/Settings"));
+        QCOMPARE(save.fileName, QString());
+        QCOMPARE(save.filter, QStringLiteral("Settings file (*.set)|*.set|All files (*.*)|*.*"));
+        QCOMPARE(save.filterIndex, 1);
+        QCOMPARE(save.defaultExtension, QStringLiteral("set"));
+        const Prompt::FileDialog& open = prompt.dialogs[1];
+        QCOMPARE(open.title, QStringLiteral("Read settings from file"));
+        QCOMPARE(open.folder, QString());  // documents folder missing: the dialog's own default
+        QCOMPARE(open.filter, save.filter);
+    }
+
+    void errorBoxes_data()
+    {
+        QTest::addColumn<bool>("saving");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("cannot create") << true << "missing/x.set" << "Error code 121";
+        QTest::newRow("cannot open") << false << "missing.set" << "Error code 122";
+        QTest::newRow("not a settings file") << false << "junk.set" << "Error code 123";
+    }
+
+    void errorBoxes()
+    {
+        QFETCH(bool, saving);
+        QFETCH(QString, file);
+        QFETCH(QString, text);
+        QVERIFY(writeFile(path("junk.set"), QByteArray(4096, 'j')));
+        LinkRig rig;
+        fillPattern(rig.link.mem, 9);
+        const MemoryImage before = rig.link.mem;
+        ScriptedPrompt prompt;
+        prompt.fileAnswers << path(file);
+        if (saving)
+            ZapiszUstawienia(rig.link, prompt);
+        else
+            CzytajUstawienia(rig.link, prompt);
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.messages[0].caption, QStringLiteral("KAVELO"));
+        QCOMPARE(prompt.messages[0].text, text);
+        QCOMPARE(prompt.messages[0].icon, Prompt::Icon::Error);
+        QVERIFY(sameImage(rig.link.mem, before));
+        QVERIFY(rig.link.loadedFileName.isEmpty());
+        QVERIFY(rig.events.isEmpty());
+    }
+
+    // Disconnected: only the PC's image changes; the name is remembered and announced.
+    void offlineLoad()
+    {
+        LinkRig rig;
+        MemoryImage source;
+        fillPattern(source, 1);
+        source.identity[59] = 6;  // injectors
+        source.settings[4] = 3;   // AFR on the RPM wire
+        QVERIFY(writeFile(path("offline.set"), SettingsFile::encode(source)));
+
+        ScriptedPrompt prompt;
+        prompt.fileAnswers << path("offline.set");
+        CzytajUstawienia(rig.link, prompt);
+        QVERIFY(prompt.messages.isEmpty());
+        QCOMPARE(rig.link.mem.settings, source.settings);
+        QCOMPARE(rig.link.loadedFileName, path("offline.set"));
+        QCOMPARE(rig.events.size(), 1);
+        QCOMPARE(rig.events[0].kind, 4);
+        QCOMPARE(rig.events[0].code + rig.events[0].value + rig.events[0].length, 0);
+        QCOMPARE(rig.link.writeMask | rig.link.readMask, 0u);
+        // The channel table follows the loaded identity and settings.
+        QCOMPARE(int(rig.link.injectorCount), 6);
+        QCOMPARE(rig.link.wykresy.size() > 0, true);
+    }
+
+    // Connected: the adaptation is folded in, the pending reads are dropped, and the link sends
+    // the settings, multipliers, RPM corrections, curves and maps, then 0x89, then reads back.
+    void connectedLoadFrames()
+    {
+        LinkRig rig;
+        ControllerSim sim;
+        rig.far = &sim;
+        rig.connectController();
+        rig.slots(3);  // a few of the reads that follow the identification
+
+        MemoryImage source;
+        fillPattern(source, 1);
+        source.identity[66] = 138;  // bank 1 idle correction +10
+        source.identity[67] = 130;  // bank 1 multiplier +2
+        source.identity[68] = 128;
+        source.identity[69] = 120;  // bank 2 multiplier -8
+        source.settings[90] = 100;
+        source.blocks[0][0] = 254;
+        source.blocks[1][0] = 5;
+        QVERIFY(writeFile(path("connected.set"), SettingsFile::encode(source)));
+        QCOMPARE(CzytajUstawienia(rig.link, path("connected.set")), 0);
+
+        QCOMPARE(rig.link.writeMask, 0xF3071Fu);
+        QCOMPARE(rig.link.readMask, 0xF3071Fu);
+        QCOMPARE(int(rig.link.commands[TSterownik::CmdFactorySettings]), 1);
+        QVERIFY(rig.link.loadedFileName.isEmpty());
+        QCOMPARE(rig.eventsOf(4, 0), 0);
+
+        QList<int> sent;
+        QMap<int, QByteArray> written;  // write command -> the 256 region bytes it carried
+        for (int i = 0; i < 200 && (rig.link.writeMask || rig.link.readMask ||
+                                   rig.link.commands[TSterownik::CmdSettingsWrite] ||
+                                   rig.link.commands[TSterownik::CmdFactorySettings]);
+             ++i) {
+            SimFrames::Request request;
+            const int c = rig.slot(&request);
+            if (c < 0 || (c & 0xF0) == 0x90) continue;
+            sent.append(c);
+            if (request.payload.size() == 258) written[c] = request.payload.mid(2);
+        }
+        // The history writes (0xC7) carry the change-history entries of the configuration writes
+        // and of the factory-settings command.
+        const QList<int> expected = {0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xC7,
+                                     0xC8, 0xC9, 0xCA, 0x89, 0xC7, 0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xA8, 0xA9, 0xAA};
+        QCOMPARE(sent, expected);
+
+        // What went to the controller: the file's regions, the adaptation folded in.
+        const QByteArray settings = written[0xF8];
+        QCOMPARE(int(uint8_t(settings[90])), 110);
+        unsigned sum = 0;
+        for (char b : settings) sum += uint8_t(b);
+        QCOMPARE(sum & 0xFF, 0u);
+        QCOMPARE(settings.mid(91), QByteArray(reinterpret_cast<const char*>(source.settings.data()) + 91, 256 - 91));
+        QCOMPARE(int(uint8_t(written[0xF9][0])), 255);  // 254 + 2, limited
+        QCOMPARE(int(uint8_t(written[0xF9][1])), source.blocks[0][1] + 2);
+        QCOMPARE(int(uint8_t(written[0xFA][0])), 1);  // 5 - 8, limited to 1
+        const int writeCommands[] = {0xFB, 0xFC, 0xC8, 0xC9, 0xCA, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5};
+        const int parts[] = {7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
+        for (int k = 0; k < 11; ++k)
+            QVERIFY2(written[writeCommands[k]] == QByteArray(reinterpret_cast<const char*>(partOf(source, parts[k])), 256),
+                     kLayout[parts[k]].name);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(sim.settings()), 256), settings);
+        // The read-back left the image as the controller holds it.
+        QVERIFY(std::memcmp(rig.link.mem.settingsBlock(), sim.settings(), 256) == 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSettingsFile)
+#include "tst_settings_file.moc"
