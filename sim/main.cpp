@@ -6,6 +6,7 @@
 
 #include "link/PortNames.h"
 #include "sim/SimMain.h"
+#include "sim/elm/ElmMain.h"
 
 void printServedPort(const QString& device)
 {
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     const QString which = args.isEmpty() ? QString() : args.takeFirst();
     if (which == QLatin1String("controller")) return runControllerSimulator(args);
-    QTextStream(stderr) << "usage: kavelo-sim controller [OPTIONS]" << Qt::endl;
+    if (which == QLatin1String("elm")) return runElmSimulator(args);
+    QTextStream(stderr) << "usage: kavelo-sim controller|elm [OPTIONS]" << Qt::endl;
     return 2;
 }

@@ -497,7 +497,7 @@ void TestObdParsers::embeddedTablesDescribeCodes()
     obd.reply = "7E8 10 08 43 03 01 71 01 00 \r7E8 21 C1 55 00 00 00 00 00 \r\r>";
     obd.KodyBledow(0x43);
     const QStringList lines = codeBoxTexts(obd);
-    QCOMPARE(lines.size(), 1 + 3 + 2 + 3 + 1);
+    QCOMPARE(lines.size(), 1 + 3 + 3 + 2);  // header; P0171 and P0100 in both languages; U0155 in English
     QCOMPARE(lines[1], QStringLiteral("P0171"));
     QCOMPARE(lines[2], QStringLiteral(" System Too Lean (Bank 1)"));
     QVERIFY2(lines[3].contains(QString::fromUtf8("uboga")), qPrintable(lines[3]));

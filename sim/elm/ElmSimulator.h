@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QtCore/QByteArray>
+#include <QtCore/QList>
+#include <QtCore/QObject>
+#include <QtCore/QStringList>
+
+#include "sim/elm/ElmAdapter.h"
+#include "sim/elm/ElmCar.h"
+#include "sim/pty/PtyPort.h"
+
+// An ELM327 adapter with a car behind it on a pseudo-terminal: the program opens devicePath() as
+// its ELM port. Tests call poll() between the program's ticks; kavelo-sim lets it watch the line.
+class ElmSimulator : public QObject {
+    Q_OBJECT
+public:
+    explicit ElmSimulator(QObject* parent = nullptr);
+
+    // Reads the options of "kavelo-sim elm" into the car and the adapter; false with `error` set
+    // for an option it does not understand.
+    bool configure(const QStringList& args, QString& error);
+    static QString usage();
+
+    bool open();
+    QString devicePath() const { return port_.devicePath(); }
+
+    // Takes what the program wrote and sends the adapter's answer. With `pieces` above 1 an answer
+    // goes out in that many writes, one per call, as a slow adapter's bytes arrive.
+    void poll();
+    // Polls whenever the program writes, from the event loop.
+    void serve();
+
+    ElmCar car;
+    ElmAdapter adapter{car};
+    int pieces = 1;
+    QByteArray received;  // everything the program wrote
+
+private:
+    PtyPort port_;
+    QList<QByteArray> queue_;
+};
