@@ -36,15 +36,32 @@ int runControllerSimulator(QStringList args)
     }
     sim.faults.silent = args.removeAll(QStringLiteral("--silent")) > 0;
     if (args.removeAll(QStringLiteral("--engine-off")) > 0) sim.engine.stopEngine();
+    sim.engine.setDriveCycle(args.removeAll(QStringLiteral("--drive")) > 0);
+    sim.engine.setLowGasPressure(args.removeAll(QStringLiteral("--low-pressure")) > 0);
+    // "--current-error B.K": bit K of error-list byte B (6..12) is a current error.
+    for (qsizetype i = args.indexOf(QStringLiteral("--current-error")); i >= 0;
+         i = args.indexOf(QStringLiteral("--current-error"))) {
+        const QStringList parts = i + 1 < args.size() ? args[i + 1].split(QLatin1Char('.')) : QStringList();
+        bool okByte = false, okBit = false;
+        const int byte = parts.size() == 2 ? parts[0].toInt(&okByte) : 0;
+        const int bit = parts.size() == 2 ? parts[1].toInt(&okBit) : 0;
+        if (!okByte || !okBit || byte < 6 || byte > 12 || bit < 0 || bit > 7) {
+            QTextStream(stderr) << "kavelo-sim: --current-error takes BYTE.BIT with BYTE 6..12 and BIT 0..7" << Qt::endl;
+            return 2;
+        }
+        sim.memory.raiseError(byte - 6, bit);
+        args.remove(i, 2);
+    }
     if (!args.isEmpty()) {
         QTextStream(stderr) << "kavelo-sim: unknown option " << args.first() << "\n"
                             << "usage: kavelo-sim controller [--model 1|2] [--injectors 4|6|8] [--variant N]"
                                " [--lambdas 1|2] [--bar-code TEXT] [--serial HEX] [--version A.B.C]"
-                               " [--engine-off] [--silent] [--corrupt SHARE] [--drop SHARE]"
+                               " [--engine-off] [--drive] [--low-pressure] [--current-error BYTE.BIT]"
+                               " [--silent] [--corrupt SHARE] [--drop SHARE]"
                             << Qt::endl;
         return 2;
     }
-    sim.engine.setInjectorCount(sim.identity.injectors());
+    sim.configure();
 
     PtyPort port;
     if (!port.open()) {

@@ -7,71 +7,19 @@
 #include "sim/pty/PtyPort.h"
 
 namespace {
-
 constexpr uint8_t kReply = 'V';
 constexpr uint8_t kObdReport = '6';
-
-// The regions in the controller's own numbering; index into the memory array.
-int regionIndex(uint8_t readCommand)
-{
-    static constexpr uint8_t kReads[] = {0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE8, 0xE9, 0xEA,
-                                         0xEB, 0xEC, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB, 0xAC, 0xAD};
-    for (int i = 0; i < 18; ++i)
-        if (kReads[i] == readCommand) return i;
-    return -1;
-}
-
-// Read command of a write command: the same region, 0x10 (maps, settings, multipliers,
-// RPM corrections) or 0x20 (history and tables) below.
-int readCommandOf(uint8_t writeCommand)
-{
-    if (writeCommand >= 0xF0 && writeCommand <= 0xFC) return writeCommand - 0x10;
-    if (writeCommand >= 0xC7 && writeCommand <= 0xCD) return writeCommand - 0x20;
-    return -1;
-}
-
+constexpr int kCauseFactorySettings = 17;
 }  // namespace
 
-ControllerSim::ControllerSim(QObject* parent) : QObject(parent)
-{
-    // A controller fresh from the factory: neutral multipliers, corrections and curves.
-    std::memset(region(0xE9), 100, 256);
-    std::memset(region(0xEA), 100, 256);
-    std::memset(region(0xEB), 100, 256);
-    std::memset(region(0xEC), 100, 256);
-    std::memset(region(0xAD), 128, 256);
-    for (uint8_t c : {0xA8, 0xA9, 0xAA}) {
-        uint8_t* r = region(c);
-        r[0] = static_cast<uint8_t>(c - 0xA0);
-        r[2] = c == 0xA8 ? 50 : 98;
-        r[3] = 128;
-        r[16] = c == 0xA8 ? 250 : 228;
-        r[17] = 128;
-        std::memset(r + 50, 128, 206);
-    }
-    uint8_t* s = settings();
-    s[10] = 0;      // engine type
-    s[31] = 0xF0;   // injectors 5..8 absent: kept on petrol
-    s[89] = 60;
-    s[90] = 128;
-    s[92] = 128;
-    s[101] = 0xD0;  // service interval 2000 h
-    s[102] = 0x07;
-    s[215] = 200;
-    s[189] = 200;
-    unsigned sum = 0;
-    for (int i = 1; i < 256; ++i) sum += s[i];
-    s[0] = static_cast<uint8_t>(-sum);
-    errorCounters[8 * 2 + 0] = 3;  // gas pressure reducing, three times
-    errorCounters[8 * 2 + 4] = 1;  // minimal RPM on gas, once
-    engine.setInjectorCount(identity.injectors());
-    engine.setEnabledInjectors(static_cast<uint8_t>(~s[31]));
-}
+ControllerSim::ControllerSim(QObject* parent) : QObject(parent) { configure(); }
 
-uint8_t* ControllerSim::region(uint8_t readCommand)
+void ControllerSim::configure()
 {
-    const int i = regionIndex(readCommand);
-    return i < 0 ? nullptr : memory_[static_cast<size_t>(i)].data();
+    memory.setInjectorCount(identity.injectors());
+    engine.setInjectorCount(identity.injectors());
+    engine.setEnabledInjectors(static_cast<uint8_t>(~settings()[31]));
+    applySettingsToEngine();
 }
 
 void ControllerSim::attach(PtyPort* port)
@@ -166,13 +114,12 @@ QByteArray ControllerSim::answer(uint8_t command, const QByteArray& payload)
             return SimFrames::encode(kReply, 0x81, id.mid(4));
         }
         case 0x82: {
-            QByteArray list(reinterpret_cast<const char*>(currentErrors.data()), 7);
-            list.append(reinterpret_cast<const char*>(errorCounters.data()), 56);
+            QByteArray list(reinterpret_cast<const char*>(memory.currentErrors.data()), 7);
+            list.append(reinterpret_cast<const char*>(memory.errorCounters.data()), 56);
             return reply(0x82, list);
         }
         case 0x83:
-            currentErrors.fill(0);
-            errorCounters.fill(0);
+            memory.clearErrors();
             pendingWriteReport_[0] |= 0x8;
             return reply(0x83, {});
         case 0x84:
@@ -190,6 +137,8 @@ QByteArray ControllerSim::answer(uint8_t command, const QByteArray& payload)
             // The PC has just written its defaults or a loaded file; they stay, only the
             // learned adaptation starts again.
             adaptation.fill(128);
+            if (engine.fuel() != EngineModel::Petrol) engine.switchToPetrol(kCauseFactorySettings);
+            pendingWriteReport_[0] |= 0x1;
             return reply(0x89, {});
         case 0x8E:
             mode = 1;
@@ -202,7 +151,7 @@ QByteArray ControllerSim::answer(uint8_t command, const QByteArray& payload)
     if (uint8_t* r = region(command)) {
         return reply(command, QByteArray(reinterpret_cast<const char*>(r), 256));
     }
-    const int read = readCommandOf(command);
+    const int read = ControllerMemory::readCommandOfWrite(command);
     if (read >= 0 && region(static_cast<uint8_t>(read))) {
         if (data.size() >= 256) {
             std::memcpy(region(static_cast<uint8_t>(read)), data.constData(), 256);
@@ -260,8 +209,11 @@ QByteArray ControllerSim::live(uint8_t command, const QByteArray& payload)
         f[6] = fuel == EngineModel::Waiting ? 20 : fuel == EngineModel::Switching ? 10 : 1;
         f[7] = fuel == EngineModel::Waiting ? 0x04 : fuel == EngineModel::Switching ? 0x01 : 0;
     }
-    if (std::any_of(currentErrors.begin(), currentErrors.end(), [](uint8_t b) { return b != 0; })) f[11] |= 0x08;
-    if (std::any_of(errorCounters.begin(), errorCounters.end(), [](uint8_t b) { return b != 0; })) f[11] |= 0x10;
+    // Low gas pressure is a current error while it lasts.
+    if (engine.fuel() == EngineModel::Mix) memory.raiseError(9 - 6, 1);
+    else memory.clearError(9 - 6, 1);
+    if (memory.anyCurrentError()) f[11] |= 0x08;
+    if (memory.anyStoredError()) f[11] |= 0x10;
     obdStatus[11] = 2;
     std::memcpy(f + 92, obdStatus.data(), 36);
     QByteArray frame = SimFrames::encode(kReply, command, QByteArray(reinterpret_cast<const char*>(f + 4), 124));

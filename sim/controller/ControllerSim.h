@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "sim/controller/ControllerIdentity.h"
+#include "sim/controller/ControllerMemory.h"
 #include "sim/controller/EngineModel.h"
 
 class PtyPort;
@@ -36,14 +37,16 @@ public:
     EngineModel engine;
     Faults faults;
 
+    // Applies the identity's injector count to the memory and the engine (after options).
+    void configure();
+
     // The controller's memory, by region read command (0xE0..0xE5, 0xE8..0xEC, 0xA7..0xAD).
-    uint8_t* region(uint8_t readCommand);
-    uint8_t* settings() { return region(0xE8); }
+    uint8_t* region(uint8_t readCommand) { return memory.region(readCommand); }
+    uint8_t* settings() { return memory.settings(); }
+    ControllerMemory memory;
 
     int mode = 0;                       // 0 application, 1 bootloader
     std::array<uint8_t, 4> adaptation{128, 128, 128, 128};
-    std::array<uint8_t, 7> currentErrors{};   // error bits of reply bytes 6..12
-    std::array<uint8_t, 56> errorCounters{};  // stored counters, reply bytes 13..68
     std::array<uint8_t, 36> obdStatus{};
     QByteArray firmware;                // blocks received in bootloader mode
     int nextBlock = 0;
@@ -60,7 +63,6 @@ private:
     QByteArray applyFaults(QByteArray bytes);
     void applySettingsToEngine();
 
-    std::array<std::array<uint8_t, 256>, 18> memory_{};
     QByteArray input_;
     PtyPort* port_ = nullptr;
     uint32_t faultSeed_ = 99;

@@ -9,7 +9,34 @@ constexpr int kMatchingIdleCorrection = 146;
 // How much the petrol computer changes its time (4-us units) per unit of idle correction that is off.
 constexpr double kTrimPerUnit = 7.5;
 constexpr double kWarmReducer = 35;
+constexpr int kIdleRpm = 820;
+constexpr int kIdlePetrol = 750;    // 3.0 ms
+constexpr int kFullLoadPetrol = 2400;  // 9.6 ms
+// Fuel-switch causes the controller reports with marker 0xF0.
+constexpr int kCauseManual = 1;
+constexpr int kCauseRpmLoss = 3;
+constexpr int kCauseMixLowPressure = 32;
 }  // namespace
+
+int EngineModel::matchingIdleCorrection() { return kMatchingIdleCorrection; }
+
+void EngineModel::followDriveCycle()
+{
+    // 60 s of town driving and idling, 0.1 s per step.
+    const int t = stepCount_ % 600;
+    if (t < 100) load_ = 0;
+    else if (t < 200) load_ = (t - 100) / 100.0 * 0.7;
+    else if (t < 350) load_ = 0.7 - (t - 200) / 150.0 * 0.4;
+    else if (t < 450) load_ = 0.3 + (t - 350) / 100.0 * 0.6;
+    else load_ = std::max(0.0, 0.9 - (t - 450) / 50.0);
+}
+
+int EngineModel::gasPressure() const
+{
+    if (!running_) return 0;
+    const int nominal = 118 + static_cast<int>(load_ * 20);
+    return lowPressure_ ? 45 : nominal;
+}
 
 int EngineModel::noise(int amplitude)
 {
@@ -31,22 +58,31 @@ int EngineModel::takeSwitchCause()
 
 void EngineModel::automaticFuelChange()
 {
+    // A fuel chosen by command is kept: the warm-up switch to gas no longer happens by itself.
+    autoSwitchDone_ = true;
     if (fuel_ == Petrol) {
         fuel_ = reducerTemp_ >= kWarmReducer ? Switching : Waiting;
         switchingSteps_ = 0;
     } else {
         fuel_ = Petrol;
-        pendingCause_ = 1;  // manual switching on the petrol
+        pendingCause_ = kCauseManual;
     }
+}
+
+void EngineModel::switchToPetrol(int cause)
+{
+    fuel_ = Petrol;
+    pendingCause_ = cause;
 }
 
 void EngineModel::quickFuelChange()
 {
+    autoSwitchDone_ = true;
     if (fuel_ == Petrol) {
         fuel_ = Gas;
     } else {
         fuel_ = Petrol;
-        pendingCause_ = 1;
+        pendingCause_ = kCauseManual;
     }
 }
 
@@ -57,12 +93,13 @@ void EngineModel::step()
         rpm_ = 0;
         if (fuel_ != Petrol) {
             fuel_ = Petrol;
-            pendingCause_ = 5;  // minimal RPM
+            pendingCause_ = kCauseRpmLoss;
         }
         return;
     }
-    rpm_ = 820 + noise(15);
-    basePetrol_ = 750 + noise(3);
+    if (driveCycle_) followDriveCycle();
+    rpm_ = kIdleRpm + static_cast<int>(load_ * 2800) + noise(15);
+    basePetrol_ = kIdlePetrol + static_cast<int>(load_ * (kFullLoadPetrol - kIdlePetrol)) + noise(3);
     reducerTemp_ = std::min(78.0, reducerTemp_ + 0.4);
     gasTemp_ = std::min(34.0, gasTemp_ + 0.1);
 
@@ -73,6 +110,13 @@ void EngineModel::step()
         autoSwitchDone_ = true;
         fuel_ = Switching;
         switchingSteps_ = 0;
+    }
+
+    if (fuel_ == Gas && lowPressure_) {
+        fuel_ = Mix;
+        pendingCause_ = kCauseMixLowPressure;
+    } else if (fuel_ == Mix && !lowPressure_) {
+        fuel_ = Gas;
     }
 
     // On gas the petrol computer sees the mixture that the idle correction gives and corrects
@@ -105,7 +149,7 @@ void EngineModel::fillLiveFrame(uint8_t* f) const
     f[13] = 0x3C | 0x02;
     f[14] = fuel_ == Gas ? 0x02 : 0x01;
     f[15] = static_cast<uint8_t>(std::clamp(rpm_ / 500, 0, 15));
-    f[16] = 3;
+    f[16] = static_cast<uint8_t>(std::clamp(3 + static_cast<int>(load_ * 12), 0, 15));
     put16(17, rpm_ / 10);
     f[19] = static_cast<uint8_t>(std::clamp(petrolTime(0) * 4 / 100, 0, 255));
     f[22] = enabled_;
@@ -117,9 +161,10 @@ void EngineModel::fillLiveFrame(uint8_t* f) const
     f[37] = 128;
     f[40] = static_cast<uint8_t>(std::lround(reducerTemp_) + 128);
     f[42] = static_cast<uint8_t>(std::lround(gasTemp_) + 128);
-    put16(44, running_ ? 34 : 100);                // manifold pressure, 0.01 bar
-    put16(46, running_ ? 34 + 118 : 100);          // absolute gas pressure
-    put16(48, running_ ? 118 : 0);                 // gas pressure
+    const int manifold = running_ ? 34 + static_cast<int>(load_ * 60) : 100;  // 0.01 bar
+    put16(44, manifold);
+    put16(46, manifold + gasPressure());           // absolute gas pressure
+    put16(48, gasPressure());
     f[50] = 120;                                   // level sensor, 2.4 V
     put16(52, running_ ? 2790 : 2480);             // supply, 13.95 V / 12.4 V
     put16(54, 273 + 41);                           // controller temperature

@@ -17,11 +17,24 @@ public:
     uint8_t enabledInjectors() const { return enabled_; }
     void setInjectorCount(int n) { injectors_ = n; }
 
+    // Road load 0..1: engine speed, manifold pressure and injection times follow it. With the
+    // drive cycle on, the load follows a repeating town-and-road profile instead.
+    void setLoad(double load) { load_ = load < 0 ? 0 : load > 1 ? 1 : load; }
+    void setDriveCycle(bool on) { driveCycle_ = on; }
+    double load() const { return load_; }
+    // Gas pressure too low for full gas operation: on gas the controller goes over to mix.
+    void setLowGasPressure(bool low) { lowPressure_ = low; }
+
+    // The idle correction (settings 90 and 92) at which gas matches petrol on this installation.
+    static int matchingIdleCorrection();
+
     void step();
     // 0x84: to gas through the switching states, or back to petrol.
     void automaticFuelChange();
     // 0x85: at once.
     void quickFuelChange();
+    // The controller's own return to petrol, reported with `cause`.
+    void switchToPetrol(int cause);
     void stopEngine() { running_ = false; }
     void startEngine() { running_ = true; }
     bool running() const { return running_; }
@@ -43,7 +56,13 @@ private:
     int noise(int amplitude);
     bool onGas(int cylinder) const;
 
+    void followDriveCycle();
+    int gasPressure() const;
+
     bool running_ = true;
+    double load_ = 0;
+    bool driveCycle_ = false;
+    bool lowPressure_ = false;
     Fuel fuel_ = Petrol;
     int stepCount_ = 0;
     int switchingSteps_ = 0;

@@ -185,7 +185,8 @@ private Q_SLOTS:
         QCOMPARE(hexList(odd), hexList(expected));
         QCOMPARE(l.readMask, 0u);
         QCOMPARE(sim.engine.enabledInjectors(), uint8_t(0x05));
-        QCOMPARE(sim.engine.fuel(), EngineModel::Gas);
+        // The quick change put the engine on gas; the factory settings put it back on petrol.
+        QCOMPARE(sim.engine.fuel(), EngineModel::Petrol);
         // One history entry for the day and this PC: errors cleared, factory settings, configuration.
         const uint8_t* h = sim.region(0xA7);
         QCOMPARE(int(h[0]), 0x2 | 0x4 | 0x8);

@@ -1,0 +1,108 @@
+#include "sim/controller/ControllerMemory.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The regions in the controller's own numbering; index into the region array.
+int regionIndex(uint8_t readCommand)
+{
+    static constexpr uint8_t kReads[] = {0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE8, 0xE9, 0xEA,
+                                         0xEB, 0xEC, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB, 0xAC, 0xAD};
+    for (int i = 0; i < 18; ++i)
+        if (kReads[i] == readCommand) return i;
+    return -1;
+}
+
+}  // namespace
+
+ControllerMemory::ControllerMemory()
+{
+    // A controller fresh from the factory: neutral multipliers, corrections and curves.
+    for (uint8_t c : {0xE9, 0xEA, 0xEB, 0xEC}) std::memset(region(c), 100, 256);
+    std::memset(region(0xAD), 128, 256);
+    for (uint8_t c : {0xA8, 0xA9, 0xAA}) {
+        uint8_t* r = region(c);
+        r[0] = static_cast<uint8_t>(c - 0xA0);  // the curve's block number
+        r[2] = c == 0xA8 ? 50 : 98;
+        r[3] = 128;
+        r[16] = c == 0xA8 ? 250 : 228;
+        r[17] = 128;
+        std::memset(r + 50, 128, 206);
+    }
+    uint8_t* s = settings();
+    s[10] = 0;      // engine type
+    s[89] = 60;
+    s[90] = 128;
+    s[92] = 128;
+    s[101] = 0xD0;  // service interval 2000 h
+    s[102] = 0x07;
+    s[215] = 200;
+    s[189] = 200;
+    setInjectorCount(4);
+    // The controller remembers a few old faults.
+    errorCounters[8 * 2 + 0] = 3;  // gas pressure reducing, three times
+    errorCounters[8 * 2 + 4] = 1;  // minimal RPM on gas, once
+}
+
+uint8_t* ControllerMemory::region(uint8_t readCommand)
+{
+    const int i = regionIndex(readCommand);
+    return i < 0 ? nullptr : regions_[static_cast<size_t>(i)].data();
+}
+
+int ControllerMemory::readCommandOfWrite(uint8_t writeCommand)
+{
+    // Maps, settings, multipliers and RPM corrections are 0x10 below, history and tables 0x20.
+    if (writeCommand >= 0xF0 && writeCommand <= 0xFC) return regionIndex(writeCommand - 0x10) >= 0 ? writeCommand - 0x10 : -1;
+    if (writeCommand >= 0xC7 && writeCommand <= 0xCD) return writeCommand - 0x20;
+    return -1;
+}
+
+void ControllerMemory::setInjectorCount(int count)
+{
+    count = std::clamp(count, 1, 8);
+    settings()[31] = static_cast<uint8_t>(0xFF << count);
+    sealSettings();
+}
+
+void ControllerMemory::sealSettings()
+{
+    uint8_t* s = settings();
+    unsigned sum = 0;
+    for (int i = 1; i < 256; ++i) sum += s[i];
+    s[0] = static_cast<uint8_t>(-sum);
+}
+
+void ControllerMemory::raiseError(int byte, int bit)
+{
+    if (byte < 0 || byte > 6 || bit < 0 || bit > 7) return;
+    if (!(currentErrors[byte] >> bit & 1)) {
+        uint8_t& counter = errorCounters[static_cast<size_t>(8 * byte + bit)];
+        if (counter < 255) ++counter;
+    }
+    currentErrors[byte] |= static_cast<uint8_t>(1u << bit);
+}
+
+void ControllerMemory::clearError(int byte, int bit)
+{
+    if (byte < 0 || byte > 6 || bit < 0 || bit > 7) return;
+    currentErrors[byte] &= static_cast<uint8_t>(~(1u << bit));
+}
+
+void ControllerMemory::clearErrors()
+{
+    currentErrors.fill(0);
+    errorCounters.fill(0);
+}
+
+bool ControllerMemory::anyCurrentError() const
+{
+    return std::any_of(currentErrors.begin(), currentErrors.end(), [](uint8_t b) { return b != 0; });
+}
+
+bool ControllerMemory::anyStoredError() const
+{
+    return std::any_of(errorCounters.begin(), errorCounters.end(), [](uint8_t b) { return b != 0; });
+}

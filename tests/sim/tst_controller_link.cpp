@@ -1,0 +1,169 @@
+// The controller link against the simulated controller over a real pseudo-terminal: the program's
+// serial backend on one side, the simulator on the master side, time driven by the test.
+#include <QtTest/QTest>
+
+#include <cstring>
+#include <functional>
+
+#include "link/FrameCodec.h"
+#include "link/PortNames.h"
+#include "link/QtSerialBackend.h"
+#include "link/Regions.h"
+#include "link/Tsterownik.h"
+#include "sim/controller/ControllerSim.h"
+#include "sim/pty/PtyPort.h"
+
+namespace {
+
+class PtyRig {
+public:
+    PtyRig()
+    {
+        link.timer()->stop();
+        link.OnZdarzenie = [this](int kind, int code, int value, int) {
+            if (kind == kEventCalibration) calibration.append({code, value});
+        };
+    }
+
+    bool start()
+    {
+        if (!pty.open()) return false;
+        sim.attach(&pty);
+        return link.PortOpen(PortNames::numberForDevice(pty.devicePath()));
+    }
+
+    // One link tick and the controller's answer; true when `done` held within `ticks`.
+    bool runUntil(const std::function<bool()>& done, int ticks)
+    {
+        for (int i = 0; i < ticks; ++i) {
+            link.Timer1OnTimer();
+            sim.poll();
+            if (done()) return true;
+        }
+        return false;
+    }
+
+    bool connectAndRead()
+    {
+        return runUntil([this] { return link.mem.identity[38] != 0 && link.readMask == 0 && link.linkMask == 0; },
+                        2000);
+    }
+
+    bool calibrationEnded() const
+    {
+        for (const auto& [code, value] : calibration)
+            if (code == 3 || code == 4) return true;
+        return false;
+    }
+
+    PtyPort pty;
+    ControllerSim sim;
+    TSterownik link;
+    QList<std::pair<int, int>> calibration;  // stage codes and values
+};
+
+}  // namespace
+
+class TstControllerLink : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void simulatorAnswersRegionRead()
+    {
+        PtyPort pty;
+        QVERIFY(pty.open());
+        ControllerSim sim;
+        sim.attach(&pty);
+        QtSerialBackend serial;
+        QVERIFY(serial.open(pty.devicePath(), 38400, 8, 0, 1));
+
+        uint8_t frame[FrameCodec::kBufferSize] = {};
+        const int total = FrameCodec::buildFrame(frame, FrameCodec::kStartPc, 0xAA, 0);
+        FrameCodec::scramble(frame, total);
+        QCOMPARE(serial.write(frame, total), total);
+        for (int i = 0; i < 50 && sim.requests == 0; ++i) sim.poll();
+        QCOMPARE(sim.requests, 1);
+
+        int waiting = 0;
+        for (int i = 0; i < 50 && waiting < 262; ++i) waiting = serial.bytesWaiting();
+        QCOMPARE(waiting, 262);
+        QCOMPARE(serial.read(frame, waiting), 262);
+        QCOMPARE(QList<int>({frame[0], frame[2], frame[3]}), QList<int>({0x56, 129, 0xAA}));
+        FrameCodec::unscramble(frame, 262);
+        QCOMPARE(int(FrameCodec::byteSum(frame, 262)), 0);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(frame + 6), 256),
+                 QByteArray(reinterpret_cast<const char*>(sim.region(0xAA)), 256));
+        QCOMPARE(int(frame[6]), 10);  // the gas-temperature curve's own block number
+    }
+
+    void fullConnectionReadsEveryRegion()
+    {
+        PtyRig rig;
+        // Make the controller's memory differ from the PC's defaults everywhere.
+        for (const RegionInfo& r : kRegions) {
+            uint8_t* m = rig.sim.region(r.readCommand);
+            for (int i = 0; i < 256; ++i) m[i] = static_cast<uint8_t>(m[i] + 3 * i + r.readCommand);
+        }
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        for (const RegionInfo& r : kRegions) {
+            if (!(0xF3079Fu & r.mask)) continue;
+            QVERIFY2(std::memcmp(rig.sim.region(r.readCommand), rig.link.mem.region(r.mask), 256) == 0,
+                     qPrintable(QString::number(r.readCommand, 16)));
+        }
+        QCOMPARE(rig.link.StrKodKreskowy(), QString::fromLatin1(rig.sim.identity.barCode));
+        QCOMPARE(int(rig.link.injectorCount), rig.sim.identity.injectors());
+        QCOMPARE(rig.link.unanswered, 0);
+
+        // Live polling keeps the learned cells of both sides equal.
+        QVERIFY(rig.runUntil([] { return false; }, 400) == false);
+        for (uint8_t read : {0xE0, 0xE1})
+            QVERIFY(std::memcmp(rig.sim.region(read), rig.link.mem.map(read == 0xE0 ? MemoryImage::PetrolMap
+                                                                                    : MemoryImage::GasMap),
+                                256) == 0);
+    }
+
+    void autocalibrationFinishes()
+    {
+        PtyRig rig;
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        QVERIFY(rig.link.StartStopKalibracji());
+        QVERIFY(rig.runUntil([&] { return rig.calibrationEnded(); }, 60000));
+        QCOMPARE(rig.calibration.first().first, 1);
+        QList<int> codes;
+        for (const auto& [code, value] : rig.calibration)
+            if (code != 2) codes.append(code);
+        QCOMPARE(codes, QList<int>({1, 3}));
+        int highest = 0;
+        for (const auto& [code, value] : rig.calibration) highest = std::max(highest, value);
+        QVERIFY2(highest >= 768, qPrintable(QString::number(highest)));
+        QCOMPARE(rig.link.liveRequestBits & 1, 0);
+
+        // The idle corrections found are the ones that match this engine, and the controller has them.
+        const int found = rig.link.mem.settings[90];
+        QVERIFY2(std::abs(found - rig.sim.engine.matchingIdleCorrection()) <= 3, qPrintable(QString::number(found)));
+        QCOMPARE(int(rig.link.mem.settings[92]), found);
+        QVERIFY(rig.runUntil([&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; },
+                             400));
+        QCOMPARE(int(rig.sim.settings()[90]), found);
+        QCOMPARE(int(rig.sim.settings()[83]), int(rig.link.mem.settings[83]));
+    }
+
+    void calibrationAbortsWhenTheEngineStops()
+    {
+        PtyRig rig;
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        rig.link.StartStopKalibracji();
+        QVERIFY(!rig.runUntil([&] { return rig.calibrationEnded(); }, 400));
+        rig.sim.engine.stopEngine();
+        QVERIFY(rig.runUntil([&] { return rig.calibrationEnded(); }, 400));
+        QList<int> codes;
+        for (const auto& [code, value] : rig.calibration)
+            if (code != 2) codes.append(code);
+        QCOMPARE(codes, QList<int>({1, 4}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstControllerLink)
+#include "tst_controller_link.moc"
