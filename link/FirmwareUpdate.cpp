@@ -1,0 +1,69 @@
+#include "link/FirmwareUpdate.h"
+
+#include <QtCore/QDir>
+#include <QtCore/QFile>
+
+#include <cstring>
+
+#include "link/Tsterownik.h"
+#include "shell/TextTable.h"
+
+namespace FirmwareUpdate {
+
+namespace {
+
+constexpr char kMagic[8] = {'i', 'm', 'g', ' ', 'f', 'i', 'l', 'e'};
+
+// Header byte of the image and the identity byte it must equal.
+constexpr int kHardwareChecks[][2] = {{8, 44}, {18, 40}, {20, 42}, {21, 43}};
+
+}  // namespace
+
+int start(TSterownik& link, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return 141;
+    if (file.size() >= kMaxFileSize) return 142;
+    const QByteArray image = file.read(kMaxFileSize);
+    if (image.size() != file.size()) return 141;
+    // An image without its header, or without a single firmware block, cannot be flashed.
+    if (image.size() <= MemoryImage::kFirmwareHeader || std::memcmp(image.constData(), kMagic, 8) != 0) return 143;
+    for (const auto& check : kHardwareChecks) {
+        if (static_cast<uint8_t>(image[check[0]]) != link.mem.identity[static_cast<size_t>(check[1])]) return 144;
+    }
+    // The missing tail of a short image goes out as erased flash, never as an earlier file's bytes.
+    link.mem.firmware.fill(0xFF);
+    std::memcpy(link.mem.firmware.data(), image.constData(), static_cast<size_t>(image.size()));
+    link.firmwareBlock = 0;
+    link.commands[TSterownik::CmdFirmwarePending] = 1;
+    link.commands[TSterownik::CmdJumpToBootloader] = 1;
+    return 0;
+}
+
+int percent(const TSterownik& link) { return link.firmwareBlock * 100 / MemoryImage::kFirmwareBlocks; }
+
+Prompt::FileDialog dialog(const QString& programFolder)
+{
+    Prompt::FileDialog d;
+    const QString folder = QDir(programFolder).filePath(QStringLiteral("Firmware"));
+    if (QDir(folder).exists()) d.folder = folder;
+    d.filter = TextById(1114) + QStringLiteral(" (*.img)|*.img|") + TextById(1110) + QStringLiteral(" (*.*)|*.*");
+    d.filterIndex = 1;
+    d.defaultExtension = QStringLiteral("img");
+    return d;
+}
+
+}  // namespace FirmwareUpdate
+
+void Aktualizacja(TSterownik& link, Prompt& prompt, const QString& programFolder,
+                  const std::function<void()>& showProgress)
+{
+    const QString path = prompt.openFileName(FirmwareUpdate::dialog(programFolder));
+    if (path.isEmpty()) return;
+    const int error = FirmwareUpdate::start(link, path);
+    if (error != 0) {
+        prompt.error(QStringLiteral("Error code ") + QString::number(error));
+        return;
+    }
+    if (showProgress) showProgress();
+}
