@@ -12,3 +12,8 @@ struct CliCommand {
 
 int cmdPorts(const QStringList& args);
 int cmdText(const QStringList& args);
+int cmdShowSettings(const QStringList& args);
+int cmdReadSettings(const QStringList& args);
+int cmdWriteSettings(const QStringList& args);
+int cmdGet(const QStringList& args);
+int cmdSet(const QStringList& args);

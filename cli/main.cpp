@@ -9,6 +9,11 @@ namespace {
 const CliCommand kCommands[] = {
     {"ports", "ports", cmdPorts},
     {"text", "text [--lang en|pl|ru|es] ID...", cmdText},
+    {"show-settings", "show-settings FILE.set [--lang en|pl|ru|es]", cmdShowSettings},
+    {"read-settings", "read-settings --port P FILE.set", cmdReadSettings},
+    {"write-settings", "write-settings --port P FILE.set", cmdWriteSettings},
+    {"get", "get --port P INDEX [--lang en|pl|ru|es]", cmdGet},
+    {"set", "set --port P INDEX RAW [--lang en|pl|ru|es]", cmdSet},
 };
 
 int usage()

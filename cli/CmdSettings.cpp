@@ -1,0 +1,311 @@
+// Settings commands: show a settings file, read a controller into a file, load a file into a
+// controller, and get or set one setting on a controller.
+#include <QtCore/QElapsedTimer>
+#include <QtCore/QEventLoop>
+#include <QtCore/QFileInfo>
+#include <QtCore/QSet>
+#include <QtCore/QTimer>
+
+#include <functional>
+
+#include "cli/CliArgs.h"
+#include "cli/Commands.h"
+#include "link/Regions.h"
+#include "link/SettingsFile.h"
+#include "link/SettingsFileOps.h"
+#include "link/Tsterownik.h"
+#include "settings/SettingsCatalogue.h"
+#include "settings/SettingsPages.h"
+#include "shell/Prompt.h"
+#include "shell/TextTable.h"
+
+namespace {
+
+constexpr int kNoReplyMs = 5000;
+
+// Answers the file dialogs with the path from the command line; message boxes go to stderr as
+// the one-line error.
+class CliPrompt : public Prompt {
+public:
+    explicit CliPrompt(QString path) : path_(std::move(path)) {}
+    QString openFileName(const FileDialog&) override { return path_; }
+    QString saveFileName(const FileDialog&) override { return path_; }
+    void message(const QString&, const QString& text, Icon) override
+    {
+        CliArgs::fail(1, text);
+        shown = true;
+    }
+    bool yesNo(const QString&, const QString&) override { return false; }
+    bool shown = false;
+
+private:
+    QString path_;
+};
+
+// A link with its catalogue, run from a local event loop.
+class Session {
+public:
+    Session()
+    {
+        catalogue.RegisterSettings();
+        catalogue.LoadDefaults();
+        link.OnZdarzenie = [this](int kind, int code, int, int) {
+            if (kind != kEventFrameReceived) return;
+            sinceReply.restart();
+            if (code == 0x81) identified = link.mem.identity[5] == 0 ? 1 : 2;
+            if (onReply) onReply(code);
+        };
+    }
+
+    // Opens the port; false after printing the error.
+    bool open(const QString& port)
+    {
+        device = port;
+        const int number = CliArgs::portNumber(port);
+        if (number <= 0 || !link.PortOpen(number)) {
+            CliArgs::fail(1, QStringLiteral("cannot open %1").arg(port));
+            return false;
+        }
+        sinceReply.start();
+        return true;
+    }
+
+    // Runs the link until `done` holds; false after printing the error when the controller stays
+    // silent for 5 s.
+    bool runUntil(const std::function<bool()>& done)
+    {
+        QEventLoop loop;
+        QTimer check;
+        bool ok = true;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (identified == 2) {
+                ok = false;
+                CliArgs::fail(1, QStringLiteral("the controller on %1 is in bootloader mode").arg(device));
+                loop.quit();
+            } else if (done()) {
+                loop.quit();
+            } else if (sinceReply.elapsed() > kNoReplyMs) {
+                ok = false;
+                CliArgs::fail(1, QStringLiteral("no reply from %1").arg(device));
+                loop.quit();
+            }
+        });
+        check.start(25);
+        loop.exec();
+        return ok;
+    }
+
+    // Identification, then every region the link reads after it.
+    bool readAll()
+    {
+        return runUntil([this] { return identified == 1 && link.linkMask == 0 && link.readMask == 0; });
+    }
+
+    // Every write, command and read queued so far has been answered.
+    bool settled() const
+    {
+        for (uint8_t flag : link.commands)
+            if (flag) return false;
+        return link.writeMask == 0 && link.readMask == 0 && link.linkMask == 0;
+    }
+
+    TSterownik link;
+    SettingsCatalogue catalogue{link};
+    QString device;
+    QElapsedTimer sinceReply;
+    int identified = 0;  // 1 application mode, 2 bootloader
+    std::function<void(int)> onReply;
+};
+
+QString regionName(uint8_t command)
+{
+    static const QHash<int, const char*> kNames = {
+        {0xF8, "settings"}, {0xF9, "multiplier bank 1"}, {0xFA, "multiplier bank 2"},
+        {0xFB, "RPM correction bank 1"}, {0xFC, "RPM correction bank 2"}, {0xF0, "petrol map"},
+        {0xF1, "gas map"}, {0xF2, "OBD petrol map bank 1"}, {0xF3, "OBD gas map bank 1"},
+        {0xF4, "OBD petrol map bank 2"}, {0xF5, "OBD gas map bank 2"}, {0xC7, "change history"},
+        {0xC8, "gas-pressure correction"}, {0xC9, "reducer-temperature correction"},
+        {0xCA, "gas-temperature correction"},
+    };
+    const RegionInfo* r = regionOfCommand(command);
+    const int write = r ? r->writeCommand : command;
+    return QString::fromLatin1(kNames.value(write, "region"));
+}
+
+QString settingLine(SettingsCatalogue& cat, int index)
+{
+    const QString value = cat.ValueText(index);
+    return QStringLiteral("%1\t%2\t%3\t%4").arg(index).arg(cat.LabelText(index), value, cat.UnitText(index));
+}
+
+bool takeIndex(const QString& text, int& index)
+{
+    bool ok = false;
+    index = text.toInt(&ok);
+    return ok && index >= 0 && index < SettingsCatalogue::kIndexCount;
+}
+
+}  // namespace
+
+int cmdShowSettings(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    if (!CliArgs::takeLanguage(args)) return CliArgs::fail(2, QStringLiteral("--lang takes en, pl, ru or es"));
+    if (args.size() != 1) return CliArgs::fail(2, QStringLiteral("show-settings takes one settings file"));
+    programTexts().load();
+
+    Session s;
+    const int result = CzytajUstawienia(s.link, args.first());
+    if (result != 0) return CliArgs::fail(1, SettingsFileOps::errorText(result));
+
+    QTextStream& out = CliArgs::out();
+    QSet<int> shown;
+    for (int page : SettingsPages::pages()) {
+        const int level = page == 0 ? 2 : 1;
+        out << (page == 0 ? QStringLiteral("[page 0, view level 2]") : QStringLiteral("[page %1]").arg(page)) << '\n';
+        for (int cell : SettingsPages::layout(page, level)) {
+            if (cell < 0 || s.catalogue.descriptor(cell).label == 0) continue;
+            out << settingLine(s.catalogue, cell) << '\n';
+            shown.insert(cell);
+        }
+    }
+    out << "[other settings]\n";
+    for (int i = 0; i < SettingsCatalogue::kIndexCount; ++i)
+        if (s.catalogue.descriptor(i).label != 0 && !shown.contains(i)) out << settingLine(s.catalogue, i) << '\n';
+    out.flush();
+    return 0;
+}
+
+int cmdReadSettings(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    QString port;
+    if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) || port.isEmpty() || args.size() != 1)
+        return CliArgs::fail(2, QStringLiteral("usage: read-settings --port P FILE.set"));
+    programTexts().load();
+
+    Session s;
+    if (!s.open(port)) return 1;
+    CliArgs::err() << "reading the controller on " << port << "..." << Qt::endl;
+    if (!s.readAll()) return 1;
+    CliPrompt prompt(args.first());
+    ZapiszUstawienia(s.link, prompt);
+    if (prompt.shown) return 1;
+    CliArgs::out() << "saved " << args.first() << " from " << port << '\n';
+    CliArgs::out().flush();
+    return 0;
+}
+
+int cmdWriteSettings(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    QString port;
+    if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) || port.isEmpty() || args.size() != 1)
+        return CliArgs::fail(2, QStringLiteral("usage: write-settings --port P FILE.set"));
+    programTexts().load();
+    const QString file = args.first();
+    {
+        // A file the program would refuse is refused before the controller is touched.
+        MemoryImage scratch;
+        const int check = SettingsFile::load(file, scratch);
+        if (check != 0) return CliArgs::fail(1, SettingsFileOps::errorText(check));
+    }
+
+    Session s;
+    if (!s.open(port)) return 1;
+    CliArgs::err() << "reading the controller on " << port << "..." << Qt::endl;
+    if (!s.readAll()) return 1;
+
+    QStringList written, readBack;
+    bool factoryDone = false;
+    s.onReply = [&](int code) {
+        if (code == 0x89) factoryDone = true;
+        else if (code == 0xF8 || (code >= 0xF9 && code <= 0xFC) || (code >= 0xF0 && code <= 0xF5) ||
+                 (code >= 0xC7 && code <= 0xCD))
+            written << regionName(static_cast<uint8_t>(code));
+        else if (factoryDone && (code >= 0xE8 || (code >= 0xE0 && code <= 0xE5) || (code >= 0xA7 && code <= 0xAD)))
+            readBack << regionName(static_cast<uint8_t>(code));
+    };
+    CliPrompt prompt(file);
+    CzytajUstawienia(s.link, prompt);
+    if (prompt.shown) return 1;
+    if (!s.runUntil([&] { return factoryDone && s.settled(); })) return 1;
+
+    QTextStream& out = CliArgs::out();
+    out << "written to " << port << ": " << written.join(QStringLiteral(", ")) << '\n';
+    out << "factory-settings command acknowledged\n";
+    out << "read back: " << readBack.join(QStringLiteral(", ")) << '\n';
+    out.flush();
+    return 0;
+}
+
+int cmdGet(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    QString port;
+    if (!CliArgs::takeLanguage(args)) return CliArgs::fail(2, QStringLiteral("--lang takes en, pl, ru or es"));
+    int index = 0;
+    if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) || port.isEmpty() || args.size() != 1 ||
+        !takeIndex(args.first(), index))
+        return CliArgs::fail(2, QStringLiteral("usage: get --port P INDEX (0..303)"));
+    programTexts().load();
+
+    Session s;
+    if (!s.open(port)) return 1;
+    if (!s.readAll()) return 1;
+    const int stored = s.catalogue.byte(index);
+    CliArgs::out() << settingLine(s.catalogue, index) << "\traw " << stored << '\n';
+    if (s.catalogue.byte(index) != stored)
+        CliArgs::out() << "note: the stored value " << stored << " is outside the list; the program shows it as "
+                       << s.catalogue.byte(index) << " and writes that back\n";
+    CliArgs::out().flush();
+    return 0;
+}
+
+int cmdSet(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    QString port;
+    if (!CliArgs::takeLanguage(args)) return CliArgs::fail(2, QStringLiteral("--lang takes en, pl, ru or es"));
+    int index = 0;
+    bool rawOk = false;
+    if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) || port.isEmpty() || args.size() != 2 ||
+        !takeIndex(args[0], index))
+        return CliArgs::fail(2, QStringLiteral("usage: set --port P INDEX (0..303) RAW (0..255)"));
+    const int raw = args[1].toInt(&rawOk);
+    if (!rawOk || raw < 0 || raw > 255) return CliArgs::fail(2, QStringLiteral("RAW must be 0..255"));
+    programTexts().load();
+
+    Session s;
+    if (!s.open(port)) return 1;
+    if (!s.readAll()) return 1;
+
+    const auto before = s.link.mem.settings;
+    const auto commandsBefore = s.link.commands;
+    if (!s.catalogue.SetValue(index, raw))
+        return CliArgs::fail(1, QStringLiteral("setting %1 cannot be changed now (it depends on setting 1)").arg(index));
+    const auto after = s.link.mem.settings;
+    const auto commandsAfter = s.link.commands;
+    if (!s.runUntil([&] { return s.settled(); })) return 1;
+
+    QTextStream& out = CliArgs::out();
+    for (int i = 0; i < SettingsCatalogue::kIndexCount; ++i) {
+        if (before[static_cast<size_t>(i)] == after[static_cast<size_t>(i)]) continue;
+        out << i << '\t' << s.catalogue.LabelText(i) << '\t' << before[static_cast<size_t>(i)] << " -> "
+            << after[static_cast<size_t>(i)] << '\n';
+    }
+    static const char* const kCommandNames[TSterownik::CommandCount] = {
+        "live request with OBD data", "clear errors", "automatic fuel change", "quick fuel change",
+        "injector switch", "speaker test", "leak test", "factory settings (adaptation folded in)",
+        "jump to bootloader", "return from bootloader", "firmware update", "settings write"};
+    for (int c = 0; c < TSterownik::CommandCount; ++c)
+        if (c != TSterownik::CmdSettingsWrite && commandsAfter[static_cast<size_t>(c)] &&
+            !commandsBefore[static_cast<size_t>(c)])
+            out << "command sent: " << kCommandNames[c] << '\n';
+    if (index >= 256)
+        out << "setting " << index << " is kept by the PC only (settings files), not by the controller\n";
+    out << "now: " << settingLine(s.catalogue, index) << '\n';
+    out << "written to " << port << '\n';
+    out.flush();
+    return 0;
+}
