@@ -17,3 +17,4 @@ int cmdReadSettings(const QStringList& args);
 int cmdWriteSettings(const QStringList& args);
 int cmdGet(const QStringList& args);
 int cmdSet(const QStringList& args);
+int cmdObd(const QStringList& args);

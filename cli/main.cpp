@@ -9,6 +9,7 @@ namespace {
 const CliCommand kCommands[] = {
     {"ports", "ports", cmdPorts},
     {"text", "text [--lang en|pl|ru|es] ID...", cmdText},
+    {"obd", "obd --elm-port P status|pids|codes|clear [--select 0C,0D,...] [--cycles N] [--lang pl]", cmdObd},
     {"show-settings", "show-settings FILE.set [--lang en|pl|ru|es]", cmdShowSettings},
     {"read-settings", "read-settings --port P FILE.set", cmdReadSettings},
     {"write-settings", "write-settings --port P FILE.set", cmdWriteSettings},

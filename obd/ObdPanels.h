@@ -24,6 +24,7 @@ struct ObdPanels {
         QString text;
         TColor colour = 0;
         bool defaultColour = true;  // the box's own text colour
+        int table = 0;              // description table of a description line (900, 901), else 0
     };
     QVector<CodeLine> codeBox;
 };

@@ -128,7 +128,7 @@ Q_SIGNALS:
 private:
     void protocolTry(int attempt);
     void startupRead(int pidNumber);
-    void appendCode(const QString& text, TColor colour, bool defaultColour);
+    void appendCode(const QString& text, TColor colour, bool defaultColour, int table = 0);
     const QByteArray& descriptionTable(int table);
 
     QTimer* timer_ = nullptr;

@@ -20,9 +20,9 @@ QString header(unsigned char mode)
 
 }  // namespace
 
-void TObd::appendCode(const QString& text, TColor colour, bool defaultColour)
+void TObd::appendCode(const QString& text, TColor colour, bool defaultColour, int table)
 {
-    panels.codeBox.append({text, colour, defaultColour});
+    panels.codeBox.append({text, colour, defaultColour, table});
     Q_EMIT codeBoxChanged();
 }
 
@@ -131,5 +131,5 @@ void TObd::KodyBledowOpis(const QString& code, int table)
     const QByteArray& bytes = descriptionTable(table);
     if (bytes.isEmpty()) return;
     const std::optional<QString> text = ObdTroubleCodes::Description(bytes, code);
-    if (text) appendCode(*text, 0, true);
+    if (text) appendCode(*text, 0, true, table);
 }

@@ -11,7 +11,7 @@ QByteArray ElmAdapter::receive(const QByteArray& bytes)
             input_.clear();
             if (line.isEmpty()) line = lastCommand_;  // an empty line repeats the last command
             ++commandCount;
-            if (options.silentAfter > 0 && commandCount > options.silentAfter) continue;
+            if (options.silentAfter >= 0 && commandCount > options.silentAfter) continue;
             if (echo_) out += line + '\r';
             QByteArray reply = command(line);
             if (linefeeds_) reply.replace("\r", "\r\n");

@@ -16,8 +16,9 @@ public:
         // After a failed try of a protocol, search the others as many adapters do; "ATDPN" then
         // reports the protocol found with the "A" mark.
         bool autoSearch = false;
-        // Stop answering after this many commands (0: never), like an adapter that hangs.
-        int silentAfter = 0;
+        // Stop answering after this many commands (-1: never; 0: a dead adapter), like an adapter
+        // that hangs.
+        int silentAfter = -1;
     };
 
     explicit ElmAdapter(ElmCar& car) : car_(car) {}

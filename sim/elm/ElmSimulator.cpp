@@ -71,7 +71,7 @@ QString ElmSimulator::usage()
         "  --no-car              nothing behind the adapter (UNABLE TO CONNECT)\n"
         "  --auto-search         a failed protocol try falls back to a search; ATDPN answers A<n>\n"
         "  --split N             every answer arrives in N pieces\n"
-        "  --silent-after N      stop answering after N commands\n"
+        "  --silent-after N      stop answering after N commands (0: a dead adapter)\n"
         "  --voltage TEXT        ATRV answer (default 12.6V)\n");
 }
 
