@@ -1,46 +1,824 @@
 #include "shell/Unitmain.h"
 
+#include <QtCore/QCoreApplication>
+#include <QtCore/QDate>
+#include <QtCore/QDir>
+#include <QtCore/QEventLoop>
+#include <QtCore/QSettings>
+#include <QtGui/QActionGroup>
+#include <QtGui/QCloseEvent>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QKeyEvent>
+#include <QtGui/QPainter>
+#include <QtGui/QScreen>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QButtonGroup>
 #include <QtWidgets/QLabel>
-#include <QtWidgets/QStatusBar>
+#include <QtWidgets/QMenuBar>
+#include <QtWidgets/QProgressBar>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QSplitter>
+#include <QtWidgets/QTextEdit>
+#include <QtWidgets/QToolButton>
+#include <QtWidgets/QVBoxLayout>
 
+#include "dialogs/Unitlogo.h"
 #include "link/Tsterownik.h"
+#include "link/Unitprog.h"
+#include "settings/Tnastawy.h"
+#include "shell/FrameLayout.h"
+#include "shell/Platform.h"
+#include "shell/SwitchPicture.h"
 #include "shell/TextTable.h"
+#include "shell/WidgetPrompt.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+const QColor kStatusBackground(255, 251, 240);
+const QColor kRed(255, 0, 0);
+const QColor kDarkGreen(0, 128, 0);
+
+// Stored colours are red + 256 x green + 65536 x blue; the link keeps 0xRRGGBB.
+int storedFromLink(TColor c) { return int(((c >> 16) & 0xFF) | (c & 0xFF00) | ((c & 0xFF) << 16)); }
+TColor linkFromStored(int v) { return Rgb(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+
+void pause(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QLabel* makeTitle(QWidget* parent)
+{
+    auto* l = new QLabel(parent);
+    l->setAutoFillBackground(true);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+}  // namespace
+
+QString BaseCaption(const QString& version)
+{
+    const QStringList parts = version.split(QLatin1Char('.'));
+    bool ok = parts.size() >= 3;
+    int n[3] = {0, 0, 0};
+    for (int i = 0; ok && i < 3; ++i) n[i] = parts[i].toInt(&ok);
+    if (!ok) return QStringLiteral("KAVELO ver 2.03");
+    return QStringLiteral("KAVELO v%1.%2%3").arg(n[0]).arg(n[1]).arg(n[2]);
+}
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
-    baseCaption_ = QStringLiteral("KAVELO ") + QStringLiteral(KAVELO_VERSION);
-    setWindowTitle(baseCaption_);
-    resize(1024, 700);
+    Form1 = this;
+    setObjectName(QStringLiteral("Form1"));
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPointSize(8);
+    setFont(f);
+    const QString version = QCoreApplication::applicationVersion().isEmpty()
+                                ? QStringLiteral(KAVELO_VERSION)
+                                : QCoreApplication::applicationVersion();
+    baseCaption = BaseCaption(version);
+    setWindowTitle(baseCaption);
+    openPreferences = [] { return Platform::OpenPreferences(); };
+    ownPrompt_ = std::make_unique<WidgetPrompt>(this);
+    prompt = ownPrompt_.get();
+
+    switchBitmap = QImage(91, 91, QImage::Format_RGB32);
+    switchBitmap.fill(Qt::white);
+
     Sterownik1 = new TSterownik(this);
     Sterownik1->setObjectName(QStringLiteral("Sterownik1"));
     Sterownik1->OnZdarzenie = [this](int kind, int code, int value, int length) {
         LinkEvent(kind, code, value, length);
     };
-    statusBar()->showMessage(QStringLiteral("-"));
-    programTexts().load();
+    ObdPort = new TSerial(this);
+    ObdPort->setObjectName(QStringLiteral("ElmPort"));
+
+    buildWidgets();
+    buildMenus();
+    drawSwitchPicture();
+
+    Timer1 = new QTimer(this);
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(1000);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+
+    FormLogo = new TFormLogo(this);
+    FormProg = new TFormProg(this);
+    qApp->installEventFilter(this);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    qApp->removeEventFilter(this);
+    if (Sterownik1) Sterownik1->OnZdarzenie = nullptr;
+    if (Form1 == this) Form1 = nullptr;
+}
 
 QString TForm1::TextById(int id) { return ::TextById(id); }
 
+bool TForm1::AskUser(int id) { return prompt->confirm(TextById(id)); }
+
+QSize TForm1::clientSize() const
+{
+    return centralWidget() ? centralWidget()->size() : size();
+}
+
+// ---------------------------------------------------------------- widgets
+
+void TForm1::buildWidgets()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    auto* v = new QVBoxLayout(central);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+
+    auto* mid = new QHBoxLayout;
+    mid->setSpacing(0);
+    v->addLayout(mid, 1);
+
+    PanelCenter = new QWidget(central);
+    PanelCenter->setObjectName(QStringLiteral("PanelCenter"));
+    auto* cv = new QVBoxLayout(PanelCenter);
+    cv->setContentsMargins(0, 0, 0, 0);
+    cv->setSpacing(0);
+    mid->addWidget(PanelCenter, 1);
+
+    auto makeRow = [&](const char* name) {
+        auto* row = new QWidget(PanelCenter);
+        row->setObjectName(QLatin1String(name));
+        row->installEventFilter(this);
+        cv->addWidget(row);
+        return row;
+    };
+    PanelTopTab1 = makeRow("PanelTopTab1");
+    PanelTopTab2 = makeRow("PanelTopTab2");
+    PanelTopTab3 = makeRow("PanelTopTab3");
+    PanelTopTab2->setFixedHeight(25);
+    PanelTopTab2->hide();
+    PanelTopTab3->hide();
+
+    auto makeTab = [this](QWidget* row, const QString& name, QButtonGroup* group, int id) {
+        auto* b = new QToolButton(row);
+        b->setObjectName(name);
+        b->setCheckable(true);
+        b->setAutoRaise(false);
+        b->setFocusPolicy(Qt::NoFocus);
+        group->addButton(b, id);
+        return b;
+    };
+    auto* g1 = new QButtonGroup(this);
+    for (int i = 0; i < 6; ++i) {
+        row1[i] = makeTab(PanelTopTab1, QStringLiteral("SpeedButton%1").arg(i + 1), g1, i);
+        connect(row1[i], &QToolButton::clicked, this, [this, i] { SpeedButton1Click(i); });
+    }
+    row1[0]->setChecked(true);
+    auto* g2 = new QButtonGroup(this);
+    const int pages2[7] = {0, 1, 2, 3, 4, 6, 7};
+    const char* names2[7] = {"SpeedButton11", "SpeedButton12", "SpeedButton13", "SpeedButton14",
+                             "SpeedButton15", "SpeedButton21", "SpeedButton22"};
+    for (int i = 0; i < 7; ++i) {
+        const int page = pages2[i];
+        row2[i] = makeTab(PanelTopTab2, QLatin1String(names2[i]), g2, page);
+        connect(row2[i], &QToolButton::clicked, this, [this, page] { SpeedButton11Click(page); });
+    }
+    row2[5]->hide();
+    row2[6]->hide();
+    row2[0]->setChecked(true);
+    auto* g3 = new QButtonGroup(this);
+    for (int i = 0; i < 4; ++i) {
+        row3[i] = makeTab(PanelTopTab3, QStringLiteral("SpeedButton3%1").arg(i + 1), g3, i);
+        connect(row3[i], &QToolButton::clicked, this, [this, i] { SpeedButton31Click(i); });
+    }
+    row3[0]->setChecked(true);
+
+    // Below the tab rows: the left panel, then the work area over the bottom strip.
+    auto* lower = new QHBoxLayout;
+    lower->setSpacing(0);
+    cv->addLayout(lower, 1);
+    PanelLeft = new QWidget(PanelCenter);
+    PanelLeft->setObjectName(QStringLiteral("PanelLeft"));
+    PanelLeft->setFixedWidth(180);
+    {
+        auto* lv = new QVBoxLayout(PanelLeft);
+        lv->setContentsMargins(0, 0, 0, 0);
+        BtnUkryjLewy = new QToolButton(PanelLeft);
+        BtnUkryjLewy->setObjectName(QStringLiteral("BtnUkryjLewy"));
+        BtnUkryjLewy->setText(QStringLiteral("<"));
+        BtnUkryjLewy->setToolTip(QStringLiteral("[L]"));
+        connect(BtnUkryjLewy, &QToolButton::clicked, this, [this] { SetLeftCollapsed(true); });
+        lv->addWidget(BtnUkryjLewy, 0, Qt::AlignRight);
+        lv->addStretch(1);
+    }
+    PanelLeftShow = new QToolButton(PanelCenter);
+    PanelLeftShow->setObjectName(QStringLiteral("PanelLeftShow"));
+    static_cast<QToolButton*>(PanelLeftShow)->setText(QStringLiteral(">"));
+    PanelLeftShow->setFixedWidth(14);
+    PanelLeftShow->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    PanelLeftShow->setAutoFillBackground(true);
+    connect(static_cast<QToolButton*>(PanelLeftShow), &QToolButton::clicked, this,
+            [this] { SetLeftCollapsed(false); });
+    lower->addWidget(PanelLeft);
+    lower->addWidget(PanelLeftShow);
+
+    splitBottom = new QSplitter(Qt::Vertical, PanelCenter);
+    splitBottom->setObjectName(QStringLiteral("SplitterBottom"));
+    splitBottom->setHandleWidth(3);
+    splitBottom->setChildrenCollapsible(false);
+    lower->addWidget(splitBottom, 1);
+
+    PanelWork = new QWidget(splitBottom);
+    PanelWork->setObjectName(QStringLiteral("PanelWork"));
+    auto* wv = new QVBoxLayout(PanelWork);
+    wv->setContentsMargins(0, 0, 0, 0);
+    wv->setSpacing(0);
+    PanelBledy = new QWidget(PanelWork);
+    PanelBledy->setObjectName(QStringLiteral("PanelBledy"));
+    {
+        auto* bv = new QVBoxLayout(PanelBledy);
+        bv->setContentsMargins(0, 0, 0, 0);
+        BanerBledy = makeTitle(PanelBledy);
+        RichEditBledy = new QTextEdit(PanelBledy);
+        RichEditBledy->setReadOnly(true);
+        bv->addWidget(BanerBledy);
+        bv->addWidget(RichEditBledy, 1);
+    }
+    PanelChart = new QWidget(PanelWork);
+    PanelChart->setObjectName(QStringLiteral("PanelChart"));
+    PanelChart->setAutoFillBackground(true);
+    PanelScope = new QWidget(PanelWork);
+    PanelScope->setObjectName(QStringLiteral("PanelScope"));
+    PanelScope->setAutoFillBackground(true);
+    Nastawy = new TNastawy(*Sterownik1, PanelWork);
+    Nastawy->setObjectName(QStringLiteral("Nastawy"));
+    for (QWidget* w : {PanelBledy, PanelChart, PanelScope, static_cast<QWidget*>(Nastawy)}) {
+        wv->addWidget(w, 1);
+        w->hide();
+    }
+
+    PanelNasInfoObd = new QWidget(splitBottom);
+    PanelNasInfoObd->setObjectName(QStringLiteral("PanelNasInfoObd"));
+    auto* sv = new QVBoxLayout(PanelNasInfoObd);
+    sv->setContentsMargins(0, 0, 0, 0);
+    sv->setSpacing(0);
+    PanelInfo = new QWidget(PanelNasInfoObd);
+    PanelInfo->setObjectName(QStringLiteral("PanelInfo"));
+    {
+        auto* iv = new QVBoxLayout(PanelInfo);
+        iv->setContentsMargins(0, 0, 0, 0);
+        BanerInfo = makeTitle(PanelInfo);
+        RichEditInfo = new QTextEdit(PanelInfo);
+        RichEditInfo->setReadOnly(true);
+        iv->addWidget(BanerInfo);
+        iv->addWidget(RichEditInfo, 1);
+    }
+    PanelObd = new QWidget(PanelNasInfoObd);
+    PanelObd->setObjectName(QStringLiteral("PanelObd"));
+    PanelObd->setAutoFillBackground(true);
+    sv->addWidget(PanelInfo, 1);
+    sv->addWidget(PanelObd, 1);
+    PanelInfo->hide();
+    PanelObd->hide();
+    splitBottom->addWidget(PanelWork);
+    splitBottom->addWidget(PanelNasInfoObd);
+    PanelNasInfoObd->hide();
+
+    // Right panel: readings and injection times with the switch picture.
+    PanelRight = new QWidget(central);
+    PanelRight->setObjectName(QStringLiteral("PanelRight"));
+    {
+        auto* rv = new QVBoxLayout(PanelRight);
+        rv->setContentsMargins(2, 0, 0, 0);
+        rv->setSpacing(2);
+        auto* head = new QHBoxLayout;
+        BanerParametry = makeTitle(PanelRight);
+        BtnUkryjPrawy = new QToolButton(PanelRight);
+        BtnUkryjPrawy->setObjectName(QStringLiteral("BtnUkryjPrawy"));
+        BtnUkryjPrawy->setText(QStringLiteral(">"));
+        BtnUkryjPrawy->setToolTip(QStringLiteral("[R]"));
+        connect(BtnUkryjPrawy, &QToolButton::clicked, this, [this] { SetRightCollapsed(true); });
+        head->addWidget(BanerParametry, 1);
+        head->addWidget(BtnUkryjPrawy);
+        rv->addLayout(head);
+        rv->addStretch(2);
+        BanerCzasWtr = makeTitle(PanelRight);
+        rv->addWidget(BanerCzasWtr);
+        rv->addStretch(1);
+        Image1 = new QLabel(PanelRight);
+        Image1->setObjectName(QStringLiteral("Image1"));
+        Image1->setFixedSize(91, 91);
+        Image1->setToolTip(QStringLiteral("[SPACE]"));
+        Image1->installEventFilter(this);
+        rv->addWidget(Image1, 0, Qt::AlignLeft | Qt::AlignBottom);
+    }
+    PanelRightShow = new QToolButton(central);
+    PanelRightShow->setObjectName(QStringLiteral("PanelRightShow"));
+    static_cast<QToolButton*>(PanelRightShow)->setText(QStringLiteral("<"));
+    PanelRightShow->setFixedWidth(14);
+    PanelRightShow->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    PanelRightShow->setAutoFillBackground(true);
+    PanelRightShow->hide();
+    connect(static_cast<QToolButton*>(PanelRightShow), &QToolButton::clicked, this,
+            [this] { SetRightCollapsed(false); });
+    auto* bar = new QWidget(central);
+    bar->setObjectName(QStringLiteral("SplitterRight"));
+    bar->setFixedWidth(3);
+    bar->setAutoFillBackground(true);
+    mid->addWidget(bar);
+    mid->addWidget(PanelRight);
+    mid->addWidget(PanelRightShow);
+
+    // Bottom bar: command buttons, progress bar, oscilloscope bar and the status panel.
+    PanelBottomStatus = new QWidget(central);
+    PanelBottomStatus->setObjectName(QStringLiteral("PanelBottomStatus"));
+    PanelBottomStatus->setFixedHeight(28);
+    PanelBottomStatus->installEventFilter(this);
+    v->addWidget(PanelBottomStatus);
+    for (int i = 0; i < 4; ++i) {
+        cmd[i] = new QPushButton(PanelBottomStatus);
+        cmd[i]->setObjectName(QStringLiteral("Btn5%1").arg(i + 1));
+        cmd[i]->setFocusPolicy(Qt::NoFocus);
+        cmd[i]->hide();
+        connect(cmd[i], &QPushButton::clicked, this, [this, i] { Btn51Click(i); });
+    }
+    ProgressBar1 = new QProgressBar(PanelBottomStatus);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 1024);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+    PanelOsc = new QWidget(PanelBottomStatus);
+    PanelOsc->setObjectName(QStringLiteral("PanelOsc"));
+    PanelOsc->hide();
+    PanelStatus = new QLabel(PanelBottomStatus);
+    PanelStatus->setObjectName(QStringLiteral("PanelStatus"));
+    PanelStatus->setAlignment(Qt::AlignCenter);
+    PanelStatus->setAutoFillBackground(true);
+    PanelStatus->setToolTip(QStringLiteral("[F11]"));
+    PanelStatus->installEventFilter(this);
+
+    // The design client area, centred on the desktop; preferences may replace it.
+    resize(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect a = s->availableGeometry();
+        move(a.center() - rect().center());
+    }
+    setMinimumSize(632, 417);
+}
+
+void TForm1::buildMenus()
+{
+    MenuFile = menuBar()->addMenu(QString());
+    MenuFile->setObjectName(QStringLiteral("MenuFile"));
+    MenuFileFirmware = MenuFile->addAction(QString(), this, &TForm1::MenuFileFirmwareClick);
+    MenuFile->addSeparator();
+    MenuFileRead = MenuFile->addAction(QString(), this, &TForm1::MenuFileReadClick);
+    MenuFileSave = MenuFile->addAction(QString(), this, &TForm1::MenuFileSaveClick);
+
+    MenuConn = menuBar()->addMenu(QString());
+    MenuConn->setObjectName(QStringLiteral("MenuConn"));
+    connect(MenuConn, &QMenu::aboutToShow, this, &TForm1::MenuConnClick);
+    MenuElm = menuBar()->addMenu(QStringLiteral("ELM"));
+    MenuElm->setObjectName(QStringLiteral("MenuElm"));
+    connect(MenuElm, &QMenu::aboutToShow, this, &TForm1::MenuElmClick);
+
+    auto radioMenu = [this](QMenu*& menu, const char* name, auto& items, auto handler) {
+        menu = menuBar()->addMenu(QString());
+        menu->setObjectName(QLatin1String(name));
+        auto* group = new QActionGroup(menu);
+        for (int i = 0; i < int(items.size()); ++i) {
+            items[i] = menu->addAction(QString());
+            items[i]->setCheckable(true);
+            group->addAction(items[i]);
+            connect(items[i], &QAction::triggered, this, [this, handler, i] { (this->*handler)(i); });
+        }
+    };
+    radioMenu(MenuLang, "MenuLang", langItems, &TForm1::MenuLang0Click);
+    radioMenu(MenuView, "MenuView", viewItems, &TForm1::MenuView0Click);
+    radioMenu(MenuColor, "MenuColor", colorItems, &TForm1::MenuColor0Click);
+}
+
+void TForm1::rebuildPortMenu(QMenu* menu, TSerial* port)
+{
+    QList<PortMenuItem>& items = port == Sterownik1 ? connItems_ : elmItems_;
+    port->PortList(items);
+    items[0].caption = TextById(port->PortConnected() ? 1119 : 1118);
+    if (port == Sterownik1) items[0].tag = connTag;
+    menu->clear();
+    auto* group = new QActionGroup(menu);
+    for (int i = 0; i < items.size(); ++i) {
+        const PortMenuItem& it = items[i];
+        if (it.separator) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* a = menu->addAction(it.caption);
+        if (it.radio) {
+            a->setCheckable(true);
+            a->setChecked(it.checked);
+            group->addAction(a);
+        }
+        connect(a, &QAction::triggered, this, [this, port, i] {
+            QList<PortMenuItem>& list = port == Sterownik1 ? connItems_ : elmItems_;
+            if (i >= list.size()) return;
+            port->PortOnClick(list[i]);
+            if (port == Sterownik1 && i == 0) connTag = list[0].tag;
+        });
+    }
+}
+
+void TForm1::MenuConnClick() { rebuildPortMenu(MenuConn, Sterownik1); }
+void TForm1::MenuElmClick() { rebuildPortMenu(MenuElm, ObdPort); }
+
+// ---------------------------------------------------------------- lifecycle
+
+void TForm1::FormCreate()
+{
+    SetLeftCollapsed(true);
+    Nastawy->RegisterSettings();
+    Nastawy->LoadDefaults();
+    QCoreApplication::processEvents();
+
+    prefs = Preferences();
+    if (auto store = openPreferences()) {
+        prefs.read(*store);
+        developerMode = Preferences::developerMode(*store) ? 1 : 0;
+    }
+    Sterownik1->portNumber = portOverride > 0 ? portOverride : prefs.comm;
+    ObdPort->portNumber = elmPortOverride > 0 ? elmPortOverride : prefs.elmComm;
+    if (prefs.hasBounds) setGeometry(prefs.bounds);
+    if (prefs.hasState && prefs.windowState == 2) setWindowState(Qt::WindowMaximized);
+    else if (prefs.hasState && prefs.windowState == 1) setWindowState(Qt::WindowMinimized);
+    applyChannelColours();
+
+    theme = prefs.theme;
+    language = prefs.language;
+    viewLevel = prefs.view;
+    programLanguage() = language;
+    langItems[language]->setChecked(true);
+    viewItems[viewLevel]->setChecked(true);
+    colorItems[theme]->setChecked(true);
+
+    obdState = -1;
+    ledMemory = {0, 0};
+    Relabel();
+    ApplyColors();
+    ApplyView();
+    QCoreApplication::processEvents();
+}
+
 void TForm1::FormShow()
 {
-    if (portOverride > 0) Sterownik1->PortOpen(portOverride);
-    else Sterownik1->PortOpen(-1);
-    updateCaption();
+    dataRoot = Platform::DocumentsFolder();
+    if (!dataRoot.isEmpty()) {
+        Sterownik1->documentsFolder = dataRoot;
+        QDir root(dataRoot);
+        for (const char* sub : {"ORVA", "ORVA/Kavelo II", "ORVA/Kavelo II/Scope", "ORVA/Kavelo II/Settings"})
+            root.mkdir(QLatin1String(sub));
+    }
+    const QDate today = QDate::currentDate();
+    Sterownik1->workshopId = {Platform::MachineIdentity(), uint32_t(today.year() - 2000), uint32_t(today.month()),
+                              uint32_t(today.day())};
+    SpeedButton31Click(0);
+    SpeedButton11Click(0);
+    row1[0]->setChecked(true);
+    SpeedButton1Click(0);
+    QCoreApplication::processEvents();
+    Sterownik1->PortOpen(-1);
+    Timer1->start();
+    Timer2->setInterval(developerMode ? 100 : 1000);
+    Timer2->start();
 }
 
-void TForm1::LinkEvent(int kind, int code, int, int)
+bool TForm1::FormCloseQuery()
 {
-    if (kind == kEventFrameReceived && code == 0x81) updateCaption();
+    Timer1->stop();
+    QCoreApplication::processEvents();
+    pause(200);
+    return true;
 }
 
-void TForm1::updateCaption()
+void TForm1::FormClose()
 {
-    QString caption = baseCaption_;
-    const QString model = Sterownik1->StrWersjaSterownika();
-    if (!model.isEmpty()) caption += QStringLiteral("  ") + model + QStringLiteral("  ") + Sterownik1->StrWersjaCyframi(0x0E);
-    setWindowTitle(caption);
-    statusBar()->showMessage(Sterownik1->PortConnected() ? Sterownik1->portName : QStringLiteral("NO CONNECTION"));
+    Sterownik1->PortClose();
+    ObdPort->PortClose();
+
+    collectChannelColours();
+    // Ports given on the command line are for this run only.
+    prefs.comm = portOverride > 0 && Sterownik1->portNumber == portOverride ? prefs.comm : Sterownik1->portNumber;
+    prefs.elmComm =
+        elmPortOverride > 0 && ObdPort->portNumber == elmPortOverride ? prefs.elmComm : ObdPort->portNumber;
+    prefs.theme = theme;
+    prefs.language = language;
+    prefs.view = viewLevel;
+    prefs.windowState = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+    const bool writeBounds = !isMaximized();
+    if (writeBounds) prefs.bounds = frameGeometry();
+    if (auto store = openPreferences(); store && store->isWritable()) prefs.write(*store, writeBounds);
+
+    QCoreApplication::processEvents();
+    Timer2->stop();
+    delete Nastawy;
+    Nastawy = nullptr;
+    delete ObdPort;
+    ObdPort = nullptr;
+    Sterownik1->OnZdarzenie = nullptr;
+    delete Sterownik1;
+    Sterownik1 = nullptr;
+    QCoreApplication::processEvents();
+    pause(200);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (closing_ || !Sterownik1) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    FormClose();
+    event->accept();
+}
+
+void TForm1::applyChannelColours()
+{
+    for (size_t i = 0; i < Preferences::kColourIds.size(); ++i) {
+        if (prefs.colours[i] < 0) continue;
+        for (TWykres& w : Sterownik1->wykresy)
+            if (w.id == Preferences::kColourIds[i]) w.colour = linkFromStored(prefs.colours[i]);
+    }
+}
+
+void TForm1::collectChannelColours()
+{
+    for (size_t i = 0; i < Preferences::kColourIds.size(); ++i)
+        for (const TWykres& w : Sterownik1->wykresy)
+            if (w.id == Preferences::kColourIds[i]) prefs.colours[i] = storedFromLink(w.colour);
+}
+
+// ---------------------------------------------------------------- timers
+
+void TForm1::Timer1Timer()
+{
+    if (!Sterownik1) return;
+    if (++tickCounter > 9) {
+        tickCounter = 0;
+        ++secondsCounter;
+    }
+    if (topTab == 3 && ++diagnosticsCounter > 50) {
+        diagnosticsCounter = 0;
+        Sterownik1->RozkazDoSterownika(2);
+    }
+    const bool alive = Sterownik1->unanswered <= 10 && Sterownik1->PortConnected();
+    if (!alive) {
+        QFont f = PanelStatus->font();
+        f.setPixelSize(16);
+        f.setBold(true);
+        setStatus(TextById(1240), kStatusBackground, kRed, &f);
+        identified = false;
+        if (tickCounter == 0 && connTag == 0) Sterownik1->PortOpen(-1);
+    }
+    if (!closing_) Timer1->start();
+}
+
+void TForm1::Timer2Timer()
+{
+    ++splashTicks;
+    if (splashTicks == 1) {
+        FormLogo->showCentredOn(this, palette.background);
+    } else if (splashTicks >= 5) {
+        FormLogo->close();
+        Timer2->stop();
+    }
+}
+
+// ---------------------------------------------------------------- events from the link
+
+void TForm1::setStatus(const QString& text, const QColor& background, const QColor& colour, const QFont* font)
+{
+    QPalette p = PanelStatus->palette();
+    p.setColor(QPalette::Window, background);
+    p.setColor(QPalette::WindowText, colour);
+    PanelStatus->setPalette(p);
+    if (font) PanelStatus->setFont(*font);
+    PanelStatus->setText(text);
+}
+
+void TForm1::LinkEvent(int kind, int code, int value, int length)
+{
+    if (!Sterownik1) return;
+    if (kind == kEventLinkStarted && code == 0) {
+        setWindowTitle(baseCaption);
+        return;
+    }
+    if (kind == kEventFileLoaded) {
+        connTag = -1;
+        if (!connItems_.isEmpty()) connItems_[0].tag = -1;
+        setWindowTitle(baseCaption + QStringLiteral(" - [") + Sterownik1->loadedFileName + QStringLiteral("]"));
+        return;
+    }
+    if (kind == kEventCalibration) {
+        ProgressBar1->setValue(std::clamp(value, 0, 1024));
+        const QString enter = QStringLiteral("  [Enter]");
+        switch (code) {
+            case 1:
+                cmd[3]->setText(TextById(1263) + enter);
+                ProgressBar1->setValue(0);
+                ProgressBar1->show();
+                break;
+            case 3:
+                cmd[3]->setText(TextById(1261) + enter);
+                ProgressBar1->hide();
+                prompt->message(QStringLiteral("KAVELO"),
+                                TextById(1293) + QLatin1Char('\n') + TextById(1294) + QLatin1Char('\n') +
+                                    TextById(1295),
+                                Prompt::Icon::Information);
+                break;
+            case 4:
+                cmd[3]->setText(TextById(1261) + enter);
+                ProgressBar1->hide();
+                prompt->error(TextById(1292));
+                break;
+            case 5:
+                cmd[3]->setText(TextById(1261) + enter);
+                ProgressBar1->hide();
+                break;
+            default: break;
+        }
+        if (topTab == 1) LayoutCommandButtons();
+        if (Nastawy) Nastawy->update();
+        return;
+    }
+    if (kind != kEventFrameReceived) return;
+    const uint8_t* f = Sterownik1->rxBuffer;
+    if (code >= 0x90 && code <= 0x9F && length > 4) {
+        ShowLiveFrame(f);
+        return;
+    }
+    switch (code) {
+        case 0x81: {
+            QString caption = baseCaption;
+            if (Sterownik1->mem.identity[5] == 0) {
+                identified = true;
+                caption += QStringLiteral("  -  ") + Sterownik1->StrWersjaSterownika() + QStringLiteral(" v") +
+                           Sterownik1->StrWersjaCyframi(1);
+                row3[2]->setVisible(Sterownik1->twoLambdas != 0);
+                row3[1]->hide();
+                row3[0]->setChecked(true);
+                if (topTab == 5) SpeedButton31Click(0);
+                FitTabRows();
+            }
+            setWindowTitle(caption);
+            setStatus(TextById(1241), kStatusBackground, kDarkGreen, nullptr);
+            break;
+        }
+        case 0x86:
+        case 0xE8:
+            if (Nastawy) Nastawy->update();
+            break;
+        case 0xFF:
+            FormProg->BlockAcknowledged(Sterownik1->firmwareBlock);
+            break;
+        default: break;
+    }
+}
+
+void TForm1::ShowLiveFrame(const uint8_t* frame)
+{
+    const int state = frame[10] + 256 * frame[11];
+    const TColor c = Sterownik1->KolorStanuPracy(state);
+    QString text = Sterownik1->StrStanPracy(state, 1);
+    int size = 10;
+    // Every other second the status shows the detail of the state instead.
+    static const int details1[8] = {0, 1802, 1803, 0, 0, 0, 0, 0};
+    static const int details10[8] = {1811, 1812, 1813, 1814, 1815, 1816, 1817, 0};
+    static const int details20[8] = {1821, 1822, 1823, 1824, 1825, 1826, 0, 0};
+    if ((frame[11] & 3) == 3 && frame[6] != 0 && secondsCounter % 2 == 1) {
+        const int* group = frame[6] == 1 ? details1 : frame[6] == 10 ? details10 : frame[6] == 20 ? details20 : nullptr;
+        if (group) {
+            size = 8;
+            for (int bit = 0; bit < 8; ++bit)
+                if ((frame[7] >> bit & 1) && group[bit]) text = TextById(group[bit]);
+        }
+    }
+    QFont font = PanelStatus->font();
+    font.setPointSize(size);
+    font.setBold(false);
+    setStatus(text, QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF), Qt::black, &font);
+
+    const QColor diag = frame[11] & 0x08 ? kRed : frame[11] & 0x14 ? kDarkGreen : diagnosticsNormalColour_;
+    setTabColour(row1[3], diag);
+
+    if (frame[13] == ledMemory[0] && frame[14] == ledMemory[1]) return;
+    drawLeds(frame[13], frame[14]);
+}
+
+void TForm1::drawSwitchPicture()
+{
+    switchBitmap.fill(palette.background.isValid() ? palette.background : QColor(Qt::white));
+    QPainter p(&switchBitmap);
+    SwitchPicture::draw(p);
+    p.end();
+    Image1->setPixmap(QPixmap::fromImage(switchBitmap));
+    ledMemory = {0, 0};
+}
+
+void TForm1::drawLeds(uint8_t b13, uint8_t b14)
+{
+    ledMemory = {b13, b14};
+    QPainter p(&switchBitmap);
+    for (const SwitchPicture::Led& led : SwitchPicture::leds(b13, b14)) p.fillRect(led.rect, led.colour);
+    p.end();
+    Image1->setPixmap(QPixmap::fromImage(switchBitmap));
+}
+
+// ---------------------------------------------------------------- keyboard
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == PanelTopTab1 || watched == PanelTopTab2 || watched == PanelTopTab3) FitTabRows();
+        if (watched == PanelBottomStatus) LayoutCommandButtons();
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (watched == Image1 && Sterownik1) Sterownik1->commands[TSterownik::CmdAutoFuelChange] = 1;
+        if (watched == PanelStatus && Sterownik1) Sterownik1->commands[TSterownik::CmdQuickFuelChange] = 1;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        // The window previews every key before the focused control; a key propagating to the
+        // parents of its first receiver is the same press and is handled once.
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this && event != keySeen_) {
+            keySeen_ = event;
+            QTimer::singleShot(0, this, [this] { keySeen_ = nullptr; });
+            FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) { event->accept(); }
+
+void TForm1::FormKeyDown(int key)
+{
+    if (!Sterownik1) return;
+    const bool dev = developerMode != 0;
+    switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (topTab == 1) Sterownik1->StartStopKalibracji();
+            else if (topTab == 2) Sterownik1->WykonajAdaptacje();
+            break;
+        case Qt::Key_Space: Sterownik1->commands[TSterownik::CmdAutoFuelChange] = 1; break;
+        case Qt::Key_H:
+            if (dev) MenuView0Click(-1);
+            break;
+        case Qt::Key_J:
+            if (dev) MenuLang0Click(-1);
+            break;
+        case Qt::Key_K:
+            if (dev) MenuColor0Click(-1);
+            break;
+        case Qt::Key_L: SetLeftCollapsed(!PanelLeftShow->isHidden() ? false : true); break;
+        case Qt::Key_R: SetRightCollapsed(!PanelRightShow->isHidden() ? false : true); break;
+        case Qt::Key_F1: row1[0]->setChecked(true); SpeedButton1Click(0); break;
+        case Qt::Key_F2: row1[1]->setChecked(true); SpeedButton1Click(1); break;
+        case Qt::Key_F4: row1[3]->setChecked(true); SpeedButton1Click(3); break;
+        case Qt::Key_F5: row1[4]->setChecked(true); SpeedButton1Click(4); break;
+        case Qt::Key_F3:
+            if (topTab == 2) {
+                const int next = mapPage >= 0 && mapPage < 4 ? mapPage + 1 : 0;
+                row2[next]->setChecked(true);
+                SpeedButton11Click(next);
+            } else {
+                row1[2]->setChecked(true);
+                SpeedButton1Click(2);
+            }
+            break;
+        case Qt::Key_F6:
+            if (topTab == 5) {
+                const int next = (obdPage + 1) % 4;
+                row3[next]->setChecked(true);
+                SpeedButton31Click(next);
+            } else {
+                row1[5]->setChecked(true);
+                SpeedButton1Click(5);
+            }
+            break;
+        case Qt::Key_F11: Sterownik1->commands[TSterownik::CmdQuickFuelChange] = 1; break;
+        default: break;
+    }
 }

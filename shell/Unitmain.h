@@ -1,30 +1,212 @@
 #pragma once
 
+#include <QtCore/QTimer>
+#include <QtGui/QImage>
 #include <QtWidgets/QMainWindow>
 
-class TSterownik;
+#include <array>
+#include <functional>
+#include <memory>
 
-// The main window: owns the controller link and shows the controller's state.
+#include "link/Tserial.h"
+#include "shell/Preferences.h"
+#include "shell/Prompt.h"
+#include "shell/Theme.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSettings;
+class QSplitter;
+class QTextEdit;
+class QToolButton;
+class TSterownik;
+class TNastawy;
+class TFormLogo;
+class TFormProg;
+
+// The main window: creates and owns the controller link and the views, keeps the link alive,
+// restores and saves the user's preferences, and shows the workspace tabs, menus and panels.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
+    // Design client area.
+    static constexpr int kDesignWidth = 740;
+    static constexpr int kDesignHeight = 417;
+
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Text of `id` in the current language.
     static QString TextById(int id);
+    // Questions and messages to the user; tests point it at scripted answers.
+    Prompt* prompt = nullptr;
+    // Confirmation with the language text `id` (yes/no, exclamation icon); true for Yes.
+    bool AskUser(int id);
 
+    // --- lifecycle
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void FormClose();
+    // Preferences come from here; tests point it at a temporary store.
+    std::function<std::unique_ptr<QSettings>()> openPreferences;
+
+    // --- timers (public so that tests drive them step by step)
+    void Timer1Timer();
+    void Timer2Timer();
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+
+    // --- link events
+    void LinkEvent(int kind, int code, int value, int length);
+    void ShowLiveFrame(const uint8_t* frame);
+
+    // --- appearance
+    void Relabel();
+    void ApplyColors();
+    void ApplyView();
+    void FormResize();
+    void LayoutCommandButtons();
+    void FitTabRows();
+
+    // --- navigation
+    void SpeedButton1Click(int tab);      // top tab; -1 re-applies the current one
+    void SpeedButton11Click(int page);    // map page
+    void SpeedButton31Click(int page);    // OBD page
+    void Btn51Click(int button);          // command button 0..3 (Btn51..Btn54)
+    void SetLeftCollapsed(bool collapsed);
+    void SetRightCollapsed(bool collapsed);
+
+    // --- menus
+    void MenuLang0Click(int index);       // -1 steps to the next language
+    void MenuView0Click(int index);       // -1 steps to the next view level
+    void MenuColor0Click(int index);      // -1 steps to the next theme
+    void MenuConnClick();                 // rebuilds the Connection menu
+    void MenuElmClick();                  // rebuilds the ELM menu
+    void MenuFileReadClick();
+    void MenuFileSaveClick();
+    void MenuFileFirmwareClick();
+
+    // --- components and state
     TSterownik* Sterownik1 = nullptr;
+    TSerial* ObdPort = nullptr;           // the OBD adapter's port
+    TNastawy* Nastawy = nullptr;
+    TFormLogo* FormLogo = nullptr;
+    TFormProg* FormProg = nullptr;
+
+    Preferences prefs;
+    int theme = 3;
+    int language = 1;
+    int viewLevel = 1;
+    int developerMode = 0;               // 0 off, 1 on, 3 on with admin mode
+    int topTab = 0;
+    int mapPage = 0;
+    int obdPage = 0;
+    int obdState = -1;
+    int tickCounter = 0;
+    int secondsCounter = 0;
+    int diagnosticsCounter = 0;
+    int splashTicks = 0;
+    int connTag = 0;                     // tag of the Connection menu's first item: 0 connect, -1 disconnected
+    bool identified = false;             // the controller has identified itself in application mode
+    QString baseCaption;
+    QString dataRoot;
+    ThemePalette palette;
+    std::array<int, 4> commandTags{};
+    std::array<uint8_t, 2> ledMemory{};
+    QImage switchBitmap;
 
     // Port numbers given on the command line for this run (0 = the remembered ones).
     int portOverride = 0;
     int elmPortOverride = 0;
 
-    void FormShow();
+    // --- widgets, by their form names
+    QWidget* PanelCenter = nullptr;
+    QWidget* PanelTopTab1 = nullptr;
+    QWidget* PanelTopTab2 = nullptr;
+    QWidget* PanelTopTab3 = nullptr;
+    QWidget* PanelLeft = nullptr;
+    QWidget* PanelLeftShow = nullptr;
+    QWidget* PanelRight = nullptr;
+    QWidget* PanelRightShow = nullptr;
+    QWidget* PanelWork = nullptr;          // the centre below the tab rows
+    QWidget* PanelNasInfoObd = nullptr;
+    QWidget* PanelBledy = nullptr;
+    QWidget* PanelInfo = nullptr;
+    QWidget* PanelChart = nullptr;         // place of the chart component
+    QWidget* PanelScope = nullptr;         // place of the oscilloscope view
+    QWidget* PanelObd = nullptr;
+    QWidget* PanelBottomStatus = nullptr;
+    QWidget* PanelOsc = nullptr;
+    QLabel* PanelStatus = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QTextEdit* RichEditBledy = nullptr;
+    QTextEdit* RichEditInfo = nullptr;
+    QLabel* BanerParametry = nullptr;
+    QLabel* BanerCzasWtr = nullptr;
+    QLabel* BanerBledy = nullptr;
+    QLabel* BanerInfo = nullptr;
+    QLabel* Image1 = nullptr;              // switch picture
+    QToolButton* BtnUkryjLewy = nullptr;
+    QToolButton* BtnUkryjPrawy = nullptr;
+    std::array<QToolButton*, 6> row1{};
+    std::array<QToolButton*, 7> row2{};    // SpeedButton11..15, 21, 22
+    std::array<QToolButton*, 4> row3{};    // SpeedButton31..34
+    std::array<QPushButton*, 4> cmd{};     // Btn51..Btn54
+    QSplitter* splitLeft = nullptr;
+    QSplitter* splitBottom = nullptr;
+    QSplitter* splitRight = nullptr;
+
+    QMenu* MenuFile = nullptr;
+    QMenu* MenuConn = nullptr;
+    QMenu* MenuElm = nullptr;
+    QMenu* MenuLang = nullptr;
+    QMenu* MenuView = nullptr;
+    QMenu* MenuColor = nullptr;
+    QAction* MenuFileFirmware = nullptr;
+    QAction* MenuFileRead = nullptr;
+    QAction* MenuFileSave = nullptr;
+    std::array<QAction*, 4> langItems{};
+    std::array<QAction*, 3> viewItems{};
+    std::array<QAction*, 6> colorItems{};
+
+    // Client area: the window without its menu bar.
+    QSize clientSize() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void LinkEvent(int kind, int code, int value, int length);
-    void updateCaption();
+    void buildWidgets();
+    void buildMenus();
+    void rebuildPortMenu(QMenu* menu, TSerial* port);
+    void setStatus(const QString& text, const QColor& background, const QColor& colour, const QFont* font);
+    void drawSwitchPicture();
+    void drawLeds(uint8_t b13, uint8_t b14);
+    void setTabColour(QToolButton* button, const QColor& colour);
+    void setCommand(int index, int textId, const QString& suffix, const QColor& colour, int tag);
+    void showBottomStrip(int height);
+    void placeEditor(QWidget* parent);
+    void FormKeyDown(int key);
+    void applyChannelColours();
+    void collectChannelColours();
 
-    QString baseCaption_;
+    QColor diagnosticsNormalColour_;
+    QEvent* keySeen_ = nullptr;
+    QColor tabActiveColour_;
+    int lastBarHeight_ = 0;
+    bool closing_ = false;
+    QList<PortMenuItem> connItems_;
+    QList<PortMenuItem> elmItems_;
+    std::unique_ptr<Prompt> ownPrompt_;
 };
+
+// The main window, reachable program-wide.
+extern TForm1* Form1;

@@ -1,0 +1,58 @@
+#include "shell/WidgetPrompt.h"
+
+#include <QtWidgets/QFileDialog>
+#include <QtWidgets/QMessageBox>
+
+QStringList WidgetPrompt::nameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        // Qt reads the patterns from the parentheses; "*.*" there would skip names without a dot.
+        QString pattern = parts[i + 1].trimmed();
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
+        QString description = parts[i].trimmed();
+        const int open = description.lastIndexOf(QLatin1Char('('));
+        if (open >= 0) description = description.left(open).trimmed();
+        out << description + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    }
+    return out;
+}
+
+QString WidgetPrompt::run(const FileDialog& d, bool save)
+{
+    QFileDialog dialog(parent_, d.title, d.folder);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = nameFilters(d.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(std::max(0, d.filterIndex - 1)));
+    }
+    if (!d.defaultExtension.isEmpty()) dialog.setDefaultSuffix(d.defaultExtension);
+    if (!d.fileName.isEmpty()) dialog.selectFile(d.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+QString WidgetPrompt::openFileName(const FileDialog& dialog) { return run(dialog, false); }
+QString WidgetPrompt::saveFileName(const FileDialog& dialog) { return run(dialog, true); }
+
+void WidgetPrompt::message(const QString& caption, const QString& text, Icon icon)
+{
+    QMessageBox box(parent_);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    box.setIcon(icon == Icon::Error         ? QMessageBox::Critical
+                : icon == Icon::Warning     ? QMessageBox::Warning
+                : icon == Icon::Information ? QMessageBox::Information
+                                            : QMessageBox::Question);
+    box.exec();
+}
+
+bool WidgetPrompt::yesNo(const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No, parent_);
+    return box.exec() == QMessageBox::Yes;
+}

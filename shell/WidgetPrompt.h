@@ -1,0 +1,23 @@
+#pragma once
+
+#include "shell/Prompt.h"
+
+class QWidget;
+
+// The program's answers to Prompt: Qt's file dialogs and message boxes over `parent`.
+class WidgetPrompt : public Prompt {
+public:
+    explicit WidgetPrompt(QWidget* parent) : parent_(parent) {}
+
+    QString openFileName(const FileDialog& dialog) override;
+    QString saveFileName(const FileDialog& dialog) override;
+    void message(const QString& caption, const QString& text, Icon icon) override;
+    bool yesNo(const QString& caption, const QString& text) override;
+
+    // "Description|pattern|..." pairs as a Qt name filter list.
+    static QStringList nameFilters(const QString& filter);
+
+private:
+    QString run(const FileDialog& dialog, bool save);
+    QWidget* parent_;
+};
