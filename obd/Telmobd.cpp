@@ -53,8 +53,7 @@ TObd::~TObd()
 
 void TObd::OnTimer0()
 {
-    for (QString& s : panels.status) s.clear();
-    Q_EMIT statusChanged();
+    Q_EMIT statusChanged();  // the labels are fixed; a view lays out the grid with them
     OpiszPid();
     ClearCodeBox();
     timer_->stop();
