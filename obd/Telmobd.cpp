@@ -105,6 +105,7 @@ void TObd::WyslijBufor(const uint8_t* data, int length)
     // text in front of this command's reply, or leave a full buffer that no reply can complete.
     rxCount = 0;
     PortWrite(data, length);
+    ++sentCount;
     reply.clear();
     awaitingReply = true;
     replyTimeout = kReplyTimeout;

@@ -109,6 +109,7 @@ public:
     int delay = 0;             // ms before the next step
     int replyTimeout = 0;      // ms left for the outstanding reply
     int pidFailures = 0;
+    int sentCount = 0;         // commands written to the adapter since construction
     bool busy = false;
     bool awaitingReply = false;
     uint8_t rxBuffer[kRxSize]{};

@@ -175,8 +175,9 @@ bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
 
 bool ElmSimulator::open() { return port_.open(); }
 
-void ElmSimulator::poll()
+int ElmSimulator::poll()
 {
+    int sent = 0;
     const QByteArray in = port_.readAll();
     if (!in.isEmpty()) {
         received += in;
@@ -189,10 +190,13 @@ void ElmSimulator::poll()
     }
     if (!queue_.isEmpty()) {
         // One piece per call: a split answer reaches the program across several of its reads.
-        if (pieces > 1) port_.write(queue_.takeFirst());
-        else
-            while (!queue_.isEmpty()) port_.write(queue_.takeFirst());
+        do {
+            const QByteArray piece = queue_.takeFirst();
+            port_.write(piece);
+            sent += static_cast<int>(piece.size());
+        } while (pieces == 1 && !queue_.isEmpty());
     }
+    return sent;
 }
 
 void ElmSimulator::serve()

@@ -25,8 +25,9 @@ public:
     QString devicePath() const { return port_.devicePath(); }
 
     // Takes what the program wrote and sends the adapter's answer. With `pieces` above 1 an answer
-    // goes out in that many writes, one per call, as a slow adapter's bytes arrive.
-    void poll();
+    // goes out in that many writes, one per call, as a slow adapter's bytes arrive. Returns the
+    // count of bytes sent.
+    int poll();
     // Polls whenever the program writes, from the event loop.
     void serve();
 

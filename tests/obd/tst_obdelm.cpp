@@ -2,6 +2,7 @@
 // reading and clearing trouble codes, on CAN and KWP cars and on misbehaving adapters.
 #include <QtTest/QtTest>
 
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QThread>
 
 #include "link/PortNames.h"
@@ -29,13 +30,25 @@ public:
         if (opened) portOpened = obd.PortOpen(PortNames::numberForDevice(sim.devicePath()));
     }
 
+    // One tick of the reader; then the adapter answers. The kernel hands bytes between the two
+    // sides of a pseudo-terminal asynchronously, so each side waits (in real time, a few
+    // milliseconds at most) until what the other just wrote has arrived: a busy machine must not
+    // turn into time-outs in the reader's simulated time.
     void tick()
     {
+        const int sent = obd.sentCount;
         obd.OnTimer1();
-        // The kernel hands bytes between the two sides of a pseudo-terminal asynchronously.
-        QThread::usleep(300);
-        sim.poll();
-        QThread::usleep(300);
+        const bool justSent = obd.sentCount != sent;
+        const qsizetype before = sim.received.size();
+        QElapsedTimer clock;
+        clock.start();
+        int written = sim.poll();
+        while (justSent && sim.received.size() == before && clock.elapsed() < 2000) {
+            QThread::usleep(100);
+            written += sim.poll();
+        }
+        clock.restart();
+        while (written > 0 && obd.PortInQueCount() <= 0 && clock.elapsed() < 2000) QThread::usleep(100);
     }
 
     bool runUntil(const std::function<bool()>& done, int limit = 3000)
