@@ -366,13 +366,16 @@ void TForm1::buildWidgets()
     PanelStatus->setToolTip(QStringLiteral("[F11]"));
     PanelStatus->installEventFilter(this);
 
-    // The design client area, centred on the desktop; preferences may replace it.
+    setMinimumSize(632, 417);
+}
+
+void TForm1::applyDesignSize()
+{
     resize(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect a = s->availableGeometry();
         move(a.center() - rect().center());
     }
-    setMinimumSize(632, 417);
 }
 
 void TForm1::buildMenus()
@@ -455,7 +458,10 @@ void TForm1::FormCreate()
     }
     Sterownik1->portNumber = portOverride > 0 ? portOverride : prefs.comm;
     ObdPort->portNumber = elmPortOverride > 0 ? elmPortOverride : prefs.elmComm;
+    Relabel();
+    // The design client area centred on the desktop, unless the preferences hold the bounds.
     if (prefs.hasBounds) setGeometry(prefs.bounds);
+    else applyDesignSize();
     if (prefs.hasState && prefs.windowState == 2) setWindowState(Qt::WindowMaximized);
     else if (prefs.hasState && prefs.windowState == 1) setWindowState(Qt::WindowMinimized);
     applyChannelColours();
@@ -761,10 +767,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         // The window previews every key before the focused control; a key propagating to the
         // parents of its first receiver is the same press and is handled once.
         auto* w = qobject_cast<QWidget*>(watched);
-        if (w && w->window() == this && event != keySeen_) {
+        if (w && w->window() == this) {
+            const bool propagating =
+                event == keySeen_ && keyReceiver_ && w != keyReceiver_ && w->isAncestorOf(keyReceiver_);
             keySeen_ = event;
-            QTimer::singleShot(0, this, [this] { keySeen_ = nullptr; });
-            FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+            keyReceiver_ = w;
+            if (!propagating) FormKeyDown(static_cast<QKeyEvent*>(event)->key());
         }
     }
     return QMainWindow::eventFilter(watched, event);

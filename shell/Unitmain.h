@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtCore/QPointer>
 #include <QtCore/QTimer>
 #include <QtGui/QImage>
 #include <QtWidgets/QMainWindow>
@@ -186,6 +187,7 @@ protected:
 private:
     void buildWidgets();
     void buildMenus();
+    void applyDesignSize();
     void rebuildPortMenu(QMenu* menu, TSerial* port);
     void setStatus(const QString& text, const QColor& background, const QColor& colour, const QFont* font);
     void drawSwitchPicture();
@@ -200,6 +202,7 @@ private:
 
     QColor diagnosticsNormalColour_;
     QEvent* keySeen_ = nullptr;
+    QPointer<QWidget> keyReceiver_;
     QColor tabActiveColour_;
     int lastBarHeight_ = 0;
     bool closing_ = false;

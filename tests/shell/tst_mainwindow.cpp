@@ -1,0 +1,322 @@
+// The main window as a widget: start without preferences, saving at close, the watchdog against a
+// simulated controller on a pseudo-terminal, commands with scripted confirmations, keys and link events.
+#include <QtCore/QSettings>
+#include <QtCore/QTemporaryDir>
+#include <QtGui/QScreen>
+#include <QtTest/QtTest>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QProgressBar>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QToolButton>
+
+#include "link/PortNames.h"
+#include "link/Tsterownik.h"
+#include "settings/Tnastawy.h"
+#include "shell/TextTable.h"
+#include "shell/Unitmain.h"
+#include "sim/controller/ControllerSim.h"
+#include "sim/pty/PtyPort.h"
+
+namespace {
+
+QString polish(int id) { return programTexts().text(id, TextTable::Polish); }
+
+// A main window whose preferences live in a temporary folder and whose questions are scripted.
+struct Window {
+    QTemporaryDir dir;
+    ScriptedPrompt answers;
+    TForm1 form;
+
+    QString storePath() const { return dir.filePath(QStringLiteral("ZorUDU.conf")); }
+    std::unique_ptr<QSettings> store() const
+    {
+        return std::make_unique<QSettings>(storePath(), QSettings::IniFormat);
+    }
+
+    explicit Window(const std::function<void(QSettings&)>& seed = {})
+    {
+        if (seed) {
+            auto s = store();
+            seed(*s);
+        }
+        const QString path = storePath();
+        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+        form.prompt = &answers;
+        form.Sterownik1->timer()->stop();
+        form.FormCreate();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+    }
+};
+
+}  // namespace
+
+class TstMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(programTexts().load()); }
+
+    void firstStartWithoutPreferences()
+    {
+        Window w;
+        TForm1& f = w.form;
+        QCOMPARE(f.language, int(TextTable::Polish));
+        QCOMPARE(f.theme, 3);
+        QCOMPARE(f.viewLevel, 1);
+        QVERIFY(f.viewItems[1]->isChecked());
+        QVERIFY(f.colorItems[3]->isChecked());
+        QVERIFY(f.langItems[1]->isChecked());
+        QCOMPARE(f.Sterownik1->portNumber, 1);
+        QCOMPARE(f.MenuFile->title(), polish(1100));
+        QCOMPARE(f.row1[0]->text(), polish(1200) + QStringLiteral(" [F1]"));
+        QCOMPARE(f.clientSize(), QSize(740, 417));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        // Centred: equal gaps on both sides (the platform may add a frame of a few pixels).
+        const QRect g = f.frameGeometry();
+        QVERIFY(std::abs((g.left() - screen.left()) - (screen.right() - g.right())) <= 4);
+        QVERIFY(std::abs((g.top() - screen.top()) - (screen.bottom() - g.bottom())) <= 4);
+        QCOMPARE(f.palette.background, QColor(210, 210, 210));
+        QVERIFY(f.windowTitle().startsWith(QStringLiteral("KAVELO v")));
+    }
+
+    void preferencesAreSavedAtClose()
+    {
+        Window w([](QSettings& s) {
+            s.setValue(QStringLiteral("Comm"), 7);
+            s.setValue(QStringLiteral("ElmComm"), 8);
+            s.setValue(QStringLiteral("Comp"), 9);  // out of range: theme 3, written back as 3
+        });
+        TForm1& f = w.form;
+        QCOMPARE(f.theme, 3);
+        f.langItems[0]->trigger();
+        QCOMPARE(f.MenuFile->title(), programTexts().text(1100, TextTable::English));
+        f.viewItems[2]->trigger();
+        f.portOverride = 400;  // a port given for this run is not remembered
+        f.Sterownik1->portNumber = 400;
+        for (TWykres& ch : f.Sterownik1->wykresy)
+            if (ch.id == 1404) ch.colour = Rgb(1, 2, 3);
+        f.close();
+        auto s = w.store();
+        QCOMPARE(s->value(QStringLiteral("Comm")).toInt(), 7);
+        QCOMPARE(s->value(QStringLiteral("ElmComm")).toInt(), 8);
+        QCOMPARE(s->value(QStringLiteral("Comp")).toInt(), 3);
+        QCOMPARE(s->value(QStringLiteral("Lang")).toInt(), 0);
+        QCOMPARE(s->value(QStringLiteral("View")).toInt(), 2);
+        QCOMPARE(s->value(QStringLiteral("WState")).toInt(), 0);
+        QCOMPARE(s->value(QStringLiteral("WWidth")).toInt(), f.frameGeometry().width());
+        QCOMPARE(s->value(QStringLiteral("Color1404")).toInt(), 1 + 256 * 2 + 65536 * 3);
+
+        // The next start takes them all back.
+        Window again([&](QSettings& n) {
+            for (const QString& k : s->allKeys()) n.setValue(k, s->value(k));
+        });
+        QCOMPARE(again.form.language, 0);
+        QCOMPARE(again.form.viewLevel, 2);
+        QCOMPARE(again.form.Sterownik1->portNumber, 7);
+        for (const TWykres& ch : again.form.Sterownik1->wykresy)
+            if (ch.id == 1404) QCOMPARE(ch.colour, Rgb(1, 2, 3));
+    }
+
+    void watchdogShowsNoConnectionAndReopens()
+    {
+        PtyPort pty;
+        QVERIFY(pty.open());
+        ControllerSim sim;
+        sim.attach(&pty);
+        pty.setWatching(false);
+        Window w;
+        TForm1& f = w.form;
+        f.Sterownik1->portNumber = PortNames::numberForDevice(pty.devicePath());
+
+        // Port closed: shown at the next tick, reopened when the second comes round.
+        f.Timer1Timer();
+        QCOMPARE(f.PanelStatus->text(), polish(1240));
+        QCOMPARE(f.PanelStatus->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QVERIFY(!f.Sterownik1->PortConnected());
+        for (int i = 0; i < 9; ++i) f.Timer1Timer();
+        QVERIFY(f.Sterownik1->PortConnected());
+
+        // Open but silent: more than 10 unanswered frames.
+        f.PanelStatus->clear();
+        f.Sterownik1->unanswered = 10;
+        f.Timer1Timer();
+        QVERIFY(f.PanelStatus->text().isEmpty());
+        f.Sterownik1->unanswered = 11;
+        f.Timer1Timer();
+        QCOMPARE(f.PanelStatus->text(), polish(1240));
+
+        // Disconnected through the menu: no reopening any more.
+        f.MenuConnClick();
+        QAction* connect = f.MenuConn->actions().first();
+        QCOMPARE(connect->text(), polish(1119));
+        connect->trigger();
+        QVERIFY(!f.Sterownik1->PortConnected());
+        QCOMPARE(f.connTag, -1);
+        for (int i = 0; i < 25; ++i) f.Timer1Timer();
+        QVERIFY(!f.Sterownik1->PortConnected());
+        f.MenuConnClick();
+        QCOMPARE(f.MenuConn->actions().first()->text(), polish(1118));
+    }
+
+    void factorySettingsAskFirst()
+    {
+        Window w;
+        TForm1& f = w.form;
+        f.SpeedButton1Click(0);
+        QPushButton* factory = f.cmd[3];
+        QVERIFY(factory->isVisible());
+        QCOMPARE(factory->text(), polish(1260));
+        const int def = f.Nastawy->catalogue().descriptor(10).def;
+        f.Sterownik1->mem.settingsBlock()[10] = uint8_t(def + 1);
+
+        w.answers.yesNoAnswers = {false};
+        QTest::mouseClick(factory, Qt::LeftButton);
+        QCOMPARE(w.answers.questions.size(), 1);
+        QVERIFY(w.answers.questions[0].endsWith(polish(2100)));
+        QCOMPARE(int(f.Sterownik1->mem.settingsBlock()[10]), def + 1);
+        QCOMPARE(int(f.Sterownik1->commands[TSterownik::CmdFactorySettings]), 0);
+
+        w.answers.yesNoAnswers = {true};
+        QTest::mouseClick(factory, Qt::LeftButton);
+        QCOMPARE(int(f.Sterownik1->mem.settingsBlock()[10]), def);
+        QCOMPARE(int(f.Sterownik1->commands[TSterownik::CmdFactorySettings]), 1);
+    }
+
+    void calibrationStartsStopsAndReports()
+    {
+        Window w;
+        TForm1& f = w.form;
+        QTest::keyClick(&f, Qt::Key_F2);
+        QCOMPARE(f.topTab, 1);
+        QVERIFY(f.Nastawy->isVisible());
+        QCOMPARE(f.Nastawy->page(), 1);
+        QCOMPARE(f.cmd[3]->text(), polish(1261) + QStringLiteral("  [Enter]"));
+
+        QTest::mouseClick(f.cmd[3], Qt::LeftButton);  // the link reports stage 1
+        QVERIFY(f.Sterownik1->liveRequestBits & 1);
+        QCOMPARE(f.cmd[3]->text(), polish(1263) + QStringLiteral("  [Enter]"));
+        QVERIFY(f.ProgressBar1->isVisible());
+        f.LinkEvent(kEventCalibration, 2, 512, 0);
+        QCOMPARE(f.ProgressBar1->value(), 512);
+
+        QTest::keyClick(&f, Qt::Key_Return);  // Enter stops it: stage 5, silently
+        QVERIFY(!(f.Sterownik1->liveRequestBits & 1));
+        QVERIFY(!f.ProgressBar1->isVisible());
+        QVERIFY(w.answers.messages.isEmpty());
+
+        f.LinkEvent(kEventCalibration, 3, 1024, 0);
+        QCOMPARE(w.answers.messages.size(), 1);
+        QCOMPARE(w.answers.messages[0].text.count(QLatin1Char('\n')), 2);
+        QCOMPARE(w.answers.messages[0].icon, Prompt::Icon::Information);
+        f.LinkEvent(kEventCalibration, 4, 0, 0);
+        QCOMPARE(w.answers.messages.last().text, polish(1292));
+        QCOMPARE(w.answers.messages.last().icon, Prompt::Icon::Error);
+    }
+
+    void functionKeysStepPages()
+    {
+        Window w;
+        TForm1& f = w.form;
+        QTest::keyClick(&f, Qt::Key_F3);
+        QCOMPARE(f.topTab, 2);
+        QCOMPARE(f.mapPage, 0);
+        QCOMPARE(f.Nastawy->page(), 20);
+        QCOMPARE(f.cmd[0]->text(), polish(1268));
+        QTest::keyClick(&f, Qt::Key_F3);
+        QCOMPARE(f.mapPage, 1);
+        QTest::keyClick(&f, Qt::Key_F3);
+        QCOMPARE(f.mapPage, 2);
+        QVERIFY(f.cmd[1]->isHidden());
+
+        // Basic view: F6 still reaches the hidden fourth OBD page; changing the view leaves it.
+        f.viewItems[0]->trigger();
+        QTest::keyClick(&f, Qt::Key_F6);
+        QCOMPARE(f.topTab, 5);
+        for (int i = 0; i < 3; ++i) QTest::keyClick(&f, Qt::Key_F6);
+        QCOMPARE(f.obdPage, 3);
+        QVERIFY(f.row3[3]->isHidden());
+        f.viewItems[1]->trigger();
+        QCOMPARE(f.obdPage, 0);
+
+        // Developer keys do nothing outside developer mode.
+        QTest::keyClick(&f, Qt::Key_K);
+        QCOMPARE(f.theme, 3);
+        f.developerMode = 1;
+        QTest::keyClick(&f, Qt::Key_K);
+        QCOMPARE(f.theme, 4);
+    }
+
+    void themeReachesTheEditor()
+    {
+        Window w;
+        TForm1& f = w.form;
+        f.colorItems[5]->trigger();
+        QCOMPARE(f.palette.background, QColor(0, 0, 0));
+        QCOMPARE(f.QWidget::palette().color(QPalette::Window), QColor(0, 0, 0));
+        QCOMPARE(f.Nastawy->image().pixelColor(1, f.Nastawy->height() - 2), QColor(0, 0, 0));
+        f.colorItems[2]->trigger();
+        QCOMPARE(f.Nastawy->image().pixelColor(1, f.Nastawy->height() - 2), QColor(240, 240, 240));
+    }
+
+    void liveFramesAndIdentification()
+    {
+        Window w;
+        TForm1& f = w.form;
+        uint8_t* rx = f.Sterownik1->rxBuffer;
+        std::fill(rx, rx + 128, 0);
+        rx[3] = 0x90;
+        rx[13] = 0x20 | 0x01;  // top level LED and the lowest LED red
+        rx[14] = 0x02;         // fuel LED green
+        f.LinkEvent(kEventFrameReceived, 0x90, 0, 128);
+        QImage img = f.Image1->pixmap().toImage();
+        QCOMPARE(img.pixelColor(15, 16), QColor(0, 160, 0));
+        QCOMPARE(img.pixelColor(15, 76), QColor(200, 0, 0));
+        QCOMPARE(img.pixelColor(74, 16), QColor(0, 160, 0));
+        QCOMPARE(img.pixelColor(15, 31), QColor(0, 0, 0));
+        QCOMPARE(f.PanelStatus->text(), f.Sterownik1->StrStanPracy(0, 1));
+
+        // The same LED bytes again do not redraw the picture.
+        f.switchBitmap.setPixelColor(15, 16, Qt::blue);
+        f.LinkEvent(kEventFrameReceived, 0x90, 0, 128);
+        QCOMPARE(f.switchBitmap.pixelColor(15, 16), QColor(Qt::blue));
+        rx[13] = 0x20;
+        f.LinkEvent(kEventFrameReceived, 0x90, 0, 128);
+        QCOMPARE(f.switchBitmap.pixelColor(15, 16), QColor(0, 160, 0));
+
+        // A current error colours the Diagnostics tab red.
+        rx[11] = 0x08;
+        f.LinkEvent(kEventFrameReceived, 0x90, 0, 128);
+        QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
+
+        f.Sterownik1->mem.identity[5] = 0;
+        f.LinkEvent(kEventFrameReceived, 0x81, 0, 128);
+        QCOMPARE(f.PanelStatus->text(), polish(1241));
+        QVERIFY(f.windowTitle().startsWith(f.baseCaption + QStringLiteral("  -  ")));
+        QVERIFY(f.row3[1]->isHidden());
+        f.LinkEvent(kEventLinkStarted, 0, 0, 0);
+        QCOMPARE(f.windowTitle(), f.baseCaption);
+        f.Sterownik1->loadedFileName = QStringLiteral("/tmp/car.set");
+        f.LinkEvent(kEventFileLoaded, 0, 0, 0);
+        QCOMPARE(f.windowTitle(), f.baseCaption + QStringLiteral(" - [/tmp/car.set]"));
+        QCOMPARE(f.connTag, -1);
+    }
+
+    void splashShowsForFiveTicks()
+    {
+        Window w;
+        TForm1& f = w.form;
+        f.Timer2Timer();
+        QWidget* logo = f.findChild<QWidget*>(QStringLiteral("FormLogo"));
+        QVERIFY(logo && logo->isVisible());
+        QCOMPARE(logo->size(), QSize(708, 490));
+        for (int i = 0; i < 3; ++i) f.Timer2Timer();
+        QVERIFY(logo->isVisible());
+        f.Timer2Timer();
+        QVERIFY(!logo->isVisible());
+        QVERIFY(!f.Timer2->isActive());
+    }
+};
+
+QTEST_MAIN(TstMainWindow)
+#include "tst_mainwindow.moc"
