@@ -164,13 +164,17 @@ void TNastawy::paintEvent(QPaintEvent*)
 
 void TNastawy::render()
 {
-    if (width() <= 0 || height() <= 0) return;
+    // Showing an out-of-range list value corrects it through SetValue, whose repaint request
+    // arrives while this render is still painting; the render in progress shows the new value.
+    if (rendering_ || width() <= 0 || height() <= 0) return;
+    rendering_ = true;
     if (image_.size() != size()) image_ = QImage(size(), QImage::Format_RGB32);
     image_.fill(pal_.editorBackground);
     QPainter p(&image_);
     const int last = std::min(rowCount(), firstRow_ + visibleRows() + 1);
     for (int row = firstRow_; row < last; ++row)
         for (int column = 0; column < 2; ++column) drawCell(p, column, row);
+    rendering_ = false;
 }
 
 void TNastawy::drawButtonFace(QPainter& p, const QRect& r)

@@ -112,4 +112,5 @@ private:
     QListWidget* popup_ = nullptr;
     QScrollBar* scroll_ = nullptr;
     QImage image_;
+    bool rendering_ = false;
 };
