@@ -187,7 +187,8 @@ QString ValueText(int formula, uint32_t value, uint32_t a, int bytes, const QLoc
 {
     // The locale's decimal separator, but never a thousands separator: 1726.25, not 1,726.25.
     QLocale locale = userLocale;
-    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    if (!(locale.numberOptions() & QLocale::OmitGroupSeparator))
+        locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     const auto fixed1 = [&](double v) { return locale.toString(v, 'f', 1); };
     const auto general = [&](double v) { return locale.toString(v, 'g', 15); };
     const auto integer = [&](long long v) { return QString::number(v); };

@@ -37,6 +37,7 @@ constexpr ProtocolTry kTries[] = {
 TObd::TObd(QObject* owner) : TSerial(owner), timer_(new QTimer(this))
 {
     portNumber = 1;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     pidy = ObdPidCatalogue::Build();
     panels.pidValues = QStringList(pidy.size(), QString());
     timer_->setInterval(200);

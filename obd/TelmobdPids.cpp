@@ -66,6 +66,7 @@ void TObd::PIDsupported(int first)
 void TObd::KolejnyPid()
 {
     const int count = static_cast<int>(pidy.size());
+    if (count == 0) return;
     if (currentPid < 0 || currentPid >= count) currentPid = 0;
     int found = -1;
     for (int i = currentPid + 1; i < count && found < 0; ++i)
