@@ -126,7 +126,13 @@ TForm1::~TForm1()
 
 QString TForm1::TextById(int id) { return ::TextById(id); }
 
-bool TForm1::AskUser(int id) { return prompt->confirm(TextById(id)); }
+int TForm1::AskUser(int id, int flags)
+{
+    const QString text = TextById(id);
+    if (flags == kAskYesNo) return prompt->confirm(text) ? kAnswerYes : 7;
+    prompt->message(QStringLiteral("KAVELO"), text, flags == kAskError ? Prompt::Icon::Error : Prompt::Icon::Information);
+    return 1;
+}
 
 QSize TForm1::clientSize() const
 {
@@ -689,6 +695,10 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
             }
             setWindowTitle(caption);
             setStatus(TextById(1241), kStatusBackground, kDarkGreen, nullptr);
+            // A controller left in its bootloader with no update to receive: its application is
+            // broken. The box is shown after the link's tick, so polling is not held up by it.
+            if (Sterownik1->mem.identity[5] == 1 && !Sterownik1->flashing)
+                QTimer::singleShot(0, this, [this] { AskUser(1365, kAskError); });
             break;
         }
         case 0x86:

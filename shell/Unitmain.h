@@ -45,8 +45,13 @@ public:
     static QString TextById(int id);
     // Questions and messages to the user; tests point it at scripted answers.
     Prompt* prompt = nullptr;
-    // Confirmation with the language text `id` (yes/no, exclamation icon); true for Yes.
-    bool AskUser(int id);
+    // Message box with the language text `id` and the caption "KAVELO". `flags` as the standard
+    // message-box styles in use: 16 error icon with OK, 52 exclamation icon with Yes and No.
+    // Returns the standard code of the button pressed: 1 OK, 6 Yes, 7 No.
+    static constexpr int kAskError = 16;
+    static constexpr int kAskYesNo = 52;
+    static constexpr int kAnswerYes = 6;
+    int AskUser(int id, int flags);
 
     // --- lifecycle
     void FormCreate();

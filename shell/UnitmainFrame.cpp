@@ -437,7 +437,7 @@ void TForm1::Btn51Click(int button)
 {
     if (!Sterownik1 || button < 0 || button > 3) return;
     const int tag = commandTags[button];
-    const auto ask = [this](int id) { return AskUser(id); };
+    const auto ask = [this](int id) { return AskUser(id, kAskYesNo) == kAnswerYes; };
     TSterownik& s = *Sterownik1;
     switch (tag) {
         case 101:

@@ -302,6 +302,28 @@ private Q_SLOTS:
         QCOMPARE(f.connTag, -1);
     }
 
+    void bootloaderWithoutUpdateIsReported()
+    {
+        Window w;
+        TForm1& f = w.form;
+        f.Sterownik1->mem.identity[5] = 1;
+        f.Sterownik1->flashing = true;  // an update in progress: no message
+        f.LinkEvent(kEventFrameReceived, 0x81, 0, 80);
+        QCoreApplication::processEvents();
+        QVERIFY(w.answers.messages.isEmpty());
+        f.Sterownik1->flashing = false;
+        f.LinkEvent(kEventFrameReceived, 0x81, 0, 80);
+        QTRY_COMPARE(w.answers.messages.size(), 1);
+        QCOMPARE(w.answers.messages[0].caption, QStringLiteral("KAVELO"));
+        QCOMPARE(w.answers.messages[0].text, polish(1365));
+        QCOMPARE(w.answers.messages[0].icon, Prompt::Icon::Error);
+        // A yes/no question answers with the standard codes.
+        w.answers.yesNoAnswers = {true, false};
+        QCOMPARE(f.AskUser(2100, TForm1::kAskYesNo), 6);
+        QCOMPARE(f.AskUser(2100, TForm1::kAskYesNo), 7);
+        QCOMPARE(w.answers.questions.last(), QStringLiteral("KAVELO: ") + polish(2100));
+    }
+
     void splashShowsForFiveTicks()
     {
         Window w;
