@@ -124,7 +124,8 @@ private Q_SLOTS:
     void onlySupportedSelectedPidsArePolled();
     void slowProtocolsPauseBetweenRequests();
     void readAndClearCodes();
-    void readRequestDuringInitialisation();
+    void requestDuringInitialisation_data();
+    void requestDuringInitialisation();
     void replyAssembledAcrossTicks();
     void fullBufferWithoutPromptIsDropped();
     void staleBytesDoNotPrefixTheNextReply();
@@ -389,21 +390,43 @@ void TestObdLoop::readAndClearCodes()
     QVERIFY(obd.state == 1000 || obd.state == 1001);
 }
 
-void TestObdLoop::readRequestDuringInitialisation()
+void TestObdLoop::requestDuringInitialisation_data()
 {
+    QTest::addColumn<int>("atState");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QList<QByteArray>>("commands");  // sent after the request, up to the first poll
+    QTest::newRow("read during the start-up reads") << 402 << 3 << QList<QByteArray>{"03", "07", "0A", "0106"};
+    QTest::newRow("read during the adapter set-up") << 104 << 3 << QList<QByteArray>{"03", "07", "0A"};
+    QTest::newRow("clear during discovery") << 303 << 4 << QList<QByteArray>{"04"};
+    QTest::newRow("restart during polling") << 1001 << 0 << QList<QByteArray>{"ATZ", "ATE1"};
+}
+
+void TestObdLoop::requestDuringInitialisation()
+{
+    QFETCH(int, atState);
+    QFETCH(int, button);
+    QFETCH(QList<QByteArray>, commands);
     TObd obd;
     ScriptedAdapter elm(obd);
     obd.PortOpen(385);
-    QVERIFY(elm.runUntil([&] { return obd.state == 402; }));
-    QVERIFY(obd.awaitingReply);  // "0106" is outstanding
-    obd.WcisnietoPrzycisk(3);
+    QVERIFY(elm.runUntil([&] { return obd.state == atState; }));
+    QVERIFY(obd.awaitingReply);
+    obd.WcisnietoPrzycisk(button);
     elm.commands.clear();
-    QVERIFY(elm.runUntil([&] { return obd.state == 1000; }));
-    // The reply to 0106 is not decoded by the read; the codes are read with protocol 6.
-    QCOMPARE(elm.commands, (QList<QByteArray>{"03", "07", "0A"}));
-    QCOMPARE(obd.panels.pidValues[0x03], QStringLiteral("CL"));
-    QVERIFY(obd.panels.pidValues[0x06].isEmpty());
-    QCOMPARE(obd.panels.codeBox.value(1).text, QStringLiteral("P0171"));
+    // The request waits for the outstanding reply, which is then not read by the request's states.
+    QVERIFY(elm.runUntil([&] { return elm.commands.size() == commands.size(); }));
+    QCOMPARE(elm.commands, commands);
+    if (button == 3) {
+        // The codes are read with the protocol known so far: none yet during the adapter set-up.
+        QVERIFY(elm.runUntil([&] { return obd.state == 1000 || obd.state == 1001; }));
+        QCOMPARE(obd.panels.codeBox.isEmpty(), atState < 300);
+        if (atState == 402) {
+            QCOMPARE(obd.panels.codeBox.value(1).text, QStringLiteral("P0171"));
+            QCOMPARE(obd.panels.pidValues[0x03], QStringLiteral("CL"));
+            QVERIFY(obd.panels.pidValues[0x06].isEmpty());  // the reply to 0106 was not decoded
+        }
+    }
+    if (button == 4) QVERIFY(elm.runUntil([&] { return obd.state == 1001; }));
 }
 
 void TestObdLoop::replyAssembledAcrossTicks()
