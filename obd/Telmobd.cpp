@@ -415,12 +415,17 @@ void TObd::PetlaZadan()
             StatusVoltage();
             state = 1000;
             break;
-        case 1000:
+        case 1000: {
             // The older buses need a pause between requests; CAN answers at once.
             if (protocol < 6) delay = 200;
+            const int sent = sentCount;
             KolejnyPid();
+            // With nothing to ask for, the reply in hand is old: decoding it again would hand stale
+            // fuel trims to the gas controller as fresh ones.
+            if (sentCount == sent) reply.clear();
             state = 1001;
             break;
+        }
         case 1001:
             if (WyswietlPid() == 1) {
                 pidFailures = 0;

@@ -326,13 +326,17 @@ void TestObdLoop::onlySupportedSelectedPidsArePolled()
     for (int i = 0; i < 8; ++i) elm.tick();
     QCOMPARE(elm.commands, QList<QByteArray>(4, "010C"));
     QCOMPARE(obd.panels.pidValues[0x0C], QStringLiteral("1726[rpm]"));
-    // Nothing selected: nothing sent; the old reply fails to decode for the old PID until the
-    // eleventh time restarts the search.
+    // Nothing selected: nothing is sent, and the last reply is not decoded again as if it were
+    // new; eleven empty rounds restart the search.
+    TSterownik link;
+    obd.sterownik = &link;
     obd.pidy[0x0C].selected = false;
-    obd.currentPid = 0x05;
+    obd.panels.pidValues[0x0C].clear();
     elm.commands.clear();
     QVERIFY(elm.runUntil([&] { return obd.state == 3; }, 40));
     QVERIFY(elm.commands.isEmpty());
+    QVERIFY(obd.panels.pidValues[0x0C].isEmpty());
+    QCOMPARE(link.commands[TSterownik::CmdLiveWithObd], uint8_t(0));
 }
 
 void TestObdLoop::slowProtocolsPauseBetweenRequests()
