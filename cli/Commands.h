@@ -18,3 +18,9 @@ int cmdWriteSettings(const QStringList& args);
 int cmdGet(const QStringList& args);
 int cmdSet(const QStringList& args);
 int cmdObd(const QStringList& args);
+// The controller link: identity and history, live readings, errors, autocalibration.
+int cmdInfo(const QStringList& args);
+int cmdLive(const QStringList& args);
+int cmdErrors(const QStringList& args);
+int cmdClearErrors(const QStringList& args);
+int cmdCalibrate(const QStringList& args);

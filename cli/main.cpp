@@ -9,6 +9,11 @@ namespace {
 const CliCommand kCommands[] = {
     {"ports", "ports", cmdPorts},
     {"text", "text [--lang en|pl|ru|es] ID...", cmdText},
+    {"info", "info --port P [--lang en|pl|ru|es]", cmdInfo},
+    {"live", "live --port P [--frames N] [--lang en|pl|ru|es]", cmdLive},
+    {"errors", "errors --port P [--lang en|pl|ru|es]", cmdErrors},
+    {"clear-errors", "clear-errors --port P [--lang en|pl|ru|es]", cmdClearErrors},
+    {"calibrate", "calibrate --port P [--lang en|pl|ru|es]", cmdCalibrate},
     {"obd", "obd --elm-port P status|pids|codes|clear [--select 0C,0D,...] [--cycles N] [--lang pl]", cmdObd},
     {"show-settings", "show-settings FILE.set [--lang en|pl|ru|es]", cmdShowSettings},
     {"read-settings", "read-settings --port P FILE.set", cmdReadSettings},

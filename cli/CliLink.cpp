@@ -1,0 +1,99 @@
+#include "cli/CliLink.h"
+
+#include <QtCore/QElapsedTimer>
+#include <QtCore/QEventLoop>
+#include <QtCore/QTimer>
+
+#include <csignal>
+
+#include "cli/CliArgs.h"
+#include "link/WorkshopIdentity.h"
+#include "shell/TextTable.h"
+
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+void onInterrupt(int) { gInterrupted = 1; }
+
+constexpr int kNoReplyMs = 5000;
+
+}  // namespace
+
+bool CliLink::interrupted() { return gInterrupted != 0; }
+
+int CliLink::open(const QString& path)
+{
+    device = path;
+    const int number = CliArgs::portNumber(path);
+    if (number <= 0) {
+        return CliArgs::fail(2, QStringLiteral("%1 is not a serial port").arg(path));
+    }
+    link.workshopId = WorkshopIdentity::today();
+    link.OnZdarzenie = [this](int kind, int code, int value, int length) {
+        if (onEvent) onEvent(kind, code, value, length);
+    };
+    if (!link.PortOpen(number)) {
+        return CliArgs::fail(1, QStringLiteral("cannot open %1").arg(path));
+    }
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+    return 0;
+}
+
+bool CliLink::runUntil(const std::function<bool()>& done)
+{
+    QElapsedTimer quiet;
+    quiet.start();
+    QEventLoop loop;
+    QTimer check;
+    bool ok = true;
+    int lastUnanswered = link.unanswered;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        // A recognised reply resets the unanswered counter: that is the sign of life.
+        if (link.unanswered < lastUnanswered || link.unanswered == 0) quiet.restart();
+        lastUnanswered = link.unanswered;
+        if (done() || interrupted()) {
+            loop.quit();
+        } else if (quiet.elapsed() > kNoReplyMs || !link.PortConnected()) {
+            ok = false;
+            loop.quit();
+        }
+    });
+    check.start(25);
+    loop.exec();
+    if (!ok) CliArgs::fail(1, QStringLiteral("no reply from the controller on %1").arg(device));
+    return ok;
+}
+
+bool CliLink::identify(uint32_t keepReads)
+{
+    bool identified = false;
+    auto previous = onEvent;
+    onEvent = [&](int kind, int code, int value, int length) {
+        if (kind == kEventFrameReceived && code == 0x81) {
+            identified = true;
+            // Only the regions this command needs are read.
+            link.readMask &= keepReads;
+        }
+        if (previous) previous(kind, code, value, length);
+    };
+    const bool ok = runUntil([&] { return identified; });
+    onEvent = previous;
+    if (!ok || interrupted()) return false;
+    if (link.mem.identity[5] != 0) {
+        CliArgs::fail(1, QStringLiteral("%1: %2").arg(device, TextById(1365)));
+        return false;
+    }
+    return true;
+}
+
+bool CliLink::flushWrites()
+{
+    auto pending = [this] {
+        return link.writeMask != 0 || link.commands[TSterownik::CmdSettingsWrite] != 0 ||
+               (link.readMask & 0x80) != 0;
+    };
+    if (!pending()) return true;
+    gInterrupted = 0;  // a second Ctrl+C still ends the wait
+    return runUntil([&] { return !pending(); });
+}

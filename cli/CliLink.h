@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QtCore/QString>
+
+#include <functional>
+
+#include "link/Tsterownik.h"
+
+// A controller link for one command of kavelo-cli: opens the port, runs the link's timer in an
+// event loop until the command is done, and gives up when the controller stops answering.
+class CliLink {
+public:
+    // Opens the device (path or port number): 0, or the exit code with the error already printed.
+    int open(const QString& device);
+
+    // Runs the link until `done` holds. False, with a one-line error naming the device, when no
+    // reply came for 5 seconds. `interrupted` is asked as well: Ctrl+C ends the wait early.
+    bool runUntil(const std::function<bool()>& done);
+
+    // Identifies the controller and narrows the first reads to `keepReads`; false on no reply or
+    // a controller that runs its bootloader.
+    bool identify(uint32_t keepReads);
+
+    // Lets queued writes reach the controller before the command ends.
+    bool flushWrites();
+
+    // Ctrl+C was pressed since the link was opened.
+    static bool interrupted();
+
+    TSterownik link;
+    QString device;
+    std::function<void(int kind, int code, int value, int length)> onEvent;
+};

@@ -1,0 +1,50 @@
+// kavelo-cli calibrate: the autocalibration at idle, with its progress.
+#include "cli/CliArgs.h"
+#include "cli/CliLink.h"
+#include "cli/Commands.h"
+#include "shell/TextTable.h"
+
+int cmdCalibrate(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    QString port;
+    if (!CliArgs::takeLanguage(args)) return CliArgs::fail(2, QStringLiteral("--lang takes en, pl, ru or es"));
+    if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) || port.isEmpty() || !args.isEmpty())
+        return CliArgs::fail(2, QStringLiteral("usage: kavelo-cli calibrate --port DEVICE [--lang LANG]"));
+
+    CliLink cli;
+    if (const int rc = cli.open(port)) return rc;
+    // The calibration writes the whole settings block: it must hold the controller's settings.
+    // Its writes are recorded in the history, which is read first for that.
+    if (!cli.identify(0x1 | 0x80)) return 1;
+    TSterownik& l = cli.link;
+    if (!cli.runUntil([&] { return (l.readMask & 0x81) == 0; }) || CliLink::interrupted()) return 1;
+
+    QTextStream& out = CliArgs::out();
+    int stage = 0;
+    int shownPercent = -1;
+    cli.onEvent = [&](int kind, int code, int value, int) {
+        if (kind != kEventCalibration) return;
+        if (code == 2) {
+            const int percent = std::clamp(value, 0, 1024) * 100 / 1024;
+            if (percent / 5 != shownPercent / 5) {
+                shownPercent = percent;
+                out << "progress " << percent << "%" << Qt::endl;
+            }
+        } else {
+            stage = code;
+        }
+    };
+    l.StartStopKalibracji();
+    const bool answered = cli.runUntil([&] { return stage >= 3; });
+    if (stage < 3 && (l.liveRequestBits & 1)) l.StartStopKalibracji();  // Ctrl+C or no reply: stop
+    // The corrections found so far reach the controller before the program ends.
+    const bool flushed = answered && cli.flushWrites();
+    switch (stage) {
+        case 3: out << TextById(1293) << Qt::endl; break;
+        case 4: out << TextById(1292) << Qt::endl; break;
+        default: out << "stopped" << Qt::endl; break;
+    }
+    if (!answered || !flushed) return 1;
+    return stage == 3 ? 0 : 1;
+}
