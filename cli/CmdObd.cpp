@@ -27,6 +27,7 @@ Outcome runUntil(TObd& obd, const std::function<bool()>& done, QString& error)
     clock.start();
     Outcome outcome = Outcome::Failed;
     bool searched = obd.state >= 100;  // the loop has been past the adapter search once
+    int lastState = obd.state;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
         const int state = obd.state;
@@ -40,11 +41,14 @@ Outcome runUntil(TObd& obd, const std::function<bool()>& done, QString& error)
         } else if ((state == 0 && !obd.justOpened) || !obd.PortConnected()) {
             error = QStringLiteral("the ELM port was lost");
         } else if (state == 3 && searched) {
-            error = QStringLiteral("the adapter stopped answering; the search starts again");
+            error = lastState == 1001 ? QStringLiteral("the replies to the polled PIDs could not be read; the search "
+                                                       "starts again")
+                                      : QStringLiteral("the adapter stopped answering; the search starts again");
         } else if (clock.elapsed() > kLimitMs) {
             error = QStringLiteral("the adapter did not finish in time");
         } else {
             searched = searched || state >= 100;
+            lastState = state;
             return;
         }
         loop.quit();
