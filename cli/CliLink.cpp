@@ -7,7 +7,7 @@
 #include <csignal>
 
 #include "cli/CliArgs.h"
-#include "link/WorkshopIdentity.h"
+#include "shell/Platform.h"
 #include "shell/TextTable.h"
 
 namespace {
@@ -28,7 +28,7 @@ int CliLink::open(const QString& path)
     if (number <= 0) {
         return CliArgs::fail(2, QStringLiteral("%1 is not a serial port").arg(path));
     }
-    link.workshopId = WorkshopIdentity::today();
+    link.workshopId = Platform::WorkshopIdentity();
     link.OnZdarzenie = [this](int kind, int code, int value, int length) {
         if (onEvent) onEvent(kind, code, value, length);
     };

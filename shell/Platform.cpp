@@ -1,5 +1,6 @@
 #include "shell/Platform.h"
 
+#include <QtCore/QDate>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QProcess>
@@ -19,6 +20,12 @@ uint32_t MachineIdentityFromText(const QByteArray& text)
     bool ok = false;
     const uint32_t value = head.toUInt(&ok, 16);
     return ok ? value : 0;
+}
+
+std::array<uint32_t, 4> WorkshopIdentity()
+{
+    const QDate today = QDate::currentDate();
+    return {MachineIdentity(), uint32_t(today.year() - 2000), uint32_t(today.month()), uint32_t(today.day())};
 }
 
 uint32_t MachineIdentity()

@@ -2,6 +2,7 @@
 
 #include <QtCore/QString>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -16,6 +17,10 @@ namespace Platform {
 uint32_t MachineIdentity();
 // The same from the text of a machine-id file (exposed for tests).
 uint32_t MachineIdentityFromText(const QByteArray& text);
+
+// This PC's identity for the controller's change history: the machine number and today's date
+// (year - 2000, month, day).
+std::array<uint32_t, 4> WorkshopIdentity();
 
 // The user's documents folder, empty when there is none.
 QString DocumentsFolder();

@@ -497,9 +497,7 @@ void TForm1::FormShow()
         for (const char* sub : {"ORVA", "ORVA/Kavelo II", "ORVA/Kavelo II/Scope", "ORVA/Kavelo II/Settings"})
             root.mkdir(QLatin1String(sub));
     }
-    const QDate today = QDate::currentDate();
-    Sterownik1->workshopId = {Platform::MachineIdentity(), uint32_t(today.year() - 2000), uint32_t(today.month()),
-                              uint32_t(today.day())};
+    Sterownik1->workshopId = Platform::WorkshopIdentity();
     SpeedButton31Click(0);
     SpeedButton11Click(0);
     row1[0]->setChecked(true);
