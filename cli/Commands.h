@@ -24,3 +24,4 @@ int cmdLive(const QStringList& args);
 int cmdErrors(const QStringList& args);
 int cmdClearErrors(const QStringList& args);
 int cmdCalibrate(const QStringList& args);
+int cmdFirmware(const QStringList& args);

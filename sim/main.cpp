@@ -27,6 +27,9 @@ int main(int argc, char** argv)
     const QString which = args.isEmpty() ? QString() : args.takeFirst();
     if (which == QLatin1String("controller")) return runControllerSimulator(args);
     if (which == QLatin1String("elm")) return runElmSimulator(args);
-    QTextStream(stderr) << "usage: kavelo-sim controller|elm [OPTIONS]" << Qt::endl;
+    if (which == QLatin1String("make-image")) return runMakeFirmwareImage(args);
+    QTextStream(stderr) << "usage: kavelo-sim controller|elm [OPTIONS]\n"
+                           "       kavelo-sim make-image FILE.img [--version A.B] [--date YY.MM.DD] [controller options]"
+                        << Qt::endl;
     return 2;
 }

@@ -1,9 +1,11 @@
 // kavelo-sim controller: the simulated controller on a pseudo-terminal.
 #include <QtCore/QCoreApplication>
+#include <QtCore/QFile>
 #include <QtCore/QTextStream>
 
 #include "sim/SimMain.h"
 #include "sim/controller/ControllerSim.h"
+#include "sim/controller/FirmwareImage.h"
 #include "sim/pty/PtyPort.h"
 
 namespace {
@@ -71,4 +73,45 @@ int runControllerSimulator(QStringList args)
     sim.attach(&port);
     printServedPort(port.devicePath());
     return QCoreApplication::exec();
+}
+
+int runMakeFirmwareImage(QStringList args)
+{
+    QTextStream err(stderr);
+    ControllerIdentity identity;
+    QString error;
+    QString version = QStringLiteral("3.1");
+    QString date = QStringLiteral("26.12.01");
+    auto takeText = [&](const char* name, QString& value) {
+        const qsizetype i = args.indexOf(QLatin1String(name));
+        if (i < 0 || i + 1 >= args.size()) return;
+        value = args[i + 1];
+        args.remove(i, 2);
+    };
+    takeText("--version", version);
+    takeText("--date", date);
+    if (!identity.applyOptions(args, error) || args.size() != 1) {
+        err << "kavelo-sim: " << (error.isEmpty() ? QStringLiteral("make-image takes one file name") : error) << Qt::endl;
+        return 2;
+    }
+    const QStringList v = version.split(QLatin1Char('.'));
+    const QStringList d = date.split(QLatin1Char('.'));
+    bool ok = v.size() == 2 && d.size() == 3;
+    int numbers[5] = {};
+    for (int i = 0; ok && i < 5; ++i) {
+        numbers[i] = (i < 2 ? v[i] : d[i - 2]).toInt(&ok);
+        ok = ok && numbers[i] >= 0 && numbers[i] <= 255;
+    }
+    if (!ok) {
+        err << "kavelo-sim: --version takes MAJOR.BUILD and --date YY.MM.DD" << Qt::endl;
+        return 2;
+    }
+    QFile file(args.first());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(FirmwareImage::make(identity, numbers[0], numbers[1], numbers + 2)) < 0) {
+        err << "kavelo-sim: cannot write " << args.first() << Qt::endl;
+        return 1;
+    }
+    QTextStream(stdout) << args.first() << Qt::endl;
+    return 0;
 }

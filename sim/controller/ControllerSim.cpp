@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/controller/FirmwareImage.h"
 #include "sim/controller/SimFrames.h"
 #include "sim/pty/PtyPort.h"
 
@@ -81,7 +82,7 @@ void ControllerSim::applySettingsToEngine()
 QByteArray ControllerSim::answer(uint8_t command, const QByteArray& payload)
 {
     const QByteArray data = payload.mid(2);
-    if (command >= 0x90 && command <= 0x97) return live(command, payload);
+    if (mode == 0 && command >= 0x90 && command <= 0x97) return live(command, payload);
 
     if (mode == 1) {
         // The bootloader knows identification, firmware blocks and the way back.
@@ -102,7 +103,11 @@ QByteArray ControllerSim::answer(uint8_t command, const QByteArray& payload)
                 return {};
             }
             case 0x8F:
-                mode = 0;
+                // Only a complete image is started; otherwise the bootloader stays in charge.
+                if (nextBlock >= FirmwareImage::kBlocks) {
+                    FirmwareImage::applyVersion(firmware, identity);
+                    mode = 0;
+                }
                 return reply(0x8F, {});
             default: return {};
         }

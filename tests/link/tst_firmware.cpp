@@ -1,10 +1,16 @@
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 
+#include <functional>
+
 #include "link/FirmwareUpdate.h"
 #include "link/LoopbackBackend.h"
 #include "link/Tsterownik.h"
+#include "link/PortNames.h"
+#include "sim/controller/ControllerSim.h"
+#include "sim/controller/FirmwareImage.h"
 #include "sim/controller/SimFrames.h"
+#include "sim/pty/PtyPort.h"
 
 // Firmware files: the checks, the buffer, and the transfer through the scheduler.
 class TestFirmware : public QObject {
@@ -17,6 +23,7 @@ private Q_SLOTS:
     void shortImageIsPaddedWithErasedFlash();
     void dialogAndErrorBoxes();
     void transferThroughTheScheduler();
+    void shortImageOverPseudoTerminal();
 
 private:
     // A valid image for the identified controller, `blocks` firmware blocks long.
@@ -227,6 +234,44 @@ void TestFirmware::transferThroughTheScheduler()
     const QList<uint8_t> after = sent.mid(sent.indexOf(0x8F) + 1);
     QVERIFY(!after.isEmpty());
     QCOMPARE(after.count(0x81), after.size());
+}
+
+void TestFirmware::shortImageOverPseudoTerminal()
+{
+    // The whole update against the simulated controller on a real line, with an image that ends
+    // in the middle of block 150: the rest arrives as erased flash.
+    PtyPort pty;
+    QVERIFY(pty.open());
+    ControllerSim sim;
+    TSterownik real;
+    real.timer()->stop();
+    QVERIFY(real.PortOpen(PortNames::numberForDevice(pty.devicePath())));
+    auto run = [&](const std::function<bool()>& done) {
+        for (int t = 0; t < 40000 && !done(); ++t) {
+            real.Timer1OnTimer();
+            const QByteArray in = pty.readAll();
+            if (!in.isEmpty()) pty.write(sim.handle(in));
+        }
+        return done();
+    };
+    QVERIFY(run([&] { return real.mem.identity[38] != 0 && (real.readMask & 0x80) == 0; }));
+
+    const int date[3] = {26, 12, 9};
+    QByteArray file = FirmwareImage::make(sim.identity, 3, 7, date);
+    file.truncate(256 + 150 * 256 + 40);
+    QCOMPARE(FirmwareUpdate::start(real, write(file)), 0);
+    QVERIFY(run([&] { return sim.mode == 1; }));
+    QVERIFY(run([&] { return sim.mode == 0 && real.mem.identity[5] == 0 && real.mem.identity[60] == 7; }));
+
+    QByteArray expected = file.mid(256);
+    expected.append(QByteArray(224 * 256 - expected.size(), '\xFF'));
+    QCOMPARE(sim.firmware.size(), expected.size());
+    QVERIFY(sim.firmware == expected);
+    QCOMPARE(real.firmwareBlock, 224);
+    QCOMPARE(real.StrWersjaCyframi(0x0C), QStringLiteral("3.4.7  (2026.12.09)  "));
+    // The update is in the controller's history once the history has been read and written back.
+    QVERIFY(run([&] { return real.readMask == 0 && real.writeMask == 0; }));
+    QCOMPARE(sim.region(0xA7)[0] & 1, 1);
 }
 
 QTEST_GUILESS_MAIN(TestFirmware)

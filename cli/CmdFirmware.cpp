@@ -1,0 +1,77 @@
+// kavelo-cli firmware: replaces the controller's firmware from an image file.
+#include <QtCore/QFileInfo>
+
+#include "cli/CliArgs.h"
+#include "cli/CliLink.h"
+#include "cli/Commands.h"
+#include "link/FirmwareUpdate.h"
+#include "shell/TextTable.h"
+
+namespace {
+
+QString bar(int percent)
+{
+    const int filled = percent * 40 / 100;
+    return QStringLiteral("[") + QString(filled, QLatin1Char('#')) + QString(40 - filled, QLatin1Char('.')) +
+           QStringLiteral("] ") + QString::number(percent) + QStringLiteral("%");
+}
+
+}  // namespace
+
+int cmdFirmware(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    QString port;
+    if (!CliArgs::takeLanguage(args)) return CliArgs::fail(2, QStringLiteral("--lang takes en, pl, ru or es"));
+    if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) || port.isEmpty() || args.size() != 1)
+        return CliArgs::fail(2, QStringLiteral("usage: kavelo-cli firmware --port DEVICE FILE.img"));
+    const QString file = args.first();
+    if (!QFileInfo(file).isReadable()) return CliArgs::fail(1, QStringLiteral("Error code 141"));
+
+    CliLink cli;
+    if (const int rc = cli.open(port)) return rc;
+    // The hardware check needs the identified controller; the update is recorded in its history,
+    // which is read first for that.
+    if (!cli.identify(0x80)) return 1;
+    TSterownik& l = cli.link;
+    if (!cli.runUntil([&] { return (l.readMask & 0x80) == 0; }) || CliLink::interrupted()) return 1;
+    const QString before = l.StrWersjaCyframi(0x0E).trimmed();
+
+    if (const int error = FirmwareUpdate::start(l, file))
+        return CliArgs::fail(1, QStringLiteral("Error code ") + QString::number(error));
+
+    QTextStream& out = CliArgs::out();
+    out << "firmware " << QFileInfo(file).fileName() << " -> " << cli.device << " (now " << before << ")" << Qt::endl;
+    bool started = false;
+    bool finished = false;
+    bool back = false;
+    int shown = -1;
+    cli.onEvent = [&](int kind, int code, int, int) {
+        if (kind != kEventFrameReceived) return;
+        if (code == 0x81) {
+            if (l.flashing) started = true;
+            // Identified in application mode: after the blocks, the new firmware runs; before them,
+            // the controller did not enter its bootloader and nothing was written.
+            if (l.mem.identity[5] == 0) back = true;
+        }
+        if (code == 0xFF) {
+            const int percent = FirmwareUpdate::percent(l);
+            if (percent != shown) {
+                shown = percent;
+                out << "\r" << bar(percent) << Qt::flush;
+            }
+            if (l.firmwareBlock >= MemoryImage::kFirmwareBlocks) finished = true;
+        }
+    };
+    const bool answered = cli.runUntil([&] { return back || CliLink::interrupted(); });
+    if (shown >= 0) out << Qt::endl;
+    if (!answered) return 1;
+    if (!started || !finished) {
+        // Ctrl+C or a controller that stayed in its application: the old firmware still runs
+        // unless blocks were sent, in which case the bootloader keeps waiting for them.
+        return CliArgs::fail(1, started ? QStringLiteral("update interrupted: the controller waits in its bootloader")
+                                        : QStringLiteral("the controller did not enter its bootloader"));
+    }
+    out << "identified again: " << l.StrWersjaSterownika() << " " << l.StrWersjaCyframi(0x0E).trimmed() << Qt::endl;
+    return 0;
+}
