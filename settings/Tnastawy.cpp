@@ -157,7 +157,9 @@ void TNastawy::refresh()
 
 void TNastawy::paintEvent(QPaintEvent*)
 {
-    if (image_.size() != size()) render();
+    // The values live in the link's memory image, which controller replies, factory settings and
+    // loaded files change behind the editor's back: every paint draws them afresh.
+    render();
     QPainter p(this);
     p.drawImage(0, 0, image_);
 }

@@ -242,6 +242,22 @@ private Q_SLOTS:
         QCOMPARE(f.editor->selectedRow(), f.editor->rowCount() - 1);
     }
 
+    void valueChangedInTheImageShowsAtTheNextPaint()
+    {
+        // A controller reply or the factory settings change the memory image directly; the main
+        // window then only asks the editor to repaint.
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowExposed(&f.host));
+        f.editor->repaint();
+        const QImage before = f.editor->image();
+        f.link.mem.settingsBlock()[50] = uint8_t(f.byte(50) + 10);
+        f.editor->repaint();
+        const QImage painted = f.editor->image();
+        QVERIFY(painted != before);
+        f.editor->SetPage(0);  // a full re-layout draws the same picture
+        QCOMPARE(painted, f.editor->image());
+    }
+
     void injectorCorrectionsCaptionTurnsRed()
     {
         Fixture f(0);
