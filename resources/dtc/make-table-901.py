@@ -4,10 +4,11 @@
 Most generic descriptions are built from a part ("Engine Coolant Temperature") and a fault
 ("Circuit Low Input") with an optional bank, sensor or cylinder; both are translated with the
 workshop terms below, always the same way. Descriptions that do not split cleanly are either written
-out in `special` or left out: a code without a Polish entry shows only its English line. The table is
-written in the program's stored form: code page 1250, CR LF, no line end after the last entry.
+out in `special` or in 901-written.tsv, or left out: a code without a Polish entry shows only its
+English line. The table is written in the program's stored form: code page 1250, CR LF, no line end
+after the last entry.
 
-usage: make-table-901.py   (reads 900.txt and writes 901.txt beside this script)
+usage: make-table-901.py   (reads 900.txt and 901-written.tsv and writes 901.txt beside this script)
 """
 import os
 import re
@@ -334,9 +335,21 @@ def translate(code, text):
         return f'Nierównomierny udział cylindra {m.group(1)} w pracy silnika' + tail
     return None
 
+# Written-out Polish texts for the codes the rules above do not cover: one "CODE<TAB>text" line each, UTF-8.
+# A text produced above always wins; these only fill the gaps.
+written = {}
+for line in open(os.path.join(here, '901-written.tsv'), encoding='utf-8').read().splitlines():
+    if line.strip():
+        code, text = line.split('\t', 1)
+        if code in written:
+            raise SystemExit(f'901-written.tsv: {code} given twice')
+        if code not in en:
+            raise SystemExit(f'901-written.tsv: {code} is not a generic P code of table 900')
+        written[code] = text.strip()
+
 out = []
 for code in sorted(en):
-    pl = translate(code, en[code])
+    pl = translate(code, en[code]) or written.get(code)
     if pl:
         out.append(f'{code} {pl}')
 print(len(out), 'of', len(en), 'P codes described')
