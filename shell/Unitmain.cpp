@@ -77,6 +77,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
     Form1 = this;
     setObjectName(QStringLiteral("Form1"));
+    // The window's captions and the settings editor's labels are fitted to Tahoma's widths. Where
+    // Tahoma is not installed the system's default sans face is much wider and cuts long labels
+    // sooner; a condensed face of the same build comes closest to Tahoma.
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Nimbus Sans")});
     QFont f(QStringLiteral("Tahoma"));
     f.setPointSize(8);
     setFont(f);

@@ -87,6 +87,29 @@ private Q_SLOTS:
         QCOMPARE(c.button, 15);
     }
 
+    void labelFontFitting_data()
+    {
+        // A label 10 pixels wide per point and "Tg" 3 pixels taller than the size.
+        QTest::addColumn<int>("labelRoom");
+        QTest::addColumn<int>("rowHeight");
+        QTest::addColumn<int>("size");
+        QTest::newRow("largest size") << 1000 << 40 << 24;
+        QTest::newRow("width decides") << 150 << 40 << 14;
+        QTest::newRow("narrower, not equal") << 140 << 40 << 13;
+        QTest::newRow("row height decides") << 1000 << 20 << 14;
+        QTest::newRow("text lower, not equal") << 1000 << 19 << 13;
+        QTest::newRow("label never fits") << 60 << 40 << 7;
+        QTest::newRow("row never fits") << 1000 << 12 << 7;
+    }
+    void labelFontFitting()
+    {
+        QFETCH(int, labelRoom);
+        QFETCH(int, rowHeight);
+        const auto width = [](int size) { return 10 * size; };
+        const auto height = [](int size) { return size + 3; };
+        QTEST(NastawyLayout::fitFontSize(labelRoom, rowHeight, width, height), "size");
+    }
+
     void repeatIntervalsAndPopupPlace()
     {
         const int expected[] = {600, 600, 600, 300, 300, 300, 300, 300, 300, 300, 100};
