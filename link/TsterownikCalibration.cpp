@@ -10,6 +10,9 @@ constexpr int kAborted = 255;
 enum Report { kStarted = 1, kProgress = 2, kDone = 3, kAbortedReport = 4, kStopped = 5 };
 
 constexpr uint8_t kCylinderMasks[8] = {1, 3, 7, 15, 31, 63, 127, 255};
+// Live replies a controller may stay settled on the wrong fuel, with no change of ours pending,
+// before the change is asked for again.
+constexpr int kFuelChangeRetry = 50;
 
 uint8_t clampByte(int v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); }
 
@@ -129,7 +132,22 @@ void TSterownik::EtapyKalibracji()
     const int p = std::min(k.pressureFilter / 16, 255);
     k.pressureFilter = k.pressureFilter - p + pressureByte;
 
+    // The automatic fuel change toggles between petrol and gas. The controller also changes over
+    // by itself (to gas once warm, to petrol on its own faults), so the change is asked for only
+    // when this reply shows the other fuel; asking blindly would undo a change already under way.
     auto autoFuelChange = [&] { commands[CmdAutoFuelChange] = 1; };
+    // While waiting for a fuel: a controller settled on the other one, with no change of ours
+    // pending, is asked again after a while (our change crossed one of its own).
+    auto waitForFuel = [&](bool gas) {
+        // Waiting for a warm reducer and switching count as on the way to gas.
+        const bool settledOnOther = gas ? onPetrol : !onPetrol;
+        if (!settledOnOther || commands[CmdAutoFuelChange]) {
+            k.counter = 0;
+        } else if (++k.counter >= kFuelChangeRetry) {
+            autoFuelChange();
+            k.counter = 0;
+        }
+    };
     auto switchInjectors = [&](uint8_t mask) {
         enabledInjectors = mask;
         commands[CmdInjectorSwitch] = 1;
@@ -207,7 +225,7 @@ void TSterownik::EtapyKalibracji()
         }
         case 33: case 97: case 161:
             if (++k.counter > 10) {
-                autoFuelChange();
+                if (onPetrol) autoFuelChange();  // over to gas, unless it is going there already
                 k.counter = 0;
                 ++k.state;
             }
@@ -217,6 +235,8 @@ void TSterownik::EtapyKalibracji()
                 k.timeFilter = 0;
                 k.counter = 0;
                 k.state = k.state == 34 ? 48 : k.state == 98 ? 112 : 176;
+            } else {
+                waitForFuel(true);
             }
             break;
         case 48: case 112: case 176: {
@@ -267,6 +287,8 @@ void TSterownik::EtapyKalibracji()
             if (onPetrol) {
                 k.counter = 0;
                 k.state = k.state == 193 ? kFinished : 144;
+            } else {
+                waitForFuel(false);
             }
             break;
         case kFinished:

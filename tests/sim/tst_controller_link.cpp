@@ -149,6 +149,63 @@ private Q_SLOTS:
         QCOMPARE(int(rig.sim.settings()[83]), int(rig.link.mem.settings[83]));
     }
 
+    // A controller is not always where the calibration left it: an earlier session may have left it
+    // on gas with injectors off, and it changes fuel on its own (to gas once warm, back to petrol
+    // on a fault), also just as the calibration asks for a change. The fuel change toggles, so a
+    // blind request would undo the controller's own change and leave the calibration waiting.
+    void calibrationCopesWithTheControllersOwnFuelChanges_data()
+    {
+        QTest::addColumn<bool>("leftOnGas");
+        QTest::addColumn<int>("atState");   // calibration state at which the controller acts, -1 none
+        QTest::addColumn<int>("fuelThere"); // the controller's fuel it acts on
+        QTest::addColumn<bool>("toGas");    // it goes over to gas, or back to petrol
+        QTest::newRow("left on gas with one injector") << true << -1 << 0 << false;
+        QTest::newRow("to gas by itself before the change is asked")
+            << false << 97 << int(EngineModel::Petrol) << true;
+        QTest::newRow("back to petrol by itself while switching to gas")
+            << false << 98 << int(EngineModel::Switching) << false;
+        QTest::newRow("to gas by itself while going back to petrol")
+            << false << 129 << int(EngineModel::Petrol) << true;
+    }
+    void calibrationCopesWithTheControllersOwnFuelChanges()
+    {
+        QFETCH(bool, leftOnGas);
+        QFETCH(int, atState);
+        QFETCH(int, fuelThere);
+        QFETCH(bool, toGas);
+        PtyRig rig;
+        rig.sim.settings()[31] = 0xF8;  // of four cylinders, the fourth stays on petrol
+        rig.sim.memory.sealSettings();
+        if (leftOnGas) {
+            rig.sim.engine.quickFuelChange();
+            rig.sim.engine.setEnabledInjectors(0x01);
+        }
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        QVERIFY(rig.link.StartStopKalibracji());
+        bool acted = atState < 0;
+        const bool ended = rig.runUntil(
+            [&] {
+                if (!acted && rig.link.kal.state == atState && rig.sim.engine.fuel() == fuelThere) {
+                    acted = true;
+                    if (toGas) rig.sim.engine.automaticFuelChange();  // what the controller does when warm
+                    else rig.sim.engine.switchToPetrol(3);
+                }
+                return rig.calibrationEnded();
+            },
+            60000);
+        QVERIFY2(ended, qPrintable(QStringLiteral("stuck in state %1").arg(rig.link.kal.state)));
+        QVERIFY(acted);
+        QList<int> codes;
+        for (const auto& [code, value] : rig.calibration)
+            if (code != 2) codes.append(code);
+        QCOMPARE(codes, QList<int>({1, 3}));
+        QCOMPARE(rig.sim.engine.fuel(), EngineModel::Petrol);
+        QCOMPARE(int(rig.sim.engine.enabledInjectors()), 0x07);
+        const int found = rig.link.mem.settings[90];
+        QVERIFY2(std::abs(found - rig.sim.engine.matchingIdleCorrection()) <= 3, qPrintable(QString::number(found)));
+    }
+
     void calibrationAbortsWhenTheEngineStops()
     {
         PtyRig rig;
