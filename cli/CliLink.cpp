@@ -20,6 +20,7 @@ constexpr int kNoReplyMs = 5000;
 }  // namespace
 
 bool CliLink::interrupted() { return gInterrupted != 0; }
+void CliLink::clearInterrupted() { gInterrupted = 0; }
 
 int CliLink::open(const QString& path)
 {
@@ -94,6 +95,6 @@ bool CliLink::flushWrites()
                (link.readMask & 0x80) != 0;
     };
     if (!pending()) return true;
-    gInterrupted = 0;  // a second Ctrl+C still ends the wait
+    clearInterrupted();  // a second Ctrl+C still ends the wait
     return runUntil([&] { return !pending(); });
 }

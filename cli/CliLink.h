@@ -24,8 +24,10 @@ public:
     // Lets queued writes reach the controller before the command ends.
     bool flushWrites();
 
-    // Ctrl+C was pressed since the link was opened.
+    // Ctrl+C was pressed since the link was opened (or since clearInterrupted).
     static bool interrupted();
+    // For the clean-up after a Ctrl+C: a second Ctrl+C then ends the clean-up's own wait.
+    static void clearInterrupted();
 
     TSterownik link;
     QString device;

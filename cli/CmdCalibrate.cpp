@@ -4,6 +4,55 @@
 #include "cli/Commands.h"
 #include "shell/TextTable.h"
 
+namespace {
+
+// Live replies the controller gets to reach petrol after a fuel change before it is asked again,
+// and live replies after which the clean-up gives up.
+constexpr int kFuelChangeSettle = 20;
+constexpr int kCleanUpLimit = 200;
+
+// A calibration that did not finish leaves the controller as a finished one does: every gas
+// injector of the installation switched on and the engine on petrol, since the idle corrections
+// are half-way. It may have stopped with some cylinders on petrol or on its way to gas.
+bool restoreAfterStop(CliLink& cli)
+{
+    TSterownik& l = cli.link;
+    const uint8_t allInjectors = static_cast<uint8_t>(~l.mem.settings[31]);
+    auto pending = [&] {
+        return l.commands[TSterownik::CmdAutoFuelChange] != 0 || l.commands[TSterownik::CmdInjectorSwitch] != 0;
+    };
+    bool restored = false;
+    int frames = 0;
+    int sinceFuelChange = kFuelChangeSettle;
+    auto previous = cli.onEvent;
+    // Only a live reply to a request sent after the last command was acknowledged shows the
+    // controller's state: replies come in the order of the requests.
+    cli.onEvent = [&](int kind, int code, int, int) {
+        if (kind != kEventFrameReceived || code < 0x90 || code > 0x9F || pending()) return;
+        ++frames;
+        ++sinceFuelChange;
+        const bool onPetrol = l.rxBuffer[10] == 0;
+        if (l.enabledInjectors != allInjectors) {
+            l.enabledInjectors = allInjectors;
+            l.commands[TSterownik::CmdInjectorSwitch] = 1;
+        }
+        if (!onPetrol && sinceFuelChange >= kFuelChangeSettle) {
+            l.commands[TSterownik::CmdAutoFuelChange] = 1;
+            sinceFuelChange = 0;
+        }
+        restored = onPetrol && !pending();
+    };
+    CliLink::clearInterrupted();  // a second Ctrl+C leaves the controller as it is
+    const bool answered = cli.runUntil([&] { return restored || frames >= kCleanUpLimit; });
+    cli.onEvent = previous;
+    if (!answered || CliLink::interrupted()) return false;
+    if (!restored)
+        CliArgs::fail(1, QStringLiteral("%1 did not go back to petrol with all injectors on").arg(cli.device));
+    return restored;
+}
+
+}  // namespace
+
 int cmdCalibrate(const QStringList& arguments)
 {
     QStringList args = arguments;
@@ -38,6 +87,7 @@ int cmdCalibrate(const QStringList& arguments)
     l.StartStopKalibracji();
     const bool answered = cli.runUntil([&] { return stage >= 3; });
     if (stage < 3 && (l.liveRequestBits & 1)) l.StartStopKalibracji();  // Ctrl+C or no reply: stop
+    const bool restored = !answered || stage == 3 || restoreAfterStop(cli);
     // The corrections found so far reach the controller before the program ends.
     const bool flushed = answered && cli.flushWrites();
     switch (stage) {
@@ -45,6 +95,6 @@ int cmdCalibrate(const QStringList& arguments)
         case 4: out << TextById(1292) << Qt::endl; break;
         default: out << "stopped" << Qt::endl; break;
     }
-    if (!answered || !flushed) return 1;
+    if (!answered || !flushed || !restored) return 1;
     return stage == 3 ? 0 : 1;
 }
