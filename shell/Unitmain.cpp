@@ -7,6 +7,7 @@
 #include <QtCore/QSettings>
 #include <QtGui/QActionGroup>
 #include <QtGui/QCloseEvent>
+#include <QtGui/QFontDatabase>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QPainter>
@@ -79,10 +80,15 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("Form1"));
     // The window's captions and the settings editor's labels are fitted to Tahoma's widths. Where
     // Tahoma is not installed the system's default sans face is much wider and cuts long labels
-    // sooner; a condensed face of the same build comes closest to Tahoma.
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Nimbus Sans")});
-    QFont f(QStringLiteral("Tahoma"));
+    // sooner; a condensed face comes closest to Tahoma.
+    QString family = QStringLiteral("Tahoma");
+    if (!QFontDatabase::hasFamily(family))
+        for (const QString& standIn : {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Nimbus Sans")})
+            if (QFontDatabase::hasFamily(standIn)) {
+                family = standIn;
+                break;
+            }
+    QFont f(family);
     f.setPointSize(8);
     setFont(f);
     const QString version = QCoreApplication::applicationVersion().isEmpty()
@@ -302,6 +308,7 @@ void TForm1::buildWidgets()
     PanelObd->hide();
     splitBottom->addWidget(PanelWork);
     splitBottom->addWidget(PanelNasInfoObd);
+    splitBottom->handle(1)->setAutoFillBackground(true);
     PanelNasInfoObd->hide();
 
     // Right panel: readings and injection times with the switch picture.

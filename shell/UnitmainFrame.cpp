@@ -6,6 +6,7 @@
 #include <QtWidgets/QBoxLayout>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QMenu>
+#include <QtWidgets/QMenuBar>
 #include <QtWidgets/QProgressBar>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QSplitter>
@@ -86,13 +87,20 @@ void TForm1::ApplyColors()
     wp.setColor(QPalette::Window, t.background);
     wp.setColor(QPalette::WindowText, t.text);
     setPalette(wp);
+    // The menu bar keeps the platform's colours: on the Black schemes its captions would otherwise
+    // be drawn in the button text colour on a black bar.
+    QPalette platform = QApplication::palette();
+    platform.setResolveMask(~QPalette::ResolveMask(0));  // every role its own, none from the window
+    menuBar()->setPalette(platform);
     for (QWidget* w : {PanelLeftShow, PanelRightShow}) {
         setColours(w, QPalette::Button, t.bar, QPalette::ButtonText, t.text);
         setColours(w, QPalette::Window, t.bar, QPalette::WindowText, t.text);
     }
     if (auto* bar = findChild<QWidget*>(QStringLiteral("SplitterRight")))
         setColours(bar, QPalette::Window, t.bar, QPalette::WindowText, t.text);
-    splitBottom->setStyleSheet(QStringLiteral("QSplitter::handle { background: %1; }").arg(t.bar.name()));
+    // Through the palette, not a style sheet: a style sheet would also reset the fonts of every
+    // widget below the splitter, the settings editor's included.
+    setColours(splitBottom->handle(1), QPalette::Window, t.bar, QPalette::WindowText, t.text);
     for (QTextEdit* e : {RichEditBledy, RichEditInfo})
         setColours(e, QPalette::Base, t.field, QPalette::Text, t.text);
     for (QLabel* title : {BanerParametry, BanerCzasWtr, BanerBledy, BanerInfo})

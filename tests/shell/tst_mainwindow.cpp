@@ -6,8 +6,10 @@
 #include <QtTest/QtTest>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QMenu>
+#include <QtWidgets/QMenuBar>
 #include <QtWidgets/QProgressBar>
 #include <QtWidgets/QPushButton>
+#include <QtWidgets/QSplitter>
 #include <QtWidgets/QToolButton>
 
 #include "link/PortNames.h"
@@ -255,8 +257,17 @@ private Q_SLOTS:
         QCOMPARE(f.palette.background, QColor(0, 0, 0));
         QCOMPARE(f.QWidget::palette().color(QPalette::Window), QColor(0, 0, 0));
         QCOMPARE(f.Nastawy->image().pixelColor(1, f.Nastawy->height() - 2), QColor(0, 0, 0));
+        // The menu bar stays in the platform's colours, so its captions remain readable.
+        const QPalette bar = f.menuBar()->palette();
+        QCOMPARE(bar.color(QPalette::Window), QApplication::palette().color(QPalette::Window));
+        QCOMPARE(bar.color(QPalette::ButtonText), QApplication::palette().color(QPalette::ButtonText));
         f.colorItems[2]->trigger();
         QCOMPARE(f.Nastawy->image().pixelColor(1, f.Nastawy->height() - 2), QColor(240, 240, 240));
+        // A theme changes colours only: the editor keeps the window's font, whose widths its
+        // labels are fitted to, and the splitter above the bottom strip takes the bar colour.
+        QCOMPARE(f.Nastawy->font().family(), f.font().family());
+        QCOMPARE(f.splitBottom->handle(1)->palette().color(QPalette::Window), QColor(190, 190, 190));
+        QVERIFY(f.splitBottom->handle(1)->autoFillBackground());
     }
 
     void liveFramesAndIdentification()
