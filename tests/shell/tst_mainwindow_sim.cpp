@@ -1,33 +1,40 @@
 // The program against the simulated controller on a pseudo-terminal: a setting changed with the
-// mouse in the settings editor reaches the controller.
+// mouse in the settings editor reaches the controller, and a firmware update started from the
+// Device menu runs with its modal progress window until the controller reports the new version.
+#include <QtCore/QFile>
 #include <QtCore/QSettings>
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
+#include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
+#include <QtWidgets/QProgressBar>
 
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
+#include "link/Unitprog.h"
 #include "settings/Tnastawy.h"
 #include "shell/TextTable.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
+#include "sim/controller/FirmwareImage.h"
 #include "sim/pty/PtyPort.h"
 
-class TstMainWindowSim : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void settingChangedInTheEditorReachesTheController()
+namespace {
+
+// The main window connected to the simulated controller, with the link's ticks driven by the test.
+struct Bench {
+    PtyPort pty;
+    ControllerSim sim;
+    QTemporaryDir dir;
+    ScriptedPrompt answers;
+    TForm1 form;
+
+    Bench()
     {
         QVERIFY(programTexts().load());
-        PtyPort pty;
         QVERIFY(pty.open());
-        ControllerSim sim;
         sim.attach(&pty);
         pty.setWatching(false);
-
-        QTemporaryDir dir;
-        ScriptedPrompt answers;
-        TForm1 form;
         const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
         form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
         form.prompt = &answers;
@@ -38,29 +45,46 @@ private Q_SLOTS:
         form.FormShow();
         form.Timer1->stop();
         form.Timer2->stop();
-        TSterownik& link = *form.Sterownik1;
-        link.timer()->stop();
-        QVERIFY(link.PortConnected());
+        link().timer()->stop();
+        QVERIFY(link().PortConnected());
+    }
+    TSterownik& link() { return *form.Sterownik1; }
+    // Link ticks and simulator turns until `done`, at most 40000 of them.
+    bool run(const std::function<bool()>& done)
+    {
+        for (int i = 0; i < 40000 && !done(); ++i) {
+            link().Timer1OnTimer();
+            sim.poll();
+        }
+        return done();
+    }
+    bool settled()
+    {
+        return run([&] { return link().mem.identity[0] != 0 && link().readMask == 0 && link().writeMask == 0; });
+    }
+};
 
-        const auto run = [&](const std::function<bool()>& done) {
-            for (int i = 0; i < 40000 && !done(); ++i) {
-                link.Timer1OnTimer();
-                sim.poll();
-            }
-            return done();
-        };
-        QVERIFY(run([&] { return link.mem.identity[0] != 0 && link.readMask == 0 && link.writeMask == 0; }));
-        QCOMPARE(form.PanelStatus->text().isEmpty(), false);
+}  // namespace
+
+class TstMainWindowSim : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void settingChangedInTheEditorReachesTheController()
+    {
+        Bench b;
+        TSterownik& link = b.link();
+        QVERIFY(b.settled());
+        QCOMPARE(b.form.PanelStatus->text().isEmpty(), false);
 
         // Press the plus button of setting 3 on the Settings page.
-        TNastawy* editor = form.Nastawy;
+        TNastawy* editor = b.form.Nastawy;
         QVERIFY(editor->isVisible());
         const int i = static_cast<int>(editor->cells().indexOf(3));
         QVERIFY(i >= 0);
         const int column = i % 2, row = i / 2;
         const auto& g = editor->geometry();
         const QPoint plus((g.p(column, 4) + g.p(column, 5)) / 2, editor->cellRect(column, row).center().y());
-        const int before = sim.settings()[3];
+        const int before = b.sim.settings()[3];
         QCOMPARE(int(link.mem.settingsBlock()[3]), before);
         QTest::mouseClick(editor, Qt::LeftButton, {}, plus);
         // One step up, kept within the setting's limits by the catalogue.
@@ -69,8 +93,57 @@ private Q_SLOTS:
         QCOMPARE(int(link.mem.settingsBlock()[3]), expected);
         QVERIFY(expected != before);
         QVERIFY(link.writeMask & 1);
-        QVERIFY(run([&] { return sim.settings()[3] == expected && (link.writeMask & 1) == 0; }));
-        form.close();
+        QVERIFY(b.run([&] { return b.sim.settings()[3] == expected && (link.writeMask & 1) == 0; }));
+        b.form.close();
+    }
+
+    void firmwareUpdateFromTheDeviceMenu()
+    {
+        Bench b;
+        TSterownik& link = b.link();
+        QVERIFY(b.settled());
+        const int date[3] = {26, 3, 14};
+        QFile image(b.dir.filePath(QStringLiteral("new.img")));
+        QVERIFY(image.open(QIODevice::WriteOnly));
+        image.write(FirmwareImage::make(b.sim.identity, 3, 9, date));
+        image.close();
+        b.answers.fileAnswers << image.fileName();
+
+        // The menu item blocks in the progress window's modal loop; the transfer runs inside it.
+        TFormProg* prog = b.form.FormProg;
+        bool shownModally = false, stillOpenAt223 = false, closedAt224 = false;
+        QString caption, text, percentMidway;
+        QSize client;
+        QTimer::singleShot(0, &b.form, [&] {
+            shownModally = QApplication::activeModalWidget() == prog;
+            caption = prog->windowTitle();
+            text = prog->Label1->text();
+            client = prog->size();
+            QVERIFY(b.run([&] { return link.firmwareBlock >= 112; }));
+            percentMidway = prog->Label2->text();
+            QVERIFY(b.run([&] { return link.firmwareBlock >= 223; }));
+            stillOpenAt223 = prog->isVisible();
+            QVERIFY(b.run([&] { return link.firmwareBlock == 224; }));
+            closedAt224 = !prog->isVisible();
+            if (prog->isVisible()) prog->reject();  // never leave the test stuck in the modal loop
+        });
+        b.form.MenuFileFirmware->trigger();
+
+        QCOMPARE(b.answers.dialogs.size(), 1);
+        QVERIFY(b.answers.messages.isEmpty());
+        QVERIFY(shownModally);
+        QCOMPARE(caption, QStringLiteral("KAVELO - ") + TForm1::TextById(1360));
+        QCOMPARE(text, TForm1::TextById(1361));
+        QCOMPARE(client, QSize(640, 200));
+        QCOMPARE(percentMidway, QStringLiteral("50%"));
+        QVERIFY(stillOpenAt223);
+        QVERIFY(closedAt224);
+        QCOMPARE(prog->ProgressBar1->value(), 100);
+        QCOMPARE(prog->Label2->text(), QStringLiteral("100%"));
+        // Back from the bootloader, the controller reports the version it was given.
+        QVERIFY(b.run([&] { return b.sim.mode == 0 && link.mem.identity[5] == 0 && link.mem.identity[60] == 9; }));
+        QCOMPARE(b.sim.firmware.size(), FirmwareImage::kBlocks * FirmwareImage::kBlockSize);
+        b.form.close();
     }
 };
 
