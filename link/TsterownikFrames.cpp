@@ -1,4 +1,6 @@
 // Sending and receiving controller frames: the lowest layer of the controller link.
+#include <algorithm>
+
 #include "link/Tsterownik.h"
 
 namespace {
@@ -28,7 +30,8 @@ int TSterownik::OdbiorRx()
     const int n = PortInQueCount();
     if (n < 1) return -1;
     if (headHeld_ == 0 && n < FrameCodec::kHeadSize) return -1;
-    if (headHeld_ + n >= FrameCodec::kBufferSize) {
+    // The guard counts the head, not the payload bytes already taken.
+    if ((headHeld_ ? FrameCodec::kHeadSize : 0) + n >= FrameCodec::kBufferSize) {
         log(QStringLiteral("  przekroczenie bufora"), kErrorColour);
         headHeld_ = 0;
         PortPurgeRx();
@@ -51,15 +54,25 @@ int TSterownik::OdbiorRx()
         PortPurgeRx();
         return -1;
     }
-    if (n >= payloadNeeded_) {
-        const int length = payloadNeeded_ + FrameCodec::kHeadSize;
-        headHeld_ = 0;
-        if (payloadNeeded_ > 0 && PortRead(rxBuffer + FrameCodec::kHeadSize, payloadNeeded_) != payloadNeeded_)
+    // The payload is taken as it comes, so that the queue empties while a frame is incomplete: a
+    // frame that lost bytes on the line then holds up the send slots only while bytes still
+    // arrive. The next reply completes it, the checksum fails, and the receiver finds the
+    // following start byte.
+    const int take = std::min(n, payloadNeeded_);
+    if (take > 0) {
+        const int got = PortRead(rxBuffer + headHeld_, take);
+        if (got < 0 || got > take) {
+            headHeld_ = 0;
             return -1;
-        AnalizaOdbioru(length);
-        return length;
+        }
+        headHeld_ += got;
+        payloadNeeded_ -= got;
     }
-    return -2;
+    if (payloadNeeded_ > 0) return -2;
+    const int length = headHeld_;
+    headHeld_ = 0;
+    AnalizaOdbioru(length);
+    return length;
 }
 
 void TSterownik::AnalizaOdbioru(int length)

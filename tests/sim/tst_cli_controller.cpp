@@ -1,5 +1,5 @@
-// kavelo-cli calibrate, run as a fitter runs it, against the simulated controller on a
-// pseudo-terminal served from this test's event loop.
+// kavelo-cli's controller commands, run as a fitter runs them, against the simulated controller on
+// a pseudo-terminal served from this test's event loop.
 #include <QtTest/QtTest>
 
 #include <QtCore/QProcess>
@@ -9,9 +9,53 @@
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 
-class TstCalibrateCli : public QObject {
+class TstCliController : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A line that damages or loses bytes still gets the answers; a controller that never answers
+    // gives a one-line error naming the device and exit code 1.
+    void commandsOnAFaultyLine_data()
+    {
+        QTest::addColumn<double>("corrupt");
+        QTest::addColumn<double>("drop");
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("expected");  // on standard output, or on standard error for exit 1
+        QTest::newRow("info, damaged bytes") << 0.01 << 0.0 << false << "info" << 0 << "Bar code:\tKV";
+        QTest::newRow("info, lost bytes") << 0.0 << 0.01 << false << "info" << 0 << "Bar code:\tKV";
+        QTest::newRow("errors, silent controller") << 0.0 << 0.0 << true << "errors" << 1
+                                                   << "no reply from the controller on ";
+    }
+    void commandsOnAFaultyLine()
+    {
+        QFETCH(double, corrupt);
+        QFETCH(double, drop);
+        QFETCH(bool, silent);
+        QFETCH(QString, command);
+        QFETCH(int, exitCode);
+        QFETCH(QString, expected);
+        PtyPort pty;
+        QVERIFY(pty.open());
+        ControllerSim sim;
+        sim.faults = {silent, corrupt, drop};
+        sim.attach(&pty);
+
+        QProcess cli;
+        cli.start(QStringLiteral(KAVELO_CLI), {command, QStringLiteral("--port"), pty.devicePath()});
+        QVERIFY(cli.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 60000);
+        const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        QCOMPARE(cli.exitCode(), exitCode);
+        if (exitCode == 0) {
+            QVERIFY2(out.contains(expected), qPrintable(out + err));
+        } else {
+            QVERIFY2(err.contains(expected + pty.devicePath()), qPrintable(err));
+            QVERIFY(out.isEmpty());
+        }
+    }
+
     // Ctrl+C in the middle of a per-cylinder gas phase: the controller runs on gas with only the
     // first cylinders' gas injectors on. The command leaves it on petrol with every gas injector
     // of the installation on, and says it stopped.
@@ -43,5 +87,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TstCalibrateCli)
-#include "tst_calibrate_cli.moc"
+QTEST_GUILESS_MAIN(TstCliController)
+#include "tst_cli_controller.moc"

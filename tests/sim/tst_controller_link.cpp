@@ -1,5 +1,6 @@
 // The controller link against the simulated controller over a real pseudo-terminal: the program's
 // serial backend on one side, the simulator on the master side, time driven by the test.
+#include <QtCore/QMap>
 #include <QtTest/QTest>
 
 #include <cstring>
@@ -22,6 +23,15 @@ public:
         link.timer()->stop();
         link.OnZdarzenie = [this](int kind, int code, int value, int) {
             if (kind == kEventCalibration) calibration.append({code, value});
+            if (kind == kEventFrameSent) ++sent[code];
+        };
+    }
+
+    // Counts the link's log lines that contain `text` from now on.
+    void countLog(const QString& text)
+    {
+        link.OnTekst = [this, text](QObject*, const QString& line, TColor) {
+            if (line.contains(text)) ++logged;
         };
     }
 
@@ -60,6 +70,8 @@ public:
     ControllerSim sim;
     TSterownik link;
     QList<std::pair<int, int>> calibration;  // stage codes and values
+    QMap<int, int> sent;                      // frames sent per command
+    int logged = 0;
 };
 
 }  // namespace
@@ -120,6 +132,64 @@ private Q_SLOTS:
             QVERIFY(std::memcmp(rig.sim.region(read), rig.link.mem.map(read == 0xE0 ? MemoryImage::PetrolMap
                                                                                     : MemoryImage::GasMap),
                                 256) == 0);
+    }
+
+    // Damaged and lost reply bytes: every damaged reply fails its checksum and is logged, the
+    // receiver finds the next start byte (also after a frame that lost bytes and waits for more),
+    // and the requests are sent again until whole replies come back.
+    void linkCopesWithDamagedAndLostBytes_data()
+    {
+        QTest::addColumn<double>("corrupt");
+        QTest::addColumn<double>("drop");
+        QTest::newRow("corrupted bytes") << 0.01 << 0.0;
+        QTest::newRow("lost bytes") << 0.0 << 0.01;
+        QTest::newRow("both") << 0.005 << 0.005;
+    }
+    void linkCopesWithDamagedAndLostBytes()
+    {
+        QFETCH(double, corrupt);
+        QFETCH(double, drop);
+        PtyRig rig;
+        uint8_t* settings = rig.sim.settings();
+        for (int i = 1; i < 256; ++i) settings[i] = static_cast<uint8_t>(settings[i] + i);
+        rig.sim.memory.sealSettings();
+        rig.sim.faults.corruptShare = corrupt;
+        rig.sim.faults.dropShare = drop;
+        rig.countLog(QStringLiteral("błąd sumy"));
+        QVERIFY(rig.start());
+        const bool read = rig.runUntil([&] { return (rig.link.linkMask & 1) == 0 && (rig.link.readMask & 0x1) == 0; },
+                                       40000);
+        QVERIFY2(read, qPrintable(QStringLiteral("reads left %1, link requests %2")
+                                      .arg(rig.link.readMask, 0, 16)
+                                      .arg(rig.link.linkMask)));
+        QCOMPARE(rig.link.StrKodKreskowy(), QString::fromLatin1(rig.sim.identity.barCode));
+        QVERIFY(std::memcmp(rig.link.mem.settingsBlock(), settings, 256) == 0);
+        QVERIFY2(rig.logged > 0, "no checksum error logged");
+        QVERIFY2(rig.sent.value(0xE8) > 1, qPrintable(QString::number(rig.sent.value(0xE8))));
+    }
+
+    // A controller that takes requests and never answers: the unanswered counter climbs past 10
+    // and writes are refused; once it answers again the link identifies it and writes reach it.
+    void silentControllerRefusesWritesUntilItAnswers()
+    {
+        PtyRig rig;
+        rig.sim.faults.silent = true;
+        QVERIFY(rig.start());
+        QVERIFY(rig.runUntil([&] { return rig.link.unanswered > 10; }, 400));
+        QVERIFY(rig.runUntil([&] { return rig.link.unanswered > 20; }, 400));
+        QVERIFY(rig.sim.requests > 20);  // the requests do reach the controller
+        QCOMPARE(rig.link.linkMask & 1, 1u);
+        rig.link.mem.settings[90] = 140;
+        rig.link.ZapiszDoSterownika(0x1);
+        QCOMPARE(rig.link.writeMask, 0u);
+
+        rig.sim.faults.silent = false;
+        QVERIFY(rig.connectAndRead());
+        QCOMPARE(rig.link.unanswered, 0);
+        rig.link.mem.settings[90] = 140;
+        rig.link.ZapiszDoSterownika(0x1);
+        QCOMPARE(rig.link.writeMask, 0x1u);
+        QVERIFY(rig.runUntil([&] { return rig.sim.settings()[90] == 140; }, 400));
     }
 
     void autocalibrationFinishes()
