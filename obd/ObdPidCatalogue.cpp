@@ -2,10 +2,7 @@
 
 namespace ObdPidCatalogue {
 
-namespace {
-
-void add(QVector<pid>& list, int bytes, const QString& name, const QString& shortName, const QString& unit,
-         int formula)
+pid MakePid(int bytes, const QString& name, const QString& shortName, const QString& unit, int formula)
 {
     pid entry;
     entry.bytes = bytes;
@@ -13,7 +10,15 @@ void add(QVector<pid>& list, int bytes, const QString& name, const QString& shor
     entry.shortName = shortName;
     entry.unit = unit;
     entry.formula = formula;
-    list.append(entry);
+    return entry;
+}
+
+namespace {
+
+void add(QVector<pid>& list, int bytes, const QString& name, const QString& shortName, const QString& unit,
+         int formula)
+{
+    list.append(MakePid(bytes, name, shortName, unit, formula));
 }
 
 QString s(const char* text) { return QString::fromUtf8(text); }

@@ -22,6 +22,9 @@ namespace ObdPidCatalogue {
 
 constexpr int kCount = 129;  // PIDs 0x00..0x80
 
+// An entry with its reply size, texts and formula; not yet supported or selected.
+pid MakePid(int bytes, const QString& name, const QString& shortName, const QString& unit, int formula);
+
 // The 129 entries 0x00..0x80 in PID order, with the default selection: the fuel-system status and
 // the four fuel trims (03, 06..09), which the gas controller needs.
 QVector<pid> Build();

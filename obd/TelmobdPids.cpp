@@ -38,12 +38,7 @@ bool TObd::SzukajEcuMode(unsigned char mode) { return ObdDiscovery::SzukajEcuMod
 
 void TObd::DodajPid(int bytes, const QString& name, const QString& shortName, const QString& unit, int formula)
 {
-    pid entry;
-    entry.bytes = bytes;
-    entry.name = name;
-    entry.shortName = shortName;
-    entry.unit = unit;
-    entry.formula = formula;
+    pid entry = ObdPidCatalogue::MakePid(bytes, name, shortName, unit, formula);
     entry.gridRow = static_cast<int>(pidy.size());
     pidy.append(entry);
     panels.pidValues.append(QString());
