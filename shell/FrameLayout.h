@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtCore/QSize>
 #include <QtCore/QStringList>
 
 #include <array>
@@ -14,6 +15,16 @@ int sidePanelWidth(int clientWidth);
 int barHeight(int clientHeight);
 // Point size of the command buttons' font.
 int commandFontSize(int clientHeight);
+
+// Width of a side panel whose splitter bar was dragged `delta` pixels towards the area beside it
+// (`neighbourWidth` wide when the drag began): neither gets narrower than `minSize`.
+int draggedPanelWidth(int startWidth, int delta, int neighbourWidth, int minSize);
+
+// Smallest size of the main window below its frame: the outer window is at least 640 x 480, where
+// `frameExtra` is what the platform's frame adds to the window. A frame thinner than the one the
+// design was made for never makes the minimum exceed the design client area (`designClient`, below
+// a menu bar `menuBarHeight` high).
+QSize minimumWindowSize(QSize frameExtra, QSize designClient, int menuBarHeight);
 
 // Width of `text` in pixels at point size `size`.
 using TextWidth = std::function<int(const QString& text, int size)>;

@@ -28,6 +28,7 @@
 #include "link/Unitprog.h"
 #include "settings/Tnastawy.h"
 #include "shell/FrameLayout.h"
+#include "shell/PanelSplitter.h"
 #include "shell/Platform.h"
 #include "shell/SwitchPicture.h"
 #include "shell/TextTable.h"
@@ -219,43 +220,57 @@ void TForm1::buildWidgets()
     }
     row3[0]->setChecked(true);
 
-    // Below the tab rows: the left panel, then the work area over the bottom strip.
-    auto* lower = new QHBoxLayout;
-    lower->setSpacing(0);
-    cv->addLayout(lower, 1);
-    PanelLeft = new QWidget(PanelCenter);
-    PanelLeft->setObjectName(QStringLiteral("PanelLeft"));
-    PanelLeft->setFixedWidth(180);
-    {
-        auto* lv = new QVBoxLayout(PanelLeft);
-        lv->setContentsMargins(0, 0, 0, 0);
-        BtnUkryjLewy = new QToolButton(PanelLeft);
-        BtnUkryjLewy->setObjectName(QStringLiteral("BtnUkryjLewy"));
-        BtnUkryjLewy->setText(QStringLiteral("<"));
-        BtnUkryjLewy->setToolTip(QStringLiteral("[L]"));
-        connect(BtnUkryjLewy, &QToolButton::clicked, this, [this] { SetLeftCollapsed(true); });
-        lv->addWidget(BtnUkryjLewy, 0, Qt::AlignRight);
-        lv->addStretch(1);
-    }
-    PanelLeftShow = new QToolButton(PanelCenter);
-    PanelLeftShow->setObjectName(QStringLiteral("PanelLeftShow"));
-    static_cast<QToolButton*>(PanelLeftShow)->setText(QStringLiteral(">"));
-    PanelLeftShow->setFixedWidth(14);
-    PanelLeftShow->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-    PanelLeftShow->setAutoFillBackground(true);
-    connect(static_cast<QToolButton*>(PanelLeftShow), &QToolButton::clicked, this,
-            [this] { SetLeftCollapsed(false); });
-    lower->addWidget(PanelLeft);
-    lower->addWidget(PanelLeftShow);
-
+    // Below the tab rows the bottom strip spans the whole centre; above it the left panel, its
+    // splitter bar and the work area.
     splitBottom = new QSplitter(Qt::Vertical, PanelCenter);
     splitBottom->setObjectName(QStringLiteral("SplitterBottom"));
     splitBottom->setHandleWidth(3);
     splitBottom->setChildrenCollapsible(false);
-    lower->addWidget(splitBottom, 1);
+    cv->addWidget(splitBottom, 1);
+    auto* upper = new QWidget(splitBottom);
+    upper->setObjectName(QStringLiteral("PanelUpper"));
+    auto* upperRow = new QHBoxLayout(upper);
+    upperRow->setContentsMargins(0, 0, 0, 0);
+    upperRow->setSpacing(0);
 
-    PanelWork = new QWidget(splitBottom);
+    PanelLeft = new QWidget(upper);
+    PanelLeft->setObjectName(QStringLiteral("PanelLeft"));
+    PanelLeft->setFixedWidth(180);
+    {
+        auto* lv = new QHBoxLayout(PanelLeft);
+        lv->setContentsMargins(0, 0, 0, 0);
+        lv->setSpacing(0);
+        PanelLeftBody = new QWidget(PanelLeft);
+        PanelLeftBody->setObjectName(QStringLiteral("PanelLeftBody"));
+        auto* bv = new QVBoxLayout(PanelLeftBody);
+        bv->setContentsMargins(0, 0, 0, 0);
+        BtnUkryjLewy = new QToolButton(PanelLeftBody);
+        BtnUkryjLewy->setObjectName(QStringLiteral("BtnUkryjLewy"));
+        BtnUkryjLewy->setText(QStringLiteral("<"));
+        BtnUkryjLewy->setToolTip(QStringLiteral("[L]"));
+        connect(BtnUkryjLewy, &QToolButton::clicked, this, [this] { SetLeftCollapsed(true); });
+        bv->addWidget(BtnUkryjLewy, 0, Qt::AlignRight);
+        bv->addStretch(1);
+        auto* show = new QToolButton(PanelLeft);
+        show->setText(QStringLiteral(">"));
+        show->setFixedWidth(14);
+        show->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        connect(show, &QToolButton::clicked, this, [this] { SetLeftCollapsed(false); });
+        PanelLeftShow = show;
+        PanelLeftShow->setObjectName(QStringLiteral("PanelLeftShow"));
+        PanelLeftShow->setAutoFillBackground(true);
+        PanelLeftShow->hide();
+        lv->addWidget(PanelLeftBody, 1);
+        lv->addWidget(PanelLeftShow, 1);
+    }
+
+    PanelWork = new QWidget(upper);
     PanelWork->setObjectName(QStringLiteral("PanelWork"));
+    splitLeft = new PanelSplitter(PanelLeft, PanelWork, true, upper);
+    splitLeft->setObjectName(QStringLiteral("SplitterLeft"));
+    upperRow->addWidget(PanelLeft);
+    upperRow->addWidget(splitLeft);
+    upperRow->addWidget(PanelWork, 1);
     auto* wv = new QVBoxLayout(PanelWork);
     wv->setContentsMargins(0, 0, 0, 0);
     wv->setSpacing(0);
@@ -306,7 +321,7 @@ void TForm1::buildWidgets()
     sv->addWidget(PanelObd, 1);
     PanelInfo->hide();
     PanelObd->hide();
-    splitBottom->addWidget(PanelWork);
+    splitBottom->addWidget(upper);
     splitBottom->addWidget(PanelNasInfoObd);
     splitBottom->handle(1)->setAutoFillBackground(true);
     PanelNasInfoObd->hide();
@@ -314,13 +329,18 @@ void TForm1::buildWidgets()
     // Right panel: readings and injection times with the switch picture.
     PanelRight = new QWidget(central);
     PanelRight->setObjectName(QStringLiteral("PanelRight"));
+    auto* rh = new QHBoxLayout(PanelRight);
+    rh->setContentsMargins(0, 0, 0, 0);
+    rh->setSpacing(0);
+    PanelRightBody = new QWidget(PanelRight);
+    PanelRightBody->setObjectName(QStringLiteral("PanelRightBody"));
     {
-        auto* rv = new QVBoxLayout(PanelRight);
+        auto* rv = new QVBoxLayout(PanelRightBody);
         rv->setContentsMargins(2, 0, 0, 0);
         rv->setSpacing(2);
         auto* head = new QHBoxLayout;
-        BanerParametry = makeTitle(PanelRight);
-        BtnUkryjPrawy = new QToolButton(PanelRight);
+        BanerParametry = makeTitle(PanelRightBody);
+        BtnUkryjPrawy = new QToolButton(PanelRightBody);
         BtnUkryjPrawy->setObjectName(QStringLiteral("BtnUkryjPrawy"));
         BtnUkryjPrawy->setText(QStringLiteral(">"));
         BtnUkryjPrawy->setToolTip(QStringLiteral("[R]"));
@@ -329,32 +349,33 @@ void TForm1::buildWidgets()
         head->addWidget(BtnUkryjPrawy);
         rv->addLayout(head);
         rv->addStretch(2);
-        BanerCzasWtr = makeTitle(PanelRight);
+        BanerCzasWtr = makeTitle(PanelRightBody);
         rv->addWidget(BanerCzasWtr);
         rv->addStretch(1);
-        Image1 = new QLabel(PanelRight);
+        Image1 = new QLabel(PanelRightBody);
         Image1->setObjectName(QStringLiteral("Image1"));
         Image1->setFixedSize(91, 91);
         Image1->setToolTip(QStringLiteral("[SPACE]"));
         Image1->installEventFilter(this);
         rv->addWidget(Image1, 0, Qt::AlignLeft | Qt::AlignBottom);
     }
-    PanelRightShow = new QToolButton(central);
-    PanelRightShow->setObjectName(QStringLiteral("PanelRightShow"));
-    static_cast<QToolButton*>(PanelRightShow)->setText(QStringLiteral("<"));
-    PanelRightShow->setFixedWidth(14);
-    PanelRightShow->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-    PanelRightShow->setAutoFillBackground(true);
-    PanelRightShow->hide();
-    connect(static_cast<QToolButton*>(PanelRightShow), &QToolButton::clicked, this,
-            [this] { SetRightCollapsed(false); });
-    auto* bar = new QWidget(central);
-    bar->setObjectName(QStringLiteral("SplitterRight"));
-    bar->setFixedWidth(3);
-    bar->setAutoFillBackground(true);
-    mid->addWidget(bar);
+    {
+        auto* show = new QToolButton(PanelRight);
+        show->setText(QStringLiteral("<"));
+        show->setFixedWidth(14);
+        show->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        connect(show, &QToolButton::clicked, this, [this] { SetRightCollapsed(false); });
+        PanelRightShow = show;
+        PanelRightShow->setObjectName(QStringLiteral("PanelRightShow"));
+        PanelRightShow->setAutoFillBackground(true);
+        PanelRightShow->hide();
+    }
+    rh->addWidget(PanelRightBody, 1);
+    rh->addWidget(PanelRightShow, 1);
+    splitRight = new PanelSplitter(PanelRight, PanelCenter, false, central);
+    splitRight->setObjectName(QStringLiteral("SplitterRight"));
+    mid->addWidget(splitRight);
     mid->addWidget(PanelRight);
-    mid->addWidget(PanelRightShow);
 
     // Bottom bar: command buttons, progress bar, oscilloscope bar and the status panel.
     PanelBottomStatus = new QWidget(central);
@@ -383,17 +404,43 @@ void TForm1::buildWidgets()
     PanelStatus->setAutoFillBackground(true);
     PanelStatus->setToolTip(QStringLiteral("[F11]"));
     PanelStatus->installEventFilter(this);
-
-    setMinimumSize(632, 417);
 }
 
 void TForm1::applyDesignSize()
 {
+    applyMinimumSize();
     resize(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect a = s->availableGeometry();
         move(a.center() - rect().center());
     }
+}
+
+QSize TForm1::frameExtra() const
+{
+    return isWindow() ? frameGeometry().size() - geometry().size() : QSize();
+}
+
+void TForm1::applyMinimumSize()
+{
+    if (!menuBar()) return;
+    const QSize extra = frameExtra();
+    setMinimumSize(FrameLayout::minimumWindowSize(extra, QSize(kDesignWidth, kDesignHeight),
+                                                  menuBar()->sizeHint().height()));
+    // Stored bounds are the outer ones; the frame they include is known only once the window is
+    // decorated, so they are applied again then.
+    if (storedOuter_.isValid() && !extra.isNull()) {
+        const QRect outer = storedOuter_;
+        storedOuter_ = QRect();
+        resize(outer.size() - extra);
+        move(outer.topLeft());
+    }
+}
+
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    applyMinimumSize();
 }
 
 void TForm1::buildMenus()
@@ -478,8 +525,14 @@ void TForm1::FormCreate()
     ObdPort->portNumber = elmPortOverride > 0 ? elmPortOverride : prefs.elmComm;
     Relabel();
     // The design client area centred on the desktop, unless the preferences hold the bounds.
-    if (prefs.hasBounds) setGeometry(prefs.bounds);
-    else applyDesignSize();
+    if (prefs.hasBounds) {
+        applyMinimumSize();
+        storedOuter_ = prefs.bounds;
+        resize(prefs.bounds.size() - frameExtra());
+        move(prefs.bounds.topLeft());
+    } else {
+        applyDesignSize();
+    }
     if (prefs.hasState && prefs.windowState == 2) setWindowState(Qt::WindowMaximized);
     else if (prefs.hasState && prefs.windowState == 1) setWindowState(Qt::WindowMinimized);
     applyChannelColours();
@@ -549,10 +602,11 @@ void TForm1::FormClose()
 
     QCoreApplication::processEvents();
     Timer2->stop();
-    delete Nastawy;
-    Nastawy = nullptr;
+    // The OBD reader goes before the editor and the link last: both views hold the link.
     delete ObdPort;
     ObdPort = nullptr;
+    delete Nastawy;
+    Nastawy = nullptr;
     Sterownik1->OnZdarzenie = nullptr;
     delete Sterownik1;
     Sterownik1 = nullptr;
@@ -820,8 +874,8 @@ void TForm1::FormKeyDown(int key)
         case Qt::Key_K:
             if (dev) MenuColor0Click(-1);
             break;
-        case Qt::Key_L: SetLeftCollapsed(!PanelLeftShow->isHidden() ? false : true); break;
-        case Qt::Key_R: SetRightCollapsed(!PanelRightShow->isHidden() ? false : true); break;
+        case Qt::Key_L: SetLeftCollapsed(PanelLeft->property("tag").toInt() != 1); break;
+        case Qt::Key_R: SetRightCollapsed(PanelRight->property("tag").toInt() != 1); break;
         case Qt::Key_F1: row1[0]->setChecked(true); SpeedButton1Click(0); break;
         case Qt::Key_F2: row1[1]->setChecked(true); SpeedButton1Click(1); break;
         case Qt::Key_F4: row1[3]->setChecked(true); SpeedButton1Click(3); break;

@@ -22,6 +22,7 @@ class QProgressBar;
 class QPushButton;
 class QSettings;
 class QSplitter;
+class PanelSplitter;
 class QTextEdit;
 class QToolButton;
 class TSterownik;
@@ -136,8 +137,10 @@ public:
     QWidget* PanelTopTab2 = nullptr;
     QWidget* PanelTopTab3 = nullptr;
     QWidget* PanelLeft = nullptr;
-    QWidget* PanelLeftShow = nullptr;
+    QWidget* PanelLeftBody = nullptr;      // the left panel's contents, hidden while collapsed
+    QWidget* PanelLeftShow = nullptr;      // the collapsed left panel's handle
     QWidget* PanelRight = nullptr;
+    QWidget* PanelRightBody = nullptr;
     QWidget* PanelRightShow = nullptr;
     QWidget* PanelWork = nullptr;          // the centre below the tab rows
     QWidget* PanelNasInfoObd = nullptr;
@@ -163,9 +166,9 @@ public:
     std::array<QToolButton*, 7> row2{};    // SpeedButton11..15, 21, 22
     std::array<QToolButton*, 4> row3{};    // SpeedButton31..34
     std::array<QPushButton*, 4> cmd{};     // Btn51..Btn54
-    QSplitter* splitLeft = nullptr;
-    QSplitter* splitBottom = nullptr;
-    QSplitter* splitRight = nullptr;
+    PanelSplitter* splitLeft = nullptr;    // bar right of the left panel
+    QSplitter* splitBottom = nullptr;      // the work area over the bottom strip
+    PanelSplitter* splitRight = nullptr;   // bar left of the right panel
 
     QMenu* MenuFile = nullptr;
     QMenu* MenuConn = nullptr;
@@ -186,6 +189,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -193,6 +197,9 @@ private:
     void buildWidgets();
     void buildMenus();
     void applyDesignSize();
+    void applyMinimumSize();
+    QSize frameExtra() const;
+    void showLeftPanel(bool shown);
     void rebuildPortMenu(QMenu* menu, TSerial* port);
     void setStatus(const QString& text, const QColor& background, const QColor& colour, const QFont* font);
     void drawSwitchPicture();
@@ -209,7 +216,9 @@ private:
     QEvent* keySeen_ = nullptr;
     QPointer<QWidget> keyReceiver_;
     QColor tabActiveColour_;
+    bool tabHighlighted_ = false;        // the current top tab shows the active colour
     int lastBarHeight_ = 0;
+    QRect storedOuter_;                  // stored outer bounds still waiting for the frame to be known
     bool closing_ = false;
     QList<PortMenuItem> connItems_;
     QList<PortMenuItem> elmItems_;

@@ -19,6 +19,7 @@
 #include "link/Unitprog.h"
 #include "settings/Tnastawy.h"
 #include "shell/FrameLayout.h"
+#include "shell/PanelSplitter.h"
 #include "shell/TextTable.h"
 #include "shell/Unitmain.h"
 
@@ -96,7 +97,7 @@ void TForm1::ApplyColors()
         setColours(w, QPalette::Button, t.bar, QPalette::ButtonText, t.text);
         setColours(w, QPalette::Window, t.bar, QPalette::WindowText, t.text);
     }
-    if (auto* bar = findChild<QWidget*>(QStringLiteral("SplitterRight")))
+    for (QWidget* bar : {static_cast<QWidget*>(splitLeft), static_cast<QWidget*>(splitRight)})
         setColours(bar, QPalette::Window, t.bar, QPalette::WindowText, t.text);
     // Through the palette, not a style sheet: a style sheet would also reset the fonts of every
     // widget below the splitter, the settings editor's included.
@@ -109,7 +110,9 @@ void TForm1::ApplyColors()
         setColours(w, QPalette::Window, t.background, QPalette::WindowText, t.text);
     Nastawy->setThemePalette(t);
     drawSwitchPicture();
-    SpeedButton1Click(-1);
+    // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab
+    // that had lost its highlight (re-applied after a view or language change) stays without.
+    SpeedButton1Click(tabHighlighted_ ? topTab : -1);
 }
 
 void TForm1::setTabColour(QToolButton* button, const QColor& colour)
@@ -137,28 +140,37 @@ void TForm1::ApplyView()
         // Basic and full views always show the main readings.
         for (TWykres& w : Sterownik1->wykresy)
             if (w.id == 1400 || w.id == 1404 || w.id == 1406 || w.id == 1410 || w.id == 1412) w.flags |= 16 | 32;
-        PanelLeft->hide();
-        PanelLeftShow->hide();
+        showLeftPanel(false);
     }
     FitTabRows();
     Nastawy->SetViewLevel(viewLevel);
 }
 
+void TForm1::showLeftPanel(bool shown)
+{
+    PanelLeft->setVisible(shown);
+    splitLeft->setVisible(shown);
+}
+
+// A collapsed side panel is a 14-pixel handle; its splitter bar stays but cannot be dragged.
 void TForm1::SetLeftCollapsed(bool collapsed)
 {
     PanelLeft->setProperty("tag", collapsed ? 1 : 0);
-    const bool allowed = viewLevel == 2 && (topTab == 1 || topTab == 4);
-    PanelLeft->setVisible(allowed && !collapsed);
-    PanelLeftShow->setVisible(allowed && collapsed);
-    if (!collapsed) FormResize();
+    PanelLeftBody->setVisible(!collapsed);
+    PanelLeftShow->setVisible(collapsed);
+    splitLeft->setLocked(collapsed);
+    if (collapsed) PanelLeft->setFixedWidth(14);
+    else FormResize();
 }
 
 void TForm1::SetRightCollapsed(bool collapsed)
 {
     PanelRight->setProperty("tag", collapsed ? 1 : 0);
-    PanelRight->setVisible(!collapsed);
+    PanelRightBody->setVisible(!collapsed);
     PanelRightShow->setVisible(collapsed);
-    if (!collapsed) FormResize();
+    splitRight->setLocked(collapsed);
+    if (collapsed) PanelRight->setFixedWidth(14);
+    else FormResize();
 }
 
 // ---------------------------------------------------------------- sizing
@@ -166,6 +178,7 @@ void TForm1::SetRightCollapsed(bool collapsed)
 void TForm1::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    applyMinimumSize();
     FormResize();
 }
 
@@ -175,8 +188,8 @@ void TForm1::FormResize()
     const QSize client = clientSize();
     const int w = FrameLayout::sidePanelWidth(client.width());
     const int h = FrameLayout::barHeight(client.height());
-    PanelRight->setFixedWidth(w);
-    PanelLeft->setFixedWidth(180);
+    PanelRight->setFixedWidth(PanelRight->property("tag").toInt() == 1 ? 14 : w);
+    PanelLeft->setFixedWidth(PanelLeft->property("tag").toInt() == 1 ? 14 : 180);
     PanelTopTab1->setFixedHeight(h);
     PanelTopTab3->setFixedHeight(h);
     PanelBottomStatus->setFixedHeight(h);
@@ -184,6 +197,7 @@ void TForm1::FormResize()
     f.setPointSize(FrameLayout::commandFontSize(client.height()));
     for (QPushButton* b : cmd) b->setFont(f);
     PanelStatus->setGeometry(PanelBottomStatus->width() - w, 0, w, h);
+    ProgressBar1->resize(ProgressBar1->width(), h - 4);
     lastBarHeight_ = h;
     LayoutCommandButtons();
     FitTabRows();
@@ -205,7 +219,7 @@ void TForm1::LayoutCommandButtons()
     const FrameLayout::CommandButtons b = FrameLayout::layoutCommandButtons(shown, widths, statusLeft);
     for (int i = 0; i < 4; ++i)
         if (shown[i]) cmd[i]->setGeometry(b.left[i], 0, b.width[i], h);
-    if (b.progressWidth >= 0) ProgressBar1->setGeometry(4, 2, std::max(0, b.progressWidth - 4), h - 4);
+    if (b.progressWidth >= 0) ProgressBar1->setGeometry(4, 2, std::max(0, b.progressWidth), h - 4);
     PanelOsc->setGeometry(0, 0, std::max(0, statusLeft - 8), h);
 }
 
@@ -284,9 +298,14 @@ void TForm1::placeEditor(QWidget* parent)
 void TForm1::SpeedButton1Click(int tab)
 {
     if (!Nastawy) return;
-    if (tab >= 0) topTab = tab;
+    // Without a pressed button (re-applied after a view or language change) every tab keeps the
+    // window-text colour.
     for (QToolButton* b : row1) setTabColour(b, systemWindowText());
-    setTabColour(row1[topTab], palette.active);
+    tabHighlighted_ = tab >= 0;
+    if (tab >= 0) {
+        topTab = tab;
+        setTabColour(row1[topTab], palette.active);
+    }
     for (QPushButton* b : cmd) b->hide();
     ProgressBar1->hide();
     PanelBledy->hide();
@@ -299,10 +318,7 @@ void TForm1::SpeedButton1Click(int tab)
     PanelTopTab3->hide();
     PanelOsc->hide();
     Nastawy->HideEditor();
-    const bool leftAllowed = viewLevel == 2 && (topTab == 1 || topTab == 4);
-    const bool leftCollapsed = PanelLeft->property("tag").toInt() == 1;
-    PanelLeft->setVisible(leftAllowed && !leftCollapsed);
-    PanelLeftShow->setVisible(leftAllowed && leftCollapsed);
+    showLeftPanel(viewLevel == 2 && (topTab == 1 || topTab == 4));
 
     const QString enter = QStringLiteral("  [Enter]");
     switch (topTab) {
@@ -329,7 +345,10 @@ void TForm1::SpeedButton1Click(int tab)
             break;
         }
         case 2:
+            // Admin mode adds a second line of map pages.
             PanelTopTab2->setFixedHeight(developerMode == 3 ? 50 : 25);
+            row2[5]->setVisible(developerMode == 3);
+            row2[6]->setVisible(developerMode == 3);
             PanelTopTab2->show();
             SpeedButton11Click(mapPage);
             break;

@@ -15,6 +15,7 @@
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
 #include "settings/Tnastawy.h"
+#include "shell/PanelSplitter.h"
 #include "shell/TextTable.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
@@ -23,6 +24,26 @@
 namespace {
 
 QString polish(int id) { return programTexts().text(id, TextTable::Polish); }
+
+QColor windowText() { return QApplication::palette().color(QPalette::Active, QPalette::WindowText); }
+QColor buttonText(const QWidget* w) { return w->palette().color(QPalette::ButtonText); }
+
+// Presses a side panel's splitter bar and drags it `dx` pixels.
+void dragBar(QWidget* bar, int dx)
+{
+    const QPoint from(1, bar->height() / 2);
+    QTest::mousePress(bar, Qt::LeftButton, {}, from);
+    QTest::mouseMove(bar, from + QPoint(dx / 2, 0));
+    QTest::mouseMove(bar, from + QPoint(dx, 0));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, from + QPoint(dx, 0));
+}
+
+// The client area resized to `size` (the menu bar stays above it).
+void resizeClient(TForm1& f, QSize size)
+{
+    f.resize(size + QSize(0, f.menuBar()->height()));
+    QTRY_COMPARE(f.clientSize(), size);
+}
 
 // A main window whose preferences live in a temporary folder and whose questions are scripted.
 struct Window {
@@ -333,6 +354,253 @@ private Q_SLOTS:
         QCOMPARE(f.AskUser(2100, TForm1::kAskYesNo), 6);
         QCOMPARE(f.AskUser(2100, TForm1::kAskYesNo), 7);
         QCOMPARE(w.answers.questions.last(), QStringLiteral("KAVELO: ") + polish(2100));
+    }
+
+    void sidePanelsCollapseExpandAndDrag()
+    {
+        Window w;
+        TForm1& f = w.form;
+        f.viewItems[2]->trigger();
+        QTest::mouseClick(f.row1[4], Qt::LeftButton);  // Oscilloscope: the left panel may show
+        QVERIFY(f.PanelLeft->isVisible());
+        // It starts collapsed to its 14-pixel handle, with its splitter bar beside it.
+        QCOMPARE(f.PanelLeft->width(), 14);
+        QVERIFY(f.PanelLeftShow->isVisible());
+        QCOMPARE(static_cast<QToolButton*>(f.PanelLeftShow)->text(), QStringLiteral(">"));
+        QVERIFY(!f.PanelLeftBody->isVisible());
+        QVERIFY(f.splitLeft->isVisible());
+        dragBar(f.splitLeft, 60);  // a collapsed panel is not dragged open
+        QTRY_COMPARE(f.PanelLeft->width(), 14);
+
+        QTest::mouseClick(f.PanelLeftShow, Qt::LeftButton);
+        QTRY_COMPARE(f.PanelLeft->width(), 180);
+        QCOMPARE(f.PanelLeft->property("tag").toInt(), 0);
+        QVERIFY(f.BtnUkryjLewy->isVisible());
+        QVERIFY(!f.PanelLeftShow->isVisible());
+        dragBar(f.splitLeft, 40);
+        QTRY_COMPARE(f.PanelLeft->width(), 220);
+        dragBar(f.splitLeft, -400);
+        QTRY_COMPARE(f.PanelLeft->width(), 30);
+        // Resizing the window gives the panels their computed widths again.
+        resizeClient(f, QSize(1000, 600));
+        QTRY_COMPARE(f.PanelLeft->width(), 180);
+        QTest::keyClick(&f, Qt::Key_L);
+        QTRY_COMPARE(f.PanelLeft->width(), 14);
+        QCOMPARE(f.PanelLeft->property("tag").toInt(), 1);
+
+        // The right panel: 20 % of the client width, dragged wider by moving its bar left.
+        QCOMPARE(f.PanelRight->width(), 200);
+        QCOMPARE(f.PanelStatus->width(), 200);
+        dragBar(f.splitRight, -50);
+        QTRY_COMPARE(f.PanelRight->width(), 250);
+        QCOMPARE(f.PanelStatus->width(), 200);
+        QTest::mouseClick(f.BtnUkryjPrawy, Qt::LeftButton);
+        QTRY_COMPARE(f.PanelRight->width(), 14);
+        QVERIFY(f.PanelRightShow->isVisible());
+        QCOMPARE(static_cast<QToolButton*>(f.PanelRightShow)->text(), QStringLiteral("<"));
+        QVERIFY(!f.Image1->isVisible());
+        resizeClient(f, QSize(1366, 700));
+        QTRY_COMPARE(f.PanelRight->width(), 14);  // a collapsed panel stays collapsed
+        QCOMPARE(f.PanelStatus->width(), 260);
+        QTest::keyClick(&f, Qt::Key_R);
+        QTRY_COMPARE(f.PanelRight->width(), 260);
+        QVERIFY(f.Image1->isVisible());
+
+        // Basic view: right panel expanded without its button, no left panel even on its tabs.
+        QTest::mouseClick(f.BtnUkryjPrawy, Qt::LeftButton);
+        f.viewItems[0]->trigger();
+        QTRY_COMPARE(f.PanelRight->width(), 260);
+        QVERIFY(!f.BtnUkryjPrawy->isVisible());
+        QTest::mouseClick(f.row1[1], Qt::LeftButton);
+        QVERIFY(!f.PanelLeft->isVisible());
+        QVERIFY(!f.splitLeft->isVisible());
+    }
+
+    void bottomStripSpansTheCentreBelowTheLeftPanel()
+    {
+        Window w;
+        TForm1& f = w.form;
+        f.viewItems[2]->trigger();
+        QTest::mouseClick(f.row1[1], Qt::LeftButton);  // Calibration: editor in the strip, list at the left
+        QTest::mouseClick(f.PanelLeftShow, Qt::LeftButton);
+        QTRY_COMPARE(f.PanelLeft->width(), 180);
+        QTRY_COMPARE(f.PanelNasInfoObd->height(), 80);
+        QCOMPARE(f.PanelNasInfoObd->width(), f.PanelCenter->width());
+        const int leftBottom = f.PanelLeft->mapTo(&f, QPoint(0, f.PanelLeft->height())).y();
+        const int stripTop = f.PanelNasInfoObd->mapTo(&f, QPoint(0, 0)).y();
+        QVERIFY(leftBottom <= stripTop);
+        QCOMPARE(f.Nastawy->parentWidget(), f.PanelNasInfoObd);
+    }
+
+    void barsFollowTheClientSize_data()
+    {
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<int>("side");
+        QTest::addColumn<int>("bar");
+        QTest::addColumn<int>("fontSize");
+        QTest::newRow("design") << QSize(740, 417) << 180 << 28 << 8;
+        QTest::newRow("899 x 550") << QSize(899, 550) << 180 << 28 << 8;
+        QTest::newRow("1366 x 768") << QSize(1366, 768) << 260 << 32 << 10;
+    }
+    void barsFollowTheClientSize()
+    {
+        QFETCH(QSize, client);
+        QFETCH(int, side);
+        QFETCH(int, bar);
+        QFETCH(int, fontSize);
+        Window w;
+        TForm1& f = w.form;
+        QTest::mouseClick(f.row1[1], Qt::LeftButton);  // Calibration: the main button alone, with progress
+        f.ProgressBar1->show();
+        resizeClient(f, client);
+        QCOMPARE(f.PanelRight->width(), side);
+        QCOMPARE(f.PanelStatus->geometry(), QRect(f.PanelBottomStatus->width() - side, 0, side, bar));
+        QCOMPARE(f.PanelBottomStatus->height(), bar);
+        QCOMPARE(f.PanelTopTab1->height(), bar);
+        QCOMPARE(f.row1[5]->geometry(), QRect(5 * (f.PanelTopTab1->width() / 6), 0, f.PanelTopTab1->width() / 6, bar));
+        QCOMPARE(f.cmd[3]->font().pointSize(), fontSize);
+        QCOMPARE(f.cmd[3]->height(), bar);
+        QCOMPARE(f.cmd[3]->geometry().right() + 1, f.PanelStatus->x() - 8);
+        QCOMPARE(f.cmd[3]->width(), QFontMetrics(f.cmd[3]->font()).horizontalAdvance(f.cmd[3]->text()) + 120);
+        QCOMPARE(f.ProgressBar1->width(), f.cmd[3]->x() - 12);
+        QCOMPARE(f.ProgressBar1->height(), bar - 4);
+    }
+
+    void windowKeepsItsMinimumSize()
+    {
+        Window w;
+        TForm1& f = w.form;
+        f.resize(300, 200);
+        QTRY_VERIFY(f.frameGeometry().width() >= 640);
+        // Below the menu bar the design client area remains.
+        QTRY_VERIFY(f.clientSize().height() >= TForm1::kDesignHeight);
+        QCOMPARE(f.size(), f.minimumSize());
+    }
+
+    void storedOuterBoundsComeBack()
+    {
+        const QRect bounds(40, 30, 900, 600);
+        Window w([&](QSettings& s) {
+            for (const char* k : {"Comm", "ElmComm"}) s.setValue(QLatin1String(k), 1);
+            s.setValue(QStringLiteral("Comp"), 3);
+            s.setValue(QStringLiteral("Lang"), 1);
+            s.setValue(QStringLiteral("View"), 1);
+            s.setValue(QStringLiteral("WTop"), bounds.top());
+            s.setValue(QStringLiteral("WLeft"), bounds.left());
+            s.setValue(QStringLiteral("WWidth"), bounds.width());
+            s.setValue(QStringLiteral("WHeight"), bounds.height());
+        });
+        QTRY_COMPARE(w.form.frameGeometry(), bounds);
+        w.form.close();
+        auto s = w.store();
+        QCOMPARE(s->value(QStringLiteral("WWidth")).toInt(), bounds.width());
+        QCOMPARE(s->value(QStringLiteral("WHeight")).toInt(), bounds.height());
+        QCOMPARE(s->value(QStringLiteral("WLeft")).toInt(), bounds.left());
+    }
+
+    // Command buttons of every tab and page: caption ID (0 hidden), tag and font colour.
+    void commandButtonsPerPage_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QList<int>>("captions");
+        QTest::addColumn<QList<int>>("tags");
+        QTest::addColumn<QList<QColor>>("colours");
+        const QColor red(255, 0, 0), green(0, 160, 0), purple(128, 0, 128), active(0, 0, 160), none;
+        const QColor sys = windowText();
+        using I = QList<int>;
+        using C = QList<QColor>;
+        QTest::newRow("Settings") << 1 << 0 << 0 << I{0, 0, 0, 1260} << I{0, 0, 0, 101} << C{none, none, none, active};
+        QTest::newRow("Calibration") << 1 << 1 << 0 << I{0, 0, 0, 1261} << I{0, 0, 0, 201}
+                                     << C{none, none, none, active};
+        QTest::newRow("Diagnostics") << 1 << 3 << 0 << I{1265, 1266, 0, 1264} << I{402, 403, 0, 401}
+                                     << C{sys, sys, none, active};
+        QTest::newRow("Oscilloscope") << 1 << 4 << 0 << I{0, 0, 0, 0} << I{0, 0, 0, 0} << C{none, none, none, none};
+        QTest::newRow("map 0") << 1 << 2 << 0 << I{1268, 1269, 1271, 0} << I{311, 312, 313, 0}
+                               << C{red, green, purple, none};
+        QTest::newRow("map 1 full") << 1 << 2 << 1 << I{1268, 1269, 1272, 0} << I{321, 322, 323, 0}
+                                    << C{red, green, active, none};
+        QTest::newRow("map 1 basic") << 0 << 2 << 1 << I{1272, 0, 0, 0} << I{323, 0, 0, 0}
+                                     << C{active, none, none, none};
+        QTest::newRow("map 2") << 1 << 2 << 2 << I{1272, 0, 0, 0} << I{331, 0, 0, 0} << C{purple, none, none, none};
+        QTest::newRow("map 3") << 1 << 2 << 3 << I{1272, 0, 0, 0} << I{341, 0, 0, 0} << C{purple, none, none, none};
+        QTest::newRow("map 4") << 1 << 2 << 4 << I{1272, 0, 0, 0} << I{341, 0, 0, 0} << C{purple, none, none, none};
+        QTest::newRow("OBD ELM") << 1 << 5 << 0 << I{1273, 1274, 0, 1118} << I{391, 392, 0, 390}
+                                 << C{sys, sys, none, sys};
+        QTest::newRow("OBD module") << 1 << 5 << 1 << I{1273, 1274, 0, 0} << I{393, 394, 0, 0}
+                                    << C{sys, sys, none, none};
+        QTest::newRow("OBD device") << 1 << 5 << 2 << I{1273, 1274, 0, 0} << I{395, 396, 0, 0}
+                                    << C{sys, sys, none, none};
+        QTest::newRow("OBD RPM corrections") << 2 << 5 << 3 << I{1268, 1269, 1272, 0} << I{324, 325, 323, 0}
+                                             << C{red, green, active, none};
+    }
+    void commandButtonsPerPage()
+    {
+        QFETCH(int, view);
+        QFETCH(int, tab);
+        QFETCH(int, page);
+        QFETCH(QList<int>, captions);
+        QFETCH(QList<int>, tags);
+        QFETCH(QList<QColor>, colours);
+        Window w;
+        TForm1& f = w.form;
+        f.viewItems[view]->trigger();
+        QTest::mouseClick(f.row1[tab], Qt::LeftButton);
+        if (tab == 2) QTest::mouseClick(f.row2[page], Qt::LeftButton);
+        if (tab == 5) QTest::mouseClick(f.row3[page], Qt::LeftButton);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(f.cmd[i]->isVisible(), captions[i] != 0);
+            if (!captions[i]) continue;
+            QVERIFY(f.cmd[i]->text().startsWith(polish(captions[i])));
+            QCOMPARE(f.commandTags[i], tags[i]);
+            QCOMPARE(buttonText(f.cmd[i]), colours[i]);
+            QCOMPARE(f.cmd[i]->y(), 0);
+        }
+        // Buttons side by side from the left never overlap.
+        for (int i = 1; i < 3; ++i)
+            if (f.cmd[i]->isVisible())
+                QVERIFY(f.cmd[i]->x() >= f.cmd[i - 1]->geometry().right() + 1);
+    }
+
+    void pressedTabColourAndAdminMapPages()
+    {
+        Window w;
+        TForm1& f = w.form;
+        const QColor active = f.palette.active;
+        QTest::mouseClick(f.row1[2], Qt::LeftButton);
+        QCOMPARE(buttonText(f.row1[2]), active);
+        QCOMPARE(buttonText(f.row1[0]), windowText());
+        QCOMPARE(buttonText(f.row2[0]), active);
+        // A theme change keeps the highlight, in the new theme's active colour.
+        f.colorItems[5]->trigger();
+        QCOMPARE(buttonText(f.row1[2]), f.palette.active);
+        // Re-applied after a language change without a pressed button: no tab keeps the highlight.
+        f.langItems[0]->trigger();
+        for (QToolButton* b : f.row1) QCOMPARE(buttonText(b), windowText());
+        QCOMPARE(f.topTab, 2);
+
+        // One line of map pages outside admin mode; admin mode adds the second line.
+        QCOMPARE(f.PanelTopTab2->height(), 25);
+        QVERIFY(!f.row2[5]->isVisible() && !f.row2[6]->isVisible());
+        f.developerMode = 3;
+        QTest::mouseClick(f.row1[2], Qt::LeftButton);
+        QTRY_COMPARE(f.PanelTopTab2->height(), 50);
+        QVERIFY(f.row2[5]->isVisible() && f.row2[6]->isVisible());
+        const int bw = f.PanelTopTab2->width() / 5;
+        QCOMPARE(f.row2[5]->geometry(), QRect(0, 25, bw, 25));
+        QCOMPARE(f.row2[6]->geometry(), QRect(bw, 25, bw, 25));
+        QCOMPARE(f.row2[6]->text(), programTexts().text(1218, TextTable::English));
+        QTest::mouseClick(f.row2[5], Qt::LeftButton);
+        QCOMPARE(f.mapPage, 6);
+        QCOMPARE(f.commandTags[0], 351);
+        QTest::mouseClick(f.row2[6], Qt::LeftButton);
+        QCOMPARE(f.commandTags[0], 361);
+        QCOMPARE(buttonText(f.cmd[0]), QColor(128, 0, 128));
+        f.developerMode = 1;
+        QTest::mouseClick(f.row1[2], Qt::LeftButton);
+        QTRY_COMPARE(f.PanelTopTab2->height(), 25);
+        QVERIFY(!f.row2[5]->isVisible());
     }
 
     void splashShowsForFiveTicks()

@@ -141,6 +141,45 @@ private Q_SLOTS:
         QCOMPARE(b.left, (std::array<int, 4>{8, 156, 314, 872}));
     }
 
+    void draggedSidePanel_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<int>("neighbour");
+        QTest::addColumn<int>("width");
+        QTest::newRow("wider") << 180 << 40 << 400 << 220;
+        QTest::newRow("narrower") << 180 << -100 << 400 << 80;
+        QTest::newRow("not below 30") << 180 << -170 << 400 << 30;
+        QTest::newRow("neighbour keeps 30") << 180 << 500 << 400 << 550;
+        QTest::newRow("no room at all") << 20 << 10 << 20 << 20;
+    }
+    void draggedSidePanel()
+    {
+        QFETCH(int, start);
+        QFETCH(int, delta);
+        QFETCH(int, neighbour);
+        QTEST(FrameLayout::draggedPanelWidth(start, delta, neighbour, 30), "width");
+    }
+
+    void minimumWindow_data()
+    {
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<int>("menuBar");
+        QTest::addColumn<QSize>("minimum");
+        // A frame of 8 x 44 with a 19-pixel menu bar: exactly the design client area at 640 x 480.
+        QTest::newRow("reference frame") << QSize(8, 44) << 19 << QSize(632, 436);
+        // A taller frame: the outer 640 x 480 decides.
+        QTest::newRow("tall frame") << QSize(16, 60) << 22 << QSize(624, 420);
+        // No frame at all: the design client area below the menu bar is the floor, not 480.
+        QTest::newRow("no frame") << QSize(0, 0) << 22 << QSize(640, 439);
+    }
+    void minimumWindow()
+    {
+        QFETCH(QSize, frame);
+        QFETCH(int, menuBar);
+        QTEST(FrameLayout::minimumWindowSize(frame, QSize(740, 417), menuBar), "minimum");
+    }
+
     void tabRowFontFitting()
     {
         const QStringList captions{QStringLiteral("Settings [F1]"), QStringLiteral("Oscilloscope [F5]")};
