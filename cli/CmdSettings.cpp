@@ -1,14 +1,12 @@
 // Settings commands: show a settings file, read a controller into a file, load a file into a
 // controller, and get or set one setting on a controller.
-#include <QtCore/QElapsedTimer>
-#include <QtCore/QEventLoop>
 #include <QtCore/QFileInfo>
 #include <QtCore/QSet>
-#include <QtCore/QTimer>
 
 #include <functional>
 
 #include "cli/CliArgs.h"
+#include "cli/CliLink.h"
 #include "cli/Commands.h"
 #include "link/Regions.h"
 #include "link/SettingsFile.h"
@@ -20,8 +18,6 @@
 #include "shell/TextTable.h"
 
 namespace {
-
-constexpr int kNoReplyMs = 5000;
 
 // Answers the file dialogs with the path from the command line; message boxes go to stderr as
 // the one-line error.
@@ -43,62 +39,35 @@ private:
 };
 
 // A link with its catalogue, run from a local event loop.
+// A controller link for one settings command, with the catalogue that the program's rules need.
 class Session {
 public:
     Session()
     {
         catalogue.RegisterSettings();
         catalogue.LoadDefaults();
-        link.OnZdarzenie = [this](int kind, int code, int, int) {
-            if (kind != kEventFrameReceived) return;
-            sinceReply.restart();
-            if (code == 0x81) identified = link.mem.identity[5] == 0 ? 1 : 2;
-            if (onReply) onReply(code);
+        cli.onEvent = [this](int kind, int code, int, int) {
+            if (kind == kEventFrameReceived && onReply) onReply(code);
         };
     }
 
     // Opens the port; false after printing the error.
-    bool open(const QString& port)
-    {
-        device = port;
-        const int number = CliArgs::portNumber(port);
-        if (number <= 0 || !link.PortOpen(number)) {
-            CliArgs::fail(1, QStringLiteral("cannot open %1").arg(port));
-            return false;
-        }
-        sinceReply.start();
-        return true;
-    }
+    bool open(const QString& port) { return cli.open(port) == 0; }
 
     // Runs the link until `done` holds; false after printing the error when the controller stays
-    // silent for 5 s.
+    // silent or the user pressed Ctrl+C.
     bool runUntil(const std::function<bool()>& done)
     {
-        QEventLoop loop;
-        QTimer check;
-        bool ok = true;
-        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-            if (identified == 2) {
-                ok = false;
-                CliArgs::fail(1, QStringLiteral("the controller on %1 is in bootloader mode").arg(device));
-                loop.quit();
-            } else if (done()) {
-                loop.quit();
-            } else if (sinceReply.elapsed() > kNoReplyMs) {
-                ok = false;
-                CliArgs::fail(1, QStringLiteral("no reply from %1").arg(device));
-                loop.quit();
-            }
-        });
-        check.start(25);
-        loop.exec();
-        return ok;
+        if (!cli.runUntil(done)) return false;
+        if (!CliLink::interrupted()) return true;
+        CliArgs::fail(1, QStringLiteral("interrupted"));
+        return false;
     }
 
     // Identification, then every region the link reads after it.
     bool readAll()
     {
-        return runUntil([this] { return identified == 1 && link.linkMask == 0 && link.readMask == 0; });
+        return cli.identify(~0u) && runUntil([this] { return link.linkMask == 0 && link.readMask == 0; });
     }
 
     // Every write, command and read queued so far has been answered.
@@ -109,11 +78,9 @@ public:
         return link.writeMask == 0 && link.readMask == 0 && link.linkMask == 0;
     }
 
-    TSterownik link;
-    SettingsCatalogue catalogue{link};
-    QString device;
-    QElapsedTimer sinceReply;
-    int identified = 0;  // 1 application mode, 2 bootloader
+    CliLink cli;
+    TSterownik& link = cli.link;
+    SettingsCatalogue catalogue{cli.link};
     std::function<void(int)> onReply;
 };
 
