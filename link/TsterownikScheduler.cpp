@@ -22,10 +22,8 @@ void TSterownik::sendSettings()
 {
     ListaRpmLamMafAfr();
     const uint8_t* s = mem.settingsBlock();
-    unsigned sum = 0;
-    for (int i = 1; i < MemoryImage::kRegionSize; ++i) sum += s[i];
     // The stored checksum byte may be stale after edits; the controller gets a fresh one.
-    txBuffer[6] = static_cast<uint8_t>(256 - (sum & 0xFF));
+    txBuffer[6] = FrameCodec::checksumFor(s + 1, MemoryImage::kRegionSize - 1);
     std::memcpy(txBuffer + 7, s + 1, MemoryImage::kRegionSize - 1);
     Ramka(0xF8, kRegionPayload);
 }
