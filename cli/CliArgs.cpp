@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "link/PortNames.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 namespace CliArgs {
 

@@ -7,8 +7,8 @@
 #include <csignal>
 
 #include "cli/CliArgs.h"
-#include "shell/Platform.h"
-#include "shell/TextTable.h"
+#include "base/Platform.h"
+#include "base/TextTable.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 namespace {
 

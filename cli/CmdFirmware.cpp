@@ -5,7 +5,7 @@
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
 #include "link/FirmwareUpdate.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 namespace {
 constexpr int kReadingsGrid = 0x20;

@@ -14,8 +14,8 @@
 #include "link/Tsterownik.h"
 #include "settings/SettingsCatalogue.h"
 #include "settings/SettingsPages.h"
-#include "shell/Prompt.h"
-#include "shell/TextTable.h"
+#include "base/Prompt.h"
+#include "base/TextTable.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 // Prints the text of each ID in the chosen language (Polish by default), one per line.
 int cmdText(const QStringList& arguments)

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "link/Tsterownik.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 namespace FirmwareUpdate {
 

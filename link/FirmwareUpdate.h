@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "shell/Prompt.h"
+#include "base/Prompt.h"
 
 class TSterownik;
 

@@ -5,7 +5,7 @@
 #include "link/LinkEvents.h"
 #include "link/SettingsFile.h"
 #include "link/Tsterownik.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 namespace {
 constexpr int kTextReadTitle = 1103;

@@ -2,7 +2,7 @@
 
 #include <QtCore/QString>
 
-#include "shell/Prompt.h"
+#include "base/Prompt.h"
 
 class TSterownik;
 

@@ -2,7 +2,7 @@
 #include <QtCore/QLocale>
 
 #include "link/Tsterownik.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 namespace {
 

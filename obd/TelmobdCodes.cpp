@@ -2,7 +2,7 @@
 #include "obd/ObdReplyText.h"
 #include "obd/ObdTroubleCodes.h"
 #include "obd/Telmobd.h"
-#include "shell/Tools.h"
+#include "base/Tools.h"
 
 using ObdReplyText::Hex;
 

@@ -7,7 +7,7 @@
 
 #include "link/Tsterownik.h"
 #include "settings/InjectorTypes.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 namespace {
 

@@ -25,13 +25,13 @@
 
 #include "dialogs/Unitlogo.h"
 #include "link/Tsterownik.h"
-#include "link/Unitprog.h"
-#include "settings/Tnastawy.h"
+#include "dialogs/Unitprog.h"
+#include "editor/Tnastawy.h"
 #include "shell/FrameLayout.h"
 #include "shell/PanelSplitter.h"
-#include "shell/Platform.h"
+#include "base/Platform.h"
 #include "shell/SwitchPicture.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 #include "shell/WidgetPrompt.h"
 
 TForm1* Form1 = nullptr;

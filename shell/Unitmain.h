@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "link/Tserial.h"
-#include "shell/Preferences.h"
-#include "shell/Prompt.h"
+#include "base/Preferences.h"
+#include "base/Prompt.h"
 #include "shell/Theme.h"
 
 class QAction;

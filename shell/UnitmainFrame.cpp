@@ -16,11 +16,11 @@
 #include "link/FirmwareUpdate.h"
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
-#include "link/Unitprog.h"
-#include "settings/Tnastawy.h"
+#include "dialogs/Unitprog.h"
+#include "editor/Tnastawy.h"
 #include "shell/FrameLayout.h"
 #include "shell/PanelSplitter.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 #include "shell/Unitmain.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Prompt.h"
+#include "base/Prompt.h"
 
 class QWidget;
 

@@ -3,7 +3,7 @@
 #include <QtTest/QTest>
 
 #include "link/Tsterownik.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 namespace {
 constexpr int kOwnFlag = 0x1000;  // a view bit no channel uses: selects one channel for a test

@@ -8,7 +8,7 @@
 #include "link/LoopbackBackend.h"
 #include "link/Tsterownik.h"
 #include "settings/SettingsCatalogue.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 namespace {
 

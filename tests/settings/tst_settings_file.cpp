@@ -12,8 +12,8 @@
 
 #include "link/SettingsFile.h"
 #include "link/SettingsFileOps.h"
-#include "shell/Prompt.h"
-#include "shell/TextTable.h"
+#include "base/Prompt.h"
+#include "base/TextTable.h"
 #include "tests/link/LinkTestKit.h"
 
 namespace {

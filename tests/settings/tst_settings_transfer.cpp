@@ -11,7 +11,7 @@
 #include "link/SettingsFile.h"
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 

@@ -14,9 +14,9 @@
 
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
-#include "settings/Tnastawy.h"
+#include "editor/Tnastawy.h"
 #include "shell/PanelSplitter.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"

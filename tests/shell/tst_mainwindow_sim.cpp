@@ -11,9 +11,9 @@
 
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
-#include "link/Unitprog.h"
-#include "settings/Tnastawy.h"
-#include "shell/TextTable.h"
+#include "dialogs/Unitprog.h"
+#include "editor/Tnastawy.h"
+#include "base/TextTable.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/controller/FirmwareImage.h"

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "settings/NastawyLayout.h"
+#include "editor/NastawyLayout.h"
 #include "settings/SettingsCatalogue.h"
 #include "shell/Theme.h"
 

@@ -1,8 +1,8 @@
 #include <QtCore/QFile>
 #include <QtTest/QtTest>
 
-#include "shell/TextTable.h"
-#include "shell/Tools.h"
+#include "base/TextTable.h"
+#include "base/Tools.h"
 
 // The language table: its stored form, its content and the lookup with its fallbacks.
 class TestTextTable : public QObject {

@@ -3,10 +3,10 @@
 #include <QtWidgets/QListWidget>
 
 #include "link/Tsterownik.h"
-#include "settings/NastawyLayout.h"
+#include "editor/NastawyLayout.h"
 #include "settings/SettingsPages.h"
-#include "settings/Tnastawy.h"
-#include "shell/TextTable.h"
+#include "editor/Tnastawy.h"
+#include "base/TextTable.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/Platform.h"
+#include "base/Platform.h"
 
 #include <QtCore/QDate>
 #include <QtCore/QDir>

@@ -1,4 +1,4 @@
-#include "link/Unitprog.h"
+#include "dialogs/Unitprog.h"
 
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QProgressBar>

@@ -1,4 +1,4 @@
-#include "settings/Tnastawy.h"
+#include "editor/Tnastawy.h"
 
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
@@ -11,7 +11,7 @@
 
 #include "link/Tsterownik.h"
 #include "settings/SettingsPages.h"
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
 namespace {
 

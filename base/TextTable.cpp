@@ -1,6 +1,6 @@
-#include "shell/TextTable.h"
+#include "base/TextTable.h"
 
-#include "shell/Tools.h"
+#include "base/Tools.h"
 
 namespace {
 

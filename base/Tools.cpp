@@ -1,4 +1,4 @@
-#include "shell/Tools.h"
+#include "base/Tools.h"
 
 #include <QtCore/QFile>
 

@@ -1,4 +1,4 @@
-#include "shell/Preferences.h"
+#include "base/Preferences.h"
 
 #include <QtCore/QSettings>
 

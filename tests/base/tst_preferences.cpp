@@ -4,8 +4,8 @@
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 
-#include "shell/Platform.h"
-#include "shell/Preferences.h"
+#include "base/Platform.h"
+#include "base/Preferences.h"
 
 class TstPreferences : public QObject {
     Q_OBJECT

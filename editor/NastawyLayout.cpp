@@ -1,4 +1,4 @@
-#include "settings/NastawyLayout.h"
+#include "editor/NastawyLayout.h"
 
 #include <algorithm>
 
