@@ -742,6 +742,7 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
     const uint8_t* f = Sterownik1->rxBuffer;
     if (code >= 0x90 && code <= 0x9F && length > 4) {
         ShowLiveFrame(f);
+        liveFanOut.deliver(f, length);
         return;
     }
     switch (code) {

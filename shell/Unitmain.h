@@ -12,6 +12,7 @@
 #include "link/Tserial.h"
 #include "base/Preferences.h"
 #include "base/Prompt.h"
+#include "shell/LiveFanOut.h"
 #include "shell/Theme.h"
 
 class QAction;
@@ -71,6 +72,9 @@ public:
     // --- link events
     void LinkEvent(int kind, int code, int value, int length);
     void ShowLiveFrame(const uint8_t* frame);
+    // Every verified live frame goes through here after the status panel has taken it: the grids,
+    // the chart, the oscilloscope and the dialogs add themselves as receivers.
+    LiveFanOut liveFanOut;
 
     // --- appearance
     void Relabel();
