@@ -30,6 +30,7 @@ class TSterownik;
 class TNastawy;
 class TFormLogo;
 class TFormProg;
+class AutoBackup;
 
 // The main window: creates and owns the controller link and the views, keeps the link alive,
 // restores and saves the user's preferences, and shows the workspace tabs, menus and panels.
@@ -187,6 +188,17 @@ public:
     std::array<QAction*, 3> viewItems{};
     std::array<QAction*, 6> colorItems{};
 
+    // --- automatic backups and comparing with a file (UnitmainBackups.cpp)
+    AutoBackup* Backups = nullptr;
+    QAction* MenuFileCompare = nullptr;
+    QAction* MenuFileAutoBackup = nullptr;
+    QAction* MenuFileBackupFolder = nullptr;
+    void MenuFileCompareClick();
+    void MenuFileAutoBackupClick(bool on);
+    void MenuFileBackupFolderClick();
+    // Saves a backup of a completely read controller before a firmware update or factory settings.
+    void BackupBeforeChange();
+
     // Client area: the window without its menu bar.
     QSize clientSize() const;
 
@@ -200,6 +212,10 @@ protected:
 private:
     void buildWidgets();
     void buildMenus();
+    void buildBackupMenu();
+    void RelabelBackups();
+    void StartBackups();
+    std::unique_ptr<AutoBackup> backups_;
     void applyDesignSize();
     void applyMinimumSize();
     QSize frameExtra() const;

@@ -50,6 +50,7 @@ void TForm1::Relabel()
     MenuFile->setTitle(TextById(1100));
     MenuFileFirmware->setText(TextById(1360));
     MenuFileRead->setText(TextById(1101));
+    RelabelBackups();
     MenuFileSave->setText(TextById(1102));
     MenuConn->setTitle(TextById(1117));
     MenuElm->setTitle(QStringLiteral("ELM"));
@@ -469,6 +470,7 @@ void TForm1::Btn51Click(int button)
     switch (tag) {
         case 101:
             if (!ask(2100)) break;
+            BackupBeforeChange();
             Nastawy->LoadDefaults();
             s.NastawyFabryczne();
             Nastawy->update();
@@ -555,6 +557,7 @@ void TForm1::MenuFileSaveClick() { ZapiszUstawienia(*Sterownik1, *prompt); }
 
 void TForm1::MenuFileFirmwareClick()
 {
+    BackupBeforeChange();
     Aktualizacja(*Sterownik1, *prompt, QCoreApplication::applicationDirPath(),
                  [this] { FormProg->Run(palette, TextById(1360), TextById(1361)); });
 }
