@@ -20,7 +20,6 @@ bool TEditorDialog::Open()
         return false;
     }
     show();
-    raise();
     activateWindow();
     return true;
 }
