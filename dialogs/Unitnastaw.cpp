@@ -36,7 +36,7 @@ TFormNastaw::TFormNastaw(QWidget* parent) : TEditorDialog(parent)
     for (int i = 0; i < 3; ++i) {
         const int y = kRowTop + i * kRowPitch;
         Labels[i] = new QLabel(this);
-        Labels[i]->setGeometry(12, y, 204, 24);
+        Labels[i]->setGeometry(12, y - 6, 208, 36);  // room for a label of two lines
         Labels[i]->setWordWrap(true);
         Edits[i] = makeBox(this, QRect(228, y, 100, 24));
         UpDowns[i] = new TUpDown(Qt::Horizontal, this);
