@@ -129,8 +129,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     Timer2->setInterval(1000);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
 
-    FormLogo = new TFormLogo(this);
-    FormProg = new TFormProg(this);
+    CreateDialogs();
     qApp->installEventFilter(this);
 }
 

@@ -31,6 +31,11 @@ class TNastawy;
 class TFormLogo;
 class TFormProg;
 class AutoBackup;
+class TFormLevel;
+class TFormInj;
+class TFormSeq;
+class TFormNastaw;
+class TFormCal;
 
 // The main window: creates and owns the controller link and the views, keeps the link alive,
 // restores and saves the user's preferences, and shows the workspace tabs, menus and panels.
@@ -109,6 +114,21 @@ public:
     TNastawy* Nastawy = nullptr;
     TFormLogo* FormLogo = nullptr;
     TFormProg* FormProg = nullptr;
+
+    // --- dialogs opened from the settings editor (UnitmainDialogs.cpp)
+    TFormLevel* FormLevel = nullptr;
+    TFormInj* FormInj = nullptr;
+    TFormSeq* FormSeq = nullptr;
+    TFormNastaw* FormNastaw = nullptr;
+    TFormCal* FormCal = nullptr;
+    // Creates the dialogs in the program's order, attaches the editor's detail cells and buttons
+    // to them and adds the live-frame receivers of the level and assignment dialogs.
+    void CreateDialogs();
+    // The editor's -10 cell (kind -10; index 0 corrections, 1 calculator) or the detail button of
+    // setting `index` (kind 0).
+    void NastawyDetail(int kind, int index);
+    void RelabelDialogs();
+    void ColourDialogs();
 
     Preferences prefs;
     int theme = 3;

@@ -76,6 +76,7 @@ void TForm1::Relabel()
     BanerBledy->setText(QLatin1Char(' ') + TextById(1232) + QLatin1Char(' '));
     BanerInfo->setText(QLatin1Char(' ') + TextById(1234) + QLatin1Char(' '));
     FitTabRows();
+    RelabelDialogs();
 }
 
 // ---------------------------------------------------------------- colours
@@ -110,6 +111,7 @@ void TForm1::ApplyColors()
     for (QWidget* w : {PanelChart, PanelScope, PanelObd})
         setColours(w, QPalette::Window, t.background, QPalette::WindowText, t.text);
     Nastawy->setThemePalette(t);
+    ColourDialogs();
     drawSwitchPicture();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab
     // that had lost its highlight (re-applied after a view or language change) stays without.
