@@ -106,8 +106,11 @@ Exit run(const Options& options, QTextStream& err)
     chart.show();
     chart.SetView(options.view);
 
+    // Table views show their numbers in grids standing on the panel over the control.
+    const ChartView* v = chart.currentView();
+    const QImage picture = v && !v->isPlotView() ? panel.grab().toImage() : chart.frameImage();
     QSaveFile file(options.out);
-    if (!file.open(QIODevice::WriteOnly) || !chart.frameImage().save(&file, "PNG") || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit()) {
         err << "cannot write " << options.out << Qt::endl;
         return Refused;
     }

@@ -1,6 +1,8 @@
 #include "charts/ChartViewRegistry.h"
 
+#include "charts/CorrectionView.h"
 #include "charts/MultiplierView.h"
+#include "charts/TableView.h"
 
 namespace ChartViews {
 
@@ -8,7 +10,15 @@ Set Create()
 {
     Set views;
     views[0] = std::make_unique<MultiplierView>();
-    // Views 1..7 join here, one line each.
+    // The table views share their two grids.
+    auto grids = std::make_shared<TableGrids>();
+    views[1] = std::make_unique<TableView>(1, grids);
+    views[2] = std::make_unique<CorrectionView>(2);
+    views[3] = std::make_unique<CorrectionView>(3);
+    views[4] = std::make_unique<CorrectionView>(4);
+    views[5] = std::make_unique<TableView>(5, grids);
+    views[6] = std::make_unique<TableView>(6, grids);
+    views[7] = std::make_unique<TableView>(7, grids);
     return views;
 }
 

@@ -218,6 +218,11 @@ int pointNear(const uint8_t* r, int t, int v)
     return best;
 }
 
+bool contains(const Plot& p, int px, int py)
+{
+    return p.usable() && px >= p.left && px <= p.right() && py >= p.top() && py <= p.bottom;
+}
+
 int xToPixel(const Plot& p, const Axis& a, int x) { return (x - a.xLo) * p.width / a.range() + p.left + 1; }
 
 int yToPixel(const Plot& p, int y)

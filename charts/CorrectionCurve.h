@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "charts/ChartLayout.h"
+
 // The correction curves of the reducer temperature, the gas temperature and the gas pressure: one
 // 256-byte region each (byte 0 the block number, bytes 2..17 eight points (x, y), bytes 50..255 the
 // table the controller reads), and the arithmetic that keeps the table in step with the points.
@@ -67,17 +69,10 @@ Edit addPointAt(uint8_t* r, int t, int& selected);
 // when it lies within 4 of both; -1 otherwise.
 int pointNear(const uint8_t* r, int t, int v);
 
-// Pixel mapping of a plot whose bottom-left is (left, bottom) and size width x height.
-struct Plot {
-    int left = 40, bottom = 0, width = 0, height = 0;
-    int top() const { return bottom - height; }
-    // A plot smaller than one pixel is drawn as background only and takes no presses.
-    bool usable() const { return width >= 1 && height >= 1; }
-    bool contains(int px, int py) const
-    {
-        return usable() && px >= left && px <= left + width && py >= top() && py <= bottom;
-    }
-};
+// Pixel mapping over the plot rectangle; a press counts inside it edges included, and a plot below
+// one pixel takes none.
+using Plot = ChartLayout::Plot;
+bool contains(const Plot& p, int px, int py);
 int xToPixel(const Plot& p, const Axis& a, int x);
 int yToPixel(const Plot& p, int y);
 int pixelToX(const Plot& p, const Axis& a, int px);
