@@ -2,6 +2,7 @@
 
 #include <QtCore/QPointer>
 #include <QtCore/QRect>
+#include <QtCore/QTimer>
 
 #include "charts/GridGeometry.h"
 #include "charts/TableGrid.h"
@@ -24,6 +25,8 @@ struct TableGrids {
     GridGeometry::Cell editedHeader;
     // The view whose handlers the grids follow.
     int owner = -1;
+    // The 200 ms wait between the write of a switched load axis and the re-read of the tables.
+    QPointer<QTimer> axisReread;
 
     ~TableGrids()
     {

@@ -98,6 +98,12 @@ void TableView::createGrids(TGrafika& chart)
         // The map grid shows; it never takes the focus.
         grids_->map->setFocusPolicy(Qt::NoFocus);
     }
+    if (!grids_->axisReread) {
+        grids_->axisReread = new QTimer(&chart);
+        grids_->axisReread->setSingleShot(true);
+        grids_->axisReread->setInterval(200);
+        QObject::connect(grids_->axisReread, &QTimer::timeout, &chart, [this, &chart] { AxisSwitchReread(chart); });
+    }
     if (!grids_->table) {
         grids_->table = new TableGrid(panel);
         grids_->table->setObjectName(QStringLiteral("GrafikaTableGrid"));
@@ -358,14 +364,15 @@ void TableView::switchLoadAxis(TGrafika& chart)
     uint8_t& axis = chart.link()->mem.settings[kSettingsTimeAxis];
     axis = static_cast<uint8_t>(~axis & 1);
     chart.link()->ZapiszDoSterownika(0x1);
-    // The controller rebuilds both RPM correction tables for the new axis: read them back once it
-    // has had the settings. The wait runs on a timer so that the link's tick goes on meanwhile.
-    QPointer<TGrafika> guard(&chart);
-    QTimer::singleShot(200, &chart, [this, guard] {
-        if (!guard || !guard->link()) return;
-        guard->link()->CzytajZeSterownika(0x18);
-        guard->Rebuild();
-    });
+    // The wait runs on a timer so that the link's tick goes on meanwhile.
+    if (grids_->axisReread) grids_->axisReread->start();
+}
+
+void TableView::AxisSwitchReread(TGrafika& chart)
+{
+    if (!chart.link()) return;
+    chart.link()->CzytajZeSterownika(0x18);
+    chart.Rebuild();
 }
 
 void TableView::openHeaderEditor(TGrafika& chart, Cell cell)

@@ -27,6 +27,9 @@ public:
     void refreshTick(TGrafika& chart) override;
 
     TableGrids& grids() const { return *grids_; }
+    // End of the wait after a switch of the load axis: the controller has rebuilt both RPM
+    // correction tables for the new axis, read them back and draw the new axis.
+    void AxisSwitchReread(TGrafika& chart);
     // Whether the view shows the map grid at all (views 1 and 5).
     bool hasMaps() const { return view_ == 1 || view_ == 5; }
     // The load axis of the RPM correction table is the petrol injection time (settings byte 76).
