@@ -11,13 +11,6 @@ namespace {
 
 constexpr QRgb kMagenta = qRgb(255, 0, 255);
 
-QFont gridFont(int size)
-{
-    QFont f;
-    f.setPointSize(std::max(1, size));
-    return f;
-}
-
 }  // namespace
 
 TableGrid::TableGrid(QWidget* parent) : QWidget(parent)
@@ -39,10 +32,19 @@ void TableGrid::setFontSizes(int body, int corner)
 {
     bodySize_ = body;
     cornerSize_ = corner;
-    zeroHeightBody_ = QFontMetrics(gridFont(body)).height();
-    zeroHeightCorner_ = QFontMetrics(gridFont(corner)).height();
+    bodyFont_ = sizedFont(body);
+    cornerFont_ = sizedFont(corner);
+    zeroHeightBody_ = QFontMetrics(bodyFont_).height();
+    zeroHeightCorner_ = QFontMetrics(cornerFont_).height();
     for (CellData& c : cells_) c.staticText = QStaticText();
     update();
+}
+
+QFont TableGrid::sizedFont(int size) const
+{
+    QFont f = font();
+    f.setPointSize(std::max(1, size));
+    return f;
 }
 
 void TableGrid::setLineColours(QColor lines, QColor background)
@@ -185,7 +187,7 @@ void TableGrid::paintCell(QPainter& p, int column, int row, bool selected)
         p.setBrush(Qt::NoBrush);
     }
     if (c.text.isEmpty()) return;
-    const QFont font = gridFont(corner ? cornerSize_ : bodySize_);
+    const QFont& font = corner ? cornerFont_ : bodyFont_;
     p.setFont(font);
     if (c.staticText.text().isEmpty()) {
         c.staticText.setText(c.text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGui/QColor>
+#include <QtGui/QFont>
 #include <QtGui/QStaticText>
 #include <QtWidgets/QWidget>
 
@@ -29,6 +30,8 @@ public:
     int cornerFontSize() const { return cornerSize_; }
     // Colour of the grid lines and of the space around the cells.
     void setLineColours(QColor lines, QColor background);
+    // The grid's face at `size` points.
+    QFont sizedFont(int size) const;
 
     // Cell (column, row) text and colours. Returns whether anything changed.
     bool setCell(int column, int row, const QString& text, QRgb background, QRgb textColour);
@@ -90,6 +93,8 @@ private:
     int row_ = 16;
     int bodySize_ = 8;
     int cornerSize_ = 8;
+    QFont bodyFont_;
+    QFont cornerFont_;
     int zeroHeightBody_ = 0;
     int zeroHeightCorner_ = 0;
     QColor lines_{160, 160, 160};

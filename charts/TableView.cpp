@@ -29,18 +29,9 @@ constexpr int kSettingsTimeAxis = 76;    // 1: RPM correction over the petrol in
 constexpr int kLoadBreakpoints = 224;    // 224..239
 constexpr int kRpmBreakpoints = 240;     // 240..255
 
-QFont gridFont(int size)
+QFont sized(QFont f, int size)
 {
-    QFont f;
     f.setPointSize(size);
-    return f;
-}
-
-QFont boldFont()
-{
-    QFont f;
-    f.setPointSize(8);
-    f.setBold(true);
     return f;
 }
 
@@ -80,6 +71,8 @@ void TableView::selected(TGrafika& chart)
 void TableView::leave(TGrafika& chart, int nextView)
 {
     if (grids_->owner != view_) return;
+    // A breakpoint being typed is dropped with the view that showed it.
+    if (grids_->editedHeader.valid()) parkFocusBox(chart);
     // Another table view lays the grids out again itself; anything else hides them.
     const ChartView* next = chart.viewAt(nextView);
     if (nextView != TGrafika::kHidden && next && !next->isPlotView()) return;
@@ -143,13 +136,14 @@ void TableView::buildBackground(TGrafika& chart, QPainter& p)
                                : s[kSettingsLoadSignal] == 2 ? QStringLiteral("V/rpm")
                                                              : QStringLiteral("bar/rpm");
     // Font sizes: the largest at which the texts fit their cells.
+    const QFont face = grids_->table->font();
     const int zeroLimit = g.row - 1;
     const int cornerSize = GridGeometry::fitFontSize(25, 5, 4, [&](int size) {
-        const QFontMetrics fm(gridFont(size));
+        const QFontMetrics fm(sized(face, size));
         return fm.horizontalAdvance(cornerText) < g.column - 4 && fm.height() < zeroLimit;
     });
     const int bodySize = GridGeometry::fitFontSize(25, 5, 4, [&](int size) {
-        const QFontMetrics fm(gridFont(size));
+        const QFontMetrics fm(sized(face, size));
         return fm.horizontalAdvance(QStringLiteral("5000")) < g.column - 2 && fm.height() < zeroLimit;
     });
     const QColor lines = chart.chartColours().buttonBorder;
@@ -228,7 +222,9 @@ void TableView::fillMapBody(TGrafika& chart)
 
 void TableView::drawTitles(TGrafika& chart, QPainter& p)
 {
-    p.setFont(boldFont());
+    QFont bold = chart.chartFont();
+    bold.setBold(true);
+    p.setFont(bold);
     p.setPen(chart.textColour());
     const QFontMetrics fm(p.font());
     const int titles[2][3] = {{1712, 1713, 1714}, {1715, 1716, 1717}};

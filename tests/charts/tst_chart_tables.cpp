@@ -276,6 +276,13 @@ private Q_SLOTS:
         rig.clickCell(g, 4, 4);
         QVERIFY(box->width() <= 1);
         QCOMPARE(int(rig.link.mem.settings[226]), 30);
+        // So does a change to another view: the text typed so far is dropped.
+        rig.clickCell(g, 3, 0);
+        QTest::keyClicks(box, QStringLiteral("3000"));
+        rig.chart->SetView(6);
+        QVERIFY(box->width() <= 1);
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(int(rig.link.mem.settings[242]), 24);
     }
 
     void loadAxisSwitch()
@@ -358,6 +365,16 @@ private Q_SLOTS:
         QTest::keyClick(g, Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(int(rig.link.mem.block(MemoryImage::GasInjectionDelay)[15]), 254);
         QVERIFY(rig.link.writeMask & 0x1000);
+
+        // A chart too small for cells of one pixel: the grid takes no presses.
+        rig.panel.resize(30, 30);
+        rig.chart->Rebuild();
+        const QRect before = g->selection();
+        QTest::mouseClick(g, Qt::LeftButton, {}, QPoint(0, 0));
+        QCOMPARE(g->selection(), before);
+        QVERIFY(!g->cellAt(QPoint(0, 0)).valid());
+        rig.panel.resize(1000, 700);
+        rig.chart->Rebuild();
 
         // Leaving the table views hides the grids.
         rig.chart->SetView(2);
