@@ -393,6 +393,49 @@ private Q_SLOTS:
         QVERIFY((img.pixel(x + 3, y) & 0xFFFFFF) != MultiplierView::kPetrol);
     }
 
+    // The refresh brings the picture up to date with the memory image; after a change made with
+    // Shift the next refresh comes sooner.
+    void refreshShowsTheMemoryImage()
+    {
+        Window w;
+        TGrafika& c = w.chart();
+        const ChartLayout::Plot& p = c.plot();
+        const QColor curve = w.form.palette.chart.curve;
+        const QPoint at(MultiplierGeometry::nodeX(p, 150, 200), MultiplierGeometry::nodeY(p, 140, false));
+        QVERIFY(c.frameImage().pixelColor(at) != curve);
+        // A read from the controller replaces the table: shown at the next tick.
+        w.slots()[22] = 150;
+        w.table()[150] = 140;
+        const int renders = c.renderCount;
+        c.RefreshTick();
+        QCOMPARE(c.renderCount, renders + 1);
+        QCOMPARE(c.frameImage().pixelColor(at), curve);
+        c.ShortenNextRefresh();
+        QCOMPARE(c.refreshTimer()->interval(), 100);
+        c.RefreshTick();
+        QCOMPARE(c.refreshTimer()->interval(), 1000);
+    }
+
+    // The difference trend and its scale belong to the full and advanced views only.
+    void differenceOnlyAboveTheBasicView()
+    {
+        Window w;
+        const auto blue = [&] {
+            const QImage& img = w.chart().frameImage();
+            int n = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) n += (img.pixel(x, y) & 0xFFFFFF) == MultiplierView::kDifference;
+            return n;
+        };
+        w.form.MenuView0Click(1);
+        QVERIFY(w.chart().isVisible());
+        QVERIFY(blue() > 100);
+        w.form.MenuView0Click(0);
+        QVERIFY(w.chart().isVisible());
+        QCOMPARE(w.chart().viewLevel(), 0);
+        QCOMPARE(blue(), 0);
+    }
+
     void viewMinusOneIsBackgroundOnly()
     {
         Window w;
