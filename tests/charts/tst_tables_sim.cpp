@@ -3,6 +3,7 @@
 #include <QtCore/QSettings>
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
+#include <QtWidgets/QPushButton>
 #include <QtWidgets/QToolButton>
 
 #include "base/TextTable.h"
@@ -114,6 +115,20 @@ private Q_SLOTS:
         QVERIFY(b.run([&] {
             const uint8_t* far = b.sim.region(0xAA);
             return far[2 + 2 * k] == x && far[3 + 2 * k] == y && far[x] == curve[x] && (link.writeMask & 0x400) == 0;
+        }));
+
+        // "Clear corrections" asks first: No keeps the curve, Yes resets it on the controller too.
+        QPushButton* clear = b.form.cmd[0];
+        QVERIFY(clear->isVisible());
+        b.answers.yesNoAnswers = {false, true};
+        QTest::mouseClick(clear, Qt::LeftButton, {}, clear->rect().center());
+        QCOMPARE(b.answers.questions.size(), 1);
+        QCOMPARE(CorrectionCurve::usedCount(curve), 3);
+        QTest::mouseClick(clear, Qt::LeftButton, {}, clear->rect().center());
+        QCOMPARE(CorrectionCurve::usedCount(curve), 2);
+        QVERIFY(b.run([&] {
+            const uint8_t* far = b.sim.region(0xAA);
+            return CorrectionCurve::usedCount(far) == 2 && far[x] == 128 && (link.writeMask & 0x400) == 0;
         }));
         b.form.close();
     }
