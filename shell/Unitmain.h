@@ -28,6 +28,7 @@ class QTextEdit;
 class QToolButton;
 class TSterownik;
 class TNastawy;
+class TGrafika;
 class TFormLogo;
 class TFormProg;
 class AutoBackup;
@@ -218,6 +219,11 @@ public:
     void MenuFileBackupFolderClick();
     // Saves a backup of a completely read controller before a firmware update or factory settings.
     void BackupBeforeChange();
+    // --- chart component (UnitmainCharts.cpp)
+    TGrafika* Grafika1 = nullptr;
+    // Shows view `view` of the chart (-1 background only, 5 for the OBD page "RPM corrections").
+    void showChartView(int view);
+    void hideChart();
 
     // Client area: the window without its menu bar.
     QSize clientSize() const;
@@ -251,6 +257,11 @@ private:
     void FormKeyDown(int key);
     void applyChannelColours();
     void collectChannelColours();
+    // chart component (UnitmainCharts.cpp)
+    void createChart();
+    void applyChartColours();
+    void chartKeyDown(const QKeyEvent* event);
+    void freeChart();
 
     QColor diagnosticsNormalColour_;
     QEvent* keySeen_ = nullptr;
