@@ -165,7 +165,17 @@ void StringGrid::mouseReleaseEvent(QMouseEvent* event)
 
 void StringGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    // The second press of a double click is a press too: a quick second click on a switch must
+    // switch it back.
+    const QPoint pos = event->position().toPoint();
+    const int c = columnAt(pos.x());
+    const int r = rowAt(pos.y());
+    if (c >= 0 && r >= 0) {
+        col = c;
+        row = r;
+    }
     pressed_ = false;
+    if (onMouseDown) onMouseDown(event->button(), pos);
     if (onDblClick) onDblClick();
     event->accept();
 }
