@@ -4,6 +4,7 @@
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 #include <QtWidgets/QLabel>
+#include <QtWidgets/QScrollBar>
 #include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
 
@@ -491,6 +492,64 @@ private Q_SLOTS:
         QVERIFY(!f.StringGridElm->isVisible());
         QVERIFY(!f.PanelObdTabs->isVisible());
         QVERIFY(!f.StringGridPid->isVisible());
+    }
+    void obdPanelsFollowTheReader()
+    {
+        Window w;
+        TForm1& f = w.form;
+        TObd& obd = *f.ObdPort;
+        QTest::keyClick(&f, Qt::Key_F6);
+        obd.OnTimer0();  // the reader's first tick: labels, PID grid, empty code box
+        obd.timer()->stop();
+        StringGrid* status = f.StringGridElm;
+        QCOMPARE(status->cell(0, ObdPanels::RowPort), QStringLiteral("PORT:"));
+        QCOMPARE(status->cell(0, ObdPanels::RowMil), QStringLiteral("MIL:"));
+        obd.Status(ObdPanels::RowDtc, QStringLiteral("2"), false);
+        obd.Status(ObdPanels::RowElm, QStringLiteral("ELM327 v1.5"), true);
+        QCOMPARE(status->cell(1, ObdPanels::RowElm), QStringLiteral("ELM327 v1.5"));
+        QCOMPARE(status->cell(1, ObdPanels::RowDtc), QString());  // cleared below
+
+        // PID grid: a click on the mark toggles a supported PID, a double click elsewhere too;
+        // an unsupported one keeps its mark.
+        obd.pidy[0x0C].supported = true;
+        obd.pidy[0x0D].supported = false;
+        obd.panels.pidValues[0x0C] = QStringLiteral("812");
+        obd.OpiszPid();
+        QTest::mouseClick(f.SpeedButton42, Qt::LeftButton);
+        StringGrid* pids = f.StringGridPid;
+        QCOMPARE(pids->rowCount(), 129);
+        QCOMPARE(pids->cell(0, 0x0C), QStringLiteral("0C"));
+        QCOMPARE(pids->cell(1, 0x0C), QStringLiteral("off"));
+        QCOMPARE(pids->cell(1, 0x0D), QStringLiteral("x"));
+        pids->setTopRow(0x0A);
+        QTest::mouseClick(pids->viewport(), Qt::LeftButton, {}, pids->cellRect(1, 0x0C).center());
+        QCOMPARE(pids->cell(1, 0x0C), QStringLiteral("on"));
+        QVERIFY(obd.pidy[0x0C].selected);
+        QTest::mouseClick(pids->viewport(), Qt::LeftButton, {}, pids->cellRect(1, 0x0D).center());
+        QCOMPARE(pids->cell(1, 0x0D), QStringLiteral("x"));
+        QTest::mouseClick(pids->viewport(), Qt::LeftButton, {}, pids->cellRect(2, 0x0C).center());
+        QVERIFY(obd.pidy[0x0C].selected);  // a single click on the name does nothing
+        QTest::mouseDClick(pids->viewport(), Qt::LeftButton, {}, pids->cellRect(2, 0x0C).center());
+        QVERIFY(!obd.pidy[0x0C].selected);
+        QCOMPARE(pids->cell(4, 0x0C), QString());  // the rebuild empties the values
+        const QImage shot = pids->viewport()->grab().toImage();
+        const QRect mark = pids->cellRect(1, 0x0D);
+        int darkest = 255;
+        for (int x = mark.left(); x <= mark.right(); ++x)
+            for (int y = mark.top(); y <= mark.bottom(); ++y) darkest = std::min(darkest, shot.pixelColor(x, y).red());
+        QVERIFY(darkest >= 192 && darkest < 250);  // an unsupported PID drawn in light grey
+
+        // The code box follows the reader's lines and is emptied by a double click.
+        QTest::mouseClick(f.SpeedButton41, Qt::LeftButton);
+        QVERIFY(f.RichEditDtc->isVisible());
+        for (int i = 0; i < 60; ++i) obd.panels.codeBox.append({QStringLiteral("P%1").arg(i, 4, 10, QLatin1Char('0')), TObd::kCodeColour, false, 0});
+        Q_EMIT obd.codeBoxChanged();
+        QCOMPARE(f.RichEditDtc->toPlainText().split(QLatin1Char('\n')).size(), 60);
+        QVERIFY(f.RichEditDtc->verticalScrollBar()->value() > 0);
+        QCOMPARE(f.RichEditDtc->verticalScrollBar()->value(), f.RichEditDtc->verticalScrollBar()->maximum());
+        QTest::mouseDClick(f.RichEditDtc->viewport(), Qt::LeftButton);
+        QVERIFY(f.RichEditDtc->toPlainText().isEmpty());
+        QVERIFY(obd.panels.codeBox.isEmpty());
     }
 };
 
