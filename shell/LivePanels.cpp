@@ -67,7 +67,8 @@ QStringList errorLines(const uint8_t* frame, int length, bool storedPresent, con
     for (int b = 6; b <= 12; ++b)
         for (int k = 0; k < 8; ++k) {
             const int count = at(13 + 8 * (b - 6) + k);
-            if (count != 0 && errorTextId(b, k)) lines << QString::number(count) + QStringLiteral(" x ") + errorText(b, k);
+            if (count != 0 && errorTextId(b, k))
+                lines << QString::number(count) + QStringLiteral(" x ") + errorText(b, k);
         }
     return lines;
 }
@@ -92,8 +93,13 @@ QString protocolPictureName(int state)
         case -1: return QStringLiteral("RC_OBD_OFF");
         case 1: return QStringLiteral("RC_OBD_PWM");
         case 2: return QStringLiteral("RC_OBD_VPW");
-        case 3: case 4: case 5: return QStringLiteral("RC_OBD_ISO");
-        case 6: case 7: case 8: case 9: return QStringLiteral("RC_OBD_CAN");
+        case 3:
+        case 4:
+        case 5: return QStringLiteral("RC_OBD_ISO");
+        case 6:
+        case 7:
+        case 8:
+        case 9: return QStringLiteral("RC_OBD_CAN");
         default: return QStringLiteral("RC_OBD_ON");
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QtGui/QImage>
 #include <QtGui/QColor>
+#include <QtGui/QImage>
 
 // The OBD protocol pictures (our own artwork), 135 x 48: the car's diagnostic socket with the
 // protocol family in use; the parts left white are transparent.

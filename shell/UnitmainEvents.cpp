@@ -28,12 +28,15 @@ QColor fromTColor(TColor c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c
 
 void TForm1::setStatus(const QString& text, const QColor& background, const QColor& colour, const QFont* font)
 {
+    // Live frames come several times a second and mostly repeat the state: change only what differs.
     QPalette p = PanelStatus->palette();
-    p.setColor(QPalette::Window, background);
-    p.setColor(QPalette::WindowText, colour);
-    PanelStatus->setPalette(p);
-    if (font) PanelStatus->setFont(*font);
-    PanelStatus->setText(text);
+    if (p.color(QPalette::Window) != background || p.color(QPalette::WindowText) != colour) {
+        p.setColor(QPalette::Window, background);
+        p.setColor(QPalette::WindowText, colour);
+        PanelStatus->setPalette(p);
+    }
+    if (font && PanelStatus->font() != *font) PanelStatus->setFont(*font);
+    if (PanelStatus->text() != text) PanelStatus->setText(text);
 }
 
 void TForm1::LinkEvent(int kind, int code, int value, int length)
@@ -56,7 +59,8 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
     if (kind == kEventFileLoaded) {
         connTag = -1;
         if (!connItems_.isEmpty()) connItems_[0].tag = -1;
-        setWindowTitle(baseCaption + QStringLiteral(" - [") + Sterownik1->loadedFileName + QStringLiteral("]"));
+        setWindowTitle(baseCaption + QStringLiteral(" - [") + Sterownik1->loadedFileName +
+                       QStringLiteral("]"));
         FillChannelList();
         return;
     }
@@ -109,8 +113,8 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
             QString caption = baseCaption;
             if (Sterownik1->mem.identity[5] == 0) {
                 identified = true;
-                caption += QStringLiteral("  -  ") + Sterownik1->StrWersjaSterownika() + QStringLiteral(" v") +
-                           Sterownik1->StrWersjaCyframi(1);
+                caption += QStringLiteral("  -  ") + Sterownik1->StrWersjaSterownika() +
+                           QStringLiteral(" v") + Sterownik1->StrWersjaCyframi(1);
                 row3[2]->setVisible(Sterownik1->twoLambdas != 0);
                 row3[1]->hide();
                 row3[0]->setChecked(true);
@@ -156,7 +160,7 @@ void TForm1::ShowLiveFrame(const uint8_t* frame)
     setStatus(text, fromTColor(Sterownik1->KolorStanuPracy(state)), Qt::black, &font);
 
     const QColor diag = frame[11] & 0x08 ? kRed : frame[11] & 0x14 ? kDarkGreen : diagnosticsNormalColour_;
-    setTabColour(row1[3], diag);
+    if (row1[3]->palette().color(QPalette::ButtonText) != diag) setTabColour(row1[3], diag);
 }
 
 void TForm1::addHistoryLine(const uint8_t* frame)
@@ -177,8 +181,8 @@ void TForm1::addHistoryLine(const uint8_t* frame)
 void TForm1::showErrors(int length)
 {
     const bool stored = Sterownik1->liveStatus[1] & 0x10;
-    const QStringList lines = LivePanels::errorLines(Sterownik1->rxBuffer, length, stored,
-                                                     [](int id) { return TextById(id); });
+    const QStringList lines =
+        LivePanels::errorLines(Sterownik1->rxBuffer, length, stored, [](int id) { return TextById(id); });
     RichEditBledy->clear();
     for (const QString& line : lines) RichEditBledy->append(line);
 }

@@ -24,7 +24,9 @@ const QColor kTick(0, 128, 0);
 // Runs `action` whenever the watched widget is resized.
 class ResizeWatch : public QObject {
 public:
-    ResizeWatch(QObject* parent, std::function<void()> action) : QObject(parent), action_(std::move(action)) {}
+    ResizeWatch(QObject* parent, std::function<void()> action) : QObject(parent), action_(std::move(action))
+    {
+    }
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::Resize) action_();
@@ -35,7 +37,10 @@ private:
     std::function<void()> action_;
 };
 
-void watchResize(QWidget* w, std::function<void()> action) { w->installEventFilter(new ResizeWatch(w, std::move(action))); }
+void watchResize(QWidget* w, std::function<void()> action)
+{
+    w->installEventFilter(new ResizeWatch(w, std::move(action)));
+}
 
 QFont sized(QFont f, int size, bool bold)
 {
@@ -54,7 +59,8 @@ int baselineCentred(const QFont& f, const QRect& r)
 // Text drawn right-aligned `right` pixels inside the cell, centred vertically.
 void drawRight(QPainter& p, const QRect& r, const QString& text, int right)
 {
-    p.drawText(r.right() + 1 - right - QFontMetrics(p.font()).horizontalAdvance(text), baselineCentred(p.font(), r), text);
+    p.drawText(r.right() + 1 - right - QFontMetrics(p.font()).horizontalAdvance(text),
+               baselineCentred(p.font(), r), text);
 }
 
 void drawTick(QPainter& p, QPointF a, QPointF b, QPointF c)
@@ -74,7 +80,9 @@ void TForm1::buildRightGrids(QBoxLayout* column)
     StringGridParametry->setObjectName(QStringLiteral("StringGridParametry"));
     StringGridParametry->setColCount(3);
     StringGridParametry->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    StringGridParametry->onDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) { drawReadingsCell(p, c, r, rect); };
+    StringGridParametry->onDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) {
+        drawReadingsCell(p, c, r, rect);
+    };
     StringGridParametry->onDblClick = [this] {
         nameRepaint = nameRepaint ? 0 : 1;
         LayoutRightPanel();
@@ -98,8 +106,12 @@ void TForm1::buildRightGrids(QBoxLayout* column)
     StringGridCzasyWtr->setColCount(4);
     StringGridCzasyWtr->setMinimumHeight(20);
     StringGridCzasyWtr->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
-    StringGridCzasyWtr->onDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) { drawInjectionCell(p, c, r, rect); };
-    StringGridCzasyWtr->onMouseDown = [this](Qt::MouseButton, const QPoint& pos) { injectionGridPressed(pos); };
+    StringGridCzasyWtr->onDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) {
+        drawInjectionCell(p, c, r, rect);
+    };
+    StringGridCzasyWtr->onMouseDown = [this](Qt::MouseButton, const QPoint& pos) {
+        injectionGridPressed(pos);
+    };
     column->addWidget(StringGridCzasyWtr);
     watchResize(PanelRight, [this] { LayoutRightPanel(); });
 }
@@ -110,7 +122,9 @@ void TForm1::buildChannelList(QBoxLayout* column)
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setColCount(3);
     StringGrid1->setLineGap(0);
-    StringGrid1->onDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) { drawChannelCell(p, c, r, rect); };
+    StringGrid1->onDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) {
+        drawChannelCell(p, c, r, rect);
+    };
     StringGrid1->onMouseDown = [this](Qt::MouseButton, const QPoint& pos) { channelListPressed(pos); };
     column->addWidget(StringGrid1, 1);
     watchResize(StringGrid1, [this] { FillChannelList(); });
@@ -118,7 +132,8 @@ void TForm1::buildChannelList(QBoxLayout* column)
 
 void TForm1::colourLivePanels()
 {
-    for (StringGrid* g : {StringGridParametry, StringGridCzasyWtr, StringGrid1, StringGridElm, StringGridPid}) {
+    for (StringGrid* g :
+         {StringGridParametry, StringGridCzasyWtr, StringGrid1, StringGridElm, StringGridPid}) {
         if (!g) continue;
         QPalette p = g->viewport()->palette();
         p.setColor(QPalette::Window, palette.background);
@@ -147,7 +162,8 @@ void TForm1::LayoutRightPanel()
 
     // Readings grid: one row per channel of the readings set. A changed set starts its values over.
     QVector<int> shown;
-    for (int k = 0, n = Sterownik1->PodajIleParamBiez(32); k < n; ++k) shown << Sterownik1->PodajPozycje(32, k);
+    for (int k = 0, n = Sterownik1->PodajIleParamBiez(32); k < n; ++k)
+        shown << Sterownik1->PodajPozycje(32, k);
     StringGrid* g = StringGridParametry;
     if (shown != readingsShown_) {
         readingsShown_ = shown;
@@ -174,7 +190,9 @@ void TForm1::LayoutRightPanel()
         }
         return widest;
     };
-    const auto tgHeight = [&](int size, bool bold) { return QFontMetrics(sized(base, size, bold)).boundingRect(QStringLiteral("Tg")).height(); };
+    const auto tgHeight = [&](int size, bool bold) {
+        return QFontMetrics(sized(base, size, bold)).boundingRect(QStringLiteral("Tg")).height();
+    };
     nameFontSize = GridLayout::fitFontSize(20, 7, nameFontSize, cols[0], 4, r, labelWidth,
                                            [&](int s) { return tgHeight(s, false); });
     valueFontSize = GridLayout::fitFontSize(
@@ -183,7 +201,8 @@ void TForm1::LayoutRightPanel()
         [&](int s) { return tgHeight(s, true); });
 
     StringGrid* t = StringGridCzasyWtr;
-    const int rows = GridLayout::injectorRows(Sterownik1->injectorCount, BtnParamIng->property("tag").toInt() == 1);
+    const int rows =
+        GridLayout::injectorRows(Sterownik1->injectorCount, BtnParamIng->property("tag").toInt() == 1);
     t->setRowCount(rows);
     t->setDefaultRowHeight(r);
     t->setMaximumHeight(GridLayout::gridHeight(r, rows));
@@ -198,8 +217,9 @@ void TForm1::LayoutRightPanel()
 void TForm1::drawProtocolPicture()
 {
     const int w = PanelRightBody->width() - Image1->width();
-    const QImage c = ProtocolPicture::canvas(LivePanels::protocolPictureName(obdState), w + 91,
-                                             palette.background.isValid() ? palette.background : QColor(Qt::white));
+    const QImage c =
+        ProtocolPicture::canvas(LivePanels::protocolPictureName(obdState), w + 91,
+                                palette.background.isValid() ? palette.background : QColor(Qt::white));
     Image2->setFixedSize(c.size());
     Image2->setPixmap(QPixmap::fromImage(c));
 }
@@ -230,7 +250,8 @@ void TForm1::ShowInjectionTimes(const uint8_t* frame)
 {
     if (!Sterownik1) return;
     StringGrid* t = StringGridCzasyWtr;
-    const int n = GridLayout::injectorRows(Sterownik1->injectorCount, BtnParamIng->property("tag").toInt() == 1);
+    const int n =
+        GridLayout::injectorRows(Sterownik1->injectorCount, BtnParamIng->property("tag").toInt() == 1);
     if (t->rowCount() != n) LayoutRightPanel();
     for (int r = 0; r < n; ++r) {
         const auto raw = GridLayout::injectionTimes(frame, r);
@@ -323,7 +344,8 @@ void TForm1::injectionGridPressed(const QPoint& pos)
     const int r = t->rowAt(pos.y());
     if (c != 2 || r < 0) return;
     const uint8_t* s = Sterownik1->mem.settings.data();
-    const uint8_t mask = GridLayout::switchedMask(Sterownik1->enabledInjectors, r, s[56], s[31], Sterownik1->injectorCount);
+    const uint8_t mask =
+        GridLayout::switchedMask(Sterownik1->enabledInjectors, r, s[56], s[31], Sterownik1->injectorCount);
     if (GridLayout::clickedInjectors(r, s[56], Sterownik1->injectorCount) == 0) return;
     Sterownik1->enabledInjectors = mask;
     Sterownik1->commands[TSterownik::CmdInjectorSwitch] = 1;
@@ -342,7 +364,8 @@ void TForm1::FillChannelList()
     g->setDefaultColWidth(s);
     g->setDefaultRowHeight(s);
     g->setColWidth(2, g->width() - 2 * s - 4);
-    for (int k = 0; k < n; ++k) g->setCell(2, k, QLatin1Char(' ') + TextById(Sterownik1->wykresy[Sterownik1->PodajPozycje(1, k)].id));
+    for (int k = 0; k < n; ++k)
+        g->setCell(2, k, QLatin1Char(' ') + TextById(Sterownik1->wykresy[Sterownik1->PodajPozycje(1, k)].id));
 }
 
 void TForm1::drawChannelCell(QPainter& p, int c, int r, const QRect& rect)

@@ -120,9 +120,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("previous");
         QTest::addColumn<int>("size");
         // Text 10 pixels wide per point size, 2 pixels high per point size; margin 4.
-        QTest::newRow("width decides") << 125 << 100 << 9 << 12;       // 120 + 4 < 125
-        QTest::newRow("strictly less") << 124 << 100 << 9 << 11;       // 120 + 4 is not < 124
-        QTest::newRow("height decides") << 1000 << 21 << 9 << 10;      // 20 < 21
+        QTest::newRow("width decides") << 125 << 100 << 9 << 12;   // 120 + 4 < 125
+        QTest::newRow("strictly less") << 124 << 100 << 9 << 11;   // 120 + 4 is not < 124
+        QTest::newRow("height decides") << 1000 << 21 << 9 << 10;  // 20 < 21
         QTest::newRow("largest first") << 1000 << 100 << 9 << 20;
         QTest::newRow("nothing fits keeps previous") << 50 << 100 << 9 << 9;
     }
@@ -131,8 +131,9 @@ private Q_SLOTS:
         QFETCH(int, available);
         QFETCH(int, rowHeight);
         QFETCH(int, previous);
-        const int got = GridLayout::fitFontSize(20, 7, previous, available, 4, rowHeight,
-                                                [](int s) { return 10 * s; }, [](int s) { return 2 * s; });
+        const int got = GridLayout::fitFontSize(
+            20, 7, previous, available, 4, rowHeight, [](int s) { return 10 * s; },
+            [](int s) { return 2 * s; });
         QTEST(got, "size");
     }
 
@@ -177,7 +178,7 @@ private Q_SLOTS:
     {
         QCOMPARE(LivePanels::detailTextId(10, 0x05), 1813);  // the highest bit with a text
         QCOMPARE(LivePanels::detailTextId(1, 0x06), 1803);
-        QCOMPARE(LivePanels::detailTextId(1, 0x01), 0);      // bit 0 of group 1 has none
+        QCOMPARE(LivePanels::detailTextId(1, 0x01), 0);  // bit 0 of group 1 has none
         QCOMPARE(LivePanels::detailTextId(20, 0xC0), 0);
         QCOMPARE(LivePanels::detailTextId(5, 0xFF), 0);
         QCOMPARE(LivePanels::fuelSwitchTextId(1), 2001);
@@ -187,8 +188,10 @@ private Q_SLOTS:
         QCOMPARE(LivePanels::fuelSwitchTextId(35), 2021);
         QCOMPARE(LivePanels::fuelSwitchTextId(36), 0);
         QCOMPARE(LivePanels::recordedTimeText(12), QStringLiteral("1.2 [s]"));
-        QCOMPARE(LivePanels::historyLine(QStringLiteral("1.2 [s]"), QStringLiteral("x")), QStringLiteral("1.2 [s]\t\tx"));
-        QCOMPARE(LivePanels::historyLine(QStringLiteral("12.3 [s]"), QStringLiteral("x")), QStringLiteral("12.3 [s]\tx"));
+        QCOMPARE(LivePanels::historyLine(QStringLiteral("1.2 [s]"), QStringLiteral("x")),
+                 QStringLiteral("1.2 [s]\t\tx"));
+        QCOMPARE(LivePanels::historyLine(QStringLiteral("12.3 [s]"), QStringLiteral("x")),
+                 QStringLiteral("12.3 [s]\tx"));
         QCOMPARE(LivePanels::protocolPictureName(-1), QStringLiteral("RC_OBD_OFF"));
         QCOMPARE(LivePanels::protocolPictureName(0), QStringLiteral("RC_OBD_ON"));
         QCOMPARE(LivePanels::protocolPictureName(2), QStringLiteral("RC_OBD_VPW"));
@@ -209,27 +212,29 @@ private Q_SLOTS:
             return f;
         };
         const QStringList storedHead{QString(), QStringLiteral("\tT1233:"), QString()};
-        QTest::newRow("injector faults 1 and 3") << frame({{10, 0x05}}) << 70 << false
-                                                 << QStringList{"T1940 1", "T1940 3"};
+        QTest::newRow("injector faults 1 and 3")
+            << frame({{10, 0x05}}) << 70 << false << QStringList{"T1940 1", "T1940 3"};
         QTest::newRow("byte and bit order") << frame({{12, 0x80}, {6, 0x02}, {8, 0x01}}) << 70 << false
                                             << QStringList{"T1902", "T1921", "T1960 8"};
-        QTest::newRow("bits without an error") << frame({{7, 0x8C | 0x10}, {9, 0xF1}}) << 70 << false
-                                               << QStringList{"T1913", "T1931"};
+        QTest::newRow("bits without an error")
+            << frame({{7, 0x8C | 0x10}, {9, 0xF1}}) << 70 << false << QStringList{"T1913", "T1931"};
         QTest::newRow("counters") << frame({{13, 2}, {14, 0}, {31, 7}, {23, 9}, {68, 1}}) << 70 << true
                                   << storedHead + QStringList{"2 x T1901", "7 x T1923", "1 x T1960 8"};
         QTest::newRow("counters need the live flag") << frame({{13, 2}}) << 70 << false << QStringList{};
-        QTest::newRow("counters past the frame count as 0") << frame({{13, 2}, {40, 5}, {50, 6}}) << 45 << true
-                                                            << storedHead + QStringList{"2 x T1901", "5 x T1934"};
-        QTest::newRow("error bits past a short frame") << frame({{6, 1}, {11, 1}}) << 9 << false
-                                                       << QStringList{"T1901"};
+        QTest::newRow("counters past the frame count as 0")
+            << frame({{13, 2}, {40, 5}, {50, 6}}) << 45 << true
+            << storedHead + QStringList{"2 x T1901", "5 x T1934"};
+        QTest::newRow("error bits past a short frame")
+            << frame({{6, 1}, {11, 1}}) << 9 << false << QStringList{"T1901"};
     }
     void errorLines()
     {
         QFETCH(QByteArray, frame);
         QFETCH(int, length);
         QFETCH(bool, stored);
-        const QStringList got = LivePanels::errorLines(reinterpret_cast<const uint8_t*>(frame.constData()), length,
-                                                       stored, [](int id) { return QStringLiteral("T%1").arg(id); });
+        const QStringList got =
+            LivePanels::errorLines(reinterpret_cast<const uint8_t*>(frame.constData()), length, stored,
+                                   [](int id) { return QStringLiteral("T%1").arg(id); });
         QTEST(got, "lines");
     }
 
@@ -248,23 +253,37 @@ private Q_SLOTS:
 
         // On gas (state 0x306), 820 rpm, petrol 5.00 ms and gas 6.00 ms on cylinder 1, level LED
         // 4 and the fuel LED green.
-        w.live({{10, 0x06}, {11, 0x03}, {17, 82}, {60, 1250 & 0xFF}, {61, 1250 >> 8}, {62, 1500 & 0xFF},
-                {63, 1500 >> 8}, {13, 0x20}, {14, 0x02}});
+        w.live({{10, 0x06},
+                {11, 0x03},
+                {17, 82},
+                {60, 1250 & 0xFF},
+                {61, 1250 >> 8},
+                {62, 1500 & 0xFF},
+                {63, 1500 >> 8},
+                {13, 0x20},
+                {14, 0x02}});
         QCOMPARE(f.PanelStatus->text(), polish(l.StanPracyTextId(0x306, 1)));
         QCOMPARE(f.PanelStatus->palette().color(QPalette::Window), QColor(0, 160, 0));
         QCOMPARE(f.StringGridParametry->cell(1, 0), QStringLiteral("820"));
         QCOMPARE(f.StringGridCzasyWtr->cell(1, 0), QStringLiteral("5.00"));
         QCOMPARE(f.StringGridCzasyWtr->cell(3, 0), QStringLiteral("6.00"));
         QCOMPARE(f.StringGridCzasyWtr->cell(1, 1), QStringLiteral("0.00"));
-        QCOMPARE(w.led(15, 16), QColor(0, 160, 0));   // level 4
-        QCOMPARE(w.led(15, 31), QColor(0, 0, 0));     // level 3
-        QCOMPARE(w.led(74, 16), QColor(0, 160, 0));   // fuel
-        QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText), f.row1[2]->palette().color(QPalette::ButtonText));
+        QCOMPARE(w.led(15, 16), QColor(0, 160, 0));  // level 4
+        QCOMPARE(w.led(15, 31), QColor(0, 0, 0));    // level 3
+        QCOMPARE(w.led(74, 16), QColor(0, 160, 0));  // fuel
+        QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText),
+                 f.row1[2]->palette().color(QPalette::ButtonText));
 
         // The same times are not written again; the same LED bytes are not drawn again.
         f.StringGridCzasyWtr->setCell(1, 0, QStringLiteral("mark"));
         const qint64 picture = f.Image1->pixmap().cacheKey();
-        w.live({{10, 0x06}, {11, 0x03 | 0x08}, {17, 82}, {60, 1250 & 0xFF}, {61, 1250 >> 8}, {13, 0x20}, {14, 0x02}});
+        w.live({{10, 0x06},
+                {11, 0x03 | 0x08},
+                {17, 82},
+                {60, 1250 & 0xFF},
+                {61, 1250 >> 8},
+                {13, 0x20},
+                {14, 0x02}});
         QCOMPARE(f.StringGridCzasyWtr->cell(1, 0), QStringLiteral("mark"));
         QCOMPARE(f.StringGridCzasyWtr->cell(3, 0), QStringLiteral("0.00"));
         QCOMPARE(f.Image1->pixmap().cacheKey(), picture);
@@ -324,8 +343,8 @@ private Q_SLOTS:
         w.live({{11, 0x10}});
         w.errors(reply, 70);
         QCOMPARE(f.RichEditBledy->toPlainText().split(QLatin1Char('\n')),
-                 (QStringList{polish(1940) + QStringLiteral(" 1"), polish(1940) + QStringLiteral(" 3"), QString(),
-                              QLatin1Char('\t') + polish(1233) + QLatin1Char(':'), QString(),
+                 (QStringList{polish(1940) + QStringLiteral(" 1"), polish(1940) + QStringLiteral(" 3"),
+                              QString(), QLatin1Char('\t') + polish(1233) + QLatin1Char(':'), QString(),
                               QStringLiteral("3 x ") + polish(1901)}));
     }
 
@@ -536,13 +555,16 @@ private Q_SLOTS:
         const QRect mark = pids->cellRect(1, 0x0D);
         int darkest = 255;
         for (int x = mark.left(); x <= mark.right(); ++x)
-            for (int y = mark.top(); y <= mark.bottom(); ++y) darkest = std::min(darkest, shot.pixelColor(x, y).red());
+            for (int y = mark.top(); y <= mark.bottom(); ++y)
+                darkest = std::min(darkest, shot.pixelColor(x, y).red());
         QVERIFY(darkest >= 192 && darkest < 250);  // an unsupported PID drawn in light grey
 
         // The code box follows the reader's lines and is emptied by a double click.
         QTest::mouseClick(f.SpeedButton41, Qt::LeftButton);
         QVERIFY(f.RichEditDtc->isVisible());
-        for (int i = 0; i < 60; ++i) obd.panels.codeBox.append({QStringLiteral("P%1").arg(i, 4, 10, QLatin1Char('0')), TObd::kCodeColour, false, 0});
+        for (int i = 0; i < 60; ++i)
+            obd.panels.codeBox.append(
+                {QStringLiteral("P%1").arg(i, 4, 10, QLatin1Char('0')), TObd::kCodeColour, false, 0});
         Q_EMIT obd.codeBoxChanged();
         QCOMPARE(f.RichEditDtc->toPlainText().split(QLatin1Char('\n')).size(), 60);
         QVERIFY(f.RichEditDtc->verticalScrollBar()->value() > 0);

@@ -111,10 +111,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<bool>("read");
         QTest::addColumn<uint>("value");
-        QTest::newRow("CAN with headers") << QByteArray("7E8 06 41 01 83 07 65 04 \r\r>") << true << 0x83076504u;
-        QTest::newRow("echo first") << QByteArray("0101\r7E8 06 41 01 00 07 65 04 \r\r>") << true << 0x00076504u;
-        QTest::newRow("padding after the four bytes") << QByteArray("7E8 06 41 01 83 07 65 04 55 55\r>") << true
-                                                      << 0x83076504u;
+        QTest::newRow("CAN with headers")
+            << QByteArray("7E8 06 41 01 83 07 65 04 \r\r>") << true << 0x83076504u;
+        QTest::newRow("echo first") << QByteArray("0101\r7E8 06 41 01 00 07 65 04 \r\r>") << true
+                                    << 0x00076504u;
+        QTest::newRow("padding after the four bytes")
+            << QByteArray("7E8 06 41 01 83 07 65 04 55 55\r>") << true << 0x83076504u;
         QTest::newRow("without headers") << QByteArray("41 01 81 07 E5 00\r\r>") << true << 0x8107E500u;
         QTest::newRow("first computer answers, second follows")
             << QByteArray("7E8 06 41 01 82 07 65 04 \r7E9 06 41 01 00 00 00 00 \r>") << true << 0x82076504u;
@@ -206,7 +208,8 @@ private Q_SLOTS:
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(cell.right() - 10, cell.center().y()));
         // Acknowledged before the next click (an acknowledgement clears whatever switch is pending).
         QVERIFY(b.run([&] {
-            return b.sim.engine.enabledInjectors() == (before & ~2) && !b.link().commands[TSterownik::CmdInjectorSwitch];
+            return b.sim.engine.enabledInjectors() == (before & ~2) &&
+                   !b.link().commands[TSterownik::CmdInjectorSwitch];
         }));
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(cell.right() - 10, cell.center().y()));
         QVERIFY(b.run([&] { return b.sim.engine.enabledInjectors() == before; }));
