@@ -6,6 +6,7 @@
 #include <QtWidgets/QBoxLayout>
 #include <QtWidgets/QColorDialog>
 #include <QtWidgets/QLabel>
+#include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
 
 #include "link/Tsterownik.h"
@@ -140,6 +141,12 @@ void TForm1::colourLivePanels()
         p.setColor(QPalette::WindowText, palette.text);
         g->viewport()->setPalette(p);
         g->viewport()->update();
+    }
+    if (RichEditDtc) {
+        QPalette p = RichEditDtc->palette();
+        p.setColor(QPalette::Base, palette.field);
+        p.setColor(QPalette::Text, palette.text);
+        RichEditDtc->setPalette(p);
     }
     LayoutRightPanel();
 }
