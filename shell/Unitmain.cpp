@@ -113,15 +113,16 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     ObdPort = new TObd(this);
     ObdPort->setObjectName(QStringLiteral("Obd1"));
 
+    // Live frames: after the status panel, the readings, the injection times and the switch LEDs
+    // come first, before any view created below adds itself.
+    liveFanOut.add([this](const uint8_t* f, int) { ShowReadings(f); });
+    liveFanOut.add([this](const uint8_t* f, int) { ShowInjectionTimes(f); });
+    liveFanOut.add([this](const uint8_t* f, int) { ShowLeds(f); });
+
     buildWidgets();
     buildMenus();
     drawSwitchPicture();
     attachObd();
-
-    // Live frames: after the status panel, the readings, the injection times and the switch LEDs.
-    liveFanOut.add([this](const uint8_t* f, int) { ShowReadings(f); });
-    liveFanOut.add([this](const uint8_t* f, int) { ShowInjectionTimes(f); });
-    liveFanOut.add([this](const uint8_t* f, int) { ShowLeds(f); });
 
     Timer1 = new QTimer(this);
     Timer1->setSingleShot(true);

@@ -22,25 +22,27 @@ const QColor kRed(255, 0, 0);
 const QColor kGreen(0, 160, 0);
 const QColor kTick(0, 128, 0);
 
-// Runs `action` whenever the watched widget is resized.
+// Runs `action` whenever the watched widget is resized, or also shown.
 class ResizeWatch : public QObject {
 public:
-    ResizeWatch(QObject* parent, std::function<void()> action) : QObject(parent), action_(std::move(action))
+    ResizeWatch(QObject* parent, std::function<void()> action, bool onShow)
+        : QObject(parent), action_(std::move(action)), onShow_(onShow)
     {
     }
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::Resize) action_();
+        if (event->type() == QEvent::Resize || (onShow_ && event->type() == QEvent::Show)) action_();
         return false;
     }
 
 private:
     std::function<void()> action_;
+    bool onShow_;
 };
 
-void watchResize(QWidget* w, std::function<void()> action)
+void watchResize(QWidget* w, std::function<void()> action, bool onShow = false)
 {
-    w->installEventFilter(new ResizeWatch(w, std::move(action)));
+    w->installEventFilter(new ResizeWatch(w, std::move(action), onShow));
 }
 
 QFont sized(QFont f, int size, bool bold)
@@ -128,7 +130,8 @@ void TForm1::buildChannelList(QBoxLayout* column)
     };
     StringGrid1->onMouseDown = [this](Qt::MouseButton, const QPoint& pos) { channelListPressed(pos); };
     column->addWidget(StringGrid1, 1);
-    watchResize(StringGrid1, [this] { FillChannelList(); });
+    // Rebuilt whenever it comes into view (Calibration and Oscilloscope tabs) and when resized.
+    watchResize(StringGrid1, [this] { FillChannelList(); }, true);
 }
 
 void TForm1::colourLivePanels()

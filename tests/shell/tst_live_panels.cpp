@@ -251,6 +251,14 @@ private Q_SLOTS:
         QCOMPARE(f.StringGridCzasyWtr->rowCount(), 4);
         QCOMPARE(f.StringGridParametry->rowCount(), l.PodajIleParamBiez(32));
 
+        // A view added later (the chart, the oscilloscope) sees the grids and LEDs already updated.
+        QString readingSeen;
+        std::array<int, 2> ledsSeen{};
+        f.liveFanOut.add([&](const uint8_t*, int) {
+            readingSeen = f.StringGridParametry->cell(1, 0);
+            ledsSeen = f.ledMemory;
+        });
+
         // On gas (state 0x306), 820 rpm, petrol 5.00 ms and gas 6.00 ms on cylinder 1, level LED
         // 4 and the fuel LED green.
         w.live({{10, 0x06},
@@ -265,6 +273,8 @@ private Q_SLOTS:
         QCOMPARE(f.PanelStatus->text(), polish(l.StanPracyTextId(0x306, 1)));
         QCOMPARE(f.PanelStatus->palette().color(QPalette::Window), QColor(0, 160, 0));
         QCOMPARE(f.StringGridParametry->cell(1, 0), QStringLiteral("820"));
+        QCOMPARE(readingSeen, QStringLiteral("820"));
+        QCOMPARE(ledsSeen, (std::array<int, 2>{0x20, 0x02}));
         QCOMPARE(f.StringGridCzasyWtr->cell(1, 0), QStringLiteral("5.00"));
         QCOMPARE(f.StringGridCzasyWtr->cell(3, 0), QStringLiteral("6.00"));
         QCOMPARE(f.StringGridCzasyWtr->cell(1, 1), QStringLiteral("0.00"));
@@ -438,8 +448,7 @@ private Q_SLOTS:
         f.MenuView0Click(2);
         f.SetLeftCollapsed(false);
         QTest::keyClick(&f, Qt::Key_F5);
-        QVERIFY(f.StringGrid1->isVisible());
-        f.FillChannelList();
+        QVERIFY(f.StringGrid1->isVisible());  // filled as it came into view
         StringGrid* g = f.StringGrid1;
         QCOMPARE(g->rowCount(), l.PodajIleParamBiez(1));
         int redraws = 0;
