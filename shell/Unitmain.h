@@ -248,6 +248,26 @@ private:
     void setStatus(const QString& text, const QColor& background, const QColor& colour, const QFont* font);
     void drawSwitchPicture();
     void drawLeds(uint8_t b13, uint8_t b14);
+    void setTabColour(QToolButton* button, const QColor& colour);
+    void setCommand(int index, int textId, const QString& suffix, const QColor& colour, int tag);
+    void showBottomStrip(int height);
+    void placeEditor(QWidget* parent);
+    void FormKeyDown(int key);
+    void applyChannelColours();
+    void collectChannelColours();
+
+    QColor diagnosticsNormalColour_;
+    QEvent* keySeen_ = nullptr;
+    QPointer<QWidget> keyReceiver_;
+    QColor tabActiveColour_;
+    bool tabHighlighted_ = false;        // the current top tab shows the active colour
+    int lastBarHeight_ = 0;
+    QRect storedOuter_;                  // stored outer bounds still waiting for the frame to be known
+    bool closing_ = false;
+    QList<PortMenuItem> connItems_;
+    QList<PortMenuItem> elmItems_;
+    std::unique_ptr<Prompt> ownPrompt_;
+
     // --- live screens (UnitmainGrids.cpp, UnitmainObd.cpp, UnitmainEvents.cpp)
     void buildRightGrids(QBoxLayout* column);
     void buildChannelList(QBoxLayout* column);
@@ -268,25 +288,6 @@ private:
     void addHistoryLine(const uint8_t* frame);
     QVector<int> readingsShown_;         // channels of the readings grid, in order
     int codeLinesShown_ = 0;             // code-box lines already in RichEditDtc
-    void setTabColour(QToolButton* button, const QColor& colour);
-    void setCommand(int index, int textId, const QString& suffix, const QColor& colour, int tag);
-    void showBottomStrip(int height);
-    void placeEditor(QWidget* parent);
-    void FormKeyDown(int key);
-    void applyChannelColours();
-    void collectChannelColours();
-
-    QColor diagnosticsNormalColour_;
-    QEvent* keySeen_ = nullptr;
-    QPointer<QWidget> keyReceiver_;
-    QColor tabActiveColour_;
-    bool tabHighlighted_ = false;        // the current top tab shows the active colour
-    int lastBarHeight_ = 0;
-    QRect storedOuter_;                  // stored outer bounds still waiting for the frame to be known
-    bool closing_ = false;
-    QList<PortMenuItem> connItems_;
-    QList<PortMenuItem> elmItems_;
-    std::unique_ptr<Prompt> ownPrompt_;
 };
 
 // The main window, reachable program-wide.
