@@ -142,16 +142,24 @@ void StringGrid::updateScrollRange()
 
 void StringGrid::scrollContentsBy(int, int) { viewport()->update(); }
 
-void StringGrid::mousePressEvent(QMouseEvent* event)
+void StringGrid::pressAt(const QPoint& pos)
 {
-    const QPoint pos = event->position().toPoint();
+    int width = 0;
+    for (int w : widths_) width += w;
     const int c = columnAt(pos.x());
     const int r = rowAt(pos.y());
-    if (c >= 0 && r >= 0) {
+    hit = c >= 0 && r >= 0 && pos.x() < width;
+    if (hit) {
         col = c;
         row = r;
     }
-    pressed_ = true;
+}
+
+void StringGrid::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    pressAt(pos);
+    pressed_ = hit;
     if (onMouseDown) onMouseDown(event->button(), pos);
     event->accept();
 }
@@ -168,12 +176,7 @@ void StringGrid::mouseDoubleClickEvent(QMouseEvent* event)
     // The second press of a double click is a press too: a quick second click on a switch must
     // switch it back.
     const QPoint pos = event->position().toPoint();
-    const int c = columnAt(pos.x());
-    const int r = rowAt(pos.y());
-    if (c >= 0 && r >= 0) {
-        col = c;
-        row = r;
-    }
+    pressAt(pos);
     pressed_ = false;
     if (onMouseDown) onMouseDown(event->button(), pos);
     if (onDblClick) onDblClick();

@@ -45,9 +45,11 @@ public:
     int rowAt(int y) const;
     void repaintCell(int col, int row);
 
-    // Current cell, moved by a mouse press and the arrow keys.
+    // Current cell, moved by a mouse press on a cell and the arrow keys.
     int col = 0;
     int row = 0;
+    // The last press (or double click) landed on a cell; a click counts only then.
+    bool hit = false;
 
     std::function<void(QPainter& painter, int col, int row, const QRect& rect)> onDrawCell;
     std::function<void(Qt::MouseButton button, const QPoint& pos)> onMouseDown;
@@ -66,6 +68,7 @@ protected:
 
 private:
     void updateScrollRange();
+    void pressAt(const QPoint& pos);
     int index(int c, int r) const { return r * colCount() + c; }
 
     QVector<int> widths_;

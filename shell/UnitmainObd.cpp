@@ -100,7 +100,7 @@ void TForm1::buildObdPanel()
         if (StringGridPid->col == 1) toggle();
     };
     StringGridPid->onDblClick = [this, toggle] {
-        if (StringGridPid->col != 1) toggle();
+        if (StringGridPid->hit && StringGridPid->col != 1) toggle();
     };
     StringGridPid->onKeyDown = [toggle](int key) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) toggle();

@@ -555,6 +555,12 @@ private Q_SLOTS:
         QVERIFY(obd.pidy[0x0C].selected);
         QTest::mouseClick(pids->viewport(), Qt::LeftButton, {}, pids->cellRect(1, 0x0D).center());
         QCOMPARE(pids->cell(1, 0x0D), QStringLiteral("x"));
+        // Right of the last column is no cell: neither a click nor a double click toggles.
+        const QPoint outside(pids->viewport()->width() - 3, pids->cellRect(1, 0x0C).center().y());
+        QVERIFY(outside.x() > pids->cellRect(4, 0x0C).right());
+        QTest::mouseClick(pids->viewport(), Qt::LeftButton, {}, outside);
+        QTest::mouseDClick(pids->viewport(), Qt::LeftButton, {}, outside);
+        QVERIFY(obd.pidy[0x0C].selected);
         QTest::mouseClick(pids->viewport(), Qt::LeftButton, {}, pids->cellRect(2, 0x0C).center());
         QVERIFY(obd.pidy[0x0C].selected);  // a single click on the name does nothing
         QTest::mouseDClick(pids->viewport(), Qt::LeftButton, {}, pids->cellRect(2, 0x0C).center());
