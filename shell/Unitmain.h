@@ -76,6 +76,7 @@ public:
 
     // --- link events
     void LinkEvent(int kind, int code, int value, int length);
+    // Status panel (work state or its detail) and the Diagnostics tab's colour for a live frame.
     void ShowLiveFrame(const uint8_t* frame);
     // Every verified live frame goes through here after the status panel has taken it: the grids,
     // the chart, the oscilloscope and the dialogs add themselves as receivers.

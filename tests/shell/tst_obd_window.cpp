@@ -148,6 +148,38 @@ private Q_SLOTS:
         QCOMPARE(obd.panels.status[ObdPanels::RowEcu], QStringLiteral("old"));
     }
 
+    void elmPortStaysClosedWithoutTheOption()
+    {
+        PtyPort pty, elmPty;
+        QVERIFY(pty.open());
+        QVERIFY(elmPty.open());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
+        {
+            QSettings seed(path, QSettings::IniFormat);
+            seed.setValue(QStringLiteral("Comm"), 1);
+            seed.setValue(QStringLiteral("ElmComm"), PortNames::numberForDevice(elmPty.devicePath()));
+        }
+        ScriptedPrompt answers;
+        TForm1 form;
+        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+        form.prompt = &answers;
+        form.portOverride = PortNames::numberForDevice(pty.devicePath());
+        form.FormCreate();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.FormShow();
+        form.Timer1->stop();
+        form.Timer2->stop();
+        QCOMPARE(form.ObdPort->portNumber, PortNames::numberForDevice(elmPty.devicePath()));
+        QVERIFY(!form.ObdPort->PortConnected());  // remembered, opened only on the fitter's command
+        form.row1[5]->setChecked(true);
+        form.SpeedButton1Click(5);
+        QTest::mouseClick(form.cmd[3], Qt::LeftButton);  // "Connect", tag 390
+        QCOMPARE(form.commandTags[3], 390);
+        QVERIFY(form.ObdPort->PortConnected());
+    }
+
     void bothSimulators()
     {
         Bench b;
