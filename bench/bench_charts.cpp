@@ -48,6 +48,19 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
     }));
 
+    // Its two halves: composing the frame, and copying it to the screen.
+    BenchKit::report("chart_view0_compose_frame_1920x1080", BenchKit::medianMs(200, [&](int) { chart.Render(); }));
+    QCoreApplication::processEvents();
+    BenchKit::report("chart_view0_screen_copy_1920x1080", BenchKit::medianMs(200, [&](int) {
+        chart.update();
+        QCoreApplication::processEvents();
+    }));
+
+    BenchKit::report("chart_view0_full_render_again_1920x1080", BenchKit::medianMs(200, [&](int) {
+        chart.Render();
+        QCoreApplication::processEvents();
+    }));
+
     std::array<uint8_t, 128> frame{};
     BenchKit::report("chart_view0_cursor_move_1920x1080", BenchKit::medianMs(2000, [&](int i) {
         frame[19] = uint8_t(20 + i % 150);
