@@ -46,30 +46,35 @@ void drawArrow(QPainter& p, int left, int top, bool up)
     p.fillRect(up ? QRect(left + 9, top + 10, 4, 9) : QRect(left + 9, top + 3, 4, 9), QColor(0, 0, 255));
 }
 
-// A trend line `width` pixels thick, drawn as one-pixel polylines side by side: the trend has a
-// point in every pixel column, and a wide pen's stroker would cost far more than the whole rest of
-// the render.
-void drawThick(QPainter& p, const QPolygon& line, int width, const QColor& colour)
+// A trend line `width` pixels thick, drawn as one-pixel polylines side by side (into `shifted`, kept
+// from render to render): the trend has a point in every pixel column, and a wide pen's stroker
+// would cost more than the whole rest of the render.
+void drawThick(QPainter& p, const QPolygon& line, QPolygon& shifted, int width, const QColor& colour)
 {
     if (line.isEmpty()) return;
     p.setPen(QPen(colour, 1));
-    const auto draw = [&](QPoint shift) {
-        p.translate(shift);
-        if (line.size() == 1) p.drawPoint(line[0]);
-        else p.drawPolyline(line);
-        p.translate(-shift);
+    const auto draw = [&](const QPolygon& l) {
+        if (l.size() == 1) p.drawPoint(l[0]);
+        else p.drawPolyline(l);
     };
-    draw(QPoint(0, 0));
-    for (int d = -(width / 2); d < width - width / 2; ++d)
-        if (d != 0) {
-            draw(QPoint(0, d));
-            draw(QPoint(d, 0));
+    draw(line);
+    shifted.resize(line.size());
+    for (int d = -(width / 2); d < width - width / 2; ++d) {
+        if (d == 0) continue;
+        for (const QPoint shift : {QPoint(0, d), QPoint(d, 0)}) {
+            for (qsizetype i = 0; i < line.size(); ++i) shifted[i] = line[i] + shift;
+            draw(shifted);
         }
+    }
 }
 
 }  // namespace
 
-MultiplierView::MultiplierView() { line_.reserve(4096); }
+MultiplierView::MultiplierView()
+{
+    line_.reserve(4096);
+    shifted_.reserve(4096);
+}
 
 QRect MultiplierView::raiseButton(int w, int h)
 {
@@ -218,7 +223,7 @@ void MultiplierView::drawFit(TGrafika& chart, QPainter& p, int n, int degree, in
         if (y < pl.top() + 1) break;
         line_.append(QPoint(x, static_cast<int>(y)));
     }
-    drawThick(p, line_, width, colour);
+    drawThick(p, line_, shifted_, width, colour);
 }
 
 void MultiplierView::drawMap(TGrafika& chart, QPainter& p, const uint8_t* map, QColor colour)

@@ -56,4 +56,5 @@ private:
     std::array<int, 256> xs_{};
     std::array<int, 256> ys_{};
     QPolygon line_;
+    QPolygon shifted_;
 };
