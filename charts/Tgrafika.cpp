@@ -12,7 +12,7 @@ TGrafika* Grafika = nullptr;
 
 TGrafika::TGrafika(QWidget* owner) : QWidget(owner)
 {
-    if (!Grafika) Grafika = this;
+    Grafika = this;
     setObjectName(QStringLiteral("Grafika"));
     // Every pixel comes from the frame image: no background erase under it.
     setAttribute(Qt::WA_OpaquePaintEvent);
