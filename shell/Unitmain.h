@@ -193,6 +193,10 @@ public:
     // Shows view `view` of the chart (-1 background only, 5 for the OBD page "RPM corrections").
     void showChartView(int view);
     void hideChart();
+    void createChart();                           // at construction, on PanelChart
+    void applyChartColours();                     // the theme's chart colours
+    void chartKeyDown(const QKeyEvent* event);    // every key the window previews
+    void freeChart();                             // first of the components at close
 
     // Client area: the window without its menu bar.
     QSize clientSize() const;
@@ -222,11 +226,6 @@ private:
     void FormKeyDown(int key);
     void applyChannelColours();
     void collectChannelColours();
-    // chart component (UnitmainCharts.cpp)
-    void createChart();
-    void applyChartColours();
-    void chartKeyDown(const QKeyEvent* event);
-    void freeChart();
 
     QColor diagnosticsNormalColour_;
     QEvent* keySeen_ = nullptr;
