@@ -264,6 +264,10 @@ public:
     std::function<void()> scopeRedraw;
     // The colour-picking dialog: returns the chosen colour, an invalid one when cancelled.
     std::function<QColor(const QColor& initial)> pickColour;
+    void createChart();                           // at construction, on PanelChart
+    void applyChartColours();                     // the theme's chart colours
+    void chartKeyDown(const QKeyEvent* event);    // every key the window previews
+    void freeChart();                             // first of the components at close
 
     // Client area: the window without its menu bar.
     QSize clientSize() const;
@@ -297,11 +301,6 @@ private:
     void FormKeyDown(int key);
     void applyChannelColours();
     void collectChannelColours();
-    // chart component (UnitmainCharts.cpp)
-    void createChart();
-    void applyChartColours();
-    void chartKeyDown(const QKeyEvent* event);
-    void freeChart();
 
     QColor diagnosticsNormalColour_;
     QEvent* keySeen_ = nullptr;
