@@ -65,14 +65,17 @@ private Q_SLOTS:
         QCOMPARE(rig.link.readMask, 0xF3079Fu);
 
         QList<int> odd, even;
-        for (int i = 0; i < 44; ++i) {
+        for (int i = 0; i < 72; ++i) {
             const bool isOdd = (rig.link.slotCounter + 1) & 1;
             (isOdd ? odd : even).append(rig.slot());
         }
-        const QList<int> expectedOdd = {0x82, 0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xE0, 0xE1, 0xE2, 0xE3, 0xE4,
-                                        0xE5, 0xA7, 0xA8, 0xA9, 0xAA, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90};
+        // Each region is read twice in a row: the second read confirms the first.
+        QList<int> expectedOdd = {0x82};
+        for (int c : {0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xA7, 0xA8, 0xA9, 0xAA})
+            expectedOdd << c << c;
+        expectedOdd << QList<int>(5, 0x90);
         QCOMPARE(hexList(odd), hexList(expectedOdd));
-        QCOMPARE(hexList(even), hexList(QList<int>(22, 0x90)));
+        QCOMPARE(hexList(even), hexList(QList<int>(36, 0x90)));
         QCOMPARE(rig.link.readMask, 0u);
         QCOMPARE(rig.link.unanswered, 0);
     }
@@ -181,7 +184,8 @@ private Q_SLOTS:
         // configuration change queues the history write; the factory-settings reply replaces the
         // pending reads (0x8 and 0x2000) with those of the reset regions.
         const QList<int> expected = {0x82, 0x83, 0x82, 0x85, 0x86, 0xF8, 0xF9, 0xF0, 0xC7, 0xC8, 0x87, 0x89, 0xC7,
-                                     0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xA8, 0xA9, 0xAA};
+                                     0xE8, 0xE8, 0xE9, 0xE9, 0xEA, 0xEA, 0xEB, 0xEB, 0xEC, 0xEC,
+                                     0xA8, 0xA8, 0xA9, 0xA9, 0xAA, 0xAA};
         QCOMPARE(hexList(odd), hexList(expected));
         QCOMPARE(l.readMask, 0u);
         QCOMPARE(sim.engine.enabledInjectors(), uint8_t(0x05));
@@ -206,7 +210,7 @@ private Q_SLOTS:
         l.ZapiszDoSterownika(0x2);      // multiplier bank 1 is still being read: lost
         l.ZapiszDoSterownika(0x2000);   // enrichment is not: queued
         QCOMPARE(l.writeMask, 0x2000u);
-        for (int i = 0; i < 60 && l.readMask; ++i) rig.slot();
+        for (int i = 0; i < 120 && l.readMask; ++i) rig.slot();
         QCOMPARE(l.readMask, 0u);
         l.ZapiszDoSterownika(0x2);
         QCOMPARE(l.writeMask & 0x2, 0x2u);
@@ -231,7 +235,8 @@ private Q_SLOTS:
         rig.link.readMask = 0x80 | 0x2000 | 0x10000;
         rig.link.commands[TSterownik::CmdFactorySettings] = 1;
         rig.reply(0x89, {});
-        QCOMPARE(rig.link.readMask, 0x71Fu);
+        // The pending history read stays: history changes wait for it.
+        QCOMPARE(rig.link.readMask, 0x71Fu | 0x80u);
         QCOMPARE(rig.link.commands[TSterownik::CmdFactorySettings], uint8_t(0));
     }
 
@@ -370,6 +375,12 @@ private Q_SLOTS:
         l.readMask = 0x1 | 0x400;
         QByteArray curve(256, '\0');
         for (int i = 0; i < 256; ++i) curve[i] = static_cast<char>(255 - i);
+        const QByteArray curveBefore(reinterpret_cast<const char*>(l.mem.block(MemoryImage::GasTempCorrection)), 256);
+        rig.reply(0xAA, curve);
+        // One read is not taken yet: it waits for a second that agrees.
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.mem.block(MemoryImage::GasTempCorrection)), 256),
+                 curveBefore);
+        QCOMPARE(l.readMask, 0x401u);
         rig.reply(0xAA, curve);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.mem.block(MemoryImage::GasTempCorrection)), 256), curve);
         QCOMPARE(l.readMask, 0x1u);
@@ -384,6 +395,7 @@ private Q_SLOTS:
         QByteArray block(256, '\0');
         block[4] = 3;  // lambda channel shows the AFR
         block[0] = 1;
+        rig.reply(0xE8, block);
         rig.reply(0xE8, block);
         QCOMPARE(l.readMask, 0u);
         QCOMPARE(int(l.mem.settings[4]), 3);
