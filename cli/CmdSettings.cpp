@@ -181,13 +181,17 @@ int cmdWriteSettings(const QStringList& arguments)
 
     QStringList written, readBack;
     bool factoryDone = false;
+    // Each region once, in the order of its first reply (a read is confirmed by a second one).
+    auto once = [](QStringList& list, const QString& name) {
+        if (!list.contains(name)) list << name;
+    };
     s.onReply = [&](int code) {
         if (code == 0x89) factoryDone = true;
         else if (code == 0xF8 || (code >= 0xF9 && code <= 0xFC) || (code >= 0xF0 && code <= 0xF5) ||
                  (code >= 0xC7 && code <= 0xCD))
-            written << regionName(static_cast<uint8_t>(code));
+            once(written, regionName(static_cast<uint8_t>(code)));
         else if (factoryDone && (code >= 0xE8 || (code >= 0xE0 && code <= 0xE5) || (code >= 0xA7 && code <= 0xAD)))
-            readBack << regionName(static_cast<uint8_t>(code));
+            once(readBack, regionName(static_cast<uint8_t>(code)));
     };
     CliPrompt prompt(file);
     CzytajUstawienia(s.link, prompt);
