@@ -80,7 +80,8 @@ int cmdFirmware(const QStringList& arguments)
         return CliArgs::fail(1, started ? QStringLiteral("update interrupted: the controller waits in its bootloader")
                                         : QStringLiteral("the controller did not enter its bootloader"));
     }
-    if (l.historyWritePending()) return CliArgs::fail(1, QStringLiteral("interrupted before the update was recorded in the controller's history"));
+    if (l.historyWritePending())
+        return CliArgs::fail(1, QStringLiteral("interrupted before the update was recorded in the controller's history"));
     out << "identified again: " << l.StrWersjaSterownika() << " " << l.StrWersjaCyframi(0x0E).trimmed() << Qt::endl;
     out << "recorded in the change history" << Qt::endl;
     return 0;
