@@ -25,3 +25,7 @@ int cmdErrors(const QStringList& args);
 int cmdClearErrors(const QStringList& args);
 int cmdCalibrate(const QStringList& args);
 int cmdFirmware(const QStringList& args);
+// Oscilloscope recordings: record from the controller, describe a file, export it as CSV.
+int cmdRecord(const QStringList& args);
+int cmdOscInfo(const QStringList& args);
+int cmdOsc2Csv(const QStringList& args);
