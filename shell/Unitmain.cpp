@@ -114,6 +114,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 
     buildWidgets();
     buildMenus();
+    buildScope();
     drawSwitchPicture();
 
     Timer1 = new QTimer(this);

@@ -30,6 +30,7 @@ class TSterownik;
 class TNastawy;
 class TFormLogo;
 class TFormProg;
+class TScope;
 
 // The main window: creates and owns the controller link and the views, keeps the link alive,
 // restores and saves the user's preferences, and shows the workspace tabs, menus and panels.
@@ -186,6 +187,20 @@ public:
     std::array<QAction*, 4> langItems{};
     std::array<QAction*, 3> viewItems{};
     std::array<QAction*, 6> colorItems{};
+
+    // --- oscilloscope (UnitmainScope.cpp)
+    TScope* Scope = nullptr;
+    std::array<QToolButton*, 12> oscButtons{};   // BitBtnOsc01..07, 10..12, 20, 21
+    QAction* MenuFile5 = nullptr;                // read a recording
+    QAction* MenuFile6 = nullptr;                // start or stop a recording
+    QAction* MenuFile7 = nullptr;                // CSV export
+    void BitBtnOsc01Click(int code);             // hands the button's number to the oscilloscope
+    void MenuFile5Click();
+    void MenuFile6Click();
+    void MenuFile7Click();
+    void buildScope();
+    void relabelScope();
+    void applyScopeColours();
 
     // Client area: the window without its menu bar.
     QSize clientSize() const;

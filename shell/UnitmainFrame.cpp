@@ -22,6 +22,7 @@
 #include "shell/PanelSplitter.h"
 #include "base/TextTable.h"
 #include "shell/Unitmain.h"
+#include "scope/Toscyloskop.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ void TForm1::Relabel()
     BanerCzasWtr->setText(TextById(1231));
     BanerBledy->setText(QLatin1Char(' ') + TextById(1232) + QLatin1Char(' '));
     BanerInfo->setText(QLatin1Char(' ') + TextById(1234) + QLatin1Char(' '));
+    relabelScope();
     FitTabRows();
 }
 
@@ -109,6 +111,7 @@ void TForm1::ApplyColors()
     for (QWidget* w : {PanelChart, PanelScope, PanelObd})
         setColours(w, QPalette::Window, t.background, QPalette::WindowText, t.text);
     Nastawy->setThemePalette(t);
+    applyScopeColours();
     drawSwitchPicture();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab
     // that had lost its highlight (re-applied after a view or language change) stays without.
@@ -332,6 +335,7 @@ void TForm1::SpeedButton1Click(int tab)
             break;
         case 1: {
             placeEditor(PanelNasInfoObd);
+            Scope->state = 1;  // the calibration is watched live
             PanelScope->show();
             showBottomStrip(80);
             Nastawy->show();
