@@ -116,7 +116,18 @@ int main(int argc, char** argv)
         scope.AddSample(frame.data());
     }));
     report("scope_redraw_full_1920x1080_34traces", medianMs(51, [&](int) { scope.Draw(0); }));
+    // Read state: the load and the first picture of it, with every trace decoded afresh.
+    scope.state = TScope::Read;
+    report("scope_load_36000_and_first_redraw", medianMs(11, [&](int) {
+        link.CzytajOscyloskop(osc, scope.samples(), count);
+        scope.samplesChanged();
+        scope.sampleCount = count;
+        scope.windowEnd = count;
+        scope.Draw(0);
+    }));
 
+    // The recording as it is on disk again, for the export beside the Python script.
+    link.CzytajOscyloskop(osc, scope.samples(), count);
     const QString csv = dir.filePath(QStringLiteral("drive.csv"));
     const double cpp = medianMs(11, [&](int) { ScopeCsv::save(csv, link, scope.samples(), count); });
     report("scope_csv_export_36000", cpp);
@@ -143,8 +154,13 @@ int main(int argc, char** argv)
     });
     report("scope_csv_export_36000_python", py);
 
+    if (qEnvironmentVariableIsSet("KAVELO_BENCH_KEEP")) {
+        QFile::copy(csv, QStringLiteral("/tmp/bench-cpp.csv"));
+        QFile::copy(pyCsv, QStringLiteral("/tmp/bench-py.csv"));
+    }
     QFile a(csv), b(pyCsv);
     const bool same = a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) && a.readAll() == b.readAll();
+    std::fflush(stdout);
     std::fprintf(stderr, "csv export: %.1f times faster than Python; outputs %s\n", py / cpp,
                  same ? "identical" : "DIFFER");
     return same ? 0 : 1;

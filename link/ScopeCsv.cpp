@@ -18,50 +18,52 @@ namespace {
 
 constexpr int kCsvFlags = 0x1;
 
-void appendInt(QByteArray& out, long long n)
+// Writers into a buffer that the caller has made large enough for one line.
+char* putInt(char* p, long long n)
 {
-    char buf[24];
-    const auto r = std::to_chars(buf, buf + sizeof buf, n);
-    out.append(buf, r.ptr - buf);
+    return std::to_chars(p, p + 24, n).ptr;
+}
+
+char* putPoint(char* p, const QByteArray& point)
+{
+    for (char c : point) *p++ = c;
+    return p;
 }
 
 // Fixed decimals, rounded half away from zero; a value that rounds to zero has no minus sign.
-void appendFixed(QByteArray& out, double v, int decimals, const QByteArray& point)
+char* putFixed(char* p, double v, int decimals, const QByteArray& point)
 {
     static constexpr double kPow10[4] = {1, 10, 100, 1000};
     static constexpr long long kIntPow10[4] = {1, 10, 100, 1000};
     const double scaled = v * kPow10[decimals];
     if (!(std::fabs(scaled) < 9e17)) {  // no such reading comes from a byte or a word
-        out.append("0");
-        return;
+        *p++ = '0';
+        return p;
     }
     const long long n = static_cast<long long>(std::floor(std::fabs(scaled) + 0.5));
-    if (scaled < 0 && n != 0) out.append('-');
-    appendInt(out, n / kIntPow10[decimals]);
-    out.append(point);
-    char digits[4];
+    if (scaled < 0 && n != 0) *p++ = '-';
+    p = putInt(p, n / kIntPow10[decimals]);
+    p = putPoint(p, point);
     long long frac = n % kIntPow10[decimals];
     for (int i = decimals - 1; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + frac % 10);
+        p[i] = static_cast<char>('0' + frac % 10);
         frac /= 10;
     }
-    out.append(digits, decimals);
+    return p + decimals;
 }
 
 // The general number format: whole numbers without a fraction, others with up to 15 significant
 // digits.
-void appendGeneral(QByteArray& out, double v, const QByteArray& point)
+char* putGeneral(char* p, double v, const QByteArray& point)
 {
-    if (v == std::floor(v) && std::fabs(v) < 1e15) {
-        appendInt(out, static_cast<long long>(v));
-        return;
-    }
+    if (v == std::floor(v) && std::fabs(v) < 1e15) return putInt(p, static_cast<long long>(v));
     char buf[40];
     const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
-    for (const char* p = buf; p < r.ptr; ++p) {
-        if (*p == '.') out.append(point);
-        else out.append(*p);
+    for (const char* q = buf; q < r.ptr; ++q) {
+        if (*q == '.') p = putPoint(p, point);
+        else *p++ = *q;
     }
+    return p;
 }
 
 }  // namespace
@@ -92,22 +94,29 @@ QString header(const QVector<Column>& columns)
 void appendRows(QByteArray& out, const QVector<Column>& columns, const uint8_t* samples, int count,
                 qint64 firstIndex, const QByteArray& point)
 {
+    // Room for the longest line: every field a 15-digit number with an exponent and separators.
+    const qsizetype lineMax = (columns.size() + 1) * (48 + 2 * point.size()) + 4;
     for (int s = 0; s < count; ++s) {
+        const qsizetype used = out.size();
+        out.resize(used + lineMax);
+        char* const begin = out.data() + used;
+        char* p = begin;
         const qint64 i = firstIndex + s;
         // i x 0.1 with one decimal is exactly the tenths of i.
-        appendInt(out, i / 10);
-        out.append(point);
-        out.append(static_cast<char>('0' + i % 10));
-        out.append(';');
+        p = putInt(p, i / 10);
+        p = putPoint(p, point);
+        *p++ = static_cast<char>('0' + i % 10);
+        *p++ = ';';
         const uint8_t* sample = samples + static_cast<size_t>(s) * ScopeDecode::kSampleSize;
         for (const Column& c : columns) {
             if (c.decimals > 3) continue;
             const double v = ScopeDecode::value(c.channel, sample, 0) * c.channel.scale;
-            if (c.decimals <= 0) appendGeneral(out, v, point);
-            else appendFixed(out, v, c.decimals, point);
-            out.append(';');
+            p = c.decimals <= 0 ? putGeneral(p, v, point) : putFixed(p, v, c.decimals, point);
+            *p++ = ';';
         }
-        out.append("\r\n", 2);
+        *p++ = '\r';
+        *p++ = '\n';
+        out.resize(used + (p - begin));
     }
 }
 

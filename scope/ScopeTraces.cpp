@@ -35,27 +35,25 @@ void Cache::clear()
 
 void columnExtremes(const int* h, int windowStart, double spp, int s, int* lo, int* hi)
 {
+    constexpr int n = ScopeDecode::kBufferSamples;
     for (int K = 1; K < s; ++K) {
         int first = 0, end = 0;
         ScopeGeometry::columnSamples(K, spp, first, end);
         int a = first + windowStart, b = end + windowStart;
-        int mn = 0, mx = 0;
-        bool any = false;
-        if (a < 0 || b > ScopeDecode::kBufferSamples) any = true;  // samples outside read as 0
+        // Samples outside the buffer read as 0.
+        const bool outside = a < 0 || b > n;
         a = std::max(a, 0);
-        b = std::min(b, ScopeDecode::kBufferSamples);
+        b = std::min(b, n);
+        int mn = outside || a >= b ? 0 : h[a];
+        int mx = mn;
         if (a < b) {
-            int m1 = h[a], m2 = h[a];
-            for (int i = a + 1; i < b; ++i) {
-                m1 = std::min(m1, h[i]);
-                m2 = std::max(m2, h[i]);
+            if (outside) {
+                mn = std::min(mn, h[a]);
+                mx = std::max(mx, h[a]);
             }
-            if (any) {
-                mn = std::min(m1, 0);
-                mx = std::max(m2, 0);
-            } else {
-                mn = m1;
-                mx = m2;
+            for (int i = a; i < b; ++i) {
+                mn = std::min(mn, h[i]);
+                mx = std::max(mx, h[i]);
             }
         }
         lo[K] = mn;
@@ -69,19 +67,37 @@ void strokeColumns(QImage& image, QRgb colour, const int* first, const int* seco
     if (H <= 0 || s < 2) return;
     const qsizetype stride = image.bytesPerLine() / 4;
     QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
-    int previous = first[1];
-    for (int K = 1; K < s; ++K) {
-        int top = std::min({previous, first[K], second[K]});
-        int bottom = std::max({previous, first[K], second[K]});
-        previous = second[K];
-        top = std::max(top - 1, 0);  // the 2-pixel pen reaches one row above and one column left
-        bottom = std::min(bottom, H - 1);
-        const int x = K + 10;
-        const int x0 = std::max(x - 1, 0), x1 = std::min(x, W - 1);
-        if (x0 > x1) continue;
-        QRgb* p = bits + top * stride;
-        for (int y = top; y <= bottom; ++y, p += stride)
-            for (int xx = x0; xx <= x1; ++xx) p[xx] = colour;
+    // Column K's stroke joins the previous column's last point to its own two points. The 2-pixel
+    // pen covers pixel columns K + 9 and K + 10 and reaches one row above; pixel column x therefore
+    // shows the strokes of K = x - 10 and K = x - 9, which touch, so it is one span.
+    auto span = [&](int K, int& top, int& bottom) {
+        const int previous = K > 1 ? second[K - 1] : first[1];
+        top = std::min({previous, first[K], second[K]}) - 1;
+        bottom = std::max({previous, first[K], second[K]});
+    };
+    int top = 0, bottom = 0;
+    span(1, top, bottom);
+    for (int K = 1; K <= s; ++K) {
+        int t = top, b = bottom;
+        if (K < s) {
+            int nt = 0, nb = 0;
+            span(K, nt, nb);
+            if (K > 1) {
+                t = std::min(top, nt);
+                b = std::max(bottom, nb);
+            } else {
+                t = nt;
+                b = nb;
+            }
+            top = nt;
+            bottom = nb;
+        }
+        const int x = K + 9;  // pixel column shared by strokes K - 1 and K
+        if (x < 0 || x >= W) continue;
+        t = std::max(t, 0);
+        b = std::min(b, H - 1);
+        QRgb* p = bits + t * stride + x;
+        for (int y = t; y <= b; ++y, p += stride) *p = colour;
     }
 }
 

@@ -230,7 +230,11 @@ void TScope::Draw(int mode)
     if (bitmap_.size() != size()) bitmap_ = QImage(size(), QImage::Format_RGB32);
     QPainter p(&bitmap_);
     if (full) {
-        p.fillRect(bitmap_.rect(), background_);
+        // The trace area is filled by its own rectangle; only the bands around it take the background.
+        p.fillRect(QRect(0, 0, W, 40), background_);
+        p.fillRect(QRect(0, H - 40, W, 40), background_);
+        p.fillRect(QRect(0, 40, 10, H - 80), background_);
+        p.fillRect(QRect(W - 110, 40, 110, H - 80), background_);
         renderTop(p, W);
         renderBody(p, W, H);
         p.end();
