@@ -36,9 +36,18 @@ void Cache::clear()
 void columnExtremes(const int* h, int windowStart, double spp, int s, int* lo, int* hi)
 {
     constexpr int n = ScopeDecode::kBufferSamples;
+    // Every time base above 1 sample per pixel is a whole number: column K then holds the samples
+    // K x spp .. K x spp + spp - 1, without floating point per column.
+    const int step = static_cast<int>(spp);
+    const bool whole = step == spp;
     for (int K = 1; K < s; ++K) {
         int first = 0, end = 0;
-        ScopeGeometry::columnSamples(K, spp, first, end);
+        if (whole) {
+            first = K * step;
+            end = first + step;
+        } else {
+            ScopeGeometry::columnSamples(K, spp, first, end);
+        }
         int a = first + windowStart, b = end + windowStart;
         // Samples outside the buffer read as 0.
         const bool outside = a < 0 || b > n;
@@ -46,15 +55,9 @@ void columnExtremes(const int* h, int windowStart, double spp, int s, int* lo, i
         b = std::min(b, n);
         int mn = outside || a >= b ? 0 : h[a];
         int mx = mn;
-        if (a < b) {
-            if (outside) {
-                mn = std::min(mn, h[a]);
-                mx = std::max(mx, h[a]);
-            }
-            for (int i = a; i < b; ++i) {
-                mn = std::min(mn, h[i]);
-                mx = std::max(mx, h[i]);
-            }
+        for (int i = a; i < b; ++i) {
+            mn = std::min(mn, h[i]);
+            mx = std::max(mx, h[i]);
         }
         lo[K] = mn;
         hi[K] = mx;
