@@ -2,6 +2,7 @@
 // file and offered to the update against a controller whose hardware bytes match the file's
 // header or come from the input.
 // Input: match flag, four identity bytes, then the file's bytes.
+#include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QTemporaryDir>
 
@@ -12,7 +13,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Fuzz::ensureApplication();
-    static QTemporaryDir folder;
+    // In memory where the system offers it: the file is written once per input.
+    static QTemporaryDir folder(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/kavelo-fuzz-XXXXXX")
+                                                                         : QDir::tempPath() + QStringLiteral("/kavelo-fuzz-XXXXXX"));
     static TSterownik* link = [] {
         auto* l = new TSterownik;
         l->timer()->stop();

@@ -1,6 +1,6 @@
 // Fuzz harness: decoding a mode-01 PID reply and the supported-PID bitmaps through the OBD reader,
-// and every value formula of the catalogue.
-// Input: protocol, PID, computer choice, locale, then the adapter's reply.
+// and the value formulas of the catalogue.
+// Input: protocol, PID, computer choice, locale and formula, then the adapter's reply.
 #include <QtCore/QLocale>
 
 #include "link/Tsterownik.h"
@@ -26,17 +26,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     obd->protocol = in.byte() % 14 - 1;
     obd->currentPid = in.byte() % 140 - 4;
     const uint8_t ecuChoice = in.byte();
-    obd->locale = kLocales[in.byte() % 3];
+    const uint8_t choice = in.byte();
+    obd->locale = kLocales[choice % 3];
+    const int formula = choice / 3 - 1;
     obd->reply = in.rest();
     obd->primaryEcu = ecuChoice & 0x80 ? ObdDiscovery::SzukajEcu(obd->reply, obd->protocol).primary : ecuChoice;
 
     int shown = obd->WyswietlPid();
     for (int first = 0; first < ObdPidCatalogue::kCount; first += 32) obd->PIDsupported(first);
 
-    // Every formula over the PID's value as the reply gives it.
+    // One formula of the catalogue, chosen by the input, over the value at the reply's start.
     const uint32_t value = obd->TekstNaInt(0, 4);
-    for (int formula = -1; formula < 64; ++formula)
-        shown += static_cast<int>(ObdPidCatalogue::ValueText(formula, value, value >> 24, 4, obd->locale).size());
+    shown += static_cast<int>(ObdPidCatalogue::ValueText(formula, value, value >> 24, 4, obd->locale).size());
     shown += static_cast<int>(ObdPidCatalogue::ObdStandardName(value).size());
     return shown < 0;
 }

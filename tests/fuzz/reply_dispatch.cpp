@@ -2,25 +2,18 @@
 // Every frame is built with a correct checksum and scrambling, so all of them pass verification
 // and reach the dispatcher through the link's receiver on the in-memory line.
 // Input: flags, link state bytes, then frames of (start selector, command, word count, payload).
-#include <memory>
-
 #include "link/FrameCodec.h"
-#include "link/LoopbackBackend.h"
 #include "link/Tsterownik.h"
-#include "tests/fuzz/FuzzSupport.h"
+#include "tests/fuzz/FuzzLink.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Fuzz::ensureApplication();
     Fuzz::Input in(data, size);
     const uint8_t flags = in.byte();
 
-    TSterownik link;
-    link.timer()->stop();
-    auto backend = std::make_unique<LoopbackBackend>();
-    LoopbackBackend* line = backend.get();
-    link.setBackend(std::move(backend));
-    link.PortOpen(1);
+    Fuzz::LinkOnLine& rig = Fuzz::linkOnLine();
+    TSterownik& link = rig.link;
+    LoopbackBackend* line = rig.line;
     link.verboseLive = flags & 1;
     link.verboseObd = (flags >> 1) & 1;
     qsizetype logged = 0;
@@ -56,5 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         line->rx.clear();
     }
+    link.OnTekst = nullptr;  // the handlers count into this call's variable
+    link.OnZdarzenie = nullptr;
     return logged < 0;
 }
