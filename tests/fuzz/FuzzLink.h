@@ -36,7 +36,16 @@ struct LinkOnLine {
         line->rx.clear();
         line->tx.clear();
         link.HistoriaZmianKasuj();  // also forgets history changes waiting for the history read
-        link.mem = pristine;
+        // Everything but the firmware buffer, which no reply writes: copying it would cost more
+        // than most inputs.
+        MemoryImage& m = link.mem;
+        m.maps = pristine.maps;
+        m.settings = pristine.settings;
+        m.blocks = pristine.blocks;
+        m.identity = pristine.identity;
+        m.reservedA = pristine.reservedA;
+        m.obdStatus = pristine.obdStatus;
+        m.timeAxisMax = pristine.timeAxisMax;
         link.wykresy = channels;
         link.readMask = link.writeMask = link.linkMask = 0;
         link.commands.fill(0);
