@@ -10,7 +10,7 @@
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
 #include "link/OscFile.h"
-#include "link/OscSave.h"
+#include "base/AtomicSave.h"
 #include "link/ScopeCsv.h"
 #include "link/SettingsFileOps.h"
 
@@ -141,6 +141,6 @@ int cmdOsc2Csv(const QStringList& arguments)
             return CliArgs::fail(1, SettingsFileOps::errorText(OscFile::CsvFailed));
         return 0;
     }
-    if (!OscSave::saveAtomically(outPath, writeAll)) return refused(outPath, OscFile::CsvFailed);
+    if (!AtomicSave::save(outPath, writeAll)) return refused(outPath, OscFile::CsvFailed);
     return 0;
 }

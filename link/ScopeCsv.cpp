@@ -9,7 +9,7 @@
 
 #include "base/TextTable.h"
 #include "link/OscFile.h"
-#include "link/OscSave.h"
+#include "base/AtomicSave.h"
 #include "link/Tsterownik.h"
 
 namespace ScopeCsv {
@@ -132,7 +132,7 @@ int save(const QString& path, const TSterownik& link, const uint8_t* samples, in
 {
     const QVector<Column> cols = columns(link);
     const QByteArray point = decimalPoint();
-    const bool ok = OscSave::saveAtomically(path, [&](QIODevice& file) {
+    const bool ok = AtomicSave::save(path, [&](QIODevice& file) {
         QByteArray text = encode(header(cols));
         text.reserve(static_cast<qsizetype>(count) * (cols.size() * 8 + 12) + text.size());
         appendRows(text, cols, samples, count, 0, point);

@@ -7,7 +7,7 @@
 #include "base/Prompt.h"
 #include "base/TextTable.h"
 #include "link/OscFile.h"
-#include "link/OscSave.h"
+#include "base/AtomicSave.h"
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
 
@@ -40,7 +40,7 @@ int TSterownik::ZapiszOscyloskop(const QString& path, const uint8_t* samples, in
     if (!samples) count = 0;
     // The head and the samples held so far are written whole, through a temporary file, so that a
     // recording that cannot be started leaves an existing file as it was.
-    const bool written = OscSave::saveAtomically(path, [&](QIODevice& file) {
+    const bool written = AtomicSave::save(path, [&](QIODevice& file) {
         const QByteArray head = OscFile::encodeHead(mem);
         const qint64 body = static_cast<qint64>(count) * OscFile::kSampleSize;
         return file.write(head) == head.size() &&
