@@ -70,7 +70,8 @@ int cmdRecord(const QStringList& arguments)
     };
     QElapsedTimer clock;
     clock.start();
-    const bool answered = cli.runUntil([&] { return failure != 0 || (limit > 0 && clock.elapsed() >= limit * 1000LL); });
+    const bool answered =
+        cli.runUntil([&] { return failure != 0 || (limit > 0 && clock.elapsed() >= limit * 1000LL); });
     l.ZamnkijOscyloskop();
     CliArgs::out() << samples << " samples" << Qt::endl;
     if (failure) return refused(path, failure);

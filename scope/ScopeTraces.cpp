@@ -16,7 +16,8 @@ const int* Cache::heights(int index, const ScopeDecode::Channel& c, int E, const
         e.channel = c;
         e.E = E;
         e.h.resize(ScopeDecode::kBufferSamples);
-        for (int i = 0; i < ScopeDecode::kBufferSamples; ++i) e.h[static_cast<size_t>(i)] = ScopeDecode::value(c, buffer, i, E);
+        for (int i = 0; i < ScopeDecode::kBufferSamples; ++i)
+            e.h[static_cast<size_t>(i)] = ScopeDecode::value(c, buffer, i, E);
     }
     return e.h.data();
 }

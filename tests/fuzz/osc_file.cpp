@@ -37,13 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const ScopeDecode::Channel channel{control >> 1, (control * 7) % 160 - 16, 0.01 * (control % 5), 1.4};
     QVector<ScopeCsv::Column> columns;
     for (int type : {0, 7, 10, 11, 20, 21, 22, 23, 24, 99})
-        columns.append(ScopeCsv::Column{ScopeDecode::Channel{type, (type * 13 + control) % 128, 0.004, 2}, type % 5, 0});
+        columns.append(
+            ScopeCsv::Column{ScopeDecode::Channel{type, (type * 13 + control) % 128, 0.004, 2}, type % 5, 0});
     QByteArray text;
     for (qint64 i = 0; i < samples; ++i) {
         const uint8_t* sample = first + i * OscFile::kSampleSize;
         for (int h : {0, 1, 28, 1000}) (void)ScopeDecode::value(channel, sample, h);
     }
-    ScopeCsv::appendRows(text, columns, first, static_cast<int>(std::min<qint64>(samples, 64)), 0, QByteArrayLiteral(","));
+    const int exported = static_cast<int>(std::min<qint64>(samples, 64));
+    ScopeCsv::appendRows(text, columns, first, exported, 0, QByteArrayLiteral(","));
     if (samples > 0 && !text.endsWith("\r\n")) __builtin_trap();
     return 0;
 }
