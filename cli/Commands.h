@@ -29,3 +29,6 @@ int cmdFirmware(const QStringList& args);
 int cmdRecord(const QStringList& args);
 int cmdOscInfo(const QStringList& args);
 int cmdOsc2Csv(const QStringList& args);
+// Automatic backups and comparing configurations.
+int cmdBackups(const QStringList& args);
+int cmdDiff(const QStringList& args);

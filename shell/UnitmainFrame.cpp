@@ -51,6 +51,7 @@ void TForm1::Relabel()
     MenuFile->setTitle(TextById(1100));
     MenuFileFirmware->setText(TextById(1360));
     MenuFileRead->setText(TextById(1101));
+    RelabelBackups();
     MenuFileSave->setText(TextById(1102));
     MenuConn->setTitle(TextById(1117));
     MenuElm->setTitle(QStringLiteral("ELM"));
@@ -77,6 +78,7 @@ void TForm1::Relabel()
     BanerInfo->setText(QLatin1Char(' ') + TextById(1234) + QLatin1Char(' '));
     relabelScope();
     FitTabRows();
+    RelabelDialogs();
 }
 
 // ---------------------------------------------------------------- colours
@@ -112,6 +114,7 @@ void TForm1::ApplyColors()
         setColours(w, QPalette::Window, t.background, QPalette::WindowText, t.text);
     Nastawy->setThemePalette(t);
     applyScopeColours();
+    ColourDialogs();
     drawSwitchPicture();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab
     // that had lost its highlight (re-applied after a view or language change) stays without.
@@ -473,6 +476,7 @@ void TForm1::Btn51Click(int button)
     switch (tag) {
         case 101:
             if (!ask(2100)) break;
+            BackupBeforeChange();
             Nastawy->LoadDefaults();
             s.NastawyFabryczne();
             Nastawy->update();
@@ -559,6 +563,7 @@ void TForm1::MenuFileSaveClick() { ZapiszUstawienia(*Sterownik1, *prompt); }
 
 void TForm1::MenuFileFirmwareClick()
 {
+    BackupBeforeChange();
     Aktualizacja(*Sterownik1, *prompt, QCoreApplication::applicationDirPath(),
                  [this] { FormProg->Run(palette, TextById(1360), TextById(1361)); });
 }
