@@ -6,7 +6,11 @@
 
 namespace ScopeTraces {
 
-const int* Cache::heights(int index, const ScopeDecode::Channel& c, int E, const uint8_t* buffer)
+namespace {
+int16_t clamped(int v) { return static_cast<int16_t>(std::clamp(v, -32767, 32767)); }
+}  // namespace
+
+const int16_t* Cache::heights(int index, const ScopeDecode::Channel& c, int E, const uint8_t* buffer)
 {
     if (index >= static_cast<int>(entries_.size())) entries_.resize(static_cast<size_t>(index) + 1);
     Entry& e = entries_[static_cast<size_t>(index)];
@@ -17,7 +21,7 @@ const int* Cache::heights(int index, const ScopeDecode::Channel& c, int E, const
         e.E = E;
         e.h.resize(ScopeDecode::kBufferSamples);
         for (int i = 0; i < ScopeDecode::kBufferSamples; ++i)
-            e.h[static_cast<size_t>(i)] = ScopeDecode::value(c, buffer, i, E);
+            e.h[static_cast<size_t>(i)] = clamped(ScopeDecode::value(c, buffer, i, E));
     }
     return e.h.data();
 }
@@ -26,7 +30,7 @@ void Cache::slotChanged(int slot, const uint8_t* buffer)
 {
     if (slot < 0 || slot >= ScopeDecode::kBufferSamples) return;
     for (Entry& e : entries_)
-        if (e.E >= 0) e.h[static_cast<size_t>(slot)] = ScopeDecode::value(e.channel, buffer, slot, e.E);
+        if (e.E >= 0) e.h[static_cast<size_t>(slot)] = clamped(ScopeDecode::value(e.channel, buffer, slot, e.E));
 }
 
 void Cache::clear()
@@ -34,7 +38,7 @@ void Cache::clear()
     for (Entry& e : entries_) e.E = -1;
 }
 
-void columnExtremes(const int* h, int windowStart, double spp, int s, int* lo, int* hi)
+void columnExtremes(const int16_t* h, int windowStart, double spp, int s, int* lo, int* hi)
 {
     constexpr int n = ScopeDecode::kBufferSamples;
     // Every time base above 1 sample per pixel is a whole number: column K then holds the samples
@@ -54,8 +58,8 @@ void columnExtremes(const int* h, int windowStart, double spp, int s, int* lo, i
         const bool outside = a < 0 || b > n;
         a = std::max(a, 0);
         b = std::min(b, n);
-        int mn = outside || a >= b ? 0 : h[a];
-        int mx = mn;
+        int16_t mn = outside || a >= b ? 0 : h[a];
+        int16_t mx = mn;
         for (int i = a; i < b; ++i) {
             mn = std::min(mn, h[i]);
             mx = std::max(mx, h[i]);

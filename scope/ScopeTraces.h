@@ -16,8 +16,10 @@ namespace ScopeTraces {
 // channel or the height changes, so that a live frame decodes one sample per trace.
 class Cache {
 public:
-    // Heights of channel-table index `index` at trace height `E` for all 36000 slots.
-    const int* heights(int index, const ScopeDecode::Channel& channel, int E, const uint8_t* buffer);
+    // Heights of channel-table index `index` at trace height `E` for all 36000 slots. They are kept
+    // as 16-bit values, limited to +-32767: far beyond any control's height, and half the memory to
+    // run through per frame.
+    const int16_t* heights(int index, const ScopeDecode::Channel& channel, int E, const uint8_t* buffer);
     // Slot `slot` of the buffer was written.
     void slotChanged(int slot, const uint8_t* buffer);
     // The whole buffer changed (cleared or loaded).
@@ -27,14 +29,14 @@ private:
     struct Entry {
         ScopeDecode::Channel channel;
         int E = -1;
-        std::vector<int> h;
+        std::vector<int16_t> h;
     };
     std::vector<Entry> entries_;
 };
 
 // Smallest and largest height over the samples of each column K = 1 .. s - 1 (spp above 1);
 // samples outside the buffer count as 0. `lo` and `hi` hold at least s entries.
-void columnExtremes(const int* heights, int windowStart, double spp, int s, int* lo, int* hi);
+void columnExtremes(const int16_t* heights, int windowStart, double spp, int s, int* lo, int* hi);
 
 // One trace as min-max strokes with a 2-pixel pen: column K (1 .. s - 1) at x = K + 10 runs from
 // `first[K]` to `second[K]`, joined to the previous column's `second`. Clipped to the image.

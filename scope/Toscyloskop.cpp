@@ -377,7 +377,7 @@ void TScope::drawTraces(QPainter& p, int W, int H, int E, int G, int s)
         const TWykres& w = link->wykresy[I];
         const QColor colour = colourOf(w.colour);
         if (layout == 2) G = ScopeGeometry::fourStripBaseline(I, E, G);
-        const int* heights = cache_.heights(I, ScopeDecode::channelOf(w), E, buffer_.get());
+        const int16_t* heights = cache_.heights(I, ScopeDecode::channelOf(w), E, buffer_.get());
         int lastY = G;
         if (spp <= 1) {
             polyline_.resize(0);
