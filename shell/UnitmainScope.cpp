@@ -1,5 +1,6 @@
 // The main window's oscilloscope pieces: the view in its panel, the button bar, the recording
 // items of the Device menu, the view's colours and its live samples.
+#include <QtGui/QAction>
 #include <QtGui/QIcon>
 #include <QtGui/QPixmap>
 #include <QtWidgets/QMenu>
@@ -39,10 +40,21 @@ void TForm1::buildScope()
         oscButtons[static_cast<size_t>(i)] = b;
     }
 
-    MenuFile->addSeparator();
-    MenuFile5 = MenuFile->addAction(QString(), this, &TForm1::MenuFile5Click);
-    MenuFile6 = MenuFile->addAction(QString(), this, &TForm1::MenuFile6Click);
-    MenuFile7 = MenuFile->addAction(QString(), this, &TForm1::MenuFile7Click);
+    // The recording items follow the settings-file items, ahead of anything added after those.
+    const QList<QAction*> items = MenuFile->actions();
+    const qsizetype save = items.indexOf(MenuFileSave);
+    QAction* before = save >= 0 && save + 1 < items.size() ? items[save + 1] : nullptr;
+    MenuFile->insertSeparator(before);
+    auto item = [&](const char* name, void (TForm1::*handler)()) {
+        auto* action = new QAction(MenuFile);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        MenuFile->insertAction(before, action);
+        return action;
+    };
+    MenuFile5 = item("MenuFile5", &TForm1::MenuFile5Click);
+    MenuFile6 = item("MenuFile6", &TForm1::MenuFile6Click);
+    MenuFile7 = item("MenuFile7", &TForm1::MenuFile7Click);
 
     liveFanOut.add([this](const uint8_t* frame, int) { Scope->AddSample(frame); });
 }

@@ -213,6 +213,14 @@ private Q_SLOTS:
         QCOMPARE(s.sampleCount, 0);
         QCOMPARE(int(s.samples()[17]), 0);
 
+        // The recording items follow the settings-file items in the Device menu.
+        const QList<QAction*> menu = f.MenuFile->actions();
+        const qsizetype save = menu.indexOf(f.MenuFileSave);
+        QVERIFY(menu[save + 1]->isSeparator());
+        QCOMPARE(menu.mid(save + 2, 3), (QList<QAction*>{f.MenuFile5, f.MenuFile6, f.MenuFile7}));
+        QCOMPARE(f.MenuFile5->text(), TextById(1105));
+        QCOMPARE(f.MenuFile7->text(), TextById(1107));
+
         // Read it back from the Device menu; the Oscilloscope tab is pressed.
         f.row1[0]->click();
         w.answers.fileAnswers = {osc};
