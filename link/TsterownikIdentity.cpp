@@ -173,7 +173,8 @@ void TSterownik::keepHistoryForSameController()
 {
     constexpr int kSerialAt = 22;
     const uint8_t* serial = mem.identity.data() + kSerialAt;
-    const bool same = historyOwnerKnown_ && std::memcmp(historyOwner_.data(), serial, historyOwner_.size()) == 0;
+    const bool same =
+        historyOwnerKnown_ && std::memcmp(historyOwner_.data(), serial, historyOwner_.size()) == 0;
     // Changes made on one controller are never written into another one's history.
     if (historyOwnerKnown_ && !same) {
         historyKinds_ = 0;

@@ -341,7 +341,8 @@ private Q_SLOTS:
         for (int i = 0; i < 80; ++i) rig.slot();
         QCOMPARE(l.readMask, 0u);
         QCOMPARE(l.historyWritePending(), false);
-        const QByteArray expected = same ? theirs + QByteArray::fromHex("081A050ECAFE0001") : theirs + QByteArray(8, '\0');
+        const QByteArray entry = same ? QByteArray::fromHex("081A050ECAFE0001") : QByteArray(8, '\0');
+        const QByteArray expected = theirs + entry;
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(next.region(0xA7)), 24), expected);
     }
 
