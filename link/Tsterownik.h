@@ -214,6 +214,12 @@ private:
     // so that neither a replaced image nor a re-identification loses them.
     uint8_t historyKinds_ = 0;
     bool historyClearPending_ = false;
+    // Serial number (identity bytes 22..34) of the controller last identified: pending history
+    // changes belong to it and are dropped when another controller answers on the port.
+    std::array<uint8_t, 13> historyOwner_{};
+    bool historyOwnerKnown_ = false;
+    // At an identification in application mode: drops pending history changes of another controller.
+    void keepHistoryForSameController();
 
     // Read confirmation: the first reply of a read waits here until a second one agrees.
     static constexpr int kRegionSlots = 18;  // entries of kRegions
@@ -226,4 +232,8 @@ private:
     std::array<std::array<uint8_t, MemoryImage::kRegionSize>, kRegionSlots> sentCopy_{};
     uint32_t inFlight_ = 0;
     std::unique_ptr<QFile> recording_;  // the open oscilloscope recording, none at start
+    // The injector mask of the last switch frame sent: an acknowledgement clears the switch only
+    // while the mask asked for is still the one that went out.
+    uint8_t injectorSwitchSent_ = 0;
+    bool injectorSwitchInFlight_ = false;
 };

@@ -25,6 +25,7 @@
 #include <QtWidgets/QToolButton>
 #include <QtWidgets/QVBoxLayout>
 
+#include "charts/Tgrafika.h"
 #include "dialogs/Unitlogo.h"
 #include "link/Tsterownik.h"
 #include "dialogs/Unitprog.h"
@@ -729,7 +730,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
                 event == keySeen_ && keyReceiver_ && w != keyReceiver_ && w->isAncestorOf(keyReceiver_);
             keySeen_ = event;
             keyReceiver_ = w;
-            if (!propagating) {
+            // Text typed into the chart's header editor is not a window shortcut.
+            const bool typing = Grafika1 && Grafika1->editingInPlace();
+            if (!propagating && !typing) {
                 FormKeyDown(static_cast<QKeyEvent*>(event)->key());
                 chartKeyDown(static_cast<QKeyEvent*>(event));
             }
