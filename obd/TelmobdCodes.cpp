@@ -78,7 +78,9 @@ void TObd::KodyBledowCAN(unsigned char mode)
     } else if (reply.startsWith("10") && reply.mid(6).startsWith(mm)) {
         // A first frame: two codes here, up to three and a half in each consecutive frame, whose
         // headers are cut out so that the codes join up.
-        count = static_cast<int>(TekstNaInt(9, 1));
+        // The count is only what the car said: a damaged field ("03017101", "7FFFFFFF") would walk
+        // frames and codes for minutes. The reply holds at most one code per six characters.
+        count = static_cast<int>(std::min<uint32_t>(TekstNaInt(9, 1), static_cast<uint32_t>(reply.size() / 6)));
         reply.remove(0, 12);
         if (count == 0) return;
         const bool can29 = protocol == 7 || protocol == 9;
