@@ -53,6 +53,8 @@ private Q_SLOTS:
     void statusRows_data();
     void statusRows();
     void parsersSurviveArbitraryBytes();
+    void frameCountBeyondTheReply_data();
+    void frameCountBeyondTheReply();
 };
 
 void TestObdParsers::tekstNaInt_data()
@@ -619,6 +621,31 @@ void TestObdParsers::parsersSurviveArbitraryBytes()
         QCOMPARE(obd.panels.status[ObdPanels::RowEcu].count(QStringLiteral("h ")), obd.ecuCount);
         obd.panels.codeBox.clear();
     }
+}
+
+void TestObdParsers::frameCountBeyondTheReply_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    // Count fields that lost their spaces on the line, or came in damaged.
+    QTest::newRow("spaces lost") << r("7E8 10 0A 43 03017101 33 \r7E8 21 00 00 00 00 00 00 00 \r\r>");
+    QTest::newRow("largest positive") << r("7E8 10 0A 43 7FFFFFFF 01 33 \r\r>");
+    QTest::newRow("negative") << r("7E8 10 0A 43 80000001 01 33 \r\r>");
+}
+
+void TestObdParsers::frameCountBeyondTheReply()
+{
+    // The count of a multi-frame reply is the car's word: the reader walks only the frames and codes
+    // that the reply actually holds (one log line per code or frame, not one per counted frame).
+    QFETCH(QByteArray, reply);
+    TObd obd;
+    obd.protocol = 6;
+    obd.primaryEcu = 0x7E8;
+    obd.reply = reply;
+    int logLines = 0;
+    obd.OnTekst = [&logLines](QObject*, const QString&, TColor) { ++logLines; };
+    obd.KodyBledow(0x43);
+    QVERIFY2(logLines <= reply.size(), qPrintable(QString::number(logLines)));
+    QVERIFY(obd.panels.codeBox.size() <= 1 + 3 * reply.size() / 6);
 }
 
 QTEST_GUILESS_MAIN(TestObdParsers)
