@@ -1,9 +1,12 @@
 #include "sim/controller/ControllerSim.h"
 
+#include <QtCore/QSaveFile>
+
 #include <algorithm>
 #include <cstring>
 
 #include "sim/controller/FirmwareImage.h"
+#include "sim/controller/MemoryDump.h"
 #include "sim/controller/SimFrames.h"
 #include "sim/pty/PtyPort.h"
 
@@ -35,24 +38,53 @@ void ControllerSim::poll()
     if (!port_) return;
     const QByteArray in = port_->readAll();
     if (in.isEmpty()) return;
-    const QByteArray out = handle(in);
-    if (!out.isEmpty()) port_->write(applyFaults(out));
+    // The PC's bytes cross the same faulty line before the controller sees them.
+    const QByteArray out = handle(applyFaults(in, faults.requestCorruptShare, faults.requestDropShare,
+                                              requestFaultSeed_, toController));
+    if (!out.isEmpty()) port_->write(applyFaults(out, faults.corruptShare, faults.dropShare, faultSeed_, toPc));
 }
 
-QByteArray ControllerSim::applyFaults(QByteArray bytes)
+QByteArray ControllerSim::applyFaults(const QByteArray& bytes, double corrupt, double drop, uint32_t& seed,
+                                      LineDamage& damage)
 {
-    if (faults.corruptShare <= 0 && faults.dropShare <= 0) return bytes;
+    if (corrupt <= 0 && drop <= 0) return bytes;
     auto chance = [&] {
-        faultSeed_ = faultSeed_ * 1664525u + 1013904223u;
-        return (faultSeed_ >> 8) / double(1u << 24);
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) / double(1u << 24);
     };
     QByteArray out;
+    out.reserve(bytes.size());
     for (char c : bytes) {
-        if (chance() < faults.dropShare) continue;
-        if (chance() < faults.corruptShare) c = static_cast<char>(c ^ 0x5A);
+        if (chance() < drop) {
+            ++damage.dropped;
+            continue;
+        }
+        if (chance() < corrupt) {
+            c = static_cast<char>(c ^ 0x5A);
+            ++damage.corrupted;
+        }
         out.append(c);
     }
     return out;
+}
+
+QByteArray ControllerSim::dump()
+{
+    return MemoryDump::write(memory, {{"requests", requests},
+                                      {"bad-frames", badFrames},
+                                      {"unplugs", unplugs},
+                                      {"corrupted-to-controller", toController.corrupted},
+                                      {"dropped-to-controller", toController.dropped},
+                                      {"corrupted-to-pc", toPc.corrupted},
+                                      {"dropped-to-pc", toPc.dropped}});
+}
+
+bool ControllerSim::writeDump(const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(dump());
+    return file.commit();
 }
 
 QByteArray ControllerSim::handle(const QByteArray& incoming)

@@ -21,6 +21,14 @@ public:
         bool silent = false;        // takes requests but never answers
         double corruptShare = 0;    // share of reply bytes flipped
         double dropShare = 0;       // share of reply bytes lost
+        double requestCorruptShare = 0;  // share of the PC's bytes flipped before they are parsed
+        double requestDropShare = 0;     // share of the PC's bytes lost before they are parsed
+    };
+
+    // What the line faults did, by direction.
+    struct LineDamage {
+        qint64 corrupted = 0;
+        qint64 dropped = 0;
     };
 
     explicit ControllerSim(QObject* parent = nullptr);
@@ -32,6 +40,11 @@ public:
 
     // Bytes from the PC in, reply bytes out (before line faults).
     QByteArray handle(const QByteArray& incoming);
+
+    // The memory dump (MemoryDump's text form) with the counters below as figures; writeDump
+    // replaces `path` whole, so a reader never sees half a dump.
+    QByteArray dump();
+    bool writeDump(const QString& path);
 
     ControllerIdentity identity;
     EngineModel engine;
@@ -52,6 +65,9 @@ public:
     int nextBlock = 0;
     int badFrames = 0;                  // frames that failed the checksum
     int requests = 0;                   // frames answered or ignored
+    int unplugs = 0;                    // times the line was unplugged (counted by whoever pulls it)
+    LineDamage toController;            // damage done to the PC's bytes
+    LineDamage toPc;                    // damage done to the replies
 
 Q_SIGNALS:
     void requestHandled(uint8_t command);
@@ -60,12 +76,14 @@ private:
     QByteArray answer(uint8_t command, const QByteArray& payload);
     QByteArray live(uint8_t command, const QByteArray& payload);
     QByteArray reply(uint8_t command, const QByteArray& data);
-    QByteArray applyFaults(QByteArray bytes);
+    QByteArray applyFaults(const QByteArray& bytes, double corrupt, double drop, uint32_t& seed,
+                           LineDamage& damage);
     void applySettingsToEngine();
 
     QByteArray input_;
     PtyPort* port_ = nullptr;
     uint32_t faultSeed_ = 99;
+    uint32_t requestFaultSeed_ = 7;
     int liveCount_ = 0;
     uint8_t pendingWriteReport_[2] = {0, 0};  // 0xF1 / 0xF2 report bits to announce
     int pendingMapRecord_ = 0;
