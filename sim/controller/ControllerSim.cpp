@@ -38,6 +38,11 @@ void ControllerSim::poll()
     if (!port_) return;
     const QByteArray in = port_->readAll();
     if (in.isEmpty()) return;
+    if (!input_.isEmpty() && lastBytes_.isValid() && lastBytes_.elapsed() > kReceiveGapMs) {
+        input_.clear();
+        ++badFrames;
+    }
+    lastBytes_.start();
     // The PC's bytes cross the same faulty line before the controller sees them.
     const QByteArray out = handle(applyFaults(in, faults.requestCorruptShare, faults.requestDropShare,
                                               requestFaultSeed_, toController));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtCore/QByteArray>
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QObject>
 
 #include <array>
@@ -36,7 +37,11 @@ public:
     // Serves the line of `port` from the event loop (the port's `received` signal).
     void attach(PtyPort* port);
     // Reads what the PC sent on the attached port and answers it; for tests that drive time.
+    // A frame left incomplete for kReceiveGapMs is dropped when the next bytes come, as the
+    // controller's receiver starts over after a pause on the line: a damaged length byte then costs
+    // one frame instead of every request until the false length is filled.
     void poll();
+    static constexpr int kReceiveGapMs = 50;
 
     // Bytes from the PC in, reply bytes out (before line faults).
     QByteArray handle(const QByteArray& incoming);
@@ -81,6 +86,7 @@ private:
     void applySettingsToEngine();
 
     QByteArray input_;
+    QElapsedTimer lastBytes_;
     PtyPort* port_ = nullptr;
     uint32_t faultSeed_ = 99;
     uint32_t requestFaultSeed_ = 7;
