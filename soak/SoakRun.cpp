@@ -164,6 +164,7 @@ void SoakRun::watchdog()
         ++reopenTries_;
         if (link_.PortOpen(-1)) {
             ++reconnects_;
+            connectedAt_ = elapsed();
             wasConnected_ = true;
         }
     }
@@ -173,8 +174,8 @@ bool SoakRun::quiet() const
 {
     auto& link = const_cast<TSterownik&>(link_);
     return link.PortConnected() && link.unanswered <= 10 && link.writeMask == 0 &&
-           link.commands[TSterownik::CmdSettingsWrite] == 0 && link.readMask == 0 && link.linkMask == 0 &&
-           link.mem.identity[38] != 0;
+           link.commands[TSterownik::CmdSettingsWrite] == 0 && !link.historyWritePending() && link.readMask == 0 &&
+           link.linkMask == 0 && link.mem.identity[38] != 0;
 }
 
 void SoakRun::edit()
@@ -205,6 +206,11 @@ void SoakRun::edit()
 void SoakRun::everySecond()
 {
     const double now = elapsed();
+    if (connectedAt_ >= 0 && link_.PortConnected() && !link_.justOpened && link_.mem.identity[38] != 0 && link_.readMask == 0 &&
+        link_.linkMask == 0) {
+        longestRead_ = std::max(longestRead_, now - connectedAt_);
+        connectedAt_ = -1;
+    }
     if (firstReadAt_ < 0 && quiet()) {
         firstReadAt_ = now;
         editing_ = true;
@@ -237,6 +243,7 @@ void SoakRun::finish()
     const bool drained = quiet();
     const uint32_t writesPending = link_.writeMask | (link_.commands[TSterownik::CmdSettingsWrite] ? 0x1 : 0);
     const uint32_t readsPending = link_.readMask;
+    const uint32_t unreadable = link_.unreadableMask();
     link_.timer()->stop();
     link_.PortClose();
     const qint64 residentAtEnd = SoakChecks::residentKilobytes();
@@ -272,9 +279,11 @@ void SoakRun::finish()
     print("write-acknowledgements", QString::number(writeAcks_));
     print("writes-pending", QStringLiteral("0x") + QString::number(writesPending, 16));
     print("reads-pending", QStringLiteral("0x") + QString::number(readsPending, 16));
+    print("unreadable-regions", QStringLiteral("0x") + QString::number(unreadable, 16));
     print("unplugs", figure("unplugs"));
     print("port-lost", QString::number(portLost_));
     print("reconnects", QString::number(reconnects_));
+    print("longest-connection-read-seconds", QString::number(longestRead_, 'f', 0));
     print("device-changes", QString::number(deviceChanges_));
     print("bytes-damaged-to-controller",
           QString::number(controller.figures[QStringLiteral("corrupted-to-controller")] +

@@ -66,6 +66,7 @@ private:
     bool finishing_ = false;
     int watchdogTicks_ = 0;
     bool wasConnected_ = false;
+    double connectedAt_ = 0;    // seconds when the port was last opened; -1 once its reads ended
 
     // Figures.
     qint64 settingsEdits_ = 0;
@@ -79,6 +80,7 @@ private:
     qint64 deviceChanges_ = 0;
     qint64 redLogLines_ = 0;
     qint64 residentAfterWarmUp_ = 0;
+    double longestRead_ = 0;    // seconds from opening the port to the end of its reads
     int simulatorCrashes_ = 0;
     int exitCode_ = 1;
 };
