@@ -13,6 +13,10 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     // A pseudo-terminal that is hung up must not end this program.
     std::signal(SIGPIPE, SIG_IGN);
+    if (app.arguments().contains(QStringLiteral("--help"))) {
+        QTextStream(stdout) << SoakOptions::usage();
+        return 0;
+    }
     SoakOptions options;
     QString error;
     if (!options.parse(app.arguments().mid(1), error)) {
