@@ -34,7 +34,8 @@ QString RegionMismatch::describe() const
         .arg(bytes)
         .arg(first)
         .arg(pcValue)
-        .arg(controllerValue);
+        .arg(controllerValue) +
+           (tail() ? QStringLiteral(", every byte to the end: a damaged frame taken whole") : QString());
 }
 
 QList<RegionMismatch> compareRegions(TSterownik& link, const MemoryDump::Contents& controller)

@@ -27,6 +27,9 @@ struct RegionMismatch {
     int first = -1;     // first differing offset
     int pcValue = 0;    // at `first`
     int controllerValue = 0;
+    // Every byte from `first` to the end differs: the trace of a damaged frame taken as whole (the
+    // chained scrambling spreads one damaged byte over the rest of the frame).
+    bool tail() const { return first >= 0 && bytes == 256 - first; }
     QString describe() const;
 };
 
