@@ -20,6 +20,7 @@ bool readInt(QSettings& store, const char* name, int& value)
 void Preferences::read(QSettings& store)
 {
     int v = 0;
+    if (readInt(store, "AutoBackup", v)) autoBackup = v != 0;
     if (!readInt(store, "Comm", comm)) return;
     if (!readInt(store, "ElmComm", elmComm)) return;
     if (!readInt(store, "Comp", v)) return;
@@ -52,6 +53,7 @@ void Preferences::write(QSettings& store, bool writeBounds) const
     store.setValue(QStringLiteral("Lang"), language);
     store.setValue(QStringLiteral("View"), view);
     store.setValue(QStringLiteral("WState"), windowState);
+    store.setValue(QStringLiteral("AutoBackup"), autoBackup ? 1 : 0);
     if (writeBounds) {
         store.setValue(QStringLiteral("WTop"), bounds.top());
         store.setValue(QStringLiteral("WLeft"), bounds.left());

@@ -25,6 +25,9 @@ struct Preferences {
     int windowState = 0;     // 0 normal, 1 minimised, 2 maximised
     // Channel colours as stored (red + 256 x green + 65536 x blue); -1 keeps the built-in colour.
     std::array<int, 34> colours{};
+    // The program's own preference "AutoBackup" (1 on, 0 off; on when missing), outside the
+    // product's stored order.
+    bool autoBackup = true;
 
     Preferences() { colours.fill(-1); }
 

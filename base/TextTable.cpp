@@ -1,5 +1,6 @@
 #include "base/TextTable.h"
 
+#include "base/OwnTexts.h"
 #include "base/Tools.h"
 
 namespace {
@@ -41,7 +42,7 @@ QString takeCell(QStringView& rest, bool lastCell = false)
 
 }  // namespace
 
-bool TextTable::load() { return LoadTextResource(kResourceLanguageTable, rows) > 0; }
+bool TextTable::load(int resource) { return LoadTextResource(resource, rows) > 0; }
 
 bool TextTable::loadStored(const QByteArray& bytes) { return DecodeTextLines(bytes, rows) > 0; }
 
@@ -88,4 +89,18 @@ int& programLanguage()
     return language;
 }
 
-QString TextById(int id) { return programTexts().text(id, programLanguage()); }
+TextTable& ownTexts()
+{
+    static TextTable table = [] {
+        TextTable t;
+        t.load(kResourceOwnTexts);
+        return t;
+    }();
+    return table;
+}
+
+QString TextById(int id)
+{
+    if (id >= OwnText::First) return ownTexts().text(id, programLanguage());
+    return programTexts().text(id, programLanguage());
+}

@@ -10,8 +10,9 @@ class TextTable {
 public:
     enum Language { English = 0, Polish = 1, Russian = 2, Spanish = 3 };
 
-    // Replaces the rows from the embedded table; false (rows unchanged) when it cannot be read.
-    bool load();
+    // Replaces the rows from the embedded table (the language table by default); false (rows
+    // unchanged) when it cannot be read.
+    bool load(int resource = 950);
     // The same from a table in its stored form held in memory.
     bool loadStored(const QByteArray& bytes);
     // Text of `id` in `language`, trimmed; empty when there is none. Russian and Spanish fall back

@@ -1,9 +1,15 @@
 // kavelo-cli firmware: replaces the controller's firmware from an image file.
+#include <QtCore/QDateTime>
 #include <QtCore/QFileInfo>
 
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
+#include <QtCore/QSettings>
+
+#include "base/Platform.h"
+#include "base/Preferences.h"
+#include "link/ConfigBackups.h"
 #include "link/FirmwareUpdate.h"
 #include "base/TextTable.h"
 
@@ -14,6 +20,14 @@ QString bar(int percent)
     const int filled = percent * 40 / 100;
     return QStringLiteral("[") + QString(filled, QLatin1Char('#')) + QString(40 - filled, QLatin1Char('.')) +
            QStringLiteral("] ") + QString::number(percent) + QStringLiteral("%");
+}
+
+// The user's "Automatic backups" preference, shared with the program.
+bool backupsEnabled()
+{
+    Preferences prefs;
+    prefs.read(*Platform::OpenPreferences());
+    return prefs.autoBackup;
 }
 
 }  // namespace
@@ -30,12 +44,18 @@ int cmdFirmware(const QStringList& arguments)
 
     CliLink cli;
     if (const int rc = cli.open(port)) return rc;
-    // The hardware check needs the identified controller; the update is recorded in its history,
-    // which is read first for that.
-    if (!cli.identify(0x80)) return 1;
+    // The hardware check needs the identified controller; the update is recorded in its history.
+    // The whole configuration is read first, so that a backup of it exists before the update.
+    if (!cli.identify(~0u)) return 1;
     TSterownik& l = cli.link;
-    if (!cli.runUntil([&] { return (l.readMask & 0x80) == 0; }) || CliLink::interrupted()) return 1;
+    if (!cli.runUntil([&] { return l.readMask == 0 && l.linkMask == 0; }) || CliLink::interrupted()) return 1;
     const QString before = l.StrWersjaCyframi(0x0E).trimmed();
+    if (backupsEnabled()) {
+        const ConfigBackups::SaveResult backup =
+            ConfigBackups::save(ConfigBackups::rootFolder(Platform::DocumentsFolder()), l.mem, QDateTime::currentDateTime());
+        if (backup.outcome == ConfigBackups::Failed) return CliArgs::fail(1, QStringLiteral("cannot save the backup of the configuration"));
+        if (!backup.path.isEmpty()) CliArgs::out() << "backup " << backup.path << Qt::endl;
+    }
 
     if (const int error = FirmwareUpdate::start(l, file))
         return CliArgs::fail(1, QStringLiteral("Error code ") + QString::number(error));
@@ -80,7 +100,8 @@ int cmdFirmware(const QStringList& arguments)
         return CliArgs::fail(1, started ? QStringLiteral("update interrupted: the controller waits in its bootloader")
                                         : QStringLiteral("the controller did not enter its bootloader"));
     }
-    if (l.historyWritePending()) return CliArgs::fail(1, QStringLiteral("interrupted before the update was recorded in the controller's history"));
+    if (l.historyWritePending())
+        return CliArgs::fail(1, QStringLiteral("interrupted before the update was recorded in the controller's history"));
     out << "identified again: " << l.StrWersjaSterownika() << " " << l.StrWersjaCyframi(0x0E).trimmed() << Qt::endl;
     out << "recorded in the change history" << Qt::endl;
     return 0;

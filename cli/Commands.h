@@ -25,3 +25,6 @@ int cmdErrors(const QStringList& args);
 int cmdClearErrors(const QStringList& args);
 int cmdCalibrate(const QStringList& args);
 int cmdFirmware(const QStringList& args);
+// Automatic backups and comparing configurations.
+int cmdBackups(const QStringList& args);
+int cmdDiff(const QStringList& args);

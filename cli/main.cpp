@@ -21,6 +21,8 @@ const CliCommand kCommands[] = {
     {"write-settings", "write-settings --port P FILE.set", cmdWriteSettings},
     {"get", "get --port P INDEX [--lang en|pl|ru|es]", cmdGet},
     {"set", "set --port P INDEX RAW [--lang en|pl|ru|es]", cmdSet},
+    {"backups", "backups [SERIAL] [--folder DIR]", cmdBackups},
+    {"diff", "diff A.set B.set | diff --port P FILE.set [--lang en|pl|ru|es]", cmdDiff},
 };
 
 int usage()

@@ -63,7 +63,8 @@ public:
     // The rendered picture (what paintEvent copies to the screen).
     const QImage& image() const { return image_; }
 
-    // Called instead of opening the dialogs that come with later work: (code, index).
+    // A press that opens a dialog: the injectors cell (kind -10; index 0 left of the value box,
+    // 1 right of it) or a detail button (kind 0; index = the setting). The main window opens them.
     std::function<void(int kind, int index)> OnDetail;
     // Beeps sounded (refusals, limits, impossible moves).
     int beepCount = 0;

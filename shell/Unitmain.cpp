@@ -1,5 +1,7 @@
 #include "shell/Unitmain.h"
 
+#include "link/ConfigBackups.h"
+
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDate>
 #include <QtCore/QDir>
@@ -106,7 +108,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 
     Sterownik1 = new TSterownik(this);
     Sterownik1->setObjectName(QStringLiteral("Sterownik1"));
+    backups_ = std::make_unique<AutoBackup>(*Sterownik1);
+    Backups = backups_.get();
     Sterownik1->OnZdarzenie = [this](int kind, int code, int value, int length) {
+        Backups->LinkEvent(kind, code);
         LinkEvent(kind, code, value, length);
     };
     ObdPort = new TSerial(this);
@@ -124,8 +129,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     Timer2->setInterval(1000);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
 
-    FormLogo = new TFormLogo(this);
-    FormProg = new TFormProg(this);
+    CreateDialogs();
     qApp->installEventFilter(this);
 }
 
@@ -451,6 +455,7 @@ void TForm1::buildMenus()
     MenuFile->addSeparator();
     MenuFileRead = MenuFile->addAction(QString(), this, &TForm1::MenuFileReadClick);
     MenuFileSave = MenuFile->addAction(QString(), this, &TForm1::MenuFileSaveClick);
+    buildBackupMenu();
 
     MenuConn = menuBar()->addMenu(QString());
     MenuConn->setObjectName(QStringLiteral("MenuConn"));
@@ -563,6 +568,7 @@ void TForm1::FormShow()
             root.mkdir(QLatin1String(sub));
     }
     Sterownik1->workshopId = Platform::WorkshopIdentity();
+    StartBackups();
     SpeedButton31Click(0);
     SpeedButton11Click(0);
     row1[0]->setChecked(true);

@@ -30,6 +30,12 @@ class TSterownik;
 class TNastawy;
 class TFormLogo;
 class TFormProg;
+class AutoBackup;
+class TFormLevel;
+class TFormInj;
+class TFormSeq;
+class TFormNastaw;
+class TFormCal;
 
 // The main window: creates and owns the controller link and the views, keeps the link alive,
 // restores and saves the user's preferences, and shows the workspace tabs, menus and panels.
@@ -109,6 +115,21 @@ public:
     TFormLogo* FormLogo = nullptr;
     TFormProg* FormProg = nullptr;
 
+    // --- dialogs opened from the settings editor (UnitmainDialogs.cpp)
+    TFormLevel* FormLevel = nullptr;
+    TFormInj* FormInj = nullptr;
+    TFormSeq* FormSeq = nullptr;
+    TFormNastaw* FormNastaw = nullptr;
+    TFormCal* FormCal = nullptr;
+    // Creates the dialogs in the program's order, attaches the editor's detail cells and buttons
+    // to them and adds the live-frame receivers of the level and assignment dialogs.
+    void CreateDialogs();
+    // The editor's -10 cell (kind -10; index 0 corrections, 1 calculator) or the detail button of
+    // setting `index` (kind 0).
+    void NastawyDetail(int kind, int index);
+    void RelabelDialogs();
+    void ColourDialogs();
+
     Preferences prefs;
     int theme = 3;
     int language = 1;
@@ -187,6 +208,17 @@ public:
     std::array<QAction*, 3> viewItems{};
     std::array<QAction*, 6> colorItems{};
 
+    // --- automatic backups and comparing with a file (UnitmainBackups.cpp)
+    AutoBackup* Backups = nullptr;
+    QAction* MenuFileCompare = nullptr;
+    QAction* MenuFileAutoBackup = nullptr;
+    QAction* MenuFileBackupFolder = nullptr;
+    void MenuFileCompareClick();
+    void MenuFileAutoBackupClick(bool on);
+    void MenuFileBackupFolderClick();
+    // Saves a backup of a completely read controller before a firmware update or factory settings.
+    void BackupBeforeChange();
+
     // Client area: the window without its menu bar.
     QSize clientSize() const;
 
@@ -200,6 +232,10 @@ protected:
 private:
     void buildWidgets();
     void buildMenus();
+    void buildBackupMenu();
+    void RelabelBackups();
+    void StartBackups();
+    std::unique_ptr<AutoBackup> backups_;
     void applyDesignSize();
     void applyMinimumSize();
     QSize frameExtra() const;

@@ -50,6 +50,7 @@ void TForm1::Relabel()
     MenuFile->setTitle(TextById(1100));
     MenuFileFirmware->setText(TextById(1360));
     MenuFileRead->setText(TextById(1101));
+    RelabelBackups();
     MenuFileSave->setText(TextById(1102));
     MenuConn->setTitle(TextById(1117));
     MenuElm->setTitle(QStringLiteral("ELM"));
@@ -75,6 +76,7 @@ void TForm1::Relabel()
     BanerBledy->setText(QLatin1Char(' ') + TextById(1232) + QLatin1Char(' '));
     BanerInfo->setText(QLatin1Char(' ') + TextById(1234) + QLatin1Char(' '));
     FitTabRows();
+    RelabelDialogs();
 }
 
 // ---------------------------------------------------------------- colours
@@ -109,6 +111,7 @@ void TForm1::ApplyColors()
     for (QWidget* w : {PanelChart, PanelScope, PanelObd})
         setColours(w, QPalette::Window, t.background, QPalette::WindowText, t.text);
     Nastawy->setThemePalette(t);
+    ColourDialogs();
     drawSwitchPicture();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab
     // that had lost its highlight (re-applied after a view or language change) stays without.
@@ -469,6 +472,7 @@ void TForm1::Btn51Click(int button)
     switch (tag) {
         case 101:
             if (!ask(2100)) break;
+            BackupBeforeChange();
             Nastawy->LoadDefaults();
             s.NastawyFabryczne();
             Nastawy->update();
@@ -555,6 +559,7 @@ void TForm1::MenuFileSaveClick() { ZapiszUstawienia(*Sterownik1, *prompt); }
 
 void TForm1::MenuFileFirmwareClick()
 {
+    BackupBeforeChange();
     Aktualizacja(*Sterownik1, *prompt, QCoreApplication::applicationDirPath(),
                  [this] { FormProg->Run(palette, TextById(1360), TextById(1361)); });
 }

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "base/TextTable.h"
+
+// Texts of the program's own additions (backups, comparing configurations). They live in a second
+// table of the same stored form as the product's language table, embedded as ":/res/951", so that
+// the product's table stays exactly as it is. Their IDs start at 5000; TextById looks them up here.
+namespace OwnText {
+enum Id {
+    First = 5000,
+    CompareMenu = 5001,       // "Compare with file..."
+    TakeFromFile = 5002,      // "Take from file"
+    AutoBackups = 5003,       // "Automatic backups"
+    BackupFolder = 5004,      // "Backup folder..."
+    CompareCaption = 5005,    // "Compare with file"
+    ColumnSetting = 5006,     // "Setting"
+    ColumnController = 5007,  // "Controller"
+    ColumnFile = 5008,        // "File"
+    ColumnRegion = 5009,      // "Map or correction"
+    ColumnDifference = 5010,  // "Difference"
+    NoDifferences = 5011,     // "No differences"
+    SettingsByte = 5012,      // "Settings byte"
+    CellsDiffer = 5013,       // "%1 cells, largest %2"
+    OtherSettings = 5014,     // "Other settings"
+    Page = 5015,              // "Page"
+    RegionMultiplier1 = 5020,
+    RegionMultiplier2,
+    RegionRpm1,
+    RegionRpm2,
+    RegionGasPressure,
+    RegionReducerTemp,
+    RegionGasTemp,
+    RegionPetrolMap,
+    RegionGasMap,
+    RegionObdPetrol1,
+    RegionObdGas1,
+    RegionObdPetrol2,
+    RegionObdGas2,
+    PointsDiffer = 5033,      // "curve points differ"
+    BackupSaved = 5034,       // "Backup saved: %1"
+};
+}  // namespace OwnText
+
+constexpr int kResourceOwnTexts = 951;
+
+// The table of the program's own texts, loaded on first use.
+TextTable& ownTexts();

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QtWidgets/QDialog>
+
+#include "shell/Theme.h"
+
+class QLineEdit;
+class TNastawy;
+class TSterownik;
+
+// Base of the dialogs the settings editor opens: they edit settings through the editor's
+// catalogue, take the theme's colours and the window's font, and are relabelled when the language
+// changes while they are open. They are modal without a nested event loop: Open returns at once and
+// the rest of the program stays blocked until the dialog closes.
+class TEditorDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TEditorDialog(QWidget* parent = nullptr);
+
+    // The settings editor (null: the dialog closes at once when opened) and the controller link.
+    TNastawy* Nastawy = nullptr;
+    TSterownik* Sterownik = nullptr;
+
+    // Prepares the dialog (FormShow) and shows it modally; false when it closed at once.
+    bool Open();
+    // Colours of the current theme; the dialog repaints with them.
+    virtual void ApplyTheme(const ThemePalette& palette);
+    // Captions, labels and list texts in the current language.
+    virtual void Relabel() = 0;
+    const ThemePalette& theme() const { return theme_; }
+
+protected:
+    // Opening: false closes the dialog at once.
+    virtual bool FormShow() = 0;
+    // A read-only value box in the dialog's style.
+    QLineEdit* makeBox(QWidget* parent, const QRect& geometry);
+
+    ThemePalette theme_;
+};

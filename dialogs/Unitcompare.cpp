@@ -1,0 +1,172 @@
+#include "dialogs/Unitcompare.h"
+
+#include <QtWidgets/QDialogButtonBox>
+#include <QtWidgets/QHBoxLayout>
+#include <QtWidgets/QHeaderView>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QSplitter>
+#include <QtWidgets/QTreeWidget>
+#include <QtWidgets/QVBoxLayout>
+
+#include "base/OwnTexts.h"
+#include "base/TextTable.h"
+#include "dialogs/DiffHeatMap.h"
+#include "link/Tsterownik.h"
+
+namespace {
+
+// Item data: what a row stands for.
+constexpr int kRoleKind = Qt::UserRole;      // 1 setting, 2 region
+constexpr int kRoleIndex = Qt::UserRole + 1; // settings index, or index into ConfigDiff::regions()
+
+// Settings byte of the first multiplier node slot of each bank: the nodes belong to the curve.
+int nodeSlotsOf(uint32_t mask)
+{
+    if (mask == 0x2) return MemoryImage::kNodesBank1;
+    if (mask == 0x4) return MemoryImage::kNodesBank2;
+    return -1;
+}
+
+}  // namespace
+
+TFormCompare::TFormCompare(QWidget* parent, TSterownik& link, const MemoryImage& file, const QString& fileName,
+                           const ThemePalette& palette)
+    : QDialog(parent), link_(link), file_(file), palette_(palette)
+{
+    setObjectName(QStringLiteral("FormCompare"));
+    setWindowTitle(QStringLiteral("KAVELO - ") + TextById(OwnText::CompareCaption) + QStringLiteral(" - ") + fileName);
+    resize(900, 560);
+
+    ListSettings = new QTreeWidget(this);
+    ListSettings->setObjectName(QStringLiteral("ListSettings"));
+    ListSettings->setRootIsDecorated(false);
+    ListSettings->setHeaderLabels({TextById(OwnText::ColumnSetting), TextById(OwnText::ColumnController),
+                                   TextById(OwnText::ColumnFile)});
+    ListSettings->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+
+    ListRegions = new QTreeWidget(this);
+    ListRegions->setObjectName(QStringLiteral("ListRegions"));
+    ListRegions->setRootIsDecorated(false);
+    ListRegions->setHeaderLabels({TextById(OwnText::ColumnRegion), TextById(OwnText::ColumnDifference)});
+    HeatMap = new DiffHeatMap(this);
+
+    auto* right = new QWidget(this);
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addWidget(ListRegions, 1);
+    rightLayout->addWidget(HeatMap, 2);
+
+    auto* split = new QSplitter(this);
+    split->addWidget(ListSettings);
+    split->addWidget(right);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+
+    LabelSummary = new QLabel(this);
+    BtnTake = new QPushButton(TextById(OwnText::TakeFromFile), this);
+    BtnTake->setObjectName(QStringLiteral("BtnTake"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->addButton(BtnTake, QDialogButtonBox::ActionRole);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(BtnTake, &QPushButton::clicked, this, &TFormCompare::TakeFromFile);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(split, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(LabelSummary, 1);
+    bottom->addWidget(buttons);
+    layout->addLayout(bottom);
+
+    // Selecting in one list clears the other, so "Take from file" has one target.
+    connect(ListSettings, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (!ListSettings->selectedItems().isEmpty()) ListRegions->clearSelection();
+    });
+    connect(ListRegions, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (!ListRegions->selectedItems().isEmpty()) ListSettings->clearSelection();
+        showRegion();
+    });
+
+    QPalette p = this->palette();
+    if (palette_.background.isValid()) p.setColor(QPalette::Window, palette_.background);
+    if (palette_.dialogText.isValid()) p.setColor(QPalette::WindowText, palette_.dialogText);
+    setPalette(p);
+    Refresh();
+}
+
+void TFormCompare::Refresh()
+{
+    diff_ = ConfigDiff::compare(link_.mem, file_);
+    ListSettings->clear();
+    ListRegions->clear();
+    int page = -2;
+    for (const ConfigDiff::Setting& s : diff_.settings) {
+        if (s.page != page) {
+            page = s.page;
+            auto* header = new QTreeWidgetItem(ListSettings);
+            header->setText(0, page < 0 ? TextById(OwnText::OtherSettings)
+                                        : TextById(OwnText::Page) + QLatin1Char(' ') + QString::number(page));
+            QFont bold = header->font(0);
+            bold.setBold(true);
+            header->setFont(0, bold);
+            header->setFlags(Qt::ItemIsEnabled);
+        }
+        auto* item = new QTreeWidgetItem(ListSettings);
+        const QString unit = s.unit.isEmpty() ? QString() : QLatin1Char(' ') + s.unit;
+        item->setText(0, s.label);
+        item->setText(1, s.textA + unit);
+        item->setText(2, s.textB + unit);
+        item->setData(0, kRoleKind, 1);
+        item->setData(0, kRoleIndex, s.index);
+    }
+    for (const ConfigDiff::RegionChange& r : diff_.regions) {
+        auto* item = new QTreeWidgetItem(ListRegions);
+        item->setText(0, TextById(ConfigDiff::regions()[r.region].nameId));
+        QString text = ConfigDiff::regionText(r);
+        if (r.otherBytes) text += QStringLiteral(", ") + TextById(OwnText::PointsDiffer);
+        item->setText(1, text);
+        item->setData(0, kRoleKind, 2);
+        item->setData(0, kRoleIndex, r.region);
+    }
+    ListRegions->resizeColumnToContents(0);
+    LabelSummary->setText(diff_.equal() ? TextById(OwnText::NoDifferences) : QString());
+    HeatMap->clear();
+}
+
+void TFormCompare::showRegion()
+{
+    const QList<QTreeWidgetItem*> selected = ListRegions->selectedItems();
+    if (selected.isEmpty()) {
+        HeatMap->clear();
+        return;
+    }
+    const ConfigDiff::Region& region = ConfigDiff::regions()[selected.first()->data(0, kRoleIndex).toInt()];
+    HeatMap->setData(ConfigDiff::cellDifferences(link_.mem, file_, region), region.decimals, palette_.chart);
+}
+
+bool TFormCompare::TakeFromFile()
+{
+    QList<QTreeWidgetItem*> selected = ListSettings->selectedItems();
+    if (selected.isEmpty()) selected = ListRegions->selectedItems();
+    if (selected.isEmpty()) return false;
+    const int kind = selected.first()->data(0, kRoleKind).toInt();
+    const int index = selected.first()->data(0, kRoleIndex).toInt();
+    if (kind == 1) {
+        link_.mem.settings[static_cast<size_t>(index)] = file_.settings[static_cast<size_t>(index)];
+        // Indices 256 and up live only on the PC; the rest travel with the settings block.
+        if (index < MemoryImage::kRegionSize) link_.ZapiszDoSterownika(0x1);
+    } else if (kind == 2) {
+        const ConfigDiff::Region& region = ConfigDiff::regions()[index];
+        std::copy_n(ConfigDiff::regionBytes(file_, region), MemoryImage::kRegionSize, ConfigDiff::regionBytes(link_.mem, region));
+        uint32_t mask = region.mask;
+        if (const int slots = nodeSlotsOf(region.mask); slots >= 0) {
+            std::copy_n(file_.settings.begin() + slots, MemoryImage::kNodeSlots, link_.mem.settings.begin() + slots);
+            mask |= 0x1;
+        }
+        link_.ZapiszDoSterownika(mask);
+    } else {
+        return false;
+    }
+    Refresh();
+    return true;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+
+#include "dialogs/EditorDialog.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TUpDown;
+
+// Time corrections of the gas injectors (settings 216..223), one row per injector the controller
+// drives.
+class TFormInj : public TEditorDialog {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 350;
+    static constexpr int kClientHeight = 350;
+    static constexpr int kFirstSetting = 216;
+
+    explicit TFormInj(QWidget* parent = nullptr);
+
+    void Relabel() override;
+    void UpDown1ChangingEx(int row, int newPosition);
+    void BitBtn1Click() { accept(); }
+
+    std::array<QLabel*, 8> Numbers{};
+    std::array<QLineEdit*, 8> Edits{};
+    std::array<TUpDown*, 8> UpDowns{};
+    std::array<QLabel*, 8> Units{};
+    QPushButton* BitBtn1 = nullptr;
+
+protected:
+    bool FormShow() override;
+
+private:
+    void refresh();
+};

@@ -1,0 +1,175 @@
+#include "dialogs/Unitlevel.h"
+
+#include <QtCore/QLocale>
+#include <QtGui/QPainter>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
+
+#include "base/TextTable.h"
+#include "dialogs/LevelSensor.h"
+#include "dialogs/UpDown.h"
+#include "editor/Tnastawy.h"
+#include "link/Tsterownik.h"
+
+namespace {
+
+constexpr int kLedLeft = 24;
+constexpr int kLedTop = 24;
+constexpr int kLedWidth = 57;
+constexpr int kLedHeight = 49;
+constexpr int kLedPitch = 60;
+
+}  // namespace
+
+TFormLevel::TFormLevel(QWidget* parent) : TEditorDialog(parent)
+{
+    setObjectName(QStringLiteral("FormLevel"));
+    setFixedSize(kClientWidth, kClientHeight);
+    leds_.fill(LevelSensor::kLedOff);
+
+    LabelType = new QLabel(this);
+    LabelType->setGeometry(300, 24, 280, 20);
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setGeometry(300, 46, 280, 24);
+    for (int i = 0; i < 4; ++i) {
+        const int y = ledRect(i).center().y() - 11;
+        Edits[i] = makeBox(this, QRect(100, y, 72, 22));
+        UpDowns[i] = new TUpDown(Qt::Vertical, this);
+        UpDowns[i]->setGeometry(172, y, 17, 22);
+        UpDowns[i]->setRange(0, 255);
+        UpDowns[i]->tag = 41 + i;
+        TUpDown* u = UpDowns[i];
+        connect(u, &TUpDown::ChangingEx, this, [this, u](int position) { UpDown4ChangingEx(u, position); });
+    }
+    LabelVoltage = new QLabel(this);
+    LabelVoltage->setGeometry(300, 150, 280, 20);
+    EditVoltage = makeBox(this, QRect(300, 172, 72, 24));
+    QFont bold = EditVoltage->font();
+    bold.setBold(true);
+    EditVoltage->setFont(bold);
+    LabelV = new QLabel(this);
+    LabelV->setGeometry(380, 174, 60, 20);
+    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+    BitBtn1->setGeometry(488, 354, 92, 30);
+    BitBtn1->setDefault(true);
+
+    typeTimer_.setSingleShot(true);
+    typeTimer_.setInterval(kTypeWait);
+    connect(&typeTimer_, &QTimer::timeout, this, &TFormLevel::TypeChangeDone);
+    connect(ComboBox1, &QComboBox::activated, this, &TFormLevel::ComboBox1Change);
+    connect(BitBtn1, &QPushButton::clicked, this, &TFormLevel::BitBtn1Click);
+}
+
+QRect TFormLevel::ledRect(int i) const { return QRect(kLedLeft, kLedTop + i * kLedPitch, kLedWidth, kLedHeight); }
+
+void TFormLevel::Relabel()
+{
+    setWindowTitle(QStringLiteral("KAVELO - ") + TextById(1372));
+    LabelVoltage->setText(TextById(1373));
+    LabelV->setText(TextById(1050));
+    if (!Nastawy) return;
+    SettingsCatalogue& cat = Nastawy->catalogue();
+    LabelType->setText(cat.LabelText(40));
+    if (isVisible()) {
+        const SettingDescriptor& d = cat.descriptor(40);
+        for (int v = d.min; v <= d.max && v - d.min < ComboBox1->count(); ++v)
+            ComboBox1->setItemText(v - d.min, cat.ValueText(40, v));
+        refresh();
+    }
+}
+
+bool TFormLevel::FormShow()
+{
+    if (!Nastawy || !Sterownik) return false;
+    Sterownik->liveRequestBits |= kLiveRequestBit;
+    lastLeds_ = kNothingDrawn;
+    lastVoltage_ = kNothingDrawn;
+    SettingsCatalogue& cat = Nastawy->catalogue();
+    const SettingDescriptor& d = cat.descriptor(40);
+    ComboBox1->clear();
+    for (int v = d.min; v <= d.max; ++v) ComboBox1->addItem(cat.ValueText(40, v));
+    const int selected = cat.byte(40) - d.min;
+    ComboBox1->setCurrentIndex(selected >= 0 && selected < ComboBox1->count() ? selected : -1);
+    leds_.fill(LevelSensor::kLedOff);
+    update();
+    for (TUpDown* u : UpDowns) u->setPosition(cat.byte(u->tag));
+    refresh();
+    return true;
+}
+
+void TFormLevel::done(int result)
+{
+    FormClose();
+    TEditorDialog::done(result);
+}
+
+void TFormLevel::FormClose()
+{
+    typeTimer_.stop();
+    if (Sterownik) Sterownik->liveRequestBits &= ~kLiveRequestBit;
+}
+
+void TFormLevel::ComboBox1Change(int index)
+{
+    if (!Nastawy || index < 0) return;
+    // The catalogue resets the thresholds to the type's defaults; the up-downs follow after a
+    // short wait, taken from a timer so that nothing blocks meanwhile.
+    Nastawy->catalogue().SetValue(40, index + Nastawy->catalogue().descriptor(40).min);
+    typeTimer_.start();
+}
+
+void TFormLevel::TypeChangeDone()
+{
+    if (!Nastawy) return;
+    for (TUpDown* u : UpDowns) u->setPosition(Nastawy->catalogue().byte(u->tag));
+    refresh();
+}
+
+void TFormLevel::UpDown4ChangingEx(TUpDown* upDown, int newPosition)
+{
+    if (!Nastawy) return;
+    SettingsCatalogue& cat = Nastawy->catalogue();
+    if (newPosition != cat.byte(upDown->tag)) cat.SetValue(upDown->tag, newPosition);
+    refresh();
+}
+
+void TFormLevel::refresh()
+{
+    if (!Nastawy) return;
+    SettingsCatalogue& cat = Nastawy->catalogue();
+    std::array<uint8_t, 4> t{};
+    for (int i = 0; i < 4; ++i) {
+        Edits[i]->setText(cat.ValueText(41 + i));
+        t[i] = static_cast<uint8_t>(cat.byte(41 + i));
+    }
+    const int red = LevelSensor::OutOfOrder(cat.byte(40), t);
+    for (int i = 0; i < 4; ++i) {
+        QPalette p = Edits[i]->palette();
+        p.setColor(QPalette::Text, red >> i & 1 ? QColor(255, 0, 0) : QColor(0, 0, 0));
+        p.setColor(QPalette::Base, Qt::white);
+        Edits[i]->setPalette(p);
+    }
+}
+
+void TFormLevel::LiveFrame(const uint8_t* frame, int length)
+{
+    if (!frame) return;
+    if (length > LevelSensor::kFrameLeds && frame[LevelSensor::kFrameLeds] != lastLeds_) {
+        lastLeds_ = frame[LevelSensor::kFrameLeds];
+        leds_ = LevelSensor::Leds(frame[LevelSensor::kFrameLeds]);
+        update(QRect(kLedLeft, kLedTop, kLedWidth, 5 * kLedPitch));
+    }
+    if (length > LevelSensor::kFrameVoltage && frame[LevelSensor::kFrameVoltage] != lastVoltage_) {
+        lastVoltage_ = frame[LevelSensor::kFrameVoltage];
+        EditVoltage->setText(QLocale().toString(lastVoltage_ * 0.02, 'f', 2));
+    }
+}
+
+void TFormLevel::paintEvent(QPaintEvent* event)
+{
+    TEditorDialog::paintEvent(event);
+    QPainter p(this);
+    for (int i = 0; i < 5; ++i) p.fillRect(ledRect(i), leds_[i]);
+}

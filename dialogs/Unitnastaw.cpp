@@ -1,0 +1,142 @@
+#include "dialogs/Unitnastaw.h"
+
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
+
+#include "base/TextTable.h"
+#include "dialogs/UpDown.h"
+#include "editor/Tnastawy.h"
+#include "link/Tsterownik.h"
+
+namespace {
+
+constexpr int kRowTop = 20;
+constexpr int kRowPitch = 42;
+constexpr int kSettingVolume = 98;
+
+// Settings of rows 1..3 by opening setting; 0 = hidden row.
+std::array<int, 3> rowsOf(int opening)
+{
+    switch (opening) {
+        case 57: return {0, 58, 0};
+        case 63: return {63, 64, 69};
+        case 96: return {0, 99, 98};
+        default: return {0, 0, 0};
+    }
+}
+
+}  // namespace
+
+TFormNastaw::TFormNastaw(QWidget* parent) : TEditorDialog(parent)
+{
+    setObjectName(QStringLiteral("FormNastaw"));
+    setFixedSize(kClientWidth, kClientHeight);
+    for (int i = 0; i < 3; ++i) {
+        const int y = kRowTop + i * kRowPitch;
+        Labels[i] = new QLabel(this);
+        Labels[i]->setGeometry(12, y - 6, 208, 36);  // room for a label of two lines
+        Labels[i]->setWordWrap(true);
+        Edits[i] = makeBox(this, QRect(228, y, 100, 24));
+        UpDowns[i] = new TUpDown(Qt::Horizontal, this);
+        UpDowns[i]->setGeometry(332, y, 40, 24);
+        TUpDown* u = UpDowns[i];
+        connect(u, &TUpDown::ChangingEx, this, [this, u](int position) { UpDown1ChangingEx(u, position); });
+    }
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setGeometry(228, kRowTop, 180, 24);
+    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+    BitBtn1->setGeometry(316, 164, 92, 30);
+    BitBtn1->setDefault(true);
+    connect(ComboBox1, &QComboBox::activated, this, &TFormNastaw::ComboBox1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TFormNastaw::BitBtn1Click);
+}
+
+void TFormNastaw::Relabel()
+{
+    setWindowTitle(QStringLiteral("KAVELO"));
+    if (!Nastawy || !isVisible()) return;
+    arrange();
+    refresh();
+}
+
+// Labels, list texts and which controls show, for the opening setting.
+void TFormNastaw::arrange()
+{
+    SettingsCatalogue& cat = Nastawy->catalogue();
+    const std::array<int, 3> rows = rowsOf(opening);
+    const bool list = opening == 57 || opening == 96;
+    const QString space = QStringLiteral(" ");
+    switch (opening) {
+        case 57:
+            Labels[0]->setText(cat.LabelText(57));
+            Labels[1]->setText(cat.LabelText(58) + space + TextById(1054));
+            break;
+        case 63:
+            Labels[0]->setText(cat.LabelText(63) + space + TextById(1051));
+            Labels[1]->setText(cat.LabelText(64) + space + TextById(1055));
+            Labels[2]->setText(cat.LabelText(69));
+            break;
+        case 96:
+            Labels[0]->setText(cat.LabelText(96));
+            Labels[1]->setText(cat.LabelText(99));
+            Labels[2]->setText(cat.LabelText(98));
+            break;
+        default: break;
+    }
+    ComboBox1->setVisible(list);
+    if (list) {
+        const int count = opening == 57 ? 3 : 4;
+        const int selected = ComboBox1->count() == count ? ComboBox1->currentIndex() : cat.byte(opening);
+        ComboBox1->clear();
+        for (int v = 0; v < count; ++v) ComboBox1->addItem(cat.ValueText(opening, v));
+        ComboBox1->setCurrentIndex(selected >= 0 && selected < count ? selected : -1);
+    }
+    for (int i = 0; i < 3; ++i) {
+        Edits[i]->setVisible(rows[i] != 0);
+        UpDowns[i]->setVisible(rows[i] != 0);
+        UpDowns[i]->tag = rows[i];
+    }
+    Labels[2]->setVisible(rows[2] != 0);
+}
+
+bool TFormNastaw::FormShow()
+{
+    if (!Nastawy) return false;
+    ComboBox1->clear();
+    arrange();
+    SettingsCatalogue& cat = Nastawy->catalogue();
+    for (TUpDown* u : UpDowns) {
+        // A hidden row has tag 0 and so takes setting 0's empty descriptor.
+        const SettingDescriptor& d = cat.descriptor(u->tag);
+        u->setRange(d.min, d.max);
+        u->setPosition(cat.byte(u->tag));
+    }
+    refresh();
+    return true;
+}
+
+void TFormNastaw::ComboBox1Click(int index)
+{
+    if (!Nastawy || index < 0) return;
+    Nastawy->catalogue().SetValue(opening, index);
+}
+
+void TFormNastaw::UpDown1ChangingEx(TUpDown* upDown, int newPosition)
+{
+    if (!Nastawy || upDown->tag == 0) return;
+    SettingsCatalogue& cat = Nastawy->catalogue();
+    if (newPosition != cat.byte(upDown->tag)) {
+        cat.SetValue(upDown->tag, newPosition);
+        // The controller sounds at the new volume.
+        if (upDown->tag == kSettingVolume && Sterownik) Sterownik->commands[TSterownik::CmdSpeakerTest] = 1;
+    }
+    refresh();
+}
+
+void TFormNastaw::refresh()
+{
+    for (int i = 0; i < 3; ++i)
+        if (UpDowns[i]->tag != 0) Edits[i]->setText(Nastawy->catalogue().ValueText(UpDowns[i]->tag));
+}

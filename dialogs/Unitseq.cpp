@@ -1,0 +1,251 @@
+#include "dialogs/Unitseq.h"
+
+#include <QtGui/QPainter>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
+
+#include "base/TextTable.h"
+#include "dialogs/SeqGrid.h"
+#include "editor/Tnastawy.h"
+#include "link/Tsterownik.h"
+
+namespace {
+
+const QColor kPattern(225, 225, 225);
+const QColor kCross(180, 0, 0);
+
+QLabel* label(QWidget* parent, const QRect& r)
+{
+    auto* l = new QLabel(parent);
+    l->setGeometry(r);
+    return l;
+}
+
+}  // namespace
+
+TFormSeq::TFormSeq(QWidget* parent) : TEditorDialog(parent)
+{
+    setObjectName(QStringLiteral("FormSeq"));
+    setFixedSize(kClientWidth, kClientHeight);
+    LabelDetected = label(this, QRect(16, 12, 230, 22));
+    EditDetected = makeBox(this, QRect(250, 12, 184, 22));
+    LabelType = label(this, QRect(16, 48, 230, 22));
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setGeometry(250, 48, 184, 22);
+    LabelSwitching = label(this, QRect(16, 84, 230, 22));
+    ComboBox2 = new QComboBox(this);
+    ComboBox2->setGeometry(250, 84, 184, 22);
+    LabelGas = label(this, QRect(0, 128, 100, 20));
+    LabelGas->setAlignment(Qt::AlignCenter);
+    LabelPetrol = label(this, QRect(8, 277, 84, 16));
+    LabelPetrol->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLabel* l : {LabelGas, LabelPetrol}) {
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+    }
+    StringGrid1 = new TSeqGrid(this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    LabelOff = label(this, QRect(16, 420, 418, 18));
+    LabelOff->setAlignment(Qt::AlignCenter);
+    StringGrid2 = new TSeqGrid(this);
+    StringGrid2->setObjectName(QStringLiteral("StringGrid2"));
+    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+    BitBtn1->setGeometry(179, 492, 92, 30);
+    BitBtn1->setDefault(true);
+
+    StringGrid1->OnDrawCell = [this](QPainter& p, const QRect& r, int c, int row) { StringGrid1DrawCell(p, r, c, row); };
+    StringGrid1->OnSelectCell = [this](int c, int row) { StringGrid1SelectCell(c, row); };
+    StringGrid2->OnDrawCell = [this](QPainter& p, const QRect& r, int c, int) { StringGrid2DrawCell(p, r, c); };
+    StringGrid2->OnSelectCell = [this](int c, int) { StringGrid2SelectCell(c); };
+    connect(ComboBox1, &QComboBox::activated, this, &TFormSeq::ComboBox1Click);
+    connect(ComboBox2, &QComboBox::activated, this, &TFormSeq::ComboBox2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TFormSeq::Relabel()
+{
+    setWindowTitle(QStringLiteral("KAVELO - ") + TextById(1375));
+    LabelDetected->setText(TextById(1376));
+    LabelGas->setText(TextById(1249));
+    LabelPetrol->setText(TextById(1244));
+    showDetected();
+    if (!Nastawy) return;
+    SettingsCatalogue& cat = Nastawy->catalogue();
+    LabelType->setText(cat.LabelText(8));
+    LabelSwitching->setText(cat.LabelText(56));
+    LabelOff->setText(cat.LabelText(31));
+    if (isVisible()) {
+        fillList(ComboBox1, 8);
+        fillList(ComboBox2, 56);
+    }
+}
+
+void TFormSeq::ApplyTheme(const ThemePalette& palette)
+{
+    TEditorDialog::ApplyTheme(palette);
+    for (TSeqGrid* g : {StringGrid1, StringGrid2}) {
+        g->lineColour = palette.editorGridLines.isValid() ? palette.editorGridLines : QColor(Qt::black);
+        g->update();
+    }
+}
+
+void TFormSeq::fillList(QComboBox* list, int index)
+{
+    SettingsCatalogue& cat = Nastawy->catalogue();
+    const SettingDescriptor& d = cat.descriptor(index);
+    list->clear();
+    for (int v = d.min; v <= d.max; ++v) list->addItem(cat.ValueText(index, v));
+    const int selected = cat.byte(index) - d.min;
+    list->setCurrentIndex(selected >= 0 && selected < list->count() ? selected : -1);
+}
+
+bool TFormSeq::FormShow()
+{
+    if (!Nastawy || !Sterownik) return false;
+    n_ = Sterownik->injectorCount;
+    if (n_ != 4 && n_ != 6 && n_ != 8) return false;
+    const int shift = (8 - n_) * 14;
+    StringGrid1->move(96 + shift, kGridTop);
+    StringGrid1->setSize(n_ + 1, n_ + 1);
+    StringGrid2->move(124 + shift, 442);
+    StringGrid2->setSize(n_, 1);
+    LabelPetrol->move(8 + shift, 277 - shift);
+    LabelGas->setGeometry(124 + shift, kGridTop - 22, n_ * TSeqGrid::kPitch, 20);
+    fillList(ComboBox1, 8);
+    fillList(ComboBox2, 56);
+    showDetected();
+    return true;
+}
+
+InjectorAssignment::State TFormSeq::state() const
+{
+    InjectorAssignment::State s;
+    const uint8_t* b = Sterownik->mem.settingsBlock();
+    for (int i = 0; i < 9; ++i) s.bytes[i] = b[31 + i];
+    s.enabled = Sterownik->enabledInjectors;
+    return s;
+}
+
+void TFormSeq::store(const InjectorAssignment::State& s)
+{
+    uint8_t* b = Sterownik->mem.settingsBlock();
+    for (int i = 1; i < 9; ++i) b[31 + i] = s.bytes[i];
+    Sterownik->enabledInjectors = s.enabled;
+    Sterownik->commands[TSterownik::CmdInjectorSwitch] = 1;
+    Nastawy->catalogue().SetValue(31, s.bytes[0]);
+    StringGrid1->update();
+    StringGrid2->update();
+}
+
+void TFormSeq::StringGrid1SelectCell(int column, int row)
+{
+    if (!Nastawy || !Sterownik || column < 1 || row < 1) return;
+    InjectorAssignment::State s = state();
+    InjectorAssignment::ClickCell(s, column, row);
+    store(s);
+}
+
+void TFormSeq::StringGrid2SelectCell(int column)
+{
+    if (!Nastawy || !Sterownik) return;
+    InjectorAssignment::State s = state();
+    InjectorAssignment::ClickSwitchOff(s, column);
+    store(s);
+}
+
+void TFormSeq::ComboBox1Click(int index)
+{
+    if (!Nastawy || index < 0) return;
+    // The catalogue rewrites settings 32..39 to the type's pattern and copies it to setting 56.
+    Nastawy->catalogue().SetValue(8, index + Nastawy->catalogue().descriptor(8).min);
+    ComboBox2->setCurrentIndex(index < ComboBox2->count() ? index : -1);
+    StringGrid1->update();
+    StringGrid2->update();
+}
+
+void TFormSeq::ComboBox2Click(int index)
+{
+    if (!Nastawy || index < 0) return;
+    Nastawy->catalogue().SetValue(56, index + Nastawy->catalogue().descriptor(56).min);
+    StringGrid1->update();
+    StringGrid2->update();
+}
+
+void TFormSeq::drawNumber(QPainter& p, const QRect& r, int number)
+{
+    // Centred as a one-digit text would be, so that the numbers line up.
+    const QFontMetrics fm(p.font());
+    const int x = r.left() + (r.width() - fm.horizontalAdvance(QLatin1Char('0'))) / 2;
+    const int y = r.top() + (r.height() + fm.ascent() - fm.descent()) / 2;
+    p.setPen(theme_.dialogText.isValid() ? theme_.dialogText : QColor(Qt::black));
+    p.drawText(x, y, QString::number(number));
+}
+
+void TFormSeq::drawCross(QPainter& p, const QRect& r)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(kCross, 3));
+    const QRect in = r.adjusted(4, 4, -4, -4);
+    p.drawLine(in.topLeft(), in.bottomRight());
+    p.drawLine(in.topRight(), in.bottomLeft());
+    p.restore();
+}
+
+void TFormSeq::StringGrid1DrawCell(QPainter& p, const QRect& r, int column, int row)
+{
+    if (!Sterownik) return;
+    const uint8_t* s = Sterownik->mem.settingsBlock();
+    p.setFont(font());
+    if (column >= 1 && row >= 1) {
+        p.fillRect(r, Qt::white);
+        const QRect inner = r.adjusted(1, 1, -1, -1);
+        const int type = s[8];
+        const bool pattern = (type == 0 && row == column) ||
+                             (type == 1 && ((row == 1 && column % 2 == 1) || (row == 2 && column % 2 == 0))) ||
+                             (type == 2 && row == 1);
+        if (pattern) p.fillRect(inner, kPattern);
+        if (row <= 8 && column <= 8 && (s[31 + row] >> (column - 1) & 1)) p.fillRect(inner, Qt::black);
+        return;
+    }
+    p.fillRect(r, theme_.background.isValid() ? theme_.background : palette().color(QPalette::Window));
+    if (column >= 1 && column <= 8 && (s[31] >> (column - 1) & 1)) drawCross(p, r);
+    if (row >= 1 && row <= 8 && s[31 + row] == 0) drawCross(p, r);
+    if (column >= 1) drawNumber(p, r, column);
+    else if (row >= 1) drawNumber(p, r, row);
+}
+
+void TFormSeq::StringGrid2DrawCell(QPainter& p, const QRect& r, int column)
+{
+    if (!Sterownik) return;
+    p.setFont(font());
+    p.fillRect(r, Qt::white);
+    if (column < 8 && (Sterownik->mem.settingsBlock()[31] >> column & 1)) drawCross(p, r);
+    drawNumber(p, r, column + 1);
+}
+
+void TFormSeq::showDetected()
+{
+    QString text;
+    if (detected_ == kNotDetected) text = TextById(1377);
+    else if (detected_ == InjectorAssignment::kUnknown) text = QStringLiteral("?");
+    else if (Nastawy) text = Nastawy->catalogue().ValueText(8, detected_);
+    EditDetected->setText(text);
+}
+
+void TFormSeq::LiveFrame(const uint8_t* frame, int length)
+{
+    if (!Sterownik || !Nastawy) return;
+    std::array<uint8_t, 8> petrol{};
+    const uint8_t* s = Sterownik->mem.settingsBlock();
+    for (int i = 0; i < 8; ++i) petrol[i] = s[32 + i];
+    const int d = InjectorAssignment::Detect(frame, length, Sterownik->injectorCount, petrol);
+    if (d == InjectorAssignment::kIgnored) return;
+    detected_ = d;
+    showDetected();
+    StringGrid1->update();
+    StringGrid2->update();
+}

@@ -1,0 +1,145 @@
+#include "settings/ConfigDiff.h"
+
+#include <QtCore/QSet>
+
+#include <cmath>
+#include <memory>
+
+#include "base/OwnTexts.h"
+#include "base/TextTable.h"
+#include "link/Tsterownik.h"
+#include "settings/SettingsCatalogue.h"
+#include "settings/SettingsPages.h"
+
+namespace ConfigDiff {
+
+namespace {
+
+constexpr int kUnitMs = 1053;
+constexpr int kUnitPercent = 1057;
+
+// A configuration's catalogue over a private copy of its memory image: ValueText may correct a
+// list byte that lies outside its options, and that must not touch the compared image.
+struct Scratch {
+    explicit Scratch(const MemoryImage& source)
+    {
+        link.mem.settings = source.settings;
+        link.mem.identity = source.identity;
+        catalogue.RegisterSettings();
+    }
+    TSterownik link;
+    SettingsCatalogue catalogue{link};
+};
+
+// Settings indices in the order a full listing shows them: the editor's pages (page 0 at its
+// widest view level), then the labelled settings on no page, then unlabelled bytes.
+QList<QPair<int, int>> settingsOrder(const SettingsCatalogue& catalogue)
+{
+    QList<QPair<int, int>> order;
+    QSet<int> seen;
+    for (int page : SettingsPages::pages()) {
+        const int level = page == 0 ? 2 : 1;
+        for (int cell : SettingsPages::layout(page, level)) {
+            if (cell <= 0 || cell >= SettingsCatalogue::kIndexCount || seen.contains(cell)) continue;
+            if (catalogue.descriptor(cell).label == 0) continue;
+            order.append({page, cell});
+            seen.insert(cell);
+        }
+    }
+    for (int i = 1; i < SettingsCatalogue::kIndexCount; ++i)
+        if (!seen.contains(i) && catalogue.descriptor(i).label != 0) order.append({-1, i}), seen.insert(i);
+    for (int i = 1; i < SettingsCatalogue::kIndexCount; ++i)
+        if (!seen.contains(i)) order.append({-1, i});
+    return order;
+}
+
+}  // namespace
+
+const QList<Region>& regions()
+{
+    static const QList<Region> kRegions = {
+        {0x2, OwnText::RegionMultiplier1, 0, 256, 0.01, 0, 0, 2},
+        {0x4, OwnText::RegionMultiplier2, 0, 256, 0.01, 0, 0, 2},
+        {0x8, OwnText::RegionRpm1, 0, 256, 1, 100, kUnitPercent, 0},
+        {0x10, OwnText::RegionRpm2, 0, 256, 1, 100, kUnitPercent, 0},
+        {0x100, OwnText::RegionGasPressure, 50, 206, 0.78125, 128, kUnitPercent, 1},
+        {0x200, OwnText::RegionReducerTemp, 50, 206, 0.78125, 128, kUnitPercent, 1},
+        {0x400, OwnText::RegionGasTemp, 50, 206, 0.78125, 128, kUnitPercent, 1},
+        {0x10000, OwnText::RegionPetrolMap, 0, 256, 0.1, 0, kUnitMs, 1},
+        {0x20000, OwnText::RegionGasMap, 0, 256, 0.1, 0, kUnitMs, 1},
+        {0x100000, OwnText::RegionObdPetrol1, 0, 256, 0.78125, 128, kUnitPercent, 1},
+        {0x200000, OwnText::RegionObdGas1, 0, 256, 0.78125, 128, kUnitPercent, 1},
+        {0x400000, OwnText::RegionObdPetrol2, 0, 256, 0.78125, 128, kUnitPercent, 1},
+        {0x800000, OwnText::RegionObdGas2, 0, 256, 0.78125, 128, kUnitPercent, 1},
+    };
+    return kRegions;
+}
+
+uint8_t* regionBytes(MemoryImage& mem, const Region& region) { return mem.region(region.mask); }
+
+const uint8_t* regionBytes(const MemoryImage& mem, const Region& region)
+{
+    return const_cast<MemoryImage&>(mem).region(region.mask);
+}
+
+Result compare(const MemoryImage& a, const MemoryImage& b)
+{
+    Result result;
+    auto scratchA = std::make_unique<Scratch>(a);
+    auto scratchB = std::make_unique<Scratch>(b);
+    for (const auto& [page, index] : settingsOrder(scratchA->catalogue)) {
+        const int rawA = a.settings[static_cast<size_t>(index)];
+        const int rawB = b.settings[static_cast<size_t>(index)];
+        if (rawA == rawB) continue;
+        Setting s{page, index, rawA, rawB, {}, {}, {}, {}};
+        if (scratchA->catalogue.descriptor(index).label != 0) {
+            s.label = scratchA->catalogue.LabelText(index);
+            s.textA = scratchA->catalogue.ValueText(index, rawA);
+            s.textB = scratchB->catalogue.ValueText(index, rawB);
+            s.unit = scratchA->catalogue.UnitText(index);
+        } else {
+            s.label = TextById(OwnText::SettingsByte) + QLatin1Char(' ') + QString::number(index);
+            s.textA = QString::number(rawA);
+            s.textB = QString::number(rawB);
+        }
+        result.settings.append(s);
+    }
+
+    const QList<Region>& all = regions();
+    for (int r = 0; r < all.size(); ++r) {
+        const Region& region = all[r];
+        const uint8_t* ra = regionBytes(a, region);
+        const uint8_t* rb = regionBytes(b, region);
+        RegionChange change{r, 0, 0, false};
+        for (int i = 0; i < MemoryImage::kRegionSize; ++i) {
+            if (ra[i] == rb[i]) continue;
+            if (i < region.first || i >= region.first + region.count) {
+                change.otherBytes = true;
+                continue;
+            }
+            ++change.cells;
+            change.largest = std::max(change.largest, std::abs(rb[i] - ra[i]) * region.scale);
+        }
+        if (change.cells > 0 || change.otherBytes) result.regions.append(change);
+    }
+    return result;
+}
+
+std::array<double, 256> cellDifferences(const MemoryImage& a, const MemoryImage& b, const Region& region)
+{
+    std::array<double, 256> d{};
+    const uint8_t* ra = regionBytes(a, region);
+    const uint8_t* rb = regionBytes(b, region);
+    for (int i = region.first; i < region.first + region.count; ++i) d[static_cast<size_t>(i)] = (rb[i] - ra[i]) * region.scale;
+    return d;
+}
+
+QString regionText(const RegionChange& change)
+{
+    const Region& region = regions()[change.region];
+    QString text = TextById(OwnText::CellsDiffer).arg(change.cells).arg(change.largest, 0, 'f', region.decimals);
+    if (region.unitId) text += QLatin1Char(' ') + TextById(region.unitId);
+    return text;
+}
+
+}  // namespace ConfigDiff

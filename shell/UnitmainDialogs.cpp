@@ -1,0 +1,72 @@
+// The main window's part in the dialogs the settings editor opens: creation, opening, theme,
+// language and live frames.
+#include "dialogs/Unitcal.h"
+#include "dialogs/Unitinj.h"
+#include "dialogs/Unitlevel.h"
+#include "dialogs/Unitlogo.h"
+#include "dialogs/Unitnastaw.h"
+#include "dialogs/Unitprog.h"
+#include "dialogs/Unitseq.h"
+#include "editor/Tnastawy.h"
+#include "settings/SettingsPages.h"
+#include "shell/Unitmain.h"
+
+void TForm1::CreateDialogs()
+{
+    // The program's order of creation: the dialogs after the main window, the splash last.
+    FormLevel = new TFormLevel(this);
+    FormInj = new TFormInj(this);
+    FormSeq = new TFormSeq(this);
+    FormProg = new TFormProg(this);
+    FormNastaw = new TFormNastaw(this);
+    FormCal = new TFormCal(this);
+    FormLogo = new TFormLogo(this);
+
+    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal}) {
+        d->Nastawy = Nastawy;
+        d->Sterownik = Sterownik1;
+    }
+    Nastawy->OnDetail = [this](int kind, int index) { NastawyDetail(kind, index); };
+    // Each dialog takes the live frames only while it is shown.
+    liveFanOut.add([this](const uint8_t* frame, int length) {
+        if (FormLevel->isVisible()) FormLevel->LiveFrame(frame, length);
+    });
+    liveFanOut.add([this](const uint8_t* frame, int length) {
+        if (FormSeq->isVisible()) FormSeq->LiveFrame(frame, length);
+    });
+}
+
+void TForm1::NastawyDetail(int kind, int index)
+{
+    TEditorDialog* dialog = nullptr;
+    if (kind == SettingsPages::kInjectorCorrections) {
+        dialog = index == 0 ? static_cast<TEditorDialog*>(FormInj) : FormCal;
+    } else if (kind == 0) {
+        switch (index) {
+            case 8: dialog = FormSeq; break;
+            case 40: dialog = FormLevel; break;
+            case 57:
+            case 63:
+            case 96:
+                FormNastaw->opening = index;
+                dialog = FormNastaw;
+                break;
+            default: break;
+        }
+    }
+    if (!dialog || dialog->isVisible()) return;
+    dialog->ApplyTheme(palette);
+    dialog->Open();
+}
+
+void TForm1::RelabelDialogs()
+{
+    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal})
+        if (d) d->Relabel();
+}
+
+void TForm1::ColourDialogs()
+{
+    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal})
+        if (d) d->ApplyTheme(palette);
+}
