@@ -291,6 +291,7 @@ void SoakRun::finish()
     print("bytes-damaged-to-pc", QString::number(controller.figures[QStringLiteral("corrupted-to-pc")] +
                                                  controller.figures[QStringLiteral("dropped-to-pc")]));
     print("frames-refused-by-controller", figure("bad-frames"));
+    print("damaged-frames-taken-by-controller", figure("damaged-frames-taken"));
     print("red-log-lines", QString::number(redLogLines_));
     print("regions-equal", QStringLiteral("%1/%2").arg(equal).arg(regions));
     for (const SoakChecks::RegionMismatch& m : mismatches) print("mismatch", m.describe());

@@ -40,19 +40,22 @@ void ControllerSim::poll()
     if (in.isEmpty()) return;
     if (!input_.isEmpty() && lastBytes_.isValid() && lastBytes_.elapsed() > kReceiveGapMs) {
         input_.clear();
+        inputDamage_.clear();
         ++badFrames;
     }
     lastBytes_.start();
     // The PC's bytes cross the same faulty line before the controller sees them.
     const QByteArray out = handle(applyFaults(in, faults.requestCorruptShare, faults.requestDropShare,
-                                              requestFaultSeed_, toController));
+                                              requestFaultSeed_, toController, &incomingDamage_));
     if (!out.isEmpty()) port_->write(applyFaults(out, faults.corruptShare, faults.dropShare, faultSeed_, toPc));
 }
 
 QByteArray ControllerSim::applyFaults(const QByteArray& bytes, double corrupt, double drop, uint32_t& seed,
-                                      LineDamage& damage)
+                                      LineDamage& damage, QByteArray* marks)
 {
+    if (marks) marks->clear();
     if (corrupt <= 0 && drop <= 0) return bytes;
+    bool lostBefore = false;
     auto chance = [&] {
         seed = seed * 1664525u + 1013904223u;
         return (seed >> 8) / double(1u << 24);
@@ -62,13 +65,19 @@ QByteArray ControllerSim::applyFaults(const QByteArray& bytes, double corrupt, d
     for (char c : bytes) {
         if (chance() < drop) {
             ++damage.dropped;
+            lostBefore = true;
             continue;
         }
+        bool damaged = lostBefore;
+        lostBefore = false;
         if (chance() < corrupt) {
             c = static_cast<char>(c ^ 0x5A);
             ++damage.corrupted;
+            damaged = true;
         }
         out.append(c);
+        // The byte after a lost one marks the gap: a frame that spans it is damaged too.
+        if (marks) marks->append(damaged ? '\1' : '\0');
     }
     return out;
 }
@@ -77,6 +86,7 @@ QByteArray ControllerSim::dump()
 {
     return MemoryDump::write(memory, {{"requests", requests},
                                       {"bad-frames", badFrames},
+                                      {"damaged-frames-taken", damagedFramesTaken},
                                       {"unplugs", unplugs},
                                       {"corrupted-to-controller", toController.corrupted},
                                       {"dropped-to-controller", toController.dropped},
@@ -95,8 +105,22 @@ bool ControllerSim::writeDump(const QString& path)
 QByteArray ControllerSim::handle(const QByteArray& incoming)
 {
     input_.append(incoming);
+    // Which of the bytes the line damaged (none when they did not come through poll()).
+    if (incomingDamage_.size() == incoming.size()) inputDamage_.append(incomingDamage_);
+    else inputDamage_.append(QByteArray(incoming.size(), '\0'));
+    incomingDamage_.clear();
     QByteArray out;
-    while (auto request = SimFrames::takeRequest(input_, &badFrames)) {
+    for (;;) {
+        const qsizetype before = input_.size();
+        const auto request = SimFrames::takeRequest(input_, &badFrames);
+        const qsizetype consumed = before - input_.size();
+        if (request) {
+            // The frame is the end of what was taken; bytes skipped before it do not count.
+            const qsizetype frame = 4 + request->payload.size();
+            if (inputDamage_.left(consumed).right(frame).contains('\1')) ++damagedFramesTaken;
+        }
+        inputDamage_.remove(0, consumed);
+        if (!request) break;
         ++requests;
         if (!faults.silent) out.append(answer(request->command, request->payload));
         Q_EMIT requestHandled(request->command);

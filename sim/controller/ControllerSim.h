@@ -74,6 +74,8 @@ public:
     int nextBlock = 0;
     int badFrames = 0;                  // frames that failed the checksum
     int requests = 0;                   // frames answered or ignored
+    // Frames taken as valid although the line had damaged them: the 8-bit sum let them through.
+    int damagedFramesTaken = 0;
     int unplugs = 0;                    // times the line was unplugged (counted by whoever pulls it)
     LineDamage toController;            // damage done to the PC's bytes
     LineDamage toPc;                    // damage done to the replies
@@ -85,11 +87,14 @@ private:
     QByteArray answer(uint8_t command, const QByteArray& payload);
     QByteArray live(uint8_t command, const QByteArray& payload);
     QByteArray reply(uint8_t command, const QByteArray& data);
+    // `marks`, when given, gets one byte per byte returned: 1 where the line damaged it.
     QByteArray applyFaults(const QByteArray& bytes, double corrupt, double drop, uint32_t& seed,
-                           LineDamage& damage);
+                           LineDamage& damage, QByteArray* marks = nullptr);
     void applySettingsToEngine();
 
     QByteArray input_;
+    QByteArray inputDamage_;     // 1 for each byte of input_ that the line damaged
+    QByteArray incomingDamage_;  // the same for the bytes poll() hands to handle()
     QElapsedTimer lastBytes_;
     PtyPort* port_ = nullptr;
     uint32_t faultSeed_ = 99;

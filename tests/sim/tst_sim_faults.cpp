@@ -97,9 +97,11 @@ private Q_SLOTS:
         QCOMPARE(sim.toController.corrupted > 0, corrupt > 0);
         QCOMPARE(sim.toController.dropped > 0, drop > 0);
         QCOMPARE(sim.toPc.corrupted + sim.toPc.dropped, qint64(0));
+        QVERIFY(sim.damagedFramesTaken <= sim.requests);
         if (damaged == 0) {
             QCOMPARE(sim.requests, kRequests);
             QCOMPARE(sim.badFrames, 0);
+            QCOMPARE(sim.damagedFramesTaken, 0);
         } else {
             // A damaged frame goes unanswered; one whose length byte suffered makes the controller
             // wait for a long frame that swallows the next requests, as a real one does.
