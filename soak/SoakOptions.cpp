@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-double SoakOptions::drainSeconds() const { return std::clamp(seconds / 4, 20.0, 120.0); }
+double SoakOptions::drainSeconds() const { return std::clamp(seconds / 10, 10.0, 60.0); }
 
 double SoakOptions::warmUpSeconds() const { return std::clamp(seconds / 5, 10.0, 120.0); }
 

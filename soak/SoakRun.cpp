@@ -222,8 +222,9 @@ void SoakRun::everySecond()
         err() << "kavelo-soak: " << static_cast<int>(now) << " s, edits " << settingsEdits_ + mapCellEdits_
               << ", write acknowledgements " << writeAcks_ << ", reconnects " << reconnects_ << ", writes pending 0x"
               << QString::number(link_.writeMask, 16) << Qt::endl;
-    // The run ends on time once nothing is pending; a line that cannot drain gets 90 s more.
-    if (now >= options_.seconds && (quiet() || now >= options_.seconds + 90)) finish();
+    // The run ends on time once nothing is pending; a line that cannot drain gets two minutes
+    // more (a plug pulled at the end takes a whole connection's reads).
+    if (now >= options_.seconds && (quiet() || now >= options_.seconds + 120)) finish();
 }
 
 void SoakRun::print(const char* name, const QString& value)
