@@ -144,15 +144,23 @@ private Q_SLOTS:
         QVERIFY(!pty.isPlugged());
         QVERIFY(!pty.unplug(method));  // already out
         QVERIFY(seesDeviceGone(serial));
-        QtSerialBackend other;
-        QVERIFY(!other.open(device, 38400, 8, 0, 1));
+        const bool hungUp = method == PtyPort::UnplugMethod::Hangup;
+        if (hungUp) {
+            QtSerialBackend other;
+            QVERIFY(!other.open(device, 38400, 8, 0, 1));
+        }
 
         QSignalSpy changed(&pty, &PtyPort::deviceChanged);
         QVERIFY(pty.plugIn());
         QVERIFY(pty.isPlugged());
-        QCOMPARE(pty.devicePath(), device);
-        QCOMPARE(changed.count(), 0);
-        QVERIFY(serial.open(device, 38400, 8, 0, 1));
+        if (hungUp || changed.isEmpty()) {
+            QCOMPARE(pty.devicePath(), device);
+            QCOMPARE(changed.count(), 0);
+        } else {
+            // Another program took the freed number meanwhile: the new device is announced.
+            QCOMPARE(changed.first().first().toString(), pty.devicePath());
+        }
+        QVERIFY(serial.open(pty.devicePath(), 38400, 8, 0, 1));
         const QByteArray ask = request(0x81);
         QCOMPARE(serial.write(reinterpret_cast<const uint8_t*>(ask.constData()), static_cast<int>(ask.size())),
                  static_cast<int>(ask.size()));
