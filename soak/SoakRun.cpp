@@ -293,6 +293,7 @@ void SoakRun::finish()
                                                  controller.figures[QStringLiteral("dropped-to-pc")]));
     print("frames-refused-by-controller", figure("bad-frames"));
     print("damaged-frames-taken-by-controller", figure("damaged-frames-taken"));
+    print("damaged-writes-stored-by-controller", figure("damaged-writes-taken"));
     print("red-log-lines", QString::number(redLogLines_));
     print("regions-equal", QStringLiteral("%1/%2").arg(equal).arg(regions));
     for (const SoakChecks::RegionMismatch& m : mismatches) print("mismatch", m.describe());

@@ -87,6 +87,7 @@ QByteArray ControllerSim::dump()
     return MemoryDump::write(memory, {{"requests", requests},
                                       {"bad-frames", badFrames},
                                       {"damaged-frames-taken", damagedFramesTaken},
+                                      {"damaged-writes-taken", damagedWritesTaken},
                                       {"unplugs", unplugs},
                                       {"corrupted-to-controller", toController.corrupted},
                                       {"dropped-to-controller", toController.dropped},
@@ -117,7 +118,11 @@ QByteArray ControllerSim::handle(const QByteArray& incoming)
         if (request) {
             // The frame is the end of what was taken; bytes skipped before it do not count.
             const qsizetype frame = 4 + request->payload.size();
-            if (inputDamage_.left(consumed).right(frame).contains('\1')) ++damagedFramesTaken;
+            if (inputDamage_.left(consumed).right(frame).contains('\1')) {
+                ++damagedFramesTaken;
+                if (ControllerMemory::readCommandOfWrite(request->command) >= 0 && request->payload.size() >= 258)
+                    ++damagedWritesTaken;
+            }
         }
         inputDamage_.remove(0, consumed);
         if (!request) break;

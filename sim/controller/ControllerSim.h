@@ -76,6 +76,7 @@ public:
     int requests = 0;                   // frames answered or ignored
     // Frames taken as valid although the line had damaged them: the 8-bit sum let them through.
     int damagedFramesTaken = 0;
+    int damagedWritesTaken = 0;  // of them, region writes: their data went into the memory
     int unplugs = 0;                    // times the line was unplugged (counted by whoever pulls it)
     LineDamage toController;            // damage done to the PC's bytes
     LineDamage toPc;                    // damage done to the replies
