@@ -3,6 +3,8 @@
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
+#include <functional>
+
 // Entry points of the simulators in kavelo-sim; each runs until the process is stopped.
 int runControllerSimulator(QStringList args);
 // Writes a firmware image for the simulated controller; returns at once.
@@ -10,3 +12,6 @@ int runMakeFirmwareImage(QStringList args);
 
 // Prints "DEVICE<TAB>PORT-NUMBER" on its own line and flushes it, so that scripts can read it.
 void printServedPort(const QString& device);
+
+// Runs `action` from the event loop whenever the process gets SIGUSR1.
+void onDumpSignal(std::function<void()> action);

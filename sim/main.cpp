@@ -1,8 +1,11 @@
 // kavelo-sim: the devices at the far end of the two serial lines, on pseudo-terminals.
 #include <QtCore/QCoreApplication>
+#include <QtCore/QSocketNotifier>
 #include <QtCore/QTextStream>
 
 #include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "link/PortNames.h"
 #include "sim/SimMain.h"
@@ -15,14 +18,46 @@ void printServedPort(const QString& device)
 }
 
 namespace {
-void stop(int) { QCoreApplication::quit(); }
+
+// Signals reach the event loop through a pipe: the handler only writes the signal's number.
+int gSignalPipe[2] = {-1, -1};
+std::function<void()> gDumpAction;
+
+void onSignal(int signal)
+{
+    const char code = static_cast<char>(signal);
+    [[maybe_unused]] const ssize_t n = ::write(gSignalPipe[1], &code, 1);
+}
+
+void watchSignals(QCoreApplication& app)
+{
+    if (pipe(gSignalPipe) != 0) return;
+    fcntl(gSignalPipe[0], F_SETFL, O_NONBLOCK);
+    fcntl(gSignalPipe[1], F_SETFL, O_NONBLOCK);
+    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        char code = 0;
+        while (::read(gSignalPipe[0], &code, 1) == 1) {
+            if (code == SIGUSR1) {
+                if (gDumpAction) gDumpAction();
+            } else {
+                QCoreApplication::quit();
+            }
+        }
+    });
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGUSR1, onSignal);
+}
+
 }  // namespace
+
+void onDumpSignal(std::function<void()> action) { gDumpAction = std::move(action); }
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    std::signal(SIGINT, stop);
-    std::signal(SIGTERM, stop);
+    watchSignals(app);
     QStringList args = app.arguments().mid(1);
     const QString which = args.isEmpty() ? QString() : args.takeFirst();
     if (which == QLatin1String("controller")) return runControllerSimulator(args);

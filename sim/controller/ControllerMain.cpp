@@ -2,6 +2,7 @@
 #include <QtCore/QCoreApplication>
 #include <QtCore/QFile>
 #include <QtCore/QTextStream>
+#include <QtCore/QTimer>
 
 #include "sim/SimMain.h"
 #include "sim/controller/ControllerSim.h"
@@ -25,17 +26,53 @@ bool takeShare(QStringList& args, const char* name, double& share, QString& erro
     return true;
 }
 
+bool takeSeconds(QStringList& args, const char* name, double& seconds, QString& error)
+{
+    const qsizetype i = args.indexOf(QLatin1String(name));
+    if (i < 0) return true;
+    bool ok = false;
+    const double v = i + 1 < args.size() ? args[i + 1].toDouble(&ok) : 0;
+    if (!ok || v < 0.1 || v > 86400) {
+        error = QStringLiteral("%1 takes seconds from 0.1 to 86400").arg(QLatin1String(name));
+        return false;
+    }
+    seconds = v;
+    args.remove(i, 2);
+    return true;
+}
+
+bool takeFile(QStringList& args, const char* name, QString& file, QString& error)
+{
+    const qsizetype i = args.indexOf(QLatin1String(name));
+    if (i < 0) return true;
+    if (i + 1 >= args.size() || args[i + 1].isEmpty() || args[i + 1].startsWith(QLatin1String("--"))) {
+        error = QStringLiteral("%1 takes a file name").arg(QLatin1String(name));
+        return false;
+    }
+    file = args[i + 1];
+    args.remove(i, 2);
+    return true;
+}
+
 }  // namespace
 
 int runControllerSimulator(QStringList args)
 {
     ControllerSim sim;
     QString error;
+    double unplugEvery = 0;
+    double unplugFor = 2;
+    QString dumpFile;
     if (!sim.identity.applyOptions(args, error) || !takeShare(args, "--corrupt", sim.faults.corruptShare, error) ||
-        !takeShare(args, "--drop", sim.faults.dropShare, error)) {
+        !takeShare(args, "--drop", sim.faults.dropShare, error) ||
+        !takeSeconds(args, "--unplug-every", unplugEvery, error) ||
+        !takeSeconds(args, "--unplug-for", unplugFor, error) || !takeFile(args, "--dump-on-exit", dumpFile, error)) {
         QTextStream(stderr) << "kavelo-sim: " << error << Qt::endl;
         return 2;
     }
+    // The line is faulty both ways: what the PC sends suffers as much as the replies.
+    sim.faults.requestCorruptShare = sim.faults.corruptShare;
+    sim.faults.requestDropShare = sim.faults.dropShare;
     sim.faults.silent = args.removeAll(QStringLiteral("--silent")) > 0;
     if (args.removeAll(QStringLiteral("--engine-off")) > 0) sim.engine.stopEngine();
     sim.engine.setDriveCycle(args.removeAll(QStringLiteral("--drive")) > 0);
@@ -59,7 +96,8 @@ int runControllerSimulator(QStringList args)
                             << "usage: kavelo-sim controller [--model 1|2] [--injectors 4|6|8] [--variant N]"
                                " [--lambdas 1|2] [--bar-code TEXT] [--serial HEX] [--version A.B.C]"
                                " [--engine-off] [--drive] [--low-pressure] [--current-error BYTE.BIT]"
-                               " [--silent] [--corrupt SHARE] [--drop SHARE]"
+                               " [--silent] [--corrupt SHARE] [--drop SHARE] [--unplug-every SECONDS]"
+                               " [--unplug-for SECONDS] [--dump-on-exit FILE]"
                             << Qt::endl;
         return 2;
     }
@@ -72,7 +110,35 @@ int runControllerSimulator(QStringList args)
     }
     sim.attach(&port);
     printServedPort(port.devicePath());
-    return QCoreApplication::exec();
+
+    // The plug is pulled every `unplugEvery` seconds and put back `unplugFor` seconds later.
+    QTimer unplugTimer;
+    QObject::connect(&port, &PtyPort::deviceChanged, &port, [](const QString& device) {
+        QTextStream(stderr) << "kavelo-sim: the pseudo-terminal came back as " << device
+                            << " (its old number was taken)" << Qt::endl;
+        printServedPort(device);
+    });
+    if (unplugEvery > 0) {
+        unplugTimer.setInterval(static_cast<int>(unplugEvery * 1000));
+        QObject::connect(&unplugTimer, &QTimer::timeout, &port, [&] {
+            if (!port.unplug()) return;
+            ++sim.unplugs;
+            QTimer::singleShot(static_cast<int>(unplugFor * 1000), &port, [&] {
+                if (!port.plugIn()) QTextStream(stderr) << "kavelo-sim: no pseudo-terminal to plug in" << Qt::endl;
+            });
+        });
+        unplugTimer.start();
+    }
+
+    // SIGUSR1 writes the memory dump now; stopping writes it once more.
+    auto writeDump = [&] {
+        if (!dumpFile.isEmpty() && !sim.writeDump(dumpFile))
+            QTextStream(stderr) << "kavelo-sim: cannot write " << dumpFile << Qt::endl;
+    };
+    onDumpSignal(writeDump);
+    const int result = QCoreApplication::exec();
+    writeDump();
+    return dumpFile.isEmpty() || QFile::exists(dumpFile) ? result : 1;
 }
 
 int runMakeFirmwareImage(QStringList args)

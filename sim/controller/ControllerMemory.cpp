@@ -8,10 +8,8 @@ namespace {
 // The regions in the controller's own numbering; index into the region array.
 int regionIndex(uint8_t readCommand)
 {
-    static constexpr uint8_t kReads[] = {0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE8, 0xE9, 0xEA,
-                                         0xEB, 0xEC, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB, 0xAC, 0xAD};
     for (int i = 0; i < 18; ++i)
-        if (kReads[i] == readCommand) return i;
+        if (ControllerMemory::kRegionCommands[static_cast<size_t>(i)] == readCommand) return i;
     return -1;
 }
 

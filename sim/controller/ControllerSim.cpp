@@ -1,9 +1,12 @@
 #include "sim/controller/ControllerSim.h"
 
+#include <QtCore/QSaveFile>
+
 #include <algorithm>
 #include <cstring>
 
 #include "sim/controller/FirmwareImage.h"
+#include "sim/controller/MemoryDump.h"
 #include "sim/controller/SimFrames.h"
 #include "sim/pty/PtyPort.h"
 
@@ -35,31 +38,94 @@ void ControllerSim::poll()
     if (!port_) return;
     const QByteArray in = port_->readAll();
     if (in.isEmpty()) return;
-    const QByteArray out = handle(in);
-    if (!out.isEmpty()) port_->write(applyFaults(out));
+    if (!input_.isEmpty() && lastBytes_.isValid() && lastBytes_.elapsed() > kReceiveGapMs) {
+        input_.clear();
+        inputDamage_.clear();
+        ++badFrames;
+    }
+    lastBytes_.start();
+    // The PC's bytes cross the same faulty line before the controller sees them.
+    const QByteArray out = handle(applyFaults(in, faults.requestCorruptShare, faults.requestDropShare,
+                                              requestFaultSeed_, toController, &incomingDamage_));
+    if (!out.isEmpty()) port_->write(applyFaults(out, faults.corruptShare, faults.dropShare, faultSeed_, toPc));
 }
 
-QByteArray ControllerSim::applyFaults(QByteArray bytes)
+QByteArray ControllerSim::applyFaults(const QByteArray& bytes, double corrupt, double drop, uint32_t& seed,
+                                      LineDamage& damage, QByteArray* marks)
 {
-    if (faults.corruptShare <= 0 && faults.dropShare <= 0) return bytes;
+    if (marks) marks->clear();
+    if (corrupt <= 0 && drop <= 0) return bytes;
+    bool lostBefore = false;
     auto chance = [&] {
-        faultSeed_ = faultSeed_ * 1664525u + 1013904223u;
-        return (faultSeed_ >> 8) / double(1u << 24);
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) / double(1u << 24);
     };
     QByteArray out;
+    out.reserve(bytes.size());
     for (char c : bytes) {
-        if (chance() < faults.dropShare) continue;
-        if (chance() < faults.corruptShare) c = static_cast<char>(c ^ 0x5A);
+        if (chance() < drop) {
+            ++damage.dropped;
+            lostBefore = true;
+            continue;
+        }
+        bool damaged = lostBefore;
+        lostBefore = false;
+        if (chance() < corrupt) {
+            c = static_cast<char>(c ^ 0x5A);
+            ++damage.corrupted;
+            damaged = true;
+        }
         out.append(c);
+        // The byte after a lost one marks the gap: a frame that spans it is damaged too.
+        if (marks) marks->append(damaged ? '\1' : '\0');
     }
     return out;
+}
+
+QByteArray ControllerSim::dump()
+{
+    return MemoryDump::write(memory, {{"requests", requests},
+                                      {"bad-frames", badFrames},
+                                      {"damaged-frames-taken", damagedFramesTaken},
+                                      {"damaged-writes-taken", damagedWritesTaken},
+                                      {"unplugs", unplugs},
+                                      {"corrupted-to-controller", toController.corrupted},
+                                      {"dropped-to-controller", toController.dropped},
+                                      {"corrupted-to-pc", toPc.corrupted},
+                                      {"dropped-to-pc", toPc.dropped}});
+}
+
+bool ControllerSim::writeDump(const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(dump());
+    return file.commit();
 }
 
 QByteArray ControllerSim::handle(const QByteArray& incoming)
 {
     input_.append(incoming);
+    // Which of the bytes the line damaged (none when they did not come through poll()).
+    if (incomingDamage_.size() == incoming.size()) inputDamage_.append(incomingDamage_);
+    else inputDamage_.append(QByteArray(incoming.size(), '\0'));
+    incomingDamage_.clear();
     QByteArray out;
-    while (auto request = SimFrames::takeRequest(input_, &badFrames)) {
+    for (;;) {
+        const qsizetype before = input_.size();
+        const auto request = SimFrames::takeRequest(input_, &badFrames);
+        const qsizetype consumed = before - input_.size();
+        if (request) {
+            // The frame is the end of what was taken; bytes skipped before it do not count.
+            const qsizetype frame = 4 + request->payload.size();
+            if (inputDamage_.left(consumed).right(frame).contains('\1')) {
+                ++damagedFramesTaken;
+                if (ControllerMemory::readCommandOfWrite(request->command) >= 0 && request->payload.size() >= 258)
+                    ++damagedWritesTaken;
+            }
+        }
+        inputDamage_.remove(0, consumed);
+        if (!request) break;
         ++requests;
         if (!faults.silent) out.append(answer(request->command, request->payload));
         Q_EMIT requestHandled(request->command);

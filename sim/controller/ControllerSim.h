@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtCore/QByteArray>
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QObject>
 
 #include <array>
@@ -25,6 +26,14 @@ public:
         int damagedReads = 0;       // the next region read replies, each with one byte changed
         uint8_t unstableRead = 0;   // read command whose every reply has another byte changed
         uint8_t lostWrite = 0;      // write command acknowledged without being stored
+        double requestCorruptShare = 0;  // share of the PC's bytes flipped before they are parsed
+        double requestDropShare = 0;     // share of the PC's bytes lost before they are parsed
+    };
+
+    // What the line faults did, by direction.
+    struct LineDamage {
+        qint64 corrupted = 0;
+        qint64 dropped = 0;
     };
 
     explicit ControllerSim(QObject* parent = nullptr);
@@ -32,10 +41,19 @@ public:
     // Serves the line of `port` from the event loop (the port's `received` signal).
     void attach(PtyPort* port);
     // Reads what the PC sent on the attached port and answers it; for tests that drive time.
+    // A frame left incomplete for kReceiveGapMs is dropped when the next bytes come, as the
+    // controller's receiver starts over after a pause on the line: a damaged length byte then costs
+    // one frame instead of every request until the false length is filled.
     void poll();
+    static constexpr int kReceiveGapMs = 50;
 
     // Bytes from the PC in, reply bytes out (before line faults).
     QByteArray handle(const QByteArray& incoming);
+
+    // The memory dump (MemoryDump's text form) with the counters below as figures; writeDump
+    // replaces `path` whole, so a reader never sees half a dump.
+    QByteArray dump();
+    bool writeDump(const QString& path);
 
     ControllerIdentity identity;
     EngineModel engine;
@@ -56,6 +74,12 @@ public:
     int nextBlock = 0;
     int badFrames = 0;                  // frames that failed the checksum
     int requests = 0;                   // frames answered or ignored
+    // Frames taken as valid although the line had damaged them: the 8-bit sum let them through.
+    int damagedFramesTaken = 0;
+    int damagedWritesTaken = 0;  // of them, region writes: their data went into the memory
+    int unplugs = 0;                    // times the line was unplugged (counted by whoever pulls it)
+    LineDamage toController;            // damage done to the PC's bytes
+    LineDamage toPc;                    // damage done to the replies
 
 Q_SIGNALS:
     void requestHandled(uint8_t command);
@@ -64,12 +88,18 @@ private:
     QByteArray answer(uint8_t command, const QByteArray& payload);
     QByteArray live(uint8_t command, const QByteArray& payload);
     QByteArray reply(uint8_t command, const QByteArray& data);
-    QByteArray applyFaults(QByteArray bytes);
+    // `marks`, when given, gets one byte per byte returned: 1 where the line damaged it.
+    QByteArray applyFaults(const QByteArray& bytes, double corrupt, double drop, uint32_t& seed,
+                           LineDamage& damage, QByteArray* marks = nullptr);
     void applySettingsToEngine();
 
     QByteArray input_;
+    QByteArray inputDamage_;     // 1 for each byte of input_ that the line damaged
+    QByteArray incomingDamage_;  // the same for the bytes poll() hands to handle()
+    QElapsedTimer lastBytes_;
     PtyPort* port_ = nullptr;
     uint32_t faultSeed_ = 99;
+    uint32_t requestFaultSeed_ = 7;
     int liveCount_ = 0;
     uint8_t pendingWriteReport_[2] = {0, 0};  // 0xF1 / 0xF2 report bits to announce
     int pendingMapRecord_ = 0;

@@ -12,6 +12,12 @@ class QSocketNotifier;
 class PtyPort : public QObject {
     Q_OBJECT
 public:
+    // How an unplug is made. Hangup keeps the pseudo-terminal and so its number: the program's open
+    // port is hung up (reads fail) and opening the device fails until plugIn(). It needs the right to
+    // hang up a terminal (root). Reopen closes the pseudo-terminal (the device node vanishes) and
+    // takes a new one, with the same number when the kernel still has it free.
+    enum class UnplugMethod { Hangup, Reopen };
+
     explicit PtyPort(QObject* parent = nullptr);
     ~PtyPort() override;
 
@@ -29,12 +35,30 @@ public:
     // tests that drive time themselves call readAll() instead.
     void setWatching(bool watch);
 
+    // Pulls the plug as a USB adapter that is pulled out: the program's open port fails and the
+    // device cannot be opened until plugIn(). Hangup is tried first, Reopen when it is not allowed;
+    // `preferred` Reopen skips the hangup. False when nothing was plugged in.
+    bool unplug(UnplugMethod preferred = UnplugMethod::Hangup);
+    // Puts the plug back. The device path is the same unless the Reopen method found its number
+    // taken by someone else; then `deviceChanged` announces the new one. False when no
+    // pseudo-terminal could be had.
+    bool plugIn();
+    bool isPlugged() const { return !unplugged_; }
+    UnplugMethod lastUnplugMethod() const { return method_; }
+
 Q_SIGNALS:
     void received();
+    void deviceChanged(const QString& device);
 
 private:
+    bool openSlave();
+    bool takeNumber(const QString& wanted);
+
     int master_ = -1;
     int slave_ = -1;
     QString device_;
     QSocketNotifier* notifier_ = nullptr;
+    bool watching_ = false;
+    bool unplugged_ = false;
+    UnplugMethod method_ = UnplugMethod::Hangup;
 };

@@ -1,0 +1,325 @@
+#include "soak/SoakRun.h"
+
+#include <QtCore/QCoreApplication>
+#include <QtCore/QDir>
+#include <QtCore/QTextStream>
+
+#include <algorithm>
+
+#include "link/PortNames.h"
+#include "link/Regions.h"
+#include "sim/controller/MemoryDump.h"
+#include "soak/SoakChecks.h"
+
+namespace {
+
+constexpr TColor kErrorColour = Rgb(255, 0, 0);
+constexpr uint32_t kMapMasks[] = {0x10000, 0x20000, 0x100000, 0x200000, 0x400000, 0x800000};
+// Settings whose change also changes other regions or sends commands: the soak edits plain
+// settings only, so that what it compares is what the link was asked to write.
+constexpr int kSettingsWithSideEffects[] = {1, 4, 8, 10, 12, 24, 40, 81, 85, 86};
+
+bool isWriteCommand(int command)
+{
+    const RegionInfo* r = regionOfCommand(static_cast<uint8_t>(command));
+    return r && r->writeCommand == command;
+}
+
+QTextStream& err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+}  // namespace
+
+SoakRun::SoakRun(SoakOptions options, QObject* parent)
+    : QObject(parent), options_(std::move(options)), catalogue_(link_), random_(options_.seed)
+{
+    catalogue_.RegisterSettings();
+    for (int i = 1; i < MemoryImage::kRegionSize; ++i) {
+        const SettingDescriptor& d = catalogue_.descriptor(i);
+        const bool sideEffects = std::find(std::begin(kSettingsWithSideEffects), std::end(kSettingsWithSideEffects),
+                                           i) != std::end(kSettingsWithSideEffects);
+        if (d.label != 0 && d.cls() != kClassHeader && d.max > d.min && !sideEffects && !catalogue_.IsLocked(i))
+            editableSettings_.append(i);
+    }
+
+    link_.workshopId = {0x12345678, 26, 12, 10};
+    link_.OnZdarzenie = [this](int kind, int code, int, int) {
+        if (kind == kEventFrameReceived && isWriteCommand(code)) ++writeAcks_;
+        if (kind == kEventFrameSent && (isWriteCommand(code) || code == 0xF8)) ++writeFramesSent_;
+    };
+    link_.OnTekst = [this](QObject*, const QString& line, TColor colour) {
+        if (colour == kErrorColour) ++redLogLines_;
+        if (log_) log_->write(line.toUtf8());
+    };
+
+    watchdogTimer_.setInterval(100);
+    editTimer_.setInterval(options_.editEveryMs);
+    secondTimer_.setInterval(1000);
+    connect(&watchdogTimer_, &QTimer::timeout, this, &SoakRun::watchdog);
+    connect(&editTimer_, &QTimer::timeout, this, &SoakRun::edit);
+    connect(&secondTimer_, &QTimer::timeout, this, &SoakRun::everySecond);
+    connect(&simulator_, &QProcess::finished, this, &SoakRun::simulatorEnded);
+    simulator_.setReadChannel(QProcess::StandardOutput);
+    // The simulator's own messages go where this program's go.
+    simulator_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+}
+
+SoakRun::~SoakRun()
+{
+    if (simulator_.state() != QProcess::NotRunning) {
+        simulator_.disconnect(this);
+        simulator_.terminate();
+        simulator_.waitForFinished(5000);
+    }
+}
+
+bool SoakRun::start()
+{
+    const QString folder = options_.workFolder.isEmpty() ? temporary_.path() : options_.workFolder;
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        err() << "kavelo-soak: no folder for the memory dump" << Qt::endl;
+        return false;
+    }
+    dumpFile_ = QDir(folder).filePath(QStringLiteral("controller-memory.txt"));
+    QFile::remove(dumpFile_);
+    if (!options_.logFile.isEmpty()) {
+        log_ = std::make_unique<QFile>(options_.logFile);
+        if (!log_->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            err() << "kavelo-soak: cannot write " << options_.logFile << Qt::endl;
+            return false;
+        }
+    }
+
+    // The engine stands still: a running engine makes the controller learn map cells on its own and
+    // announce them in live frames, which the PC takes as they come (a lost frame loses the cell
+    // by design), so its maps could not be compared.
+    QStringList args{QStringLiteral("controller"),   QStringLiteral("--engine-off"),
+                     QStringLiteral("--corrupt"),     QString::number(options_.corrupt),
+                     QStringLiteral("--drop"),        QString::number(options_.drop),
+                     QStringLiteral("--dump-on-exit"), dumpFile_};
+    if (options_.unplugEvery > 0)
+        args << QStringLiteral("--unplug-every") << QString::number(options_.unplugEvery)
+             << QStringLiteral("--unplug-for") << QString::number(options_.unplugFor);
+    simulator_.start(options_.simulator, args);
+    if (!simulator_.waitForStarted(10000)) {
+        err() << "kavelo-soak: cannot start " << options_.simulator << Qt::endl;
+        return false;
+    }
+    QElapsedTimer wait;
+    wait.start();
+    while (!simulator_.canReadLine() && wait.elapsed() < 10000) simulator_.waitForReadyRead(100);
+    const QString device = QString::fromUtf8(simulator_.readLine()).section(QLatin1Char('\t'), 0, 0).trimmed();
+    const int number = PortNames::numberForDevice(device);
+    if (number <= 0) {
+        err() << "kavelo-soak: the simulator named no port" << Qt::endl;
+        return false;
+    }
+    connect(&simulator_, &QProcess::readyReadStandardOutput, this, &SoakRun::simulatorOutput);
+    err() << "kavelo-soak: controller on " << device << " (port " << number << "), " << options_.seconds
+          << " s, " << options_.corrupt * 100 << " % damaged and " << options_.drop * 100
+          << " % lost bytes each way, unplugged every " << options_.unplugEvery << " s" << Qt::endl;
+
+    clock_.start();
+    wasConnected_ = link_.PortOpen(number);
+    watchdogTimer_.start();
+    editTimer_.start();
+    secondTimer_.start();
+    return true;
+}
+
+void SoakRun::simulatorOutput()
+{
+    // A pseudo-terminal that came back under another number is picked again, as a fitter would.
+    while (simulator_.canReadLine()) {
+        const QString device = QString::fromUtf8(simulator_.readLine()).section(QLatin1Char('\t'), 0, 0).trimmed();
+        const int number = PortNames::numberForDevice(device);
+        if (number > 0 && number != link_.portNumber) {
+            link_.portNumber = number;
+            ++deviceChanges_;
+        }
+    }
+}
+
+void SoakRun::simulatorEnded()
+{
+    if (finishing_) return;
+    err() << "kavelo-soak: the simulator ended during the run" << Qt::endl;
+    ++simulatorCrashes_;
+    finish();
+}
+
+void SoakRun::watchdog()
+{
+    // As the main window's 100 ms timer: once a second a lost port, or a controller that stopped
+    // answering, is opened again under the remembered number.
+    const bool connected = link_.PortConnected();
+    if (wasConnected_ && !connected) ++portLost_;
+    wasConnected_ = connected;
+    if (++watchdogTicks_ < 10) return;
+    watchdogTicks_ = 0;
+    if (link_.unanswered > 10 || !connected) {
+        ++reopenTries_;
+        if (link_.PortOpen(-1)) {
+            ++reconnects_;
+            connectedAt_ = elapsed();
+            wasConnected_ = true;
+        }
+    }
+}
+
+bool SoakRun::quiet() const
+{
+    auto& link = const_cast<TSterownik&>(link_);
+    return link.PortConnected() && link.unanswered <= 10 && link.writeMask == 0 &&
+           link.commands[TSterownik::CmdSettingsWrite] == 0 && !link.historyWritePending() && link.readMask == 0 &&
+           link.linkMask == 0 && link.mem.identity[38] != 0;
+}
+
+void SoakRun::edit()
+{
+    if (!editing_) return;
+    uint32_t mask = 0x1;
+    if (random_.bounded(2) == 0 && !editableSettings_.isEmpty()) {
+        const int index = editableSettings_[static_cast<int>(random_.bounded(editableSettings_.size()))];
+        const SettingDescriptor& d = catalogue_.descriptor(index);
+        int value = static_cast<int>(random_.bounded(int(d.min), int(d.max) + 1));
+        if (value == catalogue_.byte(index)) value = value == d.max ? d.min : value + 1;
+        if (!catalogue_.SetValue(index, value)) return;
+        ++settingsEdits_;
+    } else {
+        mask = kMapMasks[random_.bounded(6)];
+        uint8_t* map = link_.mem.region(mask);
+        const int cell = static_cast<int>(random_.bounded(256));
+        map[cell] = static_cast<uint8_t>(map[cell] % 255 + 1);
+        link_.ZapiszDoSterownika(mask);
+        ++mapCellEdits_;
+    }
+    // Refused while the link is down or the region is being read: the controller's copy is read
+    // back instead, and the comparison shows whether it was.
+    const bool pending = (link_.writeMask & mask) || (mask == 0x1 && link_.commands[TSterownik::CmdSettingsWrite]);
+    if (!pending) ++editsWithoutWrite_;
+}
+
+void SoakRun::everySecond()
+{
+    const double now = elapsed();
+    if (connectedAt_ >= 0 && link_.PortConnected() && !link_.justOpened && link_.mem.identity[38] != 0 && link_.readMask == 0 &&
+        link_.linkMask == 0) {
+        longestRead_ = std::max(longestRead_, now - connectedAt_);
+        connectedAt_ = -1;
+    }
+    if (firstReadAt_ < 0 && quiet()) {
+        firstReadAt_ = now;
+        editing_ = true;
+    }
+    if (firstReadAt_ >= 0 && residentAfterWarmUp_ == 0 && now >= firstReadAt_ + options_.warmUpSeconds())
+        residentAfterWarmUp_ = SoakChecks::residentKilobytes();
+    if (editing_ && now >= options_.seconds - options_.drainSeconds()) editing_ = false;
+    if (static_cast<int>(now) % 60 == 0)
+        err() << "kavelo-soak: " << static_cast<int>(now) << " s, edits " << settingsEdits_ + mapCellEdits_
+              << ", write acknowledgements " << writeAcks_ << ", reconnects " << reconnects_ << ", writes pending 0x"
+              << QString::number(link_.writeMask, 16) << Qt::endl;
+    // The run ends on time once nothing is pending; a line that cannot drain gets two minutes
+    // more (a plug pulled at the end takes a whole connection's reads).
+    if (now >= options_.seconds && (quiet() || now >= options_.seconds + 120)) finish();
+}
+
+void SoakRun::print(const char* name, const QString& value)
+{
+    QTextStream out(stdout);
+    out << name << ' ' << value << Qt::endl;
+}
+
+void SoakRun::finish()
+{
+    if (finishing_) return;
+    finishing_ = true;
+    watchdogTimer_.stop();
+    editTimer_.stop();
+    secondTimer_.stop();
+    const double seconds = elapsed();
+    const bool drained = quiet();
+    const uint32_t writesPending = link_.writeMask | (link_.commands[TSterownik::CmdSettingsWrite] ? 0x1 : 0);
+    const uint32_t readsPending = link_.readMask;
+    const uint32_t unreadable = link_.unreadableMask();
+    link_.timer()->stop();
+    link_.PortClose();
+    const qint64 residentAtEnd = SoakChecks::residentKilobytes();
+
+    // Stopping the simulator writes its memory.
+    if (simulator_.state() != QProcess::NotRunning) {
+        simulator_.terminate();
+        if (!simulator_.waitForFinished(10000)) {
+            simulator_.kill();
+            simulator_.waitForFinished(5000);
+            ++simulatorCrashes_;
+        }
+    }
+    if (simulator_.exitStatus() == QProcess::CrashExit || simulator_.exitCode() != 0) ++simulatorCrashes_;
+    simulator_.disconnect(this);
+
+    MemoryDump::Contents controller;
+    QString dumpError;
+    QFile dump(dumpFile_);
+    const bool dumped = dump.open(QIODevice::ReadOnly) && MemoryDump::read(dump.readAll(), controller, dumpError);
+    const QList<SoakChecks::RegionMismatch> mismatches =
+        dumped ? SoakChecks::compareRegions(link_, controller) : QList<SoakChecks::RegionMismatch>{};
+    const int regions = static_cast<int>(std::size(kRegions));
+    const int equal = dumped ? regions - static_cast<int>(mismatches.size()) : 0;
+    const double growth = SoakChecks::growthPercent(residentAfterWarmUp_, residentAtEnd);
+    auto figure = [&](const char* name) { return QString::number(controller.figures[QLatin1String(name)]); };
+
+    print("seconds", QString::number(seconds, 'f', 0));
+    print("settings-edits", QString::number(settingsEdits_));
+    print("map-cell-edits", QString::number(mapCellEdits_));
+    print("edits-without-write", QString::number(editsWithoutWrite_));
+    print("write-frames-sent", QString::number(writeFramesSent_));
+    print("write-acknowledgements", QString::number(writeAcks_));
+    print("writes-pending", QStringLiteral("0x") + QString::number(writesPending, 16));
+    print("reads-pending", QStringLiteral("0x") + QString::number(readsPending, 16));
+    print("unreadable-regions", QStringLiteral("0x") + QString::number(unreadable, 16));
+    print("unplugs", figure("unplugs"));
+    print("port-lost", QString::number(portLost_));
+    print("reconnects", QString::number(reconnects_));
+    print("longest-connection-read-seconds", QString::number(longestRead_, 'f', 0));
+    print("device-changes", QString::number(deviceChanges_));
+    print("bytes-damaged-to-controller",
+          QString::number(controller.figures[QStringLiteral("corrupted-to-controller")] +
+                          controller.figures[QStringLiteral("dropped-to-controller")]));
+    print("bytes-damaged-to-pc", QString::number(controller.figures[QStringLiteral("corrupted-to-pc")] +
+                                                 controller.figures[QStringLiteral("dropped-to-pc")]));
+    print("frames-refused-by-controller", figure("bad-frames"));
+    print("damaged-frames-taken-by-controller", figure("damaged-frames-taken"));
+    print("damaged-writes-stored-by-controller", figure("damaged-writes-taken"));
+    print("red-log-lines", QString::number(redLogLines_));
+    print("regions-equal", QStringLiteral("%1/%2").arg(equal).arg(regions));
+    for (const SoakChecks::RegionMismatch& m : mismatches) print("mismatch", m.describe());
+    if (!dumped) print("mismatch", QStringLiteral("no memory dump: ") + dumpError);
+    print("resident-kb-after-warm-up", QString::number(residentAfterWarmUp_));
+    print("resident-kb-at-end", QString::number(residentAtEnd));
+    print("resident-growth-percent", QString::number(growth, 'f', 2));
+    print("crashes", QString::number(simulatorCrashes_));
+
+    // Under AddressSanitizer freed memory sits in its quarantine: resident memory says nothing there.
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr bool kMeasureMemory = false;
+#else
+    constexpr bool kMeasureMemory = true;
+#endif
+    const bool memoryOk = !kMeasureMemory || (residentAfterWarmUp_ > 0 && growth < 5.0);
+    const bool checks[] = {simulatorCrashes_ == 0, drained && writesPending == 0, dumped && mismatches.isEmpty(),
+                           memoryOk};
+    const char* names[] = {"no-crash", "writes-acknowledged", "memory-equal", "resident-memory"};
+    bool all = true;
+    for (int i = 0; i < 4; ++i) {
+        print("check", QLatin1String(names[i]) + QLatin1String(checks[i] ? " pass" : " FAIL"));
+        all = all && checks[i];
+    }
+    if (!kMeasureMemory) print("note", QStringLiteral("resident memory is not checked under AddressSanitizer"));
+    print("result", all ? QStringLiteral("pass") : QStringLiteral("FAIL"));
+    exitCode_ = all ? 0 : 1;
+    Q_EMIT finished();
+}
