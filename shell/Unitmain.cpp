@@ -26,6 +26,7 @@
 #include <QtWidgets/QVBoxLayout>
 
 #include "dialogs/Unitlogo.h"
+#include "link/PetrolRestore.h"
 #include "link/Tsterownik.h"
 #include "dialogs/Unitprog.h"
 #include "editor/Tnastawy.h"
@@ -100,6 +101,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     baseCaption = BaseCaption(version);
     setWindowTitle(baseCaption);
     openPreferences = [] { return Platform::OpenPreferences(); };
+    programFolder = QCoreApplication::applicationDirPath();
+    openFolder = [](const QString& folder) { Platform::OpenFolder(folder); };
     ownPrompt_ = std::make_unique<WidgetPrompt>(this);
     prompt = ownPrompt_.get();
 
@@ -478,6 +481,7 @@ void TForm1::buildMenus()
     radioMenu(MenuLang, "MenuLang", langItems, &TForm1::MenuLang0Click);
     radioMenu(MenuView, "MenuView", viewItems, &TForm1::MenuView0Click);
     radioMenu(MenuColor, "MenuColor", colorItems, &TForm1::MenuColor0Click);
+    buildMenuItems();
 }
 
 void TForm1::rebuildPortMenu(QMenu* menu, TSerial* port)
@@ -715,6 +719,7 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
     if (kind == kEventCalibration) {
         ProgressBar1->setValue(std::clamp(value, 0, 1024));
         const QString enter = QStringLiteral("  [Enter]");
+        CalibrationEnded(code);
         switch (code) {
             case 1:
                 cmd[3]->setText(TextById(1263) + enter);
@@ -868,7 +873,7 @@ void TForm1::FormKeyDown(int key)
     switch (key) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (topTab == 1) Sterownik1->StartStopKalibracji();
+            if (topTab == 1) StartStopCalibration();
             else if (topTab == 2) Sterownik1->WykonajAdaptacje();
             break;
         case Qt::Key_Space: Sterownik1->commands[TSterownik::CmdAutoFuelChange] = 1; break;
@@ -880,6 +885,9 @@ void TForm1::FormKeyDown(int key)
             break;
         case Qt::Key_K:
             if (dev) MenuColor0Click(-1);
+            break;
+        case Qt::Key_Q:
+            if (dev) ToggleAdminMode();
             break;
         case Qt::Key_L: SetLeftCollapsed(PanelLeft->property("tag").toInt() != 1); break;
         case Qt::Key_R: SetRightCollapsed(PanelRight->property("tag").toInt() != 1); break;

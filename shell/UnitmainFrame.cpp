@@ -77,6 +77,7 @@ void TForm1::Relabel()
     BanerInfo->setText(QLatin1Char(' ') + TextById(1234) + QLatin1Char(' '));
     FitTabRows();
     RelabelDialogs();
+    RelabelMenus();
 }
 
 // ---------------------------------------------------------------- colours
@@ -112,6 +113,7 @@ void TForm1::ApplyColors()
         setColours(w, QPalette::Window, t.background, QPalette::WindowText, t.text);
     Nastawy->setThemePalette(t);
     ColourDialogs();
+    ColourMenuDialogs();
     drawSwitchPicture();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab
     // that had lost its highlight (re-applied after a view or language change) stays without.
@@ -477,7 +479,7 @@ void TForm1::Btn51Click(int button)
             s.NastawyFabryczne();
             Nastawy->update();
             break;
-        case 201: s.StartStopKalibracji(); break;
+        case 201: StartStopCalibration(); break;
         case 311:
         case 321:
             if (ask(2101)) s.KasujMapeEcuBen();
