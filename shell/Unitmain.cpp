@@ -121,6 +121,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     ObdPort->setObjectName(QStringLiteral("ElmPort"));
 
     buildWidgets();
+    createChart();
     buildMenus();
     drawSwitchPicture();
 
@@ -612,7 +613,8 @@ void TForm1::FormClose()
 
     QCoreApplication::processEvents();
     Timer2->stop();
-    // The OBD reader goes before the editor and the link last: both views hold the link.
+    // The chart first, the OBD reader before the editor and the link last: the views hold the link.
+    freeChart();
     delete ObdPort;
     ObdPort = nullptr;
     delete Nastawy;
@@ -858,7 +860,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
                 event == keySeen_ && keyReceiver_ && w != keyReceiver_ && w->isAncestorOf(keyReceiver_);
             keySeen_ = event;
             keyReceiver_ = w;
-            if (!propagating) FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+            if (!propagating) {
+                FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+                chartKeyDown(static_cast<QKeyEvent*>(event));
+            }
         }
     }
     return QMainWindow::eventFilter(watched, event);

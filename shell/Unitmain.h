@@ -29,6 +29,7 @@ class QTextEdit;
 class QToolButton;
 class TSterownik;
 class TNastawy;
+class TGrafika;
 class TFormLogo;
 class TFormProg;
 class AutoBackup;
@@ -224,6 +225,11 @@ public:
     void MenuFileBackupFolderClick();
     // Saves a backup of a completely read controller before a firmware update or factory settings.
     void BackupBeforeChange();
+    // --- chart component (UnitmainCharts.cpp)
+    TGrafika* Grafika1 = nullptr;
+    // Shows view `view` of the chart (-1 background only, 5 for the OBD page "RPM corrections").
+    void showChartView(int view);
+    void hideChart();
 
 
     // --- device and service dialogs, readings selection, transmission log, Documentation and
@@ -308,6 +314,11 @@ private:
     void FormKeyDown(int key);
     void applyChannelColours();
     void collectChannelColours();
+    // chart component (UnitmainCharts.cpp)
+    void createChart();
+    void applyChartColours();
+    void chartKeyDown(const QKeyEvent* event);
+    void freeChart();
 
     QColor diagnosticsNormalColour_;
     QEvent* keySeen_ = nullptr;

@@ -17,6 +17,7 @@
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
 #include "dialogs/Unitprog.h"
+#include "charts/Tgrafika.h"
 #include "editor/Tnastawy.h"
 #include "shell/FrameLayout.h"
 #include "shell/PanelSplitter.h"
@@ -113,6 +114,7 @@ void TForm1::ApplyColors()
         setColours(w, QPalette::Window, t.background, QPalette::WindowText, t.text);
     Nastawy->setThemePalette(t);
     ColourDialogs();
+    applyChartColours();
     ColourMenuDialogs();
     drawSwitchPicture();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab
@@ -149,6 +151,7 @@ void TForm1::ApplyView()
     }
     FitTabRows();
     Nastawy->SetViewLevel(viewLevel);
+    if (Grafika1) Grafika1->SetViewLevel(viewLevel);
 }
 
 void TForm1::showLeftPanel(bool shown)
@@ -315,6 +318,7 @@ void TForm1::SpeedButton1Click(int tab)
     ProgressBar1->hide();
     PanelBledy->hide();
     PanelChart->hide();
+    hideChart();
     PanelScope->hide();
     PanelInfo->hide();
     PanelObd->hide();
@@ -420,7 +424,7 @@ void TForm1::SpeedButton11Click(int page)
         case 7: setCommand(0, 1272, QString(), kPurple, 361); break;
         default: break;
     }
-    PanelChart->setVisible(page >= 0);
+    showChartView(page);
     LayoutCommandButtons();
 }
 
@@ -433,6 +437,7 @@ void TForm1::SpeedButton31Click(int page)
     for (QPushButton* b : cmd) b->hide();
     Nastawy->HideEditor();
     PanelChart->hide();
+    if (page != 3) hideChart();
     PanelObd->hide();
     PanelNasInfoObd->hide();
     const QColor normal = systemWindowText();
@@ -455,7 +460,7 @@ void TForm1::SpeedButton31Click(int page)
             setCommand(1, 1274, QString(), normal, page == 1 ? 394 : 396);
             break;
         case 3:
-            PanelChart->show();
+            showChartView(5);
             setCommand(0, 1268, QString(), kRed, 324);
             setCommand(1, 1269, QString(), kGreen, 325);
             setCommand(2, 1272, QString(), palette.active, 323);
@@ -504,7 +509,7 @@ void TForm1::Btn51Click(int button)
             break;
         case 331:
         case 341:
-            ask(2104);  // the chart component clears its curve once it exists
+            if (ask(2104)) Grafika1->ClearCorrection();
             break;
         case 351:
             if (ask(2104)) s.KasujOpoznienia();
@@ -555,6 +560,7 @@ void TForm1::MenuFileReadClick()
 {
     CzytajUstawienia(*Sterownik1, *prompt);
     if (Nastawy->isVisible()) Nastawy->Relayout();
+    if (Grafika1->isVisible()) Grafika1->Render();
 }
 
 void TForm1::MenuFileSaveClick() { ZapiszUstawienia(*Sterownik1, *prompt); }

@@ -1,13 +1,21 @@
 // The KAVELO workshop program.
 #include <QtCore/QCommandLineParser>
+#include <QtCore/QTextStream>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QStyleFactory>
 
+#include <cstring>
+
+#include "charts/ChartRender.h"
 #include "link/PortNames.h"
 #include "shell/Unitmain.h"
 
 int main(int argc, char** argv)
 {
+    // A picture of a chart view needs no display: draw it off-screen wherever the program runs.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--render") == 0 || std::strncmp(argv[i], "--render=", 9) == 0)
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("ZorUDU"));
     QCoreApplication::setApplicationName(QStringLiteral("Kavelo"));
@@ -22,7 +30,38 @@ int main(int argc, char** argv)
                                      QStringLiteral("DEVICE"));
     parser.addOption(port);
     parser.addOption(elmPort);
-    parser.process(app);
+    const QCommandLineOption render(QStringLiteral("render"),
+                                    QStringLiteral("Draw chart view VIEW (-1, 0..7) off-screen and exit."),
+                                    QStringLiteral("VIEW"));
+    const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("Settings file to draw."),
+                                      QStringLiteral("FILE.set"));
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Picture to write."),
+                                 QStringLiteral("FILE.png"));
+    const QCommandLineOption size(QStringLiteral("size"), QStringLiteral("Picture size (default 1024x600)."),
+                                  QStringLiteral("WxH"));
+    const QCommandLineOption theme(QStringLiteral("theme"), QStringLiteral("Colour theme 0..5 (default 0)."),
+                                   QStringLiteral("N"));
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language: en, pl, ru or es (default en)."),
+                                  QStringLiteral("LANG"));
+    for (const QCommandLineOption* o : {&render, &settings, &out, &size, &theme, &lang}) parser.addOption(*o);
+    // "-1" is a view number, not an option.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!parser.parse(app.arguments())) {
+        QTextStream(stderr) << parser.errorText() << Qt::endl;
+        return ChartRender::BadArguments;
+    }
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+    if (parser.isSet(render)) {
+        ChartRender::Options options;
+        QString error;
+        QTextStream err(stderr);
+        if (ChartRender::parse(parser.value(render), parser.value(settings), parser.value(out), parser.value(size),
+                               parser.value(theme), parser.value(lang), options, error) != ChartRender::Ok) {
+            err << error << Qt::endl;
+            return ChartRender::BadArguments;
+        }
+        return ChartRender::run(options, err);
+    }
 
     TForm1 form;
     if (parser.isSet(port)) form.portOverride = PortNames::numberForDevice(parser.value(port));

@@ -1,0 +1,402 @@
+#include "charts/MultiplierView.h"
+
+#include <QtCore/QLocale>
+#include <QtGui/QPainter>
+#include <QtGui/QPainterPath>
+
+#include <algorithm>
+
+#include "base/TextTable.h"
+#include "charts/LeastSquares.h"
+#include "charts/MultiplierGeometry.h"
+#include "charts/Tgrafika.h"
+#include "link/Tsterownik.h"
+
+using namespace MultiplierGeometry;
+using MultiplierNodes::Outcome;
+
+namespace {
+
+// Memory-image bytes of this view.
+constexpr int kLoadSignal = 4;        // 2: the load signal is a voltage
+constexpr int kEngineType = 10;       // non-zero widens the choice of trend points
+constexpr int kScale = 80;            // bit 0: wide multiplier scale
+constexpr int kAdaptation = 81;
+constexpr int kPetrolMarker = 83;     // 0.05 ms units, 0 = none
+constexpr int kLoadBreakpoints = 224; // 224..239, 0.01 bar
+constexpr int kPressureScale = 239;
+
+bool wideScale(const uint8_t* s) { return s[kScale] & 1; }
+
+// Numbers in the user's locale: the general format, or a fixed number of decimals.
+QString general(double v) { return QLocale().toString(v, 'g', 15); }
+QString fixed(double v, int decimals) { return QLocale().toString(v, 'f', decimals); }
+
+int adaptationOffset(const TSterownik& link) { return link.mem.identity[67] - 128; }
+
+void drawArrow(QPainter& p, int left, int top, bool up)
+{
+    // 22 x 22 picture: a 14-pixel-wide triangle on a 4-pixel shaft, 16 pixels tall in all.
+    const int tipY = up ? top + 3 : top + 18;
+    const int baseY = up ? top + 10 : top + 11;
+    const QPoint tri[3] = {QPoint(left + 11, tipY), QPoint(left + 4, baseY), QPoint(left + 18, baseY)};
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 255));
+    p.drawPolygon(tri, 3);
+    p.fillRect(up ? QRect(left + 9, top + 10, 4, 9) : QRect(left + 9, top + 3, 4, 9), QColor(0, 0, 255));
+}
+
+}  // namespace
+
+MultiplierView::MultiplierView() { line_.reserve(4096); }
+
+QRect MultiplierView::raiseButton(int w, int h)
+{
+    const int mid = (h - 14) / 2;
+    return QRect(QPoint(w - 32, mid - 32), QPoint(w - 3, mid - 3));
+}
+
+QRect MultiplierView::lowerButton(int w, int h)
+{
+    const int mid = (h - 14) / 2;
+    return QRect(QPoint(w - 32, mid + 2), QPoint(w - 3, mid + 31));
+}
+
+// ---------------------------------------------------------------- background
+
+void MultiplierView::buildBackground(TGrafika& chart, QPainter& p)
+{
+    if (!chart.link()) return;
+    const TSterownik& link = *chart.link();
+    const uint8_t* s = link.mem.settings.data();
+    const ChartLayout::Plot& pl = chart.plot();
+    const ChartColours& c = chart.chartColours();
+    const int max = link.mem.timeAxisMax;
+    const bool wide = wideScale(s);
+    const bool voltage = s[kLoadSignal] == 2;
+    const int scale = s[kPressureScale];
+    const QColor difference = QColor::fromRgb(kDifference);
+    const QColor text = chart.textColour();
+
+    // Dotted vertical grid lines, and the solid line at 1.00.
+    p.setPen(QPen(c.grid, 1, Qt::DotLine));
+    for (int k = 1; k <= 9; ++k) {
+        const int x = ChartLayout::gridLineX(pl, k);
+        p.drawLine(x, pl.top(), x, pl.bottom);
+    }
+    p.setPen(QPen(c.grid, 1));
+    const int one = ChartLayout::gridLineY(pl, wide ? 4 : 5);
+    p.drawLine(pl.left, one, pl.right(), one);
+
+    // Time axis.
+    for (int t = 0; t <= max; t += 20) chart.drawXTick(p, timeX(pl, t, max), QString::number(t / 10));
+    chart.drawXCaption(p, TextById(1703));
+
+    // Pressure (or voltage) axis on the right.
+    for (int g = 0; g <= 100; g += 10) {
+        const int y = pl.bottom - pl.height * g / 100;
+        p.setPen(QPen(c.grid, 1));
+        p.drawLine(pl.right(), y, pl.right() + 6, y);
+        p.setPen(text);
+        TGrafika::drawTextAt(p, pl.right() + 8, y - 6, general(g * scale * 0.0001 * (voltage ? 2 : 1)));
+    }
+    chart.drawYCaption(p, pl.right() + 27, TextById(voltage ? 1719 : 1707));
+
+    // Difference scale, with whose pen the multiplier ticks are then drawn.
+    QPen tickPen(c.grid, 1);
+    if (chart.viewLevel() > 0) {
+        int y0 = 0;
+        p.setPen(difference);
+        for (int h = -1; h <= 1; ++h) {
+            const int y = static_cast<int>(pl.bottom - 0.2 * pl.height - (pl.height * h) / 10);
+            if (h == 0) y0 = y;
+            const QString label = h > 0 ? QStringLiteral("+%1").arg(2 * h) : QString::number(2 * h);
+            TGrafika::drawTextRightAt(p, pl.right() - 2, y - 6, label);
+        }
+        tickPen = QPen(difference, 1, Qt::DotLine);
+        p.setPen(tickPen);
+        p.drawLine(pl.left, y0, pl.right(), y0);
+    }
+
+    // Multiplier axis on the left.
+    const int steps = wide ? 5 : 10;
+    for (int i = 0; i <= steps; ++i) {
+        const int g = wide ? 5 * i : i;
+        const int y = pl.bottom - pl.height * g / (wide ? 25 : 10);
+        p.setPen(tickPen);
+        p.drawLine(pl.left, y, pl.left - 6, y);
+        p.setPen(text);
+        TGrafika::drawTextRightAt(p, pl.left - 6, y - 6, fixed(g * 0.1 + (wide ? 0 : 0.5), 1));
+    }
+    chart.drawYCaption(p, -2, TextById(1709));
+
+    // Petrol-time marker.
+    if (const int m = s[kPetrolMarker]) {
+        const int x = static_cast<int>(m * 0.05 * pl.width * 10 / 200 + pl.left);
+        p.setPen(QPen(c.grid, 1, Qt::DashLine));
+        p.drawLine(x, pl.bottom, x, pl.top());
+        p.setPen(c.grid);
+        TGrafika::drawTextAt(p, x + 1, pl.bottom - 16, QLatin1Char(' ') + fixed(m * 0.05, 2) + QLatin1Char(' '));
+    }
+
+    // Legend, on the plot's own background.
+    p.setBackgroundMode(Qt::OpaqueMode);
+    p.setBackground(c.plotBackground);
+    const struct {
+        int id;
+        QColor colour;
+    } legend[4] = {{1709, c.curve}, {1700, QColor::fromRgb(kPetrol)}, {1701, QColor::fromRgb(kGas)}, {1702, difference}};
+    const int rows = chart.viewLevel() > 0 ? 4 : 3;
+    for (int i = 0; i < rows; ++i) {
+        p.setPen(legend[i].colour);
+        TGrafika::drawTextAt(p, pl.left + 20, pl.top() + 20 * (i + 1), QStringLiteral("----") + TextById(legend[i].id));
+    }
+    p.setBackgroundMode(Qt::TransparentMode);
+
+    // The shift buttons at the right edge.
+    p.setPen(QPen(c.buttonBorder, 1));
+    p.setBrush(c.buttonFill);
+    for (const QRect& r : {raiseButton(chart.width(), chart.height()), lowerButton(chart.width(), chart.height())})
+        p.drawRoundedRect(r, 2.5, 2.5);
+    const int mid = (chart.height() - 14) / 2;
+    drawArrow(p, chart.width() - 28, mid - 28, true);
+    drawArrow(p, chart.width() - 28, mid + 6, false);
+    p.setBrush(Qt::NoBrush);
+}
+
+// ---------------------------------------------------------------- data
+
+void MultiplierView::render(TGrafika& chart, QPainter& p)
+{
+    if (!chart.link()) return;
+    TSterownik& link = *chart.link();
+    const uint8_t* s = link.mem.settings.data();
+    if (s[kAdaptation]) {
+        const QString caption = TextById(3810) + QStringLiteral("   ") + general((link.mem.identity[66] - 128) * 0.02) +
+                                QStringLiteral(" , ") + general((link.mem.identity[67] - 128) * 0.02) +
+                                QStringLiteral("   ");
+        p.setPen(chart.textColour());
+        TGrafika::drawTextAt(p, (chart.width() - p.fontMetrics().horizontalAdvance(caption)) / 2, 2, caption);
+    }
+    drawMap(chart, p, link.mem.maps[MemoryImage::PetrolMap].data(), QColor::fromRgb(kPetrol));
+    drawMap(chart, p, link.mem.maps[MemoryImage::GasMap].data(), QColor::fromRgb(kGas));
+    if (chart.viewLevel() > 0) drawDifference(chart, p);
+    drawCurve(chart, p);
+}
+
+void MultiplierView::drawFit(TGrafika& chart, QPainter& p, int n, int degree)
+{
+    const ChartLayout::Plot& pl = chart.plot();
+    const LeastSquares::Polynomial poly = LeastSquares::fit(xs_.data(), ys_.data(), n, degree);
+    const int from = *std::min_element(xs_.begin(), xs_.begin() + n);
+    const int to = *std::max_element(xs_.begin(), xs_.begin() + n);
+    line_.resize(0);
+    for (int x = from; x <= to; ++x) {
+        const double y = poly.at(x);
+        if (x > pl.right() || y > pl.bottom) continue;
+        if (y < pl.top() + 1) break;
+        line_.append(QPoint(x, static_cast<int>(y)));
+    }
+    if (line_.size() >= 2) p.drawPolyline(line_);
+    else if (line_.size() == 1) p.drawPoint(line_[0]);
+}
+
+void MultiplierView::drawMap(TGrafika& chart, QPainter& p, const uint8_t* map, QColor colour)
+{
+    const TSterownik& link = *chart.link();
+    const uint8_t* s = link.mem.settings.data();
+    const ChartLayout::Plot& pl = chart.plot();
+    const int max = link.mem.timeAxisMax;
+    const int scale = s[kPressureScale];
+    // No pressure scale, no place for a point.
+    if (scale == 0) return;
+    int n = 0;
+    for (int l = 0; l < 16; ++l)
+        for (int r = 0; r < 16; ++r) {
+            const int v = map[16 * r + l];
+            int x, y;
+            if (!mapPoint(pl, v, s[kLoadBreakpoints + l], scale, r, max, x, y)) continue;
+            p.fillRect(x - 1, y - 1, 2, 2, colour);
+            if (trendCandidate(r, l, v, s[kEngineType] != 0, max)) {
+                xs_[size_t(n)] = x;
+                ys_[size_t(n)] = y;
+                ++n;
+            }
+        }
+    if (n < 3) return;
+    p.setPen(QPen(colour, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    drawFit(chart, p, n, n < 9 ? 1 : 2);
+}
+
+void MultiplierView::drawDifference(TGrafika& chart, QPainter& p)
+{
+    const TSterownik& link = *chart.link();
+    const ChartLayout::Plot& pl = chart.plot();
+    const int max = link.mem.timeAxisMax;
+    const uint8_t* petrol = link.mem.maps[MemoryImage::PetrolMap].data();
+    const uint8_t* gas = link.mem.maps[MemoryImage::GasMap].data();
+    int n = 0;
+    for (int r = 0; r <= 12; ++r)
+        for (int l = 0; l < 16; ++l) {
+            const int pv = petrol[16 * r + l], gv = gas[16 * r + l];
+            if (pv == 0 || gv == 0 || pv > 180 || gv > 180) continue;
+            xs_[size_t(n)] = timeX(pl, pv, max);
+            ys_[size_t(n)] = differenceY(pl, pv, gv);
+            ++n;
+        }
+    if (n < 3) return;
+    p.setPen(QPen(QColor::fromRgb(kDifference), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    drawFit(chart, p, n, 1);
+    double slope = 0, intercept = 0;
+    if (!LeastSquares::line(xs_.data(), ys_.data(), n, slope, intercept)) return;
+    const int xa = std::max(*std::min_element(xs_.begin(), xs_.begin() + n), pl.left);
+    const int xb = std::min(*std::max_element(xs_.begin(), xs_.begin() + n), pl.right());
+    p.setPen(QPen(Qt::black, 1));
+    p.drawLine(xa, static_cast<int>(slope * xa + intercept), xb, static_cast<int>(slope * xb + intercept));
+}
+
+bool MultiplierView::nodePosition(const TGrafika& chart, int slot, QPoint& at) const
+{
+    if (!chart.link() || slot < 0 || slot >= MultiplierNodes::kSlots) return false;
+    const TSterownik& link = *chart.link();
+    const uint8_t* s = link.mem.settings.data();
+    const int pos = s[MemoryImage::kNodesBank1 + slot];
+    if ((slot != 0 && pos == 0) || pos > link.mem.timeAxisMax) return false;
+    const int v = link.mem.block(MemoryImage::Multiplier1)[pos] + adaptationOffset(link);
+    at = QPoint(nodeX(chart.plot(), pos, link.mem.timeAxisMax), nodeY(chart.plot(), v, wideScale(s)));
+    return true;
+}
+
+void MultiplierView::drawCurve(TGrafika& chart, QPainter& p)
+{
+    const TSterownik& link = *chart.link();
+    const ChartColours& c = chart.chartColours();
+    QPoint at[MultiplierNodes::kSlots];
+    int slotOf[MultiplierNodes::kSlots];
+    int n = 0;
+    for (int k = 0; k < MultiplierNodes::kSlots; ++k)
+        if (nodePosition(chart, k, at[n])) slotOf[n++] = k;
+    p.setPen(QPen(c.curve, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(at, n);
+
+    const bool focused = chart.hasChartFocus();
+    p.setPen(QPen(Qt::black, 1));
+    int boxAt = -1;
+    for (int i = 0; i < n; ++i) {
+        const bool lit = focused && (slotOf[i] == selected_ || selected_ < 0);
+        p.setBrush(lit ? QColor(255, 255, 0) : c.curve);
+        p.drawEllipse(at[i].x() - 5, at[i].y() - 5, 9, 9);
+        if (slotOf[i] == selected_) boxAt = i;
+    }
+    p.setBrush(Qt::NoBrush);
+    if (!focused || boxAt < 0) return;
+    const int x = at[boxAt].x(), y = at[boxAt].y();
+    const int pos = link.mem.settings[size_t(MemoryImage::kNodesBank1 + selected_)];
+    const int v = link.mem.block(MemoryImage::Multiplier1)[pos] + adaptationOffset(link);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(QColor(255, 255, 221));
+    p.drawRect(x - 14, y + 10, 27, 25);
+    p.setBrush(Qt::NoBrush);
+    TGrafika::drawTextAt(p, x - 12, y + 10, fixed(pos * 0.1, 1));
+    TGrafika::drawTextAt(p, x - 12, y + 22, fixed(v * 0.01, 2));
+}
+
+// ---------------------------------------------------------------- live cursor
+
+void MultiplierView::liveData(TGrafika& chart, const uint8_t* frame)
+{
+    if (!chart.link()) return;
+    const TSterownik& link = *chart.link();
+    const Cursor c = liveCursor(chart.plot(), frame, link.mem.settings.data(), link.mem.timeAxisMax);
+    chart.MoveCursor(c.x, c.y);
+}
+
+// ---------------------------------------------------------------- editing
+
+void MultiplierView::Recompute(TGrafika& chart)
+{
+    TSterownik& link = *chart.link();
+    uint8_t* s = link.mem.settingsBlock();
+    MultiplierNodes::Nodes nodes{s + MemoryImage::kNodesBank1, link.mem.block(MemoryImage::Multiplier1), selected_,
+                                 link.mem.timeAxisMax};
+    MultiplierNodes::Normalise(nodes);
+    const bool wide = wideScale(s);
+    link.WyliczMnoznik(1, MultiplierNodes::lowerLimit(wide), MultiplierNodes::upperLimit(wide));
+    link.ZapiszDoSterownika(3);
+    chart.Render();
+}
+
+void MultiplierView::act(TGrafika& chart, Outcome outcome)
+{
+    switch (outcome) {
+        case Outcome::Beep: chart.Beep(); break;
+        case Outcome::Render: chart.Render(); break;
+        case Outcome::Recompute: Recompute(chart); break;
+        case Outcome::Nothing: break;
+    }
+}
+
+int MultiplierView::hitTest(const TGrafika& chart, QPoint pos) const
+{
+    if (!chart.link()) return -1;
+    TSterownik& link = *chart.link();
+    uint8_t* s = link.mem.settingsBlock();
+    int none = -1;
+    const MultiplierNodes::Nodes nodes{s + MemoryImage::kNodesBank1, link.mem.block(MemoryImage::Multiplier1), none,
+                                       link.mem.timeAxisMax};
+    const int t = pointerTime(chart.plot(), pos.x(), link.mem.timeAxisMax);
+    const int v = pointerValue(chart.plot(), pos.y(), wideScale(s));
+    return MultiplierNodes::Pick(nodes, t, v, adaptationOffset(link));
+}
+
+void MultiplierView::mousePress(TGrafika& chart, QPoint pos, Qt::MouseButton button)
+{
+    if (!chart.link()) return;
+    TSterownik& link = *chart.link();
+    uint8_t* s = link.mem.settingsBlock();
+    const ChartLayout::Plot& pl = chart.plot();
+    MultiplierNodes::Nodes nodes{s + MemoryImage::kNodesBank1, link.mem.block(MemoryImage::Multiplier1), selected_,
+                                 link.mem.timeAxisMax};
+    const QRect widened(QPoint(pl.left - 5, pl.top() - 5), QPoint(pl.right() + 5, pl.bottom + 5));
+    if (widened.contains(pos)) {
+        chart.FocusChart();
+        if (button == Qt::RightButton) {
+            act(chart, MultiplierNodes::AddAt(nodes, pointerTime(pl, pos.x(), link.mem.timeAxisMax)));
+        } else {
+            selected_ = hitTest(chart, pos);
+            chart.Render();
+        }
+        return;
+    }
+    // The shift buttons move the whole curve, with or without the focus.
+    const int mid = (chart.height() - 14) / 2;
+    if (pos.x() <= chart.width() - 32) return;
+    int all = -1;
+    MultiplierNodes::Nodes every{nodes.slots, nodes.table, all, nodes.max};
+    if (pos.y() > mid - 32 && pos.y() < mid - 2) act(chart, MultiplierNodes::ChangeValue(every, +1, wideScale(s)));
+    else if (pos.y() > mid + 2 && pos.y() < mid + 32) act(chart, MultiplierNodes::ChangeValue(every, -1, wideScale(s)));
+}
+
+void MultiplierView::keyDown(TGrafika& chart, int key, Qt::KeyboardModifiers shift)
+{
+    if (!chart.link() || !chart.hasChartFocus()) return;
+    TSterownik& link = *chart.link();
+    uint8_t* s = link.mem.settingsBlock();
+    MultiplierNodes::Nodes nodes{s + MemoryImage::kNodesBank1, link.mem.block(MemoryImage::Multiplier1), selected_,
+                                 link.mem.timeAxisMax};
+    const bool ctrl = shift & Qt::ControlModifier;
+    using namespace MultiplierNodes;
+    switch (key) {
+        case Qt::Key_PageUp: act(chart, Next(nodes)); break;
+        case Qt::Key_PageDown: act(chart, Previous(nodes)); break;
+        case Qt::Key_Home: act(chart, First(nodes)); break;
+        case Qt::Key_End: act(chart, Last(nodes)); break;
+        case Qt::Key_Up: act(chart, ChangeValue(nodes, +1, wideScale(s))); break;
+        case Qt::Key_Down: act(chart, ChangeValue(nodes, -1, wideScale(s))); break;
+        case Qt::Key_Left: act(chart, ctrl ? Previous(nodes) : Left(nodes)); break;
+        case Qt::Key_Right: act(chart, ctrl ? Next(nodes) : Right(nodes)); break;
+        case Qt::Key_Insert: act(chart, Insert(nodes)); break;
+        case Qt::Key_Delete: act(chart, Delete(nodes)); break;
+        default: break;
+    }
+}

@@ -1,0 +1,104 @@
+// The multiplier chart against the simulated controller on a pseudo-terminal: it shows the maps the
+// controller learned, the cursor follows the engine, and a node raised with the keyboard reaches
+// the controller's multiplier.
+#include <QtCore/QSettings>
+#include <QtCore/QTemporaryDir>
+#include <QtTest/QtTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QToolButton>
+
+#include "base/TextTable.h"
+#include "charts/MultiplierView.h"
+#include "charts/Tgrafika.h"
+#include "link/PortNames.h"
+#include "link/Tsterownik.h"
+#include "shell/Unitmain.h"
+#include "sim/controller/ControllerSim.h"
+#include "sim/pty/PtyPort.h"
+
+namespace {
+
+struct Bench {
+    PtyPort pty;
+    ControllerSim sim;
+    QTemporaryDir dir;
+    ScriptedPrompt answers;
+    TForm1 form;
+
+    Bench()
+    {
+        QVERIFY(programTexts().load());
+        QVERIFY(pty.open());
+        sim.attach(&pty);
+        pty.setWatching(false);
+        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
+        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+        form.prompt = &answers;
+        form.portOverride = PortNames::numberForDevice(pty.devicePath());
+        form.FormCreate();
+        form.resize(1000, 700);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.FormShow();
+        form.Timer1->stop();
+        form.Timer2->stop();
+        form.Grafika1->refreshTimer()->stop();
+        link().timer()->stop();
+        QVERIFY(link().PortConnected());
+    }
+    TSterownik& link() { return *form.Sterownik1; }
+    bool run(const std::function<bool()>& done)
+    {
+        for (int i = 0; i < 40000 && !done(); ++i) {
+            link().Timer1OnTimer();
+            sim.poll();
+        }
+        return done();
+    }
+};
+
+}  // namespace
+
+class TstChartSim : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void nodeEditReachesTheController()
+    {
+        Bench b;
+        TSterownik& link = b.link();
+        QVERIFY(b.run([&] { return link.mem.identity[0] != 0 && link.readMask == 0 && link.writeMask == 0; }));
+        QTest::mouseClick(b.form.row1[2], Qt::LeftButton);
+        TGrafika& chart = *b.form.Grafika1;
+        QVERIFY(chart.isVisible());
+        QCOMPARE(chart.view(), 0);
+        // The link's copy of the multiplier is the controller's.
+        const uint8_t* mine = link.mem.block(MemoryImage::Multiplier1);
+        uint8_t* theirs = b.sim.region(0xE9);
+        QVERIFY(std::equal(mine, mine + 256, theirs));
+
+        // The live cursor follows the engine's petrol time.
+        QVERIFY(b.run([&] { return chart.cursorX() >= 0; }));
+        const int t = std::min<int>(link.rxBuffer[19], 200);
+        QCOMPARE(chart.cursorX(), chart.plot().left + t * chart.plot().width / 200);
+
+        // Select the end node and raise it by two.
+        auto& view = *static_cast<MultiplierView*>(chart.viewAt(0));
+        QPoint end;
+        QVERIFY(view.nodePosition(chart, 25, end));
+        QTest::mouseClick(&chart, Qt::LeftButton, {}, end);
+        QCOMPARE(view.selectedNode(), 25);
+        const int before = theirs[200];
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        const int expected = std::min(before + 2, (link.mem.settings[80] & 1) ? 250 : 150);
+        QCOMPARE(int(mine[200]), expected);
+        QVERIFY(b.run([&] { return theirs[200] == expected && link.writeMask == 0; }));
+        QVERIFY(std::equal(mine, mine + 256, theirs));
+        b.form.close();
+    }
+};
+
+QTEST_MAIN(TstChartSim)
+#include "tst_chart_sim.moc"
