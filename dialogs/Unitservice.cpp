@@ -46,7 +46,7 @@ TFormService::TFormService(QWidget* parent) : TEditorDialog(parent)
 
     StringGrid1 = new QTableWidget(kHistoryRows, 6, GroupBox1);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setGeometry(12, 82, 560, 248);
+    StringGrid1->setGeometry(12, 82, 526, 248);
     StringGrid1->horizontalHeader()->hide();
     StringGrid1->verticalHeader()->hide();
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -114,6 +114,10 @@ void TFormService::Relabel()
 void TFormService::ApplyTheme(const ThemePalette& palette)
 {
     TEditorDialog::ApplyTheme(palette);
+    // A disabled time-left box (reminder off) still shows its value, in the grey of a disabled text.
+    QPalette p = EditLeft->palette();
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
+    EditLeft->setPalette(p);
     // The header row is the grid's fixed row, in the dialog's background.
     for (int c = 0; c < 6; ++c) {
         QTableWidgetItem* item = StringGrid1->item(0, c);
