@@ -46,9 +46,35 @@ void drawArrow(QPainter& p, int left, int top, bool up)
     p.fillRect(up ? QRect(left + 9, top + 10, 4, 9) : QRect(left + 9, top + 3, 4, 9), QColor(0, 0, 255));
 }
 
+// A trend line `width` pixels thick, drawn as one-pixel polylines side by side (into `shifted`, kept
+// from render to render): the trend has a point in every pixel column, and a wide pen's stroker
+// would cost more than the whole rest of the render.
+void drawThick(QPainter& p, const QPolygon& line, QPolygon& shifted, int width, const QColor& colour)
+{
+    if (line.isEmpty()) return;
+    p.setPen(QPen(colour, 1));
+    const auto draw = [&](const QPolygon& l) {
+        if (l.size() == 1) p.drawPoint(l[0]);
+        else p.drawPolyline(l);
+    };
+    draw(line);
+    shifted.resize(line.size());
+    for (int d = -(width / 2); d < width - width / 2; ++d) {
+        if (d == 0) continue;
+        for (const QPoint shift : {QPoint(0, d), QPoint(d, 0)}) {
+            for (qsizetype i = 0; i < line.size(); ++i) shifted[i] = line[i] + shift;
+            draw(shifted);
+        }
+    }
+}
+
 }  // namespace
 
-MultiplierView::MultiplierView() { line_.reserve(4096); }
+MultiplierView::MultiplierView()
+{
+    line_.reserve(4096);
+    shifted_.reserve(4096);
+}
 
 QRect MultiplierView::raiseButton(int w, int h)
 {
@@ -184,7 +210,7 @@ void MultiplierView::render(TGrafika& chart, QPainter& p)
     drawCurve(chart, p);
 }
 
-void MultiplierView::drawFit(TGrafika& chart, QPainter& p, int n, int degree)
+void MultiplierView::drawFit(TGrafika& chart, QPainter& p, int n, int degree, int width, const QColor& colour)
 {
     const ChartLayout::Plot& pl = chart.plot();
     const LeastSquares::Polynomial poly = LeastSquares::fit(xs_.data(), ys_.data(), n, degree);
@@ -197,8 +223,7 @@ void MultiplierView::drawFit(TGrafika& chart, QPainter& p, int n, int degree)
         if (y < pl.top() + 1) break;
         line_.append(QPoint(x, static_cast<int>(y)));
     }
-    if (line_.size() >= 2) p.drawPolyline(line_);
-    else if (line_.size() == 1) p.drawPoint(line_[0]);
+    drawThick(p, line_, shifted_, width, colour);
 }
 
 void MultiplierView::drawMap(TGrafika& chart, QPainter& p, const uint8_t* map, QColor colour)
@@ -224,8 +249,7 @@ void MultiplierView::drawMap(TGrafika& chart, QPainter& p, const uint8_t* map, Q
             }
         }
     if (n < 3) return;
-    p.setPen(QPen(colour, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    drawFit(chart, p, n, n < 9 ? 1 : 2);
+    drawFit(chart, p, n, n < 9 ? 1 : 2, 4, colour);
 }
 
 void MultiplierView::drawDifference(TGrafika& chart, QPainter& p)
@@ -245,8 +269,7 @@ void MultiplierView::drawDifference(TGrafika& chart, QPainter& p)
             ++n;
         }
     if (n < 3) return;
-    p.setPen(QPen(QColor::fromRgb(kDifference), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    drawFit(chart, p, n, 1);
+    drawFit(chart, p, n, 1, 3, QColor::fromRgb(kDifference));
     double slope = 0, intercept = 0;
     if (!LeastSquares::line(xs_.data(), ys_.data(), n, slope, intercept)) return;
     const int xa = std::max(*std::min_element(xs_.begin(), xs_.begin() + n), pl.left);

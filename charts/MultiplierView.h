@@ -48,7 +48,7 @@ private:
     void drawMap(TGrafika& chart, QPainter& p, const uint8_t* map, QColor colour);
     void drawDifference(TGrafika& chart, QPainter& p);
     void drawCurve(TGrafika& chart, QPainter& p);
-    void drawFit(TGrafika& chart, QPainter& p, int n, int degree);
+    void drawFit(TGrafika& chart, QPainter& p, int n, int degree, int width, const QColor& colour);
 
     int selected_ = 0;
     // One render's trend candidates (the 256 cells of one map at most) and the trend polyline,
@@ -56,4 +56,5 @@ private:
     std::array<int, 256> xs_{};
     std::array<int, 256> ys_{};
     QPolygon line_;
+    QPolygon shifted_;
 };

@@ -5,13 +5,14 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLineEdit>
 
+#include <algorithm>
 #include <cstring>
 
 TGrafika* Grafika = nullptr;
 
 TGrafika::TGrafika(QWidget* owner) : QWidget(owner)
 {
-    if (!Grafika) Grafika = this;
+    Grafika = this;
     setObjectName(QStringLiteral("Grafika"));
     // Every pixel comes from the frame image: no background erase under it.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -209,13 +210,47 @@ void TGrafika::paintEvent(QPaintEvent* event)
         p.fillRect(event->rect(), palette_.background);
         return;
     }
-    for (const QRect& r : event->region()) p.drawImage(r, frame_, r);
+    for (const QRect& r : event->region()) {
+        if (r.width() == 1) paintColumn(p, r.x(), r.top(), r.bottom(), 0, -1);
+        else p.drawImage(r, frame_, r);
+    }
     if (cursorX_ < 0) return;
-    // Exclusive-or, as the cursor always looked: it stays visible on any colour under it.
-    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    p.setPen(QPen(palette_.chart.cursor, 1));
-    p.drawLine(cursorX_, plot_.bottom, cursorX_, plot_.top());
-    if (cursorY_ >= 0) p.drawLine(plot_.left, cursorY_, plot_.right(), cursorY_);
+    // The cursor in exclusive-or, as it always looked: visible on any colour under it. The XOR is
+    // done here on the frame's pixels; where the two lines cross the pixel is inverted twice.
+    const QRgb xorMask = palette_.chart.cursor.rgb() & 0x00FFFFFF;
+    const int x = cursorX_, top = std::max(0, plot_.top()), bottom = std::min(frame_.height() - 1, plot_.bottom);
+    const bool across = cursorY_ >= top && cursorY_ <= bottom;
+    if (x < frame_.width()) paintColumn(p, x, top, bottom, xorMask, across ? cursorY_ : -1);
+    if (cursorY_ >= 0 && cursorY_ < frame_.height()) {
+        const int left = std::max(0, plot_.left), right = std::min(frame_.width() - 1, plot_.right());
+        if (right < left) return;
+        if (hStrip_.width() != right - left + 1) hStrip_ = QImage(right - left + 1, 1, QImage::Format_RGB32);
+        const QRgb* under = reinterpret_cast<const QRgb*>(frame_.constScanLine(cursorY_));
+        QRgb* out = reinterpret_cast<QRgb*>(hStrip_.scanLine(0));
+        for (int i = left; i <= right; ++i) out[i - left] = i == x && across ? under[i] : under[i] ^ xorMask;
+        p.drawImage(left, cursorY_, hStrip_);
+    }
+}
+
+// One pixel column of the frame, its pixels XORed with `xorMask` except at row `keepY`, painted as
+// runs of one colour: a column drawn as an image would be blended pixel row by pixel row.
+void TGrafika::paintColumn(QPainter& p, int x, int top, int bottom, QRgb xorMask, int keepY)
+{
+    if (x < 0 || x >= frame_.width()) return;
+    top = std::max(top, 0);
+    bottom = std::min(bottom, frame_.height() - 1);
+    const auto pixel = [&](int y) {
+        const QRgb under = reinterpret_cast<const QRgb*>(frame_.constScanLine(y))[x];
+        return y == keepY ? under : under ^ xorMask;
+    };
+    int start = top;
+    while (start <= bottom) {
+        const QRgb colour = pixel(start);
+        int end = start + 1;
+        while (end <= bottom && pixel(end) == colour) ++end;
+        p.fillRect(x, start, 1, end - start, QColor::fromRgb(colour));
+        start = end;
+    }
 }
 
 QRegion TGrafika::cursorRegion(int x, int y) const

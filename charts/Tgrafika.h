@@ -115,10 +115,12 @@ private:
     void parkFocusBox();
     void drawPlotFrame(QPainter& p);
     QRegion cursorRegion(int x, int y) const;
+    void paintColumn(QPainter& p, int x, int top, int bottom, QRgb xorMask, int keepY);
 
     ChartViews::Set views_;
     QImage background_;
     QImage frame_;
+    QImage hStrip_;  // the horizontal cursor line's pixels, inverted
     QTimer* timer_ = nullptr;
     QPointer<QLineEdit> focusBox_;
     ThemePalette palette_;

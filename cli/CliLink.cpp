@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "cli/CliArgs.h"
+#include "link/Regions.h"
 #include "base/Platform.h"
 #include "base/TextTable.h"
 
@@ -48,12 +49,18 @@ bool CliLink::runUntil(const std::function<bool()>& done)
     QEventLoop loop;
     QTimer check;
     bool ok = true;
+    bool unreadable = false;
     int lastUnanswered = link.unanswered;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
         // A recognised reply resets the unanswered counter: that is the sign of life.
         if (link.unanswered < lastUnanswered || link.unanswered == 0) quiet.restart();
         lastUnanswered = link.unanswered;
-        if (done() || interrupted()) {
+        if (link.unreadableMask() != 0) {
+            // Reads that never agreed: what the command would use or save is not the controller's.
+            unreadable = true;
+            ok = false;
+            loop.quit();
+        } else if (done() || interrupted()) {
             loop.quit();
         } else if (quiet.elapsed() > kNoReplyMs || !link.PortConnected()) {
             ok = false;
@@ -62,7 +69,11 @@ bool CliLink::runUntil(const std::function<bool()>& done)
     });
     check.start(25);
     loop.exec();
-    if (!ok) CliArgs::fail(1, QStringLiteral("no reply from the controller on %1").arg(device));
+    if (unreadable)
+        CliArgs::fail(1, QStringLiteral("unreadable on %1 (the reads did not agree): %2")
+                             .arg(device, QString::fromStdString(regionNames(link.unreadableMask()))));
+    else if (!ok)
+        CliArgs::fail(1, QStringLiteral("no reply from the controller on %1").arg(device));
     return ok;
 }
 
@@ -73,8 +84,9 @@ bool CliLink::identify(uint32_t keepReads)
     onEvent = [&](int kind, int code, int value, int length) {
         if (kind == kEventFrameReceived && code == 0x81) {
             identified = true;
-            // Only the regions this command needs are read.
-            link.readMask &= keepReads;
+            // Only the regions this command needs are read, and the history: a change this
+            // command makes is recorded over the controller's own history, never over an empty one.
+            link.readMask &= keepReads | 0x80;
         }
         if (previous) previous(kind, code, value, length);
     };
@@ -92,7 +104,7 @@ bool CliLink::flushWrites()
 {
     auto pending = [this] {
         return link.writeMask != 0 || link.commands[TSterownik::CmdSettingsWrite] != 0 ||
-               (link.readMask & 0x80) != 0;
+               (link.readMask & 0x80) != 0 || link.historyWritePending();
     };
     if (!pending()) return true;
     clearInterrupted();  // a second Ctrl+C still ends the wait

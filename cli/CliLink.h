@@ -14,14 +14,15 @@ public:
     int open(const QString& device);
 
     // Runs the link until `done` holds. False, with a one-line error naming the device, when no
-    // reply came for 5 seconds. `interrupted` is asked as well: Ctrl+C ends the wait early.
+    // reply came for 5 seconds, or naming the regions whose reads never agreed. `interrupted` is
+    // asked as well: Ctrl+C ends the wait early.
     bool runUntil(const std::function<bool()>& done);
 
-    // Identifies the controller and narrows the first reads to `keepReads`; false on no reply or
-    // a controller that runs its bootloader.
+    // Identifies the controller and narrows the first reads to `keepReads` (the history is always
+    // read); false on no reply or a controller that runs its bootloader.
     bool identify(uint32_t keepReads);
 
-    // Lets queued writes reach the controller before the command ends.
+    // Lets queued writes, history entries included, reach the controller before the command ends.
     bool flushWrites();
 
     // Ctrl+C was pressed since the link was opened (or since clearInterrupted).

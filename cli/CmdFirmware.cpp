@@ -72,7 +72,11 @@ int cmdFirmware(const QStringList& arguments)
             if (l.flashing) started = true;
             // Identified in application mode: after the blocks, the new firmware runs; before them,
             // the controller did not enter its bootloader and nothing was written.
-            if (l.mem.identity[5] == 0) back = true;
+            if (l.mem.identity[5] == 0) {
+                back = true;
+                // Only the history is needed now: the update's entry is written over it.
+                l.readMask &= 0x80;
+            }
         }
         if (code == 0xFF) {
             const int percent = FirmwareUpdate::percent(l);
@@ -83,7 +87,11 @@ int cmdFirmware(const QStringList& arguments)
             if (l.firmwareBlock >= MemoryImage::kFirmwareBlocks) finished = true;
         }
     };
-    const bool answered = cli.runUntil([&] { return back || CliLink::interrupted(); });
+    // Success means the update is also in the controller's history: after the new firmware is
+    // identified, its history is read and the update's entry written and acknowledged.
+    const bool answered = cli.runUntil([&] {
+        return CliLink::interrupted() || (back && (!finished || !l.historyWritePending()));
+    });
     if (shown >= 0) out << Qt::endl;
     if (!answered) return 1;
     if (!started || !finished) {
@@ -92,6 +100,9 @@ int cmdFirmware(const QStringList& arguments)
         return CliArgs::fail(1, started ? QStringLiteral("update interrupted: the controller waits in its bootloader")
                                         : QStringLiteral("the controller did not enter its bootloader"));
     }
+    if (l.historyWritePending())
+        return CliArgs::fail(1, QStringLiteral("interrupted before the update was recorded in the controller's history"));
     out << "identified again: " << l.StrWersjaSterownika() << " " << l.StrWersjaCyframi(0x0E).trimmed() << Qt::endl;
+    out << "recorded in the change history" << Qt::endl;
     return 0;
 }

@@ -3,7 +3,9 @@
 #include <QtCore/QFileInfo>
 #include <QtCore/QSet>
 
+#include <cstring>
 #include <functional>
+#include <memory>
 
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
@@ -84,19 +86,13 @@ public:
     std::function<void(int)> onReply;
 };
 
+// Regions the factory-settings reply reads back after a connected load.
+constexpr uint32_t kReadBackMask = 0x71F;
+
 QString regionName(uint8_t command)
 {
-    static const QHash<int, const char*> kNames = {
-        {0xF8, "settings"}, {0xF9, "multiplier bank 1"}, {0xFA, "multiplier bank 2"},
-        {0xFB, "RPM correction bank 1"}, {0xFC, "RPM correction bank 2"}, {0xF0, "petrol map"},
-        {0xF1, "gas map"}, {0xF2, "OBD petrol map bank 1"}, {0xF3, "OBD gas map bank 1"},
-        {0xF4, "OBD petrol map bank 2"}, {0xF5, "OBD gas map bank 2"}, {0xC7, "change history"},
-        {0xC8, "gas-pressure correction"}, {0xC9, "reducer-temperature correction"},
-        {0xCA, "gas-temperature correction"},
-    };
     const RegionInfo* r = regionOfCommand(command);
-    const int write = r ? r->writeCommand : command;
-    return QString::fromLatin1(kNames.value(write, "region"));
+    return QString::fromLatin1(r ? r->name : "region");
 }
 
 QString settingLine(SettingsCatalogue& cat, int index)
@@ -185,17 +181,23 @@ int cmdWriteSettings(const QStringList& arguments)
 
     QStringList written, readBack;
     bool factoryDone = false;
+    // Each region once, in the order of its first reply (a read is confirmed by a second one).
+    auto once = [](QStringList& list, const QString& name) {
+        if (!list.contains(name)) list << name;
+    };
     s.onReply = [&](int code) {
         if (code == 0x89) factoryDone = true;
         else if (code == 0xF8 || (code >= 0xF9 && code <= 0xFC) || (code >= 0xF0 && code <= 0xF5) ||
                  (code >= 0xC7 && code <= 0xCD))
-            written << regionName(static_cast<uint8_t>(code));
+            once(written, regionName(static_cast<uint8_t>(code)));
         else if (factoryDone && (code >= 0xE8 || (code >= 0xE0 && code <= 0xE5) || (code >= 0xA7 && code <= 0xAD)))
-            readBack << regionName(static_cast<uint8_t>(code));
+            once(readBack, regionName(static_cast<uint8_t>(code)));
     };
     CliPrompt prompt(file);
     CzytajUstawienia(s.link, prompt);
     if (prompt.shown) return 1;
+    // What goes to the controller: the file with the adaptation folded in.
+    const auto sent = std::make_unique<MemoryImage>(s.link.mem);
     if (!s.runUntil([&] { return factoryDone && s.settled(); })) return 1;
 
     QTextStream& out = CliArgs::out();
@@ -203,6 +205,19 @@ int cmdWriteSettings(const QStringList& arguments)
     out << "factory-settings command acknowledged\n";
     out << "read back: " << readBack.join(QStringLiteral(", ")) << '\n';
     out.flush();
+    // Written is only what reads back the same, region by region (the settings without their
+    // checksum byte, which the link computes afresh when it sends them).
+    uint32_t differing = 0;
+    for (const RegionInfo& r : kRegions) {
+        if (!(r.mask & kReadBackMask)) continue;
+        const int from = r.mask == 0x1 ? 1 : 0;
+        if (std::memcmp(sent->region(r.mask) + from, s.link.mem.region(r.mask) + from,
+                        static_cast<size_t>(MemoryImage::kRegionSize - from)) != 0)
+            differing |= r.mask;
+    }
+    if (differing)
+        return CliArgs::fail(1, QStringLiteral("the controller on %1 does not hold what was written: %2")
+                                    .arg(port, QString::fromStdString(regionNames(differing))));
     return 0;
 }
 

@@ -118,7 +118,9 @@ void AutoBackup::LinkEvent(int kind, int code)
         complete_ = false;
         return;
     }
-    if (!identified_ || complete_ || link_.readMask != 0 || link_.linkMask != 0) return;
+    // A region whose reads never agreed holds the PC's old copy, not the controller's: no backup.
+    if (!identified_ || complete_ || link_.readMask != 0 || link_.linkMask != 0 || link_.unreadableMask() != 0)
+        return;
     complete_ = true;
     const QString serial = ConfigBackups::serialOf(link_.mem);
     if (backedUp_.contains(serial)) return;

@@ -2,7 +2,8 @@
 
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
-#include <QtCore/QSaveFile>
+
+#include "base/AtomicSave.h"
 
 #include <algorithm>
 #include <cstring>
@@ -65,39 +66,33 @@ QByteArray encode(const MemoryImage& mem)
 
 Result decode(const QByteArray& bytes, MemoryImage& mem)
 {
-    if (bytes.size() < kHeaderSize || std::memcmp(bytes.constData(), kMagic, sizeof kMagic) != 0 ||
+    // Files of this format are always 4096 bytes: a cut or padded one would mix the file's
+    // regions with what the image held, and a connected load would write that mix.
+    if (bytes.size() != kSize || std::memcmp(bytes.constData(), kMagic, sizeof kMagic) != 0 ||
         static_cast<uint8_t>(bytes[8]) != kVersion)
         return NotSettingsFile;
-    const int available = static_cast<int>(std::min<qsizetype>(bytes.size(), kSize));
     for (int id = 0; id < PartCount; ++id) {
         if (id == History) continue;  // the image keeps the history read from the controller
         const Part& p = kParts[id];
-        const int n = std::clamp(available - p.offset, 0, p.size);
-        if (n > 0) std::memcpy(partOf(mem, id), bytes.constData() + p.offset, static_cast<size_t>(n));
+        std::memcpy(partOf(mem, id), bytes.constData() + p.offset, static_cast<size_t>(p.size));
     }
     return Ok;
 }
 
 Result save(const QString& path, const MemoryImage& mem)
 {
-    if (path.isEmpty()) return CannotCreate;
-    QSaveFile file(path);
-    // Unbuffered, so that a write that runs out of room is seen here and not lost in a late flush.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return CannotCreate;
-    const QByteArray bytes = encode(mem);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return CannotCreate;
-    }
-    return file.commit() ? Ok : CannotCreate;
+    return AtomicSave::save(path, encode(mem)) ? Ok : CannotCreate;
 }
 
 Result load(const QString& path, MemoryImage& mem)
 {
-    if (path.isEmpty() || QFileInfo(path).isDir()) return CannotOpen;
+    // Only a regular file: a FIFO would block the program on opening, a device would never end.
+    QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile()) return CannotOpen;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return CannotOpen;
-    const QByteArray bytes = file.read(kSize);
+    // One byte more than the format holds tells a longer file from an exact one.
+    const QByteArray bytes = file.read(kSize + 1);
     return decode(bytes, mem);
 }
 

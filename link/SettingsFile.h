@@ -23,15 +23,15 @@ enum Result {
 
 // The whole file for `mem`.
 QByteArray encode(const MemoryImage& mem);
-// Takes the regions that `bytes` reaches into `mem`, except the change history, which stays as
-// the controller reported it. A wrong header (or one cut short) gives NotSettingsFile and changes
-// nothing; bytes past 4096 are ignored.
+// Takes the file's regions into `mem`, except the change history, which stays as the controller
+// reported it. A wrong header or a size other than 4096 bytes gives NotSettingsFile and changes
+// nothing.
 Result decode(const QByteArray& bytes, MemoryImage& mem);
 
-// Writes the file through a temporary file beside it, so that a failed save leaves an existing
-// file as it was. CannotCreate on any failure.
+// Writes the file through the atomic save: a failed save, or a target that is not a regular file,
+// leaves what was there as it was. CannotCreate on any failure.
 Result save(const QString& path, const MemoryImage& mem);
-// CannotOpen when the file cannot be opened, otherwise as decode.
+// CannotOpen when the path is not a regular file or cannot be opened, otherwise as decode.
 Result load(const QString& path, MemoryImage& mem);
 
 }  // namespace SettingsFile

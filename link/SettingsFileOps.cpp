@@ -46,10 +46,12 @@ int CzytajUstawienia(TSterownik& link, const QString& path)
 
     if (link.PortConnected()) {
         link.DodajAdaptacje();
-        // Both masks are replaced, not extended: reads pending from before the load are dropped,
-        // and the factory-settings reply after the writes asks for the read-back.
-        link.writeMask = SettingsFileOps::kLoadMask;
-        link.readMask = SettingsFileOps::kLoadMask;
+        // The reads are replaced: reads pending from before the load are dropped (except the
+        // history's, which later history changes wait for), and the factory-settings reply after
+        // the writes asks for the read-back. Writes already queued for regions the file does not
+        // carry (history, delay, enrichment) stay queued: they are the user's changes.
+        link.writeMask |= SettingsFileOps::kLoadMask;
+        link.replaceReadMask(SettingsFileOps::kLoadMask);
     } else {
         link.loadedFileName = path;
         if (link.OnZdarzenie) link.OnZdarzenie(kEventFileLoaded, 0, 0, 0);

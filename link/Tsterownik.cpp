@@ -47,8 +47,25 @@ void TSterownik::CzytajZeSterownika(uint32_t mask) { readMask |= mask; }
 
 void TSterownik::ZapiszDoSterownika(uint32_t mask)
 {
-    if ((mask & readMask) || unanswered > 10 || !PortConnected()) return;
+    if ((mask & readMask) || (mask & unreadable_) || unanswered > 10 || !PortConnected()) return;
     writeMask |= mask;
+}
+
+void TSterownik::replaceReadMask(uint32_t mask)
+{
+    // Whatever was read before may have changed (a reset, a loaded file, another controller):
+    // every region starts its confirmation afresh.
+    const uint32_t stillUnreadable = unreadable_ & ~mask;
+    resetReadConfirmation();
+    unreadable_ = stillUnreadable;
+    readMask = mask | (readMask & 0x80);
+}
+
+void TSterownik::resetReadConfirmation()
+{
+    candidateMask_ = 0;
+    disagreements_.fill(0);
+    unreadable_ = 0;
 }
 
 void TSterownik::RozkazDoSterownika(uint32_t mask) { linkMask |= mask; }
@@ -61,6 +78,8 @@ void TSterownik::Timer1OnTimer()
         linkMask = 1;
         commands[CmdFirmwarePending] = 0;
         flashing = false;
+        inFlight_ = 0;
+        resetReadConfirmation();
         zdarzenie(kEventLinkStarted, 0, 0, 0);
     }
     busy = true;

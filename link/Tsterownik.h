@@ -49,6 +49,14 @@ public:
     // Dropped, not deferred, while the same region is being read, the link is lost or down.
     void ZapiszDoSterownika(uint32_t mask);
     void RozkazDoSterownika(uint32_t mask);
+    // Replaces the pending reads (identification, the factory-settings reply, a connected file
+    // load). A history read that has not arrived yet stays pending: changes recorded meanwhile wait
+    // for it.
+    void replaceReadMask(uint32_t mask);
+    // A change-history entry or clearing waits to be written or for the controller's acknowledgement.
+    bool historyWritePending() const;
+    // Regions whose reads never agreed twice: not taken into the image, their writes refused.
+    uint32_t unreadableMask() const { return unreadable_; }
 
     // --- the tick and its parts
     void Timer1OnTimer();
@@ -162,11 +170,37 @@ private:
     void sendSettings();
     bool dispatchReply(int length, bool& writeRxLine);
     void calibrationReport(int code, int value);
-    // Records the changes made while the history was still being read.
+    // Applies the history changes not yet acknowledged to the history just read.
     void recordPendingHistory();
+    // Adds one change kind to the history in the image; false when it was already there.
+    bool applyHistoryKind(int kind);
+    // A read reply of region `index` (of kRegions): taken only when two reads agree.
+    bool confirmRead(int index, const uint8_t* data);
+    void takeRead(int index, const uint8_t* data);
+    // The write acknowledgement of region `index`: false when the region changed after its frame
+    // was sent, so that it goes out again.
+    bool writeDone(int index);
+    void rememberSent(int index, const uint8_t* bytes, int offset);
+    void resetReadConfirmation();
 
     QTimer* timer_ = nullptr;
     int headHeld_ = 0;
     int payloadNeeded_ = 0;
-    uint8_t pendingHistoryKinds_ = 0;  // change kinds waiting for the history read
+
+    // History changes the controller has not acknowledged yet. While the history is being read
+    // they wait; after every history read they are applied again to what the controller reported,
+    // so that neither a replaced image nor a re-identification loses them.
+    uint8_t historyKinds_ = 0;
+    bool historyClearPending_ = false;
+
+    // Read confirmation: the first reply of a read waits here until a second one agrees.
+    static constexpr int kRegionSlots = 18;  // entries of kRegions
+    std::array<std::array<uint8_t, MemoryImage::kRegionSize>, kRegionSlots> readCandidate_{};
+    uint32_t candidateMask_ = 0;
+    std::array<uint8_t, kRegionSlots> disagreements_{};
+    uint32_t unreadable_ = 0;
+
+    // Writes on the line: what was sent, to see at the acknowledgement whether it is still current.
+    std::array<std::array<uint8_t, MemoryImage::kRegionSize>, kRegionSlots> sentCopy_{};
+    uint32_t inFlight_ = 0;
 };

@@ -11,6 +11,9 @@ constexpr TColor kReportColour = Rgb(0, 0, 0);
 constexpr TColor kErrorColour = Rgb(255, 0, 0);
 constexpr int kData = 6;  // data bytes start behind the head and the prefix
 constexpr int kLiveFrameReadings = 92;  // live readings end where the OBD status block begins
+// Reads of one region that may disagree before it is reported unreadable: five reads at most.
+constexpr int kReadDisagreementLimit = 4;
+static_assert(kRegionCount == 18, "the link keeps one confirmation slot per region");
 
 struct WriteReport {
     uint8_t record;
@@ -73,7 +76,14 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
         if ((command & 1) && (liveRequestBits & 1)) EtapyKalibracji();
         if (!commands[CmdInjectorSwitch]) enabledInjectors = rxBuffer[22];
         if (data[0] == 0 && data[3] != 0) {
-            if (uint8_t* map = mem.mapOfSelector(data[1])) map[data[2]] = data[3];
+            if (uint8_t* map = mem.mapOfSelector(data[1])) {
+                map[data[2]] = data[3];
+                // A map read waiting for its confirming read learns the cell too: the controller's
+                // copy has changed since the first read, and the second read will show it.
+                for (int i = 0; i < kRegionCount; ++i)
+                    if ((candidateMask_ & kRegions[i].mask) && mem.region(kRegions[i].mask) == map)
+                        readCandidate_[static_cast<size_t>(i)][data[2]] = data[3];
+            }
         }
         if (data[0] == 0xF1 || data[0] == 0xF2) {
             if (OnTekst)
@@ -105,6 +115,8 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
             if (rxBuffer[5] == 0) {
                 ListaParamOdPlytki();
                 linkMask |= 2;
+                // A new reading of the whole controller: nothing read before counts as confirmed.
+                resetReadConfirmation();
                 readMask = 0xF3079F;
             } else if (rxBuffer[5] == 1 && commands[CmdFirmwarePending]) {
                 flashing = true;
@@ -123,11 +135,14 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
         case 0x88: commands[CmdLeakTest] = 0; return true;
         case 0x89:
             commands[CmdFactorySettings] = 0;
-            readMask = 0x71F;
+            replaceReadMask(0x71F);
             return true;
         case 0x8E:
         case 0x8F: return true;
-        case 0xF8: commands[CmdSettingsWrite] = 0; return true;
+        case 0xF8:
+            // Changed after its frame was sent: the settings go out again.
+            if (writeDone(0)) commands[CmdSettingsWrite] = 0;
+            return true;
         case 0xFF:
             ++firmwareBlock;
             if (firmwareBlock >= MemoryImage::kFirmwareBlocks) {
@@ -141,21 +156,68 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
 
     const RegionInfo* r = regionOfCommand(command);
     if (!r) return unknown();
+    const int index = regionIndex(r->mask);
     if (command == r->writeCommand) {
-        writeMask &= ~r->mask;
+        // An edit made while the frame was on the line keeps the write pending.
+        if (writeDone(index)) {
+            writeMask &= ~r->mask;
+            if (r->mask == 0x80) {
+                historyKinds_ = 0;
+                historyClearPending_ = false;
+            }
+        }
         return true;
     }
     // A read reply carries the whole region behind the prefix. A shorter one would mix old and
     // new bytes in the image: it is not taken and the read stays pending, so it is asked again.
     if (dataLength < MemoryImage::kRegionSize) return unknown();
-    std::memcpy(mem.region(r->mask), data, MemoryImage::kRegionSize);
-    readMask &= ~r->mask;
-    if (r->mask == 0x80) recordPendingHistory();
-    if (r->mask == 0x1) {
+    // A reply nobody asked for (a late repeat) confirms nothing.
+    if (readMask & r->mask) confirmRead(index, data);
+    return true;
+}
+
+bool TSterownik::confirmRead(int index, const uint8_t* data)
+{
+    const RegionInfo& r = kRegions[index];
+    auto& candidate = readCandidate_[static_cast<size_t>(index)];
+    if (!(candidateMask_ & r.mask)) {
+        // The first read waits for a second one; the read stays pending, so it follows in the
+        // next free slot.
+        std::memcpy(candidate.data(), data, MemoryImage::kRegionSize);
+        candidateMask_ |= r.mask;
+        return false;
+    }
+    if (std::memcmp(candidate.data(), data, MemoryImage::kRegionSize) == 0) {
+        takeRead(index, data);
+        return true;
+    }
+    // The two reads differ: a damaged reply got past the frame check. Read again, a few times.
+    std::memcpy(candidate.data(), data, MemoryImage::kRegionSize);
+    if (++disagreements_[static_cast<size_t>(index)] < kReadDisagreementLimit) return false;
+    candidateMask_ &= ~r.mask;
+    disagreements_[static_cast<size_t>(index)] = 0;
+    readMask &= ~r.mask;
+    unreadable_ |= r.mask;
+    if (OnTekst)
+        log(QString::fromUtf8(r.readLog).trimmed().prepend(QStringLiteral("  ")) +
+                QStringLiteral(" - odczyty różne, region nieczytelny"),
+            kErrorColour);
+    return false;
+}
+
+void TSterownik::takeRead(int index, const uint8_t* data)
+{
+    const RegionInfo& r = kRegions[index];
+    std::memcpy(mem.region(r.mask), data, MemoryImage::kRegionSize);
+    readMask &= ~r.mask;
+    candidateMask_ &= ~r.mask;
+    disagreements_[static_cast<size_t>(index)] = 0;
+    unreadable_ &= ~r.mask;
+    if (r.mask == 0x80) recordPendingHistory();
+    if (r.mask == 0x1) {
         ListaRpmLamMafAfr();
         const uint8_t sum = FrameCodec::byteSum(mem.settingsBlock(), MemoryImage::kRegionSize);
         if (sum != 0 && OnTekst)
             log(QString::number(sum) + QStringLiteral("  błąd sumy nastaw"), kErrorColour);
     }
-    return true;
 }

@@ -109,9 +109,18 @@ void TSterownik::HistoriaZmian(int kind)
     // controller's, or none): writing it back would wipe the controller's history. The change is
     // recorded once the read has arrived.
     if (readMask & kHistoryMask) {
-        pendingHistoryKinds_ |= bit;
+        historyKinds_ |= bit;
         return;
     }
+    if (applyHistoryKind(kind)) {
+        historyKinds_ |= bit;
+        writeMask |= kHistoryMask;
+    }
+}
+
+bool TSterownik::applyHistoryKind(int kind)
+{
+    const uint8_t bit = static_cast<uint8_t>(1u << kind);
     uint8_t* h = mem.block(MemoryImage::History);
     const uint32_t pc = workshopId[0];
     const uint8_t stamp[7] = {uint8_t(workshopId[1]), uint8_t(workshopId[2]), uint8_t(workshopId[3]),
@@ -122,7 +131,7 @@ void TSterownik::HistoriaZmian(int kind)
     uint8_t* entry = nullptr;
     if (n > 0 && std::memcmp(h + (n - 1) * kEntrySize + 1, stamp, sizeof stamp) == 0) {
         entry = h + (n - 1) * kEntrySize;
-        if (entry[0] & bit) return;  // already recorded today from this PC
+        if (entry[0] & bit) return false;  // already recorded today from this PC
     } else if (n == kHistoryEntries) {
         // Full: entry 0 (the oldest record) stays, entry 1 is dropped, the rest move down.
         std::memmove(h + 1 * kEntrySize, h + 2 * kEntrySize, 30 * kEntrySize);
@@ -133,20 +142,38 @@ void TSterownik::HistoriaZmian(int kind)
     }
     entry[0] |= bit;
     std::memcpy(entry + 1, stamp, sizeof stamp);
-    writeMask |= kHistoryMask;
+    return true;
 }
 
 void TSterownik::recordPendingHistory()
 {
-    const uint8_t kinds = pendingHistoryKinds_;
-    pendingHistoryKinds_ = 0;
-    for (int kind = 0; kind < 8; ++kind)
-        if (kinds & (1u << kind)) HistoriaZmian(kind);
+    // The image now holds the controller's history: whatever the PC meant to write is applied to
+    // it afresh, and only a real change is written.
+    writeMask &= ~kHistoryMask;
+    if (historyClearPending_) {
+        std::memset(mem.block(MemoryImage::History), 0, MemoryImage::kRegionSize);
+        writeMask |= kHistoryMask;
+    }
+    const uint8_t kinds = historyKinds_;
+    historyKinds_ = 0;
+    for (int kind = 0; kind < 8; ++kind) {
+        if (!(kinds & (1u << kind)) || !applyHistoryKind(kind)) continue;
+        historyKinds_ |= static_cast<uint8_t>(1u << kind);
+        writeMask |= kHistoryMask;
+    }
+    if (!(writeMask & kHistoryMask)) historyClearPending_ = false;
+}
+
+bool TSterownik::historyWritePending() const
+{
+    return historyKinds_ != 0 || historyClearPending_ || (writeMask & kHistoryMask) != 0;
 }
 
 void TSterownik::HistoriaZmianKasuj()
 {
+    historyKinds_ = 0;
+    historyClearPending_ = true;
+    if (readMask & kHistoryMask) return;  // cleared once the controller's history has arrived
     std::memset(mem.block(MemoryImage::History), 0, MemoryImage::kRegionSize);
-    pendingHistoryKinds_ = 0;
     writeMask |= kHistoryMask;
 }

@@ -12,8 +12,32 @@ constexpr int kPrefix = 2;          // random byte and 0 in front of the data
 constexpr int kRegionPayload = kPrefix + MemoryImage::kRegionSize;
 }  // namespace
 
+void TSterownik::rememberSent(int index, const uint8_t* bytes, int offset)
+{
+    const uint32_t bit = kRegions[index].mask;
+    std::memcpy(sentCopy_[static_cast<size_t>(index)].data() + offset, bytes + offset,
+                static_cast<size_t>(MemoryImage::kRegionSize - offset));
+    inFlight_ |= bit;
+    // The region changes on the controller: a read reply from before does not confirm anything.
+    candidateMask_ &= ~bit;
+    disagreements_[static_cast<size_t>(index)] = 0;
+}
+
+bool TSterownik::writeDone(int index)
+{
+    const uint32_t bit = kRegions[index].mask;
+    const bool sent = inFlight_ & bit;
+    inFlight_ &= ~bit;
+    if (!sent) return true;
+    // The settings go out with a fresh checksum byte: only the settings themselves count.
+    const int from = bit == 0x1 ? 1 : 0;
+    return std::memcmp(mem.region(bit) + from, sentCopy_[static_cast<size_t>(index)].data() + from,
+                       static_cast<size_t>(MemoryImage::kRegionSize - from)) == 0;
+}
+
 void TSterownik::sendRegion(uint8_t command, const uint8_t* region)
 {
+    if (const RegionInfo* r = regionOfCommand(command)) rememberSent(regionIndex(r->mask), region, 0);
     std::memcpy(txBuffer + 6, region, MemoryImage::kRegionSize);
     Ramka(command, kRegionPayload);
 }
@@ -22,6 +46,7 @@ void TSterownik::sendSettings()
 {
     ListaRpmLamMafAfr();
     const uint8_t* s = mem.settingsBlock();
+    rememberSent(0, s, 1);
     // The stored checksum byte may be stale after edits; the controller gets a fresh one.
     txBuffer[6] = FrameCodec::checksumFor(s + 1, MemoryImage::kRegionSize - 1);
     std::memcpy(txBuffer + 7, s + 1, MemoryImage::kRegionSize - 1);
@@ -30,6 +55,12 @@ void TSterownik::sendSettings()
 
 void TSterownik::NadawanieTx()
 {
+    // A region whose reads never agreed is not known to the PC: writing it would send bytes the
+    // controller never had.
+    if (unreadable_) {
+        writeMask &= ~unreadable_;
+        if (unreadable_ & 0x1) commands[CmdSettingsWrite] = 0;
+    }
     if (writeMask & 0x1) {
         writeMask &= ~0x1u;
         commands[CmdSettingsWrite] = 1;
@@ -138,6 +169,8 @@ void TSterownik::NadawanieTx()
     }
     for (const RegionInfo& r : kRegions) {
         if (r.mask == 0x1 || !(writeMask & r.mask)) continue;
+        // The history goes back only over the controller's own: it waits for its read.
+        if (r.mask == 0x80 && (readMask & 0x80)) continue;
         request(r.writeLog);
         sendRegion(r.writeCommand, mem.region(r.mask));
         waitCounter = 2;

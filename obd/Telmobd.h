@@ -83,6 +83,9 @@ public:
     void StatusElm();
     void StatusVoltage();
     void StatusDteMil();
+    // The four data bytes after "41 01" on one line of the reply to "0101", as one number (the
+    // first byte most significant); false when that line does not hold four byte fields.
+    static bool StatusValue0101(const QByteArray& reply, uint32_t& value);
     // Rebuilds the PID grid: the support marks follow the catalogue, every value is emptied.
     void OpiszPid();
     // Toggles the selection of a supported PID (the grid's click, double-click and Enter key), then

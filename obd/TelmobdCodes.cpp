@@ -1,4 +1,6 @@
 // Trouble codes of the OBD reader: stored, pending and permanent codes of the primary ECU.
+#include <algorithm>
+
 #include "obd/ObdReplyText.h"
 #include "obd/ObdTroubleCodes.h"
 #include "obd/Telmobd.h"
@@ -78,11 +80,19 @@ void TObd::KodyBledowCAN(unsigned char mode)
     } else if (reply.startsWith("10") && reply.mid(6).startsWith(mm)) {
         // A first frame: two codes here, up to three and a half in each consecutive frame, whose
         // headers are cut out so that the codes join up.
-        count = static_cast<int>(TekstNaInt(9, 1));
+        // The count comes off the line: a field that lost its spaces ("03017101") reads as a
+        // huge number. No loop below runs further than the reply actually held allows.
+        const uint32_t field = TekstNaInt(9, 1);
         reply.remove(0, 12);
-        if (count == 0) return;
+        if (field == 0) return;
+        // Each code takes "XX XX " (6 characters) of the reply; one more than fit is harmless.
+        const qsizetype fitting = reply.size() / 6 + 1;
+        count = static_cast<int>(std::min<qsizetype>(field, fitting));
         const bool can29 = protocol == 7 || protocol == 9;
-        for (int k = 0; k < (count - 2) * 2.0 / 7.0; ++k) {
+        // Every consecutive frame starts a line with its header (at least "7E8 21 "): the reply
+        // cannot hold more of them than that.
+        const qsizetype framesHeld = reply.size() / 7 + 1;
+        for (int k = 0; k < (count - 2) * 2.0 / 7.0 && k < framesHeld; ++k) {
             const QByteArray pattern = Hex(static_cast<uint32_t>(primaryEcu)) + " 2" + QByteArray::number(k + 1);
             const qsizetype q0 = reply.indexOf(pattern);
             DoOnTekst(QString::fromLatin1(pattern), kInfoColour);
@@ -99,7 +109,7 @@ void TObd::KodyBledowCAN(unsigned char mode)
 
     DoOnTekst(QString::number(count), kSentColour);
     DoOnTekst(ObdReplyText::LogForm(reply), kSentColour);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !reply.isEmpty(); ++i) {
         const int code = static_cast<int>(TekstNaInt(0, 2));
         if (code == 0) break;
         KodyBledowCyfra(code);

@@ -42,19 +42,37 @@ void TObd::StatusVoltage()
     DoOnTekst(voltage, kInfoColour);
 }
 
-void TObd::StatusDteMil()
+bool TObd::StatusValue0101(const QByteArray& reply, uint32_t& value)
 {
     QByteArray text = reply;
     if (text.contains("0101")) text.remove(0, 5);
     const qsizetype at = text.indexOf("41 01");
-    if (at < 0) {
+    if (at < 0) return false;
+    // Exactly the four data bytes on the line that holds "41 01": a shorter line must not take its
+    // missing bytes from the next line's header.
+    qsizetype end = text.indexOf('\r', at);
+    if (end < 0) end = text.size();
+    const QList<QByteArray> fields = text.mid(at + 5, end - at - 5).simplified().split(' ');
+    if (fields.size() < 4) return false;
+    value = 0;
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        const uint byte = fields[i].toUInt(&ok, 16);
+        if (!ok || fields[i].size() != 2) return false;
+        value = value << 8 | byte;
+    }
+    return true;
+}
+
+void TObd::StatusDteMil()
+{
+    uint32_t value = 0;
+    if (!StatusValue0101(reply, value)) {
         Status(ObdPanels::RowDtc, QStringLiteral("-"), false);
         Status(ObdPanels::RowMil, QStringLiteral("-"), false);
         DoOnTekst(QStringLiteral("nie odczytano statusu"), kErrorColour);
         return;
     }
-    text.remove(0, at + 6);
-    const uint32_t value = ObdReplyText::TekstNaInt(text, 0, 4);
     Status(ObdPanels::RowDtc, QString::number((value >> 24) & 0x7F), false);
     Status(ObdPanels::RowMil, (value & 0x80000000u) ? QStringLiteral("zapalony") : QStringLiteral("zgaszony"), false);
     DoOnTekst(QStringLiteral("status 0x") + QString::fromLatin1(ObdReplyText::Hex(value, 4)), kInfoColour);

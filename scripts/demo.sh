@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Starts the simulated controller on a pseudo-terminal and the KAVELO program connected to it.
+# Starts the simulated controller and the simulated ELM327 adapter (with a car that has stored
+# trouble codes) on pseudo-terminals, and the KAVELO program connected to both.
 # Installs what is missing and builds first. Stop with Ctrl+C or by closing the window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,11 +15,16 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exit 1
 fi
 
-fifo=$(mktemp -u)
-mkfifo "$fifo"
-./build/sim/kavelo-sim controller >"$fifo" &
-sim=$!
-trap 'kill $sim 2>/dev/null; rm -f "$fifo"' EXIT
-read -r device number <"$fifo"
+tmp=$(mktemp -d)
+mkfifo "$tmp/ctl" "$tmp/elm"
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$tmp"' EXIT
+./build/sim/kavelo-sim controller --drive >"$tmp/ctl" &
+pids+=($!)
+./build/sim/kavelo-sim elm --stored P0171,P0300 >"$tmp/elm" &
+pids+=($!)
+read -r device number <"$tmp/ctl"
+read -r elm elmNumber <"$tmp/elm"
 echo "Simulated controller on $device (port $number)"
-./build/shell/kavelo --port "$device" "$@"
+echo "Simulated ELM327 adapter on $elm (port $elmNumber)"
+./build/shell/kavelo --port "$device" --elm-port "$elm" "$@"

@@ -29,6 +29,7 @@
 #include "link/PetrolRestore.h"
 #include "link/Tsterownik.h"
 #include "dialogs/Unitprog.h"
+#include "obd/Telmobd.h"
 #include "editor/Tnastawy.h"
 #include "shell/FrameLayout.h"
 #include "shell/PanelSplitter.h"
@@ -43,7 +44,6 @@ namespace {
 
 const QColor kStatusBackground(255, 251, 240);
 const QColor kRed(255, 0, 0);
-const QColor kDarkGreen(0, 128, 0);
 
 // Stored colours are red + 256 x green + 65536 x blue; the link keeps 0xRRGGBB.
 int storedFromLink(TColor c) { return int(((c >> 16) & 0xFF) | (c & 0xFF00) | ((c & 0xFF) << 16)); }
@@ -117,13 +117,21 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
         Backups->LinkEvent(kind, code);
         LinkEvent(kind, code, value, length);
     };
-    ObdPort = new TSerial(this);
-    ObdPort->setObjectName(QStringLiteral("ElmPort"));
+    // The OBD reader gets its panels, the window's event handler and the controller link.
+    ObdPort = new TObd(this);
+    ObdPort->setObjectName(QStringLiteral("Obd1"));
+
+    // Live frames: after the status panel, the readings, the injection times and the switch LEDs
+    // come first, before any view created below adds itself.
+    liveFanOut.add([this](const uint8_t* f, int) { ShowReadings(f); });
+    liveFanOut.add([this](const uint8_t* f, int) { ShowInjectionTimes(f); });
+    liveFanOut.add([this](const uint8_t* f, int) { ShowLeds(f); });
 
     buildWidgets();
     createChart();
     buildMenus();
     drawSwitchPicture();
+    attachObd();
 
     Timer1 = new QTimer(this);
     Timer1->setSingleShot(true);
@@ -258,7 +266,7 @@ void TForm1::buildWidgets()
         BtnUkryjLewy->setToolTip(QStringLiteral("[L]"));
         connect(BtnUkryjLewy, &QToolButton::clicked, this, [this] { SetLeftCollapsed(true); });
         bv->addWidget(BtnUkryjLewy, 0, Qt::AlignRight);
-        bv->addStretch(1);
+        buildChannelList(bv);
         auto* show = new QToolButton(PanelLeft);
         show->setText(QStringLiteral(">"));
         show->setFixedWidth(14);
@@ -325,6 +333,7 @@ void TForm1::buildWidgets()
     PanelObd = new QWidget(PanelNasInfoObd);
     PanelObd->setObjectName(QStringLiteral("PanelObd"));
     PanelObd->setAutoFillBackground(true);
+    buildObdPanel();
     sv->addWidget(PanelInfo, 1);
     sv->addWidget(PanelObd, 1);
     PanelInfo->hide();
@@ -356,16 +365,22 @@ void TForm1::buildWidgets()
         head->addWidget(BanerParametry, 1);
         head->addWidget(BtnUkryjPrawy);
         rv->addLayout(head);
-        rv->addStretch(2);
         BanerCzasWtr = makeTitle(PanelRightBody);
-        rv->addWidget(BanerCzasWtr);
+        buildRightGrids(rv);
         rv->addStretch(1);
+        auto* pictures = new QHBoxLayout;
+        pictures->setSpacing(0);
         Image1 = new QLabel(PanelRightBody);
         Image1->setObjectName(QStringLiteral("Image1"));
         Image1->setFixedSize(91, 91);
         Image1->setToolTip(QStringLiteral("[SPACE]"));
         Image1->installEventFilter(this);
-        rv->addWidget(Image1, 0, Qt::AlignLeft | Qt::AlignBottom);
+        pictures->addWidget(Image1, 0, Qt::AlignLeft | Qt::AlignBottom);
+        Image2 = new QLabel(PanelRightBody);
+        Image2->setObjectName(QStringLiteral("Image2"));
+        pictures->addWidget(Image2, 0, Qt::AlignLeft | Qt::AlignBottom);
+        pictures->addStretch(1);
+        rv->addLayout(pictures);
     }
     {
         auto* show = new QToolButton(PanelRight);
@@ -522,6 +537,7 @@ void TForm1::MenuElmClick() { rebuildPortMenu(MenuElm, ObdPort); }
 void TForm1::FormCreate()
 {
     SetLeftCollapsed(true);
+    InitGrids();
     Nastawy->RegisterSettings();
     Nastawy->LoadDefaults();
     QCoreApplication::processEvents();
@@ -556,7 +572,7 @@ void TForm1::FormCreate()
     colorItems[theme]->setChecked(true);
 
     obdState = -1;
-    ledMemory = {0, 0};
+    ledMemory = {-1, -1};
     Relabel();
     ApplyColors();
     ApplyView();
@@ -580,6 +596,8 @@ void TForm1::FormShow()
     SpeedButton1Click(0);
     QCoreApplication::processEvents();
     Sterownik1->PortOpen(-1);
+    // The adapter's port opens on the fitter's command, or here when it was named for this run.
+    if (elmPortOverride > 0) ObdPort->PortOpen(-1);
     Timer1->start();
     Timer2->setInterval(developerMode ? 100 : 1000);
     Timer2->start();
@@ -691,152 +709,6 @@ void TForm1::Timer2Timer()
         FormLogo->close();
         Timer2->stop();
     }
-}
-
-// ---------------------------------------------------------------- events from the link
-
-void TForm1::setStatus(const QString& text, const QColor& background, const QColor& colour, const QFont* font)
-{
-    QPalette p = PanelStatus->palette();
-    p.setColor(QPalette::Window, background);
-    p.setColor(QPalette::WindowText, colour);
-    PanelStatus->setPalette(p);
-    if (font) PanelStatus->setFont(*font);
-    PanelStatus->setText(text);
-}
-
-void TForm1::LinkEvent(int kind, int code, int value, int length)
-{
-    if (!Sterownik1) return;
-    if (kind == kEventLinkStarted && code == 0) {
-        setWindowTitle(baseCaption);
-        return;
-    }
-    if (kind == kEventFileLoaded) {
-        connTag = -1;
-        if (!connItems_.isEmpty()) connItems_[0].tag = -1;
-        setWindowTitle(baseCaption + QStringLiteral(" - [") + Sterownik1->loadedFileName + QStringLiteral("]"));
-        return;
-    }
-    if (kind == kEventCalibration) {
-        ProgressBar1->setValue(std::clamp(value, 0, 1024));
-        const QString enter = QStringLiteral("  [Enter]");
-        CalibrationEnded(code);
-        switch (code) {
-            case 1:
-                cmd[3]->setText(TextById(1263) + enter);
-                ProgressBar1->setValue(0);
-                ProgressBar1->show();
-                break;
-            case 3:
-                cmd[3]->setText(TextById(1261) + enter);
-                ProgressBar1->hide();
-                prompt->message(QStringLiteral("KAVELO"),
-                                TextById(1293) + QLatin1Char('\n') + TextById(1294) + QLatin1Char('\n') +
-                                    TextById(1295),
-                                Prompt::Icon::Information);
-                break;
-            case 4:
-                cmd[3]->setText(TextById(1261) + enter);
-                ProgressBar1->hide();
-                prompt->error(TextById(1292));
-                break;
-            case 5:
-                cmd[3]->setText(TextById(1261) + enter);
-                ProgressBar1->hide();
-                break;
-            default: break;
-        }
-        if (topTab == 1) LayoutCommandButtons();
-        if (Nastawy) Nastawy->update();
-        return;
-    }
-    if (kind != kEventFrameReceived) return;
-    const uint8_t* f = Sterownik1->rxBuffer;
-    if (code >= 0x90 && code <= 0x9F && length > 4) {
-        ShowLiveFrame(f);
-        liveFanOut.deliver(f, length);
-        return;
-    }
-    switch (code) {
-        case 0x81: {
-            QString caption = baseCaption;
-            if (Sterownik1->mem.identity[5] == 0) {
-                identified = true;
-                caption += QStringLiteral("  -  ") + Sterownik1->StrWersjaSterownika() + QStringLiteral(" v") +
-                           Sterownik1->StrWersjaCyframi(1);
-                row3[2]->setVisible(Sterownik1->twoLambdas != 0);
-                row3[1]->hide();
-                row3[0]->setChecked(true);
-                if (topTab == 5) SpeedButton31Click(0);
-                FitTabRows();
-            }
-            setWindowTitle(caption);
-            setStatus(TextById(1241), kStatusBackground, kDarkGreen, nullptr);
-            // A controller left in its bootloader with no update to receive: its application is
-            // broken. The box is shown after the link's tick, so polling is not held up by it.
-            if (Sterownik1->mem.identity[5] == 1 && !Sterownik1->flashing)
-                QTimer::singleShot(0, this, [this] { AskUser(1365, kAskError); });
-            break;
-        }
-        case 0x86:
-        case 0xE8:
-            if (Nastawy) Nastawy->update();
-            break;
-        case 0xFF:
-            FormProg->BlockAcknowledged(Sterownik1->firmwareBlock);
-            break;
-        default: break;
-    }
-}
-
-void TForm1::ShowLiveFrame(const uint8_t* frame)
-{
-    const int state = frame[10] + 256 * frame[11];
-    const TColor c = Sterownik1->KolorStanuPracy(state);
-    QString text = Sterownik1->StrStanPracy(state, 1);
-    int size = 10;
-    // Every other second the status shows the detail of the state instead.
-    static const int details1[8] = {0, 1802, 1803, 0, 0, 0, 0, 0};
-    static const int details10[8] = {1811, 1812, 1813, 1814, 1815, 1816, 1817, 0};
-    static const int details20[8] = {1821, 1822, 1823, 1824, 1825, 1826, 0, 0};
-    if ((frame[11] & 3) == 3 && frame[6] != 0 && secondsCounter % 2 == 1) {
-        const int* group = frame[6] == 1 ? details1 : frame[6] == 10 ? details10 : frame[6] == 20 ? details20 : nullptr;
-        if (group) {
-            size = 8;
-            for (int bit = 0; bit < 8; ++bit)
-                if ((frame[7] >> bit & 1) && group[bit]) text = TextById(group[bit]);
-        }
-    }
-    QFont font = PanelStatus->font();
-    font.setPointSize(size);
-    font.setBold(false);
-    setStatus(text, QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF), Qt::black, &font);
-
-    const QColor diag = frame[11] & 0x08 ? kRed : frame[11] & 0x14 ? kDarkGreen : diagnosticsNormalColour_;
-    setTabColour(row1[3], diag);
-
-    if (frame[13] == ledMemory[0] && frame[14] == ledMemory[1]) return;
-    drawLeds(frame[13], frame[14]);
-}
-
-void TForm1::drawSwitchPicture()
-{
-    switchBitmap.fill(palette.background.isValid() ? palette.background : QColor(Qt::white));
-    QPainter p(&switchBitmap);
-    SwitchPicture::draw(p);
-    p.end();
-    Image1->setPixmap(QPixmap::fromImage(switchBitmap));
-    ledMemory = {0, 0};
-}
-
-void TForm1::drawLeds(uint8_t b13, uint8_t b14)
-{
-    ledMemory = {b13, b14};
-    QPainter p(&switchBitmap);
-    for (const SwitchPicture::Led& led : SwitchPicture::leds(b13, b14)) p.fillRect(led.rect, led.colour);
-    p.end();
-    Image1->setPixmap(QPixmap::fromImage(switchBitmap));
 }
 
 // ---------------------------------------------------------------- keyboard

@@ -2,6 +2,7 @@
 
 #include <QtCore/QPointer>
 #include <QtCore/QTimer>
+#include <QtCore/QVector>
 #include <QtGui/QImage>
 #include <QtWidgets/QMainWindow>
 
@@ -17,6 +18,8 @@
 #include "shell/Theme.h"
 
 class QAction;
+class QBoxLayout;
+class QPainter;
 class QActionGroup;
 class QLabel;
 class QMenu;
@@ -27,6 +30,8 @@ class QSplitter;
 class PanelSplitter;
 class QTextEdit;
 class QToolButton;
+class StringGrid;
+class TObd;
 class TSterownik;
 class TNastawy;
 class TGrafika;
@@ -84,6 +89,7 @@ public:
 
     // --- link events
     void LinkEvent(int kind, int code, int value, int length);
+    // Status panel (work state or its detail) and the Diagnostics tab's colour for a live frame.
     void ShowLiveFrame(const uint8_t* frame);
     // Every verified live frame goes through here after the status panel has taken it: the grids,
     // the chart, the oscilloscope and the dialogs add themselves as receivers.
@@ -117,7 +123,7 @@ public:
 
     // --- components and state
     TSterownik* Sterownik1 = nullptr;
-    TSerial* ObdPort = nullptr;           // the OBD adapter's port
+    TObd* ObdPort = nullptr;              // the OBD reader on the adapter's port
     TNastawy* Nastawy = nullptr;
     TFormLogo* FormLogo = nullptr;
     TFormProg* FormProg = nullptr;
@@ -156,7 +162,7 @@ public:
     QString dataRoot;
     ThemePalette palette;
     std::array<int, 4> commandTags{};
-    std::array<uint8_t, 2> ledMemory{};
+    std::array<int, 2> ledMemory{-1, -1};  // LED bytes 13 and 14 last drawn; -1 nothing drawn
     QImage switchBitmap;
 
     // Port numbers given on the command line for this run (0 = the remembered ones).
@@ -230,6 +236,44 @@ public:
     // Shows view `view` of the chart (-1 background only, 5 for the OBD page "RPM corrections").
     void showChartView(int view);
     void hideChart();
+    // --- live screens: readings and injection-time grids, channel list, OBD panels
+    void InitGrids();
+    void LayoutRightPanel();
+    void FillChannelList();
+    void BtnParamIngClick();
+    void SpeedButton41Click(int tab);     // OBD panel: 0 trouble codes, 1 PIDs
+    void RichEditDtcChange();
+    void RichEditDtcDblClick();
+    // Receivers of the live fan-out: readings, injection times, the switch picture's LEDs.
+    void ShowReadings(const uint8_t* frame);
+    void ShowInjectionTimes(const uint8_t* frame);
+    void ShowLeds(const uint8_t* frame);
+    StringGrid* StringGridParametry = nullptr;  // readings
+    StringGrid* StringGridCzasyWtr = nullptr;   // injection times and gas-injector switches
+    StringGrid* StringGrid1 = nullptr;          // oscilloscope channel list
+    StringGrid* StringGridElm = nullptr;        // OBD adapter status
+    StringGrid* StringGridPid = nullptr;        // OBD PIDs
+    QTextEdit* RichEditDtc = nullptr;           // OBD trouble codes
+    QWidget* PanelObdTabs = nullptr;            // the OBD panel's tab row
+    QToolButton* SpeedButton41 = nullptr;
+    QToolButton* SpeedButton42 = nullptr;
+    QToolButton* BtnParamIng = nullptr;         // collapses the injection-time grid to one row
+    QLabel* Image2 = nullptr;                   // OBD protocol picture
+    int nameFontSize = 10;
+    int valueFontSize = 10;
+    int nameRepaint = 1;
+    std::array<double, 8> shownPetrol{};
+    std::array<double, 8> shownGas{};
+    // The oscilloscope's recorded time text for history lines ("0.0 [s]" until it is attached).
+    std::function<QString()> scopeTimeText;
+    // Asked after the channel list changed which channels or colours the oscilloscope draws.
+    std::function<void()> scopeRedraw;
+    // The colour-picking dialog: returns the chosen colour, an invalid one when cancelled.
+    std::function<QColor(const QColor& initial)> pickColour;
+    void createChart();                           // at construction, on PanelChart
+    void applyChartColours();                     // the theme's chart colours
+    void chartKeyDown(const QKeyEvent* event);    // every key the window previews
+    void freeChart();                             // first of the components at close
 
 
     // --- device and service dialogs, readings selection, transmission log, Documentation and
@@ -261,6 +305,7 @@ public:
     void MenuFileInfoClick();
     void MenuFileServisClick();
     void BtnParamListClick();
+    QToolButton* BtnParamList = nullptr;  // "V": the readings selection, advanced view only
     void MenuDocManClick();
     void MenuDocSchClick();
     void MenuDocConClick();
@@ -314,11 +359,6 @@ private:
     void FormKeyDown(int key);
     void applyChannelColours();
     void collectChannelColours();
-    // chart component (UnitmainCharts.cpp)
-    void createChart();
-    void applyChartColours();
-    void chartKeyDown(const QKeyEvent* event);
-    void freeChart();
 
     QColor diagnosticsNormalColour_;
     QEvent* keySeen_ = nullptr;
@@ -331,6 +371,27 @@ private:
     QList<PortMenuItem> connItems_;
     QList<PortMenuItem> elmItems_;
     std::unique_ptr<Prompt> ownPrompt_;
+
+    // --- live screens (UnitmainGrids.cpp, UnitmainObd.cpp, UnitmainEvents.cpp)
+    void buildRightGrids(QBoxLayout* column);
+    void buildChannelList(QBoxLayout* column);
+    void buildObdPanel();
+    void attachObd();
+    void colourLivePanels();
+    void applyObdPage(int page);
+    void drawProtocolPicture();
+    void drawReadingsCell(QPainter& p, int col, int row, const QRect& rect);
+    void drawInjectionCell(QPainter& p, int col, int row, const QRect& rect);
+    void drawChannelCell(QPainter& p, int col, int row, const QRect& rect);
+    void injectionGridPressed(const QPoint& pos);
+    void channelListPressed(const QPoint& pos);
+    void showObdStatus();
+    void showObdPids();
+    void showObdCodes();
+    void showErrors(int length);
+    void addHistoryLine(const uint8_t* frame);
+    QVector<int> readingsShown_;         // channels of the readings grid, in order
+    int codeLinesShown_ = 0;             // code-box lines already in RichEditDtc
 
     // --- menus, dialogs and admin mode (UnitmainMenus.cpp)
     void CreateMenuDialogs();

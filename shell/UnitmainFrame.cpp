@@ -19,6 +19,8 @@
 #include "dialogs/Unitprog.h"
 #include "charts/Tgrafika.h"
 #include "editor/Tnastawy.h"
+#include "obd/Telmobd.h"
+#include "shell/StringGrid.h"
 #include "shell/FrameLayout.h"
 #include "shell/PanelSplitter.h"
 #include "base/TextTable.h"
@@ -76,6 +78,8 @@ void TForm1::Relabel()
     BanerCzasWtr->setText(TextById(1231));
     BanerBledy->setText(QLatin1Char(' ') + TextById(1232) + QLatin1Char(' '));
     BanerInfo->setText(QLatin1Char(' ') + TextById(1234) + QLatin1Char(' '));
+    SpeedButton41->setText(TextById(1232));
+    LayoutRightPanel();
     FitTabRows();
     RelabelDialogs();
     RelabelMenus();
@@ -117,6 +121,7 @@ void TForm1::ApplyColors()
     applyChartColours();
     ColourMenuDialogs();
     drawSwitchPicture();
+    colourLivePanels();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab
     // that had lost its highlight (re-applied after a view or language change) stays without.
     SpeedButton1Click(tabHighlighted_ ? topTab : -1);
@@ -136,6 +141,8 @@ void TForm1::ApplyView()
     if (viewLevel == 2) {
         BtnUkryjPrawy->show();
         row3[3]->show();
+        BtnParamIng->show();
+        BtnParamList->show();
     } else {
         SetRightCollapsed(false);
         BtnUkryjPrawy->hide();
@@ -144,12 +151,17 @@ void TForm1::ApplyView()
             SpeedButton31Click(0);
         }
         row3[3]->hide();
+        if (BtnParamIng->property("tag").toInt() == 1) BtnParamIngClick();
+        BtnParamIng->hide();
+        BtnParamList->hide();
         // Basic and full views always show the main readings.
         for (TWykres& w : Sterownik1->wykresy)
             if (w.id == 1400 || w.id == 1404 || w.id == 1406 || w.id == 1410 || w.id == 1412) w.flags |= 16 | 32;
         showLeftPanel(false);
     }
     FitTabRows();
+    LayoutRightPanel();
+    StringGridParametry->viewport()->update();
     Nastawy->SetViewLevel(viewLevel);
     if (Grafika1) Grafika1->SetViewLevel(viewLevel);
 }
@@ -444,6 +456,7 @@ void TForm1::SpeedButton31Click(int page)
     switch (page) {
         case 0:
             PanelObd->show();
+            applyObdPage(0);
             showBottomStrip(PanelCenter->height() - 65);
             setCommand(0, 1273, QString(), normal, 391);
             setCommand(1, 1274, QString(), normal, 392);
@@ -452,6 +465,7 @@ void TForm1::SpeedButton31Click(int page)
         case 1:
         case 2:
             PanelObd->show();
+            applyObdPage(page);
             showBottomStrip(PanelCenter->height() / 2);
             Nastawy->show();
             Nastawy->SetPage(page == 1 ? 50 : 51);
@@ -518,6 +532,8 @@ void TForm1::Btn51Click(int button)
             if (ask(2104)) s.KasujWzbogacenie();
             break;
         case 390: ObdPort->PortOpen(-1); break;
+        case 391: ObdPort->WcisnietoPrzycisk(3); break;
+        case 392: ObdPort->WcisnietoPrzycisk(4); break;
         case 393: s.CzytajBledyObd(0); break;
         case 394: s.KasujBledyObd(0); break;
         case 395: s.CzytajBledyObd(1); break;

@@ -3,10 +3,13 @@
 // admin mode, and the clean-up after a calibration that did not finish.
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
+#include <QtCore/QEvent>
 #include <QtGui/QActionGroup>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMenuBar>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QPushButton>
+#include <QtWidgets/QToolButton>
 
 #include <algorithm>
 
@@ -20,6 +23,8 @@
 #include "editor/Tnastawy.h"
 #include "link/PetrolRestore.h"
 #include "link/Tsterownik.h"
+#include "obd/Telmobd.h"
+#include "shell/StringGrid.h"
 #include "settings/SettingsCatalogue.h"
 #include "shell/Unitmain.h"
 
@@ -43,6 +48,20 @@ void fillDemoMap(uint8_t* map, int kind)
         }
 }
 
+// Calls `resized` whenever the watched widget changes size.
+class ResizeWatch : public QObject {
+public:
+    ResizeWatch(QObject* parent, std::function<void()> resized) : QObject(parent), resized_(std::move(resized)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize) resized_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> resized_;
+};
+
 }  // namespace
 
 void TForm1::CreateMenuDialogs()
@@ -56,6 +75,17 @@ void TForm1::CreateMenuDialogs()
     liveFanOut.add([this](const uint8_t*, int) {
         if (petrolRestore_->Active()) petrolRestore_->LiveFrame();
     });
+    // "V" sits at the right end of the readings title.
+    BtnParamList = new QToolButton(BanerParametry);
+    BtnParamList->setObjectName(QStringLiteral("BtnParamList"));
+    BtnParamList->setText(QStringLiteral("V"));
+    BtnParamList->setFocusPolicy(Qt::NoFocus);
+    BtnParamList->setVisible(viewLevel == 2);
+    connect(BtnParamList, &QToolButton::clicked, this, &TForm1::BtnParamListClick);
+    BanerParametry->installEventFilter(new ResizeWatch(BanerParametry, [this] {
+        const int h = BanerParametry->height();
+        BtnParamList->setGeometry(BanerParametry->width() - h, 0, h, h);
+    }));
     // Closing the log window by its own close box is the same as unticking "Transmisja".
     connect(FormAdmin, &QDialog::finished, this, [this] {
         if (MenuA0->isChecked()) MenuA0->trigger();
@@ -152,9 +182,18 @@ void TForm1::BtnParamListClick()
     connect(FormParam, &QDialog::finished, this, &TForm1::ReadingsSelectionClosed, Qt::SingleShotConnection);
 }
 
-void TForm1::ReadingsSelectionClosed() { update(); }
+void TForm1::ReadingsSelectionClosed()
+{
+    if (StringGridParametry) StringGridParametry->update();
+    LayoutRightPanel();
+}
 
-void TForm1::attachObdLog(bool) {}
+void TForm1::attachObdLog(bool on)
+{
+    if (!ObdPort) return;
+    if (on) ObdPort->OnTekst = [this](QObject*, const QString& text, TColor colour) { AdminLine(text, colour); };
+    else ObdPort->OnTekst = nullptr;
+}
 
 // ---------------------------------------------------------------- Documentation menu
 

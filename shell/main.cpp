@@ -50,7 +50,7 @@ int main(int argc, char** argv)
         QTextStream(stderr) << parser.errorText() << Qt::endl;
         return ChartRender::BadArguments;
     }
-    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) parser.showHelp(0);
     if (parser.isSet(render)) {
         ChartRender::Options options;
         QString error;

@@ -154,11 +154,19 @@ QByteArray ControllerSim::answer(uint8_t command, const QByteArray& payload)
     }
 
     if (uint8_t* r = region(command)) {
-        return reply(command, QByteArray(reinterpret_cast<const char*>(r), 256));
+        QByteArray data(reinterpret_cast<const char*>(r), 256);
+        if (faults.damagedReads > 0 || (faults.unstableRead != 0 && command == faults.unstableRead)) {
+            if (faults.damagedReads > 0) --faults.damagedReads;
+            // Another byte each time, so that no two damaged replies agree.
+            const uint32_t n = damagedReplies_++;
+            const int at = static_cast<int>((n * 37 + 11) % 256);
+            data[at] = static_cast<char>(data[at] ^ static_cast<char>(1 + n % 255));
+        }
+        return reply(command, data);
     }
     const int read = ControllerMemory::readCommandOfWrite(command);
     if (read >= 0 && region(static_cast<uint8_t>(read))) {
-        if (data.size() >= 256) {
+        if (data.size() >= 256 && command != faults.lostWrite) {
             std::memcpy(region(static_cast<uint8_t>(read)), data.constData(), 256);
             if (command == 0xF8) {
                 applySettingsToEngine();

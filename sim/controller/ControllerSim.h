@@ -21,6 +21,10 @@ public:
         bool silent = false;        // takes requests but never answers
         double corruptShare = 0;    // share of reply bytes flipped
         double dropShare = 0;       // share of reply bytes lost
+        // Damage that the frame check cannot see: whole, valid frames with wrong data.
+        int damagedReads = 0;       // the next region read replies, each with one byte changed
+        uint8_t unstableRead = 0;   // read command whose every reply has another byte changed
+        uint8_t lostWrite = 0;      // write command acknowledged without being stored
     };
 
     explicit ControllerSim(QObject* parent = nullptr);
@@ -69,4 +73,5 @@ private:
     int liveCount_ = 0;
     uint8_t pendingWriteReport_[2] = {0, 0};  // 0xF1 / 0xF2 report bits to announce
     int pendingMapRecord_ = 0;
+    uint32_t damagedReplies_ = 0;  // region read replies damaged so far
 };

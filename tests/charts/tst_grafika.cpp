@@ -5,6 +5,7 @@
 #include <QtCore/QSettings>
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
+#include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QToolButton>
@@ -345,6 +346,45 @@ private Q_SLOTS:
         w.form.liveFanOut.deliver(other.data(), 100);
         QCOMPARE(c.cursorX(), x);
         c.removeEventFilter(&spy);
+    }
+
+    // On the screen the cursor inverts what lies under it (twice where its lines cross), and a move
+    // leaves the old place as the frame has it.
+    void cursorInvertsThePixelsUnderIt()
+    {
+        Window w;
+        TGrafika& c = w.chart();
+        QCoreApplication::processEvents();  // the pending layout and its render
+        const auto frame = liveFrame(150, 80);
+        c.ShowLiveData(frame.data());
+        const int x = c.cursorX(), y = c.cursorY();
+        const QImage shown = c.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage& f = c.frameImage();
+        const QRgb mask = w.form.palette.chart.cursor.rgb() & 0xFFFFFF;
+        const ChartLayout::Plot& p = c.plot();
+        for (int row : {p.top(), p.top() + 7, y - 1, y + 1, p.bottom})
+            QCOMPARE(shown.pixel(x, row) & 0xFFFFFF, (f.pixel(x, row) ^ mask) & 0xFFFFFF);
+        for (int col : {p.left, x - 1, x + 1, p.right()})
+            QCOMPARE(shown.pixel(col, y) & 0xFFFFFF, (f.pixel(col, y) ^ mask) & 0xFFFFFF);
+        QCOMPARE(shown.pixel(x, y), f.pixel(x, y));
+        QCOMPARE(shown.pixel(x + 5, y + 5), f.pixel(x + 5, y + 5));
+        // What reached the screen through the partial repaints: the old lines restored, the new
+        // ones inverted.
+        QCoreApplication::processEvents();
+        QCOMPARE(c.cursorX(), x);
+        const auto elsewhere = liveFrame(40, 20);
+        c.ShowLiveData(elsewhere.data());
+        QCoreApplication::processEvents();
+        const QPoint origin = c.mapTo(c.window(), QPoint(0, 0));
+        const QImage screen = c.screen()->grabWindow(c.window()->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!screen.isNull());
+        const auto at = [&](int px, int py) { return screen.pixel(origin.x() + px, origin.y() + py) & 0xFFFFFF; };
+        for (int row = p.top(); row <= p.bottom; row += 3)
+            if (row != c.cursorY()) QCOMPARE(at(x, row), f.pixel(x, row) & 0xFFFFFF);
+        for (int col = p.left; col <= p.right(); col += 5)
+            if (col != c.cursorX()) QCOMPARE(at(col, y), f.pixel(col, y) & 0xFFFFFF);
+        for (int row = p.top(); row <= p.bottom; row += 3)
+            if (row != c.cursorY()) QCOMPARE(at(c.cursorX(), row), (f.pixel(c.cursorX(), row) ^ mask) & 0xFFFFFF);
     }
 
     // Pressure scale 0: no horizontal cursor and no map points, nothing divided by zero.

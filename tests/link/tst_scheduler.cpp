@@ -65,16 +65,37 @@ private Q_SLOTS:
         QCOMPARE(rig.link.readMask, 0xF3079Fu);
 
         QList<int> odd, even;
-        for (int i = 0; i < 44; ++i) {
+        for (int i = 0; i < 72; ++i) {
             const bool isOdd = (rig.link.slotCounter + 1) & 1;
             (isOdd ? odd : even).append(rig.slot());
         }
-        const QList<int> expectedOdd = {0x82, 0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xE0, 0xE1, 0xE2, 0xE3, 0xE4,
-                                        0xE5, 0xA7, 0xA8, 0xA9, 0xAA, 0x90, 0x90, 0x90, 0x90, 0x90, 0x90};
+        // Each region is read twice in a row: the second read confirms the first.
+        QList<int> expectedOdd = {0x82};
+        for (int c : {0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xA7, 0xA8, 0xA9, 0xAA})
+            expectedOdd << c << c;
+        expectedOdd << QList<int>(5, 0x90);
         QCOMPARE(hexList(odd), hexList(expectedOdd));
-        QCOMPARE(hexList(even), hexList(QList<int>(22, 0x90)));
+        QCOMPARE(hexList(even), hexList(QList<int>(36, 0x90)));
         QCOMPARE(rig.link.readMask, 0u);
         QCOMPARE(rig.link.unanswered, 0);
+    }
+
+    // Confirming every region read at most doubles the time to read a controller: today's pass
+    // is the identification, the error list and 15 region reads in odd slots.
+    void connectingTakesAtMostTwiceAsLong()
+    {
+        LinkRig rig;
+        ControllerSim sim;
+        rig.far = &sim;
+        QVERIFY(rig.open());
+        int slots = 0;
+        while (slots < 200 && (rig.link.linkMask || rig.link.readMask || rig.link.mem.identity[0] == 0)) {
+            rig.slot();
+            ++slots;
+        }
+        const int singlePass = 1 + 2 * (1 + 15);
+        QVERIFY2(slots <= 2 * singlePass, qPrintable(QString::number(slots)));
+        QVERIFY(slots > singlePass);
     }
 
     void liveRequestsAlternateAndCarryObdBytes_data()
@@ -181,7 +202,8 @@ private Q_SLOTS:
         // configuration change queues the history write; the factory-settings reply replaces the
         // pending reads (0x8 and 0x2000) with those of the reset regions.
         const QList<int> expected = {0x82, 0x83, 0x82, 0x85, 0x86, 0xF8, 0xF9, 0xF0, 0xC7, 0xC8, 0x87, 0x89, 0xC7,
-                                     0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xA8, 0xA9, 0xAA};
+                                     0xE8, 0xE8, 0xE9, 0xE9, 0xEA, 0xEA, 0xEB, 0xEB, 0xEC, 0xEC,
+                                     0xA8, 0xA8, 0xA9, 0xA9, 0xAA, 0xAA};
         QCOMPARE(hexList(odd), hexList(expected));
         QCOMPARE(l.readMask, 0u);
         QCOMPARE(sim.engine.enabledInjectors(), uint8_t(0x05));
@@ -206,7 +228,7 @@ private Q_SLOTS:
         l.ZapiszDoSterownika(0x2);      // multiplier bank 1 is still being read: lost
         l.ZapiszDoSterownika(0x2000);   // enrichment is not: queued
         QCOMPARE(l.writeMask, 0x2000u);
-        for (int i = 0; i < 60 && l.readMask; ++i) rig.slot();
+        for (int i = 0; i < 120 && l.readMask; ++i) rig.slot();
         QCOMPARE(l.readMask, 0u);
         l.ZapiszDoSterownika(0x2);
         QCOMPARE(l.writeMask & 0x2, 0x2u);
@@ -231,7 +253,8 @@ private Q_SLOTS:
         rig.link.readMask = 0x80 | 0x2000 | 0x10000;
         rig.link.commands[TSterownik::CmdFactorySettings] = 1;
         rig.reply(0x89, {});
-        QCOMPARE(rig.link.readMask, 0x71Fu);
+        // The pending history read stays: history changes wait for it.
+        QCOMPARE(rig.link.readMask, 0x71Fu | 0x80u);
         QCOMPARE(rig.link.commands[TSterownik::CmdFactorySettings], uint8_t(0));
     }
 
@@ -278,6 +301,144 @@ private Q_SLOTS:
         QVERIFY2(work.indexOf(0xA7) < work.indexOf(0xC7), qPrintable(hexList(work)));
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(theirs), 24),
                  older + QByteArray::fromHex("081A050ECAFE0001"));
+    }
+
+    // An edit made while its region's write is on the line (sent, not yet acknowledged) goes out
+    // again after the acknowledgement, after the usual wait; without an edit the write is done.
+    void editWhileTheWriteIsOnTheLine_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("edit");
+        QTest::newRow("settings, edited") << 0x1 << 0xF8 << true;
+        QTest::newRow("settings, untouched") << 0x1 << 0xF8 << false;
+        QTest::newRow("multiplier, edited") << 0x2 << 0xF9 << true;
+        QTest::newRow("enrichment, edited") << 0x2000 << 0xCD << true;
+        QTest::newRow("petrol map, untouched") << 0x10000 << 0xF0 << false;
+    }
+    void editWhileTheWriteIsOnTheLine()
+    {
+        QFETCH(int, mask);
+        QFETCH(int, command);
+        QFETCH(bool, edit);
+        LinkRig rig;
+        idle(rig);
+        TSterownik& l = rig.link;
+        uint8_t* region = l.mem.region(static_cast<uint32_t>(mask));
+        l.ZapiszDoSterownika(static_cast<uint32_t>(mask));
+        SimFrames::Request first;
+        int c = 0;
+        for (int i = 0; i < 3 && c != command; ++i) c = rig.slot(&first);
+        QCOMPARE(c, command);
+        l.writeMask &= ~0x80u;  // the history entry of a configuration write: not looked at here
+        if (edit) {
+            region[90] = static_cast<uint8_t>(region[90] + 17);
+            l.ZapiszDoSterownika(static_cast<uint32_t>(mask));
+        }
+        rig.reply(static_cast<uint8_t>(command), {});
+        SimFrames::Request again;
+        QList<int> next;
+        for (int i = 0; i < 4; ++i) next.append(rig.slot(&again));
+        QCOMPARE(hexList(next), hexList({-1, -1, 0x90, edit ? command : 0x90}));
+        if (edit) {
+            QCOMPARE(int(uint8_t(again.payload[2 + 90])), int(region[90]));
+            QVERIFY(uint8_t(first.payload[2 + 90]) != region[90]);
+            rig.reply(static_cast<uint8_t>(command), {});
+        }
+        QCOMPARE(l.writeMask, 0u);
+        QCOMPARE(int(l.commands[TSterownik::CmdSettingsWrite]), 0);
+        QCOMPARE(hexList(withoutLive(rig.slots(6))), QString());
+    }
+
+    // A region read is taken only when two reads agree; reads that keep disagreeing make the
+    // region unreadable: not taken, logged in red, its writes refused until it is read again.
+    void regionReadsConfirmed()
+    {
+        LinkRig rig;
+        idle(rig);
+        TSterownik& l = rig.link;
+        QStringList red;
+        l.OnTekst = [&](QObject*, const QString& text, TColor colour) {
+            if (colour == Rgb(255, 0, 0)) red.append(text);
+        };
+        const auto image = [&](uint32_t mask) {
+            return QByteArray(reinterpret_cast<const char*>(l.mem.region(mask)), 256);
+        };
+        QByteArray a(256, '\x21'), b(256, '\x21');
+        b[200] = 0x22;  // one byte damaged in a frame that still passed its check
+        l.readMask = 0x2 | 0x4;
+        const QByteArray before = image(0x2);
+        rig.reply(0xE9, a);
+        rig.reply(0xE9, b);
+        QCOMPARE(image(0x2), before);
+        QCOMPARE(l.readMask, 0x6u);
+        rig.reply(0xE9, b);
+        QCOMPARE(image(0x2), b);
+        QCOMPARE(l.readMask, 0x4u);
+        QVERIFY(red.isEmpty());
+
+        // Five reads, no two in a row the same.
+        const QByteArray bank2 = image(0x4);
+        for (int n = 0; n < 5; ++n) {
+            QCOMPARE(l.unreadableMask(), 0u);
+            rig.reply(0xEA, QByteArray(256, static_cast<char>(n)));
+        }
+        QCOMPARE(l.unreadableMask(), 0x4u);
+        QCOMPARE(l.readMask, 0u);
+        QCOMPARE(image(0x4), bank2);
+        QCOMPARE(red, QStringList{QStringLiteral("  Odczyt mnożnika bank 2 - odczyty różne, region nieczytelny")});
+        l.ZapiszDoSterownika(0x4);
+        QCOMPARE(l.writeMask, 0u);
+        l.writeMask = 0x4;  // a reset that sets the bit directly
+        rig.line->tx.clear();
+        QCOMPARE(hexList(withoutLive(rig.slots(4))), QString());
+        QCOMPARE(l.writeMask, 0u);
+
+        // A new identification reads everything again.
+        rig.reply(0x81, LinkRig::identification());
+        QCOMPARE(l.unreadableMask(), 0u);
+        QCOMPARE(l.readMask, 0xF3079Fu);
+    }
+
+    // A learned cell reported in a live reply between the two reads of its map is taken into the
+    // waiting read too: the second read, which shows the cell, confirms the first.
+    void mapCellBetweenTheTwoReads()
+    {
+        LinkRig rig;
+        idle(rig);
+        TSterownik& l = rig.link;
+        l.readMask = 0x20000;
+        QByteArray map(256, '\x10');
+        rig.reply(0xE1, map);
+        rig.reply(0x90, liveData({{6, 0}, {7, 3}, {8, 0x35}, {9, 41}}));
+        map[0x35] = 41;
+        rig.reply(0xE1, map);
+        QCOMPARE(l.readMask, 0u);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.mem.map(MemoryImage::GasMap)), 256), map);
+    }
+
+    // History changes recorded before the factory-settings reply replaces the reads wait for the
+    // history read, which stays pending, and are written over the controller's own entries.
+    void historyChangesSurviveTheFactoryReply()
+    {
+        LinkRig rig;
+        ControllerSim sim;
+        rig.far = &sim;
+        idle(rig);
+        TSterownik& l = rig.link;
+        l.workshopId = {0x0BADF00D, 26, 5, 14};
+        const QByteArray theirs = QByteArray::fromHex("0817030100000001" "0418040200000002" "0819050300000003");
+        std::memcpy(sim.region(0xA7), theirs.constData(), theirs.size());
+        l.readMask = 0x80;
+        l.commands[TSterownik::CmdClearErrors] = 1;
+        l.commands[TSterownik::CmdFactorySettings] = 1;
+        QList<int> work;
+        for (int i = 0; i < 80; ++i) work.append(rig.slot());
+        work = withoutLive(work);
+        QVERIFY2(work.indexOf(0xA7) < work.indexOf(0xC7) && work.count(0xC7) == 1, qPrintable(hexList(work)));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(sim.region(0xA7)), 40),
+                 theirs + QByteArray::fromHex("061A050E0BADF00D") + QByteArray(8, '\0'));
+        QVERIFY(!l.historyWritePending());
     }
 
     void liveReplyRecords_data()
@@ -370,6 +531,12 @@ private Q_SLOTS:
         l.readMask = 0x1 | 0x400;
         QByteArray curve(256, '\0');
         for (int i = 0; i < 256; ++i) curve[i] = static_cast<char>(255 - i);
+        const QByteArray curveBefore(reinterpret_cast<const char*>(l.mem.block(MemoryImage::GasTempCorrection)), 256);
+        rig.reply(0xAA, curve);
+        // One read is not taken yet: it waits for a second that agrees.
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.mem.block(MemoryImage::GasTempCorrection)), 256),
+                 curveBefore);
+        QCOMPARE(l.readMask, 0x401u);
         rig.reply(0xAA, curve);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.mem.block(MemoryImage::GasTempCorrection)), 256), curve);
         QCOMPARE(l.readMask, 0x1u);
@@ -384,6 +551,7 @@ private Q_SLOTS:
         QByteArray block(256, '\0');
         block[4] = 3;  // lambda channel shows the AFR
         block[0] = 1;
+        rig.reply(0xE8, block);
         rig.reply(0xE8, block);
         QCOMPARE(l.readMask, 0u);
         QCOMPARE(int(l.mem.settings[4]), 3);

@@ -43,6 +43,8 @@ private Q_SLOTS:
     void fuelSnapshotReachesTheLink();
     void troubleCodes_data();
     void troubleCodes();
+    void troubleCodeCountFromTheLine_data();
+    void troubleCodeCountFromTheLine();
     void codeText_data();
     void codeText();
     void descriptions_data();
@@ -428,6 +430,36 @@ void TestObdParsers::troubleCodes()
         QCOMPARE(line.colour, line.text.startsWith(QLatin1Char('\t')) ? TObd::kHeaderColour : TObd::kCodeColour);
     }
     QCOMPARE(shown, codes);
+}
+
+// The code count of a first frame comes off the line: a field that lost its spaces reads as a
+// huge number. Every loop stays within the reply actually held: the codes shown are the ones the
+// reply carries, and the consecutive-frame search ends with the reply.
+void TestObdParsers::troubleCodeCountFromTheLine_data()
+{
+    QTest::addColumn<QByteArray>("count");
+    QTest::newRow("spaces lost") << r("03017101");
+    QTest::newRow("largest positive") << r("7FFFFFFF");
+    QTest::newRow("all bits") << r("FFFFFFFF");
+}
+
+void TestObdParsers::troubleCodeCountFromTheLine()
+{
+    QFETCH(QByteArray, count);
+    TObd obd;
+    obd.protocol = 6;
+    obd.primaryEcu = 0x7E8;
+    obd.reply = "7E8 10 08 43 " + count + " C1 55 C1 01 \r7E8 21 C1 21 00 00 00 00 00 \r\r>";
+    const qsizetype held = obd.reply.size();
+    int logLines = 0;
+    obd.OnTekst = [&](QObject*, const QString&, TColor) { ++logLines; };
+    obd.KodyBledow(0x43);
+    int codes = 0;
+    for (const auto& line : obd.panels.codeBox) codes += !line.defaultColour && !line.text.startsWith(QLatin1Char('\t'));
+    QVERIFY2(codes <= held / 6, qPrintable(QString::number(codes)));
+    // Two lines per consecutive frame looked for, the count, the reply, one per code.
+    QVERIFY2(logLines <= 2 * (held / 7 + 1) + 2 + codes, qPrintable(QString::number(logLines)));
+    QVERIFY(!obd.panels.codeBox.isEmpty());  // the stored-codes header
 }
 
 void TestObdParsers::codeText_data()

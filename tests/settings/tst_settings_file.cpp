@@ -1,11 +1,14 @@
-// The settings file on real files: its byte layout, the header check, short files, failed saves
-// that must not harm an existing file, and loading with and without a connected controller.
+// The settings file on real files: its byte layout, the header check, files of the wrong size,
+// targets that are not regular files, failed saves that must not harm an existing file, and
+// loading with and without a connected controller.
 #include <QtCore/QDir>
 #include <QtCore/QFile>
+#include <QtCore/QFileInfo>
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstring>
@@ -82,6 +85,13 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QString hexList(const QList<int>& commands)
+{
+    QStringList parts;
+    for (int c : commands) parts.append(QString::number(c, 16).toUpper());
+    return parts.join(QLatin1Char(' '));
 }
 
 QByteArray header(int version = 1)
@@ -184,7 +194,9 @@ private Q_SLOTS:
         QCOMPARE(int(SettingsFile::load(QString(), mem)), 122);
     }
 
-    void shortFileChangesOnlyWhatItReaches_data()
+    // Files of this format are always 4096 bytes: a cut or padded one is refused whole, so that a
+    // connected load never writes a mix of the file's regions and the image's.
+    void wrongSizeRefused_data()
     {
         QTest::addColumn<int>("length");
         QTest::newRow("header only") << 16;
@@ -193,30 +205,78 @@ private Q_SLOTS:
         QTest::newRow("into the settings") << 600;
         QTest::newRow("into a correction curve") << 2000;
         QTest::newRow("one byte short") << 4095;
+        QTest::newRow("one byte long") << 4097;
         QTest::newRow("longer than the format") << 5000;
     }
 
-    void shortFileChangesOnlyWhatItReaches()
+    void wrongSizeRefused()
     {
         QFETCH(int, length);
         MemoryImage source;
         fillPattern(source, 1);
         QByteArray bytes = SettingsFile::encode(source);
         bytes = length <= bytes.size() ? bytes.left(length) : bytes + QByteArray(length - bytes.size(), '\x5A');
-        const QString file = path(QStringLiteral("short-%1.set").arg(length));
+        const QString file = path(QStringLiteral("size-%1.set").arg(length));
         QVERIFY(writeFile(file, bytes));
 
         MemoryImage mem;
         fillPattern(mem, 77);
         const MemoryImage before = mem;
-        QCOMPARE(int(SettingsFile::load(file, mem)), 0);
-        for (int p = 0; p < 18; ++p)
-            for (int i = 0; i < kLayout[p].size; ++i) {
-                const bool reached = kLayout[p].offset + i < length && p != kHistoryPart;
-                const uint8_t want = reached ? static_cast<uint8_t>(bytes[kLayout[p].offset + i])
-                                             : partOf(const_cast<MemoryImage&>(before), p)[i];
-                if (partOf(mem, p)[i] != want) QFAIL(qPrintable(QStringLiteral("%1 byte %2").arg(kLayout[p].name).arg(i)));
-            }
+        QCOMPARE(int(SettingsFile::load(file, mem)), 123);
+        QVERIFY(sameImage(mem, before));
+    }
+
+    // A connected load of a short file shows "Error code 123" and queues nothing.
+    void connectedShortFileQueuesNothing()
+    {
+        LinkRig rig;
+        ControllerSim sim;
+        rig.far = &sim;
+        rig.connectController();
+        for (int i = 0; i < 120 && rig.link.readMask; ++i) rig.slot();
+        QCOMPARE(rig.link.readMask, 0u);
+        MemoryImage source;
+        fillPattern(source, 1);
+        QVERIFY(writeFile(path("short.set"), SettingsFile::encode(source).left(3000)));
+        const MemoryImage before = rig.link.mem;
+        ScriptedPrompt prompt;
+        prompt.fileAnswers << path("short.set");
+        CzytajUstawienia(rig.link, prompt);
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.messages[0].text, QStringLiteral("Error code 123"));
+        QVERIFY(sameImage(rig.link.mem, before));
+        QCOMPARE(rig.link.writeMask | rig.link.readMask, 0u);
+        QCOMPARE(int(rig.link.commands[TSterownik::CmdFactorySettings]), 0);
+    }
+
+    // A save over something that is not a regular file (a FIFO, a link to a device node) is
+    // refused with "Error code 121" and leaves it as it was; loading one does not hang.
+    void oddTargetsRefused()
+    {
+        const QString fifo = path("pipe.set");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const QString device = path("device.set");
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), device));
+        MemoryImage mem;
+        fillPattern(mem, 4);
+        for (const QString& target : {fifo, device}) {
+            ScriptedPrompt prompt;
+            prompt.fileAnswers << target;
+            LinkRig rig;
+            rig.link.mem = mem;
+            ZapiszUstawienia(rig.link, prompt);
+            QCOMPARE(prompt.messages.size(), 1);
+            QCOMPARE(prompt.messages[0].text, QStringLiteral("Error code 121"));
+            QCOMPARE(int(SettingsFile::load(target, mem)), 122);
+        }
+        struct stat st {};
+        QVERIFY(::lstat(QFile::encodeName(fifo).constData(), &st) == 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+        QVERIFY(QFileInfo(device).isSymLink());
+        QCOMPARE(QFileInfo(device).symLinkTarget(), QStringLiteral("/dev/null"));
+        // A regular file in the same folder is still saved over.
+        QCOMPARE(int(SettingsFile::save(path("plain.set"), mem)), 0);
+        QCOMPARE(readFile(path("plain.set")), SettingsFile::encode(mem));
     }
 
     void saveFailures_data()
@@ -360,6 +420,12 @@ private Q_SLOTS:
         LinkRig rig;
         ControllerSim sim;
         rig.far = &sim;
+        // Ten entries of the controller's history, written by other workshops.
+        QByteArray theirs;
+        for (int n = 0; n < 10; ++n) theirs += QByteArray::fromHex("0818010100000000");
+        for (int n = 0; n < 10; ++n) theirs[8 * n + 7] = static_cast<char>(n + 1);
+        std::memcpy(sim.region(0xA7), theirs.constData(), 80);
+        rig.link.workshopId = {0xCAFE0001, 26, 5, 14};
         rig.connectController();
         rig.slots(3);  // a few of the reads that follow the identification
 
@@ -376,7 +442,8 @@ private Q_SLOTS:
         QCOMPARE(CzytajUstawienia(rig.link, path("connected.set")), 0);
 
         QCOMPARE(rig.link.writeMask, 0xF3071Fu);
-        QCOMPARE(rig.link.readMask, 0xF3071Fu);
+        // The history read that had not arrived yet stays pending.
+        QCOMPARE(rig.link.readMask, 0xF3079Fu);
         QCOMPARE(int(rig.link.commands[TSterownik::CmdFactorySettings]), 1);
         QVERIFY(rig.link.loadedFileName.isEmpty());
         QCOMPARE(rig.eventsOf(4, 0), 0);
@@ -395,9 +462,13 @@ private Q_SLOTS:
         }
         // The history writes (0xC7) carry the change-history entries of the configuration writes
         // and of the factory-settings command.
-        const QList<int> expected = {0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xC7,
-                                     0xC8, 0xC9, 0xCA, 0x89, 0xC7, 0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xA8, 0xA9, 0xAA};
-        QCOMPARE(sent, expected);
+        // The history had not been read when the file was loaded: its entries wait for the read
+        // (each region is read twice, the second read confirming the first) and go out once, over
+        // the controller's own history.
+        const QList<int> expected = {0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xC8,
+                                     0xC9, 0xCA, 0x89, 0xE8, 0xE8, 0xE9, 0xE9, 0xEA, 0xEA, 0xEB, 0xEB, 0xEC,
+                                     0xEC, 0xA7, 0xA7, 0xC7, 0xA8, 0xA8, 0xA9, 0xA9, 0xAA, 0xAA};
+        QCOMPARE(hexList(sent), hexList(expected));
 
         // What went to the controller: the file's regions, the adaptation folded in.
         const QByteArray settings = written[0xF8];
@@ -417,6 +488,10 @@ private Q_SLOTS:
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(sim.settings()), 256), settings);
         // The read-back left the image as the controller holds it.
         QVERIFY(std::memcmp(rig.link.mem.settingsBlock(), sim.settings(), 256) == 0);
+        // The ten entries survive; the load adds one: configuration written and factory settings.
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(sim.region(0xA7)), 96),
+                 theirs + QByteArray::fromHex("0A1A050ECAFE0001") + QByteArray(8, '\0'));
+        QVERIFY(!rig.link.historyWritePending());
     }
 };
 

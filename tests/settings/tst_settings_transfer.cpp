@@ -5,6 +5,7 @@
 #include <QtTest/QtTest>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 #include "link/PortNames.h"
@@ -137,6 +138,35 @@ private Q_SLOTS:
                      qPrintable(QString::number(kFileRegions[k], 16)));
         // The read-back leaves the PC's image as the controller now holds it.
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(second.link.mem.settingsBlock()), 256), settings);
+    }
+
+    // A file loaded into a connected controller before its history has been read: the history
+    // write waits for that read, and the controller's ten entries stay, with one more for the load.
+    void earlyLoadKeepsTheControllersHistory()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("early.set"));
+        {
+            TSterownik pc;
+            pc.mem.settings[90] = 131;
+            QCOMPARE(ZapiszUstawienia(pc, file), 0);
+        }
+        Bench bench;
+        QByteArray theirs;
+        for (int n = 0; n < 10; ++n) theirs += QByteArray::fromHex("0818010100001100");
+        for (int n = 0; n < 10; ++n) theirs[8 * n + 7] = static_cast<char>(n + 1);
+        std::memcpy(bench.sim.region(0xA7), theirs.constData(), 80);
+        bench.link.workshopId = {0x5EED0001, 26, 5, 14};
+        QVERIFY(bench.start());
+        // Identified, the first regions being read, the history not yet.
+        QVERIFY(bench.run([&] { return bench.link.mem.identity[0] != 0 && !(bench.link.readMask & 0x1); }));
+        QVERIFY(bench.link.readMask & 0x80);
+        QCOMPARE(CzytajUstawienia(bench.link, file), 0);
+        QVERIFY(bench.run([&] { return bench.idle() && !bench.link.historyWritePending(); }));
+        QCOMPARE(int(bench.sim.settings()[90]), 131);
+        QCOMPARE(regionOf(bench.sim, 0xA7).left(96),
+                 theirs + QByteArray::fromHex("0A1A050E5EED0001") + QByteArray(8, '\0'));
+        QCOMPARE(regionOf(bench.sim, 0xA7), QByteArray(reinterpret_cast<const char*>(bench.link.mem.region(0x80)), 256));
     }
 };
 

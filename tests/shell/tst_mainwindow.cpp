@@ -228,11 +228,16 @@ private Q_SLOTS:
         QVERIFY(!f.ProgressBar1->isVisible());
         QVERIFY(w.answers.messages.isEmpty());
 
+        // The box comes after the tick that raised the event has returned.
         f.LinkEvent(kEventCalibration, 3, 1024, 0);
+        QVERIFY(w.answers.messages.isEmpty());
+        QCoreApplication::processEvents();
         QCOMPARE(w.answers.messages.size(), 1);
         QCOMPARE(w.answers.messages[0].text.count(QLatin1Char('\n')), 2);
         QCOMPARE(w.answers.messages[0].icon, Prompt::Icon::Information);
         f.LinkEvent(kEventCalibration, 4, 0, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.answers.messages.size(), 2);
         QCOMPARE(w.answers.messages.last().text, polish(1292));
         QCOMPARE(w.answers.messages.last().icon, Prompt::Icon::Error);
     }

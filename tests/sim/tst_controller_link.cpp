@@ -168,6 +168,73 @@ private Q_SLOTS:
         QVERIFY2(rig.sent.value(0xE8) > 1, qPrintable(QString::number(rig.sent.value(0xE8))));
     }
 
+    // Replies damaged so that the frame check passes (whole frames with wrong data): no damaged
+    // region reaches the image; each is read until two reads agree.
+    void damagedReadsAreNotTaken()
+    {
+        PtyRig rig;
+        rig.sim.engine.stopEngine();  // no learned cells: the maps stay as they are
+        for (const RegionInfo& r : kRegions) {
+            uint8_t* m = rig.sim.region(r.readCommand);
+            for (int i = 0; i < 256; ++i) m[i] = static_cast<uint8_t>(m[i] + 5 * i + r.readCommand);
+        }
+        rig.sim.faults.damagedReads = 2;  // the first two reads of the settings
+        rig.countLog(QStringLiteral("nieczytelny"));
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        for (const RegionInfo& r : kRegions) {
+            if (!(0xF3079Fu & r.mask)) continue;
+            QVERIFY2(std::memcmp(rig.sim.region(r.readCommand), rig.link.mem.region(r.mask), 256) == 0,
+                     qPrintable(QString::number(r.readCommand, 16)));
+            // Two reads each; the settings: two damaged ones, then two that agree.
+            QCOMPARE(rig.sent.value(r.readCommand), r.mask == 0x1 ? 4 : 2);
+        }
+        QCOMPARE(rig.link.unreadableMask(), 0u);
+        QCOMPARE(rig.logged, 0);
+    }
+
+    // A region whose every reply differs is reported unreadable: the log says so, the PC keeps
+    // its copy, and no write of it reaches the controller.
+    void unstableRegionIsUnreadable()
+    {
+        PtyRig rig;
+        rig.sim.faults.unstableRead = 0xE9;
+        rig.countLog(QStringLiteral("  Odczyt mnożnika bank 1 - odczyty różne, region nieczytelny"));
+        const QByteArray pcCopy(reinterpret_cast<const char*>(rig.link.mem.region(0x2)), 256);
+        const QByteArray theirs(reinterpret_cast<const char*>(rig.sim.region(0xE9)), 256);
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        QCOMPARE(rig.link.unreadableMask(), 0x2u);
+        QCOMPARE(rig.logged, 1);
+        QCOMPARE(rig.sent.value(0xE9), 5);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.link.mem.region(0x2)), 256), pcCopy);
+        rig.link.KasujMnoznik();  // sets the bits directly
+        QVERIFY(rig.runUntil([&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; },
+                             400));
+        QCOMPARE(rig.sent.value(0xF9), 0);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.sim.region(0xE9)), 256), theirs);
+        QVERIFY(rig.sent.value(0xF8) > 0);  // the readable regions are still written
+    }
+
+    // A setting changed while the settings frame is on the line reaches the controller: the
+    // acknowledgement of the earlier frame does not end the write.
+    void editWhileTheSettingsAreOnTheLine()
+    {
+        PtyRig rig;
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        rig.link.mem.settings[90] = 120;
+        rig.link.ZapiszDoSterownika(0x1);
+        QVERIFY(rig.runUntil([&] { return rig.sent.value(0xF8) == 1; }, 400));
+        rig.link.mem.settings[92] = 121;  // the frame is sent, its acknowledgement not yet taken
+        rig.link.ZapiszDoSterownika(0x1);
+        QVERIFY(rig.runUntil([&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; },
+                             400));
+        QCOMPARE(rig.sent.value(0xF8), 2);
+        QCOMPARE(int(rig.sim.settings()[90]), 120);
+        QCOMPARE(int(rig.sim.settings()[92]), 121);
+    }
+
     // A controller that takes requests and never answers: the unanswered counter climbs past 10
     // and writes are refused; once it answers again the link identifies it and writes reach it.
     void silentControllerRefusesWritesUntilItAnswers()
