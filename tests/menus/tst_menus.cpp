@@ -23,6 +23,8 @@
 #include "dialogs/Unitparam.h"
 #include "dialogs/Unitservice.h"
 #include "link/Tsterownik.h"
+#include "obd/Telmobd.h"
+#include "shell/StringGrid.h"
 #include "editor/Tnastawy.h"
 #include "settings/SettingsCatalogue.h"
 #include "shell/Unitmain.h"
@@ -164,10 +166,12 @@ private Q_SLOTS:
         });
         row("Connector", nothing(), trigger(&TForm1::MenuDocCon),
             [](Window& w) { return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Pinout")); });
-        row("Transmisja", nothing(), trigger(&TForm1::MenuA0),
-            [](Window& w) { return w.form.FormAdmin->isVisible() && bool(w.link().OnTekst) && w.form.MenuA0->isChecked(); });
+        row("Transmisja", nothing(), trigger(&TForm1::MenuA0), [](Window& w) {
+            return w.form.FormAdmin->isVisible() && bool(w.link().OnTekst) && bool(w.form.ObdPort->OnTekst) &&
+                   w.form.MenuA0->isChecked();
+        });
         row("Transmisja off", trigger(&TForm1::MenuA0), trigger(&TForm1::MenuA0),
-            [](Window& w) { return !w.form.FormAdmin->isVisible() && !w.link().OnTekst; });
+            [](Window& w) { return !w.form.FormAdmin->isVisible() && !w.link().OnTekst && !w.form.ObdPort->OnTekst; });
         row("Param. bieżące", nothing(), trigger(&TForm1::MenuA00), [](Window& w) { return w.link().verboseLive == 1; });
         row("Moduł OBD", nothing(), trigger(&TForm1::MenuA01), [](Window& w) { return w.link().verboseObd == 1; });
         row("800x600", nothing(), [](Window& w) { w.form.MenuA1x[1]->trigger(); },
@@ -336,8 +340,12 @@ private Q_SLOTS:
         Window w;
         TSterownik& l = w.link();
         TFormParam* p = w.form.FormParam;
+        QVERIFY(w.form.BtnParamList->isHidden());  // full view
         w.form.viewItems[2]->trigger();
-        w.form.BtnParamListClick();
+        QVERIFY(w.form.BtnParamList->isVisible());
+        QCOMPARE(w.form.BtnParamList->focusPolicy(), Qt::NoFocus);
+        const int readingsBefore = w.form.StringGridParametry->rowCount();
+        QTest::mouseClick(w.form.BtnParamList, Qt::LeftButton);
         QVERIFY(p->isVisible());
         QCOMPARE(p->windowTitle(), QStringLiteral("KAVELO - ") + polish(1230));
         const int n = l.PodajIleParamBiez(2);
@@ -368,11 +376,13 @@ private Q_SLOTS:
             for (int y = box.top(); y <= box.bottom(); ++y) green |= shot.pixelColor(x, y) == QColor(0, 128, 0);
         QVERIFY(green);
         p->close();
+        // The readings grid follows once the dialog has closed: one row more for channel k.
+        QCOMPARE(w.form.StringGridParametry->rowCount(), readingsBefore + (before ? 0 : 1));
 
         // In admin mode the diagnostic channels are offered as well.
         w.form.developerMode = 1;
         w.key(Qt::Key_Q);
-        w.form.BtnParamListClick();
+        QTest::mouseClick(w.form.BtnParamList, Qt::LeftButton);
         QVERIFY(p->StringGrid1->rowCount() > n);
         p->close();
     }
