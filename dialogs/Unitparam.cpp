@@ -83,6 +83,10 @@ void TFormParam::Relabel() { setWindowTitle(QStringLiteral("KAVELO - ") + TextBy
 bool TFormParam::FormShow()
 {
     if (!Sterownik) return false;
+    // Beside the columns the grid shows the dialog's background, as its cells do.
+    QPalette p = StringGrid1->palette();
+    p.setColor(QPalette::Base, palette().color(QPalette::Window));
+    StringGrid1->setPalette(p);
     Refresh();
     StringGrid1->setFocus();
     return true;
