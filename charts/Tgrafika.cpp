@@ -315,6 +315,12 @@ void TGrafika::FocusChart()
 
 bool TGrafika::hasChartFocus() const { return focusBox_ && focusBox_->hasFocus(); }
 
+bool TGrafika::editingInPlace() const
+{
+    const ChartView* v = currentView();
+    return hasChartFocus() && v && v->focusBoxEditing(*this);
+}
+
 void TGrafika::Beep()
 {
     ++beepCount;

@@ -79,6 +79,8 @@ public:
     QColor backgroundColour() const { return palette_.background; }
     QColor textColour() const { return palette_.text; }
     QLineEdit* focusBox() const { return focusBox_; }
+    // True while a view types into the focus box (a table header being edited): keys belong to it.
+    bool editingInPlace() const;
     QWidget* panel() const { return parentWidget(); }
     ChartView* currentView() const;
     ChartView* viewAt(int view) const;

@@ -30,6 +30,7 @@ TSterownik::~TSterownik()
 {
     timer_->stop();
     disconnect(timer_, nullptr, this, nullptr);
+    ZamnkijOscyloskop();
     PortClose();
 }
 
@@ -79,6 +80,7 @@ void TSterownik::Timer1OnTimer()
         commands[CmdFirmwarePending] = 0;
         flashing = false;
         inFlight_ = 0;
+        injectorSwitchInFlight_ = false;
         resetReadConfirmation();
         zdarzenie(kEventLinkStarted, 0, 0, 0);
     }

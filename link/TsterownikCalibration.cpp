@@ -81,8 +81,11 @@ void TSterownik::WyliczMnoznik(int mode, int low, int high)
         if (xk > xp) {
             const int vp = table[xp];
             const int vk = table[xk];
+            // The whole value on the line is truncated, not only its slope term: on a falling
+            // segment truncating the term alone would give one step too much.
+            const int run = xk - xp;
             for (int j = xp; j < xk; ++j) {
-                const int v = vp - (j - xp) * (vp - vk) / (xk - xp);
+                const int v = (vp * run - (j - xp) * (vp - vk)) / run;
                 table[j] = static_cast<uint8_t>(std::clamp(v, low, high));
             }
         }

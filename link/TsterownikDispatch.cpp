@@ -113,6 +113,7 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
             // A longer reply still identifies the controller: its first 128 bytes are the block.
             std::memcpy(mem.identity.data(), rxBuffer, std::min<int>(length, MemoryImage::kIdentitySize));
             if (rxBuffer[5] == 0) {
+                keepHistoryForSameController();
                 ListaParamOdPlytki();
                 linkMask |= 2;
                 // A new reading of the whole controller: nothing read before counts as confirmed.
@@ -130,7 +131,12 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
             return true;
         case 0x84: commands[CmdAutoFuelChange] = 0; return true;
         case 0x85: commands[CmdQuickFuelChange] = 0; return true;
-        case 0x86: commands[CmdInjectorSwitch] = 0; return true;
+        case 0x86:
+            // A switch asked for after the frame went out (a second toggle) is sent again. The
+            // sent mask is kept: a late repeat of this acknowledgement must not clear a newer one.
+            if (!injectorSwitchInFlight_ || enabledInjectors == injectorSwitchSent_)
+                commands[CmdInjectorSwitch] = 0;
+            return true;
         case 0x87: commands[CmdSpeakerTest] = 0; return true;
         case 0x88: commands[CmdLeakTest] = 0; return true;
         case 0x89:

@@ -169,6 +169,22 @@ bool TSterownik::historyWritePending() const
     return historyKinds_ != 0 || historyClearPending_ || (writeMask & kHistoryMask) != 0;
 }
 
+void TSterownik::keepHistoryForSameController()
+{
+    constexpr int kSerialAt = 22;
+    const uint8_t* serial = mem.identity.data() + kSerialAt;
+    const bool same =
+        historyOwnerKnown_ && std::memcmp(historyOwner_.data(), serial, historyOwner_.size()) == 0;
+    // Changes made on one controller are never written into another one's history.
+    if (historyOwnerKnown_ && !same) {
+        historyKinds_ = 0;
+        historyClearPending_ = false;
+        writeMask &= ~kHistoryMask;
+    }
+    std::memcpy(historyOwner_.data(), serial, historyOwner_.size());
+    historyOwnerKnown_ = true;
+}
+
 void TSterownik::HistoriaZmianKasuj()
 {
     historyKinds_ = 0;

@@ -157,6 +157,8 @@ void TSterownik::NadawanieTx()
     if (commands[CmdInjectorSwitch]) {
         request("\n  Zmiana załączonych wtryskiwaczy");
         txBuffer[6] = enabledInjectors;
+        injectorSwitchSent_ = enabledInjectors;
+        injectorSwitchInFlight_ = true;
         Ramka(0x86, 3);
         return;
     }

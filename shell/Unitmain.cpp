@@ -25,6 +25,7 @@
 #include <QtWidgets/QToolButton>
 #include <QtWidgets/QVBoxLayout>
 
+#include "charts/Tgrafika.h"
 #include "dialogs/Unitlogo.h"
 #include "link/PetrolRestore.h"
 #include "link/Tsterownik.h"
@@ -130,6 +131,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     buildWidgets();
     createChart();
     buildMenus();
+    buildScope();
     drawSwitchPicture();
     attachObd();
 
@@ -732,7 +734,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
                 event == keySeen_ && keyReceiver_ && w != keyReceiver_ && w->isAncestorOf(keyReceiver_);
             keySeen_ = event;
             keyReceiver_ = w;
-            if (!propagating) {
+            // Text typed into the chart's header editor is not a window shortcut.
+            const bool typing = Grafika1 && Grafika1->editingInPlace();
+            if (!propagating && !typing) {
                 FormKeyDown(static_cast<QKeyEvent*>(event)->key());
                 chartKeyDown(static_cast<QKeyEvent*>(event));
             }

@@ -135,6 +135,24 @@ int EngineModel::petrolTime(int cylinder) const
     return std::clamp(static_cast<int>(std::lround(basePetrol_ + ecuTrim_)) + (cylinder % 2), 0, 0xFFFF);
 }
 
+uint8_t EngineModel::pulsingInputs() const
+{
+    const int n = std::clamp(injectors_, 0, 8);
+    if (!running_ || rpm_ <= 0 || n == 0) return 0;
+    // One step is far longer than an engine cycle; each frame shows the pulse seen last, and the
+    // cylinders take their turn from one frame to the next.
+    switch (injection_) {
+        case FullGroup: return static_cast<uint8_t>((1u << n) - 1);
+        case SemiSequential: {
+            const int half = std::max(n / 2, 1);
+            const int c = stepCount_ % half;
+            return static_cast<uint8_t>((1u << c) | (1u << std::min(c + half, n - 1)));
+        }
+        case Sequential: break;
+    }
+    return static_cast<uint8_t>(1u << (stepCount_ % n));
+}
+
 void EngineModel::fillLiveFrame(uint8_t* f) const
 {
     auto put16 = [&](int at, int v) {
@@ -152,6 +170,7 @@ void EngineModel::fillLiveFrame(uint8_t* f) const
     f[16] = static_cast<uint8_t>(std::clamp(3 + static_cast<int>(load_ * 12), 0, 15));
     put16(17, rpm_ / 10);
     f[19] = static_cast<uint8_t>(std::clamp(petrolTime(0) * 4 / 100, 0, 255));
+    f[21] = pulsingInputs();
     f[22] = enabled_;
     f[31] = 100;
     f[33] = 100;

@@ -16,6 +16,13 @@ public:
     void setEnabledInjectors(uint8_t mask) { enabled_ = mask; }
     uint8_t enabledInjectors() const { return enabled_; }
     void setInjectorCount(int n) { injectors_ = n; }
+    // How the petrol computer injects: one cylinder at a time, in pairs, or all at once. The
+    // controller reports the petrol inputs whose pulse it sees in live-frame byte 21.
+    enum Injection { Sequential = 0, SemiSequential = 1, FullGroup = 2 };
+    void setInjection(Injection type) { injection_ = type; }
+    Injection injection() const { return injection_; }
+    // Live-frame byte 21 of this step: bit i-1 = petrol input i pulsing.
+    uint8_t pulsingInputs() const;
 
     // Road load 0..1: engine speed, manifold pressure and injection times follow it. With the
     // drive cycle on, the load follows a repeating town-and-road profile instead.
@@ -76,5 +83,6 @@ private:
     uint8_t idle1_ = 128, idle2_ = 128;
     uint8_t enabled_ = 0x0F;
     int injectors_ = 4;
+    Injection injection_ = Sequential;
     uint32_t seed_ = 12345;
 };

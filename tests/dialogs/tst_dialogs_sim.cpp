@@ -2,10 +2,12 @@
 // moved to another petrol input and one switched off reach the controller's settings and its
 // enabled-injector mask.
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QLineEdit>
 
 #include "DialogBench.h"
 #include "dialogs/SeqGrid.h"
 #include "dialogs/Unitseq.h"
+#include "settings/SettingsCatalogue.h"
 
 class TstDialogsSim : public QObject {
     Q_OBJECT
@@ -45,6 +47,37 @@ private Q_SLOTS:
         const int answered = b.sim.requests;
         QVERIFY(b.run([&] { return b.sim.requests >= answered + 10; }));
         QCOMPARE(int(link.enabledInjectors), 0xFB);
+        seq->accept();
+    }
+
+    // The detected-type box names the petrol injection the simulated car really uses, judged
+    // from the petrol inputs pulsing in the controller's live frames.
+    void detectionFindsTheControllersInjection_data()
+    {
+        QTest::addColumn<int>("injectors");
+        QTest::addColumn<int>("injection");
+        QTest::newRow("4, sequential") << 4 << int(EngineModel::Sequential);
+        QTest::newRow("8, sequential") << 8 << int(EngineModel::Sequential);
+        QTest::newRow("6, semi-sequential") << 6 << int(EngineModel::SemiSequential);
+        QTest::newRow("4, full group") << 4 << int(EngineModel::FullGroup);
+    }
+    void detectionFindsTheControllersInjection()
+    {
+        QFETCH(int, injectors);
+        QFETCH(int, injection);
+        DialogBench b(injectors);
+        b.sim.engine.setInjection(static_cast<EngineModel::Injection>(injection));
+        SettingsCatalogue& cat = b.editor()->catalogue();
+        QVERIFY(cat.SetValue(8, 0));  // every petrol input drives its own gas injector
+        QVERIFY(b.settled());
+
+        b.clickDetail(8);
+        TFormSeq* seq = b.form.FormSeq;
+        QVERIFY(seq->isVisible());
+        const int answered = b.sim.requests;
+        QVERIFY(b.run([&] { return b.sim.requests >= answered + 12; }));
+        QCOMPARE(seq->detected(), injection);
+        QCOMPARE(seq->EditDetected->text(), cat.ValueText(8, injection));
         seq->accept();
     }
 };

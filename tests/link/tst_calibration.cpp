@@ -244,6 +244,49 @@ private Q_SLOTS:
                  QList<int>({128, 128, 128, 128}));
     }
 
+    // Values between nodes, computed by hand: the straight line between the node values, its
+    // whole value truncated. Nodes at 0 and 200 (the time-axis maximum), and one in between when
+    // its position is not 0.
+    void multiplierBetweenNodes_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("middleAt");
+        QTest::addColumn<int>("middle");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<int>("j");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("falling, first step") << 150 << 0 << 0 << 100 << 1 << 149;      // 149.75
+        QTest::newRow("falling, middle") << 150 << 0 << 0 << 100 << 100 << 125;        // 125
+        QTest::newRow("falling, last step") << 150 << 0 << 0 << 100 << 199 << 100;     // 100.25
+        QTest::newRow("rising, first step") << 100 << 0 << 0 << 150 << 1 << 100;       // 100.25
+        QTest::newRow("rising, last step") << 100 << 0 << 0 << 150 << 199 << 149;      // 149.75
+        QTest::newRow("short falling, 1") << 100 << 3 << 90 << 90 << 1 << 96;          // 96.67
+        QTest::newRow("short falling, 2") << 100 << 3 << 90 << 90 << 2 << 93;          // 93.33
+        QTest::newRow("short rising, 2") << 90 << 3 << 100 << 100 << 2 << 96;          // 96.67
+        QTest::newRow("falling after a node") << 100 << 3 << 200 << 10 << 4 << 199;     // 199.04
+        QTest::newRow("falling after a node, end") << 100 << 3 << 200 << 10 << 199 << 10;  // 10.96
+    }
+    void multiplierBetweenNodes()
+    {
+        QFETCH(int, first);
+        QFETCH(int, middleAt);
+        QFETCH(int, middle);
+        QFETCH(int, last);
+        QFETCH(int, j);
+        QFETCH(int, expected);
+        TSterownik link;
+        uint8_t* bank1 = link.mem.block(MemoryImage::Multiplier1);
+        link.KasujMnoznik();
+        bank1[0] = static_cast<uint8_t>(first);
+        bank1[200] = static_cast<uint8_t>(last);
+        if (middleAt) {
+            link.mem.settingsBlock()[MemoryImage::kNodesBank1 + 1] = static_cast<uint8_t>(middleAt);
+            bank1[middleAt] = static_cast<uint8_t>(middle);
+        }
+        link.WyliczMnoznik(1, 0, 255);
+        QCOMPARE(int(bank1[j]), expected);
+    }
+
     void multiplierFromNodes()
     {
         TSterownik link;
@@ -255,7 +298,7 @@ private Q_SLOTS:
         bank1[200] = 100;
         link.WyliczMnoznik(1, 0, 255);
         QCOMPARE(int(bank1[100]), 125);
-        QCOMPARE(int(bank1[199]), 101);
+        QCOMPARE(int(bank1[199]), 100);  // 100.25
         QCOMPARE(int(bank1[255]), 100);
         QCOMPARE(int(bank2[100]), 100);  // bank 2 untouched
 

@@ -303,6 +303,49 @@ private Q_SLOTS:
                  older + QByteArray::fromHex("081A050ECAFE0001"));
     }
 
+    // A history change not yet acknowledged when the port is reopened is written only into the
+    // history of the same controller (same serial number), never into another one's.
+    void pendingHistoryKeptOnlyForTheSameController_data()
+    {
+        QTest::addColumn<bool>("same");
+        QTest::newRow("same controller") << true;
+        QTest::newRow("another controller") << false;
+    }
+    void pendingHistoryKeptOnlyForTheSameController()
+    {
+        QFETCH(bool, same);
+        const QByteArray theirs = QByteArray::fromHex("0817030100000001" "0418040200000002");
+        LinkRig rig;
+        TSterownik& l = rig.link;
+        l.workshopId = {0xCAFE0001, 26, 5, 14};
+        ControllerSim first;
+        std::memcpy(first.region(0xA7), theirs.constData(), theirs.size());
+        rig.far = &first;
+        rig.open();
+        for (int i = 0; i < 80; ++i) rig.slot();
+        QCOMPARE(l.readMask, 0u);
+
+        // The change goes out, but the cable is pulled before the acknowledgement.
+        rig.far = nullptr;
+        l.HistoriaZmian(kHistoryConfig);
+        QList<int> sent;
+        for (int i = 0; i < 4; ++i) sent.append(rig.slot());
+        QVERIFY2(sent.contains(0xC7), qPrintable(hexList(sent)));
+        QVERIFY(l.historyWritePending());
+
+        ControllerSim next;
+        if (!same) next.identity.serialNumber = QByteArray::fromHex("4B563230323430333037303939");
+        std::memcpy(next.region(0xA7), theirs.constData(), theirs.size());
+        rig.far = &next;
+        QVERIFY(rig.open());
+        for (int i = 0; i < 80; ++i) rig.slot();
+        QCOMPARE(l.readMask, 0u);
+        QCOMPARE(l.historyWritePending(), false);
+        const QByteArray entry = same ? QByteArray::fromHex("081A050ECAFE0001") : QByteArray(8, '\0');
+        const QByteArray expected = theirs + entry;
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(next.region(0xA7)), 24), expected);
+    }
+
     // An edit made while its region's write is on the line (sent, not yet acknowledged) goes out
     // again after the acknowledgement, after the usual wait; without an edit the write is done.
     void editWhileTheWriteIsOnTheLine_data()
@@ -348,6 +391,51 @@ private Q_SLOTS:
         QCOMPARE(l.writeMask, 0u);
         QCOMPARE(int(l.commands[TSterownik::CmdSettingsWrite]), 0);
         QCOMPARE(hexList(withoutLive(rig.slots(6))), QString());
+    }
+
+    // A second injector switch asked for while the first one's frame is on the line goes out again
+    // after the acknowledgement; a repeated acknowledgement of the first frame does not clear it.
+    void injectorSwitchWhileTheFirstIsOnTheLine_data()
+    {
+        QTest::addColumn<int>("second");
+        QTest::newRow("toggled back") << 0xFF;
+        QTest::newRow("another injector") << 0xF9;
+        QTest::newRow("no second switch") << -1;
+    }
+    void injectorSwitchWhileTheFirstIsOnTheLine()
+    {
+        QFETCH(int, second);
+        LinkRig rig;
+        idle(rig);
+        TSterownik& l = rig.link;
+        l.enabledInjectors = 0xFD;
+        l.commands[TSterownik::CmdInjectorSwitch] = 1;
+        SimFrames::Request first;
+        int c = 0;
+        for (int i = 0; i < 3 && c != 0x86; ++i) c = rig.slot(&first);
+        QCOMPARE(c, 0x86);
+        QCOMPARE(int(uint8_t(first.payload[2])), 0xFD);
+        if (second >= 0) {
+            l.enabledInjectors = static_cast<uint8_t>(second);
+            l.commands[TSterownik::CmdInjectorSwitch] = 1;
+        }
+        rig.reply(0x86, {});
+        rig.reply(0x86, {});  // a late repeat of the same acknowledgement
+        if (second < 0) {
+            QCOMPARE(int(l.commands[TSterownik::CmdInjectorSwitch]), 0);
+            QCOMPARE(hexList(withoutLive(rig.slots(4))), QString());
+            return;
+        }
+        QCOMPARE(int(l.commands[TSterownik::CmdInjectorSwitch]), 1);
+        SimFrames::Request again;
+        c = 0;
+        for (int i = 0; i < 3 && c != 0x86; ++i) c = rig.slot(&again);
+        QCOMPARE(c, 0x86);
+        QCOMPARE(int(uint8_t(again.payload[2])), second);
+        rig.reply(0x86, {});
+        QCOMPARE(int(l.commands[TSterownik::CmdInjectorSwitch]), 0);
+        QCOMPARE(int(l.enabledInjectors), second);
+        QCOMPARE(hexList(withoutLive(rig.slots(4))), QString());
     }
 
     // A region read is taken only when two reads agree; reads that keep disagreeing make the

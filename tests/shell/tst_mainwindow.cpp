@@ -5,6 +5,7 @@
 #include <QtGui/QScreen>
 #include <QtTest/QtTest>
 #include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QProgressBar>
@@ -12,6 +13,8 @@
 #include <QtWidgets/QSplitter>
 #include <QtWidgets/QToolButton>
 
+#include "charts/TableGrid.h"
+#include "charts/Tgrafika.h"
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
 #include "editor/Tnastawy.h"
@@ -273,6 +276,40 @@ private Q_SLOTS:
         f.developerMode = 1;
         QTest::keyClick(&f, Qt::Key_K);
         QCOMPARE(f.theme, 4);
+    }
+
+    // Keys typed into the table view's header editor go to the editor only: Space, L and R do not
+    // act as window shortcuts; once the editor has closed they do again.
+    void headerEditorKeepsItsKeys()
+    {
+        Window w;
+        TForm1& f = w.form;
+        QTest::keyClick(&f, Qt::Key_F3);
+        QTest::mouseClick(f.row2[1], Qt::LeftButton);
+        QCOMPARE(f.mapPage, 1);
+        auto* grid = f.findChild<TableGrid*>(QStringLiteral("GrafikaTableGrid"));
+        QVERIFY(grid && grid->isVisible());
+        QLineEdit* box = f.Grafika1->focusBox();
+        QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cellRect(2, 0).center());
+        QVERIFY(box->hasFocus());
+        const int left = f.PanelLeft->property("tag").toInt(), right = f.PanelRight->property("tag").toInt();
+        f.Sterownik1->commands[TSterownik::CmdAutoFuelChange] = 0;
+
+        QTest::keyClicks(box, QStringLiteral("L R"));
+        QCOMPARE(box->text(), QStringLiteral("L R"));
+        QCOMPARE(int(f.Sterownik1->commands[TSterownik::CmdAutoFuelChange]), 0);
+        QCOMPARE(f.PanelLeft->property("tag").toInt(), left);
+        QCOMPARE(f.PanelRight->property("tag").toInt(), right);
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("1500"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(int(f.Sterownik1->mem.settings[241]), 30);
+        QCOMPARE(grid->text(2, 0), QStringLiteral("1500"));
+
+        // The editor has closed: the same keys are shortcuts again.
+        QVERIFY(!f.Grafika1->editingInPlace());
+        QTest::keyClick(box, Qt::Key_Space);
+        QCOMPARE(int(f.Sterownik1->commands[TSterownik::CmdAutoFuelChange]), 1);
     }
 
     void themeReachesTheEditor()

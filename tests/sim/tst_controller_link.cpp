@@ -235,6 +235,26 @@ private Q_SLOTS:
         QCOMPARE(int(rig.sim.settings()[92]), 121);
     }
 
+    // Two quick toggles of one gas injector: the second is asked for while the first switch frame
+    // is on the line, and the controller ends with the second.
+    void secondInjectorToggleReachesTheController()
+    {
+        PtyRig rig;
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        const uint8_t before = rig.link.enabledInjectors;
+        rig.link.enabledInjectors = static_cast<uint8_t>(before & ~0x2);
+        rig.link.commands[TSterownik::CmdInjectorSwitch] = 1;
+        QVERIFY(rig.runUntil([&] { return rig.sent.value(0x86) == 1; }, 400));
+        rig.link.enabledInjectors = before;  // the frame is sent, its acknowledgement not yet taken
+        rig.link.commands[TSterownik::CmdInjectorSwitch] = 1;
+        QVERIFY(rig.runUntil([&] { return !rig.link.commands[TSterownik::CmdInjectorSwitch]; }, 400));
+        QCOMPARE(rig.sent.value(0x86), 2);
+        QCOMPARE(int(rig.sim.engine.enabledInjectors()), int(before));
+        QVERIFY(rig.runUntil([&] { return rig.sent.value(0x90) >= 10; }, 400));
+        QCOMPARE(int(rig.link.enabledInjectors), int(before));
+    }
+
     // A controller that takes requests and never answers: the unanswered counter climbs past 10
     // and writes are refused; once it answers again the link identifies it and writes reach it.
     void silentControllerRefusesWritesUntilItAnswers()
