@@ -23,6 +23,7 @@
 #include "dialogs/Unitparam.h"
 #include "dialogs/Unitservice.h"
 #include "link/Tsterownik.h"
+#include "scope/Toscyloskop.h"
 #include "obd/Telmobd.h"
 #include "shell/StringGrid.h"
 #include "editor/Tnastawy.h"
@@ -116,6 +117,11 @@ private Q_SLOTS:
         row("F5", nothing(), key(Qt::Key_F5), [](Window& w) { return w.form.topTab == 4; });
         row("F6", nothing(), key(Qt::Key_F6), [](Window& w) { return w.form.topTab == 5 && w.form.obdPage == 0; });
         row("F6 on OBD", key(Qt::Key_F6), key(Qt::Key_F6), [](Window& w) { return w.form.obdPage == 1; });
+        row("F5 shows the oscilloscope and its bar", nothing(), key(Qt::Key_F5), [](Window& w) {
+            return w.form.PanelOsc->isVisible() && w.form.Scope->isVisible() && !w.form.cmd[3]->isVisible();
+        });
+        row("F2 puts the oscilloscope in Play", [](Window& w) { w.form.Scope->state = TScope::Stop; }, key(Qt::Key_F2),
+            [](Window& w) { return w.form.Scope->state == TScope::Play && w.form.Scope->isVisible(); });
         row("Space", nothing(), key(Qt::Key_Space), [](Window& w) { return w.link().commands[C::CmdAutoFuelChange] == 1; });
         row("F11", nothing(), key(Qt::Key_F11), [](Window& w) { return w.link().commands[C::CmdQuickFuelChange] == 1; });
         row("switch picture", nothing(), click(&TForm1::Image1),
@@ -166,6 +172,13 @@ private Q_SLOTS:
         });
         row("Connector", nothing(), trigger(&TForm1::MenuDocCon),
             [](Window& w) { return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Pinout")); });
+        row("Read scope from file", nothing(), trigger(&TForm1::MenuFile5), [](Window& w) {
+            return w.answers.dialogs.size() == 1 && w.form.topTab == 4 && w.form.row1[4]->isChecked();
+        });
+        row("Save scope to file", nothing(), trigger(&TForm1::MenuFile6),
+            [](Window& w) { return w.answers.dialogs.size() == 1 && !w.link().RecordingOpen(); });
+        row("Export data to CSV", nothing(), trigger(&TForm1::MenuFile7),
+            [](Window& w) { return w.answers.dialogs.size() == 1 && w.answers.messages.isEmpty(); });
         row("Transmisja", nothing(), trigger(&TForm1::MenuA0), [](Window& w) {
             return w.form.FormAdmin->isVisible() && bool(w.link().OnTekst) && bool(w.form.ObdPort->OnTekst) &&
                    w.form.MenuA0->isChecked();
@@ -224,6 +237,8 @@ private Q_SLOTS:
             QCOMPARE(w.form.menuBar()->font().pointSize(), w.form.font().pointSize());
             QCOMPARE(w.form.MenuDoc->font().family(), w.form.font().family());
             QCOMPARE(w.form.MenuDocCon->text(), programTexts().text(1173, lang));
+            QCOMPARE(w.form.MenuFile7->text(), programTexts().text(1107, lang));
+            QCOMPARE(w.form.MenuFileInfo->text(), programTexts().text(1330, lang));
         }
         // Only the window's own menus: nothing in the admin menu is translated.
         QCOMPARE(w.form.MenuA6->text(), QStringLiteral("Kasowanie Historii"));
