@@ -38,6 +38,7 @@ enum Id {
     RegionObdGas2,
     PointsDiffer = 5033,      // "curve points differ"
     BackupSaved = 5034,       // "Backup saved: %1"
+    FolderMissing = 5040,     // "Folder not found: %1"
 };
 }  // namespace OwnText
 

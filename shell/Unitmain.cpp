@@ -27,6 +27,7 @@
 
 #include "charts/Tgrafika.h"
 #include "dialogs/Unitlogo.h"
+#include "link/PetrolRestore.h"
 #include "link/Tsterownik.h"
 #include "dialogs/Unitprog.h"
 #include "obd/Telmobd.h"
@@ -101,6 +102,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     baseCaption = BaseCaption(version);
     setWindowTitle(baseCaption);
     openPreferences = [] { return Platform::OpenPreferences(); };
+    programFolder = QCoreApplication::applicationDirPath();
+    openFolder = [](const QString& folder) { Platform::OpenFolder(folder); };
     ownPrompt_ = std::make_unique<WidgetPrompt>(this);
     prompt = ownPrompt_.get();
 
@@ -496,6 +499,7 @@ void TForm1::buildMenus()
     radioMenu(MenuLang, "MenuLang", langItems, &TForm1::MenuLang0Click);
     radioMenu(MenuView, "MenuView", viewItems, &TForm1::MenuView0Click);
     radioMenu(MenuColor, "MenuColor", colorItems, &TForm1::MenuColor0Click);
+    buildMenuItems();
 }
 
 void TForm1::rebuildPortMenu(QMenu* menu, TSerial* port)
@@ -750,7 +754,7 @@ void TForm1::FormKeyDown(int key)
     switch (key) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (topTab == 1) Sterownik1->StartStopKalibracji();
+            if (topTab == 1) StartStopCalibration();
             else if (topTab == 2) Sterownik1->WykonajAdaptacje();
             break;
         case Qt::Key_Space: Sterownik1->commands[TSterownik::CmdAutoFuelChange] = 1; break;
@@ -762,6 +766,9 @@ void TForm1::FormKeyDown(int key)
             break;
         case Qt::Key_K:
             if (dev) MenuColor0Click(-1);
+            break;
+        case Qt::Key_Q:
+            if (dev) ToggleAdminMode();
             break;
         case Qt::Key_L: SetLeftCollapsed(PanelLeft->property("tag").toInt() != 1); break;
         case Qt::Key_R: SetRightCollapsed(PanelRight->property("tag").toInt() != 1); break;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "link/LinkEvents.h"
 #include "link/Tserial.h"
 #include "base/Preferences.h"
 #include "base/Prompt.h"
@@ -43,6 +44,11 @@ class TFormInj;
 class TFormSeq;
 class TFormNastaw;
 class TFormCal;
+class TFormAdmin;
+class TFormDevice;
+class TFormService;
+class TFormParam;
+class PetrolRestore;
 
 // The main window: creates and owns the controller link and the views, keeps the link alive,
 // restores and saves the user's preferences, and shows the workspace tabs, menus and panels.
@@ -283,6 +289,58 @@ public:
     void chartKeyDown(const QKeyEvent* event);    // every key the window previews
     void freeChart();                             // first of the components at close
 
+
+    // --- device and service dialogs, readings selection, transmission log, Documentation and
+    //     admin menus, admin mode, clean-up after an unfinished calibration (UnitmainMenus.cpp)
+    TFormAdmin* FormAdmin = nullptr;
+    TFormDevice* FormDevice = nullptr;
+    TFormService* FormService = nullptr;
+    TFormParam* FormParam = nullptr;
+    QAction* MenuFileInfo = nullptr;
+    QAction* MenuFileServis = nullptr;
+    QMenu* MenuDoc = nullptr;
+    QAction* MenuDocMan = nullptr;
+    QAction* MenuDocSch = nullptr;
+    QAction* MenuDocCon = nullptr;
+    QMenu* MenuAdmin = nullptr;
+    QAction* MenuA0 = nullptr;             // "Transmisja"
+    QAction* MenuA00 = nullptr;            // verbose live log
+    QAction* MenuA01 = nullptr;            // verbose OBD log
+    std::array<QAction*, 6> MenuA1x{};     // window sizes
+    QAction* MenuA1 = nullptr;             // "Demo"
+    QAction* MenuA2 = nullptr;             // "UTF16->UTF8"
+    QAction* MenuA3 = nullptr;             // "Zasoby->UTF16"
+    QAction* MenuA4 = nullptr;             // "Nastawy"
+    QAction* MenuA5 = nullptr;             // "-"
+    QAction* MenuA6 = nullptr;             // "Kasowanie Historii"
+    // The folder below which the documentation folders are, and how one is opened (tests replace both).
+    QString programFolder;
+    std::function<void(const QString&)> openFolder;
+    void MenuFileInfoClick();
+    void MenuFileServisClick();
+    void BtnParamListClick();
+    QToolButton* BtnParamList = nullptr;  // "V": the readings selection, advanced view only
+    void MenuDocManClick();
+    void MenuDocSchClick();
+    void MenuDocConClick();
+    void MenuA0Click(bool on);
+    void MenuA00Click(bool on);
+    void MenuA01Click(bool on);
+    void MenuA10Click(int index);
+    void MenuA1Click();
+    void MenuA2Click();
+    void MenuA3Click();
+    void MenuA4Click();
+    void MenuA6Click();
+    void ToggleAdminMode();
+    // The transmission log's line writer.
+    void AdminLine(const QString& text, TColor colour);
+    // Btn54 on the Calibration tab and Enter there.
+    void StartStopCalibration();
+    // A calibration report of code 4 (aborted) or 5 (stopped) starts the clean-up.
+    void CalibrationEnded(int code);
+    bool RestoringAfterCalibration() const;
+
     // Client area: the window without its menu bar.
     QSize clientSize() const;
 
@@ -348,6 +406,16 @@ private:
     void addHistoryLine(const uint8_t* frame);
     QVector<int> readingsShown_;         // channels of the readings grid, in order
     int codeLinesShown_ = 0;             // code-box lines already in RichEditDtc
+
+    // --- menus, dialogs and admin mode (UnitmainMenus.cpp)
+    void CreateMenuDialogs();
+    void buildMenuItems();
+    void RelabelMenus();
+    void ColourMenuDialogs();
+    void openDocumentation(const QString& name);
+    void ReadingsSelectionClosed();
+    void attachObdLog(bool on);
+    std::unique_ptr<PetrolRestore> petrolRestore_;
 };
 
 // The main window, reachable program-wide.

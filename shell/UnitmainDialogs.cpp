@@ -1,6 +1,10 @@
 // The main window's part in the dialogs the settings editor opens: creation, opening, theme,
 // language and live frames.
+#include "dialogs/Unitadmin.h"
 #include "dialogs/Unitcal.h"
+#include "dialogs/Unitdevice.h"
+#include "dialogs/Unitparam.h"
+#include "dialogs/Unitservice.h"
 #include "dialogs/Unitinj.h"
 #include "dialogs/Unitlevel.h"
 #include "dialogs/Unitlogo.h"
@@ -14,10 +18,14 @@
 void TForm1::CreateDialogs()
 {
     // The program's order of creation: the dialogs after the main window, the splash last.
+    FormAdmin = new TFormAdmin(this);
     FormLevel = new TFormLevel(this);
     FormInj = new TFormInj(this);
     FormSeq = new TFormSeq(this);
     FormProg = new TFormProg(this);
+    FormDevice = new TFormDevice(this);
+    FormService = new TFormService(this);
+    FormParam = new TFormParam(this);
     FormNastaw = new TFormNastaw(this);
     FormCal = new TFormCal(this);
     FormLogo = new TFormLogo(this);
@@ -34,6 +42,7 @@ void TForm1::CreateDialogs()
     liveFanOut.add([this](const uint8_t* frame, int length) {
         if (FormSeq->isVisible()) FormSeq->LiveFrame(frame, length);
     });
+    CreateMenuDialogs();
 }
 
 void TForm1::NastawyDetail(int kind, int index)

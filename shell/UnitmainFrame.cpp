@@ -84,6 +84,7 @@ void TForm1::Relabel()
     relabelScope();
     FitTabRows();
     RelabelDialogs();
+    RelabelMenus();
 }
 
 // ---------------------------------------------------------------- colours
@@ -121,6 +122,7 @@ void TForm1::ApplyColors()
     applyScopeColours();
     ColourDialogs();
     applyChartColours();
+    ColourMenuDialogs();
     drawSwitchPicture();
     colourLivePanels();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab
@@ -143,6 +145,7 @@ void TForm1::ApplyView()
         BtnUkryjPrawy->show();
         row3[3]->show();
         BtnParamIng->show();
+        BtnParamList->show();
     } else {
         SetRightCollapsed(false);
         BtnUkryjPrawy->hide();
@@ -153,6 +156,7 @@ void TForm1::ApplyView()
         row3[3]->hide();
         if (BtnParamIng->property("tag").toInt() == 1) BtnParamIngClick();
         BtnParamIng->hide();
+        BtnParamList->hide();
         // Basic and full views always show the main readings.
         for (TWykres& w : Sterownik1->wykresy)
             if (w.id == 1400 || w.id == 1404 || w.id == 1406 || w.id == 1410 || w.id == 1412) w.flags |= 16 | 32;
@@ -498,7 +502,7 @@ void TForm1::Btn51Click(int button)
             s.NastawyFabryczne();
             Nastawy->update();
             break;
-        case 201: s.StartStopKalibracji(); break;
+        case 201: StartStopCalibration(); break;
         case 311:
         case 321:
             if (ask(2101)) s.KasujMapeEcuBen();

@@ -1,0 +1,430 @@
+// The main window's keys and menu items with real events (a table of key or item and what it does),
+// the device and service dialogs, the readings selection and the transmission log window.
+#include <QtCore/QSettings>
+#include <QtCore/QTemporaryDir>
+#include <QtTest/QtTest>
+#include <QtWidgets/QCheckBox>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QGroupBox>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QMenuBar>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QScrollBar>
+#include <QtWidgets/QTableWidget>
+#include <QtWidgets/QTextEdit>
+#include <QtWidgets/QToolButton>
+
+#include "base/OwnTexts.h"
+#include "base/TextTable.h"
+#include "dialogs/Unitadmin.h"
+#include "dialogs/Unitdevice.h"
+#include "dialogs/Unitparam.h"
+#include "dialogs/Unitservice.h"
+#include "link/Tsterownik.h"
+#include "scope/Toscyloskop.h"
+#include "obd/Telmobd.h"
+#include "shell/StringGrid.h"
+#include "editor/Tnastawy.h"
+#include "settings/SettingsCatalogue.h"
+#include "shell/Unitmain.h"
+
+namespace {
+
+QString polish(int id) { return programTexts().text(id, TextTable::Polish); }
+
+// A main window with its preferences in a temporary folder, scripted questions, no port, and the
+// documentation below a temporary program folder that has only the harness diagram and pinout.
+struct Window {
+    QTemporaryDir dir;
+    ScriptedPrompt answers;
+    TForm1 form;
+    QStringList opened;
+
+    Window()
+    {
+        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
+        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+        form.prompt = &answers;
+        form.Sterownik1->timer()->stop();
+        QDir(dir.path()).mkpath(QStringLiteral("bin/Diagram"));
+        QDir(dir.path()).mkpath(QStringLiteral("bin/Pinout"));
+        form.programFolder = dir.filePath(QStringLiteral("bin"));
+        form.openFolder = [this](const QString& folder) { opened << folder; };
+        form.FormCreate();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+    }
+    TSterownik& link() { return *form.Sterownik1; }
+    void key(int k) { QTest::keyClick(&form, Qt::Key(k)); }
+};
+
+using Step = std::function<void(Window&)>;
+using Effect = std::function<bool(Window&)>;
+
+Step key(int k) { return [k](Window& w) { w.key(k); }; }
+Step keys(std::initializer_list<int> list)
+{
+    const std::vector<int> v(list);
+    return [v](Window& w) {
+        for (int k : v) w.key(k);
+    };
+}
+Step developer(Step then = {})
+{
+    return [then](Window& w) {
+        w.form.developerMode = 1;
+        if (then) then(w);
+    };
+}
+Step trigger(QAction* TForm1::*item) { return [item](Window& w) { (w.form.*item)->trigger(); }; }
+template <typename W>
+Step click(W* TForm1::*widget)
+{
+    return [widget](Window& w) { QTest::mouseClick(w.form.*widget, Qt::LeftButton, {}, QPoint(5, 5)); };
+}
+Step nothing() { return [](Window&) {}; }
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(Effect)
+
+class TstMenus : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(programTexts().load()); }
+
+    void keysAndItems_data()
+    {
+        QTest::addColumn<Step>("before");
+        QTest::addColumn<Step>("action");
+        QTest::addColumn<Effect>("effect");
+        auto row = [](const char* name, Step before, Step action, Effect effect) {
+            QTest::newRow(name) << before << action << effect;
+        };
+        using C = TSterownik;
+        // Keys.
+        row("F1", key(Qt::Key_F4), key(Qt::Key_F1), [](Window& w) { return w.form.topTab == 0 && w.form.Nastawy->page() == 0; });
+        row("F2", nothing(), key(Qt::Key_F2), [](Window& w) { return w.form.topTab == 1 && w.form.Nastawy->page() == 1; });
+        row("F3 from Settings", nothing(), key(Qt::Key_F3), [](Window& w) { return w.form.topTab == 2 && w.form.mapPage == 0; });
+        row("F3 three times", nothing(), keys({Qt::Key_F3, Qt::Key_F3, Qt::Key_F3}),
+            [](Window& w) { return w.form.topTab == 2 && w.form.mapPage == 2 && w.form.row2[2]->isChecked(); });
+        row("F3 wraps after page 4", keys({Qt::Key_F3, Qt::Key_F3, Qt::Key_F3, Qt::Key_F3, Qt::Key_F3}), key(Qt::Key_F3),
+            [](Window& w) { return w.form.mapPage == 0; });
+        row("F4", nothing(), key(Qt::Key_F4), [](Window& w) { return w.form.topTab == 3 && w.form.cmd[3]->text() == polish(1264); });
+        row("F5", nothing(), key(Qt::Key_F5), [](Window& w) { return w.form.topTab == 4; });
+        row("F6", nothing(), key(Qt::Key_F6), [](Window& w) { return w.form.topTab == 5 && w.form.obdPage == 0; });
+        row("F6 on OBD", key(Qt::Key_F6), key(Qt::Key_F6), [](Window& w) { return w.form.obdPage == 1; });
+        row("F5 shows the oscilloscope and its bar", nothing(), key(Qt::Key_F5), [](Window& w) {
+            return w.form.PanelOsc->isVisible() && w.form.Scope->isVisible() && !w.form.cmd[3]->isVisible();
+        });
+        row("F2 puts the oscilloscope in Play", [](Window& w) { w.form.Scope->state = TScope::Stop; }, key(Qt::Key_F2),
+            [](Window& w) { return w.form.Scope->state == TScope::Play && w.form.Scope->isVisible(); });
+        row("Space", nothing(), key(Qt::Key_Space), [](Window& w) { return w.link().commands[C::CmdAutoFuelChange] == 1; });
+        row("F11", nothing(), key(Qt::Key_F11), [](Window& w) { return w.link().commands[C::CmdQuickFuelChange] == 1; });
+        row("switch picture", nothing(), click(&TForm1::Image1),
+            [](Window& w) { return w.link().commands[C::CmdAutoFuelChange] == 1; });
+        row("status panel", nothing(), click(&TForm1::PanelStatus),
+            [](Window& w) { return w.link().commands[C::CmdQuickFuelChange] == 1; });
+        row("Enter on Calibration", key(Qt::Key_F2), key(Qt::Key_Return), [](Window& w) { return (w.link().liveRequestBits & 1) != 0; });
+        row("Enter on Settings", nothing(), key(Qt::Key_Return), [](Window& w) { return w.link().liveRequestBits == 0; });
+        row("L", nothing(), key(Qt::Key_L), [](Window& w) { return w.form.PanelLeft->property("tag").toInt() == 0; });
+        row("L twice", nothing(), keys({Qt::Key_L, Qt::Key_L}), [](Window& w) { return w.form.PanelLeft->property("tag").toInt() == 1; });
+        row("R", nothing(), key(Qt::Key_R), [](Window& w) { return w.form.PanelRight->property("tag").toInt() == 1; });
+        row("H outside developer mode", nothing(), key(Qt::Key_H), [](Window& w) { return w.form.viewLevel == 1; });
+        row("H", developer(), key(Qt::Key_H), [](Window& w) { return w.form.viewLevel == 2 && w.form.viewItems[2]->isChecked(); });
+        row("H wraps", developer(key(Qt::Key_H)), key(Qt::Key_H), [](Window& w) { return w.form.viewLevel == 0; });
+        row("J outside developer mode", nothing(), key(Qt::Key_J), [](Window& w) { return w.form.language == TextTable::Polish; });
+        row("J", developer(), key(Qt::Key_J),
+            [](Window& w) { return w.form.language == 2 && w.form.MenuFile->title() == programTexts().text(1100, 2); });
+        row("K outside developer mode", nothing(), key(Qt::Key_K), [](Window& w) { return w.form.theme == 3; });
+        row("K", developer(), key(Qt::Key_K), [](Window& w) { return w.form.theme == 4 && w.form.colorItems[4]->isChecked(); });
+        row("Q outside developer mode", nothing(), key(Qt::Key_Q),
+            [](Window& w) { return w.form.developerMode == 0 && !w.form.MenuAdmin->menuAction()->isVisible(); });
+        row("Q", developer(key(Qt::Key_F3)), key(Qt::Key_Q), [](Window& w) {
+            return w.form.developerMode == 3 && w.form.MenuAdmin->menuAction()->isVisible() && w.link().diagnosticFlag == 1 &&
+                   w.form.row2[5]->isVisible() && w.form.PanelTopTab2->height() == 50;
+        });
+        row("Q twice", developer(), keys({Qt::Key_Q, Qt::Key_Q}), [](Window& w) {
+            return w.form.developerMode == 1 && !w.form.MenuAdmin->menuAction()->isVisible() && w.link().diagnosticFlag == 0;
+        });
+
+        // Menu items.
+        row("Device info", nothing(), trigger(&TForm1::MenuFileInfo), [](Window& w) {
+            return w.form.FormDevice->isVisible() && w.form.FormDevice->windowTitle() == QStringLiteral("KAVELO - ") + polish(1330) &&
+                   w.form.FormDevice->Labels[4]->text() == polish(1335) && w.form.FormDevice->Timer1->isActive();
+        });
+        row("Service", nothing(), trigger(&TForm1::MenuFileServis), [](Window& w) {
+            TFormService* s = w.form.FormService;
+            return s->isVisible() && s->windowTitle() == QStringLiteral("KAVELO - ") + polish(1340) &&
+                   s->StringGrid1->item(0, 5)->text() == polish(1346) && s->BitBtn2->text() == polish(1354) &&
+                   s->GroupBox2->title() == QLatin1Char(' ') + polish(1342) + QLatin1Char(' ');
+        });
+        row("Manual, folder missing", nothing(), trigger(&TForm1::MenuDocMan), [](Window& w) {
+            return w.opened.isEmpty() && w.answers.messages.size() == 1 &&
+                   w.answers.messages[0].text.contains(QStringLiteral("Manual")) &&
+                   w.answers.messages[0].text.startsWith(ownTexts().text(OwnText::FolderMissing, TextTable::Polish).section(QLatin1Char('%'), 0, 0));
+        });
+        row("Harness diagram", nothing(), trigger(&TForm1::MenuDocSch), [](Window& w) {
+            return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Diagram")) && w.answers.messages.isEmpty();
+        });
+        row("Connector", nothing(), trigger(&TForm1::MenuDocCon),
+            [](Window& w) { return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Pinout")); });
+        row("Read scope from file", nothing(), trigger(&TForm1::MenuFile5), [](Window& w) {
+            return w.answers.dialogs.size() == 1 && w.form.topTab == 4 && w.form.row1[4]->isChecked();
+        });
+        row("Save scope to file", nothing(), trigger(&TForm1::MenuFile6),
+            [](Window& w) { return w.answers.dialogs.size() == 1 && !w.link().RecordingOpen(); });
+        row("Export data to CSV", nothing(), trigger(&TForm1::MenuFile7),
+            [](Window& w) { return w.answers.dialogs.size() == 1 && w.answers.messages.isEmpty(); });
+        row("Transmisja", nothing(), trigger(&TForm1::MenuA0), [](Window& w) {
+            return w.form.FormAdmin->isVisible() && bool(w.link().OnTekst) && bool(w.form.ObdPort->OnTekst) &&
+                   w.form.MenuA0->isChecked();
+        });
+        row("Transmisja off", trigger(&TForm1::MenuA0), trigger(&TForm1::MenuA0),
+            [](Window& w) { return !w.form.FormAdmin->isVisible() && !w.link().OnTekst && !w.form.ObdPort->OnTekst; });
+        row("Param. bieżące", nothing(), trigger(&TForm1::MenuA00), [](Window& w) { return w.link().verboseLive == 1; });
+        row("Moduł OBD", nothing(), trigger(&TForm1::MenuA01), [](Window& w) { return w.link().verboseObd == 1; });
+        row("800x600", nothing(), [](Window& w) { w.form.MenuA1x[1]->trigger(); },
+            [](Window& w) { return w.form.frameGeometry().size() == QSize(800, 600); });
+        row("1366x768", nothing(), [](Window& w) { w.form.MenuA1x[5]->trigger(); },
+            [](Window& w) { return w.form.frameGeometry().size() == QSize(1366, 768); });
+        row("Demo", nothing(), trigger(&TForm1::MenuA1), [](Window& w) {
+            const MemoryImage& m = w.link().mem;
+            return m.maps[MemoryImage::PetrolMap][0x00] != 0 && m.maps[MemoryImage::GasMap][0xFF] > m.maps[MemoryImage::PetrolMap][0xFF] &&
+                   m.maps[MemoryImage::ObdPetrol2] == m.maps[MemoryImage::ObdPetrol1] &&
+                   m.maps[MemoryImage::ObdGas2] == m.maps[MemoryImage::ObdGas1] && m.maps[MemoryImage::ObdGas1][0x44] != 0;
+        });
+        row("Kasowanie Historii", [](Window& w) { w.link().mem.block(MemoryImage::History)[0] = 9; }, trigger(&TForm1::MenuA6),
+            [](Window& w) { return w.link().mem.block(MemoryImage::History)[0] == 0 && w.link().StrHistoria(0, 0).isEmpty(); });
+        row("Nastawy", trigger(&TForm1::MenuA0), trigger(&TForm1::MenuA4), [](Window& w) {
+            const QStringList lines = w.form.FormAdmin->RichEdit1->toPlainText().split(QLatin1Char('\n'));
+            const SettingsCatalogue& c = w.form.Nastawy->catalogue();
+            int sum = 0;
+            for (int i = 0; i < 256; ++i) sum += c.descriptor(i).def;
+            return lines.size() == 305 && lines[0] == QStringLiteral("  #define nil 0") &&
+                   lines[1] == QStringLiteral("  #define def000  %1").arg(c.descriptor(0).def) && (sum & 0xFF) == 0 &&
+                   lines[304].startsWith(QStringLiteral("  #define def303  "));
+        });
+        row("English", nothing(), [](Window& w) { w.form.langItems[0]->trigger(); },
+            [](Window& w) { return w.form.language == 0 && w.form.MenuFileServis->text() == programTexts().text(1340, 0); });
+        row("Basic settings", nothing(), [](Window& w) { w.form.viewItems[0]->trigger(); }, [](Window& w) { return w.form.viewLevel == 0; });
+        row("Colour 6", nothing(), [](Window& w) { w.form.colorItems[5]->trigger(); }, [](Window& w) { return w.form.theme == 5; });
+        row("Connection menu opened", nothing(), [](Window& w) { Q_EMIT w.form.MenuConn->aboutToShow(); },
+            [](Window& w) { return w.form.MenuConn->actions().value(0) && w.form.MenuConn->actions()[0]->text() == polish(1118); });
+    }
+
+    void keysAndItems()
+    {
+        QFETCH(Step, before);
+        QFETCH(Step, action);
+        QFETCH(Effect, effect);
+        Window w;
+        before(w);
+        w.link().commands = {};
+        action(w);
+        QVERIFY(effect(w));
+        for (QWidget* d : {static_cast<QWidget*>(w.form.FormDevice), static_cast<QWidget*>(w.form.FormService)}) d->hide();
+    }
+
+    void menusUseTheWindowFont()
+    {
+        Window w;
+        for (int lang : {0, 2, 3, 1}) {
+            w.form.langItems[lang]->trigger();
+            QCOMPARE(w.form.menuBar()->font().pointSize(), w.form.font().pointSize());
+            QCOMPARE(w.form.MenuDoc->font().family(), w.form.font().family());
+            QCOMPARE(w.form.MenuDocCon->text(), programTexts().text(1173, lang));
+            QCOMPARE(w.form.MenuFile7->text(), programTexts().text(1107, lang));
+            QCOMPARE(w.form.MenuFileInfo->text(), programTexts().text(1330, lang));
+        }
+        // Only the window's own menus: nothing in the admin menu is translated.
+        QCOMPARE(w.form.MenuA6->text(), QStringLiteral("Kasowanie Historii"));
+    }
+
+    void commandButtonsTakeNoFocus()
+    {
+        Window w;
+        w.key(Qt::Key_F4);
+        for (QPushButton* b : w.form.cmd) QCOMPARE(b->focusPolicy(), Qt::NoFocus);
+        QTest::mouseClick(w.form.cmd[0], Qt::LeftButton);  // speaker test
+        QCOMPARE(int(w.link().commands[TSterownik::CmdSpeakerTest]), 1);
+        // Space after the click changes fuel, it does not press the button again.
+        w.link().commands = {};
+        w.key(Qt::Key_Space);
+        QCOMPARE(int(w.link().commands[TSterownik::CmdSpeakerTest]), 0);
+        QCOMPARE(int(w.link().commands[TSterownik::CmdAutoFuelChange]), 1);
+    }
+
+    void serviceDialogShowsHistoryAndSetsTheReminder()
+    {
+        Window w;
+        TSterownik& l = w.link();
+        uint8_t* h = l.mem.block(MemoryImage::History);
+        // Entry 0: firmware and settings on 2024-3-15 by PC 12AB-CDEF; entry 1: restore and errors;
+        // entry 31, the last row: settings only.
+        const uint8_t e0[8] = {0x09, 24, 3, 15, 0x12, 0xAB, 0xCD, 0xEF};
+        const uint8_t e1[8] = {0x06, 25, 12, 1, 0, 0, 0, 1};
+        const uint8_t e31[8] = {0x08, 26, 1, 2, 0xFF, 0, 0, 0};
+        std::memcpy(h, e0, 8);
+        std::memcpy(h + 8, e1, 8);
+        std::memcpy(h + 31 * 8, e31, 8);
+        l.mem.identity[76] = 120;  // 120 gas hours
+        l.mem.identity[77] = 0;
+        l.mem.identity[74] = 1900 & 0xFF;  // 1900 s into the current hour
+        l.mem.identity[75] = 1900 >> 8;
+        l.mem.settings[100] = 0;
+
+        w.form.MenuFileServis->trigger();
+        TFormService* s = w.form.FormService;
+        QVERIFY(s->isVisible());
+        QCOMPARE(s->StringGrid1->rowCount(), 33);
+        QCOMPARE(s->StringGrid1->columnCount(), 6);
+        const QStringList row1 = {QStringLiteral("2024.3.15"), QStringLiteral("v"), QString(), QString(), QStringLiteral("v"),
+                                  QStringLiteral("12AB-CDEF")};
+        const QStringList row2 = {QStringLiteral("2025.12.1"), QString(), QStringLiteral("v"), QStringLiteral("v"), QString(),
+                                  QStringLiteral("0000-0001")};
+        for (int c = 0; c < 6; ++c) {
+            QCOMPARE(s->StringGrid1->item(1, c)->text(), row1[c]);
+            QCOMPARE(s->StringGrid1->item(2, c)->text(), row2[c]);
+            QCOMPARE(s->StringGrid1->item(3, c)->text(), QString());  // an empty entry
+        }
+        QCOMPARE(s->StringGrid1->item(32, 0)->text(), QStringLiteral("2026.1.2"));
+        QCOMPARE(s->StringGrid1->item(32, 4)->text(), QStringLiteral("v"));
+
+        // Reminder off: the time left is shown but disabled.
+        QVERIFY(!s->CheckBox1->isChecked());
+        QVERIFY(!s->EditLeft->isEnabled());
+        QVERIFY(!s->EditLeft->text().isEmpty());
+
+        // "Set" at 10000 km: mark 120 + 200 + 1.
+        QCOMPARE(s->ComboBox1->currentText(), QStringLiteral("10000"));
+        QCOMPARE(s->ComboBox1->itemText(0), QStringLiteral(" 1000"));
+        QCOMPARE(s->ComboBox1->count(), 25);
+        QTest::mouseClick(s->BitBtn2, Qt::LeftButton);
+        QCOMPARE(int(l.mem.settings[101] | (l.mem.settings[102] << 8)), 321);
+        QCOMPARE(int(l.mem.settings[100]), 1);
+        QVERIFY(s->CheckBox1->isChecked());
+        QVERIFY(s->EditLeft->isEnabled());
+        QCOMPARE(s->EditLeft->text(), QStringLiteral("201:00:00"));
+
+        // A click on the check box is the user's: it turns the reminder off and back on.
+        QTest::mouseClick(s->CheckBox1, Qt::LeftButton);
+        QCOMPARE(int(l.mem.settings[100]), 0);
+        QVERIFY(!s->EditLeft->isEnabled());
+        QTest::mouseClick(s->CheckBox1, Qt::LeftButton);
+        QCOMPARE(int(l.mem.settings[100]), 1);
+
+        // The distance chosen stays for the next opening.
+        s->ComboBox1->setCurrentIndex(4);
+        QTest::mouseClick(s->BitBtn1, Qt::LeftButton);
+        QVERIFY(!s->isVisible());
+        w.form.MenuFileServis->trigger();
+        QCOMPARE(s->ComboBox1->currentIndex(), 4);
+        s->hide();
+    }
+
+    void dialogsWaitForTheHistoryRead()
+    {
+        Window w;
+        TSterownik& l = w.link();
+        l.readMask = 0x80;  // the history is still being read
+        w.form.MenuFileInfo->trigger();
+        TFormDevice* d = w.form.FormDevice;
+        QVERIFY(d->Edits[0]->text().isEmpty());
+        l.mem.identity[38] = 2;
+        d->Timer1Timer();
+        QVERIFY(d->Timer1->isActive());
+        QVERIFY(d->Edits[0]->text().isEmpty());
+        l.readMask = 0;
+        d->Timer1Timer();
+        QVERIFY(!d->Timer1->isActive());
+        QCOMPARE(d->Edits[0]->text(), QStringLiteral("KAVELO PRO+"));
+        d->hide();
+
+        // Without a link the dialogs close at once.
+        TFormService lone;
+        QVERIFY(!lone.Open());
+        QVERIFY(!lone.isVisible());
+    }
+
+    void readingsSelectionTogglesTheParameterPanelFlag()
+    {
+        Window w;
+        TSterownik& l = w.link();
+        TFormParam* p = w.form.FormParam;
+        QVERIFY(w.form.BtnParamList->isHidden());  // full view
+        w.form.viewItems[2]->trigger();
+        QVERIFY(w.form.BtnParamList->isVisible());
+        QCOMPARE(w.form.BtnParamList->focusPolicy(), Qt::NoFocus);
+        const int readingsBefore = w.form.StringGridParametry->rowCount();
+        QTest::mouseClick(w.form.BtnParamList, Qt::LeftButton);
+        QVERIFY(p->isVisible());
+        QCOMPARE(p->windowTitle(), QStringLiteral("KAVELO - ") + polish(1230));
+        const int n = l.PodajIleParamBiez(2);
+        QVERIFY(n > 5);
+        QCOMPARE(p->StringGrid1->rowCount(), n);
+        QCOMPARE(p->height(), n * 25);
+        const int k = l.PodajPozycje(2, 1);
+        QCOMPARE(p->StringGrid1->item(1, 1)->text(), QLatin1Char(' ') + polish(l.wykresy[k].id));
+        const bool before = l.wykresy[k].flags & 0x20;
+        QCOMPARE(p->StringGrid1->item(1, 0)->text().isEmpty(), !before);
+
+        // A press anywhere on row 1 toggles the flag and the tick.
+        const QRect cell = p->StringGrid1->visualItemRect(p->StringGrid1->item(1, 1));
+        QTest::mousePress(p->StringGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(bool(l.wykresy[k].flags & 0x20), !before);
+        QCOMPARE(p->StringGrid1->item(1, 0)->text().isEmpty(), before);
+        // Enter toggles the current row back.
+        QTest::keyClick(p->StringGrid1, Qt::Key_Return);
+        QCOMPARE(bool(l.wykresy[k].flags & 0x20), before);
+
+        // The tick is drawn in green where the flag is set.
+        l.wykresy[k].flags |= 0x20;
+        p->Refresh();
+        const QRect box = p->StringGrid1->visualItemRect(p->StringGrid1->item(1, 0));
+        const QImage shot = p->StringGrid1->viewport()->grab().toImage();
+        bool green = false;
+        for (int x = box.left(); x <= box.right(); ++x)
+            for (int y = box.top(); y <= box.bottom(); ++y) green |= shot.pixelColor(x, y) == QColor(0, 128, 0);
+        QVERIFY(green);
+        p->close();
+        // The readings grid follows once the dialog has closed: one row more for channel k.
+        QCOMPARE(w.form.StringGridParametry->rowCount(), readingsBefore + (before ? 0 : 1));
+
+        // In admin mode the diagnostic channels are offered as well.
+        w.form.developerMode = 1;
+        w.key(Qt::Key_Q);
+        QTest::mouseClick(w.form.BtnParamList, Qt::LeftButton);
+        QVERIFY(p->StringGrid1->rowCount() > n);
+        p->close();
+    }
+
+    void logWindowShowsLinesOnlyWhileVisible()
+    {
+        Window w;
+        TFormAdmin* a = w.form.FormAdmin;
+        QCOMPARE(a->windowTitle(), QStringLiteral("FormAdmin"));
+        QVERIFY(a->windowFlags() & Qt::WindowStaysOnTopHint);
+        w.form.AdminLine(QStringLiteral("hidden"), Rgb(255, 0, 0));
+        QVERIFY(a->RichEdit1->toPlainText().isEmpty());
+        w.form.MenuA0->trigger();
+        for (int i = 0; i < 200; ++i) w.form.AdminLine(QStringLiteral("line %1").arg(i), Rgb(0, 0, 255));
+        QCOMPARE(a->RichEdit1->document()->blockCount(), 200);
+        // Scrolled to the last line.
+        QCOMPARE(a->RichEdit1->verticalScrollBar()->value(), a->RichEdit1->verticalScrollBar()->maximum());
+        QTest::mouseDClick(a->RichEdit1->viewport(), Qt::LeftButton);
+        QVERIFY(a->RichEdit1->toPlainText().isEmpty());
+        w.form.AdminLine(QStringLiteral("first"), Rgb(0, 0, 0));
+        QCOMPARE(a->RichEdit1->toPlainText(), QStringLiteral("first"));
+        // Closing the window itself unticks the item and detaches the link.
+        a->close();
+        QVERIFY(!w.form.MenuA0->isChecked());
+        QVERIFY(!w.link().OnTekst);
+    }
+};
+
+QTEST_MAIN(TstMenus)
+#include "tst_menus.moc"
