@@ -2,53 +2,28 @@
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
+#include "link/PetrolRestore.h"
 #include "base/TextTable.h"
 
 namespace {
 
-// Live replies the controller gets to reach petrol after a fuel change before it is asked again,
-// and live replies after which the clean-up gives up.
-constexpr int kFuelChangeSettle = 20;
-constexpr int kCleanUpLimit = 200;
-
-// A calibration that did not finish leaves the controller as a finished one does: every gas
-// injector of the installation switched on and the engine on petrol, since the idle corrections
-// are half-way. It may have stopped with some cylinders on petrol or on its way to gas.
+// A calibration that did not finish leaves the controller as a finished one does (the same
+// clean-up the window runs): every gas injector of the installation on, the engine on petrol.
 bool restoreAfterStop(CliLink& cli)
 {
-    TSterownik& l = cli.link;
-    const uint8_t allInjectors = static_cast<uint8_t>(~l.mem.settings[31]);
-    auto pending = [&] {
-        return l.commands[TSterownik::CmdAutoFuelChange] != 0 || l.commands[TSterownik::CmdInjectorSwitch] != 0;
-    };
-    bool restored = false;
-    int frames = 0;
-    int sinceFuelChange = kFuelChangeSettle;
+    PetrolRestore restore(cli.link);
+    restore.Start();
     auto previous = cli.onEvent;
-    // Only a live reply to a request sent after the last command was acknowledged shows the
-    // controller's state: replies come in the order of the requests.
     cli.onEvent = [&](int kind, int code, int, int) {
-        if (kind != kEventFrameReceived || code < 0x90 || code > 0x9F || pending()) return;
-        ++frames;
-        ++sinceFuelChange;
-        const bool onPetrol = l.rxBuffer[10] == 0;
-        if (l.enabledInjectors != allInjectors) {
-            l.enabledInjectors = allInjectors;
-            l.commands[TSterownik::CmdInjectorSwitch] = 1;
-        }
-        if (!onPetrol && sinceFuelChange >= kFuelChangeSettle) {
-            l.commands[TSterownik::CmdAutoFuelChange] = 1;
-            sinceFuelChange = 0;
-        }
-        restored = onPetrol && !pending();
+        if (kind == kEventFrameReceived && code >= 0x90 && code <= 0x9F) restore.LiveFrame();
     };
     CliLink::clearInterrupted();  // a second Ctrl+C leaves the controller as it is
-    const bool answered = cli.runUntil([&] { return restored || frames >= kCleanUpLimit; });
+    const bool answered = cli.runUntil([&] { return !restore.Active(); });
     cli.onEvent = previous;
     if (!answered || CliLink::interrupted()) return false;
-    if (!restored)
+    if (!restore.Restored())
         CliArgs::fail(1, QStringLiteral("%1 did not go back to petrol with all injectors on").arg(cli.device));
-    return restored;
+    return restore.Restored();
 }
 
 }  // namespace
