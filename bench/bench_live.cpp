@@ -13,6 +13,7 @@
 #include <QtCore/QCoreApplication>
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QFile>
+#include <QtCore/QFileInfo>
 #include <QtCore/QProcess>
 #include <QtCore/QSettings>
 #include <QtCore/QTemporaryDir>
@@ -36,6 +37,12 @@
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
+
+// The oscilloscope joins the pages measured once the program has it.
+#if __has_include("scope/Toscyloskop.h")
+#define KAVELO_BENCH_SCOPE 1
+#include "scope/Toscyloskop.h"
+#endif
 
 namespace {
 
@@ -123,6 +130,28 @@ struct Workshop {
         form.SpeedButton1Click(tab);
         QCoreApplication::processEvents();
     }
+#ifdef KAVELO_BENCH_SCOPE
+    // The Oscilloscope tab with `traces` traces shown, in Play; with `recordTo`, recording to that file.
+    void playScope(int traces, const QString& recordTo = {})
+    {
+        int shown = 0;
+        for (TWykres& t : link().wykresy) {
+            if (shown < traces && t.id != 0) {
+                t.flags |= 0x10;
+                ++shown;
+            } else {
+                t.flags &= ~0x10;
+            }
+        }
+        showTab(4);
+        form.BitBtnOsc01Click(1);
+        if (!recordTo.isEmpty()) {
+            answers.fileAnswers = QStringList{recordTo};
+            form.BitBtnOsc01Click(4);
+        }
+        QCoreApplication::processEvents();
+    }
+#endif
 };
 
 // A live frame as the link received it: turns until one arrives and copies the receive buffer.
@@ -267,7 +296,12 @@ int soakChild(int argc, char** argv, int minutes, int tab)
         std::fprintf(stderr, "bench_live: no connection to the simulated controller\n");
         return 1;
     }
+#ifdef KAVELO_BENCH_SCOPE
+    (void)tab;
+    w.playScope(20, w.dir.filePath(QStringLiteral("hour.osc")));
+#else
     w.showTab(tab);
+#endif
     const int ticks = kTicksPerHour / 60 * minutes;
     QElapsedTimer t;
     t.start();
@@ -288,6 +322,9 @@ int soakChild(int argc, char** argv, int minutes, int tab)
     report("soak_rss_half_mb", half);
     report("soak_rss_mb", end);
     report("soak_rss_growth_pct", half > 0 ? (end - half) / half * 100.0 : 0);
+#ifdef KAVELO_BENCH_SCOPE
+    report("soak_recording_mb", double(QFileInfo(w.dir.filePath(QStringLiteral("hour.osc"))).size()) / 1048576.0);
+#endif
     return 0;
 }
 
@@ -318,13 +355,22 @@ int main(int argc, char** argv)
         // The pages that show live frames: calibration (grids, diagnostics), map (chart cursor).
         measureLiveFrame(w, frame, 1, "live_frame_calibration");
         measureLiveFrame(w, frame, 2, "live_frame_map");
+#ifdef KAVELO_BENCH_SCOPE
+        w.playScope(20);
+        measureLiveFrame(w, frame, 4, "live_frame_scope_play_20traces");
+#endif
 
         // Send slot: idle window (settings page, nothing live on it), then the map page with its
         // live views, one after the other in this run.
         w.showTab(0);
         const double idle = measureSendSlot(w, 5000, "send_slot_idle");
+#ifdef KAVELO_BENCH_SCOPE
+        w.playScope(20);
+        const double live = measureSendSlot(w, 5000, "send_slot_scope_play");
+#else
         w.showTab(2);
         const double live = measureSendSlot(w, 5000, "send_slot_live");
+#endif
         report("send_slot_longer_pct", idle > 0 ? (live - idle) / idle * 100.0 : 0);
     }
     measureStartup(self, 7);
