@@ -25,6 +25,10 @@ int cmdErrors(const QStringList& args);
 int cmdClearErrors(const QStringList& args);
 int cmdCalibrate(const QStringList& args);
 int cmdFirmware(const QStringList& args);
+// Oscilloscope recordings: record from the controller, describe a file, export it as CSV.
+int cmdRecord(const QStringList& args);
+int cmdOscInfo(const QStringList& args);
+int cmdOsc2Csv(const QStringList& args);
 // Automatic backups and comparing configurations.
 int cmdBackups(const QStringList& args);
 int cmdDiff(const QStringList& args);

@@ -22,6 +22,9 @@ const CliCommand kCommands[] = {
     {"write-settings", "write-settings --port P FILE.set", cmdWriteSettings},
     {"get", "get --port P INDEX [--lang en|pl|ru|es]", cmdGet},
     {"set", "set --port P INDEX RAW [--lang en|pl|ru|es]", cmdSet},
+    {"record", "record --port P FILE.osc [--seconds N]", cmdRecord},
+    {"osc-info", "osc-info FILE.osc", cmdOscInfo},
+    {"osc2csv", "osc2csv FILE.osc [OUT.csv] [--lang en|pl|ru|es]", cmdOsc2Csv},
     {"backups", "backups [SERIAL] [--folder DIR]", cmdBackups},
     {"diff", "diff A.set B.set | diff --port P FILE.set [--lang en|pl|ru|es]", cmdDiff},
 };

@@ -30,6 +30,7 @@ TSterownik::~TSterownik()
 {
     timer_->stop();
     disconnect(timer_, nullptr, this, nullptr);
+    ZamnkijOscyloskop();
     PortClose();
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QtCore/QFile>
 #include <QtCore/QString>
 #include <QtCore/QTimer>
 #include <QtCore/QVector>
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "link/FrameCodec.h"
 #include "link/LinkEvents.h"
@@ -31,6 +33,8 @@ enum HistoryKind { kHistoryFirmware = 0, kHistoryFactory = 1, kHistoryErrorsClea
 
 // The controller link: frames, the 25 ms polling scheduler, the dispatcher of replies, and the
 // PC-side copy of the controller's memory with everything derived from it.
+class Prompt;
+
 class TSterownik : public TSerial {
     Q_OBJECT
 public:
@@ -114,6 +118,24 @@ public:
     void ObliczKorekteOdniesienia();
     void DodajAdaptacje();
     void WyliczMnoznik(int mode, int low, int high);
+
+    // --- oscilloscope recording file (TsterownikScope.cpp)
+    // Asks for a file name and starts a recording: the head from the memory image, then the first
+    // `count` samples; the file stays open for appending. "Error code 131" when it cannot be made.
+    void ZapiszOscyloskop(Prompt& prompt, const uint8_t* samples, int count);
+    // The same without asking: 0, or 131 (no recording is open then).
+    int ZapiszOscyloskop(const QString& path, const uint8_t* samples, int count);
+    // Appends sample `index` of `samples` to the open recording: 0 (also with none open), or 134
+    // when the write failed, which closes the recording.
+    int DopiszOscyloskop(const uint8_t* samples, int index);
+    void ZamnkijOscyloskop();
+    bool RecordingOpen() const { return recording_ != nullptr; }
+    // Asks for a recording and loads it: its head into the memory image, at most 36000 samples into
+    // `samples`. Returns the number of samples loaded, 0 on cancel or refusal ("Error code 132",
+    // "133"). A refused file leaves the port, the memory image and `samples` as they were.
+    int CzytajOscyloskop(Prompt& prompt, uint8_t* samples);
+    // The same without asking: 0, 132 or 133; `count` gets the number of samples loaded.
+    int CzytajOscyloskop(const QString& path, uint8_t* samples, int& count);
 
     // --- events
     TTekstEvent OnTekst;
@@ -203,4 +225,5 @@ private:
     // Writes on the line: what was sent, to see at the acknowledgement whether it is still current.
     std::array<std::array<uint8_t, MemoryImage::kRegionSize>, kRegionSlots> sentCopy_{};
     uint32_t inFlight_ = 0;
+    std::unique_ptr<QFile> recording_;  // the open oscilloscope recording, none at start
 };

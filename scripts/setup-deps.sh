@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake
+  build-essential cmake ninja-build ccache
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl1-mesa-dev
   xvfb xauth
 )

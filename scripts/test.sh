@@ -7,15 +7,24 @@ cd "$(dirname "$0")/.."
 ./scripts/setup-deps.sh
 jobs=$(nproc)
 
+# Ninja and ccache make rebuilds cheap; a build tree configured earlier keeps its generator.
+configure() {
+  local dir=$1; shift
+  local extra=()
+  [ -f "$dir/CMakeCache.txt" ] || { command -v ninja >/dev/null && extra+=(-G Ninja); }
+  command -v ccache >/dev/null && extra+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B "$dir" "${extra[@]}" "$@" >/dev/null
+}
+
 echo "== Building (build/)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug >/dev/null
+configure build -DCMAKE_BUILD_TYPE=Debug
 cmake --build build -j"$jobs"
 echo "== Running the tests"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$jobs"
 
 if [ "${KAVELO_SKIP_SANITIZERS:-0}" != 1 ]; then
   echo "== Building with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)"
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKAVELO_SANITIZE=ON >/dev/null
+  configure build-asan -DCMAKE_BUILD_TYPE=Debug -DKAVELO_SANITIZE=ON
   cmake --build build-asan -j"$jobs"
   echo "== Running the tests under the sanitizers"
   QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -127,6 +127,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     buildWidgets();
     createChart();
     buildMenus();
+    buildScope();
     drawSwitchPicture();
     attachObd();
 

@@ -36,6 +36,7 @@ class TNastawy;
 class TGrafika;
 class TFormLogo;
 class TFormProg;
+class TScope;
 class AutoBackup;
 class TFormLevel;
 class TFormInj;
@@ -215,6 +216,19 @@ public:
     std::array<QAction*, 3> viewItems{};
     std::array<QAction*, 6> colorItems{};
 
+    // --- oscilloscope (UnitmainScope.cpp)
+    TScope* Scope = nullptr;
+    std::array<QToolButton*, 12> oscButtons{};   // BitBtnOsc01..07, 10..12, 20, 21
+    QAction* MenuFile5 = nullptr;                // read a recording
+    QAction* MenuFile6 = nullptr;                // start or stop a recording
+    QAction* MenuFile7 = nullptr;                // CSV export
+    void BitBtnOsc01Click(int code);             // hands the button's number to the oscilloscope
+    void MenuFile5Click();
+    void MenuFile6Click();
+    void MenuFile7Click();
+    void buildScope();
+    void relabelScope();
+    void applyScopeColours();
     // --- automatic backups and comparing with a file (UnitmainBackups.cpp)
     AutoBackup* Backups = nullptr;
     QAction* MenuFileCompare = nullptr;

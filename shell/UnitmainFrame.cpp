@@ -25,6 +25,7 @@
 #include "shell/PanelSplitter.h"
 #include "base/TextTable.h"
 #include "shell/Unitmain.h"
+#include "scope/Toscyloskop.h"
 
 namespace {
 
@@ -80,6 +81,7 @@ void TForm1::Relabel()
     BanerInfo->setText(QLatin1Char(' ') + TextById(1234) + QLatin1Char(' '));
     SpeedButton41->setText(TextById(1232));
     LayoutRightPanel();
+    relabelScope();
     FitTabRows();
     RelabelDialogs();
 }
@@ -116,6 +118,7 @@ void TForm1::ApplyColors()
     for (QWidget* w : {PanelChart, PanelScope, PanelObd})
         setColours(w, QPalette::Window, t.background, QPalette::WindowText, t.text);
     Nastawy->setThemePalette(t);
+    applyScopeColours();
     ColourDialogs();
     applyChartColours();
     drawSwitchPicture();
@@ -349,6 +352,7 @@ void TForm1::SpeedButton1Click(int tab)
             break;
         case 1: {
             placeEditor(PanelNasInfoObd);
+            Scope->state = 1;  // the calibration is watched live
             PanelScope->show();
             showBottomStrip(80);
             Nastawy->show();

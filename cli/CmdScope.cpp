@@ -1,0 +1,147 @@
+// kavelo-cli record, osc-info and osc2csv: oscilloscope recordings without the window.
+#include <QtCore/QElapsedTimer>
+#include <QtCore/QFile>
+
+#include <cstdio>
+#include <vector>
+
+#include "base/TextTable.h"
+#include "cli/CliArgs.h"
+#include "cli/CliLink.h"
+#include "cli/Commands.h"
+#include "link/OscFile.h"
+#include "base/AtomicSave.h"
+#include "link/ScopeCsv.h"
+#include "link/SettingsFileOps.h"
+
+namespace {
+
+// Every region the link reads, so that the head holds the controller's whole memory image.
+constexpr uint32_t kAllRegions = 0xFFFFFFFFu;
+// Samples converted per step of osc2csv; a longer recording shows its progress.
+constexpr int kChunk = 6000;
+
+int refused(const QString& path, int code)
+{
+    return CliArgs::fail(1, path + QStringLiteral(": ") + SettingsFileOps::errorText(code));
+}
+
+// The controller's identity line as the main window's caption shows it.
+QString identityLine(const TSterownik& link)
+{
+    const QString model = link.StrWersjaSterownika();
+    const QString version = link.StrWersjaCyframi(0x0E).trimmed();
+    if (model.isEmpty() && version.isEmpty()) return QStringLiteral("unknown");
+    return (model + QStringLiteral("  ") + version).trimmed();
+}
+
+QString seconds(qint64 samples) { return QStringLiteral("%1.%2").arg(samples / 10).arg(samples % 10); }
+
+}  // namespace
+
+int cmdRecord(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    QString port, secondsText = QStringLiteral("0");
+    if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) ||
+        !CliArgs::takeOption(args, QStringLiteral("--seconds"), secondsText) || port.isEmpty() ||
+        args.size() != 1)
+        return CliArgs::fail(2, QStringLiteral("usage: kavelo-cli record --port DEVICE FILE.osc [--seconds N]"));
+    bool ok = false;
+    const int limit = secondsText.toInt(&ok);
+    if (!ok || limit < 0) return CliArgs::fail(2, QStringLiteral("--seconds takes a number of seconds"));
+    const QString path = args.first();
+
+    CliLink cli;
+    if (const int rc = cli.open(port)) return rc;
+    if (!cli.identify(kAllRegions)) return 1;
+    TSterownik& l = cli.link;
+    if (!cli.runUntil([&] { return l.readMask == 0; })) return 1;
+    if (CliLink::interrupted()) return CliArgs::fail(1, QStringLiteral("stopped before the recording began"));
+
+    if (const int rc = l.ZapiszOscyloskop(path, nullptr, 0)) return refused(path, rc);
+    qint64 samples = 0;
+    int failure = 0;
+    cli.onEvent = [&](int kind, int code, int, int length) {
+        if (kind != kEventFrameReceived || code < 0x90 || code > 0x9F || length <= 4 || failure) return;
+        // The receive buffer holds the frame with the OBD status block appended: one sample.
+        failure = l.DopiszOscyloskop(l.rxBuffer, 0);
+        if (!failure) ++samples;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    const bool answered =
+        cli.runUntil([&] { return failure != 0 || (limit > 0 && clock.elapsed() >= limit * 1000LL); });
+    l.ZamnkijOscyloskop();
+    CliArgs::out() << samples << " samples" << Qt::endl;
+    if (failure) return refused(path, failure);
+    return answered ? 0 : 1;
+}
+
+int cmdOscInfo(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    if (args.size() != 1) return CliArgs::fail(2, QStringLiteral("usage: kavelo-cli osc-info FILE.osc"));
+    const QString path = args.first();
+    TSterownik link;
+    qint64 samples = 0;
+    if (const int rc = OscFile::loadHead(path, link.mem, samples)) return refused(path, rc);
+    CliArgs::out() << "Samples:\t" << samples << '\n'
+                   << "Duration:\t" << seconds(samples) << " s\n"
+                   << "Controller:\t" << identityLine(link) << Qt::endl;
+    return 0;
+}
+
+int cmdOsc2Csv(const QStringList& arguments)
+{
+    QStringList args = arguments;
+    if (!CliArgs::takeLanguage(args)) return CliArgs::fail(2, QStringLiteral("--lang takes en, pl, ru or es"));
+    if (args.isEmpty() || args.size() > 2)
+        return CliArgs::fail(2, QStringLiteral("usage: kavelo-cli osc2csv FILE.osc [OUT.csv] [--lang LANG]"));
+    const QString path = args[0];
+    const QString outPath = args.size() > 1 ? args[1] : QString();
+
+    TSterownik link;
+    qint64 total = 0;
+    if (const int rc = OscFile::loadHead(path, link.mem, total)) return refused(path, rc);
+    // The columns follow the recorded controller's settings and identity.
+    link.ListaRpmLamMafAfr();
+    link.ListaParamOdPlytki();
+    const QVector<ScopeCsv::Column> columns = ScopeCsv::columns(link);
+    const QByteArray point = ScopeCsv::decimalPoint();
+
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly) || !in.seek(OscFile::kHeadSize)) return refused(path, OscFile::CannotOpen);
+    const bool showProgress = !outPath.isEmpty() && total > kChunk;
+    QTextStream& err = CliArgs::err();
+
+    std::vector<uint8_t> chunk(static_cast<size_t>(kChunk) * OscFile::kSampleSize);
+    auto writeAll = [&](QIODevice& out) {
+        QByteArray text = ScopeCsv::encode(ScopeCsv::header(columns));
+        if (out.write(text) != text.size()) return false;
+        qint64 done = 0;
+        while (done < total) {
+            const qint64 want = std::min<qint64>(kChunk, total - done) * OscFile::kSampleSize;
+            const qint64 got = in.read(reinterpret_cast<char*>(chunk.data()), want);
+            const int n = got > 0 ? static_cast<int>(got / OscFile::kSampleSize) : 0;
+            if (n == 0) break;  // the file shrank while being read: export what was there
+            text.clear();
+            ScopeCsv::appendRows(text, columns, chunk.data(), n, done, point);
+            if (out.write(text) != text.size()) return false;
+            done += n;
+            if (showProgress) err << "\rosc2csv: " << done << " / " << total << " samples" << Qt::flush;
+        }
+        if (showProgress) err << Qt::endl;
+        return true;
+    };
+
+    if (outPath.isEmpty()) {
+        CliArgs::out().flush();
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly) || !writeAll(out) || !out.flush())
+            return CliArgs::fail(1, SettingsFileOps::errorText(OscFile::CsvFailed));
+        return 0;
+    }
+    if (!AtomicSave::save(outPath, writeAll)) return refused(outPath, OscFile::CsvFailed);
+    return 0;
+}

@@ -1,0 +1,480 @@
+#include "scope/Toscyloskop.h"
+
+#include <QtCore/QLocale>
+#include <QtCore/QTimer>
+#include <QtGui/QMouseEvent>
+#include <QtGui/QPainter>
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/Prompt.h"
+#include "base/TextTable.h"
+#include "link/OscFile.h"
+#include "link/ScopeCsv.h"
+#include "link/ScopeDecode.h"
+#include "link/SettingsFileOps.h"
+#include "link/Tsterownik.h"
+#include "scope/ScopeGeometry.h"
+#include "scope/ScopeGlyphs.h"
+
+TScope* Scope = nullptr;
+
+namespace {
+
+constexpr int kDrawnFlags = 0x10;
+constexpr int kTextSecPerDiv = 1062;
+constexpr int kTextSec = 1055;
+constexpr int kTextCsvTitle = 1107;
+constexpr int kTextAllFiles = 1110;
+constexpr int kTextCsvFiles = 1113;
+const QString kPad = QString(26, QLatin1Char(' '));
+
+QColor colourOf(TColor c) { return QColor(int(c >> 16) & 255, int(c >> 8) & 255, int(c) & 255); }
+
+const QLocale& numberLocale()
+{
+    static const QLocale locale = [] {
+        QLocale l;
+        l.setNumberOptions(QLocale::OmitGroupSeparator);
+        return l;
+    }();
+    return locale;
+}
+
+QString general(double v) { return numberLocale().toString(v, 'g', 15); }
+QString tenths(qint64 samples) { return numberLocale().toString(samples * 0.1, 'f', 1); }
+
+QFont sized(const QFont& base, int points, bool bold)
+{
+    QFont f = base;
+    f.setPointSize(points);
+    f.setBold(bold);
+    return f;
+}
+
+// Text whose top-left corner is at (x, y), as the product places its texts.
+void textAt(QPainter& p, int x, int y, const QString& text) { p.drawText(x, y + p.fontMetrics().ascent(), text); }
+// Text that ends at x.
+void textEndingAt(QPainter& p, int x, int y, const QString& text)
+{
+    textAt(p, x - p.fontMetrics().horizontalAdvance(text), y, text);
+}
+
+const char* fuelSystemText(int raw)
+{
+    switch (raw) {
+        case 1: return " OL";
+        case 2: return " CL";
+        case 4: return " OL Load";
+        case 8: return " OL Fault";
+        case 16: return " CL Error";
+        default: return "";
+    }
+}
+
+}  // namespace
+
+TScope::TScope(QWidget* owner)
+    : QWidget(owner), buffer_(new uint8_t[static_cast<size_t>(kBufferSamples) * kSampleSize]())
+{
+    setObjectName(QStringLiteral("Scope"));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    samplesPerPixel = ScopeGeometry::kSamplesPerPixel[static_cast<size_t>(timeBase)];
+    pictures_ = {ScopeGlyphs::picture(ScopeGlyphs::Play), ScopeGlyphs::picture(ScopeGlyphs::Pause),
+                 ScopeGlyphs::picture(ScopeGlyphs::Stop), ScopeGlyphs::picture(ScopeGlyphs::Read),
+                 ScopeGlyphs::picture(ScopeGlyphs::Record)};
+    hide();
+}
+
+TScope::~TScope()
+{
+    if (Scope == this) Scope = nullptr;
+}
+
+void TScope::setColours(const QColor& cursor, const QColor& plot, const QColor& frame, const QColor& grid,
+                        const QColor& background, const QColor& text)
+{
+    cursorColour_ = cursor;
+    plotColour_ = plot;
+    frameColour_ = frame;
+    gridColour_ = grid;
+    background_ = background;
+    textColour_ = text;
+}
+
+void TScope::samplesChanged() { cache_.clear(); }
+
+QString TScope::RecordedTimeText() const { return tenths(sampleCount) + QStringLiteral(" [s]"); }
+
+int TScope::stateWord(int sample) const
+{
+    if (!link || link->wykresy.isEmpty()) return 0;
+    return ScopeDecode::value(ScopeDecode::channelOf(link->wykresy[0]), buffer_.get(), sample, 0);
+}
+
+// ---------------------------------------------------------------- commands and samples
+
+void TScope::Command(int code)
+{
+    switch (code) {
+        case 1: state = Play; break;
+        case 2: state = Pause; break;
+        case 3: state = Stop; break;
+        case 4:
+            if (!link) break;
+            if (state == Read || link->RecordingOpen()) link->ZamnkijOscyloskop();
+            else if (prompt) link->ZapiszOscyloskop(*prompt, buffer_.get(), sampleCount);
+            appendFailed_ = false;
+            break;
+        case 5: {
+            if (!link || !prompt) break;
+            link->ZamnkijOscyloskop();
+            const int n = link->CzytajOscyloskop(*prompt, buffer_.get());
+            if (n > 0) {
+                sampleCount = n;
+                windowEnd = n;
+                cache_.clear();
+            }
+            state = Read;
+            break;
+        }
+        case 6:
+            std::memset(buffer_.get(), 0, static_cast<size_t>(kBufferSamples) * kSampleSize);
+            cache_.clear();
+            sampleCount = 0;
+            windowStart = 0;
+            break;
+        case 7: ExportCsv(); break;
+        case 10: case 11: case 12: layout = code - 9; break;
+        case 20:
+            if (timeBase > 0) --timeBase;
+            samplesPerPixel = ScopeGeometry::kSamplesPerPixel[static_cast<size_t>(timeBase)];
+            break;
+        case 21:
+            if (timeBase < 8) ++timeBase;
+            samplesPerPixel = ScopeGeometry::kSamplesPerPixel[static_cast<size_t>(timeBase)];
+            break;
+        default: break;
+    }
+    Draw(0);
+}
+
+void TScope::AddSample(const uint8_t* frame)
+{
+    if (state != Play && state != Pause) return;
+    // A full recording loaded leaves the count at 36000: the next sample starts over at slot 0.
+    if (sampleCount >= kBufferSamples || sampleCount < 0) sampleCount = 0;
+    std::memcpy(buffer_.get() + static_cast<size_t>(sampleCount) * kSampleSize, frame, kSampleSize);
+    cache_.slotChanged(sampleCount, buffer_.get());
+    if (link && link->DopiszOscyloskop(buffer_.get(), sampleCount) != 0 && !appendFailed_) {
+        appendFailed_ = true;
+        // Shown after the link's tick, so that polling is not held up by the box.
+        if (prompt)
+            QTimer::singleShot(0, this, [this] { prompt->error(SettingsFileOps::errorText(OscFile::AppendFailed)); });
+    }
+    if (++sampleCount >= kBufferSamples) sampleCount = 0;
+    Draw(state == Play ? 0 : 2);
+}
+
+void TScope::ExportCsv()
+{
+    if (!link || !prompt) return;
+    Prompt::FileDialog d;
+    d.title = TextById(kTextCsvTitle);
+    d.filter = TextById(kTextCsvFiles) + QStringLiteral(" (*.csv)|*.csv|") + TextById(kTextAllFiles) +
+               QStringLiteral(" (*.*)|*.*");
+    d.filterIndex = 1;
+    d.defaultExtension = QStringLiteral("csv");
+    const QString path = prompt->saveFileName(d);
+    if (path.isEmpty()) return;
+    const int count = std::clamp(sampleCount, 0, static_cast<int>(kBufferSamples));
+    if (const int result = ScopeCsv::save(path, *link, buffer_.get(), count))
+        prompt->error(SettingsFileOps::errorText(result));
+}
+
+// ---------------------------------------------------------------- labels
+
+QString TScope::channelLabel(int c, int b)
+{
+    if (!link || c < 0 || c >= link->wykresy.size()) return kPad;
+    const TWykres& w = link->wykresy[c];
+    QString text = TextById(w.id >= 1400 && w.id <= 1440 ? w.id + 1 : w.id);
+    if (b >= 0) {
+        text += QLatin1Char('=');
+        const int raw = ScopeDecode::value(ScopeDecode::channelOf(w), buffer_.get(), b, 0);
+        if (w.type == 23) {
+            text += QLatin1String(fuelSystemText(raw));
+        } else {
+            const double v = raw * w.scale;
+            if (w.decimals == 0) text += general(v);
+            else if (w.decimals >= 1 && w.decimals <= 3) text += numberLocale().toString(v, 'f', w.decimals);
+        }
+    }
+    return text + kPad;
+}
+
+// ---------------------------------------------------------------- drawing
+
+void TScope::Draw(int mode)
+{
+    if (!isVisible()) return;
+    const int W = width(), H = height();
+    if (W <= 0 || H <= 0) return;
+    const int s = ScopeGeometry::traceWidth(W);
+    if (state == Play) windowEnd = sampleCount;
+    windowStart = ScopeGeometry::windowStart(windowEnd, s, samplesPerPixel);
+
+    const bool full = mode != 2 || bitmap_.size() != size();
+    if (bitmap_.size() != size()) bitmap_ = QImage(size(), QImage::Format_RGB32);
+    QPainter p(&bitmap_);
+    if (full) {
+        // The trace area is filled by its own rectangle; only the bands around it take the background.
+        p.fillRect(QRect(0, 0, W, 40), background_);
+        p.fillRect(QRect(0, H - 40, W, 40), background_);
+        p.fillRect(QRect(0, 40, 10, H - 80), background_);
+        p.fillRect(QRect(W - 110, 40, 110, H - 80), background_);
+        renderTop(p, W);
+        renderBody(p, W, H);
+        p.end();
+        topOnly_ = false;
+        // A full draw wipes the read-out cursor.
+        cursorX = -1;
+        update();
+    } else {
+        // Pause: the traces stay frozen while the overview and the symbols follow the recording.
+        p.fillRect(QRect(0, 0, W, 40), background_);
+        renderTop(p, W);
+        p.end();
+        topOnly_ = true;
+        update(QRect(0, 0, W, 40));
+    }
+}
+
+void TScope::renderTop(QPainter& p, int W)
+{
+    const int s = ScopeGeometry::traceWidth(W);
+    p.setPen(frameColour_);
+    p.setBrush(background_);
+    p.drawRect(QRect(QPoint(10, 8), QPoint(W - 110, 32)).adjusted(0, 0, -1, -1));
+    const int picture = state == Play ? 0 : state == Pause ? 1 : state == Stop ? 2 : 3;
+    p.drawImage(W - 27, 8, pictures_[static_cast<size_t>(picture)]);
+    if (link && link->RecordingOpen()) p.drawImage(W - 55, 8, pictures_[4]);
+    if (!link || link->wykresy.size() < 2 || s < 2) return;
+
+    // Overview of the whole recording: engine speed, coloured by the work state; runs of one
+    // colour are drawn as one line.
+    const ScopeDecode::Channel state0 = ScopeDecode::channelOf(link->wykresy[0]);
+    const ScopeDecode::Channel rpm = ScopeDecode::channelOf(link->wykresy[1]);
+    const uint8_t* buf = buffer_.get();
+    QPen pen(Qt::black, 2);
+    polyline_.resize(0);
+    TColor runColour = 0;
+    QPoint last;
+    auto flush = [&] {
+        if (polyline_.size() > 1) {
+            pen.setColor(colourOf(runColour));
+            p.setPen(pen);
+            p.drawPolyline(polyline_);
+        }
+    };
+    for (int w = 1; w < s; ++w) {
+        const int B = ScopeGeometry::overviewSample(sampleCount, w, s);
+        const TColor c = link->KolorStanuPracy(ScopeDecode::value(state0, buf, B, 0));
+        const QPoint point(w == 1 ? 11 : w + 10, 30 - ScopeDecode::value(rpm, buf, B, 20));
+        if (w == 1) {
+            polyline_.append(point);
+            runColour = c;
+        } else {
+            if (c != runColour) {
+                flush();
+                polyline_.resize(0);
+                polyline_.append(last);
+                runColour = c;
+            }
+            polyline_.append(point);
+        }
+        last = point;
+    }
+    flush();
+
+    if (sampleCount > 10 && state != Play) {
+        p.setPen(QPen(QColor(0, 0, 255), 3));
+        p.setBrush(Qt::NoBrush);
+        const int x1 = ScopeGeometry::markerLeft(s, windowStart, sampleCount);
+        const int x2 = ScopeGeometry::markerRight(s, windowEnd, sampleCount);
+        p.drawRoundedRect(QRect(QPoint(x1, 4), QPoint(x2, 36)), 3, 3);
+    }
+}
+
+void TScope::renderBody(QPainter& p, int W, int H)
+{
+    const int s = ScopeGeometry::traceWidth(W);
+    p.setPen(frameColour_);
+    p.setBrush(plotColour_);
+    p.drawRect(QRect(QPoint(10, 40), QPoint(W - 110, H - 40)).adjusted(0, 0, -1, -1));
+    // Too low for a strip: only the frame.
+    if (H < 98) return;
+    QPen dotted(gridColour_, 1, Qt::DotLine);
+    p.setPen(dotted);
+    for (int x = 60; x < s; x += 50) p.drawLine(x, 40, x, H - 40);
+    if (!link || link->wykresy.isEmpty()) return;
+
+    const int n = link->PodajIleParamBiez(kDrawnFlags);
+    const ScopeGeometry::Strips strips = ScopeGeometry::strips(layout, H, n);
+    p.setPen(dotted);
+    for (int y = strips.G; y < H - 40; y += strips.E) p.drawLine(10, y, W - 110, y);
+    drawTraces(p, W, H, strips.E, strips.G, s);
+
+    // Work-state bar: runs of one colour drawn as one bar.
+    const double spp = samplesPerPixel;
+    int runStart = 11;
+    TColor runColour = 0;
+    bool haveRun = false;
+    int lastSample = -1;
+    for (int K = 1; K < s; K = ScopeGeometry::nextColumn(K, spp)) {
+        lastSample = static_cast<int>(K * spp + windowStart);
+        const TColor c = link->KolorStanuPracy(stateWord(lastSample));
+        if (!haveRun) {
+            runColour = c;
+            haveRun = true;
+        } else if (c != runColour) {
+            p.fillRect(QRect(runStart - 1, H - 47, K + 10 - runStart + 2, 4), colourOf(runColour));
+            runStart = K + 10;
+            runColour = c;
+        }
+        if (ScopeGeometry::nextColumn(K, spp) >= s)
+            p.fillRect(QRect(runStart - 1, H - 47, K + 10 - runStart + 2, 4), colourOf(runColour));
+    }
+
+    p.setPen(textColour_);
+    p.setFont(sized(font(), 8, false));
+    textAt(p, 10, H - 40,
+           general(samplesPerPixel * 5) + QLatin1Char(' ') + TextById(kTextSecPerDiv) + QStringLiteral("     "));
+    textEndingAt(p, W - 110, H - 40, tenths(windowEnd) + QLatin1Char(' ') + TextById(kTextSec));
+    p.setFont(sized(font(), 8, true));
+    textAt(p, W - 108, H - 52, link->StrStanPracy(stateWord(lastSample), 0));
+}
+
+void TScope::drawTraces(QPainter& p, int W, int H, int E, int G, int s)
+{
+    const int n = link->PodajIleParamBiez(kDrawnFlags);
+    labelRows.resize(static_cast<size_t>(link->wykresy.size()), 0);
+    const double spp = samplesPerPixel;
+    const size_t columns = static_cast<size_t>(std::max(s, 2));
+    lo_.resize(columns);
+    hi_.resize(columns);
+    first_.resize(columns);
+    second_.resize(columns);
+    QPen pen(Qt::black, 2);
+    p.setFont(sized(font(), 10, true));
+    p.setBackgroundMode(Qt::TransparentMode);
+    const int last = sampleCount - 1;
+    for (int k = 0; k < n; ++k) {
+        const int I = link->PodajPozycje(kDrawnFlags, k);
+        if (I < 0 || I >= link->wykresy.size()) continue;
+        const TWykres& w = link->wykresy[I];
+        const QColor colour = colourOf(w.colour);
+        if (layout == 2) G = ScopeGeometry::fourStripBaseline(I, E, G);
+        const int16_t* heights = cache_.heights(I, ScopeDecode::channelOf(w), E, buffer_.get());
+        int lastY = G;
+        if (spp <= 1) {
+            polyline_.resize(0);
+            for (int K = 1; K < s; K = ScopeGeometry::nextColumn(K, spp)) {
+                const int i = static_cast<int>(K * spp + windowStart);
+                const int P = i >= 0 && i < kBufferSamples ? heights[i] : 0;
+                polyline_.append(QPoint(K + 10, std::max(G - P, 40)));
+            }
+            pen.setColor(colour);
+            p.setPen(pen);
+            if (polyline_.size() > 1) p.drawPolyline(polyline_);
+            if (!polyline_.isEmpty()) lastY = polyline_.last().y();
+        } else if (s > 1) {
+            ScopeTraces::columnExtremes(heights, windowStart, spp, s, lo_.data(), hi_.data());
+            for (int K = 1; K < s; ++K) {
+                first_[static_cast<size_t>(K)] = std::max(G - lo_[static_cast<size_t>(K)], 40);
+                second_[static_cast<size_t>(K)] = std::max(G - hi_[static_cast<size_t>(K)], 40);
+            }
+            ScopeTraces::strokeColumns(bitmap_, colour.rgb(), first_.data(), second_.data(), s);
+            lastY = second_[static_cast<size_t>(s - 1)];
+        }
+        int labelY = G - 8;
+        if (layout == 1) labelY = lastY - 8;
+        else if (layout == 2) labelY = ScopeGeometry::fourStripLabelY(I, G);
+        p.setPen(colour);
+        textAt(p, W - 108, labelY, channelLabel(I, last));
+        labelRows[static_cast<size_t>(I)] = labelY;
+        if (layout == 3) G += E;
+    }
+    Q_UNUSED(H);
+}
+
+// ---------------------------------------------------------------- screen, cursor and mouse
+
+QRect TScope::cursorStrip(int x) const { return QRect(x - 1, 40, 3, height() - 80); }
+
+void TScope::paintEvent(QPaintEvent* event)
+{
+    if (bitmap_.size() != size() || (topOnly_ && !QRect(0, 0, width(), 40).contains(event->rect()))) {
+        const int keep = cursorX;
+        Draw(0);
+        cursorX = keep;
+    }
+    QPainter p(this);
+    p.drawImage(event->rect(), bitmap_, event->rect());
+    if (cursorX < 0 || !link) return;
+
+    // The read-out cursor and its texts, over the bitmap.
+    const int W = width(), H = height();
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p.setPen(QPen(cursorColour_, 1));
+    p.drawLine(cursorX, 40, cursorX, H - 40);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const int a = ScopeGeometry::cursorSample(cursorX, samplesPerPixel, windowStart);
+    p.setBackgroundMode(Qt::OpaqueMode);
+    p.setBackground(background_);
+    p.setPen(textColour_);
+    p.setFont(sized(font(), 8, false));
+    textEndingAt(p, W - 110, H - 40, kPad + (a >= 0 ? tenths(a) + QStringLiteral(" [s]") : QString()));
+    p.setFont(sized(font(), 8, true));
+    textAt(p, W - 108, H - 52, (a >= 0 ? link->StrStanPracy(stateWord(a), 0) : QString()) + kPad);
+    p.setFont(sized(font(), 10, true));
+    const int n = link->PodajIleParamBiez(kDrawnFlags);
+    for (int k = 0; k < n; ++k) {
+        const int I = link->PodajPozycje(kDrawnFlags, k);
+        if (I < 0 || I >= static_cast<int>(labelRows.size())) continue;
+        p.setPen(colourOf(link->wykresy[I].colour));
+        textAt(p, W - 108, labelRows[static_cast<size_t>(I)], channelLabel(I, a));
+    }
+}
+
+void TScope::mouseMoveEvent(QMouseEvent* event)
+{
+    const int x = event->position().toPoint().x(), y = event->position().toPoint().y();
+    const int W = width(), H = height();
+    if (state == Play || x <= 10 || x >= W - 110 || y <= 40 || y >= H - 40) return;
+    // Only the strips under the old and the new cursor and the read-out texts are repainted.
+    if (cursorX >= 0) update(cursorStrip(cursorX));
+    cursorX = x;
+    update(cursorStrip(x));
+    update(QRect(W - 110, 0, 110, H));
+    update(QRect(0, H - 40, W, 40));
+}
+
+void TScope::mousePressEvent(QMouseEvent* event)
+{
+    pressX = event->position().toPoint().x();
+    pressY = event->position().toPoint().y();
+}
+
+void TScope::mouseReleaseEvent(QMouseEvent* event)
+{
+    const int x = event->position().toPoint().x(), y = event->position().toPoint().y();
+    const int W = width();
+    if (state == Play || pressX <= 0 || pressY <= 0) return;
+    if (x <= 10 || x >= W - 110 || y >= 40) return;
+    const int b = ScopeGeometry::overviewClickSample(x, sampleCount, W);
+    windowEnd = ScopeGeometry::windowEndAfterClick(b, windowStart, windowEnd, sampleCount);
+    Draw(0);
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+// A controller link on the in-memory line for the link harnesses, built once per process and put
+// back into its freshly-opened state before every input (building a link per input would be most
+// of the work).
+#include <memory>
+
+#include "link/FrameCodec.h"
+#include "link/LoopbackBackend.h"
+#include "link/Tsterownik.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+namespace Fuzz {
+
+struct LinkOnLine {
+    LinkOnLine()
+    {
+        link.timer()->stop();
+        auto backend = std::make_unique<LoopbackBackend>();
+        line = backend.get();
+        link.setBackend(std::move(backend));
+        link.PortOpen(1);
+        pristine = link.mem;
+        channels = link.wykresy;
+    }
+
+    // The state of a link that has just opened its port.
+    void reset()
+    {
+        link.OnTekst = nullptr;
+        link.OnZdarzenie = nullptr;
+        // A buffer's worth of bytes takes the receiver's overflow path, which drops a frame held
+        // half-received and empties the line.
+        line->rx = QByteArray(FrameCodec::kBufferSize, '\0');
+        link.OdbiorRx();
+        line->rx.clear();
+        line->tx.clear();
+        link.HistoriaZmianKasuj();  // also forgets history changes waiting for the history read
+        // Everything but the firmware buffer, which no reply writes: copying it would cost more
+        // than most inputs.
+        MemoryImage& m = link.mem;
+        m.maps = pristine.maps;
+        m.settings = pristine.settings;
+        m.blocks = pristine.blocks;
+        m.identity = pristine.identity;
+        m.reservedA = pristine.reservedA;
+        m.obdStatus = pristine.obdStatus;
+        m.timeAxisMax = pristine.timeAxisMax;
+        link.wykresy = channels;
+        link.readMask = link.writeMask = link.linkMask = 0;
+        link.commands.fill(0);
+        link.flashing = false;
+        link.firmwareBlock = link.liveRequestBits = 0;
+        link.tickCounter = link.slotCounter = link.waitCounter = link.unanswered = 0;
+        link.busy = false;
+        link.verboseLive = link.verboseObd = 0;
+        link.enabledInjectors = 255;
+        link.injectorCount = 8;
+        link.liveStatus = {};
+        link.diagnosticFlag = link.twoLambdas = 0;
+        link.kal = {};
+        link.justOpened = true;
+    }
+
+    TSterownik link;
+    LoopbackBackend* line = nullptr;
+    MemoryImage pristine;
+    QVector<TWykres> channels;
+};
+
+inline LinkOnLine& linkOnLine()
+{
+    ensureApplication();
+    static LinkOnLine* rig = new LinkOnLine;  // never destroyed: the application object may go first
+    rig->reset();
+    return *rig;
+}
+
+}  // namespace Fuzz

@@ -1,0 +1,455 @@
+// The oscilloscope view as a widget: its arithmetic as tables, the buttons of the Oscilloscope tab
+// with real clicks, recording, pausing, reading back and exporting through the main window, the
+// ring buffer after a full load, traces drawn where the decoder puts them, the overview click, the
+// read-out cursor, the Pause refresh and a failing recording.
+#include <QtCore/QFile>
+#include <QtCore/QLocale>
+#include <QtCore/QSettings>
+#include <QtCore/QTemporaryDir>
+#include <QtTest/QtTest>
+#include <QtWidgets/QMenuBar>
+#include <QtWidgets/QToolButton>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
+
+#include "base/TextTable.h"
+#include "link/ScopeDecode.h"
+#include "link/Tsterownik.h"
+#include "scope/ScopeGeometry.h"
+#include "scope/Toscyloskop.h"
+#include "shell/Unitmain.h"
+
+namespace {
+
+// A main window whose preferences live in a temporary folder and whose questions are scripted.
+struct Window {
+    QTemporaryDir dir;
+    ScriptedPrompt answers;
+    TForm1 form;
+
+    Window()
+    {
+        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
+        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+        form.prompt = &answers;
+        form.Sterownik1->timer()->stop();
+        form.FormCreate();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.row1[4]->click();
+        QTRY_VERIFY(form.Scope->isVisible());
+    }
+    QToolButton* button(int code) const
+    {
+        return form.PanelOsc->findChild<QToolButton*>(QStringLiteral("BitBtnOsc%1").arg(code, 2, 10, QLatin1Char('0')));
+    }
+    void click(int code) { QTest::mouseClick(button(code), Qt::LeftButton); }
+};
+
+// A live frame whose engine speed word (offset 17) and work state (offset 10) are given.
+std::array<uint8_t, 128> liveFrame(int rpmWord, int state = 0x306)
+{
+    std::array<uint8_t, 128> f{};
+    f[10] = uint8_t(state & 0xFF);
+    f[11] = uint8_t(state >> 8);
+    f[17] = uint8_t(rpmWord & 0xFF);
+    f[18] = uint8_t(rpmWord >> 8);
+    return f;
+}
+
+// A stand-alone view on its own link that draws only channel 1 (engine speed).
+struct View {
+    TSterownik link;
+    TScope scope;
+    explicit View(QSize size)
+    {
+        link.timer()->stop();
+        for (TWykres& w : link.wykresy) w.flags &= ~0x10;
+        link.wykresy[1].flags |= 0x10;
+        scope.link = &link;
+        scope.resize(size);
+        scope.show();
+    }
+};
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TstScope : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(programTexts().load());
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void strips_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<int>("H");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<int>("E");
+        QTest::addColumn<int>("G");
+        QTest::newRow("one area") << 1 << 498 << 7 << 400 << 440;
+        QTest::newRow("four strips") << 2 << 498 << 7 << 100 << 140;
+        QTest::newRow("a strip per trace") << 3 << 498 << 8 << 50 << 90;
+        QTest::newRow("no drawn channels: one strip") << 3 << 498 << 0 << 400 << 440;
+        QTest::newRow("strips thinner than a pixel") << 3 << 120 << 34 << 1 << 40;
+        QTest::newRow("control of 98 pixels") << 1 << 98 << 1 << 1 << 40;
+    }
+    void strips()
+    {
+        QFETCH(int, layout);
+        QFETCH(int, H);
+        QFETCH(int, n);
+        QFETCH(int, E);
+        QFETCH(int, G);
+        const ScopeGeometry::Strips s = ScopeGeometry::strips(layout, H, n);
+        QCOMPARE(s.E, E);
+        QCOMPARE(s.G, G);
+    }
+
+    void windowArithmetic()
+    {
+        // At 0.1 sample per pixel each sample spans 10 pixels: columns 1, 11, 21, ...
+        QCOMPARE(ScopeGeometry::nextColumn(1, 0.1), 11);
+        QCOMPARE(ScopeGeometry::nextColumn(11, 0.1), 21);
+        QCOMPARE(ScopeGeometry::nextColumn(5, 1), 6);
+        // Fewer samples than the window holds: the window starts before sample 0.
+        QCOMPARE(ScopeGeometry::windowStart(100, 500, 1), -400);
+        QCOMPARE(ScopeGeometry::windowStart(100, 500, 0.1), 50);
+        // A click near the left end of the overview: the window starts at sample 0.
+        QCOMPARE(ScopeGeometry::windowEndAfterClick(10, 500, 1000, 1000), 500);
+        QCOMPARE(ScopeGeometry::windowEndAfterClick(900, 500, 1000, 1000), 1000);
+        QCOMPARE(ScopeGeometry::windowEndAfterClick(300, -200, 300, 300), 300);
+        // The click goes through the strip's 10-pixel offset: x = 10 is sample 0.
+        QCOMPARE(ScopeGeometry::overviewClickSample(10, 1000, 620), 0);
+        QCOMPARE(ScopeGeometry::overviewClickSample(260, 1000, 620), 500);
+        int first = 0, end = 0;
+        ScopeGeometry::columnSamples(3, 40, first, end);
+        QCOMPARE(first, 120);
+        QCOMPARE(end, 160);
+    }
+
+    // The bar of the Oscilloscope tab: twelve 28 x 28 buttons at their lefts, each handing its
+    // number to the view.
+    void buttonBar()
+    {
+        Window w;
+        TScope& s = *w.form.Scope;
+        QVERIFY(w.form.PanelOsc->isVisible());
+        const int codes[12] = {1, 2, 3, 4, 5, 6, 7, 10, 11, 12, 20, 21};
+        const int lefts[12] = {0, 30, 60, 90, 140, 170, 200, 250, 280, 310, 360, 390};
+        for (int i = 0; i < 12; ++i) {
+            QToolButton* b = w.button(codes[i]);
+            QVERIFY2(b, qPrintable(QString::number(codes[i])));
+            QCOMPARE(b->geometry(), QRect(lefts[i], 0, 28, 28));
+            QCOMPARE(b->iconSize(), QSize(22, 22));
+        }
+        w.click(2);
+        QCOMPARE(s.state, int(TScope::Pause));
+        w.click(3);
+        QCOMPARE(s.state, int(TScope::Stop));
+        w.click(1);
+        QCOMPARE(s.state, int(TScope::Play));
+        w.click(10);
+        QCOMPARE(s.layout, 1);
+        w.click(11);
+        QCOMPARE(s.layout, 2);
+        w.click(12);
+        QCOMPARE(s.layout, 3);
+        for (int i = 0; i < 4; ++i) w.click(20);
+        QCOMPARE(s.timeBase, 0);
+        QCOMPARE(s.samplesPerPixel, 0.1);
+        for (int i = 0; i < 10; ++i) w.click(21);
+        QCOMPARE(s.timeBase, 8);
+        QCOMPARE(s.samplesPerPixel, 40.0);
+
+        // The Calibration tab watches live: the view is put back to Play.
+        w.click(3);
+        w.form.row1[1]->click();
+        QCOMPARE(s.state, int(TScope::Play));
+        QVERIFY(s.isVisible());
+    }
+
+    // A fitter's session: record a drive with all channels, pause, read back in Read state,
+    // export to CSV; the eraser empties the buffer.
+    void recordPauseReadExport()
+    {
+        Window w;
+        TForm1& f = w.form;
+        TScope& s = *f.Scope;
+        for (int i = 0; i < 5; ++i) f.liveFanOut.deliver(liveFrame(80 + i).data(), 128);
+        QCOMPARE(s.sampleCount, 5);
+
+        const QString osc = w.dir.filePath(QStringLiteral("drive.osc"));
+        w.answers.fileAnswers = {osc};
+        w.click(4);
+        QVERIFY(f.Sterownik1->RecordingOpen());
+        QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 5 * 128));
+        for (int i = 0; i < 3; ++i) f.liveFanOut.deliver(liveFrame(90 + i).data(), 128);
+        QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 8 * 128));
+        w.click(2);  // Pause: still stored and recorded
+        f.liveFanOut.deliver(liveFrame(100).data(), 128);
+        QCOMPARE(s.sampleCount, 9);
+        QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 9 * 128));
+        w.click(3);  // Stop: nothing stored
+        f.liveFanOut.deliver(liveFrame(110).data(), 128);
+        QCOMPARE(s.sampleCount, 9);
+        QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 9 * 128));
+        w.click(4);  // record again: closes the recording
+        QVERIFY(!f.Sterownik1->RecordingOpen());
+
+        w.click(6);
+        QCOMPARE(s.sampleCount, 0);
+        QCOMPARE(int(s.samples()[17]), 0);
+
+        // The recording items follow the settings-file items in the Device menu.
+        const QList<QAction*> menu = f.MenuFile->actions();
+        const qsizetype save = menu.indexOf(f.MenuFileSave);
+        QVERIFY(menu[save + 1]->isSeparator());
+        QCOMPARE(menu.mid(save + 2, 3), (QList<QAction*>{f.MenuFile5, f.MenuFile6, f.MenuFile7}));
+        QCOMPARE(f.MenuFile5->text(), TextById(1105));
+        QCOMPARE(f.MenuFile7->text(), TextById(1107));
+
+        // Read it back from the Device menu; the Oscilloscope tab is pressed.
+        f.row1[0]->click();
+        w.answers.fileAnswers = {osc};
+        f.MenuFile5->trigger();
+        QCOMPARE(s.state, int(TScope::Read));
+        QCOMPARE(s.sampleCount, 9);
+        QCOMPARE(s.windowEnd, 9);
+        QCOMPARE(int(s.samples()[8 * 128 + 17]), 100);
+        QVERIFY(s.isVisible());
+        QVERIFY(f.windowTitle().endsWith(QStringLiteral(" - [") + osc + QStringLiteral("]")));
+        QCOMPARE(s.RecordedTimeText(), QStringLiteral("0.9 [s]"));
+        // In Read the record button only closes; nothing is recorded.
+        w.click(4);
+        QVERIFY(!f.Sterownik1->RecordingOpen());
+
+        const QString csv = w.dir.filePath(QStringLiteral("drive.csv"));
+        w.answers.fileAnswers = {csv};
+        f.MenuFile7->trigger();
+        QCOMPARE(w.answers.dialogs.last().title, TextById(1107));
+        QCOMPARE(w.answers.dialogs.last().defaultExtension, QStringLiteral("csv"));
+        const QList<QByteArray> lines = readFile(csv).split('\n');
+        QCOMPARE(lines.size(), 11);  // header, nine samples, and nothing after the last CR LF
+        QVERIFY(lines[1].startsWith("0.0;800;"));
+        QVERIFY(lines[9].startsWith("0.8;1000;"));
+        QVERIFY(w.answers.messages.isEmpty());
+
+        // A file that is not a recording: "Error code 133", the view keeps its samples and reads.
+        const QString bad = w.dir.filePath(QStringLiteral("bad.osc"));
+        QFile b(bad);
+        QVERIFY(b.open(QIODevice::WriteOnly));
+        b.write(QByteArray(5000, 'x'));
+        b.close();
+        w.answers.fileAnswers = {bad};
+        w.click(5);
+        QCOMPARE(w.answers.messages.size(), 1);
+        QCOMPARE(w.answers.messages[0].text, QStringLiteral("Error code 133"));
+        QCOMPARE(s.sampleCount, 9);
+        QCOMPARE(s.state, int(TScope::Read));
+    }
+
+    // After a full recording is loaded the count is 36000: the next sample starts over at slot 0
+    // instead of landing past the buffer.
+    void sampleAfterAFullLoadWraps()
+    {
+        View v(QSize(400, 300));
+        v.scope.sampleCount = 36000;
+        v.scope.state = TScope::Play;
+        v.scope.AddSample(liveFrame(0x55).data());
+        QCOMPARE(v.scope.sampleCount, 1);
+        QCOMPARE(int(v.scope.samples()[17]), 0x55);
+        v.scope.sampleCount = 35999;
+        v.scope.AddSample(liveFrame(0x66).data());
+        QCOMPARE(v.scope.sampleCount, 0);
+        QCOMPARE(int(v.scope.samples()[35999 * 128 + 17]), 0x66);
+    }
+
+    // The trace lies where the decoder puts it, one point per column or one min-max stroke.
+    void traceWhereTheDecoderSays_data()
+    {
+        QTest::addColumn<int>("timeBase");
+        QTest::newRow("one sample per pixel") << 3;
+        QTest::newRow("four samples per pixel") << 5;
+    }
+    void traceWhereTheDecoderSays()
+    {
+        QFETCH(int, timeBase);
+        View v(QSize(420, 300));
+        TScope& s = v.scope;
+        s.Command(10);  // one common area
+        s.Command(3);
+        while (s.timeBase < timeBase) s.Command(21);
+        for (int i = 0; i < 2000; ++i) {
+            const auto f = liveFrame(i < 1000 ? 100 : 300);
+            std::memcpy(s.samples() + i * 128, f.data(), 128);
+        }
+        s.samplesChanged();
+        s.sampleCount = 2000;
+        s.windowEnd = 2000;
+        s.Draw(0);
+        const QImage img = s.frameBitmap();
+        const int H = 300, E = H - 98, G = E + 40;
+        const ScopeDecode::Channel rpm = ScopeDecode::channelOf(v.link.wykresy[1]);
+        const int high = G - ScopeDecode::value(rpm, liveFrame(300).data(), E);
+        const int low = G - ScopeDecode::value(rpm, liveFrame(100).data(), E);
+        QVERIFY(high < low);
+        const QRgb colour = QColor(0, 112, 253).rgb();
+        // The last column shows the later samples, at the higher level.
+        const int x = 10 + 299 - 5;
+        QCOMPARE(img.pixel(x, high), colour);
+        QVERIFY(img.pixel(x, low) != colour);
+        QVERIFY(img.pixel(x, (high + low) / 2) != colour);
+    }
+
+    // A click on the overview strip near its left end moves the window to start at sample 0.
+    void overviewClick()
+    {
+        View v(QSize(620, 300));
+        TScope& s = v.scope;
+        s.sampleCount = 1000;
+        s.windowEnd = 1000;
+        s.state = TScope::Read;
+        s.Draw(0);
+        QCOMPARE(s.windowStart, 500);
+        QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(15, 20));
+        QCOMPARE(s.windowEnd, 500);
+        QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(460, 20));
+        QCOMPARE(s.windowEnd, 1000);  // b = 900, past the end: kept at the count
+        // In Play the window follows the newest sample.
+        s.state = TScope::Play;
+        QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(15, 20));
+        QCOMPARE(s.windowEnd, 1000);
+    }
+
+    // The read-out cursor: in every state but Play, inside the trace area, drawn over the bitmap.
+    void readOutCursor()
+    {
+        View v(QSize(420, 300));
+        TScope& s = v.scope;
+        s.sampleCount = 50;
+        s.Draw(0);
+        QTest::mouseMove(&s, QPoint(100, 100));
+        QCOMPARE(s.cursorX, -1);
+        s.Command(2);
+        QTest::mouseMove(&s, QPoint(120, 110));
+        QTest::mouseMove(&s, QPoint(100, 100));
+        QCOMPARE(s.cursorX, 100);
+        const QImage shown = s.grab().toImage();
+        QVERIFY(shown.pixel(100, 150) != s.frameBitmap().pixel(100, 150));
+        QCOMPARE(shown.pixel(150, 150), s.frameBitmap().pixel(150, 150));
+        QTest::mouseMove(&s, QPoint(5, 100));  // outside: the cursor stays
+        QCOMPARE(s.cursorX, 100);
+        s.Redraw();
+        QCOMPARE(s.cursorX, -1);
+    }
+
+    // Pause: the overview follows the recording while the traces stay as they were.
+    void pauseRefreshesOnlyTheTop()
+    {
+        View v(QSize(420, 300));
+        TScope& s = v.scope;
+        s.Command(20);  // 0.4 s per 2 pixels: the first samples are in view
+        for (int i = 0; i < 30; ++i) s.AddSample(liveFrame(100).data());
+        s.Command(2);
+        const QImage before = s.frameBitmap().copy();
+        for (int i = 0; i < 30; ++i) s.AddSample(liveFrame(400, 0x300).data());
+        QCOMPARE(s.sampleCount, 60);
+        const QImage after = s.frameBitmap();
+        QCOMPARE(after.copy(0, 40, 420, 260), before.copy(0, 40, 420, 260));
+        QVERIFY(after.copy(0, 0, 420, 40) != before.copy(0, 0, 420, 40));
+    }
+
+    // Controls too low for a strip draw their frames only, and thin strips still end.
+    void lowControls()
+    {
+        View v(QSize(400, 90));
+        v.scope.sampleCount = 100;
+        v.scope.Draw(0);
+        const QImage img = v.scope.frameBitmap();
+        QCOMPARE(img.size(), QSize(400, 90));
+        QCOMPARE(img.pixel(200, 45), QColor(Qt::white).rgb());  // the plot background, no trace
+        for (TWykres& w : v.link.wykresy) w.flags |= 0x10;
+        v.scope.resize(400, 120);
+        v.scope.Draw(0);
+        QCOMPARE(v.scope.frameBitmap().size(), QSize(400, 120));
+    }
+
+    // Command 20 at index 0 and 21 at index 8 change nothing; the eraser clears and rewinds.
+    void commandEdges()
+    {
+        View v(QSize(400, 300));
+        TScope& s = v.scope;
+        for (int i = 0; i < 9; ++i) s.Command(20);
+        QCOMPARE(s.timeBase, 0);
+        for (int i = 0; i < 12; ++i) s.Command(21);
+        QCOMPARE(s.timeBase, 8);
+        s.AddSample(liveFrame(7).data());
+        s.Command(6);
+        QCOMPARE(s.sampleCount, 0);
+        QCOMPARE(s.windowEnd, 0);
+        QCOMPARE(int(s.samples()[17]), 0);
+        s.Command(99);
+        QCOMPARE(s.state, int(TScope::Play));
+    }
+
+    // Labels: the short label of engine speed, "=" and the reading; fuel-system status texts.
+    void labels()
+    {
+        View v(QSize(400, 300));
+        TScope& s = v.scope;
+        programLanguage() = TextTable::English;
+        const auto f = liveFrame(82);
+        std::memcpy(s.samples(), f.data(), 128);
+        s.samples()[97] = 2;
+        s.samples()[128 + 97] = 3;
+        QCOMPARE(s.channelLabel(1, 0), TextById(1401) + QStringLiteral("=820") + QString(26, QLatin1Char(' ')));
+        QCOMPARE(s.channelLabel(1, -1), TextById(1401) + QString(26, QLatin1Char(' ')));
+        QCOMPARE(s.channelLabel(13, 0).trimmed(), TextById(1450) + QStringLiteral("= CL"));
+        QCOMPARE(s.channelLabel(13, 1).trimmed(), TextById(1450) + QStringLiteral("="));
+        programLanguage() = TextTable::Polish;
+    }
+
+    // A recording that cannot be written to any more: closed, the record symbol gone, one
+    // "Error code 134".
+    void failingRecording()
+    {
+        Window w;
+        TForm1& f = w.form;
+        const QString osc = w.dir.filePath(QStringLiteral("full.osc"));
+        w.answers.fileAnswers = {osc};
+        w.click(4);
+        QVERIFY(f.Sterownik1->RecordingOpen());
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 4096 + 128;
+        setrlimit(RLIMIT_FSIZE, &small);
+        for (int i = 0; i < 3; ++i) f.liveFanOut.deliver(liveFrame(80).data(), 128);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!f.Sterownik1->RecordingOpen());
+        QTRY_COMPARE(w.answers.messages.size(), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.answers.messages.size(), 1);
+        QCOMPARE(w.answers.messages[0].text, QStringLiteral("Error code 134"));
+        QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 128));
+        QCOMPARE(f.Scope->sampleCount, 3);
+    }
+};
+
+QTEST_MAIN(TstScope)
+#include "tst_scope.moc"
