@@ -39,4 +39,17 @@ inline void report(const char* name, Figure f)
     std::fflush(stdout);
 }
 
+// Median milliseconds of `runs` calls of `step`, and the plain "name milliseconds" line.
+template <typename Step>
+double medianMs(int runs, Step step)
+{
+    return measure(runs, step).median;
+}
+
+inline void report(const char* name, double ms)
+{
+    std::printf("%s %.4f\n", name, ms);
+    std::fflush(stdout);
+}
+
 }  // namespace BenchKit

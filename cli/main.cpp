@@ -1,5 +1,6 @@
 // kavelo-cli: scripted access to the controller link, the settings files and the OBD reader.
 #include <QtCore/QCoreApplication>
+#include <QtCore/QTextStream>
 
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
@@ -28,13 +29,23 @@ const CliCommand kCommands[] = {
     {"diff", "diff A.set B.set | diff --port P FILE.set [--lang en|pl|ru|es]", cmdDiff},
 };
 
+void printUsage(QTextStream& s)
+{
+    s << "usage: kavelo-cli COMMAND [ARGS]\n";
+    for (const CliCommand& c : kCommands) s << "  kavelo-cli " << c.usage << "\n";
+    s << "kavelo-cli COMMAND --help shows one command; kavelo-cli --version shows the version.\n";
+    s.flush();
+}
+
 int usage()
 {
-    QTextStream& e = CliArgs::err();
-    e << "usage: kavelo-cli COMMAND [ARGS]\n";
-    for (const CliCommand& c : kCommands) e << "  kavelo-cli " << c.usage << "\n";
-    e.flush();
+    printUsage(CliArgs::err());
     return 2;
+}
+
+bool isHelp(const QString& a)
+{
+    return a == QLatin1String("--help") || a == QLatin1String("-h") || a == QLatin1String("help");
 }
 
 }  // namespace
@@ -45,7 +56,22 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) return usage();
     const QString name = args.takeFirst();
+    if (isHelp(name)) {
+        QTextStream out(stdout);
+        printUsage(out);
+        return 0;
+    }
+    if (name == QLatin1String("--version") || name == QLatin1String("-v")) {
+        QTextStream(stdout) << "kavelo-cli " << KAVELO_VERSION << Qt::endl;
+        return 0;
+    }
     for (const CliCommand& c : kCommands)
-        if (name == QLatin1String(c.name)) return c.run(args);
+        if (name == QLatin1String(c.name)) {
+            if (args.size() == 1 && (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))) {
+                QTextStream(stdout) << "usage: kavelo-cli " << c.usage << Qt::endl;
+                return 0;
+            }
+            return c.run(args);
+        }
     return usage();
 }

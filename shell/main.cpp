@@ -16,14 +16,21 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--render") == 0 || std::strncmp(argv[i], "--render=", 9) == 0)
             qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Neither does the help or the version text, so that both answer on a machine without a desktop.
+    for (int i = 1; i < argc; ++i)
+        for (const char* o : {"--help", "-h", "-?", "--help-all", "--version", "-v"})
+            if (std::strcmp(argv[i], o) == 0) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("ZorUDU"));
     QCoreApplication::setApplicationName(QStringLiteral("Kavelo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KAVELO_VERSION));
     // One look on every platform, so that the themes' colours apply as designed.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("KAVELO workshop program for gas-injection controllers and OBD-II readers."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Controller port (device path or number)."),
                                   QStringLiteral("DEVICE"));
     const QCommandLineOption elmPort(QStringLiteral("elm-port"), QStringLiteral("OBD adapter port (device path or number)."),
@@ -51,6 +58,10 @@ int main(int argc, char** argv)
         return ChartRender::BadArguments;
     }
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version"))) {
+        QTextStream(stdout) << "kavelo " << KAVELO_VERSION << Qt::endl;
+        return 0;
+    }
     if (parser.isSet(render)) {
         ChartRender::Options options;
         QString error;

@@ -63,8 +63,18 @@ int main(int argc, char** argv)
     if (which == QLatin1String("controller")) return runControllerSimulator(args);
     if (which == QLatin1String("elm")) return runElmSimulator(args);
     if (which == QLatin1String("make-image")) return runMakeFirmwareImage(args);
-    QTextStream(stderr) << "usage: kavelo-sim controller|elm [OPTIONS]\n"
-                           "       kavelo-sim make-image FILE.img [--version A.B] [--date YY.MM.DD] [controller options]"
-                        << Qt::endl;
-    return 2;
+    if (which == QLatin1String("--version") || which == QLatin1String("-v")) {
+        QTextStream(stdout) << "kavelo-sim " << KAVELO_VERSION << Qt::endl;
+        return 0;
+    }
+    const bool help = which == QLatin1String("--help") || which == QLatin1String("-h");
+    QTextStream(help ? stdout : stderr)
+        << "usage: kavelo-sim controller|elm [OPTIONS]\n"
+           "       kavelo-sim make-image FILE.img [--version A.B] [--date YY.MM.DD] [controller options]\n"
+           "  controller   serve a gas-injection controller on a pseudo-terminal and print its device\n"
+           "  elm          serve an ELM327 OBD-II adapter on a pseudo-terminal and print its device\n"
+           "  make-image   write a firmware image file for the controller's update\n"
+           "  --version    print the version"
+        << Qt::endl;
+    return help ? 0 : 2;
 }
