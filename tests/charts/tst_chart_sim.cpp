@@ -15,47 +15,15 @@
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
+#include "tests/WindowSimRig.h"
 
 namespace {
 
-struct Bench {
-    PtyPort pty;
-    ControllerSim sim;
-    QTemporaryDir dir;
-    ScriptedPrompt answers;
-    TForm1 form;
-
+struct Bench : WindowSimRig {
     Bench()
     {
-        QVERIFY(programTexts().load());
-        QVERIFY(pty.open());
-        sim.attach(&pty);
-        pty.setWatching(false);
-        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
-        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
-        form.prompt = &answers;
-        form.portOverride = PortNames::numberForDevice(pty.devicePath());
-        form.FormCreate();
-        form.resize(1000, 700);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.FormShow();
-        form.Timer1->stop();
-        form.Timer2->stop();
+        start(QSize(1000, 700), true);
         form.Grafika1->refreshTimer()->stop();
-        link().timer()->stop();
-        QVERIFY(link().PortConnected());
-    }
-    TSterownik& link() { return *form.Sterownik1; }
-    bool run(const std::function<bool()>& done)
-    {
-        for (int i = 0; i < 40000 && !done(); ++i) {
-            link().Timer1OnTimer();
-            sim.poll();
-        }
-        return done();
     }
 };
 

@@ -16,49 +16,16 @@
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
+#include "tests/WindowSimRig.h"
 
 namespace {
 
 // The main window connected to the simulated controller, with the link's ticks driven by the test.
-struct Bench {
-    PtyPort pty;
-    ControllerSim sim;
-    QTemporaryDir dir;
-    ScriptedPrompt answers;
-    TForm1 form;
-
+struct Bench : WindowSimRig {
     Bench()
     {
-        QVERIFY(programTexts().load());
-        QVERIFY(pty.open());
-        sim.attach(&pty);
-        pty.setWatching(false);
-        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
-        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
-        form.prompt = &answers;
-        form.portOverride = PortNames::numberForDevice(pty.devicePath());
-        form.FormCreate();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.FormShow();
-        form.Timer1->stop();
-        form.Timer2->stop();
+        start();
         form.Grafika1->refreshTimer()->stop();
-        link().timer()->stop();
-        QVERIFY(link().PortConnected());
-    }
-    TSterownik& link() { return *form.Sterownik1; }
-    bool run(const std::function<bool()>& done)
-    {
-        for (int i = 0; i < 40000 && !done(); ++i) {
-            link().Timer1OnTimer();
-            sim.poll();
-        }
-        return done();
-    }
-    bool settled()
-    {
-        return run([&] { return link().mem.identity[0] != 0 && link().readMask == 0 && link().writeMask == 0; });
     }
     void click(QToolButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center()); }
 };

@@ -15,56 +15,21 @@
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
+#include "tests/WindowSimRig.h"
 
-struct DialogBench {
-    PtyPort pty;
-    ControllerSim sim;
-    QTemporaryDir dir;
-    ScriptedPrompt answers;
-    TForm1 form;
-
+struct DialogBench : WindowSimRig {
     explicit DialogBench(int injectors = 4)
     {
-        QVERIFY(programTexts().load());
         sim.identity.version[1] = injectors;
         sim.configure();
-        QVERIFY(pty.open());
-        sim.attach(&pty);
-        pty.setWatching(false);
-        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
-        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
-        form.prompt = &answers;
-        form.portOverride = PortNames::numberForDevice(pty.devicePath());
-        form.FormCreate();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.FormShow();
-        form.Timer1->stop();
-        form.Timer2->stop();
-        link().timer()->stop();
-        QVERIFY(link().PortConnected());
+        start();
         QVERIFY(settled());
         QVERIFY(editor()->isVisible());
     }
     ~DialogBench() { form.close(); }
 
-    TSterownik& link() { return *form.Sterownik1; }
     TNastawy* editor() { return form.Nastawy; }
     uint8_t* settings() { return link().mem.settingsBlock(); }
-
-    // Link ticks and simulator turns until `done`, at most 40000 of them.
-    bool run(const std::function<bool()>& done)
-    {
-        for (int i = 0; i < 40000 && !done(); ++i) {
-            link().Timer1OnTimer();
-            sim.poll();
-        }
-        return done();
-    }
-    bool settled()
-    {
-        return run([&] { return link().mem.identity[0] != 0 && link().readMask == 0 && link().writeMask == 0; });
-    }
 
     // Column and row of the editor cell holding `code`.
     QPoint cell(int code)

@@ -20,51 +20,12 @@
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
+#include "tests/WindowSimRig.h"
 
 namespace {
 
-struct Bench {
-    PtyPort pty;
-    ControllerSim sim;
-    QTemporaryDir dir;
-    ScriptedPrompt answers;
-    TForm1 form;
-
-    Bench()
-    {
-        QVERIFY(programTexts().load());
-        QVERIFY(pty.open());
-        sim.attach(&pty);
-        pty.setWatching(false);
-        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
-        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
-        form.prompt = &answers;
-        form.portOverride = PortNames::numberForDevice(pty.devicePath());
-        form.FormCreate();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.FormShow();
-        form.Timer1->stop();
-        form.Timer2->stop();
-        link().timer()->stop();
-        QVERIFY(link().PortConnected());
-    }
-    TSterownik& link() { return *form.Sterownik1; }
-    bool run(const std::function<bool()>& done, int limit = 40000)
-    {
-        for (int i = 0; i < limit && !done(); ++i) {
-            link().Timer1OnTimer();
-            sim.poll();
-        }
-        return done();
-    }
-    void ticks(int n)
-    {
-        for (int i = 0; i < n; ++i) {
-            link().Timer1OnTimer();
-            sim.poll();
-        }
-    }
+struct Bench : WindowSimRig {
+    Bench() { start(); }
 };
 
 // Lines of the log window with the colour of each line's first character.
