@@ -1,5 +1,6 @@
 #include "obd/ObdTroubleCodes.h"
 
+
 namespace ObdTroubleCodes {
 
 QString CodeText(uint16_t code)
@@ -41,6 +42,26 @@ QString FromCp1250(const QByteArray& bytes)
     return text;
 }
 
+namespace {
+
+// The text after the five code characters at `at`, up to the line end.
+QString entryText(const QByteArray& table, qsizetype at)
+{
+    const qsizetype start = at + 5;
+    qsizetype end = start;
+    while (end < table.size() && table[end] != '\r' && table[end] != '\n') ++end;
+    return FromCp1250(table.mid(start, end - start));
+}
+
+uint64_t keyOf(const char* five)
+{
+    uint64_t key = 0;
+    for (int i = 0; i < 5; ++i) key = key << 8 | static_cast<uint8_t>(five[i]);
+    return key;
+}
+
+}  // namespace
+
 std::optional<QString> Description(const QByteArray& table, const QString& code)
 {
     if (code.size() != 5) return std::nullopt;
@@ -54,10 +75,29 @@ std::optional<QString> Description(const QByteArray& table, const QString& code)
         if (table[hit - 1] == '\n' || table[hit - 1] == '\r') at = hit;
         from = hit + 1;
     }
-    const qsizetype start = at + key.size();
-    qsizetype end = start;
-    while (end < table.size() && table[end] != '\r' && table[end] != '\n') ++end;
-    return FromCp1250(table.mid(start, end - start));
+    return entryText(table, at);
+}
+
+DescriptionIndex::DescriptionIndex(QByteArray table) : table_(std::move(table))
+{
+    const char* bytes = table_.constData();
+    const qsizetype size = table_.size();
+    for (qsizetype at = 0; at + 5 <= size;) {
+        entries_.try_emplace(keyOf(bytes + at), at);  // the first entry of a code wins
+        // Every byte after a line-end character starts a line.
+        qsizetype end = at;
+        while (end < size && bytes[end] != '\n' && bytes[end] != '\r') ++end;
+        at = end + 1;
+    }
+}
+
+std::optional<QString> DescriptionIndex::find(const QString& code) const
+{
+    if (code.size() != 5) return std::nullopt;
+    const QByteArray key = code.toLatin1();
+    const auto entry = entries_.find(keyOf(key.constData()));
+    if (entry == entries_.end()) return std::nullopt;
+    return entryText(table_, entry->second);
 }
 
 }  // namespace ObdTroubleCodes

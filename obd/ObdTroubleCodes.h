@@ -4,6 +4,7 @@
 #include <QtCore/QString>
 
 #include <optional>
+#include <unordered_map>
 
 // Trouble codes in their five-character form and their descriptions from the two tables built into
 // the program (900 English for every letter, 901 Polish for P codes).
@@ -22,5 +23,19 @@ QString FromCp1250(const QByteArray& bytes);
 // converted from code page 1250. Only entries at a line start match; the first one wins, and the
 // last one counts even without a line end.
 std::optional<QString> Description(const QByteArray& table, const QString& code);
+
+// A description table with the line start of each code found once, so that a reply naming many
+// codes does not search the whole table for each of them. Answers exactly as Description does.
+class DescriptionIndex {
+public:
+    DescriptionIndex() = default;
+    explicit DescriptionIndex(QByteArray table);
+    bool isEmpty() const { return table_.isEmpty(); }
+    std::optional<QString> find(const QString& code) const;
+
+private:
+    QByteArray table_;
+    std::unordered_map<uint64_t, qsizetype> entries_;  // five code bytes -> first line start
+};
 
 }  // namespace ObdTroubleCodes

@@ -12,6 +12,7 @@
 #include "link/Tserial.h"
 #include "obd/ObdPanels.h"
 #include "obd/ObdPidCatalogue.h"
+#include "obd/ObdTroubleCodes.h"
 
 class TSterownik;
 
@@ -133,9 +134,9 @@ private:
     void protocolTry(int attempt);
     void startupRead(int pidNumber);
     void appendCode(const QString& text, TColor colour, bool defaultColour, int table = 0);
-    const QByteArray& descriptionTable(int table);
+    const ObdTroubleCodes::DescriptionIndex& descriptionTable(int table);
 
     QTimer* timer_ = nullptr;
-    QByteArray tables_[2];
+    ObdTroubleCodes::DescriptionIndex tables_[2];
     bool tablesLoaded_[2] = {false, false};
 };

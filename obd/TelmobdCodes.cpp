@@ -126,11 +126,11 @@ void TObd::KodyBledowCyfra(int code)
     if (text.startsWith(QLatin1Char('P'))) KodyBledowOpis(text, kResourceDtcPolish);
 }
 
-const QByteArray& TObd::descriptionTable(int table)
+const ObdTroubleCodes::DescriptionIndex& TObd::descriptionTable(int table)
 {
     const int i = table == kResourceDtcPolish ? 1 : 0;
     if (!tablesLoaded_[i]) {
-        tables_[i] = ResourceBytes(table);
+        tables_[i] = ObdTroubleCodes::DescriptionIndex(ResourceBytes(table));
         tablesLoaded_[i] = true;
     }
     return tables_[i];
@@ -138,8 +138,8 @@ const QByteArray& TObd::descriptionTable(int table)
 
 void TObd::KodyBledowOpis(const QString& code, int table)
 {
-    const QByteArray& bytes = descriptionTable(table);
-    if (bytes.isEmpty()) return;
-    const std::optional<QString> text = ObdTroubleCodes::Description(bytes, code);
+    const ObdTroubleCodes::DescriptionIndex& index = descriptionTable(table);
+    if (index.isEmpty()) return;
+    const std::optional<QString> text = index.find(code);
     if (text) appendCode(*text, 0, true, table);
 }

@@ -6,6 +6,9 @@
 #include <QtCore/QFile>
 #include <QtCore/QTemporaryDir>
 
+#include <cstring>
+#include <vector>
+
 #include "link/FirmwareUpdate.h"
 #include "link/Tsterownik.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -50,8 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // The buffer holds the file, then erased flash.
         if (std::memcmp(link->mem.firmware.data(), image.constData(), static_cast<size_t>(image.size())) != 0)
             __builtin_trap();
-        for (size_t i = static_cast<size_t>(image.size()); i < link->mem.firmware.size(); ++i)
-            if (link->mem.firmware[i] != 0xFF) __builtin_trap();
+        static const std::vector<uint8_t> erased(link->mem.firmware.size(), 0xFF);
+        const size_t rest = link->mem.firmware.size() - static_cast<size_t>(image.size());
+        if (std::memcmp(link->mem.firmware.data() + image.size(), erased.data(), rest) != 0) __builtin_trap();
         if (link->firmwareBlock != 0 || !link->commands[TSterownik::CmdFirmwarePending]) __builtin_trap();
     } else if (link->firmwareBlock != 7 || link->commands[TSterownik::CmdFirmwarePending]) {
         __builtin_trap();  // an error leaves the link as it was

@@ -520,6 +520,9 @@ void TestObdParsers::descriptions()
     QFETCH(QString, description);
     const std::optional<QString> found = ObdTroubleCodes::Description(table, code);
     QCOMPARE(found.value_or(QStringLiteral("<none>")), description);
+    // The index the reader builds once per table answers the same.
+    const std::optional<QString> indexed = ObdTroubleCodes::DescriptionIndex(table).find(code);
+    QCOMPARE(indexed.value_or(QStringLiteral("<none>")), description);
 }
 
 void TestObdParsers::embeddedTablesDescribeCodes()
