@@ -69,6 +69,17 @@ void columnExtremes(const int16_t* h, int windowStart, double spp, int s, int* l
     }
 }
 
+void joinColumns(int* y, int from, int to)
+{
+    const int a = y[from], span = to - from;
+    const int rise = y[to] - a;
+    for (int k = 1; k < span; ++k) {
+        // Rounded to the nearest row, halves away from the start point's row.
+        const int step = 2 * rise * k;
+        y[from + k] = a + (step >= 0 ? step + span : step - span) / (2 * span);
+    }
+}
+
 void strokeColumns(QImage& image, QRgb colour, const int* first, const int* second, int s)
 {
     const int W = image.width(), H = image.height();

@@ -38,6 +38,10 @@ private:
 // samples outside the buffer count as 0. `lo` and `hi` hold at least s entries.
 void columnExtremes(const int16_t* heights, int windowStart, double spp, int s, int* lo, int* hi);
 
+// The straight line between the points of columns `from` and `to` (`to` > `from`): y of the columns
+// between them, rounded to the nearest row.
+void joinColumns(int* y, int from, int to);
+
 // One trace as min-max strokes with a 2-pixel pen: column K (1 .. s - 1) at x = K + 10 runs from
 // `first[K]` to `second[K]`, joined to the previous column's `second`. Clipped to the image.
 void strokeColumns(QImage& image, QRgb colour, const int* first, const int* second, int s);

@@ -367,7 +367,6 @@ void TScope::drawTraces(QPainter& p, int W, int H, int E, int G, int s)
     hi_.resize(columns);
     first_.resize(columns);
     second_.resize(columns);
-    QPen pen(Qt::black, 2);
     p.setFont(sized(font(), 10, true));
     p.setBackgroundMode(Qt::TransparentMode);
     const int last = sampleCount - 1;
@@ -379,17 +378,22 @@ void TScope::drawTraces(QPainter& p, int W, int H, int E, int G, int s)
         if (layout == 2) G = ScopeGeometry::fourStripBaseline(I, E, G);
         const int16_t* heights = cache_.heights(I, ScopeDecode::channelOf(w), E, buffer_.get());
         int lastY = G;
-        if (spp <= 1) {
-            polyline_.resize(0);
-            for (int K = 1; K < s; K = ScopeGeometry::nextColumn(K, spp)) {
+        if (spp <= 1 && s > 1) {
+            // One point per sample, 1 / spp columns apart, joined by straight lines drawn column by
+            // column with the same 2-pixel strokes as the min-max traces.
+            const auto y = [&](int K) {
                 const int i = static_cast<int>(K * spp + windowStart);
-                const int P = i >= 0 && i < kBufferSamples ? heights[i] : 0;
-                polyline_.append(QPoint(K + 10, std::max(G - P, 40)));
+                return std::max(G - (i >= 0 && i < kBufferSamples ? heights[i] : 0), 40);
+            };
+            int K = 1;
+            first_[1] = y(1);
+            for (int next = ScopeGeometry::nextColumn(K, spp); next < s; next = ScopeGeometry::nextColumn(K, spp)) {
+                first_[static_cast<size_t>(next)] = y(next);
+                ScopeTraces::joinColumns(first_.data(), K, next);
+                K = next;
             }
-            pen.setColor(colour);
-            p.setPen(pen);
-            if (polyline_.size() > 1) p.drawPolyline(polyline_);
-            if (!polyline_.isEmpty()) lastY = polyline_.last().y();
+            ScopeTraces::strokeColumns(bitmap_, colour.rgb(), first_.data(), first_.data(), K + 1);
+            lastY = first_[static_cast<size_t>(K)];
         } else if (s > 1) {
             ScopeTraces::columnExtremes(heights, windowStart, spp, s, lo_.data(), hi_.data());
             for (int K = 1; K < s; ++K) {

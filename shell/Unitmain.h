@@ -415,6 +415,9 @@ private:
     void openDocumentation(const QString& name);
     void ReadingsSelectionClosed();
     void attachObdLog(bool on);
+    void attachLog(TTekstEvent& handler, TTekstEvent& saved, bool on);
+    TTekstEvent savedLinkTekst_, savedObdTekst_;  // the links' handlers before the log took them
+    bool logAttached_ = false;
     std::unique_ptr<PetrolRestore> petrolRestore_;
 };
 

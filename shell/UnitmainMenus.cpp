@@ -188,11 +188,25 @@ void TForm1::ReadingsSelectionClosed()
     LayoutRightPanel();
 }
 
+// Attaches the transmission log to a link's text lines, or takes it off again. Whatever handler
+// the link had before keeps receiving every line while the log is on, and is put back afterwards.
+void TForm1::attachLog(TTekstEvent& handler, TTekstEvent& saved, bool on)
+{
+    if (on) {
+        saved = handler;
+        handler = [this, &saved](QObject* sender, const QString& text, TColor colour) {
+            AdminLine(text, colour);
+            if (saved) saved(sender, text, colour);
+        };
+    } else {
+        handler = std::move(saved);
+        saved = nullptr;
+    }
+}
+
 void TForm1::attachObdLog(bool on)
 {
-    if (!ObdPort) return;
-    if (on) ObdPort->OnTekst = [this](QObject*, const QString& text, TColor colour) { AdminLine(text, colour); };
-    else ObdPort->OnTekst = nullptr;
+    if (ObdPort) attachLog(ObdPort->OnTekst, savedObdTekst_, on);
 }
 
 // ---------------------------------------------------------------- Documentation menu
@@ -231,14 +245,12 @@ void TForm1::AdminLine(const QString& text, TColor colour)
 
 void TForm1::MenuA0Click(bool on)
 {
-    if (on) {
-        FormAdmin->showCentredOn(this);
-        Sterownik1->OnTekst = [this](QObject*, const QString& text, TColor colour) { AdminLine(text, colour); };
-    } else {
-        Sterownik1->OnTekst = nullptr;
-        FormAdmin->hide();
-    }
+    if (on == logAttached_) return;
+    if (on) FormAdmin->showCentredOn(this);
+    else FormAdmin->hide();
+    attachLog(Sterownik1->OnTekst, savedLinkTekst_, on);
     attachObdLog(on);
+    logAttached_ = on;
 }
 
 void TForm1::MenuA00Click(bool on) { Sterownik1->verboseLive = on ? 1 : 0; }

@@ -424,6 +424,26 @@ private Q_SLOTS:
         QVERIFY(!w.form.MenuA0->isChecked());
         QVERIFY(!w.link().OnTekst);
     }
+
+    void logKeepsTheHandlersItFound()
+    {
+        // A handler on either link before the log is ticked still gets every line while the log
+        // shows them, and is back on its own once the log is unticked.
+        Window w;
+        QStringList linkLines, obdLines;
+        w.link().OnTekst = [&](QObject*, const QString& text, TColor) { linkLines << text; };
+        w.form.ObdPort->OnTekst = [&](QObject*, const QString& text, TColor) { obdLines << text; };
+        w.form.MenuA0->trigger();
+        w.link().OnTekst(nullptr, QStringLiteral("link"), 0);
+        w.form.ObdPort->OnTekst(nullptr, QStringLiteral("obd"), 0);
+        QCOMPARE(w.form.FormAdmin->RichEdit1->toPlainText(), QStringLiteral("link\nobd"));
+        w.form.MenuA0->trigger();
+        w.link().OnTekst(nullptr, QStringLiteral("link again"), 0);
+        w.form.ObdPort->OnTekst(nullptr, QStringLiteral("obd again"), 0);
+        QCOMPARE(linkLines, (QStringList{QStringLiteral("link"), QStringLiteral("link again")}));
+        QCOMPARE(obdLines, (QStringList{QStringLiteral("obd"), QStringLiteral("obd again")}));
+        QCOMPARE(w.form.FormAdmin->RichEdit1->toPlainText(), QStringLiteral("link\nobd"));
+    }
 };
 
 QTEST_MAIN(TstMenus)

@@ -281,6 +281,7 @@ private Q_SLOTS:
     void traceWhereTheDecoderSays_data()
     {
         QTest::addColumn<int>("timeBase");
+        QTest::newRow("ten pixels per sample") << 0;
         QTest::newRow("one sample per pixel") << 3;
         QTest::newRow("four samples per pixel") << 5;
     }
