@@ -80,10 +80,10 @@ void joinColumns(int* y, int from, int to)
     }
 }
 
-void strokeColumns(QImage& image, QRgb colour, const int* first, const int* second, int s)
+void strokeColumns(QImage& image, QRgb colour, const int* first, const int* second, int from, int to)
 {
     const int W = image.width(), H = image.height();
-    if (H <= 0 || s < 2) return;
+    if (H <= 0 || from < 1 || to < from) return;
     const qsizetype stride = image.bytesPerLine() / 4;
     QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
     // Column K's stroke joins the previous column's last point to its own two points. The 2-pixel
@@ -95,13 +95,13 @@ void strokeColumns(QImage& image, QRgb colour, const int* first, const int* seco
         bottom = std::max({previous, first[K], second[K]});
     };
     int top = 0, bottom = 0;
-    span(1, top, bottom);
-    for (int K = 1; K <= s; ++K) {
+    span(from, top, bottom);
+    for (int K = from; K <= to + 1; ++K) {
         int t = top, b = bottom;
-        if (K < s) {
+        if (K <= to) {
             int nt = 0, nb = 0;
             span(K, nt, nb);
-            if (K > 1) {
+            if (K > from) {
                 t = std::min(top, nt);
                 b = std::max(bottom, nb);
             } else {

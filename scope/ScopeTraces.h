@@ -42,8 +42,9 @@ void columnExtremes(const int16_t* heights, int windowStart, double spp, int s, 
 // between them, rounded to the nearest row.
 void joinColumns(int* y, int from, int to);
 
-// One trace as min-max strokes with a 2-pixel pen: column K (1 .. s - 1) at x = K + 10 runs from
-// `first[K]` to `second[K]`, joined to the previous column's `second`. Clipped to the image.
-void strokeColumns(QImage& image, QRgb colour, const int* first, const int* second, int s);
+// One trace as min-max strokes with a 2-pixel pen: column K (from .. to, from >= 1) at x = K + 10
+// runs from `first[K]` to `second[K]`, joined to the previous column's `second` (column 1 starts at
+// its own `first`). Clipped to the image. A trace of columns 1 .. s - 1 is (1, s - 1).
+void strokeColumns(QImage& image, QRgb colour, const int* first, const int* second, int from, int to);
 
 }  // namespace ScopeTraces

@@ -263,41 +263,27 @@ void TScope::renderTop(QPainter& p, int W)
     if (link && link->RecordingOpen()) p.drawImage(W - 55, 8, pictures_[4]);
     if (!link || link->wykresy.size() < 2 || s < 2) return;
 
-    // Overview of the whole recording: engine speed, coloured by the work state; runs of one
-    // colour are drawn as one line.
+    // Overview of the whole recording: engine speed, coloured by the work state; each run of one
+    // colour is stroked from the last point of the run before it.
     const ScopeDecode::Channel state0 = ScopeDecode::channelOf(link->wykresy[0]);
     const ScopeDecode::Channel rpm = ScopeDecode::channelOf(link->wykresy[1]);
     const uint8_t* buf = buffer_.get();
-    QPen pen(Qt::black, 2);
-    polyline_.resize(0);
+    overview_.resize(static_cast<size_t>(s));
+    int runStart = 1;
     TColor runColour = 0;
-    QPoint last;
-    auto flush = [&] {
-        if (polyline_.size() > 1) {
-            pen.setColor(colourOf(runColour));
-            p.setPen(pen);
-            p.drawPolyline(polyline_);
-        }
-    };
     for (int w = 1; w < s; ++w) {
         const int B = ScopeGeometry::overviewSample(sampleCount, w, s);
         const TColor c = link->KolorStanuPracy(ScopeDecode::value(state0, buf, B, 0));
-        const QPoint point(w == 1 ? 11 : w + 10, 30 - ScopeDecode::value(rpm, buf, B, 20));
+        overview_[static_cast<size_t>(w)] = 30 - ScopeDecode::value(rpm, buf, B, 20);
         if (w == 1) {
-            polyline_.append(point);
             runColour = c;
-        } else {
-            if (c != runColour) {
-                flush();
-                polyline_.resize(0);
-                polyline_.append(last);
-                runColour = c;
-            }
-            polyline_.append(point);
+        } else if (c != runColour) {
+            ScopeTraces::strokeColumns(bitmap_, colourOf(runColour).rgb(), overview_.data(), overview_.data(), runStart, w - 1);
+            runStart = w;
+            runColour = c;
         }
-        last = point;
     }
-    flush();
+    ScopeTraces::strokeColumns(bitmap_, colourOf(runColour).rgb(), overview_.data(), overview_.data(), runStart, s - 1);
 
     if (sampleCount > 10 && state != Play) {
         p.setPen(QPen(QColor(0, 0, 255), 3));
@@ -392,7 +378,7 @@ void TScope::drawTraces(QPainter& p, int W, int H, int E, int G, int s)
                 ScopeTraces::joinColumns(first_.data(), K, next);
                 K = next;
             }
-            ScopeTraces::strokeColumns(bitmap_, colour.rgb(), first_.data(), first_.data(), K + 1);
+            ScopeTraces::strokeColumns(bitmap_, colour.rgb(), first_.data(), first_.data(), 1, K);
             lastY = first_[static_cast<size_t>(K)];
         } else if (s > 1) {
             ScopeTraces::columnExtremes(heights, windowStart, spp, s, lo_.data(), hi_.data());
@@ -400,7 +386,7 @@ void TScope::drawTraces(QPainter& p, int W, int H, int E, int G, int s)
                 first_[static_cast<size_t>(K)] = std::max(G - lo_[static_cast<size_t>(K)], 40);
                 second_[static_cast<size_t>(K)] = std::max(G - hi_[static_cast<size_t>(K)], 40);
             }
-            ScopeTraces::strokeColumns(bitmap_, colour.rgb(), first_.data(), second_.data(), s);
+            ScopeTraces::strokeColumns(bitmap_, colour.rgb(), first_.data(), second_.data(), 1, s - 1);
             lastY = second_[static_cast<size_t>(s - 1)];
         }
         int labelY = G - 8;

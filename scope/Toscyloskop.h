@@ -90,8 +90,7 @@ private:
     QColor background_{Qt::lightGray}, textColour_{Qt::black};
     std::array<QImage, 5> pictures_;
     ScopeTraces::Cache cache_;
-    std::vector<int> lo_, hi_, first_, second_;
-    QPolygon polyline_;
+    std::vector<int> lo_, hi_, first_, second_, overview_;
     bool appendFailed_ = false;
     bool topOnly_ = false;  // the last draw refreshed the top rows only
 };

@@ -315,6 +315,30 @@ private Q_SLOTS:
         QVERIFY(img.pixel(x, (high + low) / 2) != colour);
     }
 
+    // The overview strip: engine speed over the whole recording, each part in its work state's colour.
+    void overviewColouredByWorkState()
+    {
+        View v(QSize(420, 300));
+        TScope& s = v.scope;
+        s.Command(3);
+        for (int i = 0; i < 1000; ++i) {
+            const auto f = i < 500 ? liveFrame(100, 0x306) : liveFrame(400, 0x300);
+            std::memcpy(s.samples() + i * 128, f.data(), 128);
+        }
+        s.samplesChanged();
+        s.sampleCount = 1000;
+        s.Draw(0);
+        const QImage img = s.frameBitmap();
+        const ScopeDecode::Channel rpm = ScopeDecode::channelOf(v.link.wykresy[1]);
+        const int low = 30 - ScopeDecode::value(rpm, liveFrame(100).data(), 20);
+        const int high = 30 - ScopeDecode::value(rpm, liveFrame(400).data(), 20);
+        QVERIFY(high < low);
+        QCOMPARE(img.pixel(60, low), QColor(0, 160, 0).rgb());   // gas: green
+        QCOMPARE(img.pixel(260, high), QColor(255, 0, 0).rgb());  // petrol: red
+        QVERIFY(img.pixel(60, high) != QColor(0, 160, 0).rgb());
+        QVERIFY(img.pixel(260, low) != QColor(255, 0, 0).rgb());
+    }
+
     // A click on the overview strip near its left end moves the window to start at sample 0.
     void overviewClick()
     {
