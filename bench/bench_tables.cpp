@@ -102,9 +102,16 @@ int main(int argc, char** argv)
         });
     }
 
-    // One cell changed by the fitter: its text is replaced and only that cell is painted again.
     chart.SetView(1);
     QCoreApplication::processEvents();
+    // After a resize or a theme change: the background built again, then the render with both grids.
+    measure("chart_view1_rebuild_1920x1080", 100, [&](int) {
+        chart.BuildBackground();
+        chart.Render();
+        QCoreApplication::processEvents();
+    });
+
+    // One cell changed by the fitter: its text is replaced and only that cell is painted again.
     auto* table = panel.findChild<TableGrid*>(QStringLiteral("GrafikaTableGrid"));
     measure("chart_view1_single_cell_edit_1920x1080", 500, [&](int i) {
         m.block(MemoryImage::RpmCorrection1)[17] = uint8_t(60 + i % 80);

@@ -13,7 +13,7 @@ class TGrafika;
 // One view of the chart component (the multiplier chart, the correction curves, the tables).
 // TGrafika owns one object per view number and runs the shared cycle around it: it builds the
 // background (fill, and for plot views the plot frame with its nine dotted horizontal lines), copies
-// it for every render, draws the live cursor and routes mouse, keys and live frames. A view draws
+// it for the render (once per background for views that draw nothing on it), draws the live cursor and routes mouse, keys and live frames. A view draws
 // only its own part and keeps its own state; it reads its numbers from the link's memory image at
 // every call (chart.link()), so loads and reads show at the next render.
 //
@@ -43,6 +43,9 @@ public:
     virtual void buildBackground(TGrafika& /*chart*/, QPainter& /*p*/) {}
     // The view's data, drawn over the copy of the background (Render step 4).
     virtual void render(TGrafika& /*chart*/, QPainter& /*p*/) {}
+    // False for a view whose render() leaves the frame untouched (it updates widgets of its own):
+    // the frame is then not copied again from an unchanged background.
+    virtual bool drawsOnFrame() const { return true; }
 
     // Every verified live frame while the chart is shown: plot views call chart.MoveCursor, table
     // views move their cell markers.

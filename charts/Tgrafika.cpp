@@ -135,6 +135,7 @@ void TGrafika::BuildBackground()
         frame_ = QImage(size, QImage::Format_RGB32);
     }
     background_.fill(palette_.background);
+    frameHoldsBackground_ = false;
     if (!v) return;
     QPainter p(&background_);
     p.setFont(chartFont());
@@ -172,9 +173,17 @@ void TGrafika::Render()
     busy_ = true;
     ++renderCount;
     if (background_.size() != size() || background_.isNull()) BuildBackground();
-    // One copy into the frame kept from render to render: no allocation per render.
-    std::memcpy(frame_.bits(), background_.constBits(), size_t(background_.sizeInBytes()));
     ChartView* v = currentView();
+    // A view that draws nothing on the frame (the tables: their cells are widgets of their own)
+    // leaves it as the background, so the frame is copied and shown again only when the
+    // background has changed since.
+    const bool drawsOnFrame = !v || v->drawsOnFrame();
+    const bool copy = drawsOnFrame || !frameHoldsBackground_;
+    if (copy) {
+        // One copy into the frame kept from render to render: no allocation per render.
+        std::memcpy(frame_.bits(), background_.constBits(), size_t(background_.sizeInBytes()));
+        frameHoldsBackground_ = !drawsOnFrame;
+    }
     if (v && (!v->isPlotView() || plot_.usable())) {
         QPainter p(&frame_);
         p.setFont(chartFont());
@@ -182,10 +191,12 @@ void TGrafika::Render()
         p.setBrush(Qt::NoBrush);
         v->render(*this, p);
     }
-    // The copy to the screen erases the cursor.
-    cursorX_ = -1;
-    cursorY_ = -1;
-    update();
+    if (copy) {
+        // The copy to the screen erases the cursor.
+        cursorX_ = -1;
+        cursorY_ = -1;
+        update();
+    }
     busy_ = false;
 }
 

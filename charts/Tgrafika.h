@@ -132,6 +132,7 @@ private:
     int cursorX_ = -1;
     int cursorY_ = -1;
     bool busy_ = false;
+    bool frameHoldsBackground_ = false;  // the frame is a plain copy of the current background
 };
 
 // The chart component, reachable program-wide.

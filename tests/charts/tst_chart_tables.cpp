@@ -35,6 +35,17 @@ private:
     TGrafika* chart_;
 };
 
+// Counts the paint events a widget receives.
+struct PaintCount : QObject {
+    explicit PaintCount(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) ++count;
+        return false;
+    }
+    int count = 0;
+};
+
 // A chart on a 1000 x 700 panel over a link on the in-memory line (connected, so that writes are
 // requested), with breakpoints, tables and curves as a controller holds them.
 struct Rig {
@@ -212,6 +223,31 @@ private Q_SLOTS:
         QTest::keyClick(g, Qt::Key_Up, Qt::AltModifier);
         QCOMPARE(int(rig.rpmCorrection()[0]), 150);
         QCOMPARE(rig.link.writeMask, 0u);
+    }
+
+    // The one-second refresh of a table that did not change repaints no cell and leaves the control
+    // as it is; a new background (another theme) is still copied and shown.
+    void refreshOfAnUnchangedTableRepaintsNothing()
+    {
+        Rig rig(1);
+        TableGrid* g = rig.table();
+        QCoreApplication::processEvents();
+        PaintCount paints(rig.chart);
+        const int painted = g->paintedCells;
+        rig.chart->Render();
+        QCoreApplication::processEvents();
+        QCOMPARE(g->paintedCells, painted);
+        QCOMPARE(paints.count, 0);
+
+        ThemePalette palette;
+        palette.background = QColor(1, 2, 3);
+        rig.chart->setThemePalette(palette);
+        rig.chart->BuildBackground();
+        rig.chart->Render();
+        QCOMPARE(rig.chart->frameImage().pixelColor(1, 1), QColor(1, 2, 3));
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.chart->grab().toImage().pixelColor(1, 1), QColor(1, 2, 3));
+        QVERIFY(g->paintedCells > painted);
     }
 
     void plusAndMinusFollowTheLiveCell()
