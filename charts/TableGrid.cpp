@@ -183,7 +183,10 @@ void TableGrid::paintCell(QPainter& p, int column, int row, bool selected)
     if (live_.valid() && live_.column == column && live_.row == row) {
         p.setPen(Qt::black);
         p.setBrush(QColor(kMagenta));
-        p.drawEllipse(QRect(r.left(), r.top(), r.height(), r.height()));
+        // The outline is drawn on the rectangle's edges, one pixel beyond its size: the circle is
+        // one pixel smaller than the cell, so it never touches the grid line below, which a move
+        // of the marker (repainting the cell alone) would leave behind.
+        p.drawEllipse(QRect(r.left(), r.top(), r.height() - 1, r.height() - 1));
         p.setBrush(Qt::NoBrush);
     }
     if (c.text.isEmpty()) return;

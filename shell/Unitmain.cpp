@@ -266,6 +266,7 @@ void TForm1::buildWidgets()
         BtnUkryjLewy->setObjectName(QStringLiteral("BtnUkryjLewy"));
         BtnUkryjLewy->setText(QStringLiteral("<"));
         BtnUkryjLewy->setToolTip(QStringLiteral("[L]"));
+        BtnUkryjLewy->setFocusPolicy(Qt::NoFocus);
         connect(BtnUkryjLewy, &QToolButton::clicked, this, [this] { SetLeftCollapsed(true); });
         bv->addWidget(BtnUkryjLewy, 0, Qt::AlignRight);
         buildChannelList(bv);
@@ -273,6 +274,7 @@ void TForm1::buildWidgets()
         show->setText(QStringLiteral(">"));
         show->setFixedWidth(14);
         show->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        show->setFocusPolicy(Qt::NoFocus);
         connect(show, &QToolButton::clicked, this, [this] { SetLeftCollapsed(false); });
         PanelLeftShow = show;
         PanelLeftShow->setObjectName(QStringLiteral("PanelLeftShow"));
@@ -363,6 +365,7 @@ void TForm1::buildWidgets()
         BtnUkryjPrawy->setObjectName(QStringLiteral("BtnUkryjPrawy"));
         BtnUkryjPrawy->setText(QStringLiteral(">"));
         BtnUkryjPrawy->setToolTip(QStringLiteral("[R]"));
+        BtnUkryjPrawy->setFocusPolicy(Qt::NoFocus);
         connect(BtnUkryjPrawy, &QToolButton::clicked, this, [this] { SetRightCollapsed(true); });
         head->addWidget(BanerParametry, 1);
         head->addWidget(BtnUkryjPrawy);
@@ -389,6 +392,7 @@ void TForm1::buildWidgets()
         show->setText(QStringLiteral("<"));
         show->setFixedWidth(14);
         show->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        show->setFocusPolicy(Qt::NoFocus);
         connect(show, &QToolButton::clicked, this, [this] { SetRightCollapsed(false); });
         PanelRightShow = show;
         PanelRightShow->setObjectName(QStringLiteral("PanelRightShow"));

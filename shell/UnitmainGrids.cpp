@@ -99,6 +99,8 @@ void TForm1::buildRightGrids(QBoxLayout* column)
     BtnParamIng->setObjectName(QStringLiteral("BtnParamIng"));
     BtnParamIng->setText(QStringLiteral("-"));
     BtnParamIng->setProperty("tag", 0);
+    // The window's keys go to the window: a focused button would take Space and Enter as well.
+    BtnParamIng->setFocusPolicy(Qt::NoFocus);
     BtnParamIng->hide();
     connect(BtnParamIng, &QToolButton::clicked, this, &TForm1::BtnParamIngClick);
     head->addWidget(BtnParamIng);

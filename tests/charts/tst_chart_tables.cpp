@@ -189,6 +189,30 @@ private Q_SLOTS:
         QCOMPARE(CorrectionCurve::y(r, 0), 128);
     }
 
+    // The live marker stays inside its cell: a marker that moves repaints only the old and the new
+    // cell, so any pixel it drew on the grid lines would stay behind on the screen.
+    void liveMarkerStaysInsideItsCell()
+    {
+        TableGrid g;
+        g.setPitch(40, 16);
+        g.setLineColours(QColor(128, 128, 128), QColor(240, 240, 240));
+        g.resize(17 * 40 + 4, 17 * 16 + 4);
+        g.setCell(3, 5, QString(), qRgb(255, 255, 255), qRgb(0, 0, 0));
+        g.setLiveCell(Cell{3, 5});
+        const QImage img = g.grab().toImage();
+        const QRect r = g.cellRect(3, 5);
+        bool marked = false;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            marked = marked || img.pixelColor(r.left() + r.height() / 2, y) == QColor(255, 0, 255);
+        QVERIFY(marked);
+        for (int x = r.left() - 1; x <= r.right() + 1; ++x)
+            QCOMPARE(img.pixelColor(x, r.bottom() + 1), QColor(128, 128, 128));
+        for (int y = r.top() - 1; y <= r.bottom() + 1; ++y) {
+            QCOMPARE(img.pixelColor(r.left() - 1, y), QColor(128, 128, 128));
+            QCOMPARE(img.pixelColor(r.right() + 1, y), QColor(128, 128, 128));
+        }
+    }
+
     void tableCellEditRepaintsOnlyThatCell()
     {
         Rig rig(1);

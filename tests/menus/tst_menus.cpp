@@ -258,6 +258,27 @@ private Q_SLOTS:
         QCOMPARE(int(w.link().commands[TSterownik::CmdAutoFuelChange]), 1);
     }
 
+    // No button of the window itself takes the focus, not even by Tab in the advanced view, where
+    // the side panels' buttons show: Space would otherwise change fuel and press the button too.
+    void windowButtonsTakeNoFocusByTab()
+    {
+        Window w;
+        w.form.MenuView0Click(2);
+        w.key(Qt::Key_F4);
+        QVERIFY(w.form.BtnParamIng->isVisible());
+        for (QAbstractButton* b : w.form.findChildren<QAbstractButton*>())
+            if (b->window() == &w.form && b->isVisible())
+                QVERIFY2(b->focusPolicy() == Qt::NoFocus, qPrintable(b->objectName() + b->text()));
+        for (int i = 0; i < 12; ++i) {
+            w.key(Qt::Key_Tab);
+            QVERIFY(!qobject_cast<QAbstractButton*>(QApplication::focusWidget()));
+        }
+        const int tag = w.form.BtnParamIng->property("tag").toInt();
+        w.key(Qt::Key_Space);
+        QCOMPARE(w.form.BtnParamIng->property("tag").toInt(), tag);
+        QCOMPARE(int(w.link().commands[TSterownik::CmdAutoFuelChange]), 1);
+    }
+
     void serviceDialogShowsHistoryAndSetsTheReminder()
     {
         Window w;
