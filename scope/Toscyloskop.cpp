@@ -406,7 +406,11 @@ QRect TScope::cursorStrip(int x) const { return QRect(x - 1, 40, 3, height() - 8
 
 void TScope::paintEvent(QPaintEvent* event)
 {
-    if (bitmap_.size() != size() || (topOnly_ && !QRect(0, 0, width(), 40).contains(event->rect()))) {
+    if (bitmap_.size() != size()) {
+        Draw(0);  // a new size: drawn again in full, the cursor forgotten
+    } else if (topOnly_ && !QRect(0, 0, width(), 40).contains(event->rect())) {
+        // After the Pause refresh of the top rows the rest is drawn again; the cursor the fitter
+        // is moving stays.
         const int keep = cursorX;
         Draw(0);
         cursorX = keep;
@@ -437,6 +441,13 @@ void TScope::paintEvent(QPaintEvent* event)
         p.setPen(colourOf(link->wykresy[I].colour));
         textAt(p, W - 108, labelRows[static_cast<size_t>(I)], channelLabel(I, a));
     }
+}
+
+void TScope::hideEvent(QHideEvent* event)
+{
+    // Another tab: the cursor is gone when the oscilloscope comes back.
+    cursorX = -1;
+    QWidget::hideEvent(event);
 }
 
 void TScope::mouseMoveEvent(QMouseEvent* event)

@@ -7,6 +7,8 @@
 #include <QtCore/QSettings>
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
+
+#include <functional>
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QToolButton>
 
@@ -14,6 +16,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <functional>
 
 #include "base/TextTable.h"
 #include "link/ScopeDecode.h"
@@ -379,6 +382,18 @@ private Q_SLOTS:
         QCOMPARE(s.cursorX, 100);
         s.Redraw();
         QCOMPARE(s.cursorX, -1);
+        // A new size or another tab forgets the cursor as well.
+        int x = 110;
+        for (const auto& leave : {std::function<void()>([&] { s.resize(440, 300); }),
+                                  std::function<void()>([&] { s.hide(); s.show(); })}) {
+            x += 10;
+            QTest::mouseMove(&s, QPoint(x, 100));
+            QCOMPARE(s.cursorX, x);
+            leave();
+            QCoreApplication::processEvents();
+            QCOMPARE(s.cursorX, -1);
+            QCOMPARE(s.grab().toImage().pixel(x, 150), s.frameBitmap().pixel(x, 150));
+        }
     }
 
     // Pause: the overview follows the recording while the traces stay as they were.
