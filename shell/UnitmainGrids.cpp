@@ -22,6 +22,19 @@ const QColor kRed(255, 0, 0);
 const QColor kGreen(0, 160, 0);
 const QColor kTick(0, 128, 0);
 
+// The injection-time grid asks the right panel for the height of all its rows, so that every
+// cylinder shows while there is room; only a panel too low for them gives it less, and a scroll bar.
+class InjectionGrid : public StringGrid {
+public:
+    using StringGrid::StringGrid;
+    int wantedHeight = 0;
+    QSize sizeHint() const override
+    {
+        const QSize base = StringGrid::sizeHint();
+        return {base.width(), wantedHeight > 0 ? wantedHeight : base.height()};
+    }
+};
+
 // Runs `action` whenever the watched widget is resized, or also shown.
 class ResizeWatch : public QObject {
 public:
@@ -106,7 +119,7 @@ void TForm1::buildRightGrids(QBoxLayout* column)
     head->addWidget(BtnParamIng);
     column->addLayout(head);
 
-    StringGridCzasyWtr = new StringGrid(PanelRightBody);
+    StringGridCzasyWtr = new InjectionGrid(PanelRightBody);
     StringGridCzasyWtr->setObjectName(QStringLiteral("StringGridCzasyWtr"));
     StringGridCzasyWtr->setColCount(4);
     StringGridCzasyWtr->setMinimumHeight(20);
@@ -217,7 +230,12 @@ void TForm1::LayoutRightPanel()
         GridLayout::injectorRows(Sterownik1->injectorCount, BtnParamIng->property("tag").toInt() == 1);
     t->setRowCount(rows);
     t->setDefaultRowHeight(r);
-    t->setMaximumHeight(GridLayout::gridHeight(r, rows));
+    const int wanted = GridLayout::gridHeight(r, rows);
+    t->setMaximumHeight(wanted);
+    if (auto* grid = dynamic_cast<InjectionGrid*>(t); grid && grid->wantedHeight != wanted) {
+        grid->wantedHeight = wanted;
+        grid->updateGeometry();
+    }
     if (PanelRightBody->layout()) PanelRightBody->layout()->activate();
     const bool scrolling = t->height() < GridLayout::gridHeight(r, rows);
     const auto ic = GridLayout::injectionColumns(t->width(), scrolling);

@@ -425,6 +425,30 @@ private Q_SLOTS:
         f.grab();  // every row drawn without reading settings past row 8
     }
 
+    void injectionGridShowsEveryCylinderWhileThereIsRoom()
+    {
+        Window w;
+        TForm1& f = w.form;
+        w.link().injectorCount = 8;
+        for (int r = 0; r < 8; ++r) w.link().mem.settings[32 + r] = uint8_t(1 << r);
+        StringGrid* g = f.StringGridCzasyWtr;
+        const auto settle = [&] {
+            f.LayoutRightPanel();
+            QCoreApplication::processEvents();
+        };
+        settle();
+        // Room for all eight rows below the readings: no scroll bar, and the pictures stay below.
+        QCOMPARE(g->height(), GridLayout::gridHeight(g->defaultRowHeight(), 8));
+        QVERIFY(g->verticalScrollBar()->maximum() == 0);
+        QVERIFY(g->geometry().bottom() < f.Image1->geometry().top());
+        // A low window: the grid gives way and scrolls; the switch picture stays inside the panel.
+        f.resize(1000, 380);
+        settle();
+        QVERIFY(g->height() < GridLayout::gridHeight(g->defaultRowHeight(), 8));
+        QVERIFY(g->verticalScrollBar()->maximum() > 0);
+        QVERIFY(f.Image1->geometry().bottom() < f.PanelRightBody->height());
+    }
+
     void collapsingTheInjectionGrid()
     {
         Window w;
