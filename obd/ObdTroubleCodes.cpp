@@ -1,6 +1,5 @@
 #include "obd/ObdTroubleCodes.h"
 
-
 namespace ObdTroubleCodes {
 
 QString CodeText(uint16_t code)
@@ -62,22 +61,6 @@ uint64_t keyOf(const char* five)
 
 }  // namespace
 
-std::optional<QString> Description(const QByteArray& table, const QString& code)
-{
-    if (code.size() != 5) return std::nullopt;
-    const QByteArray key = code.toLatin1();
-    // Only an entry's own code counts: a description may name another code ("See Trouble Code
-    // P0011", "Code C1291 Set in Previous Ignition Cycle"), which must not be taken for its entry.
-    qsizetype at = table.startsWith(key) ? 0 : -1;
-    for (qsizetype from = 0; at < 0;) {
-        const qsizetype hit = table.indexOf(key, from);
-        if (hit < 0) return std::nullopt;
-        if (table[hit - 1] == '\n' || table[hit - 1] == '\r') at = hit;
-        from = hit + 1;
-    }
-    return entryText(table, at);
-}
-
 DescriptionIndex::DescriptionIndex(QByteArray table) : table_(std::move(table))
 {
     const char* bytes = table_.constData();
@@ -98,6 +81,11 @@ std::optional<QString> DescriptionIndex::find(const QString& code) const
     const auto entry = entries_.find(keyOf(key.constData()));
     if (entry == entries_.end()) return std::nullopt;
     return entryText(table_, entry->second);
+}
+
+std::optional<QString> Description(const QByteArray& table, const QString& code)
+{
+    return DescriptionIndex(table).find(code);
 }
 
 }  // namespace ObdTroubleCodes

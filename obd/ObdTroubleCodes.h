@@ -25,7 +25,7 @@ QString FromCp1250(const QByteArray& bytes);
 std::optional<QString> Description(const QByteArray& table, const QString& code);
 
 // A description table with the line start of each code found once, so that a reply naming many
-// codes does not search the whole table for each of them. Answers exactly as Description does.
+// codes does not search the whole table for each of them. Answers as Description does.
 class DescriptionIndex {
 public:
     DescriptionIndex() = default;

@@ -417,7 +417,6 @@ private:
     void attachObdLog(bool on);
     void attachLog(TTekstEvent& handler, TTekstEvent& saved, bool on);
     TTekstEvent savedLinkTekst_, savedObdTekst_;  // the links' handlers before the log took them
-    bool logAttached_ = false;
     std::unique_ptr<PetrolRestore> petrolRestore_;
 };
 

@@ -245,12 +245,11 @@ void TForm1::AdminLine(const QString& text, TColor colour)
 
 void TForm1::MenuA0Click(bool on)
 {
-    if (on == logAttached_) return;
+    // Called on each change of the item's tick only.
     if (on) FormAdmin->showCentredOn(this);
     else FormAdmin->hide();
     attachLog(Sterownik1->OnTekst, savedLinkTekst_, on);
     attachObdLog(on);
-    logAttached_ = on;
 }
 
 void TForm1::MenuA00Click(bool on) { Sterownik1->verboseLive = on ? 1 : 0; }
