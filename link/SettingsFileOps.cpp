@@ -16,17 +16,25 @@ constexpr int kTextSettingsFiles = 1111;
 
 namespace SettingsFileOps {
 
-Prompt::FileDialog dialog(const TSterownik& link, bool save)
+Prompt::FileDialog documentsDialog(const TSterownik& link, int titleId, const QString& subfolder, int filesTextId,
+                                   const QString& extension)
 {
     Prompt::FileDialog d;
-    d.title = TextById(save ? kTextSaveTitle : kTextReadTitle);
+    d.title = TextById(titleId);
     if (!link.documentsFolder.isEmpty() && QDir(link.documentsFolder).exists())
-        d.folder = link.documentsFolder + QStringLiteral("/ORVA/Kavelo II/Settings");
-    d.filter = TextById(kTextSettingsFiles) + QStringLiteral(" (*.set)|*.set|") + TextById(kTextAllFiles) +
-               QStringLiteral(" (*.*)|*.*");
+        d.folder = link.documentsFolder + QStringLiteral("/ORVA/Kavelo II/") + subfolder;
+    const QString pattern = QStringLiteral("*.") + extension;
+    d.filter = TextById(filesTextId) + QStringLiteral(" (") + pattern + QStringLiteral(")|") + pattern +
+               QLatin1Char('|') + TextById(kTextAllFiles) + QStringLiteral(" (*.*)|*.*");
     d.filterIndex = 1;
-    d.defaultExtension = QStringLiteral("set");
+    d.defaultExtension = extension;
     return d;
+}
+
+Prompt::FileDialog dialog(const TSterownik& link, bool save)
+{
+    return documentsDialog(link, save ? kTextSaveTitle : kTextReadTitle, QStringLiteral("Settings"),
+                           kTextSettingsFiles, QStringLiteral("set"));
 }
 
 QString errorText(int code) { return QStringLiteral("Error code %1").arg(code); }

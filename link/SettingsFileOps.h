@@ -25,6 +25,10 @@ namespace SettingsFileOps {
 // Regions a connected load writes and then reads: settings, both multipliers, both RPM
 // corrections, the three correction curves and the six maps.
 constexpr unsigned kLoadMask = 0xF3071F;
+// A file dialog titled by text `titleId` that starts in `subfolder` of the program's documents
+// folder (when it exists) and offers "<text filesTextId> (*.ext)" before all files.
+Prompt::FileDialog documentsDialog(const TSterownik& link, int titleId, const QString& subfolder, int filesTextId,
+                                   const QString& extension);
 // Dialog settings of the save (`save` true) or open dialog.
 Prompt::FileDialog dialog(const TSterownik& link, bool save);
 // The text of an error box: "Error code N".

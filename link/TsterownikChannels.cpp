@@ -2,6 +2,7 @@
 #include <QtCore/QLocale>
 
 #include "link/Tsterownik.h"
+#include "base/NumberLocale.h"
 #include "base/TextTable.h"
 
 namespace {
@@ -67,18 +68,7 @@ constexpr ChannelRow kChannels[] = {
 constexpr int kLambdaChannel = 8;
 constexpr int kFirstCylinder5Channel = 27;
 
-// The user's locale for the decimal separator, without thousands grouping.
-const QLocale& numberLocale()
-{
-    static const QLocale locale = [] {
-        QLocale l;
-        l.setNumberOptions(QLocale::OmitGroupSeparator);
-        return l;
-    }();
-    return locale;
-}
-
-QString fixed(double value, int decimals) { return numberLocale().toString(value, 'f', decimals); }
+QString fixed(double value, int decimals) { return NumberLocale().toString(value, 'f', decimals); }
 
 const char* fuelSystemText(int b)
 {
@@ -193,7 +183,7 @@ QString TSterownik::StrParamBiez(int mask, int n)
     if (w.type == 24) value = value * 3 + 7.35;
     if (value == w.last) return {};
     w.last = value;
-    if (w.decimals <= 0) return numberLocale().toString(value, 'f', QLocale::FloatingPointShortest);
+    if (w.decimals <= 0) return NumberLocale().toString(value, 'f', QLocale::FloatingPointShortest);
     return fixed(value, std::min(w.decimals, 3));
 }
 

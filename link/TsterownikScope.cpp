@@ -1,6 +1,5 @@
 // The oscilloscope recording file on the controller link: starting, appending to and closing the
 // open recording, and loading a recording in place of the live link.
-#include <QtCore/QDir>
 
 #include <algorithm>
 
@@ -15,20 +14,12 @@ namespace {
 
 constexpr int kTextOpenTitle = 1105;
 constexpr int kTextSaveTitle = 1106;
-constexpr int kTextAllFiles = 1110;
 constexpr int kTextScopeFiles = 1112;
 
 Prompt::FileDialog scopeDialog(const TSterownik& link, bool save)
 {
-    Prompt::FileDialog d;
-    d.title = TextById(save ? kTextSaveTitle : kTextOpenTitle);
-    if (!link.documentsFolder.isEmpty() && QDir(link.documentsFolder).exists())
-        d.folder = link.documentsFolder + QStringLiteral("/ORVA/Kavelo II/Scope");
-    d.filter = TextById(kTextScopeFiles) + QStringLiteral(" (*.osc)|*.osc|") + TextById(kTextAllFiles) +
-               QStringLiteral(" (*.*)|*.*");
-    d.filterIndex = 1;
-    d.defaultExtension = QStringLiteral("osc");
-    return d;
+    return SettingsFileOps::documentsDialog(link, save ? kTextSaveTitle : kTextOpenTitle, QStringLiteral("Scope"),
+                                            kTextScopeFiles, QStringLiteral("osc"));
 }
 
 }  // namespace

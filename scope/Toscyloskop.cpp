@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/NumberLocale.h"
 #include "base/Prompt.h"
 #include "base/TextTable.h"
 #include "link/OscFile.h"
@@ -32,18 +33,8 @@ const QString kPad = QString(26, QLatin1Char(' '));
 
 QColor colourOf(TColor c) { return QColor(int(c >> 16) & 255, int(c >> 8) & 255, int(c) & 255); }
 
-const QLocale& numberLocale()
-{
-    static const QLocale locale = [] {
-        QLocale l;
-        l.setNumberOptions(QLocale::OmitGroupSeparator);
-        return l;
-    }();
-    return locale;
-}
-
-QString general(double v) { return numberLocale().toString(v, 'g', 15); }
-QString tenths(qint64 samples) { return numberLocale().toString(samples * 0.1, 'f', 1); }
+QString general(double v) { return NumberLocale().toString(v, 'g', 15); }
+QString tenths(qint64 samples) { return NumberLocale().toString(samples * 0.1, 'f', 1); }
 
 QFont sized(const QFont& base, int points, bool bold)
 {
@@ -209,7 +200,7 @@ QString TScope::channelLabel(int c, int b)
         } else {
             const double v = raw * w.scale;
             if (w.decimals == 0) text += general(v);
-            else if (w.decimals >= 1 && w.decimals <= 3) text += numberLocale().toString(v, 'f', w.decimals);
+            else if (w.decimals >= 1 && w.decimals <= 3) text += NumberLocale().toString(v, 'f', w.decimals);
         }
     }
     return text + kPad;

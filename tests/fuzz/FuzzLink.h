@@ -29,6 +29,7 @@ struct LinkOnLine {
     {
         link.OnTekst = nullptr;
         link.OnZdarzenie = nullptr;
+        logged = 0;
         // A buffer's worth of bytes takes the receiver's overflow path, which drops a frame held
         // half-received and empties the line.
         line->rx = QByteArray(FrameCodec::kBufferSize, '\0');
@@ -62,8 +63,19 @@ struct LinkOnLine {
         link.justOpened = true;
     }
 
+    // Verbosity and log sinks from an input's flags: bit 0 live frames, bit 1 OBD frames, bit 2 the
+    // log text; event lengths are always taken. Everything the sinks receive adds to `logged`.
+    void listen(uint8_t flags)
+    {
+        link.verboseLive = flags & 1;
+        link.verboseObd = (flags >> 1) & 1;
+        if (flags & 4) link.OnTekst = [this](QObject*, const QString& text, TColor) { logged += text.size(); };
+        link.OnZdarzenie = [this](int, int, int, int length) { logged += length; };
+    }
+
     TSterownik link;
     LoopbackBackend* line = nullptr;
+    qsizetype logged = 0;
     MemoryImage pristine;
     QVector<TWykres> channels;
 };

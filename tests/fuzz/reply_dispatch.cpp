@@ -14,11 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Fuzz::LinkOnLine& rig = Fuzz::linkOnLine();
     TSterownik& link = rig.link;
     LoopbackBackend* line = rig.line;
-    link.verboseLive = flags & 1;
-    link.verboseObd = (flags >> 1) & 1;
-    qsizetype logged = 0;
-    if (flags & 4) link.OnTekst = [&logged](QObject*, const QString& text, TColor) { logged += text.size(); };
-    link.OnZdarzenie = [&logged](int, int, int, int length) { logged += length; };
+    rig.listen(flags);
+    qsizetype& logged = rig.logged;
 
     // Link state the replies meet: pending one-shot commands, calibration, firmware progress.
     const int commandBits = in.word();

@@ -17,43 +17,13 @@
 #include "link/OscFile.h"
 #include "link/ScopeCsv.h"
 #include "link/ScopeDecode.h"
+#include "tests/link/ImageFileLayout.h"
 #include "tests/link/LinkTestKit.h"
 
 namespace {
 
-// Offsets and sizes of the head, written out independently of the code under test.
-struct Part {
-    const char* name;
-    int offset;
-    int size;
-};
-const Part kLayout[] = {
-    {"reserved B", 16, 48},       {"reserved A", 64, 64},          {"identity", 128, 128},
-    {"history", 256, 256},        {"settings", 512, 256},          {"multiplier 1", 768, 256},
-    {"multiplier 2", 1024, 256},  {"rpm correction 1", 1280, 256}, {"rpm correction 2", 1536, 256},
-    {"gas pressure", 1792, 256},  {"reducer temp", 2048, 256},     {"gas temp", 2304, 256},
-    {"petrol map", 2560, 256},    {"gas map", 2816, 256},          {"obd petrol 1", 3072, 256},
-    {"obd gas 1", 3328, 256},     {"obd petrol 2", 3584, 256},     {"obd gas 2", 3840, 256},
-};
-
-uint8_t* partOf(MemoryImage& m, int i)
-{
-    switch (i) {
-        case 0: return m.settings.data() + 256;
-        case 1: return m.reservedA.data();
-        case 2: return m.identity.data();
-        case 3: return m.block(MemoryImage::History);
-        case 4: return m.settings.data();
-        case 5: return m.block(MemoryImage::Multiplier1);
-        case 6: return m.block(MemoryImage::Multiplier2);
-        case 7: return m.block(MemoryImage::RpmCorrection1);
-        case 8: return m.block(MemoryImage::RpmCorrection2);
-        case 9: return m.block(MemoryImage::GasPressureCorrection);
-        case 10: return m.block(MemoryImage::ReducerTempCorrection);
-        case 11: return m.block(MemoryImage::GasTempCorrection);
-        default: return m.map(static_cast<MemoryImage::Map>(i - 12));
-    }
-}
+using ImageFileLayout::kLayout;
+using ImageFileLayout::partOf;
 
 void fillPattern(MemoryImage& m, int seed)
 {

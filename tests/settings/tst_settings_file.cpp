@@ -17,44 +17,13 @@
 #include "link/SettingsFileOps.h"
 #include "base/Prompt.h"
 #include "base/TextTable.h"
+#include "tests/link/ImageFileLayout.h"
 #include "tests/link/LinkTestKit.h"
 
 namespace {
 
-struct Part {
-    const char* name;
-    int offset;
-    int size;
-};
-
-// The layout as the file format defines it, written out independently of the reader.
-const Part kLayout[] = {
-    {"reserved B", 16, 48},       {"reserved A", 64, 64},         {"identity", 128, 128},
-    {"history", 256, 256},        {"settings", 512, 256},         {"multiplier 1", 768, 256},
-    {"multiplier 2", 1024, 256},  {"rpm correction 1", 1280, 256}, {"rpm correction 2", 1536, 256},
-    {"gas pressure", 1792, 256},  {"reducer temp", 2048, 256},    {"gas temp", 2304, 256},
-    {"petrol map", 2560, 256},    {"gas map", 2816, 256},         {"obd petrol 1", 3072, 256},
-    {"obd gas 1", 3328, 256},     {"obd petrol 2", 3584, 256},    {"obd gas 2", 3840, 256},
-};
-
-uint8_t* partOf(MemoryImage& m, int i)
-{
-    switch (i) {
-        case 0: return m.settings.data() + 256;
-        case 1: return m.reservedA.data();
-        case 2: return m.identity.data();
-        case 3: return m.blocks[MemoryImage::History - 3].data();
-        case 4: return m.settings.data();
-        case 5: return m.blocks[0].data();
-        case 6: return m.blocks[1].data();
-        case 7: return m.blocks[2].data();
-        case 8: return m.blocks[3].data();
-        case 9: return m.blocks[5].data();
-        case 10: return m.blocks[6].data();
-        case 11: return m.blocks[7].data();
-        default: return m.maps[static_cast<size_t>(i - 12)].data();
-    }
-}
+using ImageFileLayout::kLayout;
+using ImageFileLayout::partOf;
 
 constexpr int kHistoryPart = 3;
 

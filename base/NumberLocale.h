@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QtCore/QLocale>
+
+// The user's locale for the decimal separator, without thousands grouping: 1726.25, not 1,726.25.
+// Built once, on first use.
+const QLocale& NumberLocale();
