@@ -5,6 +5,7 @@
 #include <array>
 
 #include "bench/BenchKit.h"
+#include "bench/ChartPanel.h"
 #include "charts/Tgrafika.h"
 #include "link/Tsterownik.h"
 
@@ -32,16 +33,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < 256; ++i) table[i] = uint8_t(90 + (i % 40));
     link.mem.identity[66] = link.mem.identity[67] = 128;
 
-    QWidget panel;
-    panel.setFixedSize(1920, 1080);
-    TGrafika chart;
-    chart.Sterownik = &link;
-    chart.AttachToPanel(&panel);
-    chart.refreshTimer()->stop();
-    panel.show();
-    chart.show();
-    chart.SetView(0);
-    QCoreApplication::processEvents();
+    ChartPanel bench(link, 0);
+    TGrafika& chart = bench.chart;
 
     BenchKit::report("chart_view0_full_render_1920x1080", BenchKit::measure(200, [&](int) {
         chart.Render();

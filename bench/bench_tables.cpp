@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/BenchKit.h"
+#include "bench/ChartPanel.h"
 #include "charts/TableGrid.h"
 #include "charts/Tgrafika.h"
 #include "link/Tsterownik.h"
@@ -70,16 +71,9 @@ int main(int argc, char** argv)
     const uint8_t points[] = {120, 150, 140, 110, 160, 170, 180, 90, 200, 140, 210, 128};
     std::memcpy(curve + 4, points, sizeof points);
 
-    QWidget panel;
-    panel.setFixedSize(1920, 1080);
-    TGrafika chart;
-    chart.Sterownik = &link;
-    chart.AttachToPanel(&panel);
-    chart.refreshTimer()->stop();
-    panel.show();
-    chart.show();
-    chart.SetView(2);
-    QCoreApplication::processEvents();
+    ChartPanel bench(link, 2);
+    TGrafika& chart = bench.chart;
+    QWidget& panel = bench.panel;
 
     measure("chart_view2_full_render_1920x1080", 200, [&](int) {
         chart.Render();

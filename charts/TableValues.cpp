@@ -12,9 +12,6 @@ namespace TableValues {
 
 namespace {
 
-constexpr QRgb kPetrolCell = qRgb(255, 190, 190);
-constexpr QRgb kGasCell = qRgb(190, 255, 190);
-constexpr QRgb kBothCell = qRgb(255, 255, 210);
 constexpr QRgb kEmptyCell = qRgb(235, 235, 235);
 constexpr QRgb kBlack = qRgb(0, 0, 0);
 

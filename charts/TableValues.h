@@ -25,6 +25,11 @@ QString cellText(Table t, int v);
 // Background of a table-grid body cell.
 QRgb cellColour(Table t, int v);
 
+// Backgrounds of map cells learned on petrol only, on gas only and on both (the legend shows them).
+constexpr QRgb kPetrolCell = qRgb(255, 190, 190);
+constexpr QRgb kGasCell = qRgb(190, 255, 190);
+constexpr QRgb kBothCell = qRgb(255, 255, 210);
+
 // The map grid above the RPM correction table: the learned injection-time maps (view 1) or the
 // OBD correction maps (view 5), shown as petrol (0), gas (1) or their difference (2).
 struct MapCell {

@@ -20,9 +20,6 @@ constexpr QRgb kHeader = qRgb(225, 225, 225);
 // every grid shows them.
 constexpr QRgb kCornerBackground = qRgb(185, 209, 234);
 constexpr QRgb kCornerText = qRgb(67, 78, 84);
-constexpr QRgb kLegendPetrol = qRgb(255, 190, 190);
-constexpr QRgb kLegendGas = qRgb(190, 255, 190);
-constexpr QRgb kLegendBoth = qRgb(255, 255, 210);
 
 constexpr int kSettingsLoadSignal = 4;   // 2: the load signal is a voltage
 constexpr int kSettingsTimeAxis = 76;    // 1: RPM correction over the petrol injection time
@@ -247,11 +244,11 @@ void TableView::drawTitles(TGrafika& chart, QPainter& p)
     };
     const QString pad = QStringLiteral("    ");
     const QString petrol = TextById(1244), gas = TextById(1249);
-    piece(pad + petrol + pad, kLegendPetrol, qRgb(0, 0, 0), 6);
-    piece(pad + gas + pad, kLegendGas, qRgb(0, 0, 0), 6);
-    piece(pad + petrol + QStringLiteral(" & ") + gas + pad, kLegendBoth, qRgb(0, 0, 0), 0);
-    piece(QStringLiteral("- ") + TextById(1710) + pad, kLegendBoth, qRgb(0, 0, 236), 0);
-    piece(QStringLiteral("+ ") + TextById(1711) + pad, kLegendBoth, qRgb(176, 0, 0), 0);
+    piece(pad + petrol + pad, kPetrolCell, qRgb(0, 0, 0), 6);
+    piece(pad + gas + pad, kGasCell, qRgb(0, 0, 0), 6);
+    piece(pad + petrol + QStringLiteral(" & ") + gas + pad, kBothCell, qRgb(0, 0, 0), 0);
+    piece(QStringLiteral("- ") + TextById(1710) + pad, kBothCell, qRgb(0, 0, 236), 0);
+    piece(QStringLiteral("+ ") + TextById(1711) + pad, kBothCell, qRgb(176, 0, 0), 0);
 }
 
 void TableView::render(TGrafika& chart, QPainter&)

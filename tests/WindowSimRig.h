@@ -2,28 +2,24 @@
 
 // The main window connected to the simulated controller on a pseudo-terminal, with the link's
 // ticks driven by the test: the common start of the window's integration tests.
-#include <QtCore/QSettings>
-#include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 
 #include <functional>
-#include <memory>
 
-#include "base/Prompt.h"
 #include "base/TextTable.h"
 #include "link/PortNames.h"
-#include "link/Tsterownik.h"
-#include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
+#include "tests/WindowRig.h"
 
-struct WindowSimRig {
+// The pseudo-terminal and the simulator on it, a base of the rig so that they are made before the
+// window and outlive it.
+struct SimLine {
     PtyPort pty;
     ControllerSim sim;
-    QTemporaryDir dir;
-    ScriptedPrompt answers;
-    TForm1 form;
+};
 
+struct WindowSimRig : SimLine, WindowRig {
     // Attaches the simulator (configure it before), starts the window with preferences in a
     // temporary store and stops its timers. `size`: the window's size, empty for the design size;
     // `activate`: wait until the window is active (for keyboard focus).
@@ -33,9 +29,6 @@ struct WindowSimRig {
         QVERIFY(pty.open());
         sim.attach(&pty);
         pty.setWatching(false);
-        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
-        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
-        form.prompt = &answers;
         form.portOverride = PortNames::numberForDevice(pty.devicePath());
         form.FormCreate();
         if (size.isValid()) form.resize(size);
@@ -51,8 +44,6 @@ struct WindowSimRig {
         link().timer()->stop();
         QVERIFY(link().PortConnected());
     }
-
-    TSterownik& link() { return *form.Sterownik1; }
 
     // Link ticks and simulator turns until `done`, at most `limit` of them.
     bool run(const std::function<bool()>& done, int limit = 40000)

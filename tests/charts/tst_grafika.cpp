@@ -19,6 +19,7 @@
 #include "link/LoopbackBackend.h"
 #include "link/Tsterownik.h"
 #include "shell/Unitmain.h"
+#include "tests/WindowRig.h"
 
 namespace {
 
@@ -56,16 +57,9 @@ void seed(TSterownik& link)
 }
 
 // The main window on the Map page, its link on the in-memory line so that writes are requested.
-struct Window {
-    QTemporaryDir dir;
-    ScriptedPrompt answers;
-    TForm1 form;
-
+struct Window : WindowRig {
     Window()
     {
-        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
-        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
-        form.prompt = &answers;
         TSterownik& l = link();
         l.timer()->stop();
         l.setBackend(std::make_unique<LoopbackBackend>());
@@ -83,7 +77,6 @@ struct Window {
         QVERIFY(chart().isVisible());
         QCOMPARE(l.readMask, 0u);
     }
-    TSterownik& link() { return *form.Sterownik1; }
     TGrafika& chart() { return *form.Grafika1; }
     MultiplierView& view() { return *static_cast<MultiplierView*>(chart().viewAt(0)); }
     uint8_t* slots() { return link().mem.settingsBlock() + kNodes; }

@@ -29,6 +29,7 @@
 #include "editor/Tnastawy.h"
 #include "settings/SettingsCatalogue.h"
 #include "shell/Unitmain.h"
+#include "tests/WindowRig.h"
 
 namespace {
 
@@ -36,17 +37,11 @@ QString polish(int id) { return programTexts().text(id, TextTable::Polish); }
 
 // A main window with its preferences in a temporary folder, scripted questions, no port, and the
 // documentation below a temporary program folder that has only the harness diagram and pinout.
-struct Window {
-    QTemporaryDir dir;
-    ScriptedPrompt answers;
-    TForm1 form;
+struct Window : WindowRig {
     QStringList opened;
 
     Window()
     {
-        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
-        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
-        form.prompt = &answers;
         form.Sterownik1->timer()->stop();
         QDir(dir.path()).mkpath(QStringLiteral("bin/Diagram"));
         QDir(dir.path()).mkpath(QStringLiteral("bin/Pinout"));
@@ -56,7 +51,6 @@ struct Window {
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
     }
-    TSterownik& link() { return *form.Sterownik1; }
     void key(int k) { QTest::keyClick(&form, Qt::Key(k)); }
 };
 

@@ -24,20 +24,14 @@
 #include "scope/ScopeGeometry.h"
 #include "scope/Toscyloskop.h"
 #include "shell/Unitmain.h"
+#include "tests/WindowRig.h"
 
 namespace {
 
 // A main window whose preferences live in a temporary folder and whose questions are scripted.
-struct Window {
-    QTemporaryDir dir;
-    ScriptedPrompt answers;
-    TForm1 form;
-
+struct Window : WindowRig {
     Window()
     {
-        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
-        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
-        form.prompt = &answers;
         form.Sterownik1->timer()->stop();
         form.FormCreate();
         form.show();

@@ -15,6 +15,7 @@
 #include "shell/LivePanels.h"
 #include "shell/StringGrid.h"
 #include "shell/Unitmain.h"
+#include "tests/WindowRig.h"
 
 namespace {
 
@@ -22,16 +23,9 @@ QString polish(int id) { return programTexts().text(id, TextTable::Polish); }
 
 // A main window without ports: frames are put into the link's receive buffer and announced
 // through the link-event handler, as the link does after verifying them.
-struct Window {
-    QTemporaryDir dir;
-    ScriptedPrompt answers;
-    TForm1 form;
-
+struct Window : WindowRig {
     Window()
     {
-        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
-        form.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
-        form.prompt = &answers;
         link().timer()->stop();
         form.ObdPort->timer()->stop();
         form.FormCreate();
@@ -40,7 +34,6 @@ struct Window {
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.SpeedButton1Click(0);
     }
-    TSterownik& link() { return *form.Sterownik1; }
     // A live frame of `length` bytes with `bytes` set (offset, value) and the rest 0.
     void live(std::initializer_list<std::pair<int, int>> bytes, int length = 92)
     {
