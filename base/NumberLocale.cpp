@@ -1,4 +1,4 @@
-#include "NumberLocale.h"
+#include "base/NumberLocale.h"
 
 const QLocale& NumberLocale()
 {

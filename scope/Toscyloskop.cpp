@@ -97,7 +97,8 @@ void TScope::setColours(const QColor& cursor, const QColor& plot, const QColor& 
 
 void TScope::samplesChanged() { cache_.clear(); }
 
-QString TScope::RecordedTimeText() const { return tenths(sampleCount) + QStringLiteral(" [s]"); }
+QString TScope::TimeText(qint64 samples) { return tenths(samples) + QStringLiteral(" [s]"); }
+QString TScope::RecordedTimeText() const { return TimeText(sampleCount); }
 
 int TScope::stateWord(int sample) const
 {
@@ -421,7 +422,7 @@ void TScope::paintEvent(QPaintEvent* event)
     p.setBackground(background_);
     p.setPen(textColour_);
     p.setFont(sized(font(), 8, false));
-    textEndingAt(p, W - 110, H - 40, kPad + (a >= 0 ? tenths(a) + QStringLiteral(" [s]") : QString()));
+    textEndingAt(p, W - 110, H - 40, kPad + (a >= 0 ? TimeText(a) : QString()));
     p.setFont(sized(font(), 8, true));
     textAt(p, W - 108, H - 52, (a >= 0 ? link->StrStanPracy(stateWord(a), 0) : QString()) + kPad);
     p.setFont(sized(font(), 10, true));

@@ -42,6 +42,8 @@ public:
     void Draw(int mode);
     // Samples held x 0.1 s, as "12.3 [s]".
     QString RecordedTimeText() const;
+    // A time of `samples` samples 0.1 s apart, as "12.3 [s]" with the locale's separator.
+    static QString TimeText(qint64 samples);
     // Asks for a CSV file and writes the samples held; "Error code 135" when that fails.
     void ExportCsv();
 

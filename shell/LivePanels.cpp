@@ -1,7 +1,5 @@
 #include "shell/LivePanels.h"
 
-#include <QtCore/QLocale>
-
 namespace LivePanels {
 
 namespace {
@@ -71,13 +69,6 @@ QStringList errorLines(const uint8_t* frame, int length, bool storedPresent, con
                 lines << QString::number(count) + QStringLiteral(" x ") + errorText(b, k);
         }
     return lines;
-}
-
-QString recordedTimeText(qint64 samples)
-{
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(double(samples) * 0.1, 'f', 1) + QStringLiteral(" [s]");
 }
 
 QString historyLine(const QString& timeText, const QString& what)

@@ -24,8 +24,6 @@ int fuelSwitchTextId(int cause);
 // counters of bytes 13..68 that are not 0. Bytes at or past `length` read as 0.
 QStringList errorLines(const uint8_t* frame, int length, bool storedPresent, const TextLookup& text);
 
-// Oscilloscope time of `samples` samples 0.1 s apart: "12.3 [s]", with the locale's separator.
-QString recordedTimeText(qint64 samples);
 // A history line: the time, a TAB, a second TAB for a short time text (so the columns line up),
 // then what happened.
 QString historyLine(const QString& timeText, const QString& what);

@@ -11,6 +11,7 @@
 #include "dialogs/Unitprog.h"
 #include "editor/Tnastawy.h"
 #include "link/Tsterownik.h"
+#include "scope/Toscyloskop.h"
 #include "shell/LivePanels.h"
 #include "shell/StringGrid.h"
 #include "shell/SwitchPicture.h"
@@ -175,7 +176,7 @@ void TForm1::addHistoryLine(const uint8_t* frame)
     } else {
         return;
     }
-    const QString time = scopeTimeText ? scopeTimeText() : LivePanels::recordedTimeText(0);
+    const QString time = scopeTimeText ? scopeTimeText() : TScope::TimeText(0);
     RichEditInfo->append(LivePanels::historyLine(time, what));
 }
 

@@ -11,6 +11,7 @@
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
+#include "scope/Toscyloskop.h"
 #include "shell/GridLayout.h"
 #include "shell/LivePanels.h"
 #include "shell/StringGrid.h"
@@ -180,7 +181,7 @@ private Q_SLOTS:
         QCOMPARE(LivePanels::fuelSwitchTextId(32), 2018);
         QCOMPARE(LivePanels::fuelSwitchTextId(35), 2021);
         QCOMPARE(LivePanels::fuelSwitchTextId(36), 0);
-        QCOMPARE(LivePanels::recordedTimeText(12), QStringLiteral("1.2 [s]"));
+        QCOMPARE(TScope::TimeText(12), QStringLiteral("1.2 [s]"));
         QCOMPARE(LivePanels::historyLine(QStringLiteral("1.2 [s]"), QStringLiteral("x")),
                  QStringLiteral("1.2 [s]\t\tx"));
         QCOMPARE(LivePanels::historyLine(QStringLiteral("12.3 [s]"), QStringLiteral("x")),
@@ -356,7 +357,7 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         qint64 samples = 12;
-        f.scopeTimeText = [&] { return LivePanels::recordedTimeText(samples); };
+        f.scopeTimeText = [&] { return TScope::TimeText(samples); };
         w.live({{6, 0xF0}, {7, 5}});
         samples = 123;
         w.live({{6, 0xF0}, {7, 20}});
