@@ -9,3 +9,10 @@ const QLocale& NumberLocale()
     }();
     return locale;
 }
+
+QString WithDecimalPoint(QString text)
+{
+    const QString point = QLocale().decimalPoint();
+    if (point != QLatin1String(".")) text.replace(QLatin1Char('.'), point);
+    return text;
+}

@@ -1,8 +1,8 @@
 #include "charts/CorrectionView.h"
 
-#include <QtCore/QLocale>
 #include <QtGui/QPainter>
 
+#include "base/NumberLocale.h"
 #include "base/TextTable.h"
 #include "charts/Tgrafika.h"
 #include "link/Tsterownik.h"
@@ -12,16 +12,9 @@ using namespace CorrectionCurve;
 namespace {
 
 // Numbers with the user's decimal separator and no digit grouping.
-QString withPoint(QString s)
-{
-    const QString point = QLocale().decimalPoint();
-    if (point != QStringLiteral(".")) s.replace(QLatin1Char('.'), point);
-    return s;
-}
-
 QString inputText(const Axis& a, int x)
 {
-    return a.pressure ? withPoint(QString::number(x * 0.01, 'f', 2)) : QString::number(x - 128);
+    return a.pressure ? WithDecimalPoint(QString::number(x * 0.01, 'f', 2)) : QString::number(x - 128);
 }
 
 }  // namespace
@@ -57,7 +50,7 @@ void CorrectionView::buildBackground(TGrafika& chart, QPainter& p)
     const int zero = ChartLayout::gridLineY(pl, 5);
     p.drawLine(pl.left, zero, pl.right(), zero);
     for (int off = 0; off <= range; off += step) {
-        const QString label = axis_.pressure ? withPoint(QString::number(off * 0.01 + 0.5, 'g'))
+        const QString label = axis_.pressure ? WithDecimalPoint(QString::number(off * 0.01 + 0.5, 'g'))
                                              : QString::number(off - 30);
         chart.drawXTick(p, pl.width * off / range + pl.left, label);
     }
@@ -77,7 +70,7 @@ void CorrectionView::buildBackground(TGrafika& chart, QPainter& p)
     const int x = (s - axis_.xLo) * pl.width / range + pl.left;
     p.setPen(QPen(c.grid, 1, Qt::DashLine));
     p.drawLine(x, pl.bottom, x, pl.top());
-    const QString label = axis_.pressure ? withPoint(QString::number(s * 0.01, 'f', 2)) : QString::number(s - 128);
+    const QString label = axis_.pressure ? WithDecimalPoint(QString::number(s * 0.01, 'f', 2)) : QString::number(s - 128);
     TGrafika::drawTextAt(p, x + 1, pl.bottom - 16, QStringLiteral(" ") + label + QStringLiteral(" "));
 }
 

@@ -1,11 +1,10 @@
 #include "charts/TableValues.h"
 
-#include <QtCore/QLocale>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
+#include "base/NumberLocale.h"
 #include "charts/GridGeometry.h"
 
 namespace TableValues {
@@ -18,10 +17,7 @@ constexpr QRgb kBlack = qRgb(0, 0, 0);
 // Fixed decimals with the user's decimal separator and no digit grouping.
 QString fixed(double v, int decimals)
 {
-    QString s = QString::number(v, 'f', decimals);
-    const QString point = QLocale().decimalPoint();
-    if (point != QStringLiteral(".")) s.replace(QLatin1Char('.'), point);
-    return s;
+    return WithDecimalPoint(QString::number(v, 'f', decimals));
 }
 
 QString mapValue(bool obd, int v)

@@ -1,13 +1,12 @@
 #include "settings/SettingsCatalogue.h"
 
-#include <QtCore/QLocale>
-
 #include <algorithm>
 #include <cmath>
 
+#include "base/NumberLocale.h"
+#include "base/TextTable.h"
 #include "link/Tsterownik.h"
 #include "settings/InjectorTypes.h"
-#include "base/TextTable.h"
 
 namespace {
 
@@ -18,24 +17,16 @@ constexpr int kTextObdOff = 4091;
 constexpr int kTextObdAutomatic = 4092;
 constexpr double kAdaptationStep = 0.02;
 
-// Decimal point of the user's locale in a number formatted with '.'.
-QString localised(QString text)
-{
-    const QString point = QLocale().decimalPoint();
-    if (point != QLatin1String(".")) text.replace(QLatin1Char('.'), point);
-    return text;
-}
-
 // A number as the settings show it: decimals 0 in the shortest general form (15 significant
 // digits, no exponent for our ranges), 1..4 fixed with halves rounded away from zero.
 QString formatNumber(double v, int decimals)
 {
     if (v == 0) v = 0;  // no "-0"
-    if (decimals == 0) return localised(QString::number(v, 'g', 15));
+    if (decimals == 0) return WithDecimalPoint(QString::number(v, 'g', 15));
     const double p = std::pow(10.0, decimals);
     // Scaled bytes such as 16 x 0.0078125 land exactly on a half; show them rounded up in size.
     const double rounded = std::round(v * p) / p;
-    return localised(QString::number(rounded, 'f', decimals));
+    return WithDecimalPoint(QString::number(rounded, 'f', decimals));
 }
 
 }  // namespace
