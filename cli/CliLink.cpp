@@ -31,10 +31,10 @@ int CliLink::open(const QString& path)
         return CliArgs::fail(2, QStringLiteral("%1 is not a serial port").arg(path));
     }
     link.workshopId = Platform::WorkshopIdentity();
-    link.OnZdarzenie = [this](int kind, int code, int value, int length) {
+    session.OnZdarzenie = [this](int kind, int code, int value, int length) {
         if (onEvent) onEvent(kind, code, value, length);
     };
-    if (!link.PortOpen(number)) {
+    if (!session.openPort(number)) {
         return CliArgs::fail(1, QStringLiteral("cannot open %1").arg(path));
     }
     std::signal(SIGINT, onInterrupt);

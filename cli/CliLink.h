@@ -5,9 +5,10 @@
 #include <functional>
 
 #include "link/Tsterownik.h"
+#include "session/WorkshopSession.h"
 
-// A controller link for one command of kavelo-cli: opens the port, runs the link's timer in an
-// event loop until the command is done, and gives up when the controller stops answering.
+// A workshop session for one command of kavelo-cli: opens the controller's port, runs the link's
+// timer in an event loop until the command is done, and gives up when the controller stops answering.
 class CliLink {
 public:
     // Opens the device (path or port number): 0, or the exit code with the error already printed.
@@ -30,7 +31,8 @@ public:
     // For the clean-up after a Ctrl+C: a second Ctrl+C then ends the clean-up's own wait.
     static void clearInterrupted();
 
-    TSterownik link;
+    WorkshopSession session;
+    TSterownik& link = session.link();
     QString device;
     std::function<void(int kind, int code, int value, int length)> onEvent;
 };

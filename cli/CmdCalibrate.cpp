@@ -2,28 +2,22 @@
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
-#include "link/PetrolRestore.h"
 #include "base/TextTable.h"
 
 namespace {
 
-// A calibration that did not finish leaves the controller as a finished one does (the same
-// clean-up the window runs): every gas injector of the installation on, the engine on petrol.
+// A calibration that did not finish leaves the controller as a finished one does: the session
+// started its clean-up at the stop or abort report (the same one the window runs), every gas
+// injector of the installation on and the engine on petrol. This waits for it.
 bool restoreAfterStop(CliLink& cli)
 {
-    PetrolRestore restore(cli.link);
-    restore.Start();
-    auto previous = cli.onEvent;
-    cli.onEvent = [&](int kind, int code, int, int) {
-        if (kind == kEventFrameReceived && code >= 0x90 && code <= 0x9F) restore.LiveFrame();
-    };
     CliLink::clearInterrupted();  // a second Ctrl+C leaves the controller as it is
-    const bool answered = cli.runUntil([&] { return !restore.Active(); });
-    cli.onEvent = previous;
+    const bool answered = cli.runUntil([&] { return !cli.session.RestoringAfterCalibration(); });
     if (!answered || CliLink::interrupted()) return false;
-    if (!restore.Restored())
+    const bool restored = cli.session.petrolRestore().Restored();
+    if (!restored)
         CliArgs::fail(1, QStringLiteral("%1 did not go back to petrol with all injectors on").arg(cli.device));
-    return restore.Restored();
+    return restored;
 }
 
 }  // namespace
@@ -59,9 +53,9 @@ int cmdCalibrate(const QStringList& arguments)
             stage = code;
         }
     };
-    l.StartStopKalibracji();
+    cli.session.StartStopCalibration();
     const bool answered = cli.runUntil([&] { return stage >= 3; });
-    if (stage < 3 && (l.liveRequestBits & 1)) l.StartStopKalibracji();  // Ctrl+C or no reply: stop
+    if (stage < 3 && (l.liveRequestBits & 1)) cli.session.StartStopCalibration();  // Ctrl+C or no reply: stop
     const bool restored = !answered || stage == 3 || restoreAfterStop(cli);
     // The corrections found so far reach the controller before the program ends.
     const bool flushed = answered && cli.flushWrites();

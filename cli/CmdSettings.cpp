@@ -82,7 +82,7 @@ public:
 
     CliLink cli;
     TSterownik& link = cli.link;
-    SettingsCatalogue catalogue{cli.link};
+    SettingsCatalogue& catalogue = cli.session.catalogue();
     std::function<void(int)> onReply;
 };
 

@@ -2,7 +2,12 @@
 
 #include <QtWidgets/QLineEdit>
 
-TEditorDialog::TEditorDialog(QWidget* parent) : QDialog(parent)
+#include "session/WorkshopSession.h"
+
+TEditorDialog::TEditorDialog(QWidget* parent, WorkshopSession* session)
+    : QDialog(parent),
+      Catalogue(session ? &session->catalogue() : nullptr),
+      Sterownik(session ? &session->link() : nullptr)
 {
     // A fixed border: the layouts are placed to the pixel.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

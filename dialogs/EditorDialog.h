@@ -5,20 +5,23 @@
 #include "shell/Theme.h"
 
 class QLineEdit;
-class TNastawy;
+class SettingsCatalogue;
 class TSterownik;
+class WorkshopSession;
 
-// Base of the dialogs the settings editor opens: they edit settings through the editor's
-// catalogue, take the theme's colours and the window's font, and are relabelled when the language
+// Base of the dialogs the settings editor opens: they edit settings through the session's
+// catalogue (the one the editor shows), take the theme's colours and the window's font, and are relabelled when the language
 // changes while they are open. They are modal without a nested event loop: Open returns at once and
 // the rest of the program stays blocked until the dialog closes.
 class TEditorDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TEditorDialog(QWidget* parent = nullptr);
+    // The dialog works on the session's settings catalogue and controller link; without a session
+    // it closes at once when opened.
+    explicit TEditorDialog(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 
-    // The settings editor (null: the dialog closes at once when opened) and the controller link.
-    TNastawy* Nastawy = nullptr;
+    // The settings catalogue (null: the dialog closes at once when opened) and the controller link.
+    SettingsCatalogue* Catalogue = nullptr;
     TSterownik* Sterownik = nullptr;
 
     // Prepares the dialog (FormShow) and shows it modally; false when it closed at once.

@@ -8,7 +8,7 @@
 
 #include "base/TextTable.h"
 #include "dialogs/UpDown.h"
-#include "editor/Tnastawy.h"
+#include "settings/SettingsCatalogue.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ QComboBox* list(QWidget* parent, const QRect& r)
 
 }  // namespace
 
-TFormCal::TFormCal(QWidget* parent) : TEditorDialog(parent)
+TFormCal::TFormCal(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormCal"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -101,8 +101,8 @@ void TFormCal::Relabel()
         ComboUnit->setItemText(0, TextById(1060));
         ComboUnit->setItemText(1, TextById(1061));
     }
-    if (Nastawy && isVisible()) {
-        SettingsCatalogue& cat = Nastawy->catalogue();
+    if (Catalogue && isVisible()) {
+        SettingsCatalogue& cat = *Catalogue;
         LabelFuel->setText(cat.LabelText(20));
         LabelInjection->setText(cat.LabelText(8));
         LabelInjector->setText(cat.LabelText(24));
@@ -115,7 +115,7 @@ void TFormCal::Relabel()
 
 void TFormCal::fillSettingList(QComboBox* list, int index, bool keepSelection)
 {
-    SettingsCatalogue& cat = Nastawy->catalogue();
+    SettingsCatalogue& cat = *Catalogue;
     const SettingDescriptor& d = cat.descriptor(index);
     const int selected = keepSelection ? list->currentIndex() : cat.byte(index) - d.min;
     list->clear();
@@ -126,8 +126,8 @@ void TFormCal::fillSettingList(QComboBox* list, int index, bool keepSelection)
 
 bool TFormCal::FormShow()
 {
-    if (!Nastawy) return false;
-    SettingsCatalogue& cat = Nastawy->catalogue();
+    if (!Catalogue) return false;
+    SettingsCatalogue& cat = *Catalogue;
     ComboUnit->clear();
     ComboUnit->addItem(TextById(1060));
     ComboUnit->addItem(TextById(1061));
@@ -154,7 +154,7 @@ NozzleCalc::Input TFormCal::input() const
     in.fuelIndex = ComboFuel->currentIndex();
     in.injectionIndex = ComboInjection->currentIndex();
     const int t = ComboInjector->currentIndex();
-    const int min = Nastawy ? Nastawy->catalogue().descriptor(24).min : 1;
+    const int min = Catalogue ? Catalogue->descriptor(24).min : 1;
     in.injectorType = t >= 0 ? t + min : -1;
     return in;
 }

@@ -19,7 +19,7 @@ public:
     static constexpr int kClientWidth = 520;
     static constexpr int kClientHeight = 460;
 
-    explicit TFormCal(QWidget* parent = nullptr);
+    explicit TFormCal(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 
     void Relabel() override;
     // Recomputes from the controls and shows the result (also after every change of a list).

@@ -12,7 +12,7 @@ namespace {
 constexpr uint32_t kHistoryRead = 0x80;
 }
 
-TFormDevice::TFormDevice(QWidget* parent) : TEditorDialog(parent)
+TFormDevice::TFormDevice(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormDevice"));
     setFixedSize(kClientWidth, kClientHeight);

@@ -18,7 +18,7 @@ public:
     static constexpr int kClientWidth = 600;
     static constexpr int kClientHeight = 400;
 
-    explicit TFormDevice(QWidget* parent = nullptr);
+    explicit TFormDevice(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 
     void Relabel() override;
     void Refresh();

@@ -6,7 +6,7 @@
 
 #include "base/TextTable.h"
 #include "dialogs/UpDown.h"
-#include "editor/Tnastawy.h"
+#include "settings/SettingsCatalogue.h"
 #include "link/Tsterownik.h"
 
 namespace {
@@ -16,7 +16,7 @@ constexpr int kRowPitch = 30;
 
 }  // namespace
 
-TFormInj::TFormInj(QWidget* parent) : TEditorDialog(parent)
+TFormInj::TFormInj(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormInj"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -53,8 +53,8 @@ void TFormInj::Relabel()
 
 bool TFormInj::FormShow()
 {
-    if (!Nastawy || !Sterownik) return false;
-    for (int i = 0; i < 8; ++i) UpDowns[i]->setPosition(Nastawy->catalogue().byte(kFirstSetting + i));
+    if (!Catalogue || !Sterownik) return false;
+    for (int i = 0; i < 8; ++i) UpDowns[i]->setPosition(Catalogue->byte(kFirstSetting + i));
     const int n = Sterownik->injectorCount;
     // Another injector count keeps the rows of the previous opening.
     if (n == 4 || n == 6 || n == 8) {
@@ -72,13 +72,13 @@ bool TFormInj::FormShow()
 
 void TFormInj::UpDown1ChangingEx(int row, int newPosition)
 {
-    if (!Nastawy) return;
+    if (!Catalogue) return;
     // Every press is stored and so queues a settings write, even at a limit.
-    Nastawy->catalogue().SetValue(kFirstSetting + row, newPosition);
+    Catalogue->SetValue(kFirstSetting + row, newPosition);
     refresh();
 }
 
 void TFormInj::refresh()
 {
-    for (int i = 0; i < 8; ++i) Edits[i]->setText(Nastawy->catalogue().ValueText(kFirstSetting + i));
+    for (int i = 0; i < 8; ++i) Edits[i]->setText(Catalogue->ValueText(kFirstSetting + i));
 }

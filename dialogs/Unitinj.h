@@ -18,7 +18,7 @@ public:
     static constexpr int kClientHeight = 350;
     static constexpr int kFirstSetting = 216;
 
-    explicit TFormInj(QWidget* parent = nullptr);
+    explicit TFormInj(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 
     void Relabel() override;
     void UpDown1ChangingEx(int row, int newPosition);

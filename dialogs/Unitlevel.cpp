@@ -10,7 +10,7 @@
 #include "base/TextTable.h"
 #include "dialogs/LevelSensor.h"
 #include "dialogs/UpDown.h"
-#include "editor/Tnastawy.h"
+#include "settings/SettingsCatalogue.h"
 #include "link/Tsterownik.h"
 
 namespace {
@@ -23,7 +23,7 @@ constexpr int kLedPitch = 60;
 
 }  // namespace
 
-TFormLevel::TFormLevel(QWidget* parent) : TEditorDialog(parent)
+TFormLevel::TFormLevel(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormLevel"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -69,8 +69,8 @@ void TFormLevel::Relabel()
     setWindowTitle(QStringLiteral("KAVELO - ") + TextById(1372));
     LabelVoltage->setText(TextById(1373));
     LabelV->setText(TextById(1050));
-    if (!Nastawy) return;
-    SettingsCatalogue& cat = Nastawy->catalogue();
+    if (!Catalogue) return;
+    SettingsCatalogue& cat = *Catalogue;
     LabelType->setText(cat.LabelText(40));
     if (isVisible()) {
         const SettingDescriptor& d = cat.descriptor(40);
@@ -82,11 +82,11 @@ void TFormLevel::Relabel()
 
 bool TFormLevel::FormShow()
 {
-    if (!Nastawy || !Sterownik) return false;
+    if (!Catalogue || !Sterownik) return false;
     Sterownik->liveRequestBits |= kLiveRequestBit;
     lastLeds_ = kNothingDrawn;
     lastVoltage_ = kNothingDrawn;
-    SettingsCatalogue& cat = Nastawy->catalogue();
+    SettingsCatalogue& cat = *Catalogue;
     const SettingDescriptor& d = cat.descriptor(40);
     ComboBox1->clear();
     for (int v = d.min; v <= d.max; ++v) ComboBox1->addItem(cat.ValueText(40, v));
@@ -113,32 +113,32 @@ void TFormLevel::FormClose()
 
 void TFormLevel::ComboBox1Change(int index)
 {
-    if (!Nastawy || index < 0) return;
+    if (!Catalogue || index < 0) return;
     // The catalogue resets the thresholds to the type's defaults; the up-downs follow after a
     // short wait, taken from a timer so that nothing blocks meanwhile.
-    Nastawy->catalogue().SetValue(40, index + Nastawy->catalogue().descriptor(40).min);
+    Catalogue->SetValue(40, index + Catalogue->descriptor(40).min);
     typeTimer_.start();
 }
 
 void TFormLevel::TypeChangeDone()
 {
-    if (!Nastawy) return;
-    for (TUpDown* u : UpDowns) u->setPosition(Nastawy->catalogue().byte(u->tag));
+    if (!Catalogue) return;
+    for (TUpDown* u : UpDowns) u->setPosition(Catalogue->byte(u->tag));
     refresh();
 }
 
 void TFormLevel::UpDown4ChangingEx(TUpDown* upDown, int newPosition)
 {
-    if (!Nastawy) return;
-    SettingsCatalogue& cat = Nastawy->catalogue();
+    if (!Catalogue) return;
+    SettingsCatalogue& cat = *Catalogue;
     if (newPosition != cat.byte(upDown->tag)) cat.SetValue(upDown->tag, newPosition);
     refresh();
 }
 
 void TFormLevel::refresh()
 {
-    if (!Nastawy) return;
-    SettingsCatalogue& cat = Nastawy->catalogue();
+    if (!Catalogue) return;
+    SettingsCatalogue& cat = *Catalogue;
     std::array<uint8_t, 4> t{};
     for (int i = 0; i < 4; ++i) {
         Edits[i]->setText(cat.ValueText(41 + i));

@@ -26,7 +26,7 @@ public:
     static constexpr int kNothingDrawn = -1;
     static constexpr int kTypeWait = 100;       // ms from a type change to re-reading the thresholds
 
-    explicit TFormLevel(QWidget* parent = nullptr);
+    explicit TFormLevel(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 
     void Relabel() override;
     void ComboBox1Change(int index);

@@ -7,7 +7,7 @@
 
 #include "base/TextTable.h"
 #include "dialogs/UpDown.h"
-#include "editor/Tnastawy.h"
+#include "settings/SettingsCatalogue.h"
 #include "link/Tsterownik.h"
 
 namespace {
@@ -29,7 +29,7 @@ std::array<int, 3> rowsOf(int opening)
 
 }  // namespace
 
-TFormNastaw::TFormNastaw(QWidget* parent) : TEditorDialog(parent)
+TFormNastaw::TFormNastaw(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormNastaw"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -56,7 +56,7 @@ TFormNastaw::TFormNastaw(QWidget* parent) : TEditorDialog(parent)
 void TFormNastaw::Relabel()
 {
     setWindowTitle(QStringLiteral("KAVELO"));
-    if (!Nastawy || !isVisible()) return;
+    if (!Catalogue || !isVisible()) return;
     arrange();
     refresh();
 }
@@ -64,7 +64,7 @@ void TFormNastaw::Relabel()
 // Labels, list texts and which controls show, for the opening setting.
 void TFormNastaw::arrange()
 {
-    SettingsCatalogue& cat = Nastawy->catalogue();
+    SettingsCatalogue& cat = *Catalogue;
     const std::array<int, 3> rows = rowsOf(opening);
     const bool list = opening == 57 || opening == 96;
     const QString space = QStringLiteral(" ");
@@ -103,10 +103,10 @@ void TFormNastaw::arrange()
 
 bool TFormNastaw::FormShow()
 {
-    if (!Nastawy) return false;
+    if (!Catalogue) return false;
     ComboBox1->clear();
     arrange();
-    SettingsCatalogue& cat = Nastawy->catalogue();
+    SettingsCatalogue& cat = *Catalogue;
     for (TUpDown* u : UpDowns) {
         // A hidden row has tag 0 and so takes setting 0's empty descriptor.
         const SettingDescriptor& d = cat.descriptor(u->tag);
@@ -119,14 +119,14 @@ bool TFormNastaw::FormShow()
 
 void TFormNastaw::ComboBox1Click(int index)
 {
-    if (!Nastawy || index < 0) return;
-    Nastawy->catalogue().SetValue(opening, index);
+    if (!Catalogue || index < 0) return;
+    Catalogue->SetValue(opening, index);
 }
 
 void TFormNastaw::UpDown1ChangingEx(TUpDown* upDown, int newPosition)
 {
-    if (!Nastawy || upDown->tag == 0) return;
-    SettingsCatalogue& cat = Nastawy->catalogue();
+    if (!Catalogue || upDown->tag == 0) return;
+    SettingsCatalogue& cat = *Catalogue;
     if (newPosition != cat.byte(upDown->tag)) {
         cat.SetValue(upDown->tag, newPosition);
         // The controller sounds at the new volume.
@@ -138,5 +138,5 @@ void TFormNastaw::UpDown1ChangingEx(TUpDown* upDown, int newPosition)
 void TFormNastaw::refresh()
 {
     for (int i = 0; i < 3; ++i)
-        if (UpDowns[i]->tag != 0) Edits[i]->setText(Nastawy->catalogue().ValueText(UpDowns[i]->tag));
+        if (UpDowns[i]->tag != 0) Edits[i]->setText(Catalogue->ValueText(UpDowns[i]->tag));
 }

@@ -19,7 +19,7 @@ public:
     static constexpr int kClientWidth = 420;
     static constexpr int kClientHeight = 208;
 
-    explicit TFormNastaw(QWidget* parent = nullptr);
+    explicit TFormNastaw(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 
     // The setting row the next opening shows (57, 63 or 96).
     int opening = 57;

@@ -54,7 +54,7 @@ private:
 
 }  // namespace
 
-TFormParam::TFormParam(QWidget* parent) : TEditorDialog(parent)
+TFormParam::TFormParam(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormParam"));
     // Sizeable, with the system menu only.

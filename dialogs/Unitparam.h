@@ -17,7 +17,7 @@ public:
     static constexpr int kOfferedFlag = 0x2;
     static constexpr int kShownFlag = 0x20;
 
-    explicit TFormParam(QWidget* parent = nullptr);
+    explicit TFormParam(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 
     void Relabel() override;
     void Refresh();

@@ -8,7 +8,7 @@
 
 #include "base/TextTable.h"
 #include "dialogs/SeqGrid.h"
-#include "editor/Tnastawy.h"
+#include "settings/SettingsCatalogue.h"
 #include "link/Tsterownik.h"
 
 namespace {
@@ -25,7 +25,7 @@ QLabel* label(QWidget* parent, const QRect& r)
 
 }  // namespace
 
-TFormSeq::TFormSeq(QWidget* parent) : TEditorDialog(parent)
+TFormSeq::TFormSeq(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormSeq"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -72,8 +72,8 @@ void TFormSeq::Relabel()
     LabelGas->setText(TextById(1249));
     LabelPetrol->setText(TextById(1244));
     showDetected();
-    if (!Nastawy) return;
-    SettingsCatalogue& cat = Nastawy->catalogue();
+    if (!Catalogue) return;
+    SettingsCatalogue& cat = *Catalogue;
     LabelType->setText(cat.LabelText(8));
     LabelSwitching->setText(cat.LabelText(56));
     LabelOff->setText(cat.LabelText(31));
@@ -94,7 +94,7 @@ void TFormSeq::ApplyTheme(const ThemePalette& palette)
 
 void TFormSeq::fillList(QComboBox* list, int index)
 {
-    SettingsCatalogue& cat = Nastawy->catalogue();
+    SettingsCatalogue& cat = *Catalogue;
     const SettingDescriptor& d = cat.descriptor(index);
     list->clear();
     for (int v = d.min; v <= d.max; ++v) list->addItem(cat.ValueText(index, v));
@@ -104,7 +104,7 @@ void TFormSeq::fillList(QComboBox* list, int index)
 
 bool TFormSeq::FormShow()
 {
-    if (!Nastawy || !Sterownik) return false;
+    if (!Catalogue || !Sterownik) return false;
     n_ = Sterownik->injectorCount;
     if (n_ != 4 && n_ != 6 && n_ != 8) return false;
     const int shift = (8 - n_) * 14;
@@ -135,14 +135,14 @@ void TFormSeq::store(const InjectorAssignment::State& s)
     for (int i = 1; i < 9; ++i) b[31 + i] = s.bytes[i];
     Sterownik->enabledInjectors = s.enabled;
     Sterownik->commands[TSterownik::CmdInjectorSwitch] = 1;
-    Nastawy->catalogue().SetValue(31, s.bytes[0]);
+    Catalogue->SetValue(31, s.bytes[0]);
     StringGrid1->update();
     StringGrid2->update();
 }
 
 void TFormSeq::StringGrid1SelectCell(int column, int row)
 {
-    if (!Nastawy || !Sterownik || column < 1 || row < 1) return;
+    if (!Catalogue || !Sterownik || column < 1 || row < 1) return;
     InjectorAssignment::State s = state();
     InjectorAssignment::ClickCell(s, column, row);
     store(s);
@@ -150,7 +150,7 @@ void TFormSeq::StringGrid1SelectCell(int column, int row)
 
 void TFormSeq::StringGrid2SelectCell(int column)
 {
-    if (!Nastawy || !Sterownik) return;
+    if (!Catalogue || !Sterownik) return;
     InjectorAssignment::State s = state();
     InjectorAssignment::ClickSwitchOff(s, column);
     store(s);
@@ -158,9 +158,9 @@ void TFormSeq::StringGrid2SelectCell(int column)
 
 void TFormSeq::ComboBox1Click(int index)
 {
-    if (!Nastawy || index < 0) return;
+    if (!Catalogue || index < 0) return;
     // The catalogue rewrites settings 32..39 to the type's pattern and copies it to setting 56.
-    Nastawy->catalogue().SetValue(8, index + Nastawy->catalogue().descriptor(8).min);
+    Catalogue->SetValue(8, index + Catalogue->descriptor(8).min);
     ComboBox2->setCurrentIndex(index < ComboBox2->count() ? index : -1);
     StringGrid1->update();
     StringGrid2->update();
@@ -168,8 +168,8 @@ void TFormSeq::ComboBox1Click(int index)
 
 void TFormSeq::ComboBox2Click(int index)
 {
-    if (!Nastawy || index < 0) return;
-    Nastawy->catalogue().SetValue(56, index + Nastawy->catalogue().descriptor(56).min);
+    if (!Catalogue || index < 0) return;
+    Catalogue->SetValue(56, index + Catalogue->descriptor(56).min);
     StringGrid1->update();
     StringGrid2->update();
 }
@@ -232,13 +232,13 @@ void TFormSeq::showDetected()
     QString text;
     if (detected_ == kNotDetected) text = TextById(1377);
     else if (detected_ == InjectorAssignment::kUnknown) text = QStringLiteral("?");
-    else if (Nastawy) text = Nastawy->catalogue().ValueText(8, detected_);
+    else if (Catalogue) text = Catalogue->ValueText(8, detected_);
     EditDetected->setText(text);
 }
 
 void TFormSeq::LiveFrame(const uint8_t* frame, int length)
 {
-    if (!Sterownik || !Nastawy) return;
+    if (!Sterownik || !Catalogue) return;
     std::array<uint8_t, 8> petrol{};
     const uint8_t* s = Sterownik->mem.settingsBlock();
     for (int i = 0; i < 8; ++i) petrol[i] = s[32 + i];

@@ -23,7 +23,7 @@ public:
     // Shown in the detected-type box before any frame has been judged.
     static constexpr int kNotDetected = -3;
 
-    explicit TFormSeq(QWidget* parent = nullptr);
+    explicit TFormSeq(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 
     void Relabel() override;
     void ApplyTheme(const ThemePalette& palette) override;

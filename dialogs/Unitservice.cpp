@@ -30,7 +30,7 @@ QLabel* label(QWidget* parent, int x, int y, int w)
 
 }  // namespace
 
-TFormService::TFormService(QWidget* parent) : TEditorDialog(parent)
+TFormService::TFormService(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormService"));
     setFixedSize(kClientWidth, kClientHeight);

@@ -21,7 +21,7 @@ public:
     static constexpr int kClientHeight = 480;
     static constexpr int kHistoryRows = 33;  // header row and 32 entries
 
-    explicit TFormService(QWidget* parent = nullptr);
+    explicit TFormService(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 
     void Relabel() override;
     void ApplyTheme(const ThemePalette& palette) override;

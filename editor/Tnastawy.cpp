@@ -23,7 +23,8 @@ bool isYesNo(int cls) { return cls == kClassYesNo; }
 
 }  // namespace
 
-TNastawy::TNastawy(TSterownik& link, QWidget* parent) : QWidget(parent), link_(link), catalogue_(link)
+TNastawy::TNastawy(TSterownik& link, SettingsCatalogue& catalogue, QWidget* parent)
+    : QWidget(parent), link_(link), catalogue_(catalogue)
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);

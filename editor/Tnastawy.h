@@ -16,14 +16,15 @@ class QScrollBar;
 class TSterownik;
 
 // The settings editor: an owner-drawn two-column list of labelled value cells, page by page.
-// It owns the settings catalogue and changes values only through SettingsCatalogue::SetValue, so it
-// holds no copy of them: every paint reads the link's memory image.
+// It changes values only through the settings catalogue it is given (SettingsCatalogue::SetValue;
+// the workshop session owns the catalogue and the dialogs share it), so it holds no copy of them:
+// every paint reads the link's memory image.
 class TNastawy : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kRepeatFirst = 600;
 
-    TNastawy(TSterownik& link, QWidget* parent = nullptr);
+    TNastawy(TSterownik& link, SettingsCatalogue& catalogue, QWidget* parent = nullptr);
     ~TNastawy() override;
 
     SettingsCatalogue& catalogue() { return catalogue_; }
@@ -94,7 +95,7 @@ private:
     bool warning(int index) const;
 
     TSterownik& link_;
-    SettingsCatalogue catalogue_;
+    SettingsCatalogue& catalogue_;
     ThemePalette pal_;
     QList<int> cells_;
     int page_ = 0;

@@ -48,8 +48,15 @@ void TSterownik::CzytajZeSterownika(uint32_t mask) { readMask |= mask; }
 
 void TSterownik::ZapiszDoSterownika(uint32_t mask)
 {
-    if ((mask & readMask) || (mask & unreadable_) || unanswered > 10 || !PortConnected()) return;
+    if ((mask & readMask) || (mask & unreadable_) || !alive()) return;
     writeMask |= mask;
+}
+
+bool TSterownik::alive() const
+{
+    // Asking the port whether it is connected notices a device that went away; that is no change
+    // of the link's state as callers see it.
+    return unanswered <= 10 && const_cast<TSterownik*>(this)->PortConnected();
 }
 
 void TSterownik::replaceReadMask(uint32_t mask)

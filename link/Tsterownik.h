@@ -61,6 +61,8 @@ public:
     bool historyWritePending() const;
     // Regions whose reads never agreed twice: not taken into the image, their writes refused.
     uint32_t unreadableMask() const { return unreadable_; }
+    // The link is alive: the port is open and the controller answered one of its last 10 requests.
+    bool alive() const;
 
     // --- the tick and its parts
     void Timer1OnTimer();

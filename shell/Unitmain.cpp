@@ -1,7 +1,5 @@
 #include "shell/Unitmain.h"
 
-#include "link/ConfigBackups.h"
-
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDate>
 #include <QtCore/QDir>
@@ -27,7 +25,6 @@
 
 #include "charts/Tgrafika.h"
 #include "dialogs/Unitlogo.h"
-#include "link/PetrolRestore.h"
 #include "link/Tsterownik.h"
 #include "dialogs/Unitprog.h"
 #include "obd/Telmobd.h"
@@ -37,6 +34,7 @@
 #include "base/Platform.h"
 #include "shell/SwitchPicture.h"
 #include "base/TextTable.h"
+#include "session/WorkshopSession.h"
 #include "shell/WidgetPrompt.h"
 
 TForm1* Form1 = nullptr;
@@ -110,17 +108,15 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     switchBitmap = QImage(91, 91, QImage::Format_RGB32);
     switchBitmap.fill(Qt::white);
 
-    Sterownik1 = new TSterownik(this);
-    Sterownik1->setObjectName(QStringLiteral("Sterownik1"));
-    backups_ = std::make_unique<AutoBackup>(*Sterownik1);
-    Backups = backups_.get();
-    Sterownik1->OnZdarzenie = [this](int kind, int code, int value, int length) {
-        Backups->LinkEvent(kind, code);
-        LinkEvent(kind, code, value, length);
-    };
-    // The OBD reader gets its panels, the window's event handler and the controller link.
-    ObdPort = new TObd(this);
-    ObdPort->setObjectName(QStringLiteral("Obd1"));
+    // The session makes the link, the catalogue, the backups, the petrol restore and the OBD reader
+    // (given the link); the link's events reach the window after the backups have taken them.
+    session_ = std::make_unique<WorkshopSession>();
+    Session = session_.get();
+    Sterownik1 = &Session->link();
+    Backups = &Session->backups();
+    Session->OnZdarzenie = [this](int kind, int code, int value, int length) { LinkEvent(kind, code, value, length); };
+    // The OBD reader gets its panels and the window's event handler below.
+    ObdPort = &Session->obd();
 
     // Live frames: after the status panel, the readings, the injection times and the switch LEDs
     // come first, before any view created below adds itself.
@@ -150,7 +146,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 TForm1::~TForm1()
 {
     qApp->removeEventFilter(this);
-    if (Sterownik1) Sterownik1->OnZdarzenie = nullptr;
+    if (Session) {
+        Session->OnZdarzenie = nullptr;
+        // The editor holds the session's catalogue: it goes first.
+        delete Nastawy;
+        Nastawy = nullptr;
+    }
     if (Form1 == this) Form1 = nullptr;
 }
 
@@ -311,7 +312,7 @@ void TForm1::buildWidgets()
     PanelScope = new QWidget(PanelWork);
     PanelScope->setObjectName(QStringLiteral("PanelScope"));
     PanelScope->setAutoFillBackground(true);
-    Nastawy = new TNastawy(*Sterownik1, PanelWork);
+    Nastawy = new TNastawy(*Sterownik1, Session->catalogue(), PanelWork);
     Nastawy->setObjectName(QStringLiteral("Nastawy"));
     for (QWidget* w : {PanelBledy, PanelChart, PanelScope, static_cast<QWidget*>(Nastawy)}) {
         wv->addWidget(w, 1);
@@ -601,7 +602,7 @@ void TForm1::FormShow()
     row1[0]->setChecked(true);
     SpeedButton1Click(0);
     QCoreApplication::processEvents();
-    Sterownik1->PortOpen(-1);
+    Session->openPort(-1);
     // The adapter's port opens on the fitter's command, or here when it was named for this run.
     if (elmPortOverride > 0) ObdPort->PortOpen(-1);
     Timer1->start();
@@ -637,15 +638,17 @@ void TForm1::FormClose()
 
     QCoreApplication::processEvents();
     Timer2->stop();
-    // The chart first, the OBD reader before the editor and the link last: the views hold the link.
+    // The chart first, then the editor (it holds the session's catalogue), then the session: the OBD
+    // reader, the catalogue and the link last. The views hold the link.
     freeChart();
-    delete ObdPort;
-    ObdPort = nullptr;
     delete Nastawy;
     Nastawy = nullptr;
-    Sterownik1->OnZdarzenie = nullptr;
-    delete Sterownik1;
+    Session->OnZdarzenie = nullptr;
+    ObdPort = nullptr;
     Sterownik1 = nullptr;
+    Backups = nullptr;
+    Session = nullptr;
+    session_.reset();
     QCoreApplication::processEvents();
     pause(200);
 }
@@ -685,23 +688,21 @@ void TForm1::collectChannelColours()
 
 void TForm1::Timer1Timer()
 {
-    if (!Sterownik1) return;
-    if (++tickCounter > 9) {
-        tickCounter = 0;
-        ++secondsCounter;
-    }
+    if (!Session) return;
+    // Disconnected through the Connection menu (or a file loaded): a lost link stays closed.
+    Session->reconnect = connTag == 0;
+    if (Session->watchdogTick()) ++secondsCounter;
     if (topTab == 3 && ++diagnosticsCounter > 50) {
         diagnosticsCounter = 0;
         Sterownik1->RozkazDoSterownika(2);
     }
-    const bool alive = Sterownik1->unanswered <= 10 && Sterownik1->PortConnected();
-    if (!alive) {
+    // While the link is not alive the status says so at every tick, over whatever was shown.
+    if (!Session->linkAlive()) {
         QFont f = PanelStatus->font();
         f.setPixelSize(16);
         f.setBold(true);
         setStatus(TextById(1240), kStatusBackground, kRed, &f);
         identified = false;
-        if (tickCounter == 0 && connTag == 0) Sterownik1->PortOpen(-1);
     }
     if (!closing_) Timer1->start();
 }

@@ -48,9 +48,10 @@ class TFormAdmin;
 class TFormDevice;
 class TFormService;
 class TFormParam;
-class PetrolRestore;
+class WorkshopSession;
 
-// The main window: creates and owns the controller link and the views, keeps the link alive,
+// The main window: builds on a workshop session (the controller link, the OBD reader, the settings
+// catalogue, the backups and the watchdog), creates the views, shows what the session reports,
 // restores and saves the user's preferences, and shows the workspace tabs, menus and panels.
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -83,6 +84,7 @@ public:
     std::function<std::unique_ptr<QSettings>()> openPreferences;
 
     // --- timers (public so that tests drive them step by step)
+    // The 100 ms tick: the session's watchdog step, then what the window shows of it.
     void Timer1Timer();
     void Timer2Timer();
     QTimer* Timer1 = nullptr;
@@ -123,8 +125,10 @@ public:
     void MenuFileFirmwareClick();
 
     // --- components and state
-    TSterownik* Sterownik1 = nullptr;
-    TObd* ObdPort = nullptr;              // the OBD reader on the adapter's port
+    // The workshop session the window builds on (owned; null once the window has closed).
+    WorkshopSession* Session = nullptr;
+    TSterownik* Sterownik1 = nullptr;     // the session's controller link
+    TObd* ObdPort = nullptr;              // the session's OBD reader on the adapter's port
     TNastawy* Nastawy = nullptr;
     TFormLogo* FormLogo = nullptr;
     TFormProg* FormProg = nullptr;
@@ -153,7 +157,6 @@ public:
     int mapPage = 0;
     int obdPage = 0;
     int obdState = -1;
-    int tickCounter = 0;
     int secondsCounter = 0;
     int diagnosticsCounter = 0;
     int splashTicks = 0;
@@ -236,7 +239,7 @@ public:
     void relabelScope();
     void applyScopeColours();
     // --- automatic backups and comparing with a file (UnitmainBackups.cpp)
-    AutoBackup* Backups = nullptr;
+    AutoBackup* Backups = nullptr;        // the session's backups
     QAction* MenuFileCompare = nullptr;
     QAction* MenuFileAutoBackup = nullptr;
     QAction* MenuFileBackupFolder = nullptr;
@@ -337,8 +340,7 @@ public:
     void AdminLine(const QString& text, TColor colour);
     // Btn54 on the Calibration tab and Enter there.
     void StartStopCalibration();
-    // A calibration report of code 4 (aborted) or 5 (stopped) starts the clean-up.
-    void CalibrationEnded(int code);
+    // The session's clean-up after a calibration that did not finish is running.
     bool RestoringAfterCalibration() const;
 
     // Client area: the window without its menu bar.
@@ -357,7 +359,6 @@ private:
     void buildBackupMenu();
     void RelabelBackups();
     void StartBackups();
-    std::unique_ptr<AutoBackup> backups_;
     void applyDesignSize();
     void applyMinimumSize();
     QSize frameExtra() const;
@@ -417,7 +418,8 @@ private:
     void attachObdLog(bool on);
     void attachLog(TTekstEvent& handler, TTekstEvent& saved, bool on);
     TTekstEvent savedLinkTekst_, savedObdTekst_;  // the links' handlers before the log took them
-    std::unique_ptr<PetrolRestore> petrolRestore_;
+
+    std::unique_ptr<WorkshopSession> session_;
 };
 
 // The main window, reachable program-wide.

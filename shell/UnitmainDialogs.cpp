@@ -17,23 +17,20 @@
 
 void TForm1::CreateDialogs()
 {
-    // The program's order of creation: the dialogs after the main window, the splash last.
+    // The program's order of creation: the dialogs after the main window, the splash last. The
+    // dialogs that edit settings or show the controller work on the session's catalogue and link.
     FormAdmin = new TFormAdmin(this);
-    FormLevel = new TFormLevel(this);
-    FormInj = new TFormInj(this);
-    FormSeq = new TFormSeq(this);
+    FormLevel = new TFormLevel(this, Session);
+    FormInj = new TFormInj(this, Session);
+    FormSeq = new TFormSeq(this, Session);
     FormProg = new TFormProg(this);
-    FormDevice = new TFormDevice(this);
-    FormService = new TFormService(this);
-    FormParam = new TFormParam(this);
-    FormNastaw = new TFormNastaw(this);
-    FormCal = new TFormCal(this);
+    FormDevice = new TFormDevice(this, Session);
+    FormService = new TFormService(this, Session);
+    FormParam = new TFormParam(this, Session);
+    FormNastaw = new TFormNastaw(this, Session);
+    FormCal = new TFormCal(this, Session);
     FormLogo = new TFormLogo(this);
 
-    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal}) {
-        d->Nastawy = Nastawy;
-        d->Sterownik = Sterownik1;
-    }
     Nastawy->OnDetail = [this](int kind, int index) { NastawyDetail(kind, index); };
     // Each dialog takes the live frames only while it is shown.
     liveFanOut.add([this](const uint8_t* frame, int length) {

@@ -68,7 +68,6 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
     if (kind == kEventCalibration) {
         ProgressBar1->setValue(std::clamp(value, 0, 1024));
         const QString enter = QStringLiteral("  [Enter]");
-        CalibrationEnded(code);
         switch (code) {
             case 1:
                 cmd[3]->setText(TextById(1263) + enter);

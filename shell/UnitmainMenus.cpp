@@ -1,6 +1,6 @@
 // The main window's Device-menu dialogs (device information, service), the readings selection, the
 // Documentation menu, the admin menu with the transmission log and the developer conversions,
-// admin mode, and the clean-up after a calibration that did not finish.
+// admin mode, and starting or stopping the calibration (the session cleans up after one that did not finish).
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
 #include <QtCore/QEvent>
@@ -21,9 +21,9 @@
 #include "dialogs/Unitparam.h"
 #include "dialogs/Unitservice.h"
 #include "editor/Tnastawy.h"
-#include "link/PetrolRestore.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
+#include "session/WorkshopSession.h"
 #include "shell/StringGrid.h"
 #include "settings/SettingsCatalogue.h"
 #include "shell/Unitmain.h"
@@ -66,15 +66,6 @@ private:
 
 void TForm1::CreateMenuDialogs()
 {
-    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormDevice, FormService, FormParam}) {
-        d->Nastawy = Nastawy;
-        d->Sterownik = Sterownik1;
-    }
-    // A clean-up after an unfinished calibration follows the live replies.
-    petrolRestore_ = std::make_unique<PetrolRestore>(*Sterownik1);
-    liveFanOut.add([this](const uint8_t*, int) {
-        if (petrolRestore_->Active()) petrolRestore_->LiveFrame();
-    });
     // "V" sits at the right end of the readings title.
     BtnParamList = new QToolButton(BanerParametry);
     BtnParamList->setObjectName(QStringLiteral("BtnParamList"));
@@ -286,7 +277,7 @@ void TForm1::MenuA3Click() { AdminLine(QStringLiteral("Zasoby->UTF16: 0"), Rgb(0
 
 void TForm1::MenuA4Click()
 {
-    SettingsCatalogue& c = Nastawy->catalogue();
+    SettingsCatalogue& c = Session->catalogue();
     // The default of the checksum byte makes a block of defaults sum to 0.
     int sum = 0;
     for (int i = 1; i < 256; ++i) sum += c.descriptor(i).def;
@@ -308,17 +299,6 @@ void TForm1::MenuA6Click() { Sterownik1->HistoriaZmianKasuj(); }
 
 // ---------------------------------------------------------------- calibration
 
-void TForm1::StartStopCalibration()
-{
-    // A new calibration takes over from a clean-up still running.
-    if (!(Sterownik1->liveRequestBits & 1)) petrolRestore_->Stop();
-    Sterownik1->StartStopKalibracji();
-}
+void TForm1::StartStopCalibration() { Session->StartStopCalibration(); }
 
-void TForm1::CalibrationEnded(int code)
-{
-    // Stopped by the fitter (5) or aborted by the controller (4): back to petrol with all injectors.
-    if ((code == 4 || code == 5)) petrolRestore_->Start();
-}
-
-bool TForm1::RestoringAfterCalibration() const { return petrolRestore_ && petrolRestore_->Active(); }
+bool TForm1::RestoringAfterCalibration() const { return Session && Session->RestoringAfterCalibration(); }

@@ -34,9 +34,8 @@ QTextStream& err()
 }  // namespace
 
 SoakRun::SoakRun(SoakOptions options, QObject* parent)
-    : QObject(parent), options_(std::move(options)), catalogue_(link_), random_(options_.seed)
+    : QObject(parent), options_(std::move(options)), random_(options_.seed)
 {
-    catalogue_.RegisterSettings();
     for (int i = 1; i < MemoryImage::kRegionSize; ++i) {
         const SettingDescriptor& d = catalogue_.descriptor(i);
         const bool sideEffects = std::find(std::begin(kSettingsWithSideEffects), std::end(kSettingsWithSideEffects),
@@ -46,7 +45,7 @@ SoakRun::SoakRun(SoakOptions options, QObject* parent)
     }
 
     link_.workshopId = {0x12345678, 26, 12, 10};
-    link_.OnZdarzenie = [this](int kind, int code, int, int) {
+    session_.OnZdarzenie = [this](int kind, int code, int, int) {
         if (kind == kEventFrameReceived && isWriteCommand(code)) ++writeAcks_;
         if (kind == kEventFrameSent && (isWriteCommand(code) || code == 0xF8)) ++writeFramesSent_;
     };
@@ -58,7 +57,14 @@ SoakRun::SoakRun(SoakOptions options, QObject* parent)
     watchdogTimer_.setInterval(100);
     editTimer_.setInterval(options_.editEveryMs);
     secondTimer_.setInterval(1000);
-    connect(&watchdogTimer_, &QTimer::timeout, this, &SoakRun::watchdog);
+    connect(&watchdogTimer_, &QTimer::timeout, &session_, &WorkshopSession::watchdogTick);
+    connect(&session_, &WorkshopSession::portLost, this, [this] { ++portLost_; });
+    connect(&session_, &WorkshopSession::reopenTried, this, [this](bool opened) {
+        ++reopenTries_;
+        if (!opened) return;
+        ++reconnects_;
+        connectedAt_ = elapsed();
+    });
     connect(&editTimer_, &QTimer::timeout, this, &SoakRun::edit);
     connect(&secondTimer_, &QTimer::timeout, this, &SoakRun::everySecond);
     connect(&simulator_, &QProcess::finished, this, &SoakRun::simulatorEnded);
@@ -123,7 +129,7 @@ bool SoakRun::start()
           << " % lost bytes each way, unplugged every " << options_.unplugEvery << " s" << Qt::endl;
 
     clock_.start();
-    wasConnected_ = link_.PortOpen(number);
+    session_.openPort(number);
     watchdogTimer_.start();
     editTimer_.start();
     secondTimer_.start();
@@ -151,31 +157,11 @@ void SoakRun::simulatorEnded()
     finish();
 }
 
-void SoakRun::watchdog()
-{
-    // As the main window's 100 ms timer: once a second a lost port, or a controller that stopped
-    // answering, is opened again under the remembered number.
-    const bool connected = link_.PortConnected();
-    if (wasConnected_ && !connected) ++portLost_;
-    wasConnected_ = connected;
-    if (++watchdogTicks_ < 10) return;
-    watchdogTicks_ = 0;
-    if (link_.unanswered > 10 || !connected) {
-        ++reopenTries_;
-        if (link_.PortOpen(-1)) {
-            ++reconnects_;
-            connectedAt_ = elapsed();
-            wasConnected_ = true;
-        }
-    }
-}
-
 bool SoakRun::quiet() const
 {
-    auto& link = const_cast<TSterownik&>(link_);
-    return link.PortConnected() && link.unanswered <= 10 && link.writeMask == 0 &&
-           link.commands[TSterownik::CmdSettingsWrite] == 0 && !link.historyWritePending() && link.readMask == 0 &&
-           link.linkMask == 0 && link.mem.identity[38] != 0;
+    const TSterownik& link = link_;
+    return link.alive() && link.writeMask == 0 && link.commands[TSterownik::CmdSettingsWrite] == 0 &&
+           !link.historyWritePending() && link.readMask == 0 && link.linkMask == 0 && link.mem.identity[38] != 0;
 }
 
 void SoakRun::edit()

@@ -12,12 +12,13 @@
 #include <memory>
 
 #include "link/Tsterownik.h"
+#include "session/WorkshopSession.h"
 #include "settings/SettingsCatalogue.h"
 #include "soak/SoakOptions.h"
 
 // One soak run: starts the simulated controller on a faulty line, keeps the controller link
-// connected as the main window does (its 25 ms timer, the one-second reopen of a lost port), edits
-// settings and map cells throughout, lets every write drain at the end, then compares the
+// connected through a workshop session as the main window does (the link's 25 ms timer, the
+// session's watchdog on its own 100 ms timer), edits settings and map cells throughout, lets every write drain at the end, then compares the
 // controller's memory with the PC's image and prints the figures.
 class SoakRun : public QObject {
     Q_OBJECT
@@ -34,7 +35,6 @@ Q_SIGNALS:
     void finished();
 
 private:
-    void watchdog();
     void edit();
     void everySecond();
     void simulatorOutput();
@@ -50,8 +50,9 @@ private:
     QTemporaryDir temporary_;
     QString dumpFile_;
     QProcess simulator_;
-    TSterownik link_;
-    SettingsCatalogue catalogue_;
+    WorkshopSession session_;
+    TSterownik& link_ = session_.link();
+    SettingsCatalogue& catalogue_ = session_.catalogue();
     QList<int> editableSettings_;
     QRandomGenerator random_;
     QTimer watchdogTimer_;
@@ -64,8 +65,6 @@ private:
     double firstReadAt_ = -1;   // seconds when the first whole read ended
     bool editing_ = false;
     bool finishing_ = false;
-    int watchdogTicks_ = 0;
-    bool wasConnected_ = false;
     double connectedAt_ = 0;    // seconds when the port was last opened; -1 once its reads ended
 
     // Figures.

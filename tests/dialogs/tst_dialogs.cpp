@@ -445,7 +445,7 @@ private Q_SLOTS:
         seq->accept();
     }
 
-    // Without a settings editor, or with an injector count the grid has no layout for, a dialog
+    // Without a settings catalogue, or with an injector count the grid has no layout for, a dialog
     // closes at once.
     void closesAtOnce()
     {
@@ -457,7 +457,7 @@ private Q_SLOTS:
         b.link().injectorCount = 4;
         for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{b.form.FormCal, b.form.FormSeq, b.form.FormLevel,
                                                                        b.form.FormInj, b.form.FormNastaw}) {
-            d->Nastawy = nullptr;
+            d->Catalogue = nullptr;
             QVERIFY(!d->Open());
             QVERIFY(!d->isVisible());
         }

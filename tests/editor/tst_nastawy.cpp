@@ -13,13 +13,14 @@ namespace {
 // An editor on a link without a port, the catalogue registered and its defaults loaded.
 struct Fixture {
     TSterownik link;
+    SettingsCatalogue catalogue{link};
     QWidget host;
     TNastawy* editor;
 
     explicit Fixture(int viewLevel = 1, int page = 0)
     {
         link.timer()->stop();
-        editor = new TNastawy(link, &host);
+        editor = new TNastawy(link, catalogue, &host);
         editor->RegisterSettings();
         editor->LoadDefaults();
         host.resize(740, 400);
