@@ -10,9 +10,9 @@ class TSterownik;
 class WorkshopSession;
 
 // Base of the dialogs the settings editor opens: they edit settings through the session's
-// catalogue (the one the editor shows), take the theme's colours and the window's font, and are relabelled when the language
-// changes while they are open. They are modal without a nested event loop: Open returns at once and
-// the rest of the program stays blocked until the dialog closes.
+// catalogue (the one the editor shows), take the theme's colours and the window's font, and are
+// relabelled when the language changes while they are open. They are modal without a nested event
+// loop: Open returns at once and the rest of the program stays blocked until the dialog closes.
 class TEditorDialog : public QDialog {
     Q_OBJECT
 public:

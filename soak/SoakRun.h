@@ -18,8 +18,9 @@
 
 // One soak run: starts the simulated controller on a faulty line, keeps the controller link
 // connected through a workshop session as the main window does (the link's 25 ms timer, the
-// session's watchdog on its own 100 ms timer), edits settings and map cells throughout, lets every write drain at the end, then compares the
-// controller's memory with the PC's image and prints the figures.
+// session's watchdog on its own 100 ms timer), edits settings and map cells throughout, lets every
+// write drain at the end, then compares the controller's memory with the PC's image and prints the
+// figures.
 class SoakRun : public QObject {
     Q_OBJECT
 public:
