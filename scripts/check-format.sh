@@ -28,9 +28,9 @@ if [ "$status" -ne 0 ] && [ -z "$unformatted" ]; then
   exit 1
 fi
 if [ -n "$unformatted" ]; then
-  count=$(printf '%s\n' "$unformatted" | wc -l)
-  echo "Not formatted as .clang-format says ($count files; scripts/format.sh formats them):"
+  echo "Files not formatted as .clang-format says (scripts/format.sh formats them):"
   printf '%s\n' "$unformatted" | sed 's/^/  /'
+  echo "$(printf '%s\n' "$unformatted" | wc -l) of $(git ls-files '*.h' '*.cpp' | wc -l) files."
   exit 1
 fi
 echo "All $(git ls-files '*.h' '*.cpp' | wc -l) C++ files are formatted."
