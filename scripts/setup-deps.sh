@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the program, its tests and its demo need, when any is missing,
-# and any further packages named as arguments (scripts/fuzz.sh adds clang's).
+# Installs the Debian 12 packages the program, its tests, their formatting check and its demo need,
+# when any is missing, and any further packages named as arguments (scripts/fuzz.sh adds clang's).
 # Safe to run again: it does nothing when everything is there.
 set -euo pipefail
 
@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build ccache
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl1-mesa-dev
   xvfb xauth
+  clang-format
   "$@"
 )
 

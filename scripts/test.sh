@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Builds the program and runs the whole test suite (unit, integration and widget tests).
+# Checks the formatting, builds the program and runs the whole test suite (unit, integration and
+# widget tests).
 # Installs what is missing first. Build trees: build/ (debug) and build-asan/ (sanitizers).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/setup-deps.sh
 jobs=$(nproc)
+
+echo "== Checking the formatting"
+./scripts/check-format.sh
 
 # Ninja and ccache make rebuilds cheap; a build tree configured earlier keeps its generator.
 configure() {
