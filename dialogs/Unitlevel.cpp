@@ -83,7 +83,7 @@ void TFormLevel::Relabel()
 bool TFormLevel::FormShow()
 {
     if (!Catalogue || !Sterownik) return false;
-    Sterownik->liveRequestBits |= kLiveRequestBit;
+    Sterownik->holdLiveRequest(kLiveRequestLevelSensor);
     lastLeds_ = kNothingDrawn;
     lastVoltage_ = kNothingDrawn;
     SettingsCatalogue& cat = *Catalogue;
@@ -108,7 +108,7 @@ void TFormLevel::done(int result)
 void TFormLevel::FormClose()
 {
     typeTimer_.stop();
-    if (Sterownik) Sterownik->liveRequestBits &= ~kLiveRequestBit;
+    if (Sterownik) Sterownik->releaseLiveRequest(kLiveRequestLevelSensor);
 }
 
 void TFormLevel::ComboBox1Change(int index)

@@ -21,7 +21,6 @@ class TFormLevel : public TEditorDialog {
 public:
     static constexpr int kClientWidth = 600;
     static constexpr int kClientHeight = 400;
-    static constexpr int kLiveRequestBit = 2;  // bit 1 of the live request
     // Mark of "nothing drawn yet": no frame byte holds it, so the first frame always draws.
     static constexpr int kNothingDrawn = -1;
     static constexpr int kTypeWait = 100;       // ms from a type change to re-reading the thresholds

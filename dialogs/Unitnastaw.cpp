@@ -130,7 +130,7 @@ void TFormNastaw::UpDown1ChangingEx(TUpDown* upDown, int newPosition)
     if (newPosition != cat.byte(upDown->tag)) {
         cat.SetValue(upDown->tag, newPosition);
         // The controller sounds at the new volume.
-        if (upDown->tag == kSettingVolume && Sterownik) Sterownik->commands[TSterownik::CmdSpeakerTest] = 1;
+        if (upDown->tag == kSettingVolume && Sterownik) Sterownik->requestCommand(TSterownik::CmdSpeakerTest);
     }
     refresh();
 }

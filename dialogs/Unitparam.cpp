@@ -118,7 +118,7 @@ void TFormParam::Toggle(int row)
     if (!Sterownik || row < 0 || row >= Sterownik->PodajIleParamBiez(kOfferedFlag)) return;
     const int k = Sterownik->PodajPozycje(kOfferedFlag, row);
     if (k < 0 || k >= Sterownik->wykresy.size()) return;
-    Sterownik->wykresy[k].flags ^= kShownFlag;
+    Sterownik->toggleChannelShown(k, kShownFlag);
     Refresh();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/EditorDialog.h"
+#include "link/Tsterownik.h"
 
 class QTableWidget;
 
@@ -15,7 +16,7 @@ public:
     static constexpr int kClientHeight = 460;
     static constexpr int kRowHeight = 24;
     static constexpr int kOfferedFlag = 0x2;
-    static constexpr int kShownFlag = 0x20;
+    static constexpr int kShownFlag = kChannelReadings;  // the readings grid
 
     explicit TFormParam(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 

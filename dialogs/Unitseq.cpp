@@ -133,8 +133,7 @@ void TFormSeq::store(const InjectorAssignment::State& s)
 {
     uint8_t* b = Sterownik->mem.settingsBlock();
     for (int i = 1; i < 9; ++i) b[31 + i] = s.bytes[i];
-    Sterownik->enabledInjectors = s.enabled;
-    Sterownik->commands[TSterownik::CmdInjectorSwitch] = 1;
+    Sterownik->switchInjectors(s.enabled);
     Catalogue->SetValue(31, s.bytes[0]);
     StringGrid1->update();
     StringGrid2->update();

@@ -52,6 +52,12 @@ void TSterownik::ZapiszDoSterownika(uint32_t mask)
     writeMask |= mask;
 }
 
+void TSterownik::switchInjectors(uint8_t mask)
+{
+    enabledInjectors = mask;
+    requestCommand(CmdInjectorSwitch);
+}
+
 bool TSterownik::alive() const
 {
     // Asking the port whether it is connected notices a device that went away; that is no change

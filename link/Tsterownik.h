@@ -14,6 +14,22 @@
 #include "link/MemoryImage.h"
 #include "link/Tserial.h"
 
+// Views that show a live channel: the bits of `TWykres::flags`.
+enum ChannelView : int {
+    kChannelScope = 0x01,        // offered in the oscilloscope's channel list and its CSV export
+    kChannelParamDialog = 0x02,  // offered in the readings selection dialog
+    kChannelDiagnostic = 0x04,   // diagnostic channel: joins masks 0x1 and 0x2 while diagnostics are on
+    kChannelDrawn = 0x10,        // drawn by the oscilloscope (the channel list toggles it)
+    kChannelReadings = 0x20,     // shown in the main window's readings grid
+    kChannelInjector = 0x40,     // an injector's petrol or gas time
+};
+
+// Bits of the live request that ask the controller for extra live data while someone needs it.
+enum LiveRequest : int {
+    kLiveRequestCalibration = 0x1,  // the autocalibration is running
+    kLiveRequestLevelSensor = 0x2,  // the level-sensor dialog is open
+};
+
 // One live channel: how a reading is found in a live-data frame and how it is shown.
 struct TWykres {
     int id = 0;           // language text ID of the label (negative: fixed diagnostic names)
@@ -63,6 +79,28 @@ public:
     uint32_t unreadableMask() const { return unreadable_; }
     // The link is alive: the port is open and the controller answered one of its last 10 requests.
     bool alive() const;
+
+    // --- verbs for the windows, the OBD reader and the command line: they ask, the link sends
+    // Asks for the one-shot command `c`; it stays pending until the controller acknowledges it.
+    void requestCommand(Command c) { commands[c] = 1; }
+    bool commandPending(Command c) const { return commands[c] != 0; }
+    // Switches the gas injectors to `mask` (bit n = injector n + 1 on) and asks for the switch.
+    void switchInjectors(uint8_t mask);
+    uint8_t injectorsEnabled() const { return enabledInjectors; }
+    // A live-request bit held for as long as the window that needs it is open.
+    void holdLiveRequest(LiveRequest bit) { liveRequestBits |= bit; }
+    void releaseLiveRequest(LiveRequest bit) { liveRequestBits &= ~bit; }
+    bool liveRequestHeld(LiveRequest bit) const { return liveRequestBits & bit; }
+    // The diagnostic channels join the oscilloscope list and the readings selection while on.
+    void setDiagnosticChannels(bool on) { diagnosticFlag = on ? 1 : 0; }
+    bool diagnosticChannels() const { return diagnosticFlag != 0; }
+    // Shows or hides channel `channel` (an index of `wykresy`) in the views of `view`.
+    void setChannelShown(int channel, int view, bool shown);
+    void toggleChannelShown(int channel, int view);
+    void setChannelColour(int channel, TColor colour);
+    // Transmission-log detail: every live reply, every OBD status reply.
+    void setVerboseLive(bool on) { verboseLive = on ? 1 : 0; }
+    void setVerboseObd(bool on) { verboseObd = on ? 1 : 0; }
 
     // --- the tick and its parts
     void Timer1OnTimer();

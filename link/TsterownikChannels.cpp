@@ -216,3 +216,22 @@ TColor TSterownik::KolorStanuPracy(int state) const
         default: return Rgb(0, 0, 0);
     }
 }
+
+void TSterownik::setChannelShown(int channel, int view, bool shown)
+{
+    if (channel < 0 || channel >= wykresy.size()) return;
+    int& flags = wykresy[channel].flags;
+    flags = shown ? flags | view : flags & ~view;
+}
+
+void TSterownik::toggleChannelShown(int channel, int view)
+{
+    if (channel < 0 || channel >= wykresy.size()) return;
+    wykresy[channel].flags ^= view;
+}
+
+void TSterownik::setChannelColour(int channel, TColor colour)
+{
+    if (channel < 0 || channel >= wykresy.size()) return;
+    wykresy[channel].colour = colour;
+}

@@ -97,7 +97,7 @@ int TObd::WyswietlPid()
             default: break;
         }
         snapshot[11] = 0;
-        sterownik->commands[TSterownik::CmdLiveWithObd] = 1;
+        sterownik->requestCommand(TSterownik::CmdLiveWithObd);
     }
 
     QString text = ObdPidCatalogue::ValueText(entry.formula, value, a, entry.bytes, locale);

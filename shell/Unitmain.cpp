@@ -727,8 +727,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         if (watched == PanelBottomStatus) LayoutCommandButtons();
     }
     if (event->type() == QEvent::MouseButtonPress) {
-        if (watched == Image1 && Sterownik1) Sterownik1->commands[TSterownik::CmdAutoFuelChange] = 1;
-        if (watched == PanelStatus && Sterownik1) Sterownik1->commands[TSterownik::CmdQuickFuelChange] = 1;
+        if (watched == Image1 && Sterownik1) Sterownik1->requestCommand(TSterownik::CmdAutoFuelChange);
+        if (watched == PanelStatus && Sterownik1) Sterownik1->requestCommand(TSterownik::CmdQuickFuelChange);
     }
     if (event->type() == QEvent::KeyPress) {
         // The window previews every key before the focused control; a key propagating to the
@@ -762,7 +762,7 @@ void TForm1::FormKeyDown(int key)
             if (topTab == 1) StartStopCalibration();
             else if (topTab == 2) Sterownik1->WykonajAdaptacje();
             break;
-        case Qt::Key_Space: Sterownik1->commands[TSterownik::CmdAutoFuelChange] = 1; break;
+        case Qt::Key_Space: Sterownik1->requestCommand(TSterownik::CmdAutoFuelChange); break;
         case Qt::Key_H:
             if (dev) MenuView0Click(-1);
             break;
@@ -801,7 +801,7 @@ void TForm1::FormKeyDown(int key)
                 SpeedButton1Click(5);
             }
             break;
-        case Qt::Key_F11: Sterownik1->commands[TSterownik::CmdQuickFuelChange] = 1; break;
+        case Qt::Key_F11: Sterownik1->requestCommand(TSterownik::CmdQuickFuelChange); break;
         default: break;
     }
 }

@@ -158,8 +158,11 @@ void TForm1::ApplyView()
         BtnParamIng->hide();
         BtnParamList->hide();
         // Basic and full views always show the main readings.
-        for (TWykres& w : Sterownik1->wykresy)
-            if (w.id == 1400 || w.id == 1404 || w.id == 1406 || w.id == 1410 || w.id == 1412) w.flags |= 16 | 32;
+        for (int c = 0; c < Sterownik1->wykresy.size(); ++c) {
+            const int id = Sterownik1->wykresy[c].id;
+            if (id == 1400 || id == 1404 || id == 1406 || id == 1410 || id == 1412)
+                Sterownik1->setChannelShown(c, kChannelDrawn | kChannelReadings, true);
+        }
         showLeftPanel(false);
     }
     FitTabRows();
@@ -362,7 +365,7 @@ void TForm1::SpeedButton1Click(int tab)
             Nastawy->show();
             Nastawy->SetPage(1);
             // A calibration already running keeps its Stop caption.
-            const bool running = Sterownik1->liveRequestBits & 1;
+            const bool running = Sterownik1->liveRequestHeld(kLiveRequestCalibration);
             setCommand(3, running ? 1263 : 1261, enter, palette.active, 201);
             ProgressBar1->setVisible(running);
             LayoutCommandButtons();
@@ -542,9 +545,9 @@ void TForm1::Btn51Click(int button)
         case 394: s.KasujBledyObd(0); break;
         case 395: s.CzytajBledyObd(1); break;
         case 396: s.KasujBledyObd(1); break;
-        case 401: s.commands[TSterownik::CmdClearErrors] = 1; break;
-        case 402: s.commands[TSterownik::CmdSpeakerTest] = 1; break;
-        case 403: s.commands[TSterownik::CmdLeakTest] = 1; break;
+        case 401: s.requestCommand(TSterownik::CmdClearErrors); break;
+        case 402: s.requestCommand(TSterownik::CmdSpeakerTest); break;
+        case 403: s.requestCommand(TSterownik::CmdLeakTest); break;
         default: break;
     }
 }

@@ -377,8 +377,7 @@ void TForm1::injectionGridPressed(const QPoint& pos)
     const uint8_t mask =
         GridLayout::switchedMask(Sterownik1->enabledInjectors, r, s[56], s[31], Sterownik1->injectorCount);
     if (GridLayout::clickedInjectors(r, s[56], Sterownik1->injectorCount) == 0) return;
-    Sterownik1->enabledInjectors = mask;
-    Sterownik1->commands[TSterownik::CmdInjectorSwitch] = 1;
+    Sterownik1->switchInjectors(mask);
     t->viewport()->update();
 }
 
@@ -435,14 +434,14 @@ void TForm1::channelListPressed(const QPoint& pos)
     if (c < 0 || r < 0) return;
     const int ch = Sterownik1->PodajPozycje(1, r);
     if (ch >= Sterownik1->wykresy.size()) return;
-    TWykres& w = Sterownik1->wykresy[ch];
+    const TWykres& w = Sterownik1->wykresy[ch];
     if (c == 0) {
-        if (!(w.flags & 16)) return;
+        if (!(w.flags & kChannelDrawn)) return;
         const QColor initial((w.colour >> 16) & 0xFF, (w.colour >> 8) & 0xFF, w.colour & 0xFF);
         const QColor chosen = pickColour ? pickColour(initial) : QColorDialog::getColor(initial, this);
-        if (chosen.isValid()) w.colour = Rgb(chosen.red(), chosen.green(), chosen.blue());
+        if (chosen.isValid()) Sterownik1->setChannelColour(ch, Rgb(chosen.red(), chosen.green(), chosen.blue()));
     } else {
-        w.flags ^= 16;
+        Sterownik1->toggleChannelShown(ch, kChannelDrawn);
     }
     g->viewport()->update();
     if (scopeRedraw) scopeRedraw();

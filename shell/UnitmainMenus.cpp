@@ -223,7 +223,7 @@ void TForm1::ToggleAdminMode()
 {
     developerMode = developerMode == 3 ? 1 : 3;
     MenuAdmin->menuAction()->setVisible(developerMode == 3);
-    Sterownik1->diagnosticFlag = Sterownik1->diagnosticFlag ? 0 : 1;
+    Sterownik1->setDiagnosticChannels(!Sterownik1->diagnosticChannels());
     ApplyView();
     Relabel();
     SpeedButton1Click(-1);
@@ -243,8 +243,8 @@ void TForm1::MenuA0Click(bool on)
     attachObdLog(on);
 }
 
-void TForm1::MenuA00Click(bool on) { Sterownik1->verboseLive = on ? 1 : 0; }
-void TForm1::MenuA01Click(bool on) { Sterownik1->verboseObd = on ? 1 : 0; }
+void TForm1::MenuA00Click(bool on) { Sterownik1->setVerboseLive(on); }
+void TForm1::MenuA01Click(bool on) { Sterownik1->setVerboseObd(on); }
 
 void TForm1::MenuA10Click(int index)
 {
