@@ -22,6 +22,7 @@
 #include <QtWidgets/QApplication>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -157,26 +158,17 @@ struct Workshop {
 };
 
 // A live frame as the link received it: turns until one arrives and copies the receive buffer.
-struct LiveFrame {
-    uint8_t bytes[FrameCodec::kBufferSize]{};
-    int code = 0, length = 0;
-};
-
+// The first live frame the simulated controller sends, as the link hands it on.
 bool catchLiveFrame(Workshop& w, LiveFrame& out)
 {
-    auto previous = w.link().OnZdarzenie;
     bool caught = false;
-    w.link().OnZdarzenie = [&](int kind, int code, int value, int length) {
-        if (!caught && kind == kEventFrameReceived && code >= 0x90 && code <= 0x9F && length > 4) {
-            std::memcpy(out.bytes, w.link().rxBuffer, sizeof out.bytes);
-            out.code = code;
-            out.length = length;
-            caught = true;
-        }
-        previous(kind, code, value, length);
-    };
+    QObject receiver;
+    QObject::connect(&w.link(), &TSterownik::liveFrame, &receiver, [&](const LiveFrame& frame) {
+        if (caught) return;
+        out = frame;
+        caught = true;
+    });
     for (int i = 0; i < 2000 && !caught; ++i) w.turn();
-    w.link().OnZdarzenie = previous;
     return caught;
 }
 
@@ -188,12 +180,14 @@ void measureLiveFrame(Workshop& w, const LiveFrame& frame, int tab, const std::s
     QElapsedTimer t;
     constexpr int kRuns = 400;
     for (int i = 0; i < kRuns + 10; ++i) {
-        std::memcpy(w.link().rxBuffer, frame.bytes, sizeof frame.bytes);
+        std::array<uint8_t, LiveFrame::kSize> bytes{};
+        std::copy_n(frame.data(), LiveFrame::kSize, bytes.begin());
         // Readings move from frame to frame, as on a running engine, so every view has work.
-        for (int b = 12; b < frame.length - 2 && b < 120; b += 3) w.link().rxBuffer[b] = uint8_t(frame.bytes[b] + i);
+        for (int b = 12; b < frame.length() - 2 && b < 120; b += 3) bytes[size_t(b)] = uint8_t(frame.byte(b) + i);
+        const LiveFrame moving(bytes.data(), frame.length());
         t.start();
         const double c0 = threadCpuMs();
-        w.form.LinkEvent(kEventFrameReceived, frame.code, 0, frame.length);
+        w.form.LiveFrameReceived(moving);
         QCoreApplication::processEvents();
         const double c1 = threadCpuMs();
         if (i < 10) continue;

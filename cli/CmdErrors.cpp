@@ -54,7 +54,10 @@ int readAndPrint(CliLink& cli)
     auto previous = cli.onEvent;
     cli.onEvent = [&](int kind, int code, int, int length) {
         if (kind != kEventFrameReceived) return;
-        if (code == 0x82) list = QByteArray(reinterpret_cast<const char*>(l.rxBuffer), length);
+        if (code == 0x82) {
+            const LiveFrame& reply = l.errorList();
+            list = QByteArray(reinterpret_cast<const char*>(reply.data()), std::min(length, LiveFrame::kSize));
+        }
         if (code >= 0x90 && code <= 0x9F && !list.isEmpty()) live = true;
     };
     const bool ok = cli.runUntil([&] { return live; });

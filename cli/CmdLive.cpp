@@ -32,12 +32,12 @@ int cmdLive(const QStringList& arguments)
     QTextStream& out = CliArgs::out();
     QVector<QString> shown(l.PodajIleParamBiez(kReadingsGrid));
     int printed = 0;
-    cli.onEvent = [&](int kind, int code, int, int length) {
-        if (kind != kEventFrameReceived || code < 0x90 || code > 0x9F || length <= 4) return;
-        const int state = l.rxBuffer[10] | (l.rxBuffer[11] << 8);
-        out << l.StrStanPracy(state, 1);
+    // Declared after what the handler uses, so the connection ends before they do.
+    QObject receiver;
+    QObject::connect(&l, &TSterownik::liveFrame, &receiver, [&](const LiveFrame& frame) {
+        out << l.StrStanPracy(frame.workState(), 1);
         for (int n = 0; n < shown.size(); ++n) {
-            const QString text = l.StrParamBiez(kReadingsGrid, n);
+            const QString text = l.StrParamBiez(kReadingsGrid, n, frame);
             if (!text.isEmpty()) shown[n] = text;  // an unchanged reading keeps its last text
             const TWykres& w = l.wykresy[l.PodajPozycje(kReadingsGrid, n)];
             out << '\t' << TextById(w.id) << '=' << shown[n];
@@ -45,7 +45,7 @@ int cmdLive(const QStringList& arguments)
         }
         out << Qt::endl;
         ++printed;
-    };
+    });
     if (!cli.runUntil([&] { return limit > 0 && printed >= limit; })) return 1;
     return 0;
 }

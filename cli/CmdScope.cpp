@@ -62,12 +62,14 @@ int cmdRecord(const QStringList& arguments)
     if (const int rc = l.ZapiszOscyloskop(path, nullptr, 0)) return refused(path, rc);
     qint64 samples = 0;
     int failure = 0;
-    cli.onEvent = [&](int kind, int code, int, int length) {
-        if (kind != kEventFrameReceived || code < 0x90 || code > 0x9F || length <= 4 || failure) return;
-        // The receive buffer holds the frame with the OBD status block appended: one sample.
-        failure = l.DopiszOscyloskop(l.rxBuffer, 0);
+    // Declared after what the handler uses, so the connection ends before they do.
+    QObject receiver;
+    QObject::connect(&l, &TSterownik::liveFrame, &receiver, [&](const LiveFrame& frame) {
+        if (failure) return;
+        // The frame with the OBD status block appended is one sample.
+        failure = l.DopiszOscyloskop(frame.data(), 0);
         if (!failure) ++samples;
-    };
+    });
     QElapsedTimer clock;
     clock.start();
     const bool answered =

@@ -11,6 +11,7 @@
 
 #include "link/FrameCodec.h"
 #include "link/LinkEvents.h"
+#include "link/LiveFrame.h"
 #include "link/MemoryImage.h"
 #include "link/Tserial.h"
 
@@ -133,6 +134,8 @@ public:
     int PodajIleParamBiez(int mask) const;
     int PodajPozycje(int mask, int n) const;
     QString StrParamBiez(int mask, int n);
+    // The same for a live frame handed on by the link (the readings grid takes it from the frame).
+    QString StrParamBiez(int mask, int n, const LiveFrame& frame);
     QString StrStanPracy(int state, int mode) const;   // returns the text through the language table
     int StanPracyTextId(int state, int mode) const;    // language text ID of the work state, 0 = none
     TColor KolorStanuPracy(int state) const;
@@ -225,8 +228,16 @@ public:
 
     QTimer* timer() const { return timer_; }
 
+    // The last error-list reply (0x82) as a value, for the Diagnostics tab and the command line.
+    const LiveFrame& errorList() const { return errorList_; }
+
+Q_SIGNALS:
+    // Each verified live reply (0x90..0x9F, more than the head), once, after its link event.
+    void liveFrame(const LiveFrame& frame);
+
 private:
     void log(const QString& text, TColor colour);
+    QString readingText(int mask, int n, const uint8_t* frame);
     void zdarzenie(int kind, int code, int value, int length);
     void sendRegion(uint8_t command, const uint8_t* region);
     void sendSettings();
@@ -246,6 +257,7 @@ private:
     void resetReadConfirmation();
 
     QTimer* timer_ = nullptr;
+    LiveFrame errorList_;
     int headHeld_ = 0;
     int payloadNeeded_ = 0;
 

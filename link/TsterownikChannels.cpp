@@ -155,12 +155,20 @@ int TSterownik::PodajPozycje(int mask, int n) const
     return static_cast<int>(wykresy.size());
 }
 
-QString TSterownik::StrParamBiez(int mask, int n)
+QString TSterownik::StrParamBiez(int mask, int n) { return readingText(mask, n, rxBuffer); }
+
+QString TSterownik::StrParamBiez(int mask, int n, const LiveFrame& frame)
+{
+    return readingText(mask, n, frame.data());
+}
+
+// `f` holds at least a frame's 128 bytes; a channel added with its bytes beyond them shows blank.
+QString TSterownik::readingText(int mask, int n, const uint8_t* f)
 {
     const int c = PodajPozycje(mask, n);
     if (c < 0 || c >= wykresy.size()) return {};
     TWykres& w = wykresy[c];
-    const uint8_t* f = rxBuffer;
+    if (w.offset < 0 || w.offset + 1 >= LiveFrame::kSize) return QStringLiteral(" ");
     const int o = w.offset;
     auto word = [&] { return f[o] | (f[o + 1] << 8); };
     double raw = 0;

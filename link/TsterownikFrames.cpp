@@ -88,6 +88,13 @@ void TSterownik::AnalizaOdbioru(int length)
     if (writeRxLine && OnTekst) log(FrameCodec::logLine("  RX:", rxBuffer, length), kRxColour);
     if (recognised) {
         unanswered = 0;
-        zdarzenie(kEventFrameReceived, rxBuffer[3], 0, length);
+        const uint8_t command = rxBuffer[3];
+        if (command == 0x82) errorList_ = LiveFrame(rxBuffer, length, std::min(length, LiveFrame::kSize));
+        // The views get a copy taken now: whatever a handler of the event does to the link, they
+        // are handed the reply as it arrived.
+        const bool live = command >= 0x90 && command <= 0x9F && length > 4;
+        const LiveFrame frame = live ? LiveFrame(rxBuffer, length) : LiveFrame();
+        zdarzenie(kEventFrameReceived, command, 0, length);
+        if (live) Q_EMIT liveFrame(frame);
     }
 }

@@ -115,14 +115,15 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     Sterownik1 = &Session->link();
     Backups = &Session->backups();
     Session->OnZdarzenie = [this](int kind, int code, int value, int length) { LinkEvent(kind, code, value, length); };
+    connect(Sterownik1, &TSterownik::liveFrame, this, &TForm1::LiveFrameReceived);
     // The OBD reader gets its panels and the window's event handler below.
     ObdPort = &Session->obd();
 
     // Live frames: after the status panel, the readings, the injection times and the switch LEDs
     // come first, before any view created below adds itself.
-    liveFanOut.add([this](const uint8_t* f, int) { ShowReadings(f); });
-    liveFanOut.add([this](const uint8_t* f, int) { ShowInjectionTimes(f); });
-    liveFanOut.add([this](const uint8_t* f, int) { ShowLeds(f); });
+    liveFanOut.add([this](const LiveFrame& f) { ShowReadings(f); });
+    liveFanOut.add([this](const LiveFrame& f) { ShowInjectionTimes(f.data()); });
+    liveFanOut.add([this](const LiveFrame& f) { ShowLeds(f); });
 
     buildWidgets();
     createChart();

@@ -93,7 +93,12 @@ public:
     // --- link events
     void LinkEvent(int kind, int code, int value, int length);
     // Status panel (work state or its detail) and the Diagnostics tab's colour for a live frame.
-    void ShowLiveFrame(const uint8_t* frame);
+    void ShowLiveFrame(const LiveFrame& frame);
+    // Each verified live frame from the link: the status panel, then every receiver of the fan-out,
+    // then the history box's fuel-switch and adaptation lines.
+    void LiveFrameReceived(const LiveFrame& frame);
+    // The Diagnostics tab's errors box from an error-list reply (0x82).
+    void ShowErrors(const LiveFrame& list);
     // Every verified live frame goes through here after the status panel has taken it: the grids,
     // the chart, the oscilloscope and the dialogs add themselves as receivers.
     LiveFanOut liveFanOut;
@@ -262,9 +267,9 @@ public:
     void RichEditDtcChange();
     void RichEditDtcDblClick();
     // Receivers of the live fan-out: readings, injection times, the switch picture's LEDs.
-    void ShowReadings(const uint8_t* frame);
+    void ShowReadings(const LiveFrame& frame);
     void ShowInjectionTimes(const uint8_t* frame);
-    void ShowLeds(const uint8_t* frame);
+    void ShowLeds(const LiveFrame& frame);
     StringGrid* StringGridParametry = nullptr;  // readings
     StringGrid* StringGridCzasyWtr = nullptr;   // injection times and gas-injector switches
     StringGrid* StringGrid1 = nullptr;          // oscilloscope channel list
@@ -403,8 +408,7 @@ private:
     void showObdStatus();
     void showObdPids();
     void showObdCodes();
-    void showErrors(int length);
-    void addHistoryLine(const uint8_t* frame);
+    void addHistoryLine(const LiveFrame& frame);
     QVector<int> readingsShown_;         // channels of the readings grid, in order
     int codeLinesShown_ = 0;             // code-box lines already in RichEditDtc
 

@@ -11,8 +11,8 @@ void TForm1::createChart()
     Grafika1->Sterownik = Sterownik1;
     Grafika1->AttachToPanel(PanelChart);
     // After the status panel and the grids, which were added before.
-    liveFanOut.add([this](const uint8_t* frame, int) {
-        if (Grafika1) Grafika1->ShowLiveData(frame);
+    liveFanOut.add([this](const LiveFrame& frame) {
+        if (Grafika1) Grafika1->ShowLiveData(frame.data());
     });
 }
 

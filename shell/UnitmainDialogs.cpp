@@ -33,11 +33,12 @@ void TForm1::CreateDialogs()
 
     Nastawy->OnDetail = [this](int kind, int index) { NastawyDetail(kind, index); };
     // Each dialog takes the live frames only while it is shown.
-    liveFanOut.add([this](const uint8_t* frame, int length) {
-        if (FormLevel->isVisible()) FormLevel->LiveFrame(frame, length);
+    // The dialogs read at most the frame's 128 bytes, whatever length the controller sent.
+    liveFanOut.add([this](const LiveFrame& frame) {
+        if (FormLevel->isVisible()) FormLevel->LiveFrame(frame.data(), std::min(frame.length(), LiveFrame::kSize));
     });
-    liveFanOut.add([this](const uint8_t* frame, int length) {
-        if (FormSeq->isVisible()) FormSeq->LiveFrame(frame, length);
+    liveFanOut.add([this](const LiveFrame& frame) {
+        if (FormSeq->isVisible()) FormSeq->LiveFrame(frame.data(), std::min(frame.length(), LiveFrame::kSize));
     });
     CreateMenuDialogs();
 }

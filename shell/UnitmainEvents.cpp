@@ -102,13 +102,6 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
         return;
     }
     if (kind != kEventFrameReceived) return;
-    const uint8_t* f = Sterownik1->rxBuffer;
-    if (code >= 0x90 && code <= 0x9F && length > 4) {
-        ShowLiveFrame(f);
-        liveFanOut.deliver(f, length);
-        addHistoryLine(f);
-        return;
-    }
     switch (code) {
         case 0x81: {
             QString caption = baseCaption;
@@ -131,7 +124,7 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
                 QTimer::singleShot(0, this, [this] { AskUser(1365, kAskError); });
             break;
         }
-        case 0x82: showErrors(length); break;
+        case 0x82: ShowErrors(Sterownik1->errorList()); break;
         case 0x86:
         case 0xE8:
             FillChannelList();
@@ -145,32 +138,40 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
     }
 }
 
-void TForm1::ShowLiveFrame(const uint8_t* frame)
+void TForm1::LiveFrameReceived(const LiveFrame& frame)
 {
-    const int state = frame[10] + 256 * frame[11];
+    ShowLiveFrame(frame);
+    liveFanOut.deliver(frame);
+    addHistoryLine(frame);
+}
+
+void TForm1::ShowLiveFrame(const LiveFrame& frame)
+{
+    const int state = frame.workState();
     QString text = Sterownik1->StrStanPracy(state, 1);
     int size = 10;
     // Every other second the status shows the detail of the state instead.
-    if ((frame[11] & 3) == 3 && frame[6] != 0 && secondsCounter % 2 == 1) {
+    if ((frame.byte(11) & 3) == 3 && frame.eventCode() != 0 && secondsCounter % 2 == 1) {
         size = 8;
-        if (const int id = LivePanels::detailTextId(frame[6], frame[7])) text = TextById(id);
+        if (const int id = LivePanels::detailTextId(frame.eventCode(), frame.eventValue())) text = TextById(id);
     }
     QFont font = PanelStatus->font();
     font.setPointSize(size);
     font.setBold(false);
     setStatus(text, fromTColor(Sterownik1->KolorStanuPracy(state)), Qt::black, &font);
 
-    const QColor diag = frame[11] & 0x08 ? kRed : frame[11] & 0x14 ? kDarkGreen : diagnosticsNormalColour_;
+    const uint8_t flags = frame.byte(11);
+    const QColor diag = flags & 0x08 ? kRed : flags & 0x14 ? kDarkGreen : diagnosticsNormalColour_;
     if (row1[3]->palette().color(QPalette::ButtonText) != diag) setTabColour(row1[3], diag);
 }
 
-void TForm1::addHistoryLine(const uint8_t* frame)
+void TForm1::addHistoryLine(const LiveFrame& frame)
 {
     QString what;
-    if (frame[6] == 0xF0) {
-        const int id = LivePanels::fuelSwitchTextId(frame[7]);
+    if (frame.eventCode() == 0xF0) {
+        const int id = LivePanels::fuelSwitchTextId(frame.eventValue());
         if (id) what = TextById(id);
-    } else if (frame[6] == 0xF3 || frame[6] == 0xF4) {
+    } else if (frame.eventCode() == 0xF3 || frame.eventCode() == 0xF4) {
         what = TextById(3810);
     } else {
         return;
@@ -179,19 +180,19 @@ void TForm1::addHistoryLine(const uint8_t* frame)
     RichEditInfo->append(LivePanels::historyLine(time, what));
 }
 
-void TForm1::showErrors(int length)
+void TForm1::ShowErrors(const LiveFrame& list)
 {
     const bool stored = Sterownik1->liveStatus[1] & 0x10;
-    const QStringList lines =
-        LivePanels::errorLines(Sterownik1->rxBuffer, length, stored, [](int id) { return TextById(id); });
+    const QStringList lines = LivePanels::errorLines(list.data(), std::min(list.length(), LiveFrame::kSize), stored,
+                                                     [](int id) { return TextById(id); });
     RichEditBledy->clear();
     for (const QString& line : lines) RichEditBledy->append(line);
 }
 
-void TForm1::ShowLeds(const uint8_t* frame)
+void TForm1::ShowLeds(const LiveFrame& frame)
 {
-    if (frame[13] == ledMemory[0] && frame[14] == ledMemory[1]) return;
-    drawLeds(frame[13], frame[14]);
+    if (frame.levelLeds() == ledMemory[0] && frame.fuelLed() == ledMemory[1]) return;
+    drawLeds(frame.levelLeds(), frame.fuelLed());
 }
 
 void TForm1::drawSwitchPicture()

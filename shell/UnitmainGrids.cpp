@@ -264,12 +264,12 @@ void TForm1::BtnParamIngClick()
 
 // ---------------------------------------------------------------- live values
 
-void TForm1::ShowReadings(const uint8_t*)
+void TForm1::ShowReadings(const LiveFrame& frame)
 {
     if (!Sterownik1) return;
     StringGrid* g = StringGridParametry;
     for (int k = 0; k < g->rowCount(); ++k) {
-        const QString text = Sterownik1->StrParamBiez(32, k);
+        const QString text = Sterownik1->StrParamBiez(kChannelReadings, k, frame);
         if (text.isEmpty()) continue;
         g->setCell(1, k, text);
         if (nameRepaint == 1) g->repaintCell(0, k);

@@ -56,7 +56,7 @@ void TForm1::buildScope()
     MenuFile6 = item("MenuFile6", &TForm1::MenuFile6Click);
     MenuFile7 = item("MenuFile7", &TForm1::MenuFile7Click);
 
-    liveFanOut.add([this](const uint8_t* frame, int) { Scope->AddSample(frame); });
+    liveFanOut.add([this](const LiveFrame& frame) { Scope->AddSample(frame.data()); });
     // History lines carry the recorded time; the channel list's changes redraw the traces.
     scopeTimeText = [this] { return Scope->RecordedTimeText(); };
     scopeRedraw = [this] { Scope->Redraw(); };

@@ -185,7 +185,7 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         TScope& s = *f.Scope;
-        for (int i = 0; i < 5; ++i) f.liveFanOut.deliver(liveFrame(80 + i).data(), 128);
+        for (int i = 0; i < 5; ++i) f.liveFanOut.deliver(LiveFrame(liveFrame(80 + i).data(), 128));
         QCOMPARE(s.sampleCount, 5);
 
         const QString osc = w.dir.filePath(QStringLiteral("drive.osc"));
@@ -193,14 +193,14 @@ private Q_SLOTS:
         w.click(4);
         QVERIFY(f.Sterownik1->RecordingOpen());
         QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 5 * 128));
-        for (int i = 0; i < 3; ++i) f.liveFanOut.deliver(liveFrame(90 + i).data(), 128);
+        for (int i = 0; i < 3; ++i) f.liveFanOut.deliver(LiveFrame(liveFrame(90 + i).data(), 128));
         QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 8 * 128));
         w.click(2);  // Pause: still stored and recorded
-        f.liveFanOut.deliver(liveFrame(100).data(), 128);
+        f.liveFanOut.deliver(LiveFrame(liveFrame(100).data(), 128));
         QCOMPARE(s.sampleCount, 9);
         QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 9 * 128));
         w.click(3);  // Stop: nothing stored
-        f.liveFanOut.deliver(liveFrame(110).data(), 128);
+        f.liveFanOut.deliver(LiveFrame(liveFrame(110).data(), 128));
         QCOMPARE(s.sampleCount, 9);
         QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 9 * 128));
         w.click(4);  // record again: closes the recording
@@ -472,7 +472,7 @@ private Q_SLOTS:
         rlimit small = old;
         small.rlim_cur = 4096 + 128;
         setrlimit(RLIMIT_FSIZE, &small);
-        for (int i = 0; i < 3; ++i) f.liveFanOut.deliver(liveFrame(80).data(), 128);
+        for (int i = 0; i < 3; ++i) f.liveFanOut.deliver(LiveFrame(liveFrame(80).data(), 128));
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(!f.Sterownik1->RecordingOpen());

@@ -1,6 +1,8 @@
 // The main window's live screens: the arithmetic of the grids and panels as tables, and the window
 // itself taking real frames through its link-event handler and real mouse clicks.
 #include <QtCore/QSettings>
+
+#include <array>
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 #include <QtWidgets/QLabel>
@@ -38,19 +40,17 @@ struct Window : WindowRig {
     // A live frame of `length` bytes with `bytes` set (offset, value) and the rest 0.
     void live(std::initializer_list<std::pair<int, int>> bytes, int length = 92)
     {
-        uint8_t* f = link().rxBuffer;
-        std::fill(f, f + 128, uint8_t(0));
+        std::array<uint8_t, LiveFrame::kSize> f{};
         f[3] = 0x90;
-        for (const auto& [at, v] : bytes) f[at] = uint8_t(v);
+        for (const auto& [at, v] : bytes) f[size_t(at)] = uint8_t(v);
         link().liveStatus = {f[10], f[11], f[12]};  // kept by the link's dispatcher
-        form.LinkEvent(kEventFrameReceived, 0x90, 0, length);
+        form.LiveFrameReceived(LiveFrame(f.data(), length));
     }
     void errors(const QByteArray& bytes, int length)
     {
-        uint8_t* f = link().rxBuffer;
-        std::fill(f, f + 128, uint8_t(0));
-        std::copy(bytes.begin(), bytes.end(), f);
-        form.LinkEvent(kEventFrameReceived, 0x82, 0, length);
+        std::array<uint8_t, LiveFrame::kSize> f{};
+        std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), LiveFrame::kSize), f.begin());
+        form.ShowErrors(LiveFrame(f.data(), length));
     }
     QColor led(int x, int y) const { return form.Image1->pixmap().toImage().pixelColor(x, y); }
 };
@@ -248,7 +248,7 @@ private Q_SLOTS:
         // A view added later (the chart, the oscilloscope) sees the grids and LEDs already updated.
         QString readingSeen;
         std::array<int, 2> ledsSeen{};
-        f.liveFanOut.add([&](const uint8_t*, int) {
+        f.liveFanOut.add([&](const LiveFrame&) {
             readingSeen = f.StringGridParametry->cell(1, 0);
             ledsSeen = f.ledMemory;
         });

@@ -1,6 +1,8 @@
 // The main window as a widget: start without preferences, saving at close, the watchdog against a
 // simulated controller on a pseudo-terminal, commands with scripted confirmations, keys and link events.
 #include <QtCore/QSettings>
+
+#include <array>
 #include <QtCore/QTemporaryDir>
 #include <QtGui/QScreen>
 #include <QtTest/QtTest>
@@ -337,12 +339,11 @@ private Q_SLOTS:
     {
         Window w;
         TForm1& f = w.form;
-        uint8_t* rx = f.Sterownik1->rxBuffer;
-        std::fill(rx, rx + 128, 0);
+        std::array<uint8_t, LiveFrame::kSize> rx{};
         rx[3] = 0x90;
         rx[13] = 0x20 | 0x01;  // top level LED and the lowest LED red
         rx[14] = 0x02;         // fuel LED green
-        f.LinkEvent(kEventFrameReceived, 0x90, 0, 128);
+        f.LiveFrameReceived(LiveFrame(rx.data(), 128));
         QImage img = f.Image1->pixmap().toImage();
         QCOMPARE(img.pixelColor(15, 16), QColor(0, 160, 0));
         QCOMPARE(img.pixelColor(15, 76), QColor(200, 0, 0));
@@ -352,15 +353,15 @@ private Q_SLOTS:
 
         // The same LED bytes again do not redraw the picture.
         f.switchBitmap.setPixelColor(15, 16, Qt::blue);
-        f.LinkEvent(kEventFrameReceived, 0x90, 0, 128);
+        f.LiveFrameReceived(LiveFrame(rx.data(), 128));
         QCOMPARE(f.switchBitmap.pixelColor(15, 16), QColor(Qt::blue));
         rx[13] = 0x20;
-        f.LinkEvent(kEventFrameReceived, 0x90, 0, 128);
+        f.LiveFrameReceived(LiveFrame(rx.data(), 128));
         QCOMPARE(f.switchBitmap.pixelColor(15, 16), QColor(0, 160, 0));
 
         // A current error colours the Diagnostics tab red.
         rx[11] = 0x08;
-        f.LinkEvent(kEventFrameReceived, 0x90, 0, 128);
+        f.LiveFrameReceived(LiveFrame(rx.data(), 128));
         QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
 
         f.Sterownik1->mem.identity[5] = 0;
