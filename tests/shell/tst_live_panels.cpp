@@ -1,14 +1,14 @@
 // The main window's live screens: the arithmetic of the grids and panels as tables, and the window
 // itself taking real frames through its link-event handler and real mouse clicks.
 #include <QtCore/QSettings>
-
-#include <array>
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
+
+#include <array>
 
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"

@@ -1,8 +1,6 @@
 // The main window as a widget: start without preferences, saving at close, the watchdog against a
 // simulated controller on a pseudo-terminal, commands with scripted confirmations, keys and link events.
 #include <QtCore/QSettings>
-
-#include <array>
 #include <QtCore/QTemporaryDir>
 #include <QtGui/QScreen>
 #include <QtTest/QtTest>
@@ -14,6 +12,8 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QSplitter>
 #include <QtWidgets/QToolButton>
+
+#include <array>
 
 #include "charts/TableGrid.h"
 #include "charts/Tgrafika.h"
