@@ -18,6 +18,9 @@ private Q_SLOTS:
     void wrongStartByteDiscardsQueue();
     void badChecksumGivesNoRxLine();
     void arbitraryBytesNeverCrash();
+    void liveReplyIsHandedOnOnceAsValue();
+    void liveFrameReadsZeroOutsideItsBytes_data();
+    void liveFrameReadsZeroOutsideItsBytes();
 
 private:
     struct Line {
@@ -188,5 +191,72 @@ void TestReceiver::arbitraryBytesNeverCrash()
     QVERIFY(frames > before);
 }
 
+// A live reply reaches the views once, as a copy taken when it was verified, after its link event;
+// other replies are no live frames, and an error list is kept as a value of its own.
+void TestReceiver::liveReplyIsHandedOnOnceAsValue()
+{
+    QList<LiveFrame> frames;
+    QList<int> eventsBeforeFrame;
+    connect(link, &TSterownik::liveFrame, this, [&](const LiveFrame& f) {
+        frames.append(f);
+        eventsBeforeFrame.append(int(events.size()));
+    });
+    QByteArray readings(88, '\0');
+    for (int i = 0; i < readings.size(); ++i) readings[i] = char(i + 1);
+    auto receive = [&](uint8_t command, const QByteArray& payload) {
+        line->rx = SimFrames::encode(0x56, command, payload);
+        int n = -2;
+        for (int t = 0; t < 3 && n < 0; ++t) n = link->OdbiorRx();
+        QVERIFY(n > 0);
+    };
+
+    receive(0x90, readings);
+    QCOMPARE(frames.size(), 1);
+    QCOMPARE(eventsBeforeFrame[0], 1);
+    const LiveFrame& f = frames[0];
+    QCOMPARE(f.length(), 92);
+    QCOMPARE(f.command(), uint8_t(0x90));
+    QCOMPARE(f.byte(4), uint8_t(1));
+    QCOMPARE(f.eventCode(), uint8_t(3));
+    QCOMPARE(f.workState(), 7 | 8 << 8);
+    QCOMPARE(f.byte(91), uint8_t(88));
+    // The receive buffer is taken by the next reply; the value the views got stays as it was.
+    receive(0x82, QByteArray(70, char(0x11)));
+    QCOMPARE(frames.size(), 1);
+    QCOMPARE(frames[0].byte(4), uint8_t(1));
+    QCOMPARE(link->errorList().length(), 74);
+    QCOMPARE(link->errorList().byte(73), uint8_t(0x11));
+    QCOMPARE(link->errorList().byte(74), uint8_t(0));
+}
+
+void TestReceiver::liveFrameReadsZeroOutsideItsBytes_data()
+{
+    QTest::addColumn<int>("available");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("byte");
+    QTest::addColumn<int>("word");
+    QTest::newRow("first") << 128 << 0 << 0x00 << 0x0100;
+    QTest::newRow("last byte: word has no high byte") << 128 << 127 << 0x7F << 0x7F;
+    QTest::newRow("past the end") << 128 << 128 << 0 << 0;
+    QTest::newRow("negative") << 128 << -1 << 0 << 0x0000;
+    QTest::newRow("short copy ends in zeros") << 10 << 10 << 0 << 0;
+    QTest::newRow("short copy keeps its bytes") << 10 << 8 << 8 << 0x0908;
+}
+
+void TestReceiver::liveFrameReadsZeroOutsideItsBytes()
+{
+    QFETCH(int, available);
+    QFETCH(int, offset);
+    QFETCH(int, byte);
+    QFETCH(int, word);
+    QByteArray bytes(200, '\0');
+    for (int i = 0; i < bytes.size(); ++i) bytes[i] = char(i);
+    const LiveFrame f(reinterpret_cast<const uint8_t*>(bytes.constData()), 200, available);
+    QCOMPARE(int(f.byte(offset)), byte);
+    QCOMPARE(f.word(offset), word);
+    QCOMPARE(f.length(), 200);
+}
+
 QTEST_GUILESS_MAIN(TestReceiver)
 #include "tst_receiver.moc"
+
