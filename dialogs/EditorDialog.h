@@ -2,7 +2,7 @@
 
 #include <QtWidgets/QDialog>
 
-#include "shell/Theme.h"
+#include "ui/Theme.h"
 
 class QLineEdit;
 class TNastawy;

@@ -4,7 +4,7 @@
 
 #include "link/MemoryImage.h"
 #include "settings/ConfigDiff.h"
-#include "shell/Theme.h"
+#include "ui/Theme.h"
 
 class QLabel;
 class QPushButton;

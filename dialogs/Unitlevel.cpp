@@ -9,7 +9,7 @@
 
 #include "base/TextTable.h"
 #include "dialogs/LevelSensor.h"
-#include "dialogs/UpDown.h"
+#include "ui/UpDown.h"
 #include "editor/Tnastawy.h"
 #include "link/Tsterownik.h"
 

@@ -6,7 +6,7 @@
 #include <QtWidgets/QPushButton>
 
 #include "base/TextTable.h"
-#include "dialogs/UpDown.h"
+#include "ui/UpDown.h"
 #include "editor/Tnastawy.h"
 #include "link/Tsterownik.h"
 

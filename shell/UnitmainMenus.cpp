@@ -24,7 +24,7 @@
 #include "link/PetrolRestore.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
-#include "shell/StringGrid.h"
+#include "ui/StringGrid.h"
 #include "settings/SettingsCatalogue.h"
 #include "shell/Unitmain.h"
 

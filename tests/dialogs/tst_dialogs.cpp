@@ -16,7 +16,7 @@
 #include "dialogs/Unitlevel.h"
 #include "dialogs/Unitnastaw.h"
 #include "dialogs/Unitseq.h"
-#include "dialogs/UpDown.h"
+#include "ui/UpDown.h"
 
 namespace {
 

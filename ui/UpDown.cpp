@@ -1,4 +1,4 @@
-#include "dialogs/UpDown.h"
+#include "ui/UpDown.h"
 
 #include <QtWidgets/QToolButton>
 
