@@ -2,7 +2,7 @@
 
 #include <QtWidgets/QLineEdit>
 
-TEditorDialog::TEditorDialog(QWidget* parent) : QDialog(parent)
+EditorDialog::EditorDialog(QWidget* parent) : QDialog(parent)
 {
     // A fixed border: the layouts are placed to the pixel.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -11,7 +11,7 @@ TEditorDialog::TEditorDialog(QWidget* parent) : QDialog(parent)
     if (parent) setFont(parent->font());
 }
 
-bool TEditorDialog::Open()
+bool EditorDialog::Open()
 {
     if (parentWidget()) setFont(parentWidget()->font());
     Relabel();
@@ -24,7 +24,7 @@ bool TEditorDialog::Open()
     return true;
 }
 
-void TEditorDialog::ApplyTheme(const ThemePalette& palette)
+void EditorDialog::ApplyTheme(const ThemePalette& palette)
 {
     theme_ = palette;
     QPalette p = this->palette();
@@ -42,7 +42,7 @@ void TEditorDialog::ApplyTheme(const ThemePalette& palette)
     update();
 }
 
-QLineEdit* TEditorDialog::makeBox(QWidget* parent, const QRect& geometry)
+QLineEdit* EditorDialog::makeBox(QWidget* parent, const QRect& geometry)
 {
     auto* box = new QLineEdit(parent);
     box->setReadOnly(true);

@@ -12,10 +12,10 @@ class TSterownik;
 // catalogue, take the theme's colours and the window's font, and are relabelled when the language
 // changes while they are open. They are modal without a nested event loop: Open returns at once and
 // the rest of the program stays blocked until the dialog closes.
-class TEditorDialog : public QDialog {
+class EditorDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TEditorDialog(QWidget* parent = nullptr);
+    explicit EditorDialog(QWidget* parent = nullptr);
 
     // The settings editor (null: the dialog closes at once when opened) and the controller link.
     TNastawy* Nastawy = nullptr;

@@ -66,7 +66,7 @@ private:
 
 void TForm1::CreateMenuDialogs()
 {
-    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormDevice, FormService, FormParam}) {
+    for (EditorDialog* d : std::initializer_list<EditorDialog*>{FormDevice, FormService, FormParam}) {
         d->Nastawy = Nastawy;
         d->Sterownik = Sterownik1;
     }
@@ -147,13 +147,13 @@ void TForm1::RelabelMenus()
     // The menus take the window's font rather than the platform's larger default.
     menuBar()->setFont(font());
     for (QMenu* m : menuBar()->findChildren<QMenu*>()) m->setFont(font());
-    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormDevice, FormService, FormParam})
+    for (EditorDialog* d : std::initializer_list<EditorDialog*>{FormDevice, FormService, FormParam})
         if (d) d->Relabel();
 }
 
 void TForm1::ColourMenuDialogs()
 {
-    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormDevice, FormService, FormParam})
+    for (EditorDialog* d : std::initializer_list<EditorDialog*>{FormDevice, FormService, FormParam})
         if (d) d->ApplyTheme(palette);
 }
 

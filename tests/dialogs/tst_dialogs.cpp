@@ -455,7 +455,7 @@ private Q_SLOTS:
         b.clickDetail(8);
         QVERIFY(!seq->isVisible());
         b.link().injectorCount = 4;
-        for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{b.form.FormCal, b.form.FormSeq, b.form.FormLevel,
+        for (EditorDialog* d : std::initializer_list<EditorDialog*>{b.form.FormCal, b.form.FormSeq, b.form.FormLevel,
                                                                        b.form.FormInj, b.form.FormNastaw}) {
             d->Nastawy = nullptr;
             QVERIFY(!d->Open());
