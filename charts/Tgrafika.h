@@ -10,7 +10,7 @@
 
 #include "charts/ChartLayout.h"
 #include "charts/ChartViewRegistry.h"
-#include "shell/Theme.h"
+#include "ui/Theme.h"
 
 class QPainter;
 class TSterownik;

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "shell/Theme.h"
+#include "ui/Theme.h"
 
 // A 16 x 16 heat map of the cell differences of one map or correction region: the file's value
 // minus the controller's, red where the file is higher, blue where it is lower, drawn in the chart

@@ -4,7 +4,7 @@
 
 #include "session/WorkshopSession.h"
 
-TEditorDialog::TEditorDialog(QWidget* parent, WorkshopSession* session)
+EditorDialog::EditorDialog(QWidget* parent, WorkshopSession* session)
     : QDialog(parent),
       Catalogue(session ? &session->catalogue() : nullptr),
       Sterownik(session ? &session->link() : nullptr)
@@ -16,7 +16,7 @@ TEditorDialog::TEditorDialog(QWidget* parent, WorkshopSession* session)
     if (parent) setFont(parent->font());
 }
 
-bool TEditorDialog::Open()
+bool EditorDialog::Open()
 {
     if (parentWidget()) setFont(parentWidget()->font());
     Relabel();
@@ -29,7 +29,7 @@ bool TEditorDialog::Open()
     return true;
 }
 
-void TEditorDialog::ApplyTheme(const ThemePalette& palette)
+void EditorDialog::ApplyTheme(const ThemePalette& palette)
 {
     theme_ = palette;
     QPalette p = this->palette();
@@ -47,7 +47,7 @@ void TEditorDialog::ApplyTheme(const ThemePalette& palette)
     update();
 }
 
-QLineEdit* TEditorDialog::makeBox(QWidget* parent, const QRect& geometry)
+QLineEdit* EditorDialog::makeBox(QWidget* parent, const QRect& geometry)
 {
     auto* box = new QLineEdit(parent);
     box->setReadOnly(true);

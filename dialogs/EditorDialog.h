@@ -2,7 +2,7 @@
 
 #include <QtWidgets/QDialog>
 
-#include "shell/Theme.h"
+#include "ui/Theme.h"
 
 class QLineEdit;
 class SettingsCatalogue;
@@ -13,12 +13,12 @@ class WorkshopSession;
 // catalogue (the one the editor shows), take the theme's colours and the window's font, and are
 // relabelled when the language changes while they are open. They are modal without a nested event
 // loop: Open returns at once and the rest of the program stays blocked until the dialog closes.
-class TEditorDialog : public QDialog {
+class EditorDialog : public QDialog {
     Q_OBJECT
 public:
     // The dialog works on the session's settings catalogue and controller link; without a session
     // it closes at once when opened.
-    explicit TEditorDialog(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
+    explicit EditorDialog(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 
     // The settings catalogue (null: the dialog closes at once when opened) and the controller link.
     SettingsCatalogue* Catalogue = nullptr;

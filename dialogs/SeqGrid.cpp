@@ -3,9 +3,9 @@
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPainter>
 
-TSeqGrid::TSeqGrid(QWidget* parent) : QWidget(parent) {}
+SeqGrid::SeqGrid(QWidget* parent) : QWidget(parent) {}
 
-void TSeqGrid::setSize(int columns, int rows)
+void SeqGrid::setSize(int columns, int rows)
 {
     columns_ = std::max(columns, 1);
     rows_ = std::max(rows, 1);
@@ -13,9 +13,9 @@ void TSeqGrid::setSize(int columns, int rows)
     update();
 }
 
-QRect TSeqGrid::cellRect(int column, int row) const { return QRect(column * kPitch, row * kPitch, kCell, kCell); }
+QRect SeqGrid::cellRect(int column, int row) const { return QRect(column * kPitch, row * kPitch, kCell, kCell); }
 
-void TSeqGrid::paintEvent(QPaintEvent*)
+void SeqGrid::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), lineColour);
@@ -29,7 +29,7 @@ void TSeqGrid::paintEvent(QPaintEvent*)
         }
 }
 
-void TSeqGrid::mousePressEvent(QMouseEvent* event)
+void SeqGrid::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) return;
     const QPoint pos = event->position().toPoint();

@@ -6,13 +6,13 @@
 
 // A small owner-drawn grid of 28 x 28 cells with one-pixel lines, as the injector assignment uses:
 // its owner draws each cell and is told which cell was clicked.
-class TSeqGrid : public QWidget {
+class SeqGrid : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kCell = 28;
     static constexpr int kPitch = kCell + 1;
 
-    explicit TSeqGrid(QWidget* parent = nullptr);
+    explicit SeqGrid(QWidget* parent = nullptr);
 
     // Column and row count; the widget takes count x 29 pixels in each direction.
     void setSize(int columns, int rows);

@@ -7,7 +7,7 @@
 #include <QtWidgets/QPushButton>
 
 #include "base/TextTable.h"
-#include "dialogs/UpDown.h"
+#include "ui/UpDown.h"
 #include "settings/SettingsCatalogue.h"
 
 namespace {
@@ -30,7 +30,7 @@ QComboBox* list(QWidget* parent, const QRect& r)
 
 }  // namespace
 
-TFormCal::TFormCal(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
+TFormCal::TFormCal(QWidget* parent, WorkshopSession* session) : EditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormCal"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -39,7 +39,7 @@ TFormCal::TFormCal(QWidget* parent, WorkshopSession* session) : TEditorDialog(pa
     GroupBox1->setGeometry(8, 8, 504, 140);
     LabelPower = label(GroupBox1, 16, 30);
     EditPower = makeBox(GroupBox1, QRect(200, 30, 64, 22));
-    UpDown1 = new TUpDown(Qt::Vertical, GroupBox1);
+    UpDown1 = new UpDown(Qt::Vertical, GroupBox1);
     UpDown1->setGeometry(264, 30, 17, 22);
     UpDown1->setRange(25, 1000);
     UpDown1->setPosition(100);
@@ -79,7 +79,7 @@ TFormCal::TFormCal(QWidget* parent, WorkshopSession* session) : TEditorDialog(pa
     BitBtn1->setGeometry(412, 414, 92, 30);
     BitBtn1->setDefault(true);
 
-    connect(UpDown1, &TUpDown::ChangingEx, this, &TFormCal::UpDown1ChangingEx);
+    connect(UpDown1, &UpDown::ChangingEx, this, &TFormCal::UpDown1ChangingEx);
     for (QComboBox* c : {ComboUnit, ComboCylinders, ComboPressure, ComboFuel, ComboInjection, ComboInjector})
         connect(c, &QComboBox::activated, this, [this] { ComboBox1Click(); });
     connect(BitBtn1, &QPushButton::clicked, this, &TFormCal::BitBtn1Click);

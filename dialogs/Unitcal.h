@@ -8,12 +8,12 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TUpDown;
+class UpDown;
 
 // The injector nozzle calculator: estimates the gas-injector nozzle bore (or the nozzle class of
 // the colour-coded injectors) from the engine data and the installation settings. It only reads the
 // settings: every list here is local to the dialog.
-class TFormCal : public TEditorDialog {
+class TFormCal : public EditorDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 520;
@@ -33,7 +33,7 @@ public:
     QGroupBox* GroupBox2 = nullptr;
     QLabel* LabelPower = nullptr;
     QLineEdit* EditPower = nullptr;
-    TUpDown* UpDown1 = nullptr;
+    UpDown* UpDown1 = nullptr;
     QComboBox* ComboUnit = nullptr;
     QLabel* LabelCylinders = nullptr;
     QComboBox* ComboCylinders = nullptr;

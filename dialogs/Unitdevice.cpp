@@ -12,7 +12,7 @@ namespace {
 constexpr uint32_t kHistoryRead = 0x80;
 }
 
-TFormDevice::TFormDevice(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
+TFormDevice::TFormDevice(QWidget* parent, WorkshopSession* session) : EditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormDevice"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -67,5 +67,5 @@ void TFormDevice::Timer1Timer()
 void TFormDevice::hideEvent(QHideEvent* event)
 {
     Timer1->stop();
-    TEditorDialog::hideEvent(event);
+    EditorDialog::hideEvent(event);
 }

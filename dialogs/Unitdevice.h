@@ -12,7 +12,7 @@ class QTimer;
 // What the controller says about itself: model, bar code, production date, version line and
 // injector count. Opened modally from the Device menu; fills in once the link has read the history
 // region, so a dialog opened during the first reads after connecting still gets its texts.
-class TFormDevice : public TEditorDialog {
+class TFormDevice : public EditorDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 600;

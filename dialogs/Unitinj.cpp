@@ -5,7 +5,7 @@
 #include <QtWidgets/QPushButton>
 
 #include "base/TextTable.h"
-#include "dialogs/UpDown.h"
+#include "ui/UpDown.h"
 #include "settings/SettingsCatalogue.h"
 #include "link/Tsterownik.h"
 
@@ -16,7 +16,7 @@ constexpr int kRowPitch = 30;
 
 }  // namespace
 
-TFormInj::TFormInj(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
+TFormInj::TFormInj(QWidget* parent, WorkshopSession* session) : EditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormInj"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -29,12 +29,12 @@ TFormInj::TFormInj(QWidget* parent, WorkshopSession* session) : TEditorDialog(pa
         f.setBold(true);
         Numbers[i]->setFont(f);
         Edits[i] = makeBox(this, QRect(76, y, 80, 22));
-        UpDowns[i] = new TUpDown(Qt::Horizontal, this);
+        UpDowns[i] = new UpDown(Qt::Horizontal, this);
         UpDowns[i]->setGeometry(160, y, 40, 22);
         UpDowns[i]->setRange(78, 178);
         UpDowns[i]->setPosition(128);
         UpDowns[i]->tag = i;
-        connect(UpDowns[i], &TUpDown::ChangingEx, this, [this, i](int position) { UpDown1ChangingEx(i, position); });
+        connect(UpDowns[i], &UpDown::ChangingEx, this, [this, i](int position) { UpDown1ChangingEx(i, position); });
         Units[i] = new QLabel(this);
         Units[i]->setGeometry(208, y, 60, 22);
     }

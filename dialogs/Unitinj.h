@@ -7,11 +7,11 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TUpDown;
+class UpDown;
 
 // Time corrections of the gas injectors (settings 216..223), one row per injector the controller
 // drives.
-class TFormInj : public TEditorDialog {
+class TFormInj : public EditorDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 350;
@@ -26,7 +26,7 @@ public:
 
     std::array<QLabel*, 8> Numbers{};
     std::array<QLineEdit*, 8> Edits{};
-    std::array<TUpDown*, 8> UpDowns{};
+    std::array<UpDown*, 8> UpDowns{};
     std::array<QLabel*, 8> Units{};
     QPushButton* BitBtn1 = nullptr;
 

@@ -9,7 +9,7 @@
 
 #include "base/TextTable.h"
 #include "dialogs/LevelSensor.h"
-#include "dialogs/UpDown.h"
+#include "ui/UpDown.h"
 #include "settings/SettingsCatalogue.h"
 #include "link/Tsterownik.h"
 
@@ -23,7 +23,7 @@ constexpr int kLedPitch = 60;
 
 }  // namespace
 
-TFormLevel::TFormLevel(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
+TFormLevel::TFormLevel(QWidget* parent, WorkshopSession* session) : EditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormLevel"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -36,12 +36,12 @@ TFormLevel::TFormLevel(QWidget* parent, WorkshopSession* session) : TEditorDialo
     for (int i = 0; i < 4; ++i) {
         const int y = ledRect(i).center().y() - 11;
         Edits[i] = makeBox(this, QRect(100, y, 72, 22));
-        UpDowns[i] = new TUpDown(Qt::Vertical, this);
+        UpDowns[i] = new UpDown(Qt::Vertical, this);
         UpDowns[i]->setGeometry(172, y, 17, 22);
         UpDowns[i]->setRange(0, 255);
         UpDowns[i]->tag = 41 + i;
-        TUpDown* u = UpDowns[i];
-        connect(u, &TUpDown::ChangingEx, this, [this, u](int position) { UpDown4ChangingEx(u, position); });
+        UpDown* u = UpDowns[i];
+        connect(u, &UpDown::ChangingEx, this, [this, u](int position) { UpDown4ChangingEx(u, position); });
     }
     LabelVoltage = new QLabel(this);
     LabelVoltage->setGeometry(300, 150, 280, 20);
@@ -94,7 +94,7 @@ bool TFormLevel::FormShow()
     ComboBox1->setCurrentIndex(selected >= 0 && selected < ComboBox1->count() ? selected : -1);
     leds_.fill(LevelSensor::kLedOff);
     update();
-    for (TUpDown* u : UpDowns) u->setPosition(cat.byte(u->tag));
+    for (UpDown* u : UpDowns) u->setPosition(cat.byte(u->tag));
     refresh();
     return true;
 }
@@ -102,7 +102,7 @@ bool TFormLevel::FormShow()
 void TFormLevel::done(int result)
 {
     FormClose();
-    TEditorDialog::done(result);
+    EditorDialog::done(result);
 }
 
 void TFormLevel::FormClose()
@@ -123,11 +123,11 @@ void TFormLevel::ComboBox1Change(int index)
 void TFormLevel::TypeChangeDone()
 {
     if (!Catalogue) return;
-    for (TUpDown* u : UpDowns) u->setPosition(Catalogue->byte(u->tag));
+    for (UpDown* u : UpDowns) u->setPosition(Catalogue->byte(u->tag));
     refresh();
 }
 
-void TFormLevel::UpDown4ChangingEx(TUpDown* upDown, int newPosition)
+void TFormLevel::UpDown4ChangingEx(UpDown* upDown, int newPosition)
 {
     if (!Catalogue) return;
     SettingsCatalogue& cat = *Catalogue;
@@ -169,7 +169,7 @@ void TFormLevel::LiveFrame(const uint8_t* frame, int length)
 
 void TFormLevel::paintEvent(QPaintEvent* event)
 {
-    TEditorDialog::paintEvent(event);
+    EditorDialog::paintEvent(event);
     QPainter p(this);
     for (int i = 0; i < 5; ++i) p.fillRect(ledRect(i), leds_[i]);
 }

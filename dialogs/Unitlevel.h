@@ -11,12 +11,12 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TUpDown;
+class UpDown;
 
 // The LPG level sensor calibration: the sensor type, the four thresholds of the dashboard LEDs
 // (shown red when out of order), the LEDs as the controller lights them and the sensor voltage.
 // While it is open the link asks for the level-sensor variant of the live data.
-class TFormLevel : public TEditorDialog {
+class TFormLevel : public EditorDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 600;
@@ -29,7 +29,7 @@ public:
 
     void Relabel() override;
     void ComboBox1Change(int index);
-    void UpDown4ChangingEx(TUpDown* upDown, int newPosition);
+    void UpDown4ChangingEx(UpDown* upDown, int newPosition);
     // The second half of a type change, after the wait (the timer calls it; tests may too).
     void TypeChangeDone();
     void BitBtn1Click() { accept(); }
@@ -42,7 +42,7 @@ public:
     QLabel* LabelType = nullptr;
     QComboBox* ComboBox1 = nullptr;
     std::array<QLineEdit*, 4> Edits{};
-    std::array<TUpDown*, 4> UpDowns{};
+    std::array<UpDown*, 4> UpDowns{};
     QLabel* LabelVoltage = nullptr;
     QLineEdit* EditVoltage = nullptr;
     QLabel* LabelV = nullptr;

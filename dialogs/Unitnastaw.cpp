@@ -6,7 +6,7 @@
 #include <QtWidgets/QPushButton>
 
 #include "base/TextTable.h"
-#include "dialogs/UpDown.h"
+#include "ui/UpDown.h"
 #include "settings/SettingsCatalogue.h"
 #include "link/Tsterownik.h"
 
@@ -29,7 +29,7 @@ std::array<int, 3> rowsOf(int opening)
 
 }  // namespace
 
-TFormNastaw::TFormNastaw(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
+TFormNastaw::TFormNastaw(QWidget* parent, WorkshopSession* session) : EditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormNastaw"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -39,10 +39,10 @@ TFormNastaw::TFormNastaw(QWidget* parent, WorkshopSession* session) : TEditorDia
         Labels[i]->setGeometry(12, y - 6, 208, 36);  // room for a label of two lines
         Labels[i]->setWordWrap(true);
         Edits[i] = makeBox(this, QRect(228, y, 100, 24));
-        UpDowns[i] = new TUpDown(Qt::Horizontal, this);
+        UpDowns[i] = new UpDown(Qt::Horizontal, this);
         UpDowns[i]->setGeometry(332, y, 40, 24);
-        TUpDown* u = UpDowns[i];
-        connect(u, &TUpDown::ChangingEx, this, [this, u](int position) { UpDown1ChangingEx(u, position); });
+        UpDown* u = UpDowns[i];
+        connect(u, &UpDown::ChangingEx, this, [this, u](int position) { UpDown1ChangingEx(u, position); });
     }
     ComboBox1 = new QComboBox(this);
     ComboBox1->setGeometry(228, kRowTop, 180, 24);
@@ -107,7 +107,7 @@ bool TFormNastaw::FormShow()
     ComboBox1->clear();
     arrange();
     SettingsCatalogue& cat = *Catalogue;
-    for (TUpDown* u : UpDowns) {
+    for (UpDown* u : UpDowns) {
         // A hidden row has tag 0 and so takes setting 0's empty descriptor.
         const SettingDescriptor& d = cat.descriptor(u->tag);
         u->setRange(d.min, d.max);
@@ -123,7 +123,7 @@ void TFormNastaw::ComboBox1Click(int index)
     Catalogue->SetValue(opening, index);
 }
 
-void TFormNastaw::UpDown1ChangingEx(TUpDown* upDown, int newPosition)
+void TFormNastaw::UpDown1ChangingEx(UpDown* upDown, int newPosition)
 {
     if (!Catalogue || upDown->tag == 0) return;
     SettingsCatalogue& cat = *Catalogue;

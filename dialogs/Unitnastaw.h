@@ -8,12 +8,12 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TUpDown;
+class UpDown;
 
 // A group of settings that belong together, chosen by the setting row it was opened from:
 // fast switching with the reducer temperature (57), the gas-pressure protection (63), or the
 // switch signal with its brightness and volume (96).
-class TFormNastaw : public TEditorDialog {
+class TFormNastaw : public EditorDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 420;
@@ -26,13 +26,13 @@ public:
 
     void Relabel() override;
     void ComboBox1Click(int index);
-    void UpDown1ChangingEx(TUpDown* upDown, int newPosition);
+    void UpDown1ChangingEx(UpDown* upDown, int newPosition);
     void BitBtn1Click() { accept(); }
 
     QComboBox* ComboBox1 = nullptr;
     std::array<QLabel*, 3> Labels{};
     std::array<QLineEdit*, 3> Edits{};
-    std::array<TUpDown*, 3> UpDowns{};
+    std::array<UpDown*, 3> UpDowns{};
     QPushButton* BitBtn1 = nullptr;
 
 protected:

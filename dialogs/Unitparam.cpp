@@ -54,7 +54,7 @@ private:
 
 }  // namespace
 
-TFormParam::TFormParam(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
+TFormParam::TFormParam(QWidget* parent, WorkshopSession* session) : EditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormParam"));
     // Sizeable, with the system menu only.
@@ -130,7 +130,7 @@ void TFormParam::FormResize()
 
 void TFormParam::resizeEvent(QResizeEvent* event)
 {
-    TEditorDialog::resizeEvent(event);
+    EditorDialog::resizeEvent(event);
     FormResize();
 }
 
@@ -150,5 +150,5 @@ bool TFormParam::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    return TEditorDialog::eventFilter(watched, event);
+    return EditorDialog::eventFilter(watched, event);
 }

@@ -9,7 +9,7 @@ class QTableWidget;
 // 0x2), ticked when the channel is shown there (flag 0x20). A press on a row or Enter toggles it;
 // the main window repaints its readings grid when the dialog closes. The flags are the link's own
 // and last until its channel table is rebuilt.
-class TFormParam : public TEditorDialog {
+class TFormParam : public EditorDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 320;

@@ -4,7 +4,7 @@
 #include <QtWidgets/QProgressBar>
 #include <QtWidgets/QVBoxLayout>
 
-#include "shell/Theme.h"
+#include "ui/Theme.h"
 
 TFormProg::TFormProg(QWidget* parent) : QDialog(parent)
 {

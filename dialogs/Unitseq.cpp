@@ -25,7 +25,7 @@ QLabel* label(QWidget* parent, const QRect& r)
 
 }  // namespace
 
-TFormSeq::TFormSeq(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
+TFormSeq::TFormSeq(QWidget* parent, WorkshopSession* session) : EditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormSeq"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -46,11 +46,11 @@ TFormSeq::TFormSeq(QWidget* parent, WorkshopSession* session) : TEditorDialog(pa
         f.setBold(true);
         l->setFont(f);
     }
-    StringGrid1 = new TSeqGrid(this);
+    StringGrid1 = new SeqGrid(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     LabelOff = label(this, QRect(16, 420, 418, 18));
     LabelOff->setAlignment(Qt::AlignCenter);
-    StringGrid2 = new TSeqGrid(this);
+    StringGrid2 = new SeqGrid(this);
     StringGrid2->setObjectName(QStringLiteral("StringGrid2"));
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn1->setGeometry(179, 492, 92, 30);
@@ -85,8 +85,8 @@ void TFormSeq::Relabel()
 
 void TFormSeq::ApplyTheme(const ThemePalette& palette)
 {
-    TEditorDialog::ApplyTheme(palette);
-    for (TSeqGrid* g : {StringGrid1, StringGrid2}) {
+    EditorDialog::ApplyTheme(palette);
+    for (SeqGrid* g : {StringGrid1, StringGrid2}) {
         g->lineColour = palette.editorGridLines.isValid() ? palette.editorGridLines : QColor(Qt::black);
         g->update();
     }
@@ -113,7 +113,7 @@ bool TFormSeq::FormShow()
     StringGrid2->move(124 + shift, 442);
     StringGrid2->setSize(n_, 1);
     LabelPetrol->move(8 + shift, 277 - shift);
-    LabelGas->setGeometry(124 + shift, kGridTop - 22, n_ * TSeqGrid::kPitch, 20);
+    LabelGas->setGeometry(124 + shift, kGridTop - 22, n_ * SeqGrid::kPitch, 20);
     fillList(ComboBox1, 8);
     fillList(ComboBox2, 56);
     showDetected();

@@ -9,12 +9,12 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TSeqGrid;
+class SeqGrid;
 
 // The injector configuration: which petrol injector input drives which gas injector, which gas
 // injectors stay off, the petrol injection and switching types, and the injection type the petrol
 // computer really uses, read from the live frames while the dialog is shown.
-class TFormSeq : public TEditorDialog {
+class TFormSeq : public EditorDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 450;
@@ -46,9 +46,9 @@ public:
     QComboBox* ComboBox2 = nullptr;
     QLabel* LabelGas = nullptr;
     QLabel* LabelPetrol = nullptr;
-    TSeqGrid* StringGrid1 = nullptr;
+    SeqGrid* StringGrid1 = nullptr;
     QLabel* LabelOff = nullptr;
-    TSeqGrid* StringGrid2 = nullptr;
+    SeqGrid* StringGrid2 = nullptr;
     QPushButton* BitBtn1 = nullptr;
 
 protected:

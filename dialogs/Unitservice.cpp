@@ -30,7 +30,7 @@ QLabel* label(QWidget* parent, int x, int y, int w)
 
 }  // namespace
 
-TFormService::TFormService(QWidget* parent, WorkshopSession* session) : TEditorDialog(parent, session)
+TFormService::TFormService(QWidget* parent, WorkshopSession* session) : EditorDialog(parent, session)
 {
     setObjectName(QStringLiteral("FormService"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -113,7 +113,7 @@ void TFormService::Relabel()
 
 void TFormService::ApplyTheme(const ThemePalette& palette)
 {
-    TEditorDialog::ApplyTheme(palette);
+    EditorDialog::ApplyTheme(palette);
     // A disabled time-left box (reminder off) still shows its value, in the grey of a disabled text.
     QPalette p = EditLeft->palette();
     p.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
@@ -186,5 +186,5 @@ void TFormService::BitBtn2Click()
 void TFormService::hideEvent(QHideEvent* event)
 {
     Timer1->stop();
-    TEditorDialog::hideEvent(event);
+    EditorDialog::hideEvent(event);
 }

@@ -14,7 +14,7 @@ class QTimer;
 // Running times, this PC's identity, the controller's change history and the service reminder.
 // Opened modally from the Device menu. The reminder's check box and "Set" change settings bytes
 // 100..102 in the memory image and request the settings write.
-class TFormService : public TEditorDialog {
+class TFormService : public EditorDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 600;

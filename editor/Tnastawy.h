@@ -9,7 +9,7 @@
 
 #include "editor/NastawyLayout.h"
 #include "settings/SettingsCatalogue.h"
-#include "shell/Theme.h"
+#include "ui/Theme.h"
 
 class QListWidget;
 class QScrollBar;

@@ -10,13 +10,6 @@ int barHeight(int clientHeight) { return clientHeight <= 550 ? 28 : 32; }
 
 int commandFontSize(int clientHeight) { return clientHeight <= 550 ? 8 : 10; }
 
-int draggedPanelWidth(int startWidth, int delta, int neighbourWidth, int minSize)
-{
-    const int widest = startWidth + neighbourWidth - minSize;
-    if (widest < minSize) return startWidth;
-    return std::clamp(startWidth + delta, minSize, widest);
-}
-
 QSize minimumWindowSize(QSize frameExtra, QSize designClient, int menuBarHeight)
 {
     const int width = std::min(640 - frameExtra.width(), designClient.width());

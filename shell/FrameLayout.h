@@ -16,10 +16,6 @@ int barHeight(int clientHeight);
 // Point size of the command buttons' font.
 int commandFontSize(int clientHeight);
 
-// Width of a side panel whose splitter bar was dragged `delta` pixels towards the area beside it
-// (`neighbourWidth` wide when the drag began): neither gets narrower than `minSize`.
-int draggedPanelWidth(int startWidth, int delta, int neighbourWidth, int minSize);
-
 // Smallest size of the main window below its frame: the outer window is at least 640 x 480, where
 // `frameExtra` is what the platform's frame adds to the window. A frame thinner than the one the
 // design was made for never makes the minimum exceed the design client area (`designClient`, below

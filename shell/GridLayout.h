@@ -7,18 +7,12 @@
 #include <cstdint>
 #include <functional>
 
-// Arithmetic of the main window's grids: cell hit tests, row heights, column widths, font fitting
+// Arithmetic of the main window's grids: row heights, column widths, font fitting
 // and the gas-injector switch. Pure functions, tested with tables.
 namespace GridLayout {
 
 // The injection-time grid never has more than eight rows: the live frame holds eight cylinders.
 constexpr int kMaxInjectors = 8;
-
-// Column under `x`: the widths are added from `leftCol` until the sum exceeds `x`; a point right
-// of every column falls in the last one. -1 for a point left of the grid or a grid without columns.
-int columnAt(const QVector<int>& widths, int leftCol, int x);
-// Row under `y` for rows `pitch` pixels apart from `topRow`; -1 below the last row or above the grid.
-int rowAt(int pitch, int topRow, int y, int rowCount);
 
 // Row height of the right-hand grids: the right panel's height / 20, at least 18.
 int rowHeight(int panelHeight);

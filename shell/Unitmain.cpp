@@ -30,7 +30,7 @@
 #include "obd/Telmobd.h"
 #include "editor/Tnastawy.h"
 #include "shell/FrameLayout.h"
-#include "shell/PanelSplitter.h"
+#include "ui/PanelSplitter.h"
 #include "base/Platform.h"
 #include "shell/SwitchPicture.h"
 #include "base/TextTable.h"

@@ -15,7 +15,7 @@
 #include "base/Preferences.h"
 #include "base/Prompt.h"
 #include "shell/LiveFanOut.h"
-#include "shell/Theme.h"
+#include "ui/Theme.h"
 
 class QAction;
 class QBoxLayout;

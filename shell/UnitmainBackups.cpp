@@ -7,7 +7,7 @@
 
 #include "base/OwnTexts.h"
 #include "base/Platform.h"
-#include "dialogs/Unitcompare.h"
+#include "dialogs/CompareWindow.h"
 #include "editor/Tnastawy.h"
 #include "link/ConfigBackups.h"
 #include "link/SettingsFile.h"
@@ -75,7 +75,7 @@ void TForm1::MenuFileCompareClick()
         prompt->error(SettingsFileOps::errorText(result));
         return;
     }
-    TFormCompare form(this, *Sterownik1, *file, QFileInfo(path).fileName(), palette);
+    CompareWindow form(this, *Sterownik1, *file, QFileInfo(path).fileName(), palette);
     form.exec();
     if (Nastawy) Nastawy->update();
 }

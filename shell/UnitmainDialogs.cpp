@@ -45,9 +45,9 @@ void TForm1::CreateDialogs()
 
 void TForm1::NastawyDetail(int kind, int index)
 {
-    TEditorDialog* dialog = nullptr;
+    EditorDialog* dialog = nullptr;
     if (kind == SettingsPages::kInjectorCorrections) {
-        dialog = index == 0 ? static_cast<TEditorDialog*>(FormInj) : FormCal;
+        dialog = index == 0 ? static_cast<EditorDialog*>(FormInj) : FormCal;
     } else if (kind == 0) {
         switch (index) {
             case 8: dialog = FormSeq; break;
@@ -68,12 +68,12 @@ void TForm1::NastawyDetail(int kind, int index)
 
 void TForm1::RelabelDialogs()
 {
-    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal})
+    for (EditorDialog* d : std::initializer_list<EditorDialog*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal})
         if (d) d->Relabel();
 }
 
 void TForm1::ColourDialogs()
 {
-    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal})
+    for (EditorDialog* d : std::initializer_list<EditorDialog*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal})
         if (d) d->ApplyTheme(palette);
 }

@@ -13,7 +13,7 @@
 #include "link/Tsterownik.h"
 #include "scope/Toscyloskop.h"
 #include "shell/LivePanels.h"
-#include "shell/StringGrid.h"
+#include "ui/StringGrid.h"
 #include "shell/SwitchPicture.h"
 #include "shell/Unitmain.h"
 

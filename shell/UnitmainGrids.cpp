@@ -13,7 +13,7 @@
 #include "shell/GridLayout.h"
 #include "shell/LivePanels.h"
 #include "shell/ProtocolPicture.h"
-#include "shell/StringGrid.h"
+#include "ui/StringGrid.h"
 #include "shell/Unitmain.h"
 
 namespace {

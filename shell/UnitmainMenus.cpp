@@ -24,7 +24,7 @@
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
 #include "session/WorkshopSession.h"
-#include "shell/StringGrid.h"
+#include "ui/StringGrid.h"
 #include "settings/SettingsCatalogue.h"
 #include "shell/Unitmain.h"
 
@@ -138,13 +138,13 @@ void TForm1::RelabelMenus()
     // The menus take the window's font rather than the platform's larger default.
     menuBar()->setFont(font());
     for (QMenu* m : menuBar()->findChildren<QMenu*>()) m->setFont(font());
-    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormDevice, FormService, FormParam})
+    for (EditorDialog* d : std::initializer_list<EditorDialog*>{FormDevice, FormService, FormParam})
         if (d) d->Relabel();
 }
 
 void TForm1::ColourMenuDialogs()
 {
-    for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{FormDevice, FormService, FormParam})
+    for (EditorDialog* d : std::initializer_list<EditorDialog*>{FormDevice, FormService, FormParam})
         if (d) d->ApplyTheme(palette);
 }
 

@@ -11,7 +11,7 @@
 #include <QtWidgets/QToolButton>
 
 #include "obd/Telmobd.h"
-#include "shell/StringGrid.h"
+#include "ui/StringGrid.h"
 #include "shell/Unitmain.h"
 
 namespace {

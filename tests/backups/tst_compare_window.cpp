@@ -6,7 +6,7 @@
 
 #include "base/TextTable.h"
 #include "dialogs/DiffHeatMap.h"
-#include "dialogs/Unitcompare.h"
+#include "dialogs/CompareWindow.h"
 #include "link/LoopbackBackend.h"
 #include "link/Tsterownik.h"
 
@@ -33,7 +33,7 @@ private Q_SLOTS:
         file.block(MemoryImage::Multiplier1)[40] = 120;
         file.settings[MemoryImage::kNodesBank1 + 1] = 40;
 
-        TFormCompare form(nullptr, link, file, QStringLiteral("old.set"), ThemePalette{});
+        CompareWindow form(nullptr, link, file, QStringLiteral("old.set"), ThemePalette{});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         // Two settings under their page headers, two regions.

@@ -16,7 +16,7 @@
 #include "dialogs/Unitlevel.h"
 #include "dialogs/Unitnastaw.h"
 #include "dialogs/Unitseq.h"
-#include "dialogs/UpDown.h"
+#include "ui/UpDown.h"
 
 namespace {
 
@@ -455,7 +455,7 @@ private Q_SLOTS:
         b.clickDetail(8);
         QVERIFY(!seq->isVisible());
         b.link().injectorCount = 4;
-        for (TEditorDialog* d : std::initializer_list<TEditorDialog*>{b.form.FormCal, b.form.FormSeq, b.form.FormLevel,
+        for (EditorDialog* d : std::initializer_list<EditorDialog*>{b.form.FormCal, b.form.FormSeq, b.form.FormLevel,
                                                                        b.form.FormInj, b.form.FormNastaw}) {
             d->Catalogue = nullptr;
             QVERIFY(!d->Open());

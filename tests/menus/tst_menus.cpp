@@ -25,7 +25,7 @@
 #include "link/Tsterownik.h"
 #include "scope/Toscyloskop.h"
 #include "obd/Telmobd.h"
-#include "shell/StringGrid.h"
+#include "ui/StringGrid.h"
 #include "editor/Tnastawy.h"
 #include "settings/SettingsCatalogue.h"
 #include "shell/Unitmain.h"

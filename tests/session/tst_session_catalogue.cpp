@@ -5,7 +5,7 @@
 #include <QtWidgets/QToolButton>
 
 #include "base/TextTable.h"
-#include "dialogs/UpDown.h"
+#include "ui/UpDown.h"
 #include "dialogs/Unitnastaw.h"
 #include "editor/Tnastawy.h"
 #include "session/WorkshopSession.h"

@@ -16,7 +16,7 @@
 #include "scope/Toscyloskop.h"
 #include "shell/GridLayout.h"
 #include "shell/LivePanels.h"
-#include "shell/StringGrid.h"
+#include "ui/StringGrid.h"
 #include "shell/Unitmain.h"
 #include "tests/WindowRig.h"
 
@@ -67,32 +67,6 @@ private Q_SLOTS:
     }
 
     // ------------------------------------------------------------ pure pieces
-
-    void hitTests_data()
-    {
-        QTest::addColumn<int>("x");
-        QTest::addColumn<int>("y");
-        QTest::addColumn<int>("topRow");
-        QTest::addColumn<int>("col");
-        QTest::addColumn<int>("row");
-        // Columns 20, 70, 40, 50 wide; rows 21 pixels apart, 8 of them.
-        QTest::newRow("first cell") << 0 << 0 << 0 << 0 << 0;
-        QTest::newRow("last pixel of column 0") << 19 << 20 << 0 << 0 << 0;
-        QTest::newRow("first pixel of column 1, row 1") << 20 << 21 << 0 << 1 << 1;
-        QTest::newRow("switch column") << 100 << 150 << 0 << 2 << 7;
-        QTest::newRow("right of every column") << 500 << 5 << 0 << 3 << 0;
-        QTest::newRow("below the last row") << 30 << 168 << 0 << 1 << -1;
-        QTest::newRow("scrolled by two") << 30 << 43 << 2 << 1 << 4;
-        QTest::newRow("left of the grid") << -1 << -1 << 0 << -1 << -1;
-    }
-    void hitTests()
-    {
-        QFETCH(int, x);
-        QFETCH(int, y);
-        QFETCH(int, topRow);
-        QTEST(GridLayout::columnAt({20, 70, 40, 50}, 0, x), "col");
-        QTEST(GridLayout::rowAt(21, topRow, y, 8), "row");
-    }
 
     void sizes()
     {

@@ -20,7 +20,7 @@
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
 #include "editor/Tnastawy.h"
-#include "shell/PanelSplitter.h"
+#include "ui/PanelSplitter.h"
 #include "base/TextTable.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"

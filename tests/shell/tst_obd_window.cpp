@@ -16,7 +16,7 @@
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
-#include "shell/StringGrid.h"
+#include "ui/StringGrid.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/elm/ElmSimulator.h"

@@ -7,10 +7,10 @@ class QToolButton;
 // A pair of arrow buttons that steps a position within min..max, as the dialogs pair with a
 // read-only value box. Every click reports the new position through ChangingEx, also at a limit
 // (the position then stays), so that a handler sees each press.
-class TUpDown : public QWidget {
+class UpDown : public QWidget {
     Q_OBJECT
 public:
-    TUpDown(Qt::Orientation orientation, QWidget* parent = nullptr);
+    UpDown(Qt::Orientation orientation, QWidget* parent = nullptr);
 
     void setRange(int min, int max);
     int minimum() const { return min_; }

@@ -4,7 +4,7 @@
 
 #include "link/MemoryImage.h"
 #include "settings/ConfigDiff.h"
-#include "shell/Theme.h"
+#include "ui/Theme.h"
 
 class QLabel;
 class QPushButton;
@@ -16,11 +16,11 @@ class TSterownik;
 // settings file (left), the maps and corrections that differ (right) with a heat map of the
 // selected one, and "Take from file", which copies the selected setting or region into the
 // memory image and raises its write.
-class TFormCompare : public QDialog {
+class CompareWindow : public QDialog {
     Q_OBJECT
 public:
-    TFormCompare(QWidget* parent, TSterownik& link, const MemoryImage& file, const QString& fileName,
-                 const ThemePalette& palette);
+    CompareWindow(QWidget* parent, TSterownik& link, const MemoryImage& file, const QString& fileName,
+                  const ThemePalette& palette);
 
     // Compares again and refills both lists.
     void Refresh();

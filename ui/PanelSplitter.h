@@ -17,6 +17,10 @@ public:
     void setLocked(bool locked) { locked_ = locked; }
     bool isLocked() const { return locked_; }
 
+    // Width of a side panel whose bar was dragged `delta` pixels towards the area beside it
+    // (`neighbourWidth` wide when the drag began): neither gets narrower than `minSize`.
+    static int draggedPanelWidth(int startWidth, int delta, int neighbourWidth, int minSize);
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

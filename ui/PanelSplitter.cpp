@@ -1,8 +1,8 @@
-#include "shell/PanelSplitter.h"
+#include "ui/PanelSplitter.h"
 
 #include <QtGui/QMouseEvent>
 
-#include "shell/FrameLayout.h"
+#include <algorithm>
 
 PanelSplitter::PanelSplitter(QWidget* panel, QWidget* neighbour, bool panelOnLeft, QWidget* parent)
     : QWidget(parent), panel_(panel), neighbour_(neighbour), panelOnLeft_(panelOnLeft)
@@ -27,11 +27,18 @@ void PanelSplitter::mouseMoveEvent(QMouseEvent* event)
     if (!dragging_ || locked_) return;
     const int dx = event->globalPosition().toPoint().x() - pressX_;
     panel_->setFixedWidth(
-        FrameLayout::draggedPanelWidth(startWidth_, panelOnLeft_ ? dx : -dx, neighbourWidth_, kMinSize));
+        draggedPanelWidth(startWidth_, panelOnLeft_ ? dx : -dx, neighbourWidth_, kMinSize));
 }
 
 void PanelSplitter::mouseReleaseEvent(QMouseEvent* event)
 {
     mouseMoveEvent(event);
     dragging_ = false;
+}
+
+int PanelSplitter::draggedPanelWidth(int startWidth, int delta, int neighbourWidth, int minSize)
+{
+    const int widest = startWidth + neighbourWidth - minSize;
+    if (widest < minSize) return startWidth;
+    return std::clamp(startWidth + delta, minSize, widest);
 }

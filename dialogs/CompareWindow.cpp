@@ -1,4 +1,4 @@
-#include "dialogs/Unitcompare.h"
+#include "dialogs/CompareWindow.h"
 
 #include <QtWidgets/QDialogButtonBox>
 #include <QtWidgets/QHBoxLayout>
@@ -30,8 +30,8 @@ int nodeSlotsOf(uint32_t mask)
 
 }  // namespace
 
-TFormCompare::TFormCompare(QWidget* parent, TSterownik& link, const MemoryImage& file, const QString& fileName,
-                           const ThemePalette& palette)
+CompareWindow::CompareWindow(QWidget* parent, TSterownik& link, const MemoryImage& file, const QString& fileName,
+                             const ThemePalette& palette)
     : QDialog(parent), link_(link), file_(file), palette_(palette)
 {
     setObjectName(QStringLiteral("FormCompare"));
@@ -69,7 +69,7 @@ TFormCompare::TFormCompare(QWidget* parent, TSterownik& link, const MemoryImage&
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(BtnTake, QDialogButtonBox::ActionRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(BtnTake, &QPushButton::clicked, this, &TFormCompare::TakeFromFile);
+    connect(BtnTake, &QPushButton::clicked, this, &CompareWindow::TakeFromFile);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(split, 1);
@@ -94,7 +94,7 @@ TFormCompare::TFormCompare(QWidget* parent, TSterownik& link, const MemoryImage&
     Refresh();
 }
 
-void TFormCompare::Refresh()
+void CompareWindow::Refresh()
 {
     diff_ = ConfigDiff::compare(link_.mem, file_);
     ListSettings->clear();
@@ -133,7 +133,7 @@ void TFormCompare::Refresh()
     HeatMap->clear();
 }
 
-void TFormCompare::showRegion()
+void CompareWindow::showRegion()
 {
     const QList<QTreeWidgetItem*> selected = ListRegions->selectedItems();
     if (selected.isEmpty()) {
@@ -144,7 +144,7 @@ void TFormCompare::showRegion()
     HeatMap->setData(ConfigDiff::cellDifferences(link_.mem, file_, region), region.decimals, palette_.chart);
 }
 
-bool TFormCompare::TakeFromFile()
+bool CompareWindow::TakeFromFile()
 {
     QList<QTreeWidgetItem*> selected = ListSettings->selectedItems();
     if (selected.isEmpty()) selected = ListRegions->selectedItems();

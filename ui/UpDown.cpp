@@ -1,10 +1,10 @@
-#include "dialogs/UpDown.h"
+#include "ui/UpDown.h"
 
 #include <QtWidgets/QToolButton>
 
 #include <algorithm>
 
-TUpDown::TUpDown(Qt::Orientation orientation, QWidget* parent) : QWidget(parent), orientation_(orientation)
+UpDown::UpDown(Qt::Orientation orientation, QWidget* parent) : QWidget(parent), orientation_(orientation)
 {
     up_ = new QToolButton(this);
     down_ = new QToolButton(this);
@@ -19,22 +19,22 @@ TUpDown::TUpDown(Qt::Orientation orientation, QWidget* parent) : QWidget(parent)
     connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
 }
 
-void TUpDown::setRange(int min, int max)
+void UpDown::setRange(int min, int max)
 {
     min_ = min;
     max_ = std::max(min, max);
     position_ = std::clamp(position_, min_, max_);
 }
 
-void TUpDown::setPosition(int position) { position_ = std::clamp(position, min_, max_); }
+void UpDown::setPosition(int position) { position_ = std::clamp(position, min_, max_); }
 
-void TUpDown::step(int delta)
+void UpDown::step(int delta)
 {
     position_ = std::clamp(position_ + delta, min_, max_);
     Q_EMIT ChangingEx(position_);
 }
 
-void TUpDown::resizeEvent(QResizeEvent*)
+void UpDown::resizeEvent(QResizeEvent*)
 {
     if (orientation_ == Qt::Horizontal) {
         const int w = width() / 2;

@@ -1,11 +1,11 @@
-#include "shell/StringGrid.h"
+#include "ui/StringGrid.h"
 
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPainter>
 #include <QtWidgets/QScrollBar>
 
-#include "shell/GridLayout.h"
+#include "ui/GridCells.h"
 
 StringGrid::StringGrid(QWidget* parent) : QAbstractScrollArea(parent)
 {
@@ -99,9 +99,9 @@ QRect StringGrid::cellRect(int c, int r) const
     return QRect(x, (r - topRow()) * rowPitch(), widths_[c], rowHeight_);
 }
 
-int StringGrid::columnAt(int x) const { return GridLayout::columnAt(widths_, 0, x); }
+int StringGrid::columnAt(int x) const { return GridCells::columnAt(widths_, 0, x); }
 
-int StringGrid::rowAt(int y) const { return GridLayout::rowAt(rowPitch(), topRow(), y, rows_); }
+int StringGrid::rowAt(int y) const { return GridCells::rowAt(rowPitch(), topRow(), y, rows_); }
 
 void StringGrid::repaintCell(int c, int r)
 {
