@@ -2,6 +2,7 @@
 
 #include <QtWidgets/QDialog>
 
+#include "ui/Panel.h"
 #include "ui/Theme.h"
 
 class QLineEdit;
@@ -13,7 +14,9 @@ class WorkshopSession;
 // catalogue (the one the editor shows), take the theme's colours and the window's font, and are
 // relabelled when the language changes while they are open. They are modal without a nested event
 // loop: Open returns at once and the rest of the program stays blocked until the dialog closes.
-class EditorDialog : public QDialog {
+// Each is a panel of the main window: the window's language and colour changes reach it through
+// the window's panel list.
+class EditorDialog : public QDialog, public Panel {
     Q_OBJECT
 public:
     // The dialog works on the session's settings catalogue and controller link; without a session
@@ -31,6 +34,10 @@ public:
     // Captions, labels and list texts in the current language.
     virtual void Relabel() = 0;
     const ThemePalette& theme() const { return theme_; }
+
+    // Panel: the window's language and theme.
+    void relabel() override { Relabel(); }
+    void applyColours(const ThemePalette& palette) override { ApplyTheme(palette); }
 
 protected:
     // Opening: false closes the dialog at once.

@@ -153,7 +153,13 @@ void TFormLevel::refresh()
     }
 }
 
-void TFormLevel::LiveFrame(const uint8_t* frame, int length)
+void TFormLevel::liveFrame(const ::LiveFrame& frame)
+{
+    // The dialog reads at most the frame's 128 bytes, whatever length the controller sent.
+    if (isVisible()) takeFrame(frame.data(), std::min(frame.length(), ::LiveFrame::kSize));
+}
+
+void TFormLevel::takeFrame(const uint8_t* frame, int length)
 {
     if (!frame) return;
     if (length > LevelSensor::kFrameLeds && frame[LevelSensor::kFrameLeds] != lastLeds_) {

@@ -34,7 +34,10 @@ public:
     void TypeChangeDone();
     void BitBtn1Click() { accept(); }
     // A verified live frame; the main window calls it while the dialog is shown.
-    void LiveFrame(const uint8_t* frame, int length);
+    // A live frame of `length` bytes (at most 128) while the dialog is shown.
+    void takeFrame(const uint8_t* frame, int length);
+    // Panel: live frames reach the dialog while it is shown.
+    void liveFrame(const ::LiveFrame& frame) override;
 
     const std::array<QColor, 5>& leds() const { return leds_; }
     QTimer* typeTimer() { return &typeTimer_; }

@@ -235,7 +235,13 @@ void TFormSeq::showDetected()
     EditDetected->setText(text);
 }
 
-void TFormSeq::LiveFrame(const uint8_t* frame, int length)
+void TFormSeq::liveFrame(const ::LiveFrame& frame)
+{
+    // The dialog reads at most the frame's 128 bytes, whatever length the controller sent.
+    if (isVisible()) takeFrame(frame.data(), std::min(frame.length(), ::LiveFrame::kSize));
+}
+
+void TFormSeq::takeFrame(const uint8_t* frame, int length)
 {
     if (!Sterownik || !Catalogue) return;
     std::array<uint8_t, 8> petrol{};

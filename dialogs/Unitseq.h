@@ -34,7 +34,10 @@ public:
     void StringGrid1DrawCell(QPainter& p, const QRect& r, int column, int row);
     void StringGrid2DrawCell(QPainter& p, const QRect& r, int column);
     // A verified live frame; the main window calls it while the dialog is shown.
-    void LiveFrame(const uint8_t* frame, int length);
+    // A live frame of `length` bytes (at most 128) while the dialog is shown.
+    void takeFrame(const uint8_t* frame, int length);
+    // Panel: live frames reach the dialog while it is shown.
+    void liveFrame(const ::LiveFrame& frame) override;
     int detected() const { return detected_; }
     int injectorCount() const { return n_; }
 

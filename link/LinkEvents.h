@@ -26,3 +26,7 @@ enum LinkEventKind {
     kEventLinkStarted = 3,
     kEventFileLoaded = 4,
 };
+
+// The OBD reader's event: kind 100 with code 100 carries the adapter's state in `length`.
+constexpr int kEventObd = 100;
+constexpr int kObdAdapterState = 100;

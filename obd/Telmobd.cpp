@@ -87,7 +87,7 @@ void TObd::DoOnTekst(const QString& text, TColor colour)
 
 void TObd::DoOnZdarzenie(int code, int adapterState, int flag)
 {
-    if (OnZdarzenie) OnZdarzenie(100, code, flag, adapterState);
+    if (OnZdarzenie) OnZdarzenie(kEventObd, code, flag, adapterState);
 }
 
 // --- the command/reply link
@@ -212,7 +212,7 @@ void TObd::PetlaZadan()
                 Status(ObdPanels::RowPort, QStringLiteral("brak połączenia"), false);
                 delay = 5000;
                 DoOnTekst(QStringLiteral("2) brak połączenia"), kErrorColour);
-                DoOnZdarzenie(100, -1, 0);
+                DoOnZdarzenie(kObdAdapterState, -1, 0);
                 state = 0;
             }
             break;
@@ -222,13 +222,13 @@ void TObd::PetlaZadan()
                 protocol = -1;
                 delay = 200;
                 DoOnTekst(QStringLiteral("3) szukanie interfejsu"), kStepColour);
-                DoOnZdarzenie(100, -1, 0);
+                DoOnZdarzenie(kObdAdapterState, -1, 0);
                 state = 100;
             } else {
                 Status(ObdPanels::RowPort, QStringLiteral("brak połączenia"), false);
                 delay = 5000;
                 DoOnTekst(QStringLiteral("3) brak połączenia"), kErrorColour);
-                DoOnZdarzenie(100, -1, 0);
+                DoOnZdarzenie(kObdAdapterState, -1, 0);
                 state = 0;
             }
             break;
@@ -256,7 +256,7 @@ void TObd::PetlaZadan()
             state = 200;
             break;
         case 200:
-            DoOnZdarzenie(100, 0, 1);
+            DoOnZdarzenie(kObdAdapterState, 0, 1);
             protocolTry(1);
             state = 201;
             break;
@@ -300,7 +300,7 @@ void TObd::PetlaZadan()
         case 301:
             StatusProtokol();
             Nadaj("ATM1\r");
-            DoOnZdarzenie(100, protocol, 0);
+            DoOnZdarzenie(kObdAdapterState, protocol, 0);
             state = 302;
             break;
         case 302:

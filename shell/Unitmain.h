@@ -15,6 +15,7 @@
 #include "base/Preferences.h"
 #include "base/Prompt.h"
 #include "shell/LiveFanOut.h"
+#include "ui/Panel.h"
 #include "ui/Theme.h"
 
 class QAction;
@@ -102,6 +103,9 @@ public:
     // Every verified live frame goes through here after the status panel has taken it: the grids,
     // the chart, the oscilloscope and the dialogs add themselves as receivers.
     LiveFanOut liveFanOut;
+    // The window's panels and dialogs: each gets every live frame (after the fan-out), every link
+    // event, every language change and every theme. A new panel joins with one `panels.add`.
+    PanelList panels;
 
     // --- appearance
     void Relabel();
@@ -150,8 +154,6 @@ public:
     // The editor's -10 cell (kind -10; index 0 corrections, 1 calculator) or the detail button of
     // setting `index` (kind 0).
     void NastawyDetail(int kind, int index);
-    void RelabelDialogs();
-    void ColourDialogs();
 
     Preferences prefs;
     int theme = 3;
@@ -416,7 +418,6 @@ private:
     void CreateMenuDialogs();
     void buildMenuItems();
     void RelabelMenus();
-    void ColourMenuDialogs();
     void openDocumentation(const QString& name);
     void ReadingsSelectionClosed();
     void attachObdLog(bool on);

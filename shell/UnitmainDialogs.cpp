@@ -33,13 +33,7 @@ void TForm1::CreateDialogs()
 
     Nastawy->OnDetail = [this](int kind, int index) { NastawyDetail(kind, index); };
     // Each dialog takes the live frames only while it is shown.
-    // The dialogs read at most the frame's 128 bytes, whatever length the controller sent.
-    liveFanOut.add([this](const LiveFrame& frame) {
-        if (FormLevel->isVisible()) FormLevel->LiveFrame(frame.data(), std::min(frame.length(), LiveFrame::kSize));
-    });
-    liveFanOut.add([this](const LiveFrame& frame) {
-        if (FormSeq->isVisible()) FormSeq->LiveFrame(frame.data(), std::min(frame.length(), LiveFrame::kSize));
-    });
+    for (Panel* panel : std::initializer_list<Panel*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal}) panels.add(panel);
     CreateMenuDialogs();
 }
 
@@ -64,16 +58,4 @@ void TForm1::NastawyDetail(int kind, int index)
     if (!dialog || dialog->isVisible()) return;
     dialog->ApplyTheme(palette);
     dialog->Open();
-}
-
-void TForm1::RelabelDialogs()
-{
-    for (EditorDialog* d : std::initializer_list<EditorDialog*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal})
-        if (d) d->Relabel();
-}
-
-void TForm1::ColourDialogs()
-{
-    for (EditorDialog* d : std::initializer_list<EditorDialog*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal})
-        if (d) d->ApplyTheme(palette);
 }

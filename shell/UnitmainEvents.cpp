@@ -43,8 +43,9 @@ void TForm1::setStatus(const QString& text, const QColor& background, const QCol
 void TForm1::LinkEvent(int kind, int code, int value, int length)
 {
     if (!Sterownik1) return;
-    if (kind == 100) {
-        if (code != 100) return;
+    panels.linkEvent(kind, code, value, length);
+    if (kind == kEventObd) {
+        if (code != kObdAdapterState) return;
         obdState = length;
         LayoutRightPanel();
         if (obdState != 0) {
@@ -142,6 +143,7 @@ void TForm1::LiveFrameReceived(const LiveFrame& frame)
 {
     ShowLiveFrame(frame);
     liveFanOut.deliver(frame);
+    panels.liveFrame(frame);
     addHistoryLine(frame);
 }
 

@@ -83,8 +83,8 @@ void TForm1::Relabel()
     LayoutRightPanel();
     relabelScope();
     FitTabRows();
-    RelabelDialogs();
     RelabelMenus();
+    panels.relabel();
 }
 
 // ---------------------------------------------------------------- colours
@@ -120,9 +120,8 @@ void TForm1::ApplyColors()
         setColours(w, QPalette::Window, t.background, QPalette::WindowText, t.text);
     Nastawy->setThemePalette(t);
     applyScopeColours();
-    ColourDialogs();
     applyChartColours();
-    ColourMenuDialogs();
+    panels.applyColours(palette);
     drawSwitchPicture();
     colourLivePanels();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab

@@ -66,6 +66,7 @@ private:
 
 void TForm1::CreateMenuDialogs()
 {
+    for (Panel* panel : std::initializer_list<Panel*>{FormDevice, FormService, FormParam}) panels.add(panel);
     // "V" sits at the right end of the readings title.
     BtnParamList = new QToolButton(BanerParametry);
     BtnParamList->setObjectName(QStringLiteral("BtnParamList"));
@@ -138,14 +139,6 @@ void TForm1::RelabelMenus()
     // The menus take the window's font rather than the platform's larger default.
     menuBar()->setFont(font());
     for (QMenu* m : menuBar()->findChildren<QMenu*>()) m->setFont(font());
-    for (EditorDialog* d : std::initializer_list<EditorDialog*>{FormDevice, FormService, FormParam})
-        if (d) d->Relabel();
-}
-
-void TForm1::ColourMenuDialogs()
-{
-    for (EditorDialog* d : std::initializer_list<EditorDialog*>{FormDevice, FormService, FormParam})
-        if (d) d->ApplyTheme(palette);
 }
 
 // ---------------------------------------------------------------- Device menu

@@ -108,6 +108,49 @@ private Q_SLOTS:
         QVERIFY(f.windowTitle().startsWith(QStringLiteral("KAVELO v")));
     }
 
+    // A panel added later joins with one registration: the window's language, theme, live frames
+    // and link events reach it with nothing else changed.
+    void newPanelFollowsTheWindow()
+    {
+        struct Caption : QLabel, Panel {
+            explicit Caption(QWidget* parent) : QLabel(parent) {}
+            void relabel() override { setText(TextById(1100)); }
+            void applyColours(const ThemePalette& palette) override
+            {
+                QPalette p = this->palette();
+                p.setColor(QPalette::WindowText, palette.title);
+                setPalette(p);
+            }
+            void liveFrame(const LiveFrame& frame) override { states << frame.workState(); }
+            void linkEvent(int kind, int code, int, int) override { events << QPair<int, int>(kind, code); }
+            QList<int> states;
+            QList<QPair<int, int>> events;
+        };
+        Window w;
+        TForm1& f = w.form;
+        auto* caption = new Caption(&f);
+        f.panels.add(caption);
+
+        f.langItems[0]->trigger();
+        QCOMPARE(caption->text(), programTexts().text(1100, TextTable::English));
+        f.langItems[1]->trigger();
+        QCOMPARE(caption->text(), polish(1100));
+
+        for (int theme : {0, 5}) {
+            f.colorItems[theme]->trigger();
+            QCOMPARE(caption->palette().color(QPalette::WindowText), f.palette.title);
+        }
+
+        std::array<uint8_t, LiveFrame::kSize> bytes{};
+        bytes[3] = 0x90;
+        bytes[10] = 0x06;
+        bytes[11] = 0x03;
+        f.LiveFrameReceived(LiveFrame(bytes.data(), 92));
+        QCOMPARE(caption->states, QList<int>{0x306});
+        f.LinkEvent(kEventCalibration, 2, 512, 0);
+        QVERIFY(caption->events.contains(QPair<int, int>(kEventCalibration, 2)));
+    }
+
     void preferencesAreSavedAtClose()
     {
         Window w([](QSettings& s) {
