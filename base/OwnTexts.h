@@ -36,9 +36,9 @@ enum Id {
     RegionObdGas1,
     RegionObdPetrol2,
     RegionObdGas2,
-    PointsDiffer = 5033,      // "curve points differ"
-    BackupSaved = 5034,       // "Backup saved: %1"
-    FolderMissing = 5040,     // "Folder not found: %1"
+    PointsDiffer = 5033,   // "curve points differ"
+    BackupSaved = 5034,    // "Backup saved: %1"
+    FolderMissing = 5040,  // "Folder not found: %1"
 };
 }  // namespace OwnText
 

@@ -52,8 +52,7 @@ QString DocumentsFolder()
 std::unique_ptr<QSettings> OpenPreferences()
 {
 #ifdef Q_OS_WIN
-    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\ZorUDU"),
-                                       QSettings::NativeFormat);
+    return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\Software\\ZorUDU"), QSettings::NativeFormat);
 #else
     // ~/.config/ZorUDU.conf, values at the top level as in the registry key.
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ZorUDU"));

@@ -22,7 +22,7 @@ struct Preferences {
     bool hasBounds = false;  // the four bounds were all read
     QRect bounds;            // outer window bounds
     bool hasState = false;
-    int windowState = 0;     // 0 normal, 1 minimised, 2 maximised
+    int windowState = 0;  // 0 normal, 1 minimised, 2 maximised
     // Channel colours as stored (red + 256 x green + 65536 x blue); -1 keeps the built-in colour.
     std::array<int, 34> colours{};
     // The program's own preference "AutoBackup" (1 on, 0 off; on when missing), outside the

@@ -12,8 +12,8 @@ public:
 
     struct FileDialog {
         QString title;
-        QString folder;            // start folder; empty = the dialog's own default
-        QString fileName;          // initial file name
+        QString folder;    // start folder; empty = the dialog's own default
+        QString fileName;  // initial file name
         // "Description|pattern|Description|pattern" pairs, as the product writes them.
         QString filter;
         int filterIndex = 1;       // 1-based pair selected at start

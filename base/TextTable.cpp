@@ -9,8 +9,8 @@ namespace {
 QString fixedText(int id)
 {
     static const char* const kTexts[] = {
-        " t. ster.", " plus", " mnożnik", " kor. obr.", " kor. cis.",
-        " kor. temp.", " kor. razem", " plus", " otw/nat", " test",
+        " t. ster.",   " plus",       " mnożnik", " kor. obr.", " kor. cis.",
+        " kor. temp.", " kor. razem", " plus",    " otw/nat",   " test",
     };
     if (id > -30 || id < -39) return {};
     return QString::fromUtf8(kTexts[-30 - id]);

@@ -37,26 +37,26 @@ int main(int argc, char** argv)
     TGrafika& chart = bench.chart;
 
     BenchKit::report("chart_view0_full_render_1920x1080", BenchKit::measure(200, [&](int) {
-        chart.Render();
-        QCoreApplication::processEvents();
-    }));
+                         chart.Render();
+                         QCoreApplication::processEvents();
+                     }));
 
     // Its two halves: composing the frame, and copying it to the screen.
     BenchKit::report("chart_view0_compose_frame_1920x1080", BenchKit::measure(200, [&](int) { chart.Render(); }));
     QCoreApplication::processEvents();
     BenchKit::report("chart_view0_screen_copy_1920x1080", BenchKit::measure(200, [&](int) {
-        chart.update();
-        QCoreApplication::processEvents();
-    }));
+                         chart.update();
+                         QCoreApplication::processEvents();
+                     }));
 
     std::array<uint8_t, 128> frame{};
     BenchKit::report("chart_view0_cursor_move_1920x1080", BenchKit::measure(2000, [&](int i) {
-        frame[19] = uint8_t(20 + i % 150);
-        const int p = 30 + (i * 7) % 140;
-        frame[44] = uint8_t(p & 0xFF);
-        frame[45] = uint8_t(p >> 8);
-        chart.ShowLiveData(frame.data());
-        QCoreApplication::processEvents();
-    }));
+                         frame[19] = uint8_t(20 + i % 150);
+                         const int p = 30 + (i * 7) % 140;
+                         frame[44] = uint8_t(p & 0xFF);
+                         frame[45] = uint8_t(p >> 8);
+                         chart.ShowLiveData(frame.data());
+                         QCoreApplication::processEvents();
+                     }));
     return 0;
 }

@@ -27,9 +27,9 @@
 #include <cstring>
 #include <ctime>
 
-#include <sys/resource.h>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 #include "base/Prompt.h"
@@ -338,7 +338,8 @@ int main(int argc, char** argv)
     int soakMinutes = 60;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--startup-child") == 0) return startupChild(argc, argv);
-        if (std::strcmp(argv[i], "--soak-child") == 0 && i + 1 < argc) return soakChild(argc, argv, std::atoi(argv[i + 1]), 2);
+        if (std::strcmp(argv[i], "--soak-child") == 0 && i + 1 < argc)
+            return soakChild(argc, argv, std::atoi(argv[i + 1]), 2);
         if (std::strcmp(argv[i], "--soak-minutes") == 0 && i + 1 < argc) soakMinutes = std::atoi(argv[i + 1]);
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -99,8 +99,7 @@ int main(int argc, char** argv)
     scope.resize(1920, 1080);
     scope.show();
     int count = 0;
-    report("scope_load_36000",
-           medianMs(20, [&](int) { link.CzytajOscyloskop(osc, scope.samples(), count); }));
+    report("scope_load_36000", medianMs(20, [&](int) { link.CzytajOscyloskop(osc, scope.samples(), count); }));
     scope.samplesChanged();
     if (count != OscFile::kMaxSamples) return 1;
 
@@ -112,19 +111,19 @@ int main(int argc, char** argv)
     scope.sampleCount = OscFile::kMaxSamples - 200;
     std::vector<uint8_t> frame(128);
     report("scope_redraw_play_1920x1080_34traces", medianMs(101, [&](int i) {
-        fillSample(frame.data(), i);
-        scope.AddSample(frame.data());
-    }));
+               fillSample(frame.data(), i);
+               scope.AddSample(frame.data());
+           }));
     report("scope_redraw_full_1920x1080_34traces", medianMs(51, [&](int) { scope.Draw(0); }));
     // Read state: the load and the first picture of it, with every trace decoded afresh.
     scope.state = TScope::Read;
     report("scope_load_36000_and_first_redraw", medianMs(11, [&](int) {
-        link.CzytajOscyloskop(osc, scope.samples(), count);
-        scope.samplesChanged();
-        scope.sampleCount = count;
-        scope.windowEnd = count;
-        scope.Draw(0);
-    }));
+               link.CzytajOscyloskop(osc, scope.samples(), count);
+               scope.samplesChanged();
+               scope.sampleCount = count;
+               scope.windowEnd = count;
+               scope.Draw(0);
+           }));
 
     // The recording as it is on disk again, for the export beside the Python script.
     link.CzytajOscyloskop(osc, scope.samples(), count);

@@ -39,8 +39,8 @@ QFont chartFace()
 
 }  // namespace
 
-Exit parse(const QString& view, const QString& settings, const QString& out, const QString& size,
-           const QString& theme, const QString& language, Options& options, QString& error)
+Exit parse(const QString& view, const QString& settings, const QString& out, const QString& size, const QString& theme,
+           const QString& language, Options& options, QString& error)
 {
     if (!toInt(view, options.view) || !ChartViews::Exists(options.view)) {
         error = QStringLiteral("no chart view %1").arg(view);

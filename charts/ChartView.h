@@ -13,9 +13,9 @@ class TGrafika;
 // One view of the chart component (the multiplier chart, the correction curves, the tables).
 // TGrafika owns one object per view number and runs the shared cycle around it: it builds the
 // background (fill, and for plot views the plot frame with its nine dotted horizontal lines), copies
-// it for the render (once per background for views that draw nothing on it), draws the live cursor and routes mouse, keys and live frames. A view draws
-// only its own part and keeps its own state; it reads its numbers from the link's memory image at
-// every call (chart.link()), so loads and reads show at the next render.
+// it for the render (once per background for views that draw nothing on it), draws the live cursor and routes mouse,
+// keys and live frames. A view draws only its own part and keeps its own state; it reads its numbers from the link's
+// memory image at every call (chart.link()), so loads and reads show at the next render.
 //
 // Every method has a harmless default, so a view overrides only what it uses.
 class ChartView {

@@ -56,10 +56,8 @@ int sortPoints(uint8_t* r, int selected)
         while (j <= 6 && !inUse(r, j)) ++j;
         if (j > 6 || x(r, j) >= x(r, i)) continue;
         swapPoints(r, i, j);
-        if (selected == j)
-            selected = i;
-        else if (selected == i)
-            selected = j;
+        if (selected == j) selected = i;
+        else if (selected == i) selected = j;
         i = 0;  // start again from point 1
     }
     return selected;
@@ -225,10 +223,7 @@ bool contains(const Plot& p, int px, int py)
 
 int xToPixel(const Plot& p, const Axis& a, int x) { return (x - a.xLo) * p.width / a.range() + p.left + 1; }
 
-int yToPixel(const Plot& p, int y)
-{
-    return int(std::trunc(p.bottom - double(p.height) * (y - kYMin) / 128.0 + 1));
-}
+int yToPixel(const Plot& p, int y) { return int(std::trunc(p.bottom - double(p.height) * (y - kYMin) / 128.0 + 1)); }
 
 int pixelToX(const Plot& p, const Axis& a, int px)
 {

@@ -18,13 +18,13 @@ constexpr int kYZero = 128;      // 0 %
 
 // What a view of one curve needs to know about it.
 struct Axis {
-    int view;            // chart view 2, 3 or 4
-    int block;           // memory-image block number
-    uint32_t mask;       // read and write mask
-    int xLo, xHi;        // axis range of the input
-    int captionId;       // language text of the x axis
-    int markerSetting;   // settings byte drawn as a dashed marker
-    bool pressure;       // input in 0.01 bar (else degrees C + 128)
+    int view;           // chart view 2, 3 or 4
+    int block;          // memory-image block number
+    uint32_t mask;      // read and write mask
+    int xLo, xHi;       // axis range of the input
+    int captionId;      // language text of the x axis
+    int markerSetting;  // settings byte drawn as a dashed marker
+    bool pressure;      // input in 0.01 bar (else degrees C + 128)
     int range() const { return xHi - xLo; }
 };
 

@@ -50,8 +50,8 @@ void CorrectionView::buildBackground(TGrafika& chart, QPainter& p)
     const int zero = ChartLayout::gridLineY(pl, 5);
     p.drawLine(pl.left, zero, pl.right(), zero);
     for (int off = 0; off <= range; off += step) {
-        const QString label = axis_.pressure ? WithDecimalPoint(QString::number(off * 0.01 + 0.5, 'g'))
-                                             : QString::number(off - 30);
+        const QString label =
+            axis_.pressure ? WithDecimalPoint(QString::number(off * 0.01 + 0.5, 'g')) : QString::number(off - 30);
         chart.drawXTick(p, pl.width * off / range + pl.left, label);
     }
     chart.drawXCaption(p, TextById(axis_.captionId));
@@ -70,7 +70,8 @@ void CorrectionView::buildBackground(TGrafika& chart, QPainter& p)
     const int x = (s - axis_.xLo) * pl.width / range + pl.left;
     p.setPen(QPen(c.grid, 1, Qt::DashLine));
     p.drawLine(x, pl.bottom, x, pl.top());
-    const QString label = axis_.pressure ? WithDecimalPoint(QString::number(s * 0.01, 'f', 2)) : QString::number(s - 128);
+    const QString label =
+        axis_.pressure ? WithDecimalPoint(QString::number(s * 0.01, 'f', 2)) : QString::number(s - 128);
     TGrafika::drawTextAt(p, x + 1, pl.bottom - 16, QStringLiteral(" ") + label + QStringLiteral(" "));
 }
 
@@ -119,9 +120,7 @@ void CorrectionView::render(TGrafika& chart, QPainter& p)
 
 void CorrectionView::liveData(TGrafika& chart, const uint8_t* frame)
 {
-    const int reading = axis_.view == 2   ? frame[40]
-                        : axis_.view == 3 ? frame[42]
-                                          : frame[48] | (frame[49] << 8);
+    const int reading = axis_.view == 2 ? frame[40] : axis_.view == 3 ? frame[42] : frame[48] | (frame[49] << 8);
     chart.MoveCursor(cursorPixel(chart.plot(), axis_, reading), -1);
 }
 

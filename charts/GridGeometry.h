@@ -10,9 +10,9 @@ namespace GridGeometry {
 constexpr int kCells = 17;
 
 struct Layout {
-    int column = 0;      // C: column pitch, the cell is C - 1 wide
-    int row = 0;         // F: row pitch, the cell is F - 1 high
-    int left = 0;        // both grids, relative to the component's parent
+    int column = 0;  // C: column pitch, the cell is C - 1 wide
+    int row = 0;     // F: row pitch, the cell is F - 1 high
+    int left = 0;    // both grids, relative to the component's parent
     int mapTop = 0;
     int tableTop = 0;
     int width() const { return kCells * column + 4; }

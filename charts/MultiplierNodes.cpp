@@ -41,7 +41,8 @@ void Normalise(Nodes& n)
     // Every step either moves a node up (bounded by the maximum) or resolves a tie for good, so
     // this ends.
     for (;;) {
-        while (swapFirstOutOfOrder(n)) {}
+        while (swapFirstOutOfOrder(n)) {
+        }
         int k = 0;
         while (k < kEnd && !(n.slots[k] != 0 && n.slots[k] == n.slots[k + 1])) ++k;
         if (k == kEnd) return;

@@ -18,12 +18,12 @@ using MultiplierNodes::Outcome;
 namespace {
 
 // Memory-image bytes of this view.
-constexpr int kLoadSignal = 4;        // 2: the load signal is a voltage
-constexpr int kEngineType = 10;       // non-zero widens the choice of trend points
-constexpr int kScale = 80;            // bit 0: wide multiplier scale
+constexpr int kLoadSignal = 4;   // 2: the load signal is a voltage
+constexpr int kEngineType = 10;  // non-zero widens the choice of trend points
+constexpr int kScale = 80;       // bit 0: wide multiplier scale
 constexpr int kAdaptation = 81;
-constexpr int kPetrolMarker = 83;     // 0.05 ms units, 0 = none
-constexpr int kLoadBreakpoints = 224; // 224..239, 0.01 bar
+constexpr int kPetrolMarker = 83;      // 0.05 ms units, 0 = none
+constexpr int kLoadBreakpoints = 224;  // 224..239, 0.01 bar
 constexpr int kPressureScale = 239;
 
 bool wideScale(const uint8_t* s) { return s[kScale] & 1; }
@@ -171,7 +171,8 @@ void MultiplierView::buildBackground(TGrafika& chart, QPainter& p)
     const struct {
         int id;
         QColor colour;
-    } legend[4] = {{1709, c.curve}, {1700, QColor::fromRgb(kPetrol)}, {1701, QColor::fromRgb(kGas)}, {1702, difference}};
+    } legend[4] = {
+        {1709, c.curve}, {1700, QColor::fromRgb(kPetrol)}, {1701, QColor::fromRgb(kGas)}, {1702, difference}};
     const int rows = chart.viewLevel() > 0 ? 4 : 3;
     for (int i = 0; i < rows; ++i) {
         p.setPen(legend[i].colour);

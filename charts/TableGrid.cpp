@@ -168,8 +168,8 @@ void TableGrid::paintCell(QPainter& p, int column, int row, bool selected)
     if (selected) {
         p.fillRect(r, QColor(kMagenta));
         const QRect& s = hasFocus() ? selection_ : mirrored_;
-        const QRect inner = r.adjusted(column == s.left() ? 2 : 0, row == s.top() ? 2 : 0,
-                                       column == s.right() ? -2 : 0, row == s.bottom() ? -2 : 0);
+        const QRect inner = r.adjusted(column == s.left() ? 2 : 0, row == s.top() ? 2 : 0, column == s.right() ? -2 : 0,
+                                       row == s.bottom() ? -2 : 0);
         p.fillRect(inner, QColor(c.background));
     } else {
         p.fillRect(r, QColor(c.background));

@@ -15,10 +15,7 @@ constexpr QRgb kEmptyCell = qRgb(235, 235, 235);
 constexpr QRgb kBlack = qRgb(0, 0, 0);
 
 // Fixed decimals with the user's decimal separator and no digit grouping.
-QString fixed(double v, int decimals)
-{
-    return WithDecimalPoint(QString::number(v, 'f', decimals));
-}
+QString fixed(double v, int decimals) { return WithDecimalPoint(QString::number(v, 'f', decimals)); }
 
 QString mapValue(bool obd, int v)
 {
@@ -77,9 +74,7 @@ MapCell mapCell(bool obd, int mapView, int petrol, int gas)
     if (petrol != 0 && gas != 0) {
         const int d = petrol - gas;
         const int threshold = obd ? 6 : 11;
-        const QRgb colour = d >= threshold    ? qRgb(176, 0, 0)
-                            : d <= -threshold ? qRgb(0, 0, 236)
-                                              : qRgb(128, 128, 128);
+        const QRgb colour = d >= threshold ? qRgb(176, 0, 0) : d <= -threshold ? qRgb(0, 0, 236) : qRgb(128, 128, 128);
         QString text = fixed(d * (obd ? 0.78125 : 0.1), 1);
         if (d > 0) text.prepend(QLatin1Char('+'));
         return {text, kBothCell, colour};
@@ -89,10 +84,7 @@ MapCell mapCell(bool obd, int mapView, int petrol, int gas)
     return {{}, kEmptyCell, kBlack};
 }
 
-QRgb mapHeaderColour(int mapView)
-{
-    return mapView == 0 ? kPetrolCell : mapView == 1 ? kGasCell : qRgb(225, 225, 225);
-}
+QRgb mapHeaderColour(int mapView) { return mapView == 0 ? kPetrolCell : mapView == 1 ? kGasCell : qRgb(225, 225, 225); }
 
 bool stepLiveCell(uint8_t* table, int c, int l, int delta)
 {

@@ -21,10 +21,10 @@ constexpr QRgb kHeader = qRgb(225, 225, 225);
 constexpr QRgb kCornerBackground = qRgb(185, 209, 234);
 constexpr QRgb kCornerText = qRgb(67, 78, 84);
 
-constexpr int kSettingsLoadSignal = 4;   // 2: the load signal is a voltage
-constexpr int kSettingsTimeAxis = 76;    // 1: RPM correction over the petrol injection time
-constexpr int kLoadBreakpoints = 224;    // 224..239
-constexpr int kRpmBreakpoints = 240;     // 240..255
+constexpr int kSettingsLoadSignal = 4;  // 2: the load signal is a voltage
+constexpr int kSettingsTimeAxis = 76;   // 1: RPM correction over the petrol injection time
+constexpr int kLoadBreakpoints = 224;   // 224..239
+constexpr int kRpmBreakpoints = 240;    // 240..255
 
 QFont sized(QFont f, int size)
 {
@@ -129,7 +129,7 @@ void TableView::buildBackground(TGrafika& chart, QPainter& p)
     const bool twoGrids = hasMaps() && chart.viewLevel() > 0;
     const GridGeometry::Layout g = GridGeometry::compute(chart.width(), chart.height(), chart.x(), chart.y(), twoGrids);
     const uint8_t* s = chart.link()->mem.settings.data();
-    const QString cornerText = timeAxis(chart)                  ? QStringLiteral("ms/rpm")
+    const QString cornerText = timeAxis(chart)               ? QStringLiteral("ms/rpm")
                                : s[kSettingsLoadSignal] == 2 ? QStringLiteral("V/rpm")
                                                              : QStringLiteral("bar/rpm");
     // Font sizes: the largest at which the texts fit their cells.

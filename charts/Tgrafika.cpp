@@ -207,10 +207,7 @@ void TGrafika::RefreshTick()
     Render();
 }
 
-void TGrafika::ShortenNextRefresh()
-{
-    timer_->start(100);
-}
+void TGrafika::ShortenNextRefresh() { timer_->start(100); }
 
 // ---------------------------------------------------------------- screen
 

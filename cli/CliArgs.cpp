@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "link/PortNames.h"
 #include "base/TextTable.h"
+#include "link/PortNames.h"
 
 namespace CliArgs {
 

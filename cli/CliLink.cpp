@@ -6,10 +6,10 @@
 
 #include <csignal>
 
-#include "cli/CliArgs.h"
-#include "link/Regions.h"
 #include "base/Platform.h"
 #include "base/TextTable.h"
+#include "cli/CliArgs.h"
+#include "link/Regions.h"
 
 namespace {
 
@@ -72,8 +72,7 @@ bool CliLink::runUntil(const std::function<bool()>& done)
     if (unreadable)
         CliArgs::fail(1, QStringLiteral("unreadable on %1 (the reads did not agree): %2")
                              .arg(device, QString::fromStdString(regionNames(link.unreadableMask()))));
-    else if (!ok)
-        CliArgs::fail(1, QStringLiteral("no reply from the controller on %1").arg(device));
+    else if (!ok) CliArgs::fail(1, QStringLiteral("no reply from the controller on %1").arg(device));
     return ok;
 }
 
@@ -103,8 +102,8 @@ bool CliLink::identify(uint32_t keepReads)
 bool CliLink::flushWrites()
 {
     auto pending = [this] {
-        return link.writeMask != 0 || link.commands[TSterownik::CmdSettingsWrite] != 0 ||
-               (link.readMask & 0x80) != 0 || link.historyWritePending();
+        return link.writeMask != 0 || link.commands[TSterownik::CmdSettingsWrite] != 0 || (link.readMask & 0x80) != 0 ||
+               link.historyWritePending();
     };
     if (!pending()) return true;
     clearInterrupted();  // a second Ctrl+C still ends the wait

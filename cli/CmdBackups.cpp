@@ -41,7 +41,8 @@ int regionCells(const ConfigDiff::Result& diff)
 QString pageHeader(int page)
 {
     if (page < 0) return QStringLiteral("[") + TextById(OwnText::OtherSettings) + QStringLiteral("]");
-    return QStringLiteral("[") + TextById(OwnText::Page) + QLatin1Char(' ') + QString::number(page) + QStringLiteral("]");
+    return QStringLiteral("[") + TextById(OwnText::Page) + QLatin1Char(' ') + QString::number(page) +
+           QStringLiteral("]");
 }
 
 void printDiff(const ConfigDiff::Result& diff)
@@ -85,7 +86,8 @@ int cmdBackups(const QStringList& arguments)
     }
 
     const QList<ConfigBackups::Entry> entries = ConfigBackups::list(folder, args.first());
-    if (entries.isEmpty()) return CliArgs::fail(1, QStringLiteral("no backups of ") + args.first() + QStringLiteral(" in ") + folder);
+    if (entries.isEmpty())
+        return CliArgs::fail(1, QStringLiteral("no backups of ") + args.first() + QStringLiteral(" in ") + folder);
     std::unique_ptr<LoadedFile> previous;
     for (const ConfigBackups::Entry& e : entries) {
         std::unique_ptr<LoadedFile> current = loadFile(e.path);
@@ -118,7 +120,8 @@ int cmdDiff(const QStringList& arguments)
     programTexts().load();
 
     std::unique_ptr<LoadedFile> fileB = loadFile(args.last());
-    if (fileB->result != 0) return CliArgs::fail(2, args.last() + QStringLiteral(": ") + SettingsFileOps::errorText(fileB->result));
+    if (fileB->result != 0)
+        return CliArgs::fail(2, args.last() + QStringLiteral(": ") + SettingsFileOps::errorText(fileB->result));
 
     if (port.isEmpty()) {
         std::unique_ptr<LoadedFile> fileA = loadFile(args.first());

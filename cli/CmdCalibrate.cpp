@@ -1,8 +1,8 @@
 // kavelo-cli calibrate: the autocalibration at idle, with its progress.
+#include "base/TextTable.h"
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
-#include "base/TextTable.h"
 
 namespace {
 

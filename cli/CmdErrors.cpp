@@ -1,8 +1,8 @@
 // kavelo-cli errors / clear-errors: the controller's current errors and stored counters.
+#include "base/TextTable.h"
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
-#include "base/TextTable.h"
 
 namespace {
 

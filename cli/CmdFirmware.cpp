@@ -2,16 +2,16 @@
 #include <QtCore/QDateTime>
 #include <QtCore/QFileInfo>
 
+#include <QtCore/QSettings>
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
-#include <QtCore/QSettings>
 
 #include "base/Platform.h"
 #include "base/Preferences.h"
+#include "base/TextTable.h"
 #include "link/ConfigBackups.h"
 #include "link/FirmwareUpdate.h"
-#include "base/TextTable.h"
 
 namespace {
 
@@ -51,9 +51,10 @@ int cmdFirmware(const QStringList& arguments)
     if (!cli.runUntil([&] { return l.readMask == 0 && l.linkMask == 0; }) || CliLink::interrupted()) return 1;
     const QString before = l.StrWersjaCyframi(0x0E).trimmed();
     if (backupsEnabled()) {
-        const ConfigBackups::SaveResult backup =
-            ConfigBackups::save(ConfigBackups::rootFolder(Platform::DocumentsFolder()), l.mem, QDateTime::currentDateTime());
-        if (backup.outcome == ConfigBackups::Failed) return CliArgs::fail(1, QStringLiteral("cannot save the backup of the configuration"));
+        const ConfigBackups::SaveResult backup = ConfigBackups::save(
+            ConfigBackups::rootFolder(Platform::DocumentsFolder()), l.mem, QDateTime::currentDateTime());
+        if (backup.outcome == ConfigBackups::Failed)
+            return CliArgs::fail(1, QStringLiteral("cannot save the backup of the configuration"));
         if (!backup.path.isEmpty()) CliArgs::out() << "backup " << backup.path << Qt::endl;
     }
 
@@ -89,9 +90,8 @@ int cmdFirmware(const QStringList& arguments)
     };
     // Success means the update is also in the controller's history: after the new firmware is
     // identified, its history is read and the update's entry written and acknowledged.
-    const bool answered = cli.runUntil([&] {
-        return CliLink::interrupted() || (back && (!finished || !l.historyWritePending()));
-    });
+    const bool answered =
+        cli.runUntil([&] { return CliLink::interrupted() || (back && (!finished || !l.historyWritePending())); });
     if (shown >= 0) out << Qt::endl;
     if (!answered) return 1;
     if (!started || !finished) {
@@ -101,7 +101,8 @@ int cmdFirmware(const QStringList& arguments)
                                         : QStringLiteral("the controller did not enter its bootloader"));
     }
     if (l.historyWritePending())
-        return CliArgs::fail(1, QStringLiteral("interrupted before the update was recorded in the controller's history"));
+        return CliArgs::fail(1,
+                             QStringLiteral("interrupted before the update was recorded in the controller's history"));
     out << "identified again: " << l.StrWersjaSterownika() << " " << l.StrWersjaCyframi(0x0E).trimmed() << Qt::endl;
     out << "recorded in the change history" << Qt::endl;
     return 0;

@@ -1,10 +1,10 @@
 // kavelo-cli live: the work state and the readings of the readings grid, frame by frame.
 #include <QtCore/QVector>
 
+#include "base/TextTable.h"
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
-#include "base/TextTable.h"
 
 namespace {
 constexpr int kReadingsGrid = 0x20;

@@ -119,7 +119,9 @@ int cmdObd(const QStringList& argsIn)
     obd.locale = QLocale::c();
     if (!obd.PortOpen(number)) return CliArgs::fail(1, QStringLiteral("cannot open ") + port);
     QString error;
-    if (runUntil(obd, [&] { return obd.state == 1000; }, error) != Outcome::Done) return CliArgs::fail(1, error);
+    if (runUntil(
+            obd, [&] { return obd.state == 1000; }, error) != Outcome::Done)
+        return CliArgs::fail(1, error);
 
     if (action == QLatin1String("status")) {
         for (int row = 0; row < ObdPanels::RowCount; ++row)

@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/AtomicSave.h"
 #include "base/TextTable.h"
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
 #include "link/OscFile.h"
-#include "base/AtomicSave.h"
 #include "link/ScopeCsv.h"
 #include "link/SettingsFileOps.h"
 
@@ -44,8 +44,7 @@ int cmdRecord(const QStringList& arguments)
     QStringList args = arguments;
     QString port, secondsText = QStringLiteral("0");
     if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) ||
-        !CliArgs::takeOption(args, QStringLiteral("--seconds"), secondsText) || port.isEmpty() ||
-        args.size() != 1)
+        !CliArgs::takeOption(args, QStringLiteral("--seconds"), secondsText) || port.isEmpty() || args.size() != 1)
         return CliArgs::fail(2, QStringLiteral("usage: kavelo-cli record --port DEVICE FILE.osc [--seconds N]"));
     bool ok = false;
     const int limit = secondsText.toInt(&ok);

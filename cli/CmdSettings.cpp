@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+#include "base/Prompt.h"
+#include "base/TextTable.h"
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
@@ -16,8 +18,6 @@
 #include "link/Tsterownik.h"
 #include "settings/SettingsCatalogue.h"
 #include "settings/SettingsPages.h"
-#include "base/Prompt.h"
-#include "base/TextTable.h"
 
 namespace {
 
@@ -265,7 +265,8 @@ int cmdSet(const QStringList& arguments)
     const auto before = s.link.mem.settings;
     const auto commandsBefore = s.link.commands;
     if (!s.catalogue.SetValue(index, raw))
-        return CliArgs::fail(1, QStringLiteral("setting %1 cannot be changed now (it depends on setting 1)").arg(index));
+        return CliArgs::fail(1,
+                             QStringLiteral("setting %1 cannot be changed now (it depends on setting 1)").arg(index));
     const auto after = s.link.mem.settings;
     const auto commandsAfter = s.link.commands;
     if (!s.runUntil([&] { return s.settled(); })) return 1;
@@ -276,16 +277,23 @@ int cmdSet(const QStringList& arguments)
         out << i << '\t' << s.catalogue.LabelText(i) << '\t' << before[static_cast<size_t>(i)] << " -> "
             << after[static_cast<size_t>(i)] << '\n';
     }
-    static const char* const kCommandNames[TSterownik::CommandCount] = {
-        "live request with OBD data", "clear errors", "automatic fuel change", "quick fuel change",
-        "injector switch", "speaker test", "leak test", "factory settings (adaptation folded in)",
-        "jump to bootloader", "return from bootloader", "firmware update", "settings write"};
+    static const char* const kCommandNames[TSterownik::CommandCount] = {"live request with OBD data",
+                                                                        "clear errors",
+                                                                        "automatic fuel change",
+                                                                        "quick fuel change",
+                                                                        "injector switch",
+                                                                        "speaker test",
+                                                                        "leak test",
+                                                                        "factory settings (adaptation folded in)",
+                                                                        "jump to bootloader",
+                                                                        "return from bootloader",
+                                                                        "firmware update",
+                                                                        "settings write"};
     for (int c = 0; c < TSterownik::CommandCount; ++c)
         if (c != TSterownik::CmdSettingsWrite && commandsAfter[static_cast<size_t>(c)] &&
             !commandsBefore[static_cast<size_t>(c)])
             out << "command sent: " << kCommandNames[c] << '\n';
-    if (index >= 256)
-        out << "setting " << index << " is kept by the PC only (settings files), not by the controller\n";
+    if (index >= 256) out << "setting " << index << " is kept by the PC only (settings files), not by the controller\n";
     out << "now: " << settingLine(s.catalogue, index) << '\n';
     out << "written to " << port << '\n';
     out.flush();

@@ -1,13 +1,12 @@
+#include "base/TextTable.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
-#include "base/TextTable.h"
 
 // Prints the text of each ID in the chosen language (Polish by default), one per line.
 int cmdText(const QStringList& arguments)
 {
     QStringList args = arguments;
-    if (!CliArgs::takeLanguage(args))
-        return CliArgs::fail(2, QStringLiteral("--lang takes en, pl, ru or es"));
+    if (!CliArgs::takeLanguage(args)) return CliArgs::fail(2, QStringLiteral("--lang takes en, pl, ru or es"));
     if (args.isEmpty()) return CliArgs::fail(2, QStringLiteral("text needs at least one ID"));
     programTexts().load();
     QStringList lines;

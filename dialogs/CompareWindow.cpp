@@ -17,8 +17,8 @@
 namespace {
 
 // Item data: what a row stands for.
-constexpr int kRoleKind = Qt::UserRole;      // 1 setting, 2 region
-constexpr int kRoleIndex = Qt::UserRole + 1; // settings index, or index into ConfigDiff::regions()
+constexpr int kRoleKind = Qt::UserRole;       // 1 setting, 2 region
+constexpr int kRoleIndex = Qt::UserRole + 1;  // settings index, or index into ConfigDiff::regions()
 
 // Settings byte of the first multiplier node slot of each bank: the nodes belong to the curve.
 int nodeSlotsOf(uint32_t mask)
@@ -41,8 +41,8 @@ CompareWindow::CompareWindow(QWidget* parent, TSterownik& link, const MemoryImag
     ListSettings = new QTreeWidget(this);
     ListSettings->setObjectName(QStringLiteral("ListSettings"));
     ListSettings->setRootIsDecorated(false);
-    ListSettings->setHeaderLabels({TextById(OwnText::ColumnSetting), TextById(OwnText::ColumnController),
-                                   TextById(OwnText::ColumnFile)});
+    ListSettings->setHeaderLabels(
+        {TextById(OwnText::ColumnSetting), TextById(OwnText::ColumnController), TextById(OwnText::ColumnFile)});
     ListSettings->header()->setSectionResizeMode(0, QHeaderView::Stretch);
 
     ListRegions = new QTreeWidget(this);
@@ -157,7 +157,8 @@ bool CompareWindow::TakeFromFile()
         if (index < MemoryImage::kRegionSize) link_.ZapiszDoSterownika(0x1);
     } else if (kind == 2) {
         const ConfigDiff::Region& region = ConfigDiff::regions()[index];
-        std::copy_n(ConfigDiff::regionBytes(file_, region), MemoryImage::kRegionSize, ConfigDiff::regionBytes(link_.mem, region));
+        std::copy_n(ConfigDiff::regionBytes(file_, region), MemoryImage::kRegionSize,
+                    ConfigDiff::regionBytes(link_.mem, region));
         uint32_t mask = region.mask;
         if (const int slots = nodeSlotsOf(region.mask); slots >= 0) {
             std::copy_n(file_.settings.begin() + slots, MemoryImage::kNodeSlots, link_.mem.settings.begin() + slots);

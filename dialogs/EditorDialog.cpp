@@ -5,8 +5,7 @@
 #include "session/WorkshopSession.h"
 
 EditorDialog::EditorDialog(QWidget* parent, WorkshopSession* session)
-    : QDialog(parent),
-      Catalogue(session ? &session->catalogue() : nullptr),
+    : QDialog(parent), Catalogue(session ? &session->catalogue() : nullptr),
       Sterownik(session ? &session->link() : nullptr)
 {
     // A fixed border: the layouts are placed to the pixel.

@@ -26,16 +26,16 @@ void ClickSwitchOff(State& s, int c);
 
 // Result of the detection for one frame.
 enum Detected {
-    kIgnored = -2,     // engine too fast or injection time too long to tell; nothing shown
-    kUnknown = -1,     // no petrol input pulsing: "?"
-    kSequential = 0,   // the value of setting 8 to name
+    kIgnored = -2,    // engine too fast or injection time too long to tell; nothing shown
+    kUnknown = -1,    // no petrol input pulsing: "?"
+    kSequential = 0,  // the value of setting 8 to name
     kSemiSequential = 1,
     kFullGroup = 2,
 };
 
 // Live-frame offsets the detection reads.
-constexpr int kFrameRpm = 17;        // 16 bits, 10 rpm
-constexpr int kFramePetrolTime = 19; // 0.1 ms
+constexpr int kFrameRpm = 17;         // 16 bits, 10 rpm
+constexpr int kFramePetrolTime = 19;  // 0.1 ms
 constexpr int kFramePetrolInputs = 21;
 
 // One live frame of `length` bytes; `n` gas injectors; `petrol` = settings 32..39.

@@ -23,10 +23,8 @@ Result Compute(const Input& in)
     p /= in.cylinders;
     const int t = in.injectorType;
     double d;
-    if (t >= 1 && t <= 4)
-        d = (p * 0.3 + 14) * 0.1 + kTermB[in.pressureIndex];
-    else
-        d = p * 0.0625 + 0.2 + kTermA[in.pressureIndex];
+    if (t >= 1 && t <= 4) d = (p * 0.3 + 14) * 0.1 + kTermB[in.pressureIndex];
+    else d = p * 0.0625 + 0.2 + kTermA[in.pressureIndex];
     if (in.fuelIndex != 0) d += 0.2;  // CNG
     if (in.injectionIndex == 1) d -= 0.1;
     else if (in.injectionIndex == 2) d -= 0.2;

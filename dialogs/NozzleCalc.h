@@ -18,13 +18,13 @@ extern const int kCylinders[kCylinderCount];
 // What the fitter has chosen. A list index of -1 means the list has no selection (a stored value
 // outside the list's range); the computation then gives no result.
 struct Input {
-    int power = 100;          // as shown, in HP or kW
-    bool kw = false;          // the unit list shows kW
-    int cylinders = 4;        // 1..12
-    int pressureIndex = 1;    // 0..13
-    int fuelIndex = 0;        // 0 LPG, 1 CNG
-    int injectionIndex = 0;   // 0 sequential, 1 semi-sequential, 2 full group
-    int injectorType = 1;     // value of setting 24 (1..26), -1 none
+    int power = 100;         // as shown, in HP or kW
+    bool kw = false;         // the unit list shows kW
+    int cylinders = 4;       // 1..12
+    int pressureIndex = 1;   // 0..13
+    int fuelIndex = 0;       // 0 LPG, 1 CNG
+    int injectionIndex = 0;  // 0 sequential, 1 semi-sequential, 2 full group
+    int injectorType = 1;    // value of setting 24 (1..26), -1 none
 };
 
 // Nozzle classes of the colour-coded injectors, -1 when the result is a diameter.
@@ -32,7 +32,7 @@ enum NozzleClass { kNoClass = -1, kClassC = 0, kClassB = 1, kClassA = 2, kClassA
 
 struct Result {
     bool valid = false;
-    double diameter = 0;      // mm
+    double diameter = 0;  // mm
     int nozzleClass = kNoClass;
 };
 

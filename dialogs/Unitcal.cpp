@@ -7,8 +7,8 @@
 #include <QtWidgets/QPushButton>
 
 #include "base/TextTable.h"
-#include "ui/UpDown.h"
 #include "settings/SettingsCatalogue.h"
+#include "ui/UpDown.h"
 
 namespace {
 
@@ -51,7 +51,8 @@ TFormCal::TFormCal(QWidget* parent, WorkshopSession* session) : EditorDialog(par
     LabelPressure = label(GroupBox1, 16, 102);
     ComboPressure = list(GroupBox1, QRect(200, 102, 81, 22));
     for (int i = 0; i < NozzleCalc::kPressureCount; ++i)
-        ComboPressure->addItem(QStringLiteral("%1.%2").arg((90 + 10 * i) / 100).arg((90 + 10 * i) % 100, 2, 10, QLatin1Char('0')));
+        ComboPressure->addItem(
+            QStringLiteral("%1.%2").arg((90 + 10 * i) / 100).arg((90 + 10 * i) % 100, 2, 10, QLatin1Char('0')));
     LabelBar = label(GroupBox1, 290, 102, 60);
 
     GroupBox2 = new QGroupBox(this);
@@ -168,4 +169,3 @@ void TFormCal::ComboBox1Click()
     EditResult->setText(NozzleCalc::ResultText(r));
     LabelMm->setVisible(r.valid && r.nozzleClass == NozzleCalc::kNoClass);
 }
-

@@ -9,9 +9,9 @@
 
 #include "base/TextTable.h"
 #include "dialogs/LevelSensor.h"
-#include "ui/UpDown.h"
-#include "settings/SettingsCatalogue.h"
 #include "link/Tsterownik.h"
+#include "settings/SettingsCatalogue.h"
+#include "ui/UpDown.h"
 
 namespace {
 

@@ -23,7 +23,7 @@ public:
     static constexpr int kClientHeight = 400;
     // Mark of "nothing drawn yet": no frame byte holds it, so the first frame always draws.
     static constexpr int kNothingDrawn = -1;
-    static constexpr int kTypeWait = 100;       // ms from a type change to re-reading the thresholds
+    static constexpr int kTypeWait = 100;  // ms from a type change to re-reading the thresholds
 
     explicit TFormLevel(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 

@@ -6,9 +6,9 @@
 #include <QtWidgets/QPushButton>
 
 #include "base/TextTable.h"
-#include "ui/UpDown.h"
-#include "settings/SettingsCatalogue.h"
 #include "link/Tsterownik.h"
+#include "settings/SettingsCatalogue.h"
+#include "ui/UpDown.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "base/TextTable.h"
 #include "dialogs/SeqGrid.h"
-#include "settings/SettingsCatalogue.h"
 #include "link/Tsterownik.h"
+#include "settings/SettingsCatalogue.h"
 
 namespace {
 
@@ -56,7 +56,9 @@ TFormSeq::TFormSeq(QWidget* parent, WorkshopSession* session) : EditorDialog(par
     BitBtn1->setGeometry(179, 492, 92, 30);
     BitBtn1->setDefault(true);
 
-    StringGrid1->OnDrawCell = [this](QPainter& p, const QRect& r, int c, int row) { StringGrid1DrawCell(p, r, c, row); };
+    StringGrid1->OnDrawCell = [this](QPainter& p, const QRect& r, int c, int row) {
+        StringGrid1DrawCell(p, r, c, row);
+    };
     StringGrid1->OnSelectCell = [this](int c, int row) { StringGrid1SelectCell(c, row); };
     StringGrid2->OnDrawCell = [this](QPainter& p, const QRect& r, int c, int) { StringGrid2DrawCell(p, r, c); };
     StringGrid2->OnSelectCell = [this](int c, int) { StringGrid2SelectCell(c); };

@@ -11,8 +11,8 @@ namespace NastawyLayout {
 struct Geometry {
     int rowHeight = 20;
     int columnWidth = 0;
-    int button = 0;            // size d of the step buttons
-    bool scrollBar = false;    // the rows do not all fit
+    int button = 0;          // size d of the step buttons
+    bool scrollBar = false;  // the rows do not all fit
     // x positions, 8 per column: p0 label left, p1 unused, p2 value box left, p3 minus button,
     // p4 plus button, p5 right edge, p6 and p7 the detail button.
     std::array<int, 16> x{};

@@ -9,14 +9,17 @@
 
 #include <algorithm>
 
+#include "base/TextTable.h"
 #include "link/Tsterownik.h"
 #include "settings/SettingsPages.h"
-#include "base/TextTable.h"
 
 namespace {
 
 const int kDetailSettings[] = {8, 40, 57, 63, 96};
-bool hasDetail(int n) { return std::find(std::begin(kDetailSettings), std::end(kDetailSettings), n) != std::end(kDetailSettings); }
+bool hasDetail(int n)
+{
+    return std::find(std::begin(kDetailSettings), std::end(kDetailSettings), n) != std::end(kDetailSettings);
+}
 
 bool isList(int cls) { return cls == kClassList; }
 bool isYesNo(int cls) { return cls == kClassYesNo; }

@@ -21,7 +21,8 @@ constexpr int kRunningTimesTo = 128 + 77;
 
 QDateTime stampOf(const QString& fileName)
 {
-    static const QRegularExpression kName(QStringLiteral("^(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)(-\\d+)?\\.set$"));
+    static const QRegularExpression kName(
+        QStringLiteral("^(\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d)(-\\d+)?\\.set$"));
     const QRegularExpressionMatch m = kName.match(fileName);
     if (!m.hasMatch()) return {};
     return QDateTime::fromString(m.captured(1), QString::fromLatin1(kStampFormat));
@@ -119,8 +120,7 @@ void AutoBackup::LinkEvent(int kind, int code)
         return;
     }
     // A region whose reads never agreed holds the PC's old copy, not the controller's: no backup.
-    if (!identified_ || complete_ || link_.readMask != 0 || link_.linkMask != 0 || link_.unreadableMask() != 0)
-        return;
+    if (!identified_ || complete_ || link_.readMask != 0 || link_.linkMask != 0 || link_.unreadableMask() != 0) return;
     complete_ = true;
     const QString serial = ConfigBackups::serialOf(link_.mem);
     if (backedUp_.contains(serial)) return;

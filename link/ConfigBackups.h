@@ -41,7 +41,7 @@ bool sameConfiguration(const QByteArray& a, const QByteArray& b);
 enum Outcome { Written, Unchanged, NoSerial, Failed };
 struct SaveResult {
     Outcome outcome = Failed;
-    QString path;   // the file written, or the newest backup when unchanged
+    QString path;  // the file written, or the newest backup when unchanged
 };
 // Saves `mem` as a backup taken at `now`, then removes all but the newest kKeep.
 SaveResult save(const QString& root, const MemoryImage& mem, const QDateTime& now);
@@ -75,5 +75,5 @@ private:
     TSterownik& link_;
     bool identified_ = false;
     bool complete_ = false;
-    QStringList backedUp_;   // controllers backed up after their first read in this session
+    QStringList backedUp_;  // controllers backed up after their first read in this session
 };

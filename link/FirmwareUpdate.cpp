@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "link/Tsterownik.h"
 #include "base/TextTable.h"
+#include "link/Tsterownik.h"
 
 namespace FirmwareUpdate {
 

@@ -9,10 +9,7 @@ uint8_t byteSum(const uint8_t* frame, int total)
     return static_cast<uint8_t>(sum);
 }
 
-uint8_t checksumFor(const uint8_t* frame, int total)
-{
-    return static_cast<uint8_t>(256 - byteSum(frame, total));
-}
+uint8_t checksumFor(const uint8_t* frame, int total) { return static_cast<uint8_t>(256 - byteSum(frame, total)); }
 
 void scramble(uint8_t* frame, int total)
 {

@@ -8,9 +8,9 @@
 // travel scrambled. Pure functions over a frame held in a buffer.
 namespace FrameCodec {
 
-constexpr uint8_t kStartPc = 0x65;       // every frame the PC sends
-constexpr uint8_t kStartReply = 0x56;    // controller replies
-constexpr uint8_t kStartObd = 0x36;      // the controller's unsolicited OBD status report
+constexpr uint8_t kStartPc = 0x65;     // every frame the PC sends
+constexpr uint8_t kStartReply = 0x56;  // controller replies
+constexpr uint8_t kStartObd = 0x36;    // the controller's unsolicited OBD status report
 constexpr int kHeadSize = 4;
 constexpr int kBufferSize = 1024;
 

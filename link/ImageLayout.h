@@ -14,8 +14,25 @@ constexpr int kSize = 4096;
 
 // The parts in file order.
 enum PartId {
-    ReservedB, ReservedA, Identity, History, Settings, Mult1, Mult2, Rpm1, Rpm2, GasPressure, ReducerTemp,
-    GasTemp, PetrolMap, GasMap, ObdPetrol1, ObdGas1, ObdPetrol2, ObdGas2, PartCount
+    ReservedB,
+    ReservedA,
+    Identity,
+    History,
+    Settings,
+    Mult1,
+    Mult2,
+    Rpm1,
+    Rpm2,
+    GasPressure,
+    ReducerTemp,
+    GasTemp,
+    PetrolMap,
+    GasMap,
+    ObdPetrol1,
+    ObdGas1,
+    ObdPetrol2,
+    ObdGas2,
+    PartCount
 };
 
 struct Part {
@@ -24,9 +41,8 @@ struct Part {
 };
 
 inline constexpr Part kParts[PartCount] = {
-    {16, 48},    {64, 64},    {128, 128},  {256, 256},  {512, 256},  {768, 256},
-    {1024, 256}, {1280, 256}, {1536, 256}, {1792, 256}, {2048, 256}, {2304, 256},
-    {2560, 256}, {2816, 256}, {3072, 256}, {3328, 256}, {3584, 256}, {3840, 256},
+    {16, 48},    {64, 64},    {128, 128},  {256, 256},  {512, 256},  {768, 256},  {1024, 256}, {1280, 256}, {1536, 256},
+    {1792, 256}, {2048, 256}, {2304, 256}, {2560, 256}, {2816, 256}, {3072, 256}, {3328, 256}, {3584, 256}, {3840, 256},
 };
 
 // Where part `id` lives in the image.

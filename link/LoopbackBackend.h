@@ -22,10 +22,10 @@ public:
     // Simulates an unplugged device: the line is gone until opened again.
     void vanish() { open_ = false; }
 
-    QByteArray rx;                 // bytes the far end has sent, not yet read
-    QByteArray tx;                 // bytes the link has written
-    bool refuseOpen = false;       // next opens fail
-    QStringList openedDevices;     // every device path opened, in order
+    QByteArray rx;              // bytes the far end has sent, not yet read
+    QByteArray tx;              // bytes the link has written
+    bool refuseOpen = false;    // next opens fail
+    QStringList openedDevices;  // every device path opened, in order
     int baudRate = 0;
 
 private:

@@ -10,8 +10,8 @@ struct MemoryImage {
     static constexpr int kSettingsIndexCount = 304;  // 0..255 in the controller, 256..303 PC-only
     static constexpr int kFirmwareBlocks = 224;
     static constexpr int kFirmwareHeader = 256;
-    static constexpr int kFirstBlock = 3;             // multiplier bank 1
-    static constexpr int kLastBlock = 13;             // enrichment / leaning
+    static constexpr int kFirstBlock = 3;  // multiplier bank 1
+    static constexpr int kLastBlock = 13;  // enrichment / leaning
     static constexpr int kIdentitySize = 128;
     static constexpr int kObdStatusSize = 36;
 
@@ -21,8 +21,17 @@ struct MemoryImage {
 
     // Block numbers of the eleven contiguous regions.
     enum Block {
-        Multiplier1 = 3, Multiplier2, RpmCorrection1, RpmCorrection2, History, GasPressureCorrection,
-        ReducerTempCorrection, GasTempCorrection, RailPressureEmulator, GasInjectionDelay, Enrichment,
+        Multiplier1 = 3,
+        Multiplier2,
+        RpmCorrection1,
+        RpmCorrection2,
+        History,
+        GasPressureCorrection,
+        ReducerTempCorrection,
+        GasTempCorrection,
+        RailPressureEmulator,
+        GasInjectionDelay,
+        Enrichment,
     };
 
     // Region behind a one-bit request mask (0x1 settings, 0x2 multiplier bank 1, ...); nullptr

@@ -49,8 +49,7 @@ qint64 sampleCount(qint64 fileSize);
 // Loads `path`: the head into `mem` and at most `capacity` samples into `samples`, `count` set to
 // the number of whole samples read. The file is checked before anything is taken: CannotOpen or
 // NotRecording leave `mem`, `samples` and `count` as they were.
-Result load(const QString& path, MemoryImage& mem, HeadParts parts, uint8_t* samples, int capacity,
-            int& count);
+Result load(const QString& path, MemoryImage& mem, HeadParts parts, uint8_t* samples, int capacity, int& count);
 // Reads only the head of `path` into `mem` (Everything) and tells how many samples follow.
 Result loadHead(const QString& path, MemoryImage& mem, qint64& samples);
 

@@ -19,8 +19,8 @@ struct Block {
 
 // Order matters only for reading; the blocks do not overlap.
 constexpr Block kBlocks[] = {
-    {"/dev/ttyS", 1, 64},      {"/dev/ttyUSB", 65, 128},  {"/dev/ttyACM", 193, 128},
-    {"/dev/rfcomm", 321, 64},  {"/dev/pts/", 385, 639},
+    {"/dev/ttyS", 1, 64},     {"/dev/ttyUSB", 65, 128}, {"/dev/ttyACM", 193, 128},
+    {"/dev/rfcomm", 321, 64}, {"/dev/pts/", 385, 639},
 };
 
 bool isPseudoTerminal(int number) { return number >= 385 && number <= 1023; }
@@ -35,8 +35,7 @@ QList<FtdiPort> ftdiPorts()
         if (info.hasVendorIdentifier() && info.vendorIdentifier() == kFtdiVendor)
             ports.append({info.systemLocation(), info.description(), info.serialNumber()});
     }
-    std::sort(ports.begin(), ports.end(),
-              [](const FtdiPort& a, const FtdiPort& b) { return a.device < b.device; });
+    std::sort(ports.begin(), ports.end(), [](const FtdiPort& a, const FtdiPort& b) { return a.device < b.device; });
     return ports;
 }
 

@@ -7,9 +7,9 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/AtomicSave.h"
 #include "base/TextTable.h"
 #include "link/OscFile.h"
-#include "base/AtomicSave.h"
 #include "link/Tsterownik.h"
 
 namespace ScopeCsv {
@@ -19,10 +19,7 @@ namespace {
 constexpr int kCsvFlags = 0x1;
 
 // Writers into a buffer that the caller has made large enough for one line.
-char* putInt(char* p, long long n)
-{
-    return std::to_chars(p, p + 24, n).ptr;
-}
+char* putInt(char* p, long long n) { return std::to_chars(p, p + 24, n).ptr; }
 
 char* putPoint(char* p, const QByteArray& point)
 {
@@ -91,8 +88,8 @@ QString header(const QVector<Column>& columns)
     return text + QStringLiteral("\r\n");
 }
 
-void appendRows(QByteArray& out, const QVector<Column>& columns, const uint8_t* samples, int count,
-                qint64 firstIndex, const QByteArray& point)
+void appendRows(QByteArray& out, const QVector<Column>& columns, const uint8_t* samples, int count, qint64 firstIndex,
+                const QByteArray& point)
 {
     // Room for the longest line: every field a 15-digit number with an exponent and separators.
     const qsizetype lineMax = (columns.size() + 1) * (48 + 2 * point.size()) + 4;

@@ -29,8 +29,8 @@ QString header(const QVector<Column>& columns);
 
 // Appends the lines of `count` samples (128 bytes each, from `samples`); the first is numbered
 // `firstIndex` (its time is firstIndex x 0.1 s). `decimalPoint` is the separator as encoded text.
-void appendRows(QByteArray& out, const QVector<Column>& columns, const uint8_t* samples, int count,
-                qint64 firstIndex, const QByteArray& decimalPoint);
+void appendRows(QByteArray& out, const QVector<Column>& columns, const uint8_t* samples, int count, qint64 firstIndex,
+                const QByteArray& decimalPoint);
 
 // Text in the file's encoding: the system's 8-bit code page on Windows, UTF-8 elsewhere.
 QByteArray encode(const QString& text);

@@ -25,7 +25,14 @@ int value(const Channel& c, const uint8_t* sample, int h)
     const int r = sample[o];
     const int w = isWord ? r | (sample[o + 1] << 8) : 0;
     switch (c.type) {
-        case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 7: {
             const int bit = (r >> c.type) & 1;
             return h > 0 ? bit * h : bit;
         }

@@ -2,10 +2,10 @@
 
 #include <QtCore/QDir>
 
+#include "base/TextTable.h"
 #include "link/LinkEvents.h"
 #include "link/SettingsFile.h"
 #include "link/Tsterownik.h"
-#include "base/TextTable.h"
 
 namespace {
 constexpr int kTextReadTitle = 1103;
@@ -33,8 +33,8 @@ Prompt::FileDialog documentsDialog(const TSterownik& link, int titleId, const QS
 
 Prompt::FileDialog dialog(const TSterownik& link, bool save)
 {
-    return documentsDialog(link, save ? kTextSaveTitle : kTextReadTitle, QStringLiteral("Settings"),
-                           kTextSettingsFiles, QStringLiteral("set"));
+    return documentsDialog(link, save ? kTextSaveTitle : kTextReadTitle, QStringLiteral("Settings"), kTextSettingsFiles,
+                           QStringLiteral("set"));
 }
 
 QString errorText(int code) { return QStringLiteral("Error code %1").arg(code); }

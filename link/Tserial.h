@@ -13,11 +13,11 @@
 // The first entry is the connect/disconnect item, the second a separator; port entries follow.
 struct PortMenuItem {
     QString caption;
-    int tag = 0;             // port number; for the connect item 0 (connect) or -1 (disconnect)
-    bool radio = false;      // radio item of group 1, checked automatically on click
+    int tag = 0;         // port number; for the connect item 0 (connect) or -1 (disconnect)
+    bool radio = false;  // radio item of group 1, checked automatically on click
     bool checked = false;
     bool separator = false;
-    QString device;          // device path of a port entry
+    QString device;  // device path of a port entry
 };
 
 // Byte transport shared by the controller link and the OBD adapter link: one stored port number

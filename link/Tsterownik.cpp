@@ -131,8 +131,8 @@ void TSterownik::KasujKorOdObr()
 
 void TSterownik::KasujKorekty()
 {
-    for (int b : {MemoryImage::GasPressureCorrection, MemoryImage::ReducerTempCorrection,
-                  MemoryImage::GasTempCorrection})
+    for (int b :
+         {MemoryImage::GasPressureCorrection, MemoryImage::ReducerTempCorrection, MemoryImage::GasTempCorrection})
         ReferenceTables::defaultCorrectionCurve(mem.block(b), b);
     writeMask |= 0x100 | 0x200 | 0x400;
 }

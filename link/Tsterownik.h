@@ -33,16 +33,16 @@ enum LiveRequest : int {
 
 // One live channel: how a reading is found in a live-data frame and how it is shown.
 struct TWykres {
-    int id = 0;           // language text ID of the label (negative: fixed diagnostic names)
-    int unit = 0;         // language text ID of the unit, 0 = none
-    int type = 0;         // encoding: 0..7 bit, 10 byte, 11 word, 12, 13, 20..24
-    int offset = 0;       // frame byte where the raw value starts
+    int id = 0;      // language text ID of the label (negative: fixed diagnostic names)
+    int unit = 0;    // language text ID of the unit, 0 = none
+    int type = 0;    // encoding: 0..7 bit, 10 byte, 11 word, 12, 13, 20..24
+    int offset = 0;  // frame byte where the raw value starts
     double scale = 1;
-    int decimals = 0;     // 0 = general format, 1..3 fixed decimals
+    int decimals = 0;  // 0 = general format, 1..3 fixed decimals
     TColor colour = 0;
-    double gain = 1;      // oscilloscope gain
-    int flags = 0;        // views that show the channel
-    double last = 0.0001; // last formatted value
+    double gain = 1;       // oscilloscope gain
+    int flags = 0;         // views that show the channel
+    double last = 0.0001;  // last formatted value
 };
 
 // Change kinds recorded in the controller's change history.
@@ -57,9 +57,19 @@ class TSterownik : public TSerial {
 public:
     // One-shot commands, each a flag until the controller acknowledges it.
     enum Command {
-        CmdLiveWithObd, CmdClearErrors, CmdAutoFuelChange, CmdQuickFuelChange, CmdInjectorSwitch,
-        CmdSpeakerTest, CmdLeakTest, CmdFactorySettings, CmdJumpToBootloader, CmdReturnFromBootloader,
-        CmdFirmwarePending, CmdSettingsWrite, CommandCount
+        CmdLiveWithObd,
+        CmdClearErrors,
+        CmdAutoFuelChange,
+        CmdQuickFuelChange,
+        CmdInjectorSwitch,
+        CmdSpeakerTest,
+        CmdLeakTest,
+        CmdFactorySettings,
+        CmdJumpToBootloader,
+        CmdReturnFromBootloader,
+        CmdFirmwarePending,
+        CmdSettingsWrite,
+        CommandCount
     };
 
     explicit TSterownik(QObject* owner = nullptr);
@@ -127,8 +137,8 @@ public:
 
     // --- live channels
     void UtworzWykresy();
-    void DodajWykres(int id, int unit, int type, int offset, double scale, int decimals, TColor colour,
-                     double gain, int flags);
+    void DodajWykres(int id, int unit, int type, int offset, double scale, int decimals, TColor colour, double gain,
+                     int flags);
     void ListaRpmLamMafAfr();
     void ListaParamOdPlytki();
     int PodajIleParamBiez(int mask) const;
@@ -136,8 +146,8 @@ public:
     QString StrParamBiez(int mask, int n);
     // The same for a live frame handed on by the link (the readings grid takes it from the frame).
     QString StrParamBiez(int mask, int n, const LiveFrame& frame);
-    QString StrStanPracy(int state, int mode) const;   // returns the text through the language table
-    int StanPracyTextId(int state, int mode) const;    // language text ID of the work state, 0 = none
+    QString StrStanPracy(int state, int mode) const;  // returns the text through the language table
+    int StanPracyTextId(int state, int mode) const;   // language text ID of the work state, 0 = none
     TColor KolorStanuPracy(int state) const;
 
     // --- identity, running times and change history
@@ -190,11 +200,11 @@ public:
     uint8_t rxBuffer[FrameCodec::kBufferSize]{};
     uint32_t readMask = 0;
     uint32_t writeMask = 0;
-    uint32_t linkMask = 0;     // bit 0 identification, bit 1 error list
+    uint32_t linkMask = 0;  // bit 0 identification, bit 1 error list
     std::array<uint8_t, CommandCount> commands{};
     bool flashing = false;
-    int firmwareBlock = 0;     // next firmware block to send while flashing
-    int liveRequestBits = 0;   // bit 0 calibration running, bit 1 level-sensor dialog open
+    int firmwareBlock = 0;    // next firmware block to send while flashing
+    int liveRequestBits = 0;  // bit 0 calibration running, bit 1 level-sensor dialog open
     int tickCounter = 0;
     int slotCounter = 0;
     int waitCounter = 0;

@@ -50,7 +50,8 @@ void TSterownik::DodajAdaptacje()
     uint8_t* s = mem.settingsBlock();
     auto& a = mem.identity;
     auto shiftBank = [](uint8_t* bank, int delta) {
-        for (int i = 0; i < MemoryImage::kRegionSize; ++i) bank[i] = static_cast<uint8_t>(std::clamp(bank[i] + delta, 1, 255));
+        for (int i = 0; i < MemoryImage::kRegionSize; ++i)
+            bank[i] = static_cast<uint8_t>(std::clamp(bank[i] + delta, 1, 255));
     };
     s[90] = clampByte(s[90] + a[66] - 128);
     a[66] = 128;
@@ -181,7 +182,9 @@ void TSterownik::EtapyKalibracji()
                 k.state = 0;
             }
             break;
-        case 16: case 80: case 144:
+        case 16:
+        case 80:
+        case 144:
             k.progress = k.state == 144 ? 512 : 0;
             if (++k.counter > 10) {
                 if (!onPetrol) autoFuelChange();
@@ -191,7 +194,9 @@ void TSterownik::EtapyKalibracji()
                 ++k.state;
             }
             break;
-        case 17: case 81: case 145:
+        case 17:
+        case 81:
+        case 145:
             if (onPetrol) {
                 k.counter = 0;
                 ++k.state;
@@ -199,7 +204,9 @@ void TSterownik::EtapyKalibracji()
                 --k.state;
             }
             break;
-        case 18: case 82: case 146:
+        case 18:
+        case 82:
+        case 146:
             if (!onPetrol) {
                 k.state -= 2;
                 return;
@@ -219,21 +226,26 @@ void TSterownik::EtapyKalibracji()
             k.counter = 0;
             k.state = 33;
             break;
-        case 96: case 160: {
+        case 96:
+        case 160: {
             const uint8_t mask = static_cast<uint8_t>(~s[31]);
             if (mask != enabledInjectors) switchInjectors(mask);
             k.counter = 0;
             ++k.state;
             break;
         }
-        case 33: case 97: case 161:
+        case 33:
+        case 97:
+        case 161:
             if (++k.counter > 10) {
                 if (onPetrol) autoFuelChange();  // over to gas, unless it is going there already
                 k.counter = 0;
                 ++k.state;
             }
             break;
-        case 34: case 98: case 162:
+        case 34:
+        case 98:
+        case 162:
             if (onGas) {
                 k.timeFilter = 0;
                 k.counter = 0;
@@ -242,7 +254,9 @@ void TSterownik::EtapyKalibracji()
                 waitForFuel(true);
             }
             break;
-        case 48: case 112: case 176: {
+        case 48:
+        case 112:
+        case 176: {
             s[85] = f[42];
             s[86] = static_cast<uint8_t>(p);
             s[87] = f[40];
@@ -263,12 +277,9 @@ void TSterownik::EtapyKalibracji()
             }
             k.counter += (d >= -1 && d <= 1) ? 5 : 1;
             if (k.cylinder >= 2) ++k.counter;
-            if (k.state == 48)
-                k.progress = (k.counter / 2) / std::max(n, 1) + 256 * k.cylinder / std::max(n, 1) + 256;
-            else if (k.state == 112)
-                k.progress = k.counter / 2 + 256;
-            else
-                k.progress = k.counter / 2 + 768;
+            if (k.state == 48) k.progress = (k.counter / 2) / std::max(n, 1) + 256 * k.cylinder / std::max(n, 1) + 256;
+            else if (k.state == 112) k.progress = k.counter / 2 + 256;
+            else k.progress = k.counter / 2 + 768;
             if (k.counter >= 512) {
                 k.state = k.state == 48 ? 64 : k.state == 112 ? 128 : 192;
                 k.counter = 0;
@@ -282,11 +293,14 @@ void TSterownik::EtapyKalibracji()
                 break;
             }
             [[fallthrough]];
-        case 128: case 192:
+        case 128:
+        case 192:
             if (!onPetrol) autoFuelChange();
             k.state = k.state == 64 ? 65 : k.state + 1;
             break;
-        case 65: case 129: case 193:
+        case 65:
+        case 129:
+        case 193:
             if (onPetrol) {
                 k.counter = 0;
                 k.state = k.state == 193 ? kFinished : 144;

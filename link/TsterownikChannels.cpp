@@ -1,9 +1,9 @@
 // The live channel table: how readings are found in a live-data frame and shown.
 #include <QtCore/QLocale>
 
-#include "link/Tsterownik.h"
 #include "base/NumberLocale.h"
 #include "base/TextTable.h"
+#include "link/Tsterownik.h"
 
 namespace {
 
@@ -84,8 +84,8 @@ const char* fuelSystemText(int b)
 
 }  // namespace
 
-void TSterownik::DodajWykres(int id, int unit, int type, int offset, double scale, int decimals,
-                             TColor colour, double gain, int flags)
+void TSterownik::DodajWykres(int id, int unit, int type, int offset, double scale, int decimals, TColor colour,
+                             double gain, int flags)
 {
     wykresy.append(TWykres{id, unit, type, offset, scale, decimals, colour, gain, flags, 0.0001});
 }
@@ -101,10 +101,26 @@ void TSterownik::ListaRpmLamMafAfr()
 {
     TWykres& w = wykresy[kLambdaChannel];
     switch (mem.settings[4]) {
-        case 0: w.id = 3041; w.unit = 1050; w.type = 11; break;
-        case 1: w.id = 3042; w.unit = 1050; w.type = 11; break;
-        case 2: w.id = 3043; w.unit = 1050; w.type = 11; break;
-        case 3: w.id = 3044; w.unit = 0; w.type = 24; break;
+        case 0:
+            w.id = 3041;
+            w.unit = 1050;
+            w.type = 11;
+            break;
+        case 1:
+            w.id = 3042;
+            w.unit = 1050;
+            w.type = 11;
+            break;
+        case 2:
+            w.id = 3043;
+            w.unit = 1050;
+            w.type = 11;
+            break;
+        case 3:
+            w.id = 3044;
+            w.unit = 0;
+            w.type = 24;
+            break;
         default: break;
     }
 }
@@ -157,10 +173,7 @@ int TSterownik::PodajPozycje(int mask, int n) const
 
 QString TSterownik::StrParamBiez(int mask, int n) { return readingText(mask, n, rxBuffer); }
 
-QString TSterownik::StrParamBiez(int mask, int n, const LiveFrame& frame)
-{
-    return readingText(mask, n, frame.data());
-}
+QString TSterownik::StrParamBiez(int mask, int n, const LiveFrame& frame) { return readingText(mask, n, frame.data()); }
 
 // `f` holds at least a frame's 128 bytes; a channel added with its bytes beyond them shows blank.
 QString TSterownik::readingText(int mask, int n, const uint8_t* f)
@@ -173,9 +186,17 @@ QString TSterownik::readingText(int mask, int n, const uint8_t* f)
     auto word = [&] { return f[o] | (f[o + 1] << 8); };
     double raw = 0;
     switch (w.type) {
-        case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: raw = (f[o] >> w.type) & 1; break;
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 7: raw = (f[o] >> w.type) & 1; break;
         case 10: raw = f[o]; break;
-        case 11: case 24: raw = word(); break;
+        case 11:
+        case 24: raw = word(); break;
         case 20: raw = f[o] - 128; break;
         case 21: raw = word() - 273; break;
         case 22:
@@ -202,7 +223,8 @@ int TSterownik::StanPracyTextId(int state, int mode) const
     switch (state & 0xFF) {
         case 0: return mode == 1 ? 1245 : 1244;
         case 2: return 1246;
-        case 4: case 5: return 1247;
+        case 4:
+        case 5: return 1247;
         case 6: return mode == 1 ? 1250 : 1249;
         case 7: return 1248;
         default: return 0;
@@ -218,7 +240,8 @@ TColor TSterownik::KolorStanuPracy(int state) const
     switch (state & 0xFF) {
         case 0: return Rgb(255, 0, 0);
         case 2: return Rgb(255, 128, 64);
-        case 4: case 5: return Rgb(234, 255, 233);
+        case 4:
+        case 5: return Rgb(234, 255, 233);
         case 6: return Rgb(0, 160, 0);
         case 7: return Rgb(0, 128, 255);
         default: return Rgb(0, 0, 0);

@@ -9,7 +9,7 @@ namespace {
 constexpr TColor kRequestColour = Rgb(192, 192, 192);
 constexpr TColor kReportColour = Rgb(0, 0, 0);
 constexpr TColor kErrorColour = Rgb(255, 0, 0);
-constexpr int kData = 6;  // data bytes start behind the head and the prefix
+constexpr int kData = 6;                // data bytes start behind the head and the prefix
 constexpr int kLiveFrameReadings = 92;  // live readings end where the OBD status block begins
 // Reads of one region that may disagree before it is reported unreadable: five reads at most.
 constexpr int kReadDisagreementLimit = 4;
@@ -134,8 +134,7 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
         case 0x86:
             // A switch asked for after the frame went out (a second toggle) is sent again. The
             // sent mask is kept: a late repeat of this acknowledgement must not clear a newer one.
-            if (!injectorSwitchInFlight_ || enabledInjectors == injectorSwitchSent_)
-                commands[CmdInjectorSwitch] = 0;
+            if (!injectorSwitchInFlight_ || enabledInjectors == injectorSwitchSent_) commands[CmdInjectorSwitch] = 0;
             return true;
         case 0x87: commands[CmdSpeakerTest] = 0; return true;
         case 0x88: commands[CmdLeakTest] = 0; return true;
@@ -223,7 +222,6 @@ void TSterownik::takeRead(int index, const uint8_t* data)
     if (r.mask == 0x1) {
         ListaRpmLamMafAfr();
         const uint8_t sum = FrameCodec::byteSum(mem.settingsBlock(), MemoryImage::kRegionSize);
-        if (sum != 0 && OnTekst)
-            log(QString::number(sum) + QStringLiteral("  błąd sumy nastaw"), kErrorColour);
+        if (sum != 0 && OnTekst) log(QString::number(sum) + QStringLiteral("  błąd sumy nastaw"), kErrorColour);
     }
 }

@@ -23,7 +23,10 @@ void TSterownik::RamkaAll(uint8_t start, uint8_t command, int length)
     PortWrite(txBuffer, total);
 }
 
-void TSterownik::Ramka(int command, int length) { RamkaAll(FrameCodec::kStartPc, static_cast<uint8_t>(command), length); }
+void TSterownik::Ramka(int command, int length)
+{
+    RamkaAll(FrameCodec::kStartPc, static_cast<uint8_t>(command), length);
+}
 
 int TSterownik::OdbiorRx()
 {

@@ -16,7 +16,10 @@ QString hex2(int v) { return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')
 // Four bytes, most significant first, as "XXXX-XXXX".
 QString identNumber(const uint8_t* b) { return hex2(b[0]) + hex2(b[1]) + QLatin1Char('-') + hex2(b[2]) + hex2(b[3]); }
 
-QString runningTime(int seconds, int hours) { return dec(hours) + QLatin1Char(':') + two(seconds / 60) + QLatin1Char(':') + two(seconds % 60); }
+QString runningTime(int seconds, int hours)
+{
+    return dec(hours) + QLatin1Char(':') + two(seconds / 60) + QLatin1Char(':') + two(seconds % 60);
+}
 
 }  // namespace
 
@@ -50,7 +53,8 @@ QString TSterownik::StrWersjaCyframi(int parts) const
     const QString gap = QStringLiteral("  ");
     if ((parts & 0x1) && id[60]) s += dec(id[60]) + gap;
     if ((parts & 0x2) && id[60]) s += QChar(QLatin1Char('A').unicode() + id[53]) + QLatin1Char('.');
-    if ((parts & 0x4) && id[60]) s += dec(id[58]) + QLatin1Char('.') + dec(id[59]) + QLatin1Char('.') + dec(id[60]) + gap;
+    if ((parts & 0x4) && id[60])
+        s += dec(id[58]) + QLatin1Char('.') + dec(id[59]) + QLatin1Char('.') + dec(id[60]) + gap;
     if ((parts & 0x8) && id[62])
         s += QStringLiteral("(20") + dec(id[62]) + QLatin1Char('.') + two(id[63]) + QLatin1Char('.') + two(id[64]) +
              QLatin1Char(')') + gap;
@@ -67,10 +71,7 @@ QString TSterownik::StrWersjaCyframi(int parts) const
     return s;
 }
 
-QString TSterownik::StrIleWtryskiwaczy() const
-{
-    return mem.identity[59] ? dec(mem.identity[59]) : QString();
-}
+QString TSterownik::StrIleWtryskiwaczy() const { return mem.identity[59] ? dec(mem.identity[59]) : QString(); }
 
 QString TSterownik::StrCzasNaBenzynie() const { return runningTime(mem.identityWord(70), mem.identityWord(72)); }
 
@@ -123,8 +124,13 @@ bool TSterownik::applyHistoryKind(int kind)
     const uint8_t bit = static_cast<uint8_t>(1u << kind);
     uint8_t* h = mem.block(MemoryImage::History);
     const uint32_t pc = workshopId[0];
-    const uint8_t stamp[7] = {uint8_t(workshopId[1]), uint8_t(workshopId[2]), uint8_t(workshopId[3]),
-                              uint8_t(pc >> 24), uint8_t(pc >> 16), uint8_t(pc >> 8), uint8_t(pc)};
+    const uint8_t stamp[7] = {uint8_t(workshopId[1]),
+                              uint8_t(workshopId[2]),
+                              uint8_t(workshopId[3]),
+                              uint8_t(pc >> 24),
+                              uint8_t(pc >> 16),
+                              uint8_t(pc >> 8),
+                              uint8_t(pc)};
     int n = 0;
     while (n < kHistoryEntries && h[n * kEntrySize] != 0) ++n;
 
@@ -173,8 +179,7 @@ void TSterownik::keepHistoryForSameController()
 {
     constexpr int kSerialAt = 22;
     const uint8_t* serial = mem.identity.data() + kSerialAt;
-    const bool same =
-        historyOwnerKnown_ && std::memcmp(historyOwner_.data(), serial, historyOwner_.size()) == 0;
+    const bool same = historyOwnerKnown_ && std::memcmp(historyOwner_.data(), serial, historyOwner_.size()) == 0;
     // Changes made on one controller are never written into another one's history.
     if (historyOwnerKnown_ && !same) {
         historyKinds_ = 0;

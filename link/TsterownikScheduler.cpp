@@ -8,7 +8,7 @@
 
 namespace {
 constexpr TColor kRequestColour = Rgb(192, 192, 192);
-constexpr int kPrefix = 2;          // random byte and 0 in front of the data
+constexpr int kPrefix = 2;  // random byte and 0 in front of the data
 constexpr int kRegionPayload = kPrefix + MemoryImage::kRegionSize;
 }  // namespace
 
@@ -109,8 +109,7 @@ void TSterownik::NadawanieTx()
         const int block = std::clamp(firmwareBlock, 0, MemoryImage::kFirmwareBlocks - 1);
         txBuffer[4] = static_cast<uint8_t>(firmwareBlock & 0xFF);
         txBuffer[5] = static_cast<uint8_t>(firmwareBlock >> 8);
-        std::memcpy(txBuffer + 6,
-                    mem.firmware.data() + MemoryImage::kFirmwareHeader + block * MemoryImage::kRegionSize,
+        std::memcpy(txBuffer + 6, mem.firmware.data() + MemoryImage::kFirmwareHeader + block * MemoryImage::kRegionSize,
                     MemoryImage::kRegionSize);
         Ramka(0xFF, kRegionPayload);
         return;

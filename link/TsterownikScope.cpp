@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
+#include "base/AtomicSave.h"
 #include "base/Prompt.h"
 #include "base/TextTable.h"
 #include "link/OscFile.h"
-#include "base/AtomicSave.h"
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
 
@@ -40,8 +40,7 @@ int TSterownik::ZapiszOscyloskop(const QString& path, const uint8_t* samples, in
     if (!written) return OscFile::CannotCreate;
     auto file = std::make_unique<QFile>(path);
     // Unbuffered: every append reaches the file at once, so the file is complete after each one.
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return OscFile::CannotCreate;
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) return OscFile::CannotCreate;
     recording_ = std::move(file);
     return 0;
 }
@@ -50,8 +49,7 @@ void TSterownik::ZapiszOscyloskop(Prompt& prompt, const uint8_t* samples, int co
 {
     const QString path = prompt.saveFileName(scopeDialog(*this, true));
     if (path.isEmpty()) return;
-    if (const int result = ZapiszOscyloskop(path, samples, count))
-        prompt.error(SettingsFileOps::errorText(result));
+    if (const int result = ZapiszOscyloskop(path, samples, count)) prompt.error(SettingsFileOps::errorText(result));
 }
 
 int TSterownik::DopiszOscyloskop(const uint8_t* samples, int index)

@@ -9,10 +9,7 @@ namespace ObdDiscovery {
 
 namespace {
 
-bool at(const QByteArray& text, int pos, const char* what)
-{
-    return text.mid(pos).startsWith(what);
-}
+bool at(const QByteArray& text, int pos, const char* what) { return text.mid(pos).startsWith(what); }
 
 }  // namespace
 

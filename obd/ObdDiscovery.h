@@ -9,9 +9,9 @@
 namespace ObdDiscovery {
 
 struct EcuList {
-    QString list;    // "7E8h 7E9h " as shown in the ECU row
-    int count = 0;   // lines accepted
-    int primary = 0; // the computer whose replies are decoded
+    QString list;     // "7E8h 7E9h " as shown in the ECU row
+    int count = 0;    // lines accepted
+    int primary = 0;  // the computer whose replies are decoded
 };
 
 // ECU discovery on the reply to "0100". The primary computer is the last one, in reply order, whose

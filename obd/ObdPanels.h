@@ -12,8 +12,8 @@
 struct ObdPanels {
     // Status grid: fixed labels and the status text of each row.
     enum Row { RowPort, RowElm, RowPwr, RowObd, RowEcu, RowDtc, RowMil, RowCount };
-    static constexpr std::array<const char*, RowCount> kLabels = {"PORT:", "ELM:", "PWR:", "OBD:",
-                                                                  "ECU:", "DTC:", "MIL:"};
+    static constexpr std::array<const char*, RowCount> kLabels = {
+        "PORT:", "ELM:", "PWR:", "OBD:", "ECU:", "DTC:", "MIL:"};
     std::array<QString, RowCount> status;
 
     // PID grid: the value column, one text per catalogue entry (row = PID number).

@@ -15,8 +15,7 @@ pid MakePid(int bytes, const QString& name, const QString& shortName, const QStr
 
 namespace {
 
-void add(QVector<pid>& list, int bytes, const QString& name, const QString& shortName, const QString& unit,
-         int formula)
+void add(QVector<pid>& list, int bytes, const QString& name, const QString& shortName, const QString& unit, int formula)
 {
     list.append(MakePid(bytes, name, shortName, unit, formula));
 }

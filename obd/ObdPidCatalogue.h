@@ -8,12 +8,12 @@
 
 // One mode-01 PID of the catalogue; the index of an entry is its PID number.
 struct pid {
-    int bytes = 0;      // data bytes of the PID's reply, after the 41 and PID bytes
+    int bytes = 0;  // data bytes of the PID's reply, after the 41 and PID bytes
     QString name;
     QString shortName;
     QString unit;
-    int formula = -1;   // decoding formula code; -1 = none (shown in hexadecimal)
-    int gridRow = 0;    // row of the PID grid that shows it
+    int formula = -1;  // decoding formula code; -1 = none (shown in hexadecimal)
+    int gridRow = 0;   // row of the PID grid that shows it
     bool supported = false;
     bool selected = false;
 };

@@ -260,8 +260,17 @@ void TObd::PetlaZadan()
             protocolTry(1);
             state = 201;
             break;
-        case 201: case 203: case 205: case 207: case 209: case 211:
-        case 213: case 215: case 217: case 219: case 221:
+        case 201:
+        case 203:
+        case 205:
+        case 207:
+        case 209:
+        case 211:
+        case 213:
+        case 215:
+        case 217:
+        case 219:
+        case 221:
             if (ok) {
                 Nadaj("0100\r");
                 ++state;
@@ -270,8 +279,16 @@ void TObd::PetlaZadan()
                 state = 200;
             }
             break;
-        case 202: case 204: case 206: case 208: case 210:
-        case 212: case 214: case 216: case 218: case 220:
+        case 202:
+        case 204:
+        case 206:
+        case 208:
+        case 210:
+        case 212:
+        case 214:
+        case 216:
+        case 218:
+        case 220:
             if (CzyBlad()) {
                 protocolTry((state - 200) / 2 + 1);
                 ++state;
@@ -279,9 +296,7 @@ void TObd::PetlaZadan()
                 state = 300;
             }
             break;
-        case 222:
-            state = CzyBlad() ? 223 : 300;
-            break;
+        case 222: state = CzyBlad() ? 223 : 300; break;
         case 223:
             Status(ObdPanels::RowObd, QStringLiteral("brak protokołu"), false);
             delay = 1000;
@@ -472,10 +487,7 @@ void TObd::PetlaZadan()
             Nadaj("04\r");
             state = 4001;
             break;
-        case 4001:
-            state = 1000;
-            break;
-        default:
-            break;
+        case 4001: state = 1000; break;
+        default: break;
     }
 }

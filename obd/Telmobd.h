@@ -104,23 +104,23 @@ public:
     // --- state
     QVector<pid> pidy;
     QByteArray lastCommand;
-    QByteArray reply;          // last complete reply, raw, with line ends and the final '>'
+    QByteArray reply;  // last complete reply, raw, with line ends and the final '>'
     int ecuCount = 0;
     int primaryEcu = 0;
-    int protocol = -1;         // 1..12 when known, 0 not a number, -1 while searching again
+    int protocol = -1;  // 1..12 when known, 0 not a number, -1 while searching again
     int currentPid = 0;
     int state = 0;
-    int delay = 0;             // ms before the next step
-    int replyTimeout = 0;      // ms left for the outstanding reply
+    int delay = 0;         // ms before the next step
+    int replyTimeout = 0;  // ms left for the outstanding reply
     int pidFailures = 0;
-    int sentCount = 0;         // commands written to the adapter since construction
+    int sentCount = 0;  // commands written to the adapter since construction
     bool busy = false;
     bool awaitingReply = false;
     uint8_t rxBuffer[kRxSize]{};
     int rxCount = 0;
     TSterownik* sterownik = nullptr;  // receives the OBD snapshot; not owned
     ObdPanels panels;
-    QLocale locale;            // decimal separator of the values shown
+    QLocale locale;  // decimal separator of the values shown
 
     TTekstEvent OnTekst;
     TZdarzenieEvent OnZdarzenie;

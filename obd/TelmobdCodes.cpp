@@ -1,10 +1,10 @@
 // Trouble codes of the OBD reader: stored, pending and permanent codes of the primary ECU.
 #include <algorithm>
 
+#include "base/Tools.h"
 #include "obd/ObdReplyText.h"
 #include "obd/ObdTroubleCodes.h"
 #include "obd/Telmobd.h"
-#include "base/Tools.h"
 
 using ObdReplyText::Hex;
 

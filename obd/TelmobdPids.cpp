@@ -91,9 +91,10 @@ int TObd::WyswietlPid()
                 snapshot[5] = static_cast<uint8_t>(value >> 8);
                 snapshot[6] = static_cast<uint8_t>(value & 0xFF);
                 break;
-            case 0x06: case 0x07: case 0x08: case 0x09:
-                snapshot[7 + currentPid - 0x06] = value == 0 ? 1 : static_cast<uint8_t>(value);
-                break;
+            case 0x06:
+            case 0x07:
+            case 0x08:
+            case 0x09: snapshot[7 + currentPid - 0x06] = value == 0 ? 1 : static_cast<uint8_t>(value); break;
             default: break;
         }
         snapshot[11] = 0;

@@ -21,9 +21,12 @@ Strips strips(int layout, int H, int n)
 int fourStripBaseline(int I, int E, int previous)
 {
     switch (I) {
-        case 2: case 3: return 2 * E + 40;
-        case 4: case 5: return 3 * E + 40;
-        case 6: case 7: return 4 * E + 40;
+        case 2:
+        case 3: return 2 * E + 40;
+        case 4:
+        case 5: return 3 * E + 40;
+        case 6:
+        case 7: return 4 * E + 40;
         default: return previous;
     }
 }

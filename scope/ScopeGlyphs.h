@@ -7,17 +7,17 @@
 namespace ScopeGlyphs {
 
 enum Glyph {
-    Play,     // blue triangle pointing right
-    Pause,    // two navy bars
-    Stop,     // navy square
-    Read,     // blue bar above a blue triangle pointing down
-    Record,   // red disc
+    Play,    // blue triangle pointing right
+    Pause,   // two navy bars
+    Stop,    // navy square
+    Read,    // blue bar above a blue triangle pointing down
+    Record,  // red disc
     Eraser,
-    Digits,   // columns of digits: the CSV export
-    Lines1,   // one, three and six horizontal lines: the layouts
+    Digits,  // columns of digits: the CSV export
+    Lines1,  // one, three and six horizontal lines: the layouts
     Lines3,
     Lines6,
-    Plus,     // green plus and minus: the time base
+    Plus,  // green plus and minus: the time base
     Minus,
 };
 

@@ -139,7 +139,9 @@ void TScope::Command(int code)
             windowStart = 0;
             break;
         case 7: ExportCsv(); break;
-        case 10: case 11: case 12: layout = code - 9; break;
+        case 10:
+        case 11:
+        case 12: layout = code - 9; break;
         case 20:
             if (timeBase > 0) --timeBase;
             samplesPerPixel = ScopeGeometry::kSamplesPerPixel[static_cast<size_t>(timeBase)];
@@ -270,7 +272,8 @@ void TScope::renderTop(QPainter& p, int W)
         if (w == 1) {
             runColour = c;
         } else if (c != runColour) {
-            ScopeTraces::strokeColumns(bitmap_, colourOf(runColour).rgb(), overview_.data(), overview_.data(), runStart, w - 1);
+            ScopeTraces::strokeColumns(bitmap_, colourOf(runColour).rgb(), overview_.data(), overview_.data(), runStart,
+                                       w - 1);
             runStart = w;
             runColour = c;
         }

@@ -130,7 +130,8 @@ std::array<double, 256> cellDifferences(const MemoryImage& a, const MemoryImage&
     std::array<double, 256> d{};
     const uint8_t* ra = regionBytes(a, region);
     const uint8_t* rb = regionBytes(b, region);
-    for (int i = region.first; i < region.first + region.count; ++i) d[static_cast<size_t>(i)] = (rb[i] - ra[i]) * region.scale;
+    for (int i = region.first; i < region.first + region.count; ++i)
+        d[static_cast<size_t>(i)] = (rb[i] - ra[i]) * region.scale;
     return d;
 }
 

@@ -16,12 +16,12 @@ namespace ConfigDiff {
 
 // A map or correction region that a settings file carries.
 struct Region {
-    uint32_t mask;      // write-request mask bit
-    int nameId;         // text ID of its name (the program's own texts)
-    int first, count;   // the cells compared: region bytes first .. first + count - 1
-    double scale;       // one raw step in the region's unit
-    int zero;           // raw value of 0 in that unit
-    int unitId;         // text ID of the unit, 0 = none
+    uint32_t mask;     // write-request mask bit
+    int nameId;        // text ID of its name (the program's own texts)
+    int first, count;  // the cells compared: region bytes first .. first + count - 1
+    double scale;      // one raw step in the region's unit
+    int zero;          // raw value of 0 in that unit
+    int unitId;        // text ID of the unit, 0 = none
     int decimals;
 };
 
@@ -33,17 +33,17 @@ const uint8_t* regionBytes(const MemoryImage& mem, const Region& region);
 uint8_t* regionBytes(MemoryImage& mem, const Region& region);
 
 struct Setting {
-    int page;           // editor page (0, 1, 20, 50, 51), -1 for settings shown on no page
-    int index;          // settings index 0..303
+    int page;   // editor page (0, 1, 20, 50, 51), -1 for settings shown on no page
+    int index;  // settings index 0..303
     int rawA, rawB;
     QString label, textA, textB, unit;
 };
 
 struct RegionChange {
-    int region;         // index into regions()
-    int cells;          // cells that differ
-    double largest;     // largest |B - A| in the region's unit
-    bool otherBytes;    // bytes outside the compared cells differ (curve points)
+    int region;       // index into regions()
+    int cells;        // cells that differ
+    double largest;   // largest |B - A| in the region's unit
+    bool otherBytes;  // bytes outside the compared cells differ (curve points)
 };
 
 struct Result {

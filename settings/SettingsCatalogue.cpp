@@ -48,8 +48,8 @@ const SettingDescriptor& SettingsCatalogue::descriptor(int index) const
     return descriptors_[static_cast<size_t>(index)];
 }
 
-void SettingsCatalogue::DefineSetting(int index, int label, const int options[10], int max, int def, int min,
-                                      int kind, double scale, int unit)
+void SettingsCatalogue::DefineSetting(int index, int label, const int options[10], int max, int def, int min, int kind,
+                                      double scale, int unit)
 {
     if (index < 0 || index >= kIndexCount) return;
     SettingDescriptor d;
@@ -111,14 +111,12 @@ QString SettingsCatalogue::ValueText(int index, int raw)
             QString text;
             if (index == 4 && raw == 2)
                 text = option(raw) + QStringLiteral(" (") + TextById(kTextValvetronic) + QStringLiteral(")");
-            else if (index == 24)
-                text = QString::fromUtf8(InjectorTypes::row(raw).name);
+            else if (index == 24) text = QString::fromUtf8(InjectorTypes::row(raw).name);
             else if (index == 109 || index == 257)
                 text = raw == 0   ? TextById(kTextObdOff)
                        : raw == 1 ? TextById(kTextObdAutomatic)
                                   : QString::fromUtf8(ObdProtocols::name(raw));
-            else
-                text = option(raw);
+            else text = option(raw);
             if (index == 24 || index == 40 || index == 45 || index == 46) {
                 const qsizetype at = text.indexOf(QLatin1String("Ohm"));
                 if (at >= 0) text.replace(at, 3, QChar(0x03A9));
@@ -212,8 +210,7 @@ void SettingsCatalogue::applySideEffects(int index, int value)
         }
         case 10:
             // With MAF on the RPM wire the load axis keeps its defaults whatever the engine type.
-            if (value == 0 || s[4] == 2)
-                resetLoadBreakpoints();
+            if (value == 0 || s[4] == 2) resetLoadBreakpoints();
             else if (value == 1)
                 for (int i = 0; i < 16; ++i) s[224 + i] = static_cast<uint8_t>((200 * i + 200) / 16);
             link_.ObliczKorekteOdniesienia();

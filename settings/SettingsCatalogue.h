@@ -15,9 +15,9 @@ struct SettingDescriptor {
     uint8_t max = 0;
     uint8_t def = 0;
     uint8_t min = 0;
-    uint8_t kind = 0;               // high nibble class, low nibble decimals
+    uint8_t kind = 0;  // high nibble class, low nibble decimals
     double scale = 0;
-    uint8_t unit = 0;               // 0 none, 1..8 the unit text 1049 + unit
+    uint8_t unit = 0;  // 0 none, 1..8 the unit text 1049 + unit
 
     int cls() const { return kind & 0xF0; }
     int decimals() const { return kind & 0x0F; }
@@ -26,7 +26,7 @@ struct SettingDescriptor {
 // Classes of the high nibble of SettingDescriptor::kind.
 enum SettingClass {
     kClassNumber = 0x10,
-    kClassSigned = 0x20,   // shown as (raw - 128) x scale
+    kClassSigned = 0x20,  // shown as (raw - 128) x scale
     kClassYesNo = 0x70,
     kClassList = 0x80,
     kClassBits = 0x90,     // a number, used for the bit-set byte 80
@@ -47,8 +47,8 @@ public:
     // Clears descriptors 0..255 and registers the program's table.
     void RegisterSettings();
     // Stores one descriptor; `options` may be null (no option texts). Ignored outside 0..303.
-    void DefineSetting(int index, int label, const int options[10], int max, int def, int min, int kind,
-                       double scale, int unit);
+    void DefineSetting(int index, int label, const int options[10], int max, int def, int min, int kind, double scale,
+                       int unit);
     // Sets settings bytes 0..303 to their descriptors' defaults; queues nothing.
     void LoadDefaults();
 

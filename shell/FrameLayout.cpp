@@ -27,8 +27,7 @@ int fitFontSize(const QStringList& captions, int available, int from, int to, co
     return 6;
 }
 
-CommandButtons layoutCommandButtons(const std::array<bool, 4>& shown, const std::array<int, 4>& cw,
-                                    int statusLeft)
+CommandButtons layoutCommandButtons(const std::array<bool, 4>& shown, const std::array<int, 4>& cw, int statusLeft)
 {
     CommandButtons b;
     if (shown[0]) {

@@ -23,8 +23,8 @@ std::array<int, 4> injectionColumns(int w, bool scrolling)
     return {c0, c1, c2, w - c0 - c1 - c2 - (scrolling ? 20 : 3)};
 }
 
-int fitFontSize(int from, int to, int previous, int available, int margin, int rowHeight,
-                const Measure& widthAt, const Measure& heightAt)
+int fitFontSize(int from, int to, int previous, int available, int margin, int rowHeight, const Measure& widthAt,
+                const Measure& heightAt)
 {
     for (int size = from; size >= to; --size)
         if (widthAt(size) + margin < available && heightAt(size) < rowHeight) return size;

@@ -28,8 +28,8 @@ std::array<int, 4> injectionColumns(int gridWidth, bool scrolling);
 // Font size from `from` down to `to`: the first at which (text width + margin) < available and the
 // text height < rowHeight. `previous` when none fits.
 using Measure = std::function<int(int size)>;
-int fitFontSize(int from, int to, int previous, int available, int margin, int rowHeight,
-                const Measure& widthAt, const Measure& heightAt);
+int fitFontSize(int from, int to, int previous, int available, int margin, int rowHeight, const Measure& widthAt,
+                const Measure& heightAt);
 
 // Rows of the injection-time grid: the injector count, at most eight; one while collapsed.
 int injectorRows(int injectorCount, bool collapsed);

@@ -23,19 +23,19 @@
 #include <QtWidgets/QToolButton>
 #include <QtWidgets/QVBoxLayout>
 
+#include "base/Platform.h"
+#include "base/TextTable.h"
 #include "charts/Tgrafika.h"
 #include "dialogs/Unitlogo.h"
-#include "link/Tsterownik.h"
 #include "dialogs/Unitprog.h"
-#include "obd/Telmobd.h"
 #include "editor/Tnastawy.h"
-#include "shell/FrameLayout.h"
-#include "ui/PanelSplitter.h"
-#include "base/Platform.h"
-#include "shell/SwitchPicture.h"
-#include "base/TextTable.h"
+#include "link/Tsterownik.h"
+#include "obd/Telmobd.h"
 #include "session/WorkshopSession.h"
+#include "shell/FrameLayout.h"
+#include "shell/SwitchPicture.h"
 #include "shell/WidgetPrompt.h"
+#include "ui/PanelSplitter.h"
 
 TForm1* Form1 = nullptr;
 
@@ -94,9 +94,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     QFont f(family);
     f.setPointSize(8);
     setFont(f);
-    const QString version = QCoreApplication::applicationVersion().isEmpty()
-                                ? QStringLiteral(KAVELO_VERSION)
-                                : QCoreApplication::applicationVersion();
+    const QString version = QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral(KAVELO_VERSION)
+                                                                             : QCoreApplication::applicationVersion();
     baseCaption = BaseCaption(version);
     setWindowTitle(baseCaption);
     openPreferences = [] { return Platform::OpenPreferences(); };
@@ -162,14 +161,12 @@ int TForm1::AskUser(int id, int flags)
 {
     const QString text = TextById(id);
     if (flags == kAskYesNo) return prompt->confirm(text) ? kAnswerYes : 7;
-    prompt->message(QStringLiteral("KAVELO"), text, flags == kAskError ? Prompt::Icon::Error : Prompt::Icon::Information);
+    prompt->message(QStringLiteral("KAVELO"), text,
+                    flags == kAskError ? Prompt::Icon::Error : Prompt::Icon::Information);
     return 1;
 }
 
-QSize TForm1::clientSize() const
-{
-    return centralWidget() ? centralWidget()->size() : size();
-}
+QSize TForm1::clientSize() const { return centralWidget() ? centralWidget()->size() : size(); }
 
 // ---------------------------------------------------------------- widgets
 
@@ -447,17 +444,14 @@ void TForm1::applyDesignSize()
     }
 }
 
-QSize TForm1::frameExtra() const
-{
-    return isWindow() ? frameGeometry().size() - geometry().size() : QSize();
-}
+QSize TForm1::frameExtra() const { return isWindow() ? frameGeometry().size() - geometry().size() : QSize(); }
 
 void TForm1::applyMinimumSize()
 {
     if (!menuBar()) return;
     const QSize extra = frameExtra();
-    setMinimumSize(FrameLayout::minimumWindowSize(extra, QSize(kDesignWidth, kDesignHeight),
-                                                  menuBar()->sizeHint().height()));
+    setMinimumSize(
+        FrameLayout::minimumWindowSize(extra, QSize(kDesignWidth, kDesignHeight), menuBar()->sizeHint().height()));
     // Stored bounds are the outer ones; the frame they include is known only once the window is
     // decorated, so they are applied again then.
     if (storedOuter_.isValid() && !extra.isNull()) {
@@ -627,8 +621,7 @@ void TForm1::FormClose()
     collectChannelColours();
     // Ports given on the command line are for this run only.
     prefs.comm = portOverride > 0 && Sterownik1->portNumber == portOverride ? prefs.comm : Sterownik1->portNumber;
-    prefs.elmComm =
-        elmPortOverride > 0 && ObdPort->portNumber == elmPortOverride ? prefs.elmComm : ObdPort->portNumber;
+    prefs.elmComm = elmPortOverride > 0 && ObdPort->portNumber == elmPortOverride ? prefs.elmComm : ObdPort->portNumber;
     prefs.theme = theme;
     prefs.language = language;
     prefs.view = viewLevel;
@@ -778,10 +771,22 @@ void TForm1::FormKeyDown(int key)
             break;
         case Qt::Key_L: SetLeftCollapsed(PanelLeft->property("tag").toInt() != 1); break;
         case Qt::Key_R: SetRightCollapsed(PanelRight->property("tag").toInt() != 1); break;
-        case Qt::Key_F1: row1[0]->setChecked(true); SpeedButton1Click(0); break;
-        case Qt::Key_F2: row1[1]->setChecked(true); SpeedButton1Click(1); break;
-        case Qt::Key_F4: row1[3]->setChecked(true); SpeedButton1Click(3); break;
-        case Qt::Key_F5: row1[4]->setChecked(true); SpeedButton1Click(4); break;
+        case Qt::Key_F1:
+            row1[0]->setChecked(true);
+            SpeedButton1Click(0);
+            break;
+        case Qt::Key_F2:
+            row1[1]->setChecked(true);
+            SpeedButton1Click(1);
+            break;
+        case Qt::Key_F4:
+            row1[3]->setChecked(true);
+            SpeedButton1Click(3);
+            break;
+        case Qt::Key_F5:
+            row1[4]->setChecked(true);
+            SpeedButton1Click(4);
+            break;
         case Qt::Key_F3:
             if (topTab == 2) {
                 const int next = mapPage >= 0 && mapPage < 4 ? mapPage + 1 : 0;

@@ -10,10 +10,10 @@
 #include <functional>
 #include <memory>
 
-#include "link/LinkEvents.h"
-#include "link/Tserial.h"
 #include "base/Preferences.h"
 #include "base/Prompt.h"
+#include "link/LinkEvents.h"
+#include "link/Tserial.h"
 #include "shell/LiveFanOut.h"
 #include "ui/Panel.h"
 #include "ui/Theme.h"
@@ -116,19 +116,19 @@ public:
     void FitTabRows();
 
     // --- navigation
-    void SpeedButton1Click(int tab);      // top tab; -1 re-applies the current one
-    void SpeedButton11Click(int page);    // map page
-    void SpeedButton31Click(int page);    // OBD page
-    void Btn51Click(int button);          // command button 0..3 (Btn51..Btn54)
+    void SpeedButton1Click(int tab);    // top tab; -1 re-applies the current one
+    void SpeedButton11Click(int page);  // map page
+    void SpeedButton31Click(int page);  // OBD page
+    void Btn51Click(int button);        // command button 0..3 (Btn51..Btn54)
     void SetLeftCollapsed(bool collapsed);
     void SetRightCollapsed(bool collapsed);
 
     // --- menus
-    void MenuLang0Click(int index);       // -1 steps to the next language
-    void MenuView0Click(int index);       // -1 steps to the next view level
-    void MenuColor0Click(int index);      // -1 steps to the next theme
-    void MenuConnClick();                 // rebuilds the Connection menu
-    void MenuElmClick();                  // rebuilds the ELM menu
+    void MenuLang0Click(int index);   // -1 steps to the next language
+    void MenuView0Click(int index);   // -1 steps to the next view level
+    void MenuColor0Click(int index);  // -1 steps to the next theme
+    void MenuConnClick();             // rebuilds the Connection menu
+    void MenuElmClick();              // rebuilds the ELM menu
     void MenuFileReadClick();
     void MenuFileSaveClick();
     void MenuFileFirmwareClick();
@@ -136,8 +136,8 @@ public:
     // --- components and state
     // The workshop session the window builds on (owned; null once the window has closed).
     WorkshopSession* Session = nullptr;
-    TSterownik* Sterownik1 = nullptr;     // the session's controller link
-    TObd* ObdPort = nullptr;              // the session's OBD reader on the adapter's port
+    TSterownik* Sterownik1 = nullptr;  // the session's controller link
+    TObd* ObdPort = nullptr;           // the session's OBD reader on the adapter's port
     TNastawy* Nastawy = nullptr;
     TFormLogo* FormLogo = nullptr;
     TFormProg* FormProg = nullptr;
@@ -159,7 +159,7 @@ public:
     int theme = 3;
     int language = 1;
     int viewLevel = 1;
-    int developerMode = 0;               // 0 off, 1 on, 3 on with admin mode
+    int developerMode = 0;  // 0 off, 1 on, 3 on with admin mode
     int topTab = 0;
     int mapPage = 0;
     int obdPage = 0;
@@ -167,8 +167,8 @@ public:
     int secondsCounter = 0;
     int diagnosticsCounter = 0;
     int splashTicks = 0;
-    int connTag = 0;                     // tag of the Connection menu's first item: 0 connect, -1 disconnected
-    bool identified = false;             // the controller has identified itself in application mode
+    int connTag = 0;          // tag of the Connection menu's first item: 0 connect, -1 disconnected
+    bool identified = false;  // the controller has identified itself in application mode
     QString baseCaption;
     QString dataRoot;
     ThemePalette palette;
@@ -186,17 +186,17 @@ public:
     QWidget* PanelTopTab2 = nullptr;
     QWidget* PanelTopTab3 = nullptr;
     QWidget* PanelLeft = nullptr;
-    QWidget* PanelLeftBody = nullptr;      // the left panel's contents, hidden while collapsed
-    QWidget* PanelLeftShow = nullptr;      // the collapsed left panel's handle
+    QWidget* PanelLeftBody = nullptr;  // the left panel's contents, hidden while collapsed
+    QWidget* PanelLeftShow = nullptr;  // the collapsed left panel's handle
     QWidget* PanelRight = nullptr;
     QWidget* PanelRightBody = nullptr;
     QWidget* PanelRightShow = nullptr;
-    QWidget* PanelWork = nullptr;          // the centre below the tab rows
+    QWidget* PanelWork = nullptr;  // the centre below the tab rows
     QWidget* PanelNasInfoObd = nullptr;
     QWidget* PanelBledy = nullptr;
     QWidget* PanelInfo = nullptr;
-    QWidget* PanelChart = nullptr;         // place of the chart component
-    QWidget* PanelScope = nullptr;         // place of the oscilloscope view
+    QWidget* PanelChart = nullptr;  // place of the chart component
+    QWidget* PanelScope = nullptr;  // place of the oscilloscope view
     QWidget* PanelObd = nullptr;
     QWidget* PanelBottomStatus = nullptr;
     QWidget* PanelOsc = nullptr;
@@ -208,16 +208,16 @@ public:
     QLabel* BanerCzasWtr = nullptr;
     QLabel* BanerBledy = nullptr;
     QLabel* BanerInfo = nullptr;
-    QLabel* Image1 = nullptr;              // switch picture
+    QLabel* Image1 = nullptr;  // switch picture
     QToolButton* BtnUkryjLewy = nullptr;
     QToolButton* BtnUkryjPrawy = nullptr;
     std::array<QToolButton*, 6> row1{};
-    std::array<QToolButton*, 7> row2{};    // SpeedButton11..15, 21, 22
-    std::array<QToolButton*, 4> row3{};    // SpeedButton31..34
-    std::array<QPushButton*, 4> cmd{};     // Btn51..Btn54
-    PanelSplitter* splitLeft = nullptr;    // bar right of the left panel
-    QSplitter* splitBottom = nullptr;      // the work area over the bottom strip
-    PanelSplitter* splitRight = nullptr;   // bar left of the right panel
+    std::array<QToolButton*, 7> row2{};   // SpeedButton11..15, 21, 22
+    std::array<QToolButton*, 4> row3{};   // SpeedButton31..34
+    std::array<QPushButton*, 4> cmd{};    // Btn51..Btn54
+    PanelSplitter* splitLeft = nullptr;   // bar right of the left panel
+    QSplitter* splitBottom = nullptr;     // the work area over the bottom strip
+    PanelSplitter* splitRight = nullptr;  // bar left of the right panel
 
     QMenu* MenuFile = nullptr;
     QMenu* MenuConn = nullptr;
@@ -234,11 +234,11 @@ public:
 
     // --- oscilloscope (UnitmainScope.cpp)
     TScope* Scope = nullptr;
-    std::array<QToolButton*, 12> oscButtons{};   // BitBtnOsc01..07, 10..12, 20, 21
-    QAction* MenuFile5 = nullptr;                // read a recording
-    QAction* MenuFile6 = nullptr;                // start or stop a recording
-    QAction* MenuFile7 = nullptr;                // CSV export
-    void BitBtnOsc01Click(int code);             // hands the button's number to the oscilloscope
+    std::array<QToolButton*, 12> oscButtons{};  // BitBtnOsc01..07, 10..12, 20, 21
+    QAction* MenuFile5 = nullptr;               // read a recording
+    QAction* MenuFile6 = nullptr;               // start or stop a recording
+    QAction* MenuFile7 = nullptr;               // CSV export
+    void BitBtnOsc01Click(int code);            // hands the button's number to the oscilloscope
     void MenuFile5Click();
     void MenuFile6Click();
     void MenuFile7Click();
@@ -246,7 +246,7 @@ public:
     void relabelScope();
     void applyScopeColours();
     // --- automatic backups and comparing with a file (UnitmainBackups.cpp)
-    AutoBackup* Backups = nullptr;        // the session's backups
+    AutoBackup* Backups = nullptr;  // the session's backups
     QAction* MenuFileCompare = nullptr;
     QAction* MenuFileAutoBackup = nullptr;
     QAction* MenuFileBackupFolder = nullptr;
@@ -265,7 +265,7 @@ public:
     void LayoutRightPanel();
     void FillChannelList();
     void BtnParamIngClick();
-    void SpeedButton41Click(int tab);     // OBD panel: 0 trouble codes, 1 PIDs
+    void SpeedButton41Click(int tab);  // OBD panel: 0 trouble codes, 1 PIDs
     void RichEditDtcChange();
     void RichEditDtcDblClick();
     // Receivers of the live fan-out: readings, injection times, the switch picture's LEDs.
@@ -281,8 +281,8 @@ public:
     QWidget* PanelObdTabs = nullptr;            // the OBD panel's tab row
     QToolButton* SpeedButton41 = nullptr;
     QToolButton* SpeedButton42 = nullptr;
-    QToolButton* BtnParamIng = nullptr;         // collapses the injection-time grid to one row
-    QLabel* Image2 = nullptr;                   // OBD protocol picture
+    QToolButton* BtnParamIng = nullptr;  // collapses the injection-time grid to one row
+    QLabel* Image2 = nullptr;            // OBD protocol picture
     int nameFontSize = 10;
     int valueFontSize = 10;
     int nameRepaint = 1;
@@ -294,11 +294,10 @@ public:
     std::function<void()> scopeRedraw;
     // The colour-picking dialog: returns the chosen colour, an invalid one when cancelled.
     std::function<QColor(const QColor& initial)> pickColour;
-    void createChart();                           // at construction, on PanelChart
-    void applyChartColours();                     // the theme's chart colours
-    void chartKeyDown(const QKeyEvent* event);    // every key the window previews
-    void freeChart();                             // first of the components at close
-
+    void createChart();                         // at construction, on PanelChart
+    void applyChartColours();                   // the theme's chart colours
+    void chartKeyDown(const QKeyEvent* event);  // every key the window previews
+    void freeChart();                           // first of the components at close
 
     // --- device and service dialogs, readings selection, transmission log, Documentation and
     //     admin menus, admin mode, clean-up after an unfinished calibration (UnitmainMenus.cpp)
@@ -313,16 +312,16 @@ public:
     QAction* MenuDocSch = nullptr;
     QAction* MenuDocCon = nullptr;
     QMenu* MenuAdmin = nullptr;
-    QAction* MenuA0 = nullptr;             // "Transmisja"
-    QAction* MenuA00 = nullptr;            // verbose live log
-    QAction* MenuA01 = nullptr;            // verbose OBD log
-    std::array<QAction*, 6> MenuA1x{};     // window sizes
-    QAction* MenuA1 = nullptr;             // "Demo"
-    QAction* MenuA2 = nullptr;             // "UTF16->UTF8"
-    QAction* MenuA3 = nullptr;             // "Zasoby->UTF16"
-    QAction* MenuA4 = nullptr;             // "Nastawy"
-    QAction* MenuA5 = nullptr;             // "-"
-    QAction* MenuA6 = nullptr;             // "Kasowanie Historii"
+    QAction* MenuA0 = nullptr;          // "Transmisja"
+    QAction* MenuA00 = nullptr;         // verbose live log
+    QAction* MenuA01 = nullptr;         // verbose OBD log
+    std::array<QAction*, 6> MenuA1x{};  // window sizes
+    QAction* MenuA1 = nullptr;          // "Demo"
+    QAction* MenuA2 = nullptr;          // "UTF16->UTF8"
+    QAction* MenuA3 = nullptr;          // "Zasoby->UTF16"
+    QAction* MenuA4 = nullptr;          // "Nastawy"
+    QAction* MenuA5 = nullptr;          // "-"
+    QAction* MenuA6 = nullptr;          // "Kasowanie Historii"
     // The folder below which the documentation folders are, and how one is opened (tests replace both).
     QString programFolder;
     std::function<void(const QString&)> openFolder;
@@ -386,9 +385,9 @@ private:
     QEvent* keySeen_ = nullptr;
     QPointer<QWidget> keyReceiver_;
     QColor tabActiveColour_;
-    bool tabHighlighted_ = false;        // the current top tab shows the active colour
+    bool tabHighlighted_ = false;  // the current top tab shows the active colour
     int lastBarHeight_ = 0;
-    QRect storedOuter_;                  // stored outer bounds still waiting for the frame to be known
+    QRect storedOuter_;  // stored outer bounds still waiting for the frame to be known
     bool closing_ = false;
     QList<PortMenuItem> connItems_;
     QList<PortMenuItem> elmItems_;
@@ -411,8 +410,8 @@ private:
     void showObdPids();
     void showObdCodes();
     void addHistoryLine(const LiveFrame& frame);
-    QVector<int> readingsShown_;         // channels of the readings grid, in order
-    int codeLinesShown_ = 0;             // code-box lines already in RichEditDtc
+    QVector<int> readingsShown_;  // channels of the readings grid, in order
+    int codeLinesShown_ = 0;      // code-box lines already in RichEditDtc
 
     // --- menus, dialogs and admin mode (UnitmainMenus.cpp)
     void CreateMenuDialogs();

@@ -3,14 +3,14 @@
 #include "dialogs/Unitadmin.h"
 #include "dialogs/Unitcal.h"
 #include "dialogs/Unitdevice.h"
-#include "dialogs/Unitparam.h"
-#include "dialogs/Unitservice.h"
 #include "dialogs/Unitinj.h"
 #include "dialogs/Unitlevel.h"
 #include "dialogs/Unitlogo.h"
 #include "dialogs/Unitnastaw.h"
+#include "dialogs/Unitparam.h"
 #include "dialogs/Unitprog.h"
 #include "dialogs/Unitseq.h"
+#include "dialogs/Unitservice.h"
 #include "editor/Tnastawy.h"
 #include "settings/SettingsPages.h"
 #include "shell/Unitmain.h"
@@ -33,7 +33,8 @@ void TForm1::CreateDialogs()
 
     Nastawy->OnDetail = [this](int kind, int index) { NastawyDetail(kind, index); };
     // Each dialog takes the live frames only while it is shown.
-    for (Panel* panel : std::initializer_list<Panel*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal}) panels.add(panel);
+    for (Panel* panel : std::initializer_list<Panel*>{FormLevel, FormInj, FormSeq, FormNastaw, FormCal})
+        panels.add(panel);
     CreateMenuDialogs();
 }
 

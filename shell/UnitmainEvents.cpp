@@ -13,9 +13,9 @@
 #include "link/Tsterownik.h"
 #include "scope/Toscyloskop.h"
 #include "shell/LivePanels.h"
-#include "ui/StringGrid.h"
 #include "shell/SwitchPicture.h"
 #include "shell/Unitmain.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -61,8 +61,7 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
     if (kind == kEventFileLoaded) {
         connTag = -1;
         if (!connItems_.isEmpty()) connItems_[0].tag = -1;
-        setWindowTitle(baseCaption + QStringLiteral(" - [") + Sterownik1->loadedFileName +
-                       QStringLiteral("]"));
+        setWindowTitle(baseCaption + QStringLiteral(" - [") + Sterownik1->loadedFileName + QStringLiteral("]"));
         FillChannelList();
         return;
     }
@@ -108,8 +107,8 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
             QString caption = baseCaption;
             if (Sterownik1->mem.identity[5] == 0) {
                 identified = true;
-                caption += QStringLiteral("  -  ") + Sterownik1->StrWersjaSterownika() +
-                           QStringLiteral(" v") + Sterownik1->StrWersjaCyframi(1);
+                caption += QStringLiteral("  -  ") + Sterownik1->StrWersjaSterownika() + QStringLiteral(" v") +
+                           Sterownik1->StrWersjaCyframi(1);
                 row3[2]->setVisible(Sterownik1->twoLambdas != 0);
                 row3[1]->hide();
                 row3[0]->setChecked(true);

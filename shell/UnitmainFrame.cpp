@@ -13,19 +13,19 @@
 #include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
 
+#include "base/TextTable.h"
+#include "charts/Tgrafika.h"
+#include "dialogs/Unitprog.h"
+#include "editor/Tnastawy.h"
 #include "link/FirmwareUpdate.h"
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
-#include "dialogs/Unitprog.h"
-#include "charts/Tgrafika.h"
-#include "editor/Tnastawy.h"
 #include "obd/Telmobd.h"
-#include "ui/StringGrid.h"
-#include "shell/FrameLayout.h"
-#include "ui/PanelSplitter.h"
-#include "base/TextTable.h"
-#include "shell/Unitmain.h"
 #include "scope/Toscyloskop.h"
+#include "shell/FrameLayout.h"
+#include "shell/Unitmain.h"
+#include "ui/PanelSplitter.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -112,8 +112,7 @@ void TForm1::ApplyColors()
     // Through the palette, not a style sheet: a style sheet would also reset the fonts of every
     // widget below the splitter, the settings editor's included.
     setColours(splitBottom->handle(1), QPalette::Window, t.bar, QPalette::WindowText, t.text);
-    for (QTextEdit* e : {RichEditBledy, RichEditInfo})
-        setColours(e, QPalette::Base, t.field, QPalette::Text, t.text);
+    for (QTextEdit* e : {RichEditBledy, RichEditInfo}) setColours(e, QPalette::Base, t.field, QPalette::Text, t.text);
     for (QLabel* title : {BanerParametry, BanerCzasWtr, BanerBledy, BanerInfo})
         setColours(title, QPalette::Window, t.background, QPalette::WindowText, t.title);
     for (QWidget* w : {PanelChart, PanelScope, PanelObd})

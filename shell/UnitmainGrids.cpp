@@ -13,8 +13,8 @@
 #include "shell/GridLayout.h"
 #include "shell/LivePanels.h"
 #include "shell/ProtocolPicture.h"
-#include "ui/StringGrid.h"
 #include "shell/Unitmain.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -75,8 +75,8 @@ int baselineCentred(const QFont& f, const QRect& r)
 // Text drawn right-aligned `right` pixels inside the cell, centred vertically.
 void drawRight(QPainter& p, const QRect& r, const QString& text, int right)
 {
-    p.drawText(r.right() + 1 - right - QFontMetrics(p.font()).horizontalAdvance(text),
-               baselineCentred(p.font(), r), text);
+    p.drawText(r.right() + 1 - right - QFontMetrics(p.font()).horizontalAdvance(text), baselineCentred(p.font(), r),
+               text);
 }
 
 void drawTick(QPainter& p, QPointF a, QPointF b, QPointF c)
@@ -127,9 +127,7 @@ void TForm1::buildRightGrids(QBoxLayout* column)
     StringGridCzasyWtr->onDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) {
         drawInjectionCell(p, c, r, rect);
     };
-    StringGridCzasyWtr->onMouseDown = [this](Qt::MouseButton, const QPoint& pos) {
-        injectionGridPressed(pos);
-    };
+    StringGridCzasyWtr->onMouseDown = [this](Qt::MouseButton, const QPoint& pos) { injectionGridPressed(pos); };
     column->addWidget(StringGridCzasyWtr);
     watchResize(PanelRight, [this] { LayoutRightPanel(); });
 }
@@ -140,19 +138,17 @@ void TForm1::buildChannelList(QBoxLayout* column)
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setColCount(3);
     StringGrid1->setLineGap(0);
-    StringGrid1->onDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) {
-        drawChannelCell(p, c, r, rect);
-    };
+    StringGrid1->onDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) { drawChannelCell(p, c, r, rect); };
     StringGrid1->onMouseDown = [this](Qt::MouseButton, const QPoint& pos) { channelListPressed(pos); };
     column->addWidget(StringGrid1, 1);
     // Rebuilt whenever it comes into view (Calibration and Oscilloscope tabs) and when resized.
-    watchResize(StringGrid1, [this] { FillChannelList(); }, true);
+    watchResize(
+        StringGrid1, [this] { FillChannelList(); }, true);
 }
 
 void TForm1::colourLivePanels()
 {
-    for (StringGrid* g :
-         {StringGridParametry, StringGridCzasyWtr, StringGrid1, StringGridElm, StringGridPid}) {
+    for (StringGrid* g : {StringGridParametry, StringGridCzasyWtr, StringGrid1, StringGridElm, StringGridPid}) {
         if (!g) continue;
         QPalette p = g->viewport()->palette();
         p.setColor(QPalette::Window, palette.background);
@@ -187,8 +183,7 @@ void TForm1::LayoutRightPanel()
 
     // Readings grid: one row per channel of the readings set. A changed set starts its values over.
     QVector<int> shown;
-    for (int k = 0, n = Sterownik1->PodajIleParamBiez(32); k < n; ++k)
-        shown << Sterownik1->PodajPozycje(32, k);
+    for (int k = 0, n = Sterownik1->PodajIleParamBiez(32); k < n; ++k) shown << Sterownik1->PodajPozycje(32, k);
     StringGrid* g = StringGridParametry;
     if (shown != readingsShown_) {
         readingsShown_ = shown;
@@ -226,8 +221,7 @@ void TForm1::LayoutRightPanel()
         [&](int s) { return tgHeight(s, true); });
 
     StringGrid* t = StringGridCzasyWtr;
-    const int rows =
-        GridLayout::injectorRows(Sterownik1->injectorCount, BtnParamIng->property("tag").toInt() == 1);
+    const int rows = GridLayout::injectorRows(Sterownik1->injectorCount, BtnParamIng->property("tag").toInt() == 1);
     t->setRowCount(rows);
     t->setDefaultRowHeight(r);
     const int wanted = GridLayout::gridHeight(r, rows);
@@ -247,9 +241,8 @@ void TForm1::LayoutRightPanel()
 void TForm1::drawProtocolPicture()
 {
     const int w = PanelRightBody->width() - Image1->width();
-    const QImage c =
-        ProtocolPicture::canvas(LivePanels::protocolPictureName(obdState), w + 91,
-                                palette.background.isValid() ? palette.background : QColor(Qt::white));
+    const QImage c = ProtocolPicture::canvas(LivePanels::protocolPictureName(obdState), w + 91,
+                                             palette.background.isValid() ? palette.background : QColor(Qt::white));
     Image2->setFixedSize(c.size());
     Image2->setPixmap(QPixmap::fromImage(c));
 }
@@ -280,8 +273,7 @@ void TForm1::ShowInjectionTimes(const uint8_t* frame)
 {
     if (!Sterownik1) return;
     StringGrid* t = StringGridCzasyWtr;
-    const int n =
-        GridLayout::injectorRows(Sterownik1->injectorCount, BtnParamIng->property("tag").toInt() == 1);
+    const int n = GridLayout::injectorRows(Sterownik1->injectorCount, BtnParamIng->property("tag").toInt() == 1);
     if (t->rowCount() != n) LayoutRightPanel();
     for (int r = 0; r < n; ++r) {
         const auto raw = GridLayout::injectionTimes(frame, r);

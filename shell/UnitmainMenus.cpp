@@ -5,9 +5,9 @@
 #include <QtCore/QDir>
 #include <QtCore/QEvent>
 #include <QtGui/QActionGroup>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMenuBar>
-#include <QtWidgets/QLabel>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QToolButton>
 
@@ -24,9 +24,9 @@
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
 #include "session/WorkshopSession.h"
-#include "ui/StringGrid.h"
 #include "settings/SettingsCatalogue.h"
 #include "shell/Unitmain.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -113,7 +113,8 @@ void TForm1::buildMenuItems()
     MenuAdmin->addSeparator();
     auto* sizes = new QActionGroup(MenuAdmin);
     for (int i = 0; i < 6; ++i) {
-        MenuA1x[i] = MenuAdmin->addAction(QStringLiteral("%1x%2").arg(kWindowSizes[i].width()).arg(kWindowSizes[i].height()));
+        MenuA1x[i] =
+            MenuAdmin->addAction(QStringLiteral("%1x%2").arg(kWindowSizes[i].width()).arg(kWindowSizes[i].height()));
         MenuA1x[i]->setCheckable(true);
         sizes->addAction(MenuA1x[i]);
         connect(MenuA1x[i], &QAction::triggered, this, [this, i] { MenuA10Click(i); });
@@ -199,8 +200,8 @@ void TForm1::openDocumentation(const QString& name)
 {
     const QString folder = QDir(programFolder).filePath(name);
     if (!QDir(folder).exists()) {
-        prompt->message(QStringLiteral("KAVELO"), TextById(OwnText::FolderMissing).arg(QDir::toNativeSeparators(folder)),
-                        Prompt::Icon::Warning);
+        prompt->message(QStringLiteral("KAVELO"),
+                        TextById(OwnText::FolderMissing).arg(QDir::toNativeSeparators(folder)), Prompt::Icon::Warning);
         return;
     }
     if (openFolder) openFolder(folder);

@@ -11,8 +11,8 @@
 #include <QtWidgets/QToolButton>
 
 #include "obd/Telmobd.h"
-#include "ui/StringGrid.h"
 #include "shell/Unitmain.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -22,10 +22,7 @@ const QColor kSelected(0, 128, 0);
 // Runs `action` on a double click in the watched widget.
 class DoubleClickWatch : public QObject {
 public:
-    DoubleClickWatch(QObject* parent, std::function<void()> action)
-        : QObject(parent), action_(std::move(action))
-    {
-    }
+    DoubleClickWatch(QObject* parent, std::function<void()> action) : QObject(parent), action_(std::move(action)) {}
     bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() != QEvent::MouseButtonDblClick) return false;
@@ -75,8 +72,7 @@ void TForm1::buildObdPanel()
     RichEditDtc = new QTextEdit(PanelObd);
     RichEditDtc->setObjectName(QStringLiteral("RichEditDtc"));
     RichEditDtc->setReadOnly(true);
-    RichEditDtc->viewport()->installEventFilter(
-        new DoubleClickWatch(RichEditDtc, [this] { RichEditDtcDblClick(); }));
+    RichEditDtc->viewport()->installEventFilter(new DoubleClickWatch(RichEditDtc, [this] { RichEditDtcDblClick(); }));
     connect(RichEditDtc, &QTextEdit::textChanged, this, &TForm1::RichEditDtcChange);
     left->addWidget(RichEditDtc, 1);
 
@@ -131,9 +127,7 @@ void TForm1::buildObdPanel()
 void TForm1::attachObd()
 {
     ObdPort->sterownik = Sterownik1;
-    ObdPort->OnZdarzenie = [this](int kind, int code, int value, int length) {
-        LinkEvent(kind, code, value, length);
-    };
+    ObdPort->OnZdarzenie = [this](int kind, int code, int value, int length) { LinkEvent(kind, code, value, length); };
     connect(ObdPort, &TObd::statusChanged, this, &TForm1::showObdStatus);
     connect(ObdPort, &TObd::pidGridChanged, this, &TForm1::showObdPids);
     connect(ObdPort, &TObd::codeBoxChanged, this, &TForm1::showObdCodes);
@@ -211,10 +205,8 @@ void TForm1::RichEditDtcDblClick()
 void TForm1::SpeedButton41Click(int tab)
 {
     (tab == 0 ? SpeedButton41 : SpeedButton42)->setChecked(true);
-    setTabColour(SpeedButton41,
-                 tab == 0 ? palette.active : QApplication::palette().color(QPalette::WindowText));
-    setTabColour(SpeedButton42,
-                 tab == 1 ? palette.active : QApplication::palette().color(QPalette::WindowText));
+    setTabColour(SpeedButton41, tab == 0 ? palette.active : QApplication::palette().color(QPalette::WindowText));
+    setTabColour(SpeedButton42, tab == 1 ? palette.active : QApplication::palette().color(QPalette::WindowText));
     RichEditDtc->setVisible(tab == 0);
     StringGridPid->setVisible(tab == 1);
     if (tab == 0) RichEditDtcDblClick();

@@ -28,12 +28,14 @@ int main(int argc, char** argv)
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("KAVELO workshop program for gas-injection controllers and OBD-II readers."));
+    parser.setApplicationDescription(
+        QStringLiteral("KAVELO workshop program for gas-injection controllers and OBD-II readers."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Controller port (device path or number)."),
                                   QStringLiteral("DEVICE"));
-    const QCommandLineOption elmPort(QStringLiteral("elm-port"), QStringLiteral("OBD adapter port (device path or number)."),
+    const QCommandLineOption elmPort(QStringLiteral("elm-port"),
+                                     QStringLiteral("OBD adapter port (device path or number)."),
                                      QStringLiteral("DEVICE"));
     parser.addOption(port);
     parser.addOption(elmPort);

@@ -30,11 +30,11 @@ double growthPercent(qint64 before, qint64 after)
 QString RegionMismatch::describe() const
 {
     return QStringLiteral("region %1: %2 bytes differ, first at %3 (PC %4, controller %5)")
-        .arg(QString::number(readCommand, 16).toUpper())
-        .arg(bytes)
-        .arg(first)
-        .arg(pcValue)
-        .arg(controllerValue) +
+               .arg(QString::number(readCommand, 16).toUpper())
+               .arg(bytes)
+               .arg(first)
+               .arg(pcValue)
+               .arg(controllerValue) +
            (tail() ? QStringLiteral(", every byte to the end: a damaged frame taken whole") : QString());
 }
 

@@ -23,9 +23,9 @@ double growthPercent(qint64 before, qint64 after);
 // One region that differs between the controller and the PC's image.
 struct RegionMismatch {
     uint8_t readCommand = 0;
-    int bytes = 0;      // differing bytes
-    int first = -1;     // first differing offset
-    int pcValue = 0;    // at `first`
+    int bytes = 0;    // differing bytes
+    int first = -1;   // first differing offset
+    int pcValue = 0;  // at `first`
     int controllerValue = 0;
     // Every byte from `first` to the end differs: the trace of a damaged frame taken as whole (the
     // chained scrambling spreads one damaged byte over the rest of the frame).

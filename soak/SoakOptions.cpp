@@ -39,8 +39,7 @@ bool SoakOptions::parse(QStringList args, QString& error)
         !number("--minutes", 0.2, 7 * 1440, minutes) || !number("--corrupt", 0, 0.5, corrupt) ||
         !number("--drop", 0, 0.5, drop) || !number("--unplug-every", 0, 86400, unplugEvery) ||
         !number("--unplug-for", 0.1, 600, unplugFor) || !number("--edit-every-ms", 10, 600000, editEvery) ||
-        !number("--seed", 0, 4294967295.0, seedValue) || !text("--log", logFile) ||
-        !text("--work-folder", workFolder))
+        !number("--seed", 0, 4294967295.0, seedValue) || !text("--log", logFile) || !text("--work-folder", workFolder))
         return false;
     if (minutes > 0) seconds = minutes * 60;
     editEveryMs = static_cast<int>(editEvery);

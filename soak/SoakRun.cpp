@@ -102,9 +102,9 @@ bool SoakRun::start()
     // The engine stands still: a running engine makes the controller learn map cells on its own and
     // announce them in live frames, which the PC takes as they come (a lost frame loses the cell
     // by design), so its maps could not be compared.
-    QStringList args{QStringLiteral("controller"),   QStringLiteral("--engine-off"),
-                     QStringLiteral("--corrupt"),     QString::number(options_.corrupt),
-                     QStringLiteral("--drop"),        QString::number(options_.drop),
+    QStringList args{QStringLiteral("controller"),     QStringLiteral("--engine-off"),
+                     QStringLiteral("--corrupt"),      QString::number(options_.corrupt),
+                     QStringLiteral("--drop"),         QString::number(options_.drop),
                      QStringLiteral("--dump-on-exit"), dumpFile_};
     if (options_.unplugEvery > 0)
         args << QStringLiteral("--unplug-every") << QString::number(options_.unplugEvery)
@@ -124,8 +124,8 @@ bool SoakRun::start()
         return false;
     }
     connect(&simulator_, &QProcess::readyReadStandardOutput, this, &SoakRun::simulatorOutput);
-    err() << "kavelo-soak: controller on " << device << " (port " << number << "), " << options_.seconds
-          << " s, " << options_.corrupt * 100 << " % damaged and " << options_.drop * 100
+    err() << "kavelo-soak: controller on " << device << " (port " << number << "), " << options_.seconds << " s, "
+          << options_.corrupt * 100 << " % damaged and " << options_.drop * 100
           << " % lost bytes each way, unplugged every " << options_.unplugEvery << " s" << Qt::endl;
 
     clock_.start();
@@ -192,8 +192,8 @@ void SoakRun::edit()
 void SoakRun::everySecond()
 {
     const double now = elapsed();
-    if (connectedAt_ >= 0 && link_.PortConnected() && !link_.justOpened && link_.mem.identity[38] != 0 && link_.readMask == 0 &&
-        link_.linkMask == 0) {
+    if (connectedAt_ >= 0 && link_.PortConnected() && !link_.justOpened && link_.mem.identity[38] != 0 &&
+        link_.readMask == 0 && link_.linkMask == 0) {
         longestRead_ = std::max(longestRead_, now - connectedAt_);
         connectedAt_ = -1;
     }
@@ -272,9 +272,8 @@ void SoakRun::finish()
     print("reconnects", QString::number(reconnects_));
     print("longest-connection-read-seconds", QString::number(longestRead_, 'f', 0));
     print("device-changes", QString::number(deviceChanges_));
-    print("bytes-damaged-to-controller",
-          QString::number(controller.figures[QStringLiteral("corrupted-to-controller")] +
-                          controller.figures[QStringLiteral("dropped-to-controller")]));
+    print("bytes-damaged-to-controller", QString::number(controller.figures[QStringLiteral("corrupted-to-controller")] +
+                                                         controller.figures[QStringLiteral("dropped-to-controller")]));
     print("bytes-damaged-to-pc", QString::number(controller.figures[QStringLiteral("corrupted-to-pc")] +
                                                  controller.figures[QStringLiteral("dropped-to-pc")]));
     print("frames-refused-by-controller", figure("bad-frames"));

@@ -63,10 +63,10 @@ private:
     std::unique_ptr<QFile> log_;
 
     // Phases.
-    double firstReadAt_ = -1;   // seconds when the first whole read ended
+    double firstReadAt_ = -1;  // seconds when the first whole read ended
     bool editing_ = false;
     bool finishing_ = false;
-    double connectedAt_ = 0;    // seconds when the port was last opened; -1 once its reads ended
+    double connectedAt_ = 0;  // seconds when the port was last opened; -1 once its reads ended
 
     // Figures.
     qint64 settingsEdits_ = 0;
@@ -80,7 +80,7 @@ private:
     qint64 deviceChanges_ = 0;
     qint64 redLogLines_ = 0;
     qint64 residentAfterWarmUp_ = 0;
-    double longestRead_ = 0;    // seconds from opening the port to the end of its reads
+    double longestRead_ = 0;  // seconds from opening the port to the end of its reads
     int simulatorCrashes_ = 0;
     int exitCode_ = 1;
 };

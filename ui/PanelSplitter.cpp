@@ -26,8 +26,7 @@ void PanelSplitter::mouseMoveEvent(QMouseEvent* event)
 {
     if (!dragging_ || locked_) return;
     const int dx = event->globalPosition().toPoint().x() - pressX_;
-    panel_->setFixedWidth(
-        draggedPanelWidth(startWidth_, panelOnLeft_ ? dx : -dx, neighbourWidth_, kMinSize));
+    panel_->setFixedWidth(draggedPanelWidth(startWidth_, panelOnLeft_ ? dx : -dx, neighbourWidth_, kMinSize));
 }
 
 void PanelSplitter::mouseReleaseEvent(QMouseEvent* event)

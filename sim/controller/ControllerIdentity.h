@@ -7,16 +7,16 @@
 
 // What the simulated controller says about itself in its identification reply.
 struct ControllerIdentity {
-    int model = 2;                   // 1 ECO+, 2 PRO+
+    int model = 2;  // 1 ECO+, 2 PRO+
     QByteArray barCode = "KV2P0042137815";
     QByteArray serialNumber = QByteArray::fromHex("4B563230323430333037303031");  // 13 bytes
-    int production[3] = {24, 3, 7};  // year - 2000, month, day
+    int production[3] = {24, 3, 7};                                               // year - 2000, month, day
     int firmwareDate[3] = {26, 11, 20};
-    int version[3] = {2, 4, 31};     // the middle number is the injector count
-    int letter = 1;                  // "B"
+    int version[3] = {2, 4, 31};  // the middle number is the injector count
+    int letter = 1;               // "B"
     uint8_t hardware[3] = {0x12, 0x03, 0x41};
-    int lambdaInputs = 2;            // identity byte 42: 3 or more means two inputs
-    int cylinderVariant = 4;         // identity byte 43: 4 hides cylinders 5..8, 6 hides 7 and 8
+    int lambdaInputs = 2;     // identity byte 42: 3 or more means two inputs
+    int cylinderVariant = 4;  // identity byte 43: 4 hides cylinders 5..8, 6 hides 7 and 8
     uint8_t hardwareId40 = 0x21;
     uint8_t hardwareId44 = 0x07;
     int petrolSeconds = 1234, petrolHours = 812;

@@ -85,7 +85,8 @@ int runControllerSimulator(QStringList args)
         const int byte = parts.size() == 2 ? parts[0].toInt(&okByte) : 0;
         const int bit = parts.size() == 2 ? parts[1].toInt(&okBit) : 0;
         if (!okByte || !okBit || byte < 6 || byte > 12 || bit < 0 || bit > 7) {
-            QTextStream(stderr) << "kavelo-sim: --current-error takes BYTE.BIT with BYTE 6..12 and BIT 0..7" << Qt::endl;
+            QTextStream(stderr) << "kavelo-sim: --current-error takes BYTE.BIT with BYTE 6..12 and BIT 0..7"
+                                << Qt::endl;
             return 2;
         }
         sim.memory.raiseError(byte - 6, bit);
@@ -157,7 +158,8 @@ int runMakeFirmwareImage(QStringList args)
     takeText("--version", version);
     takeText("--date", date);
     if (!identity.applyOptions(args, error) || args.size() != 1) {
-        err << "kavelo-sim: " << (error.isEmpty() ? QStringLiteral("make-image takes one file name") : error) << Qt::endl;
+        err << "kavelo-sim: " << (error.isEmpty() ? QStringLiteral("make-image takes one file name") : error)
+            << Qt::endl;
         return 2;
     }
     const QStringList v = version.split(QLatin1Char('.'));

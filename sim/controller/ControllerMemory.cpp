@@ -16,23 +16,17 @@ int regionIndex(uint8_t readCommand)
 // The settings a controller leaves the factory with (the same defaults the program loads), so that
 // a fresh simulator shows a plausible installation.
 constexpr uint8_t kFactorySettings[256] = {
-    0, 0, 1, 50, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 128, 0, 1, 19, 140, 168, 50, 0, 0, 0,
-    1, 2, 4, 8, 16, 32, 64, 128, 0, 44, 39, 20, 8, 4, 4, 0,
-    0, 0, 70, 168, 6, 20, 10, 10, 0, 0, 168, 0, 30, 200, 128, 60,
-    20, 5, 20, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 168, 0, 0,
-    0, 0, 0, 60, 0, 178, 100, 128, 0, 60, 128, 0, 128, 0, 181, 0,
-    1, 0, 4, 4, 0, 0, 0, 0, 0, 0, 10, 5, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 200, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-    0, 0, 0, 0, 0, 0, 0, 200, 128, 128, 128, 128, 128, 128, 128, 128,
-    6, 12, 18, 25, 31, 37, 43, 50, 56, 62, 68, 75, 81, 87, 93, 100,
-    12, 18, 24, 30, 36, 42, 48, 54, 60, 66, 72, 80, 90, 100, 110, 120
-};
+    0,   0,   1,   50,  0,   1,   0,   0,   0,  0,  0,   0,  0,  0,   0,   0,   0,  0,  0,   0,  0,   0,   128, 0,
+    1,   19,  140, 168, 50,  0,   0,   0,   1,  2,  4,   8,  16, 32,  64,  128, 0,  44, 39,  20, 8,   4,   4,   0,
+    0,   0,   70,  168, 6,   20,  10,  10,  0,  0,  168, 0,  30, 200, 128, 60,  20, 5,  20,  0,  1,   0,   0,   0,
+    0,   0,   0,   0,   0,   168, 0,   0,   0,  0,  0,   60, 0,  178, 100, 128, 0,  60, 128, 0,  128, 0,   181, 0,
+    1,   0,   4,   4,   0,   0,   0,   0,   0,  0,  10,  5,  0,  0,   0,   0,   0,  0,  0,   0,  0,   0,   0,   0,
+    0,   0,   0,   0,   0,   0,   0,   0,   0,  0,  0,   0,  0,  0,   0,   0,   0,  0,  0,   0,  0,   0,   0,   0,
+    0,   0,   0,   0,   0,   0,   0,   0,   0,  0,  0,   0,  0,  0,   0,   0,   0,  0,  0,   0,  0,   0,   0,   0,
+    0,   0,   0,   0,   0,   0,   0,   0,   0,  0,  0,   0,  0,  0,   0,   0,   0,  0,  0,   0,  0,   200, 0,   0,
+    0,   0,   0,   0,   0,   0,   0,   0,   0,  0,  0,   0,  0,  0,   0,   0,   0,  0,  0,   0,  0,   0,   0,   200,
+    128, 128, 128, 128, 128, 128, 128, 128, 6,  12, 18,  25, 31, 37,  43,  50,  56, 62, 68,  75, 81,  87,  93,  100,
+    12,  18,  24,  30,  36,  42,  48,  54,  60, 66, 72,  80, 90, 100, 110, 120};
 
 }  // namespace
 
@@ -52,7 +46,7 @@ ControllerMemory::ControllerMemory()
     }
     uint8_t* s = settings();
     std::memcpy(s, kFactorySettings, 256);
-    s[10] = 0;      // engine type
+    s[10] = 0;  // engine type
     s[89] = 60;
     s[90] = 128;
     s[92] = 128;
@@ -75,7 +69,8 @@ uint8_t* ControllerMemory::region(uint8_t readCommand)
 int ControllerMemory::readCommandOfWrite(uint8_t writeCommand)
 {
     // Maps, settings, multipliers and RPM corrections are 0x10 below, history and tables 0x20.
-    if (writeCommand >= 0xF0 && writeCommand <= 0xFC) return regionIndex(writeCommand - 0x10) >= 0 ? writeCommand - 0x10 : -1;
+    if (writeCommand >= 0xF0 && writeCommand <= 0xFC)
+        return regionIndex(writeCommand - 0x10) >= 0 ? writeCommand - 0x10 : -1;
     if (writeCommand >= 0xC7 && writeCommand <= 0xCD) return writeCommand - 0x20;
     return -1;
 }

@@ -8,9 +8,8 @@
 class ControllerMemory {
 public:
     // The regions by read command, in the controller's own numbering.
-    static constexpr std::array<uint8_t, 18> kRegionCommands{0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5,
-                                                             0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xA7,
-                                                             0xA8, 0xA9, 0xAA, 0xAB, 0xAC, 0xAD};
+    static constexpr std::array<uint8_t, 18> kRegionCommands{0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE8, 0xE9, 0xEA,
+                                                             0xEB, 0xEC, 0xA7, 0xA8, 0xA9, 0xAA, 0xAB, 0xAC, 0xAD};
     static constexpr int kRegionSize = 256;
 
     ControllerMemory();

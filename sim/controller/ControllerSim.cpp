@@ -140,10 +140,7 @@ QByteArray ControllerSim::reply(uint8_t command, const QByteArray& data)
     return SimFrames::encode(kReply, command, payload);
 }
 
-void ControllerSim::applySettingsToEngine()
-{
-    engine.setIdleCorrections(settings()[90], settings()[92]);
-}
+void ControllerSim::applySettingsToEngine() { engine.setIdleCorrections(settings()[90], settings()[92]); }
 
 QByteArray ControllerSim::answer(uint8_t command, const QByteArray& payload)
 {
@@ -193,12 +190,8 @@ QByteArray ControllerSim::answer(uint8_t command, const QByteArray& payload)
             memory.clearErrors();
             pendingWriteReport_[0] |= 0x8;
             return reply(0x83, {});
-        case 0x84:
-            engine.automaticFuelChange();
-            return reply(0x84, {});
-        case 0x85:
-            engine.quickFuelChange();
-            return reply(0x85, {});
+        case 0x84: engine.automaticFuelChange(); return reply(0x84, {});
+        case 0x85: engine.quickFuelChange(); return reply(0x85, {});
         case 0x86:
             if (!data.isEmpty()) engine.setEnabledInjectors(static_cast<uint8_t>(data[0]));
             return reply(0x86, {});

@@ -19,13 +19,13 @@ class ControllerSim : public QObject {
     Q_OBJECT
 public:
     struct Faults {
-        bool silent = false;        // takes requests but never answers
-        double corruptShare = 0;    // share of reply bytes flipped
-        double dropShare = 0;       // share of reply bytes lost
+        bool silent = false;      // takes requests but never answers
+        double corruptShare = 0;  // share of reply bytes flipped
+        double dropShare = 0;     // share of reply bytes lost
         // Damage that the frame check cannot see: whole, valid frames with wrong data.
-        int damagedReads = 0;       // the next region read replies, each with one byte changed
-        uint8_t unstableRead = 0;   // read command whose every reply has another byte changed
-        uint8_t lostWrite = 0;      // write command acknowledged without being stored
+        int damagedReads = 0;            // the next region read replies, each with one byte changed
+        uint8_t unstableRead = 0;        // read command whose every reply has another byte changed
+        uint8_t lostWrite = 0;           // write command acknowledged without being stored
         double requestCorruptShare = 0;  // share of the PC's bytes flipped before they are parsed
         double requestDropShare = 0;     // share of the PC's bytes lost before they are parsed
     };
@@ -67,19 +67,19 @@ public:
     uint8_t* settings() { return memory.settings(); }
     ControllerMemory memory;
 
-    int mode = 0;                       // 0 application, 1 bootloader
+    int mode = 0;  // 0 application, 1 bootloader
     std::array<uint8_t, 4> adaptation{128, 128, 128, 128};
     std::array<uint8_t, 36> obdStatus{};
-    QByteArray firmware;                // blocks received in bootloader mode
+    QByteArray firmware;  // blocks received in bootloader mode
     int nextBlock = 0;
-    int badFrames = 0;                  // frames that failed the checksum
-    int requests = 0;                   // frames answered or ignored
+    int badFrames = 0;  // frames that failed the checksum
+    int requests = 0;   // frames answered or ignored
     // Frames taken as valid although the line had damaged them: the 8-bit sum let them through.
     int damagedFramesTaken = 0;
     int damagedWritesTaken = 0;  // of them, region writes: their data went into the memory
-    int unplugs = 0;                    // times the line was unplugged (counted by whoever pulls it)
-    LineDamage toController;            // damage done to the PC's bytes
-    LineDamage toPc;                    // damage done to the replies
+    int unplugs = 0;             // times the line was unplugged (counted by whoever pulls it)
+    LineDamage toController;     // damage done to the PC's bytes
+    LineDamage toPc;             // damage done to the replies
 
 Q_SIGNALS:
     void requestHandled(uint8_t command);
@@ -89,8 +89,8 @@ private:
     QByteArray live(uint8_t command, const QByteArray& payload);
     QByteArray reply(uint8_t command, const QByteArray& data);
     // `marks`, when given, gets one byte per byte returned: 1 where the line damaged it.
-    QByteArray applyFaults(const QByteArray& bytes, double corrupt, double drop, uint32_t& seed,
-                           LineDamage& damage, QByteArray* marks = nullptr);
+    QByteArray applyFaults(const QByteArray& bytes, double corrupt, double drop, uint32_t& seed, LineDamage& damage,
+                           QByteArray* marks = nullptr);
     void applySettingsToEngine();
 
     QByteArray input_;

@@ -10,7 +10,7 @@ constexpr int kMatchingIdleCorrection = 146;
 constexpr double kTrimPerUnit = 7.5;
 constexpr double kWarmReducer = 35;
 constexpr int kIdleRpm = 820;
-constexpr int kIdlePetrol = 750;    // 3.0 ms
+constexpr int kIdlePetrol = 750;       // 3.0 ms
 constexpr int kFullLoadPetrol = 2400;  // 9.6 ms
 // Fuel-switch causes the controller reports with marker 0xF0.
 constexpr int kCauseManual = 1;
@@ -44,10 +44,7 @@ int EngineModel::noise(int amplitude)
     return static_cast<int>((seed_ >> 16) % static_cast<uint32_t>(2 * amplitude + 1)) - amplitude;
 }
 
-bool EngineModel::onGas(int cylinder) const
-{
-    return (fuel_ == Gas || fuel_ == Mix) && (enabled_ >> cylinder & 1);
-}
+bool EngineModel::onGas(int cylinder) const { return (fuel_ == Gas || fuel_ == Mix) && (enabled_ >> cylinder & 1); }
 
 int EngineModel::takeSwitchCause()
 {
@@ -182,11 +179,11 @@ void EngineModel::fillLiveFrame(uint8_t* f) const
     f[42] = static_cast<uint8_t>(std::lround(gasTemp_) + 128);
     const int manifold = running_ ? 34 + static_cast<int>(load_ * 60) : 100;  // 0.01 bar
     put16(44, manifold);
-    put16(46, manifold + gasPressure());           // absolute gas pressure
+    put16(46, manifold + gasPressure());  // absolute gas pressure
     put16(48, gasPressure());
-    f[50] = 120;                                   // level sensor, 2.4 V
-    put16(52, running_ ? 2790 : 2480);             // supply, 13.95 V / 12.4 V
-    put16(54, 273 + 41);                           // controller temperature
+    f[50] = 120;                        // level sensor, 2.4 V
+    put16(52, running_ ? 2790 : 2480);  // supply, 13.95 V / 12.4 V
+    put16(54, 273 + 41);                // controller temperature
     const int lambda = 20 + (stepCount_ * 37 % 140);
     put16(56, lambda);
     put16(58, 160 - lambda);

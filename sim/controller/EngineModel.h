@@ -12,7 +12,11 @@ public:
     enum Fuel { Petrol = 0, Waiting = 2, Switching = 4, Gas = 6, Mix = 7 };
 
     // Settings the engine reacts to: the idle corrections of banks 1 and 2 (128 = none).
-    void setIdleCorrections(uint8_t bank1, uint8_t bank2) { idle1_ = bank1; idle2_ = bank2; }
+    void setIdleCorrections(uint8_t bank1, uint8_t bank2)
+    {
+        idle1_ = bank1;
+        idle2_ = bank2;
+    }
     void setEnabledInjectors(uint8_t mask) { enabled_ = mask; }
     uint8_t enabledInjectors() const { return enabled_; }
     void setInjectorCount(int n) { injectors_ = n; }
@@ -76,9 +80,9 @@ private:
     bool autoSwitchDone_ = false;
     int pendingCause_ = 0;
     int rpm_ = 820;
-    int basePetrol_ = 750;          // 3.0 ms at idle, in 4-microsecond units
-    double ecuTrim_ = 0;            // the petrol computer's correction while on gas, 4-us units
-    double reducerTemp_ = 22;       // deg C
+    int basePetrol_ = 750;     // 3.0 ms at idle, in 4-microsecond units
+    double ecuTrim_ = 0;       // the petrol computer's correction while on gas, 4-us units
+    double reducerTemp_ = 22;  // deg C
     double gasTemp_ = 18;
     uint8_t idle1_ = 128, idle2_ = 128;
     uint8_t enabled_ = 0x0F;

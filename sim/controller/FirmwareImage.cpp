@@ -13,7 +13,8 @@ QByteArray make(const ControllerIdentity& identity, int major, int build, const 
     char* code = image.data() + kBlockSize;
     // Something that looks like program code, different in every block.
     for (int i = 0; i < kBlocks * kBlockSize; ++i) code[i] = static_cast<char>((i * 31 + (i >> 8) * 7) & 0xFF);
-    const char descriptor[] = {'K', 'V', 'F', 'W', char(major), char(build), char(date[0]), char(date[1]), char(date[2])};
+    const char descriptor[] = {'K',         'V',           'F',           'W',          char(major),
+                               char(build), char(date[0]), char(date[1]), char(date[2])};
     image.replace(kBlockSize, sizeof descriptor, QByteArray(descriptor, sizeof descriptor));
     return image;
 }

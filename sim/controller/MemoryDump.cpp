@@ -24,7 +24,8 @@ QByteArray write(ControllerMemory& memory, const QList<std::pair<const char*, qi
         const QByteArray bytes(reinterpret_cast<const char*>(memory.region(command)), ControllerMemory::kRegionSize);
         text += "region " + QByteArray::number(command, 16).toUpper() + ' ' + bytes.toHex().toUpper() + '\n';
     }
-    for (const auto& [name, value] : figures) text += "figure " + QByteArray(name) + ' ' + QByteArray::number(value) + '\n';
+    for (const auto& [name, value] : figures)
+        text += "figure " + QByteArray(name) + ' ' + QByteArray::number(value) + '\n';
     return text;
 }
 

@@ -42,9 +42,9 @@ private:
     bool echo_ = true;
     bool linefeeds_ = true;
     ElmFormat::Style style_;
-    int setProtocol_ = 0;     // 0 automatic
+    int setProtocol_ = 0;  // 0 automatic
     bool tryProtocol_ = false;
-    int connected_ = 0;       // protocol on which the car answered, 0 none yet
+    int connected_ = 0;  // protocol on which the car answered, 0 none yet
     bool foundBySearch_ = false;
     bool searchFailed_ = false;
 };

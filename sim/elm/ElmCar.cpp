@@ -8,15 +8,15 @@ namespace {
 
 // Data bytes of each mode-01 PID 0x00..0x80 (SAE J1979).
 constexpr int kPidBytes[0x81] = {
-    4, 4, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 2, 1, 1, 1,  // 00..0F
-    2, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 1, 1, 1, 2,  // 10..1F
-    4, 2, 2, 2, 4, 4, 4, 4, 4, 4, 4, 4, 1, 1, 1, 1,  // 20..2F
-    1, 2, 2, 1, 4, 4, 4, 4, 4, 4, 4, 4, 2, 2, 2, 2,  // 30..3F
-    4, 4, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 4,  // 40..4F
-    4, 1, 1, 2, 2, 2, 2, 2, 2, 2, 1, 1, 1, 2, 2, 1,  // 50..5F
-    4, 1, 1, 2, 5, 2, 5, 3, 7, 7, 5, 5, 5, 6, 5, 3,  // 60..6F
-    9, 5, 5, 5, 5, 7, 7, 5, 9, 9, 7, 7, 9, 1, 1, 13, // 70..7F
-    4,                                               // 80
+    4, 4, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 2, 1, 1, 1,   // 00..0F
+    2, 1, 1, 1, 2, 2, 2, 2, 2, 2, 2, 2, 1, 1, 1, 2,   // 10..1F
+    4, 2, 2, 2, 4, 4, 4, 4, 4, 4, 4, 4, 1, 1, 1, 1,   // 20..2F
+    1, 2, 2, 1, 4, 4, 4, 4, 4, 4, 4, 4, 2, 2, 2, 2,   // 30..3F
+    4, 4, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 2, 2, 4,   // 40..4F
+    4, 1, 1, 2, 2, 2, 2, 2, 2, 2, 1, 1, 1, 2, 2, 1,   // 50..5F
+    4, 1, 1, 2, 5, 2, 5, 3, 7, 7, 5, 5, 5, 6, 5, 3,   // 60..6F
+    9, 5, 5, 5, 5, 7, 7, 5, 9, 9, 7, 7, 9, 1, 1, 13,  // 70..7F
+    4,                                                // 80
 };
 
 bool isCan(int protocol) { return protocol >= 6 && protocol <= 9; }
@@ -65,27 +65,31 @@ QByteArray ElmCar::pidData(const ElmEcu& ecu, int pid) const
             d[2] = 0x65;
             d[3] = 0x04;
             break;
-        case 0x03: d[0] = 0x02; break;                                        // closed loop
-        case 0x04: d[0] = static_cast<char>(60 + 30 * wave); break;           // load
-        case 0x05: d[0] = static_cast<char>(40 + 90); break;                  // 90 °C
-        case 0x06: d[0] = static_cast<char>(128 + 10 * wave); break;          // short trim bank 1
-        case 0x07: d[0] = static_cast<char>(0x84); break;                     // long trim bank 1
+        case 0x03: d[0] = 0x02; break;                                // closed loop
+        case 0x04: d[0] = static_cast<char>(60 + 30 * wave); break;   // load
+        case 0x05: d[0] = static_cast<char>(40 + 90); break;          // 90 °C
+        case 0x06: d[0] = static_cast<char>(128 + 10 * wave); break;  // short trim bank 1
+        case 0x07: d[0] = static_cast<char>(0x84); break;             // long trim bank 1
         case 0x08: d[0] = static_cast<char>(128 - 8 * wave); break;
         case 0x09: d[0] = static_cast<char>(0x7C); break;
-        case 0x0B: d[0] = static_cast<char>(35 + 20 * (wave + 1)); break;     // kPa
-        case 0x0C: put16(static_cast<int>((1600 + 800 * wave) * 4)); break;   // rpm
-        case 0x0D: d[0] = static_cast<char>(40 + 10 * (wave + 1)); break;     // km/h
-        case 0x0E: d[0] = static_cast<char>(128 + 24); break;                 // 12°
+        case 0x0B: d[0] = static_cast<char>(35 + 20 * (wave + 1)); break;    // kPa
+        case 0x0C: put16(static_cast<int>((1600 + 800 * wave) * 4)); break;  // rpm
+        case 0x0D: d[0] = static_cast<char>(40 + 10 * (wave + 1)); break;    // km/h
+        case 0x0E: d[0] = static_cast<char>(128 + 24); break;                // 12°
         case 0x0F: d[0] = static_cast<char>(40 + 25); break;
-        case 0x10: put16(static_cast<int>(450 + 200 * wave)); break;          // g/s x 100
+        case 0x10: put16(static_cast<int>(450 + 200 * wave)); break;  // g/s x 100
         case 0x11: d[0] = static_cast<char>(40 + 20 * (wave + 1)); break;
         case 0x13: d[0] = 0x03; break;
-        case 0x14: case 0x15: d[0] = static_cast<char>(90 + 60 * wave); d[1] = static_cast<char>(0xFF); break;
-        case 0x1C: d[0] = 0x06; break;                                        // EOBD
+        case 0x14:
+        case 0x15:
+            d[0] = static_cast<char>(90 + 60 * wave);
+            d[1] = static_cast<char>(0xFF);
+            break;
+        case 0x1C: d[0] = 0x06; break;  // EOBD
         case 0x1F: put16(t / 2); break;
         case 0x2F: d[0] = static_cast<char>(0x99); break;
         case 0x33: d[0] = 100; break;
-        case 0x42: put16(14100); break;                                       // mV
+        case 0x42: put16(14100); break;  // mV
         case 0x46: d[0] = static_cast<char>(40 + 18); break;
         case 0x51: d[0] = 0x01; break;
         case 0x5C: d[0] = static_cast<char>(40 + 95); break;

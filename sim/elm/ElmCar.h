@@ -9,11 +9,11 @@
 // One engine computer of the simulated car: its address on the bus, the mode-01 PIDs it knows and
 // its trouble codes.
 struct ElmEcu {
-    int address = 0;              // 11-bit CAN identifier of its replies, or its 8-bit address
-    QSet<int> pids;               // mode-01 PIDs it answers (the support bitmaps follow from them)
-    QList<uint16_t> stored;       // mode 03
-    QList<uint16_t> pending;      // mode 07
-    QList<uint16_t> permanent;    // mode 0A
+    int address = 0;            // 11-bit CAN identifier of its replies, or its 8-bit address
+    QSet<int> pids;             // mode-01 PIDs it answers (the support bitmaps follow from them)
+    QList<uint16_t> stored;     // mode 03
+    QList<uint16_t> pending;    // mode 07
+    QList<uint16_t> permanent;  // mode 0A
 };
 
 // What one computer says to a request: the message bytes from the response mode byte on.

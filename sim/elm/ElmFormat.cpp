@@ -16,10 +16,7 @@ QByteArray line(const QByteArray& head, const QByteArray& bytes, const Style& st
     return text + '\r';
 }
 
-QByteArray hex(int value, int digits)
-{
-    return QByteArray::number(value, 16).toUpper().rightJustified(digits, '0');
-}
+QByteArray hex(int value, int digits) { return QByteArray::number(value, 16).toUpper().rightJustified(digits, '0'); }
 
 // ISO 15765-2 framing of one message into 8-byte CAN frames, padded with zeros.
 QList<QByteArray> canFrames(const QByteArray& payload)
@@ -52,8 +49,8 @@ QByteArray message(int protocol, int address, const QByteArray& payload, const S
     const QByteArray gap = style.spaces ? " " : "";
     if (protocol >= 6 && protocol <= 9) {
         const bool extended = protocol == 7 || protocol == 9;
-        const QByteArray head = extended ? "18" + gap + "DA" + gap + "F1" + gap + hex(address, 2) + gap
-                                         : hex(address, 3) + gap;
+        const QByteArray head =
+            extended ? "18" + gap + "DA" + gap + "F1" + gap + hex(address, 2) + gap : hex(address, 3) + gap;
         QByteArray text;
         if (!style.headers) {
             // Without headers the adapter shows only the message bytes.

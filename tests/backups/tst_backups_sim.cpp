@@ -54,7 +54,7 @@ private Q_SLOTS:
         PtyPort pty;
         QVERIFY(pty.open());
         ControllerSim sim;
-        sim.engine.stopEngine();   // nothing learned while the test runs
+        sim.engine.stopEngine();  // nothing learned while the test runs
         sim.attach(&pty);
         TSterownik link;
         link.timer()->stop();
@@ -107,7 +107,8 @@ private Q_SLOTS:
         sim.attach(&pty);
         const QString a = home.filePath(QStringLiteral("a.set"));
         const QString b = home.filePath(QStringLiteral("b.set"));
-        CliRun r = runCli(home.path(), {QStringLiteral("read-settings"), QStringLiteral("--port"), pty.devicePath(), a});
+        CliRun r =
+            runCli(home.path(), {QStringLiteral("read-settings"), QStringLiteral("--port"), pty.devicePath(), a});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
 
         r = runCli(home.path(), {QStringLiteral("diff"), a, a});
@@ -150,7 +151,7 @@ private Q_SLOTS:
         const QString image = home.filePath(QStringLiteral("new.img"));
         QFile f(image);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(2000, 'x'));   // not a firmware file
+        f.write(QByteArray(2000, 'x'));  // not a firmware file
         f.close();
 
         CliRun r = runCli(home.path(), {QStringLiteral("firmware"), QStringLiteral("--port"), pty.devicePath(), image});
@@ -166,7 +167,8 @@ private Q_SLOTS:
         QVERIFY2(r.out.startsWith(serials.first() + QStringLiteral("\t1\t")), qPrintable(r.out));
         r = runCli(home.path(), {QStringLiteral("backups"), serials.first()});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY2(r.out.contains(QStringLiteral("KAVELO")) && r.out.contains(QStringLiteral("\tfirst\n")), qPrintable(r.out));
+        QVERIFY2(r.out.contains(QStringLiteral("KAVELO")) && r.out.contains(QStringLiteral("\tfirst\n")),
+                 qPrintable(r.out));
         r = runCli(home.path(), {QStringLiteral("backups"), QStringLiteral("0000")});
         QCOMPARE(r.exitCode, 1);
     }

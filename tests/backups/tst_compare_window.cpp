@@ -5,8 +5,8 @@
 #include <QtWidgets/QTreeWidget>
 
 #include "base/TextTable.h"
-#include "dialogs/DiffHeatMap.h"
 #include "dialogs/CompareWindow.h"
+#include "dialogs/DiffHeatMap.h"
 #include "link/LoopbackBackend.h"
 #include "link/Tsterownik.h"
 
@@ -44,7 +44,7 @@ private Q_SLOTS:
             if (it->flags() & Qt::ItemIsSelectable) ++settings;
             if (it->text(0) == QLatin1String("RPM signal")) rpmSignal = it;
         }
-        QCOMPARE(settings, 3);   // 3, 5 and the node slot
+        QCOMPARE(settings, 3);  // 3, 5 and the node slot
         QVERIFY(rpmSignal);
         QCOMPARE(form.ListRegions->topLevelItemCount(), 2);
 
@@ -55,7 +55,7 @@ private Q_SLOTS:
         QVERIFY(rpmSignal->isSelected());
         QTest::mouseClick(form.BtnTake, Qt::LeftButton);
         QCOMPARE(int(link.mem.settings[3]), 77);
-        QCOMPARE(int(link.mem.settings[5]), 0);   // the other setting stays
+        QCOMPARE(int(link.mem.settings[5]), 0);  // the other setting stays
         QCOMPARE(link.writeMask & 0x1, 0x1u);
         QCOMPARE(form.ListRegions->topLevelItemCount(), 2);
 

@@ -21,7 +21,7 @@ MemoryImage defaults()
     catalogue.RegisterSettings();
     catalogue.LoadDefaults();
     for (int n = 8; n <= 10; ++n) ReferenceTables::defaultCorrectionCurve(link.mem.block(n), n);
-    link.mem.identity[22] = 0x12;   // a serial number
+    link.mem.identity[22] = 0x12;  // a serial number
     link.mem.identity[34] = 0xAB;
     return link.mem;
 }
@@ -49,15 +49,31 @@ private Q_SLOTS:
         QTest::addColumn<int>("cells");
         QTest::addColumn<double>("largest");
         QTest::addColumn<bool>("otherBytes");
-        QTest::newRow("identical") << "" << 0 << "" << "" << "" << 0 << 0 << 0.0 << false;
-        QTest::newRow("RPM signal level") << "setting 3 60" << 1 << "RPM signal" << "3.00" << "3.60" << 0 << 0 << 0.0 << false;
+        QTest::newRow("identical") << "" << 0 << ""
+                                   << ""
+                                   << "" << 0 << 0 << 0.0 << false;
+        QTest::newRow("RPM signal level") << "setting 3 60" << 1 << "RPM signal"
+                                          << "3.00"
+                                          << "3.60" << 0 << 0 << 0.0 << false;
         // The text of setting 4 = 2 names the valve control that the value implies.
-        QTest::newRow("load signal (dependent text)") << "setting 4 2" << 1 << "" << "" << "Valvectronic" << 0 << 0 << 0.0 << false;
-        QTest::newRow("unlabelled byte") << "setting 200 7" << 1 << "Settings byte 200" << "0" << "7" << 0 << 0 << 0.0 << false;
-        QTest::newRow("petrol map cell") << "petrol 53 25" << 0 << "" << "" << "" << int(OwnText::RegionPetrolMap) << 1 << 2.5 << false;
-        QTest::newRow("RPM correction cells") << "rpm1 2" << 0 << "" << "" << "" << int(OwnText::RegionRpm1) << 2 << 7.0 << false;
-        QTest::newRow("curve point only") << "point 9" << 0 << "" << "" << "" << int(OwnText::RegionReducerTemp) << 0 << 0.0 << true;
-        QTest::newRow("curve table") << "curve 100 138" << 0 << "" << "" << "" << int(OwnText::RegionGasPressure) << 1 << 7.8125 << false;
+        QTest::newRow("load signal (dependent text)") << "setting 4 2" << 1 << ""
+                                                      << ""
+                                                      << "Valvectronic" << 0 << 0 << 0.0 << false;
+        QTest::newRow("unlabelled byte") << "setting 200 7" << 1 << "Settings byte 200"
+                                         << "0"
+                                         << "7" << 0 << 0 << 0.0 << false;
+        QTest::newRow("petrol map cell") << "petrol 53 25" << 0 << ""
+                                         << ""
+                                         << "" << int(OwnText::RegionPetrolMap) << 1 << 2.5 << false;
+        QTest::newRow("RPM correction cells") << "rpm1 2" << 0 << ""
+                                              << ""
+                                              << "" << int(OwnText::RegionRpm1) << 2 << 7.0 << false;
+        QTest::newRow("curve point only") << "point 9" << 0 << ""
+                                          << ""
+                                          << "" << int(OwnText::RegionReducerTemp) << 0 << 0.0 << true;
+        QTest::newRow("curve table") << "curve 100 138" << 0 << ""
+                                     << ""
+                                     << "" << int(OwnText::RegionGasPressure) << 1 << 7.8125 << false;
     }
     void compare()
     {
@@ -80,7 +96,8 @@ private Q_SLOTS:
             b.block(MemoryImage::RpmCorrection1)[255] = 97;
         }
         if (w[0] == QLatin1String("point")) b.block(MemoryImage::ReducerTempCorrection)[4] = 120;
-        if (w[0] == QLatin1String("curve")) b.block(MemoryImage::GasPressureCorrection)[w[1].toInt()] = uint8_t(w[2].toInt());
+        if (w[0] == QLatin1String("curve"))
+            b.block(MemoryImage::GasPressureCorrection)[w[1].toInt()] = uint8_t(w[2].toInt());
 
         const MemoryImage before = b;
         const ConfigDiff::Result diff = ConfigDiff::compare(a, b);
@@ -139,10 +156,10 @@ private Q_SLOTS:
         const auto first = ConfigBackups::save(dir.path(), mem, t0);
         QCOMPARE(first.outcome, ConfigBackups::Written);
         QVERIFY(first.path.endsWith(QStringLiteral("/120000000000000000000000AB/2026-12-10_09-00-00.set")));
-        mem.identity[72] = 5;   // an hour more on petrol
+        mem.identity[72] = 5;  // an hour more on petrol
         QCOMPARE(ConfigBackups::save(dir.path(), mem, t0.addSecs(60)).outcome, ConfigBackups::Unchanged);
         mem.settings[3] = 61;
-        const auto changed = ConfigBackups::save(dir.path(), mem, t0);   // the same second as the first
+        const auto changed = ConfigBackups::save(dir.path(), mem, t0);  // the same second as the first
         QCOMPARE(changed.outcome, ConfigBackups::Written);
         QVERIFY(changed.path.endsWith(QStringLiteral("2026-12-10_09-00-00-2.set")));
         QCOMPARE(ConfigBackups::controllers(dir.path()), QStringList{QStringLiteral("120000000000000000000000AB")});
@@ -159,7 +176,7 @@ private Q_SLOTS:
         QCOMPARE(SettingsFile::load(kept.last().path, back), SettingsFile::Ok);
         QCOMPARE(int(back.settings[5]), 59);
 
-        MemoryImage anonymous;   // no serial number: nothing to file it under
+        MemoryImage anonymous;  // no serial number: nothing to file it under
         QCOMPARE(ConfigBackups::save(dir.path(), anonymous, t0).outcome, ConfigBackups::NoSerial);
     }
 };

@@ -133,8 +133,8 @@ private Q_SLOTS:
         QTEST(p.theme, "theme");
         QTEST(p.language, "language");
         QTEST(p.view, "view");
-        QCOMPARE(p.colours[1], -1);      // a negative colour keeps the built-in one
-        QCOMPARE(p.colours[2], 2000);    // and the reading goes on after it
+        QCOMPARE(p.colours[1], -1);    // a negative colour keeps the built-in one
+        QCOMPARE(p.colours[2], 2000);  // and the reading goes on after it
     }
 
     void maximisedWindowKeepsStoredBounds()

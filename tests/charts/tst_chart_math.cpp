@@ -104,8 +104,8 @@ void TstChartMath::fits_data()
     // Sx = 3, Sxx = 5, Sy = 2, Sxy = 3: slope (3*3 - 3*2) / (3*5 - 9) = 1/2, intercept (2 - 3/2) / 3 = 1/6.
     QTest::newRow("line through (0,0) (1,1) (2,1)")
         << QList<int>{0, 1, 2} << QList<int>{0, 1, 1} << 1 << 1.0 / 6 << 0.5 << 0.0;
-    QTest::newRow("exact parabola y = x^2") << QList<int>{0, 1, 2, 3} << QList<int>{0, 1, 4, 9} << 2 << 0.0 << 0.0
-                                            << 1.0;
+    QTest::newRow("exact parabola y = x^2")
+        << QList<int>{0, 1, 2, 3} << QList<int>{0, 1, 4, 9} << 2 << 0.0 << 0.0 << 1.0;
     // Normal equations: [5 10 30; 10 30 100; 30 100 354] c = [13 43 159], so c = (37/35, -141/70, 13/14).
     QTest::newRow("parabola through five points")
         << QList<int>{0, 1, 2, 3, 4} << QList<int>{1, 0, 1, 3, 8} << 2 << 37.0 / 35 << -141.0 / 70 << 13.0 / 14;
@@ -330,24 +330,24 @@ void TstChartMath::keys_data()
     QTest::newRow("previous at the start beeps") << two << 0 << "previous" << two << 0 << beep;
     QTest::newRow("previous with none beeps") << two << -1 << "previous" << two << -1 << beep;
     QTest::newRow("left moves down") << two << 2 << "left" << slotsOf({0, 50, 119}) << 2 << recompute;
-    QTest::newRow("left onto a neighbour selects it") << slotsOf({0, 50, 51}) << 2 << "left"
-                                                      << slotsOf({0, 50, 51}) << 1 << recompute;
-    QTest::newRow("left at position 1 selects the start node") << slotsOf({0, 1}) << 1 << "left" << slotsOf({0, 1})
-                                                               << 0 << recompute;
+    QTest::newRow("left onto a neighbour selects it")
+        << slotsOf({0, 50, 51}) << 2 << "left" << slotsOf({0, 50, 51}) << 1 << recompute;
+    QTest::newRow("left at position 1 selects the start node")
+        << slotsOf({0, 1}) << 1 << "left" << slotsOf({0, 1}) << 0 << recompute;
     QTest::newRow("left on the end node selects slot 24") << two << 25 << "left" << two << 24 << render;
     QTest::newRow("left on the start node does nothing") << two << 0 << "left" << two << 0 << nothing;
     QTest::newRow("right moves up") << two << 1 << "right" << slotsOf({0, 51, 120}) << 1 << recompute;
-    QTest::newRow("right onto a neighbour selects it") << slotsOf({0, 50, 51}) << 1 << "right"
-                                                       << slotsOf({0, 50, 51}) << 2 << recompute;
-    QTest::newRow("right next to the end selects the end node") << slotsOf({0, 199}) << 1 << "right"
-                                                                << slotsOf({0, 199}) << 25 << recompute;
+    QTest::newRow("right onto a neighbour selects it")
+        << slotsOf({0, 50, 51}) << 1 << "right" << slotsOf({0, 50, 51}) << 2 << recompute;
+    QTest::newRow("right next to the end selects the end node")
+        << slotsOf({0, 199}) << 1 << "right" << slotsOf({0, 199}) << 25 << recompute;
     QTest::newRow("right on the start node selects the first user node")
         << slotsOf({0, 0, 70}) << 0 << "right" << slotsOf({0, 0, 70}) << 2 << render;
-    QTest::newRow("right on an empty slot does nothing") << slotsOf({0}) << 24 << "right" << slotsOf({0}) << 24
-                                                         << nothing;
+    QTest::newRow("right on an empty slot does nothing")
+        << slotsOf({0}) << 24 << "right" << slotsOf({0}) << 24 << nothing;
     QTest::newRow("insert ten further on") << two << 1 << "insert" << slotsOf({0, 50, 120, 60}) << 3 << recompute;
-    QTest::newRow("insert at 19.0 ms does nothing") << slotsOf({0, 190}) << 1 << "insert" << slotsOf({0, 190}) << 1
-                                                    << nothing;
+    QTest::newRow("insert at 19.0 ms does nothing")
+        << slotsOf({0, 190}) << 1 << "insert" << slotsOf({0, 190}) << 1 << nothing;
     QTest::newRow("insert with none selected does nothing") << two << -1 << "insert" << two << -1 << nothing;
     QList<int> full = slotsOf({});
     for (int k = 1; k <= 24; ++k) full[k] = 5 * k;
@@ -367,9 +367,9 @@ void TstChartMath::keys()
     NodeFixture f({}, selectedBefore);
     for (int k = 0; k < 26; ++k) f.slots[size_t(k)] = uint8_t(before[k]);
     using namespace MultiplierNodes;
-    const std::map<QString, Outcome (*)(Nodes&)> keys = {
-        {"next", Next},     {"previous", Previous}, {"left", Left}, {"right", Right},
-        {"insert", Insert}, {"delete", Delete},     {"home", First}, {"end", Last}};
+    const std::map<QString, Outcome (*)(Nodes&)> keys = {{"next", Next},   {"previous", Previous}, {"left", Left},
+                                                         {"right", Right}, {"insert", Insert},     {"delete", Delete},
+                                                         {"home", First},  {"end", Last}};
     const Outcome o = keys.at(key)(f.nodes);
     QTEST(int(o), "outcome");
     QTEST(f.list(), "after");

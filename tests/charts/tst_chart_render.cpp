@@ -41,7 +41,8 @@ Run kavelo(const QStringList& args)
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(KAVELO_BIN), args);
     if (!p.waitForFinished(60000)) return {-1, QStringLiteral("no end")};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2, QString::fromLocal8Bit(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2,
+            QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
 }  // namespace
@@ -65,10 +66,10 @@ private Q_SLOTS:
     void multiplierChartWithoutADisplay()
     {
         const QString out = dir_.filePath(QStringLiteral("map.png"));
-        const Run r = kavelo({QStringLiteral("--render"), QStringLiteral("0"), QStringLiteral("--settings"), settings_,
-                              QStringLiteral("--out"), out, QStringLiteral("--size"), QStringLiteral("900x500"),
-                              QStringLiteral("--theme"), QStringLiteral("5"), QStringLiteral("--lang"),
-                              QStringLiteral("pl")});
+        const Run r =
+            kavelo({QStringLiteral("--render"), QStringLiteral("0"), QStringLiteral("--settings"), settings_,
+                    QStringLiteral("--out"), out, QStringLiteral("--size"), QStringLiteral("900x500"),
+                    QStringLiteral("--theme"), QStringLiteral("5"), QStringLiteral("--lang"), QStringLiteral("pl")});
         QCOMPARE(r.code, 0);
         QImage img(out);
         QCOMPARE(img.size(), QSize(900, 500));
@@ -77,8 +78,10 @@ private Q_SLOTS:
         QCOMPARE(img.pixelColor(2, 2), QColor(0, 0, 0));
         QCOMPARE(img.pixelColor(p.left + 5, p.bottom - 3), QColor(50, 50, 50));
         const QColor curve(209, 1, 254);
-        QCOMPARE(img.pixelColor(MultiplierGeometry::nodeX(p, 100, 200), MultiplierGeometry::nodeY(p, 110, false)), curve);
-        QCOMPARE(img.pixelColor(MultiplierGeometry::nodeX(p, 50, 200), MultiplierGeometry::nodeY(p, 100, false)), curve);
+        QCOMPARE(img.pixelColor(MultiplierGeometry::nodeX(p, 100, 200), MultiplierGeometry::nodeY(p, 110, false)),
+                 curve);
+        QCOMPARE(img.pixelColor(MultiplierGeometry::nodeX(p, 50, 200), MultiplierGeometry::nodeY(p, 100, false)),
+                 curve);
         // Petrol points are drawn in red where the mapping puts them.
         int x = 0, y = 0;
         QVERIFY(MultiplierGeometry::mapPoint(p, mem_.maps[0][16 * 15 + 0], mem_.settings[224], 100, 15, 200, x, y));
@@ -88,8 +91,8 @@ private Q_SLOTS:
     void backgroundOnly()
     {
         const QString out = dir_.filePath(QStringLiteral("none.png"));
-        const Run r = kavelo({QStringLiteral("--render"), QStringLiteral("-1"), QStringLiteral("--settings"),
-                              settings_, QStringLiteral("--out"), out, QStringLiteral("--theme"), QStringLiteral("5")});
+        const Run r = kavelo({QStringLiteral("--render"), QStringLiteral("-1"), QStringLiteral("--settings"), settings_,
+                              QStringLiteral("--out"), out, QStringLiteral("--theme"), QStringLiteral("5")});
         QCOMPARE(r.code, 0);
         const QImage img(out);
         QCOMPARE(img.size(), QSize(1024, 600));
@@ -105,8 +108,8 @@ private Q_SLOTS:
         const QString missing = QStringLiteral("/nonexistent/car.set");
         QTest::newRow("file missing") << QStringList{"--render", "0", "--settings", missing, "--out", "OUT"} << 1
                                       << "Error code 122";
-        QTest::newRow("not a settings file") << QStringList{"--render", "0", "--settings", "GARBAGE", "--out", "OUT"}
-                                             << 1 << "Error code 123";
+        QTest::newRow("not a settings file")
+            << QStringList{"--render", "0", "--settings", "GARBAGE", "--out", "OUT"} << 1 << "Error code 123";
         QTest::newRow("cut short") << QStringList{"--render", "0", "--settings", "SHORT", "--out", "OUT"} << 1
                                    << "Error code 123";
         QTest::newRow("picture cannot be written")
@@ -114,15 +117,16 @@ private Q_SLOTS:
             << "cannot write";
         QTest::newRow("no such view") << QStringList{"--render", "9", "--settings", "GOOD", "--out", "OUT"} << 2
                                       << "no chart view 9";
-        QTest::newRow("view not a number") << QStringList{"--render", "zero", "--settings", "GOOD", "--out", "OUT"}
-                                           << 2 << "no chart view";
+        QTest::newRow("view not a number")
+            << QStringList{"--render", "zero", "--settings", "GOOD", "--out", "OUT"} << 2 << "no chart view";
         QTest::newRow("no settings") << QStringList{"--render", "0", "--out", "OUT"} << 2 << "--settings";
         QTest::newRow("no picture") << QStringList{"--render", "0", "--settings", "GOOD"} << 2 << "--out";
         QTest::newRow("bad size") << QStringList{"--render", "0", "--settings", "GOOD", "--out", "OUT", "--size", "0x5"}
                                   << 2 << "--size";
         QTest::newRow("bad theme") << QStringList{"--render", "0", "--settings", "GOOD", "--out", "OUT", "--theme", "6"}
                                    << 2 << "--theme";
-        QTest::newRow("bad language") << QStringList{"--render", "0", "--settings", "GOOD", "--out", "OUT", "--lang", "de"}
+        QTest::newRow("bad language") << QStringList{"--render", "0",   "--settings", "GOOD",
+                                                     "--out",    "OUT", "--lang",     "de"}
                                       << 2 << "--lang";
         QTest::newRow("unknown option") << QStringList{"--render", "0", "--colour", "red"} << 2 << "colour";
     }

@@ -60,7 +60,7 @@ struct Rig {
         link.setBackend(std::make_unique<LoopbackBackend>());
         link.PortOpen(1);
         MemoryImage& m = link.mem;
-        for (int k = 0; k < 16; ++k) m.settings[240 + k] = uint8_t(12 + 6 * k);  // 600 .. 5100 rpm
+        for (int k = 0; k < 16; ++k) m.settings[240 + k] = uint8_t(12 + 6 * k);   // 600 .. 5100 rpm
         for (int l = 0; l < 16; ++l) m.settings[224 + l] = uint8_t(10 + 10 * l);  // 0.10 .. 1.60 bar
         std::memset(m.block(MemoryImage::RpmCorrection1), 100, 256);
         std::memset(m.block(MemoryImage::Enrichment), 128, 256);

@@ -48,7 +48,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("entries");  // (index, value) pairs of the region after
 
         QTest::newRow("default curve fills the table flat")
-            << kDefault << -1 << kDefault << -1 << QList<int>{0, 9, 1, 0, 50, 128, 97, 128, 98, 128, 200, 128, 255, 128};
+            << kDefault << -1 << kDefault << -1
+            << QList<int>{0, 9, 1, 0, 50, 128, 97, 128, 98, 128, 200, 128, 255, 128};
         QTest::newRow("interpolates and extends from both ends")
             << kSlope << -1 << kSlope << -1
             << QList<int>{50, 128, 98, 128, 99, 129, 123, 160, 148, 192, 188, 160, 228, 128, 255, 128};

@@ -4,8 +4,8 @@
 // departures (no pressure scale, the end node, presses where nodes are drawn, a plot of no size).
 #include <QtCore/QSettings>
 #include <QtCore/QTemporaryDir>
-#include <QtTest/QtTest>
 #include <QtGui/QScreen>
+#include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QToolButton>
@@ -369,7 +369,8 @@ private Q_SLOTS:
         c.ShowLiveData(elsewhere.data());
         QCoreApplication::processEvents();
         const QPoint origin = c.mapTo(c.window(), QPoint(0, 0));
-        const QImage screen = c.screen()->grabWindow(c.window()->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage screen =
+            c.screen()->grabWindow(c.window()->winId()).toImage().convertToFormat(QImage::Format_RGB32);
         QVERIFY(!screen.isNull());
         const auto at = [&](int px, int py) { return screen.pixel(origin.x() + px, origin.y() + py) & 0xFFFFFF; };
         for (int row = p.top(); row <= p.bottom; row += 3)
@@ -411,8 +412,9 @@ private Q_SLOTS:
         QCOMPARE(img.pixelColor(w.node(24)), curve);
         // The curve between nodes at a position of the table.
         const int t = 80;
-        QCOMPARE(img.pixelColor(MultiplierGeometry::nodeX(p, t, 200), MultiplierGeometry::nodeY(p, w.table()[t], false)),
-                 curve);
+        QCOMPARE(
+            img.pixelColor(MultiplierGeometry::nodeX(p, t, 200), MultiplierGeometry::nodeY(p, w.table()[t], false)),
+            curve);
         // A lone learned petrol cell outside every trend (RPM cell 15, load cell 0).
         TSterownik& l = w.link();
         std::fill(l.mem.maps[MemoryImage::PetrolMap].begin(), l.mem.maps[MemoryImage::PetrolMap].end(), 0);

@@ -62,9 +62,10 @@ private Q_SLOTS:
     {
         QFETCH(int, view);
         const QString out = dir_.filePath(QStringLiteral("v%1.png").arg(view));
-        QCOMPARE(kavelo({QStringLiteral("--render"), QString::number(view), QStringLiteral("--settings"), settings_,
-                         QStringLiteral("--out"), out, QStringLiteral("--size"), QStringLiteral("%1x%2").arg(kW).arg(kH)}),
-                 0);
+        QCOMPARE(
+            kavelo({QStringLiteral("--render"), QString::number(view), QStringLiteral("--settings"), settings_,
+                    QStringLiteral("--out"), out, QStringLiteral("--size"), QStringLiteral("%1x%2").arg(kW).arg(kH)}),
+            0);
         const QImage img(out);
         QCOMPARE(img.size(), QSize(kW, kH));
         if (const CorrectionCurve::Axis* a = CorrectionCurve::axisOfView(view)) {

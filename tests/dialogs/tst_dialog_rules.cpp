@@ -96,7 +96,7 @@ private Q_SLOTS:
         in.fuelIndex = 1;
         QTest::newRow("Hana 1.3 Ohm, 3.63 mm: class A+") << in << 3.625 << "A+ blue" << false;
         in = engine(8);
-        in.power = 128;       // exactly 2.0 mm: the comparison is strict, so class B
+        in.power = 128;        // exactly 2.0 mm: the comparison is strict, so class B
         in.pressureIndex = 6;  // term A -0.20
         QTest::newRow("exactly 2 mm is class B") << in << 2.0 << "B red" << false;
         in = engine(5);
@@ -175,24 +175,23 @@ private Q_SLOTS:
         QTest::addColumn<int>("row");
         QTest::addColumn<Bytes>("after");
         QTest::addColumn<int>("enabledAfter");
-        QTest::newRow("4: gas 2 moves to petrol 1") << sequential(4) << 0x0F << 2 << 1
-                                                    << Bytes{0xF0, 3, 0, 4, 8, 0, 0, 0, 0} << 0x0F;
-        QTest::newRow("4: black cell clears, injector off") << sequential(4) << 0x0F << 3 << 3
-                                                            << Bytes{0xF4, 1, 2, 0, 8, 0, 0, 0, 0} << 0x0B;
+        QTest::newRow("4: gas 2 moves to petrol 1")
+            << sequential(4) << 0x0F << 2 << 1 << Bytes{0xF0, 3, 0, 4, 8, 0, 0, 0, 0} << 0x0F;
+        QTest::newRow("4: black cell clears, injector off")
+            << sequential(4) << 0x0F << 3 << 3 << Bytes{0xF4, 1, 2, 0, 8, 0, 0, 0, 0} << 0x0B;
         QTest::newRow("4: switch-off cell puts gas 3 back on the diagonal")
             << Bytes{0xF4, 1, 2, 0, 8, 0, 0, 0, 0} << 0x0B << 2 << 0 << sequential(4) << 0x0F;
-        QTest::newRow("4: switch-off cell switches gas 1 off") << sequential(4) << 0x0F << 0 << 0
-                                                               << Bytes{0xF1, 0, 2, 4, 8, 0, 0, 0, 0} << 0x0E;
+        QTest::newRow("4: switch-off cell switches gas 1 off")
+            << sequential(4) << 0x0F << 0 << 0 << Bytes{0xF1, 0, 2, 4, 8, 0, 0, 0, 0} << 0x0E;
         QTest::newRow("4: off injector assigned to another input")
-            << Bytes{0xF4, 1, 2, 0, 8, 0, 0, 0, 0} << 0x0B << 3 << 4 << Bytes{0xF0, 1, 2, 0, 12, 0, 0, 0, 0}
-            << 0x0F;
-        QTest::newRow("6: gas 6 to petrol 5") << sequential(6) << 0x3F << 6 << 5
-                                              << Bytes{0xC0, 1, 2, 4, 8, 0x30, 0, 0, 0} << 0x3F;
+            << Bytes{0xF4, 1, 2, 0, 8, 0, 0, 0, 0} << 0x0B << 3 << 4 << Bytes{0xF0, 1, 2, 0, 12, 0, 0, 0, 0} << 0x0F;
+        QTest::newRow("6: gas 6 to petrol 5")
+            << sequential(6) << 0x3F << 6 << 5 << Bytes{0xC0, 1, 2, 4, 8, 0x30, 0, 0, 0} << 0x3F;
         QTest::newRow("6: semi pattern, gas 2 joins petrol 1")
-            << Bytes{0xC0, 0x15, 0x2A, 0, 0, 0, 0, 0, 0} << 0x3F << 2 << 1
-            << Bytes{0xC0, 0x17, 0x28, 0, 0, 0, 0, 0, 0} << 0x3F;
-        QTest::newRow("8: gas 8 to petrol 1") << sequential(8) << 0xFF << 8 << 1
-                                              << Bytes{0x00, 0x81, 2, 4, 8, 16, 32, 64, 0} << 0xFF;
+            << Bytes{0xC0, 0x15, 0x2A, 0, 0, 0, 0, 0, 0} << 0x3F << 2 << 1 << Bytes{0xC0, 0x17, 0x28, 0, 0, 0, 0, 0, 0}
+            << 0x3F;
+        QTest::newRow("8: gas 8 to petrol 1")
+            << sequential(8) << 0xFF << 8 << 1 << Bytes{0x00, 0x81, 2, 4, 8, 16, 32, 64, 0} << 0xFF;
         QTest::newRow("8: full group, clear gas 5") << Bytes{0x00, 0xFF, 0, 0, 0, 0, 0, 0, 0} << 0xFF << 5 << 1
                                                     << Bytes{0x10, 0xEF, 0, 0, 0, 0, 0, 0, 0} << 0xEF;
         QTest::newRow("8: switch-off cell 8 back to petrol 8")
@@ -234,25 +233,25 @@ private Q_SLOTS:
         QTest::newRow("4: all four pulsing") << 4 << seq4 << Frames{frame(800, 30, 0x0F)} << -3 << int(kFullGroup);
         QTest::newRow("4: two pulsing") << 4 << seq4 << Frames{frame(800, 30, 0x05)} << -3 << int(kSemiSequential);
         QTest::newRow("4: none pulsing") << 4 << seq4 << Frames{frame(800, 30, 0x00)} << -3 << int(kUnknown);
-        QTest::newRow("4: bits past n do not count") << 4 << seq4 << Frames{frame(800, 30, 0xF1)} << -3
-                                                    << int(kSequential);
-        QTest::newRow("2000 rpm keeps the text") << 4 << seq4 << Frames{frame(2000, 30, 0x0F)} << int(kSequential)
-                                                 << int(kSequential);
-        QTest::newRow("1990 rpm is judged") << 4 << seq4 << Frames{frame(1990, 59, 0x0F)} << int(kSequential)
-                                            << int(kFullGroup);
-        QTest::newRow("6.0 ms keeps the text") << 4 << seq4 << Frames{frame(800, 60, 0x01)} << int(kFullGroup)
-                                               << int(kFullGroup);
+        QTest::newRow("4: bits past n do not count")
+            << 4 << seq4 << Frames{frame(800, 30, 0xF1)} << -3 << int(kSequential);
+        QTest::newRow("2000 rpm keeps the text")
+            << 4 << seq4 << Frames{frame(2000, 30, 0x0F)} << int(kSequential) << int(kSequential);
+        QTest::newRow("1990 rpm is judged")
+            << 4 << seq4 << Frames{frame(1990, 59, 0x0F)} << int(kSequential) << int(kFullGroup);
+        QTest::newRow("6.0 ms keeps the text")
+            << 4 << seq4 << Frames{frame(800, 60, 0x01)} << int(kFullGroup) << int(kFullGroup);
         QTest::newRow("last judged frame wins")
             << 4 << seq4 << Frames{frame(800, 30, 0x0F), frame(800, 30, 0x02), frame(3000, 30, 0x0F)} << -3
             << int(kSequential);
         QTest::newRow("8: full group wiring, one input pulsing is full group")
             << 8 << Petrol{0xFF, 0, 0, 0, 0, 0, 0, 0} << Frames{frame(800, 30, 0x01)} << -3 << int(kFullGroup);
         QTest::newRow("8: three of eight") << 8 << seq8 << Frames{frame(700, 25, 0x0B)} << -3 << int(kSemiSequential);
-        QTest::newRow("6: semi wiring, both pulsing") << 6 << Petrol{0x15, 0x2A, 0, 0, 0, 0, 0, 0}
-                                                      << Frames{frame(700, 25, 0x03)} << -3 << int(kFullGroup);
+        QTest::newRow("6: semi wiring, both pulsing")
+            << 6 << Petrol{0x15, 0x2A, 0, 0, 0, 0, 0, 0} << Frames{frame(700, 25, 0x03)} << -3 << int(kFullGroup);
         QTest::newRow("5 injectors: nothing shown") << 5 << seq8 << Frames{frame(800, 30, 0x01)} << -3 << -3;
-        QTest::newRow("short frame ignored") << 4 << seq4 << Frames{std::vector<uint8_t>(21, 0)} << int(kFullGroup)
-                                             << int(kFullGroup);
+        QTest::newRow("short frame ignored")
+            << 4 << seq4 << Frames{std::vector<uint8_t>(21, 0)} << int(kFullGroup) << int(kFullGroup);
     }
     void detection()
     {

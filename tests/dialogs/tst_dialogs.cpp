@@ -456,7 +456,7 @@ private Q_SLOTS:
         QVERIFY(!seq->isVisible());
         b.link().injectorCount = 4;
         for (EditorDialog* d : std::initializer_list<EditorDialog*>{b.form.FormCal, b.form.FormSeq, b.form.FormLevel,
-                                                                       b.form.FormInj, b.form.FormNastaw}) {
+                                                                    b.form.FormInj, b.form.FormNastaw}) {
             d->Catalogue = nullptr;
             QVERIFY(!d->Open());
             QVERIFY(!d->isVisible());

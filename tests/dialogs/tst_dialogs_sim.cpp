@@ -19,7 +19,8 @@ private Q_SLOTS:
         QCOMPARE(int(link.injectorCount), 8);
         QVERIFY(b.editor()->catalogue().SetValue(8, 0));
         QVERIFY(b.run([&] {
-            return link.writeMask == 0 && link.commands[TSterownik::CmdInjectorSwitch] == 0 && b.sim.settings()[39] == 0x80;
+            return link.writeMask == 0 && link.commands[TSterownik::CmdInjectorSwitch] == 0 &&
+                   b.sim.settings()[39] == 0x80;
         }));
 
         b.clickDetail(8);

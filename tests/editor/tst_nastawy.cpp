@@ -2,11 +2,11 @@
 #include <QtTest/QtTest>
 #include <QtWidgets/QListWidget>
 
-#include "link/Tsterownik.h"
-#include "editor/NastawyLayout.h"
-#include "settings/SettingsPages.h"
-#include "editor/Tnastawy.h"
 #include "base/TextTable.h"
+#include "editor/NastawyLayout.h"
+#include "editor/Tnastawy.h"
+#include "link/Tsterownik.h"
+#include "settings/SettingsPages.h"
 
 namespace {
 

@@ -17,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Fuzz::ensureApplication();
     // In memory where the system offers it: the file is written once per input.
-    static QTemporaryDir folder(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/kavelo-fuzz-XXXXXX")
-                                                                         : QDir::tempPath() + QStringLiteral("/kavelo-fuzz-XXXXXX"));
+    static QTemporaryDir folder(QDir(QStringLiteral("/dev/shm")).exists()
+                                    ? QStringLiteral("/dev/shm/kavelo-fuzz-XXXXXX")
+                                    : QDir::tempPath() + QStringLiteral("/kavelo-fuzz-XXXXXX"));
     static TSterownik* link = [] {
         auto* l = new TSterownik;
         l->timer()->stop();

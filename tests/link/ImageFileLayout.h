@@ -18,12 +18,12 @@ struct Part {
 constexpr int kPartCount = 18;
 
 inline constexpr Part kLayout[kPartCount] = {
-    {"reserved B", 16, 48},       {"reserved A", 64, 64},          {"identity", 128, 128},
-    {"history", 256, 256},        {"settings", 512, 256},          {"multiplier 1", 768, 256},
-    {"multiplier 2", 1024, 256},  {"rpm correction 1", 1280, 256}, {"rpm correction 2", 1536, 256},
-    {"gas pressure", 1792, 256},  {"reducer temp", 2048, 256},     {"gas temp", 2304, 256},
-    {"petrol map", 2560, 256},    {"gas map", 2816, 256},          {"obd petrol 1", 3072, 256},
-    {"obd gas 1", 3328, 256},     {"obd petrol 2", 3584, 256},     {"obd gas 2", 3840, 256},
+    {"reserved B", 16, 48},      {"reserved A", 64, 64},          {"identity", 128, 128},
+    {"history", 256, 256},       {"settings", 512, 256},          {"multiplier 1", 768, 256},
+    {"multiplier 2", 1024, 256}, {"rpm correction 1", 1280, 256}, {"rpm correction 2", 1536, 256},
+    {"gas pressure", 1792, 256}, {"reducer temp", 2048, 256},     {"gas temp", 2304, 256},
+    {"petrol map", 2560, 256},   {"gas map", 2816, 256},          {"obd petrol 1", 3072, 256},
+    {"obd gas 1", 3328, 256},    {"obd petrol 2", 3584, 256},     {"obd gas 2", 3840, 256},
 };
 
 // The memory-image bytes of part `i` of kLayout.

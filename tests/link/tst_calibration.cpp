@@ -109,7 +109,7 @@ private Q_SLOTS:
         for (const LinkEvent& e : rig.events)
             if (e.kind == kEventCalibration) calibrationCodes.append(e.code);
         QCOMPARE(calibrationCodes.mid(calibrationCodes.size() - 2), QList<int>({4, 2}));
-        rig.step(r);                           // a late reply changes nothing
+        rig.step(r);  // a late reply changes nothing
         QCOMPARE(rig.reports(4), 1);
     }
 
@@ -153,11 +153,11 @@ private Q_SLOTS:
 
     void smallDeviationsMoveInSteps_data()
     {
-        QTest::addColumn<int>("gasTime");     // 4-us units, petrol time on petrol is 750 (60)
+        QTest::addColumn<int>("gasTime");  // 4-us units, petrol time on petrol is 750 (60)
         QTest::addColumn<int>("idleAfter");
-        QTest::newRow("6 units rich: half") << 825 << 131;   // t 66, d -6
-        QTest::newRow("3 units rich: one") << 787 << 129;    // t 63, d -3
-        QTest::newRow("3 units lean: one") << 712 << 127;    // t 57, d 3
+        QTest::newRow("6 units rich: half") << 825 << 131;  // t 66, d -6
+        QTest::newRow("3 units rich: one") << 787 << 129;   // t 63, d -3
+        QTest::newRow("3 units lean: one") << 712 << 127;   // t 57, d 3
         QTest::newRow("matched") << 750 << 128;
     }
     void smallDeviationsMoveInSteps()
@@ -255,15 +255,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("last");
         QTest::addColumn<int>("j");
         QTest::addColumn<int>("expected");
-        QTest::newRow("falling, first step") << 150 << 0 << 0 << 100 << 1 << 149;      // 149.75
-        QTest::newRow("falling, middle") << 150 << 0 << 0 << 100 << 100 << 125;        // 125
-        QTest::newRow("falling, last step") << 150 << 0 << 0 << 100 << 199 << 100;     // 100.25
-        QTest::newRow("rising, first step") << 100 << 0 << 0 << 150 << 1 << 100;       // 100.25
-        QTest::newRow("rising, last step") << 100 << 0 << 0 << 150 << 199 << 149;      // 149.75
-        QTest::newRow("short falling, 1") << 100 << 3 << 90 << 90 << 1 << 96;          // 96.67
-        QTest::newRow("short falling, 2") << 100 << 3 << 90 << 90 << 2 << 93;          // 93.33
-        QTest::newRow("short rising, 2") << 90 << 3 << 100 << 100 << 2 << 96;          // 96.67
-        QTest::newRow("falling after a node") << 100 << 3 << 200 << 10 << 4 << 199;     // 199.04
+        QTest::newRow("falling, first step") << 150 << 0 << 0 << 100 << 1 << 149;          // 149.75
+        QTest::newRow("falling, middle") << 150 << 0 << 0 << 100 << 100 << 125;            // 125
+        QTest::newRow("falling, last step") << 150 << 0 << 0 << 100 << 199 << 100;         // 100.25
+        QTest::newRow("rising, first step") << 100 << 0 << 0 << 150 << 1 << 100;           // 100.25
+        QTest::newRow("rising, last step") << 100 << 0 << 0 << 150 << 199 << 149;          // 149.75
+        QTest::newRow("short falling, 1") << 100 << 3 << 90 << 90 << 1 << 96;              // 96.67
+        QTest::newRow("short falling, 2") << 100 << 3 << 90 << 90 << 2 << 93;              // 93.33
+        QTest::newRow("short rising, 2") << 90 << 3 << 100 << 100 << 2 << 96;              // 96.67
+        QTest::newRow("falling after a node") << 100 << 3 << 200 << 10 << 4 << 199;        // 199.04
         QTest::newRow("falling after a node, end") << 100 << 3 << 200 << 10 << 199 << 10;  // 10.96
     }
     void multiplierBetweenNodes()
@@ -306,12 +306,12 @@ private Q_SLOTS:
         s[MemoryImage::kNodesBank1 + 1] = 50;
         bank1[50] = 250;
         link.WyliczMnoznik(2, 0, 200);
-        QCOMPARE(int(bank1[25]), 200);   // 150 + 25 x 100 / 50 = 200
-        QCOMPARE(int(bank1[40]), 200);   // 230 limited
+        QCOMPARE(int(bank1[25]), 200);  // 150 + 25 x 100 / 50 = 200
+        QCOMPARE(int(bank1[40]), 200);  // 230 limited
         QCOMPARE(int(bank1[125]), 175);
         QCOMPARE(int(s[MemoryImage::kNodesBank2 + 1]), 50);
         QCOMPARE(int(s[MemoryImage::kNodesBank2 + 25]), 200);
-        QCOMPARE(int(bank2[50]), 250);   // copied before the recomputation
+        QCOMPARE(int(bank2[50]), 250);  // copied before the recomputation
         QCOMPARE(int(bank2[40]), 140);  // the line of the first pass
     }
 };

@@ -2,8 +2,8 @@
 #include <QtCore/QLocale>
 #include <QtTest/QTest>
 
-#include "link/Tsterownik.h"
 #include "base/TextTable.h"
+#include "link/Tsterownik.h"
 
 namespace {
 constexpr int kOwnFlag = 0x1000;  // a view bit no channel uses: selects one channel for a test
@@ -22,7 +22,7 @@ private Q_SLOTS:
     void reading_data()
     {
         QTest::addColumn<int>("channel");
-        QTest::addColumn<int>("settings4");  // 255: leave the lambda channel as built
+        QTest::addColumn<int>("settings4");     // 255: leave the lambda channel as built
         QTest::addColumn<QByteArray>("bytes");  // pairs: offset, value
         QTest::addColumn<QString>("text");
         auto row = [](const char* name, int channel, std::initializer_list<int> pairs, const char* text,
@@ -99,8 +99,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("injectors");
         QTest::addColumn<QList<int>>("flags");  // channels 8, 9, 10, then 27..34
         QTest::newRow("one lambda, four cylinders") << 2 << 4 << 4 << QList<int>{3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-        QTest::newRow("two lambdas, six cylinders")
-            << 3 << 6 << 6 << QList<int>{0, 3, 3, 65, 65, 65, 65, 0, 0, 0, 0};
+        QTest::newRow("two lambdas, six cylinders") << 3 << 6 << 6 << QList<int>{0, 3, 3, 65, 65, 65, 65, 0, 0, 0, 0};
         QTest::newRow("eight cylinders") << 5 << 8 << 8 << QList<int>{0, 3, 3, 65, 65, 65, 65, 65, 65, 65, 65};
     }
     void tableFollowsTheController()
@@ -113,7 +112,7 @@ private Q_SLOTS:
         link.mem.identity[42] = static_cast<uint8_t>(lambdaByte);
         link.mem.identity[43] = static_cast<uint8_t>(variant);
         link.mem.identity[59] = static_cast<uint8_t>(injectors);
-        link.mem.identity[66] = 77;   // out of range: none
+        link.mem.identity[66] = 77;  // out of range: none
         link.mem.identity[67] = 78;
         link.mem.identity[68] = 178;
         link.mem.identity[69] = 179;
@@ -123,8 +122,9 @@ private Q_SLOTS:
         QCOMPARE(got, flags);
         QCOMPARE(int(link.injectorCount), injectors);
         QCOMPARE(int(link.twoLambdas), lambdaByte >= 3 ? 1 : 0);
-        QCOMPARE(QList<int>({link.mem.identity[66], link.mem.identity[67], link.mem.identity[68], link.mem.identity[69]}),
-                 QList<int>({128, 78, 178, 128}));
+        QCOMPARE(
+            QList<int>({link.mem.identity[66], link.mem.identity[67], link.mem.identity[68], link.mem.identity[69]}),
+            QList<int>({128, 78, 178, 128}));
     }
 
     void lambdaChannelFollowsSetting4()
@@ -147,15 +147,15 @@ private Q_SLOTS:
     {
         TSterownik link;
         QCOMPARE(link.wykresy.size(), 45);
-        QCOMPARE(link.PodajIleParamBiez(0x20), 6);        // the readings grid
+        QCOMPARE(link.PodajIleParamBiez(0x20), 6);  // the readings grid
         QCOMPARE(link.PodajPozycje(0x20, 5), 12);
-        QCOMPARE(link.PodajIleParamBiez(0x40), 16);       // injection times
+        QCOMPARE(link.PodajIleParamBiez(0x40), 16);  // injection times
         const int scope = link.PodajIleParamBiez(0x1);
         QCOMPARE(link.PodajIleParamBiez(0x4), 10);
         link.diagnosticFlag = 1;
         QCOMPARE(link.PodajIleParamBiez(0x1), scope + 10);
         QCOMPARE(link.PodajPozycje(0x1, scope), 35);
-        QCOMPARE(link.PodajIleParamBiez(0x20), 6);        // other views never get them
+        QCOMPARE(link.PodajIleParamBiez(0x20), 6);  // other views never get them
     }
 
     void workState_data()

@@ -5,8 +5,8 @@
 
 #include "link/FirmwareUpdate.h"
 #include "link/LoopbackBackend.h"
-#include "link/Tsterownik.h"
 #include "link/PortNames.h"
+#include "link/Tsterownik.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/controller/FirmwareImage.h"
 #include "sim/controller/SimFrames.h"

@@ -14,15 +14,29 @@ void fillIdentity(TSterownik& link)
     std::memcpy(id.data() + 6, "KV2P0042137815\0\0", 16);
     for (int i = 0; i < 13; ++i) id[22 + i] = static_cast<uint8_t>(0x40 + i);
     id[38] = 2;
-    id[46] = 15; id[47] = 3; id[48] = 7;
-    id[50] = 0x12; id[51] = 0x03; id[52] = 0xAB;
+    id[46] = 15;
+    id[47] = 3;
+    id[48] = 7;
+    id[50] = 0x12;
+    id[51] = 0x03;
+    id[52] = 0xAB;
     id[53] = 1;
-    id[58] = 2; id[59] = 4; id[60] = 31;
-    id[62] = 26; id[63] = 1; id[64] = 9;
+    id[58] = 2;
+    id[59] = 4;
+    id[60] = 31;
+    id[62] = 26;
+    id[63] = 1;
+    id[64] = 9;
     for (int i = 66; i < 70; ++i) id[i] = 0x80;
     // 812 h 20 min 34 s on petrol, 2417 h 50 min 11 s on gas.
-    id[70] = 1234 & 0xFF; id[71] = 1234 >> 8; id[72] = 812 & 0xFF; id[73] = 812 >> 8;
-    id[74] = 3011 & 0xFF; id[75] = 3011 >> 8; id[76] = 2417 & 0xFF; id[77] = 2417 >> 8;
+    id[70] = 1234 & 0xFF;
+    id[71] = 1234 >> 8;
+    id[72] = 812 & 0xFF;
+    id[73] = 812 >> 8;
+    id[74] = 3011 & 0xFF;
+    id[75] = 3011 >> 8;
+    id[76] = 2417 & 0xFF;
+    id[77] = 2417 >> 8;
 }
 
 QByteArray entry(const TSterownik& link, int n)
@@ -169,8 +183,8 @@ private Q_SLOTS:
         }
         link.workshopId = {0xFEEDBEEF, 26, 5, 14};
         link.HistoriaZmian(kHistoryFactory);
-        QCOMPARE(int(h[3]), 1);        // entry 0 stays
-        QCOMPARE(int(h[8 + 3]), 3);    // entry 1 (day 2) is gone
+        QCOMPARE(int(h[3]), 1);      // entry 0 stays
+        QCOMPARE(int(h[8 + 3]), 3);  // entry 1 (day 2) is gone
         QCOMPARE(int(h[8 * 30 + 3]), 32);
         QCOMPARE(entry(link, 31), QByteArray::fromHex("021A050EFEEDBEEF"));
 

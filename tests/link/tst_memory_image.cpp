@@ -123,12 +123,8 @@ void TestMemoryImage::resets()
             QCOMPARE(m.maps[MemoryImage::ObdPetrol2][3], uint8_t(0));
             QCOMPARE(m.maps[MemoryImage::ObdGas1][3], uint8_t(7));
             break;
-        case 7:
-            QCOMPARE(m.block(MemoryImage::GasInjectionDelay)[1], uint8_t(4));
-            break;
-        case 8:
-            QCOMPARE(m.block(MemoryImage::Enrichment)[77], uint8_t(128));
-            break;
+        case 7: QCOMPARE(m.block(MemoryImage::GasInjectionDelay)[1], uint8_t(4)); break;
+        case 8: QCOMPARE(m.block(MemoryImage::Enrichment)[77], uint8_t(128)); break;
         default: break;
     }
 }

@@ -259,4 +259,3 @@ void TestReceiver::liveFrameReadsZeroOutsideItsBytes()
 
 QTEST_GUILESS_MAIN(TestReceiver)
 #include "tst_receiver.moc"
-

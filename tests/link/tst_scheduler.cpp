@@ -201,9 +201,9 @@ private Q_SLOTS:
         // Clearing errors asks for the error list again; every region write that counts as a
         // configuration change queues the history write; the factory-settings reply replaces the
         // pending reads (0x8 and 0x2000) with those of the reset regions.
-        const QList<int> expected = {0x82, 0x83, 0x82, 0x85, 0x86, 0xF8, 0xF9, 0xF0, 0xC7, 0xC8, 0x87, 0x89, 0xC7,
-                                     0xE8, 0xE8, 0xE9, 0xE9, 0xEA, 0xEA, 0xEB, 0xEB, 0xEC, 0xEC,
-                                     0xA8, 0xA8, 0xA9, 0xA9, 0xAA, 0xAA};
+        const QList<int> expected = {0x82, 0x83, 0x82, 0x85, 0x86, 0xF8, 0xF9, 0xF0, 0xC7, 0xC8,
+                                     0x87, 0x89, 0xC7, 0xE8, 0xE8, 0xE9, 0xE9, 0xEA, 0xEA, 0xEB,
+                                     0xEB, 0xEC, 0xEC, 0xA8, 0xA8, 0xA9, 0xA9, 0xAA, 0xAA};
         QCOMPARE(hexList(odd), hexList(expected));
         QCOMPARE(l.readMask, 0u);
         QCOMPARE(sim.engine.enabledInjectors(), uint8_t(0x05));
@@ -225,8 +225,8 @@ private Q_SLOTS:
         QCOMPARE(rig.slot(), 0x81);
         TSterownik& l = rig.link;
 
-        l.ZapiszDoSterownika(0x2);      // multiplier bank 1 is still being read: lost
-        l.ZapiszDoSterownika(0x2000);   // enrichment is not: queued
+        l.ZapiszDoSterownika(0x2);     // multiplier bank 1 is still being read: lost
+        l.ZapiszDoSterownika(0x2000);  // enrichment is not: queued
         QCOMPARE(l.writeMask, 0x2000u);
         for (int i = 0; i < 120 && l.readMask; ++i) rig.slot();
         QCOMPARE(l.readMask, 0u);
@@ -272,7 +272,8 @@ private Q_SLOTS:
         QCOMPARE(c, 0xF8);
         QCOMPARE(sent.payload.size(), 258);
         const QByteArray block = sent.payload.mid(2);
-        QCOMPARE(std::accumulate(block.begin(), block.end(), 0, [](int a, char b) { return a + uint8_t(b); }) & 0xFF, 0);
+        QCOMPARE(std::accumulate(block.begin(), block.end(), 0, [](int a, char b) { return a + uint8_t(b); }) & 0xFF,
+                 0);
         QCOMPARE(block.mid(1), QByteArray(reinterpret_cast<const char*>(s + 1), 255));
         // Unacknowledged, the write is sent again after its wait.
         QCOMPARE(rig.slots(4), QList<int>({-1, -1, 0x90, 0xF8}));
@@ -285,7 +286,8 @@ private Q_SLOTS:
         rig.far = &sim;
         // The controller's own history, and an older one left in the PC's image.
         uint8_t* theirs = sim.region(0xA7);
-        const QByteArray older = QByteArray::fromHex("0817030100000001" "0418040200000002");
+        const QByteArray older = QByteArray::fromHex("0817030100000001"
+                                                     "0418040200000002");
         std::memcpy(theirs, older.constData(), older.size());
         std::memset(rig.link.mem.block(MemoryImage::History), 0x77, 8);
         rig.link.workshopId = {0xCAFE0001, 26, 5, 14};
@@ -314,7 +316,8 @@ private Q_SLOTS:
     void pendingHistoryKeptOnlyForTheSameController()
     {
         QFETCH(bool, same);
-        const QByteArray theirs = QByteArray::fromHex("0817030100000001" "0418040200000002");
+        const QByteArray theirs = QByteArray::fromHex("0817030100000001"
+                                                      "0418040200000002");
         LinkRig rig;
         TSterownik& l = rig.link;
         l.workshopId = {0xCAFE0001, 26, 5, 14};
@@ -515,7 +518,9 @@ private Q_SLOTS:
         idle(rig);
         TSterownik& l = rig.link;
         l.workshopId = {0x0BADF00D, 26, 5, 14};
-        const QByteArray theirs = QByteArray::fromHex("0817030100000001" "0418040200000002" "0819050300000003");
+        const QByteArray theirs = QByteArray::fromHex("0817030100000001"
+                                                      "0418040200000002"
+                                                      "0819050300000003");
         std::memcpy(sim.region(0xA7), theirs.constData(), theirs.size());
         l.readMask = 0x80;
         l.commands[TSterownik::CmdClearErrors] = 1;
@@ -595,10 +600,10 @@ private Q_SLOTS:
         TSterownik& l = rig.link;
         rig.slots(5);
         QCOMPARE(l.unanswered, 5);
-        rig.reply(0x7A, {});                               // not a known reply
+        rig.reply(0x7A, {});  // not a known reply
         QCOMPARE(l.unanswered, 5);
         QByteArray bad = SimFrames::encode('V', 0x90, QByteArray(124, '\0'));
-        bad[20] = static_cast<char>(bad[20] ^ 0x10);       // checksum no longer holds
+        bad[20] = static_cast<char>(bad[20] ^ 0x10);  // checksum no longer holds
         rig.deliver(bad);
         QCOMPARE(l.unanswered, 5);
         QCOMPARE(rig.eventsOf(kEventFrameReceived, 0x90), 0);

@@ -164,8 +164,8 @@ void TestSerial::portMenu()
     item = find(number);
     QCOMPARE(item->caption, pty.devicePath());
     QVERIFY(item->checked);
-    QCOMPARE(menu.size(), 2 + static_cast<qsizetype>(PortNames::serialDevices(number).size() +
-                                                      PortNames::ftdiPorts().size()));
+    QCOMPARE(menu.size(),
+             2 + static_cast<qsizetype>(PortNames::serialDevices(number).size() + PortNames::ftdiPorts().size()));
 
     // The connect item disconnects, then reconnects the remembered port.
     serial.PortOnClick(menu[0]);

@@ -22,14 +22,14 @@
 #include "dialogs/Unitdevice.h"
 #include "dialogs/Unitparam.h"
 #include "dialogs/Unitservice.h"
-#include "link/Tsterownik.h"
-#include "scope/Toscyloskop.h"
-#include "obd/Telmobd.h"
-#include "ui/StringGrid.h"
 #include "editor/Tnastawy.h"
+#include "link/Tsterownik.h"
+#include "obd/Telmobd.h"
+#include "scope/Toscyloskop.h"
 #include "settings/SettingsCatalogue.h"
 #include "shell/Unitmain.h"
 #include "tests/WindowRig.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -57,7 +57,10 @@ struct Window : WindowRig {
 using Step = std::function<void(Window&)>;
 using Effect = std::function<bool(Window&)>;
 
-Step key(int k) { return [k](Window& w) { w.key(k); }; }
+Step key(int k)
+{
+    return [k](Window& w) { w.key(k); };
+}
 Step keys(std::initializer_list<int> list)
 {
     const std::vector<int> v(list);
@@ -72,13 +75,19 @@ Step developer(Step then = {})
         if (then) then(w);
     };
 }
-Step trigger(QAction* TForm1::*item) { return [item](Window& w) { (w.form.*item)->trigger(); }; }
+Step trigger(QAction* TForm1::*item)
+{
+    return [item](Window& w) { (w.form.*item)->trigger(); };
+}
 template <typename W>
 Step click(W* TForm1::*widget)
 {
     return [widget](Window& w) { QTest::mouseClick(w.form.*widget, Qt::LeftButton, {}, QPoint(5, 5)); };
 }
-Step nothing() { return [](Window&) {}; }
+Step nothing()
+{
+    return [](Window&) {};
+}
 
 }  // namespace
 
@@ -100,54 +109,69 @@ private Q_SLOTS:
         };
         using C = TSterownik;
         // Keys.
-        row("F1", key(Qt::Key_F4), key(Qt::Key_F1), [](Window& w) { return w.form.topTab == 0 && w.form.Nastawy->page() == 0; });
-        row("F2", nothing(), key(Qt::Key_F2), [](Window& w) { return w.form.topTab == 1 && w.form.Nastawy->page() == 1; });
-        row("F3 from Settings", nothing(), key(Qt::Key_F3), [](Window& w) { return w.form.topTab == 2 && w.form.mapPage == 0; });
+        row("F1", key(Qt::Key_F4), key(Qt::Key_F1),
+            [](Window& w) { return w.form.topTab == 0 && w.form.Nastawy->page() == 0; });
+        row("F2", nothing(), key(Qt::Key_F2),
+            [](Window& w) { return w.form.topTab == 1 && w.form.Nastawy->page() == 1; });
+        row("F3 from Settings", nothing(), key(Qt::Key_F3),
+            [](Window& w) { return w.form.topTab == 2 && w.form.mapPage == 0; });
         row("F3 three times", nothing(), keys({Qt::Key_F3, Qt::Key_F3, Qt::Key_F3}),
             [](Window& w) { return w.form.topTab == 2 && w.form.mapPage == 2 && w.form.row2[2]->isChecked(); });
-        row("F3 wraps after page 4", keys({Qt::Key_F3, Qt::Key_F3, Qt::Key_F3, Qt::Key_F3, Qt::Key_F3}), key(Qt::Key_F3),
-            [](Window& w) { return w.form.mapPage == 0; });
-        row("F4", nothing(), key(Qt::Key_F4), [](Window& w) { return w.form.topTab == 3 && w.form.cmd[3]->text() == polish(1264); });
+        row("F3 wraps after page 4", keys({Qt::Key_F3, Qt::Key_F3, Qt::Key_F3, Qt::Key_F3, Qt::Key_F3}),
+            key(Qt::Key_F3), [](Window& w) { return w.form.mapPage == 0; });
+        row("F4", nothing(), key(Qt::Key_F4),
+            [](Window& w) { return w.form.topTab == 3 && w.form.cmd[3]->text() == polish(1264); });
         row("F5", nothing(), key(Qt::Key_F5), [](Window& w) { return w.form.topTab == 4; });
         row("F6", nothing(), key(Qt::Key_F6), [](Window& w) { return w.form.topTab == 5 && w.form.obdPage == 0; });
         row("F6 on OBD", key(Qt::Key_F6), key(Qt::Key_F6), [](Window& w) { return w.form.obdPage == 1; });
         row("F5 shows the oscilloscope and its bar", nothing(), key(Qt::Key_F5), [](Window& w) {
             return w.form.PanelOsc->isVisible() && w.form.Scope->isVisible() && !w.form.cmd[3]->isVisible();
         });
-        row("F2 puts the oscilloscope in Play", [](Window& w) { w.form.Scope->state = TScope::Stop; }, key(Qt::Key_F2),
+        row(
+            "F2 puts the oscilloscope in Play", [](Window& w) { w.form.Scope->state = TScope::Stop; }, key(Qt::Key_F2),
             [](Window& w) { return w.form.Scope->state == TScope::Play && w.form.Scope->isVisible(); });
-        row("Space", nothing(), key(Qt::Key_Space), [](Window& w) { return w.link().commands[C::CmdAutoFuelChange] == 1; });
-        row("F11", nothing(), key(Qt::Key_F11), [](Window& w) { return w.link().commands[C::CmdQuickFuelChange] == 1; });
+        row("Space", nothing(), key(Qt::Key_Space),
+            [](Window& w) { return w.link().commands[C::CmdAutoFuelChange] == 1; });
+        row("F11", nothing(), key(Qt::Key_F11),
+            [](Window& w) { return w.link().commands[C::CmdQuickFuelChange] == 1; });
         row("switch picture", nothing(), click(&TForm1::Image1),
             [](Window& w) { return w.link().commands[C::CmdAutoFuelChange] == 1; });
         row("status panel", nothing(), click(&TForm1::PanelStatus),
             [](Window& w) { return w.link().commands[C::CmdQuickFuelChange] == 1; });
-        row("Enter on Calibration", key(Qt::Key_F2), key(Qt::Key_Return), [](Window& w) { return (w.link().liveRequestBits & 1) != 0; });
-        row("Enter on Settings", nothing(), key(Qt::Key_Return), [](Window& w) { return w.link().liveRequestBits == 0; });
+        row("Enter on Calibration", key(Qt::Key_F2), key(Qt::Key_Return),
+            [](Window& w) { return (w.link().liveRequestBits & 1) != 0; });
+        row("Enter on Settings", nothing(), key(Qt::Key_Return),
+            [](Window& w) { return w.link().liveRequestBits == 0; });
         row("L", nothing(), key(Qt::Key_L), [](Window& w) { return w.form.PanelLeft->property("tag").toInt() == 0; });
-        row("L twice", nothing(), keys({Qt::Key_L, Qt::Key_L}), [](Window& w) { return w.form.PanelLeft->property("tag").toInt() == 1; });
+        row("L twice", nothing(), keys({Qt::Key_L, Qt::Key_L}),
+            [](Window& w) { return w.form.PanelLeft->property("tag").toInt() == 1; });
         row("R", nothing(), key(Qt::Key_R), [](Window& w) { return w.form.PanelRight->property("tag").toInt() == 1; });
         row("H outside developer mode", nothing(), key(Qt::Key_H), [](Window& w) { return w.form.viewLevel == 1; });
-        row("H", developer(), key(Qt::Key_H), [](Window& w) { return w.form.viewLevel == 2 && w.form.viewItems[2]->isChecked(); });
+        row("H", developer(), key(Qt::Key_H),
+            [](Window& w) { return w.form.viewLevel == 2 && w.form.viewItems[2]->isChecked(); });
         row("H wraps", developer(key(Qt::Key_H)), key(Qt::Key_H), [](Window& w) { return w.form.viewLevel == 0; });
-        row("J outside developer mode", nothing(), key(Qt::Key_J), [](Window& w) { return w.form.language == TextTable::Polish; });
+        row("J outside developer mode", nothing(), key(Qt::Key_J),
+            [](Window& w) { return w.form.language == TextTable::Polish; });
         row("J", developer(), key(Qt::Key_J),
             [](Window& w) { return w.form.language == 2 && w.form.MenuFile->title() == programTexts().text(1100, 2); });
         row("K outside developer mode", nothing(), key(Qt::Key_K), [](Window& w) { return w.form.theme == 3; });
-        row("K", developer(), key(Qt::Key_K), [](Window& w) { return w.form.theme == 4 && w.form.colorItems[4]->isChecked(); });
+        row("K", developer(), key(Qt::Key_K),
+            [](Window& w) { return w.form.theme == 4 && w.form.colorItems[4]->isChecked(); });
         row("Q outside developer mode", nothing(), key(Qt::Key_Q),
             [](Window& w) { return w.form.developerMode == 0 && !w.form.MenuAdmin->menuAction()->isVisible(); });
         row("Q", developer(key(Qt::Key_F3)), key(Qt::Key_Q), [](Window& w) {
-            return w.form.developerMode == 3 && w.form.MenuAdmin->menuAction()->isVisible() && w.link().diagnosticFlag == 1 &&
-                   w.form.row2[5]->isVisible() && w.form.PanelTopTab2->height() == 50;
+            return w.form.developerMode == 3 && w.form.MenuAdmin->menuAction()->isVisible() &&
+                   w.link().diagnosticFlag == 1 && w.form.row2[5]->isVisible() && w.form.PanelTopTab2->height() == 50;
         });
         row("Q twice", developer(), keys({Qt::Key_Q, Qt::Key_Q}), [](Window& w) {
-            return w.form.developerMode == 1 && !w.form.MenuAdmin->menuAction()->isVisible() && w.link().diagnosticFlag == 0;
+            return w.form.developerMode == 1 && !w.form.MenuAdmin->menuAction()->isVisible() &&
+                   w.link().diagnosticFlag == 0;
         });
 
         // Menu items.
         row("Device info", nothing(), trigger(&TForm1::MenuFileInfo), [](Window& w) {
-            return w.form.FormDevice->isVisible() && w.form.FormDevice->windowTitle() == QStringLiteral("KAVELO - ") + polish(1330) &&
+            return w.form.FormDevice->isVisible() &&
+                   w.form.FormDevice->windowTitle() == QStringLiteral("KAVELO - ") + polish(1330) &&
                    w.form.FormDevice->Labels[4]->text() == polish(1335) && w.form.FormDevice->Timer1->isActive();
         });
         row("Service", nothing(), trigger(&TForm1::MenuFileServis), [](Window& w) {
@@ -159,10 +183,12 @@ private Q_SLOTS:
         row("Manual, folder missing", nothing(), trigger(&TForm1::MenuDocMan), [](Window& w) {
             return w.opened.isEmpty() && w.answers.messages.size() == 1 &&
                    w.answers.messages[0].text.contains(QStringLiteral("Manual")) &&
-                   w.answers.messages[0].text.startsWith(ownTexts().text(OwnText::FolderMissing, TextTable::Polish).section(QLatin1Char('%'), 0, 0));
+                   w.answers.messages[0].text.startsWith(
+                       ownTexts().text(OwnText::FolderMissing, TextTable::Polish).section(QLatin1Char('%'), 0, 0));
         });
         row("Harness diagram", nothing(), trigger(&TForm1::MenuDocSch), [](Window& w) {
-            return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Diagram")) && w.answers.messages.isEmpty();
+            return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Diagram")) &&
+                   w.answers.messages.isEmpty();
         });
         row("Connector", nothing(), trigger(&TForm1::MenuDocCon),
             [](Window& w) { return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Pinout")); });
@@ -179,20 +205,29 @@ private Q_SLOTS:
         });
         row("Transmisja off", trigger(&TForm1::MenuA0), trigger(&TForm1::MenuA0),
             [](Window& w) { return !w.form.FormAdmin->isVisible() && !w.link().OnTekst && !w.form.ObdPort->OnTekst; });
-        row("Param. bieżące", nothing(), trigger(&TForm1::MenuA00), [](Window& w) { return w.link().verboseLive == 1; });
+        row("Param. bieżące", nothing(), trigger(&TForm1::MenuA00),
+            [](Window& w) { return w.link().verboseLive == 1; });
         row("Moduł OBD", nothing(), trigger(&TForm1::MenuA01), [](Window& w) { return w.link().verboseObd == 1; });
-        row("800x600", nothing(), [](Window& w) { w.form.MenuA1x[1]->trigger(); },
+        row(
+            "800x600", nothing(), [](Window& w) { w.form.MenuA1x[1]->trigger(); },
             [](Window& w) { return w.form.frameGeometry().size() == QSize(800, 600); });
-        row("1366x768", nothing(), [](Window& w) { w.form.MenuA1x[5]->trigger(); },
+        row(
+            "1366x768", nothing(), [](Window& w) { w.form.MenuA1x[5]->trigger(); },
             [](Window& w) { return w.form.frameGeometry().size() == QSize(1366, 768); });
         row("Demo", nothing(), trigger(&TForm1::MenuA1), [](Window& w) {
             const MemoryImage& m = w.link().mem;
-            return m.maps[MemoryImage::PetrolMap][0x00] != 0 && m.maps[MemoryImage::GasMap][0xFF] > m.maps[MemoryImage::PetrolMap][0xFF] &&
+            return m.maps[MemoryImage::PetrolMap][0x00] != 0 &&
+                   m.maps[MemoryImage::GasMap][0xFF] > m.maps[MemoryImage::PetrolMap][0xFF] &&
                    m.maps[MemoryImage::ObdPetrol2] == m.maps[MemoryImage::ObdPetrol1] &&
-                   m.maps[MemoryImage::ObdGas2] == m.maps[MemoryImage::ObdGas1] && m.maps[MemoryImage::ObdGas1][0x44] != 0;
+                   m.maps[MemoryImage::ObdGas2] == m.maps[MemoryImage::ObdGas1] &&
+                   m.maps[MemoryImage::ObdGas1][0x44] != 0;
         });
-        row("Kasowanie Historii", [](Window& w) { w.link().mem.block(MemoryImage::History)[0] = 9; }, trigger(&TForm1::MenuA6),
-            [](Window& w) { return w.link().mem.block(MemoryImage::History)[0] == 0 && w.link().StrHistoria(0, 0).isEmpty(); });
+        row(
+            "Kasowanie Historii", [](Window& w) { w.link().mem.block(MemoryImage::History)[0] = 9; },
+            trigger(&TForm1::MenuA6),
+            [](Window& w) {
+                return w.link().mem.block(MemoryImage::History)[0] == 0 && w.link().StrHistoria(0, 0).isEmpty();
+            });
         row("Nastawy", trigger(&TForm1::MenuA0), trigger(&TForm1::MenuA4), [](Window& w) {
             const QStringList lines = w.form.FormAdmin->RichEdit1->toPlainText().split(QLatin1Char('\n'));
             const SettingsCatalogue& c = w.form.Nastawy->catalogue();
@@ -202,12 +237,22 @@ private Q_SLOTS:
                    lines[1] == QStringLiteral("  #define def000  %1").arg(c.descriptor(0).def) && (sum & 0xFF) == 0 &&
                    lines[304].startsWith(QStringLiteral("  #define def303  "));
         });
-        row("English", nothing(), [](Window& w) { w.form.langItems[0]->trigger(); },
-            [](Window& w) { return w.form.language == 0 && w.form.MenuFileServis->text() == programTexts().text(1340, 0); });
-        row("Basic settings", nothing(), [](Window& w) { w.form.viewItems[0]->trigger(); }, [](Window& w) { return w.form.viewLevel == 0; });
-        row("Colour 6", nothing(), [](Window& w) { w.form.colorItems[5]->trigger(); }, [](Window& w) { return w.form.theme == 5; });
-        row("Connection menu opened", nothing(), [](Window& w) { Q_EMIT w.form.MenuConn->aboutToShow(); },
-            [](Window& w) { return w.form.MenuConn->actions().value(0) && w.form.MenuConn->actions()[0]->text() == polish(1118); });
+        row(
+            "English", nothing(), [](Window& w) { w.form.langItems[0]->trigger(); },
+            [](Window& w) {
+                return w.form.language == 0 && w.form.MenuFileServis->text() == programTexts().text(1340, 0);
+            });
+        row(
+            "Basic settings", nothing(), [](Window& w) { w.form.viewItems[0]->trigger(); },
+            [](Window& w) { return w.form.viewLevel == 0; });
+        row(
+            "Colour 6", nothing(), [](Window& w) { w.form.colorItems[5]->trigger(); },
+            [](Window& w) { return w.form.theme == 5; });
+        row(
+            "Connection menu opened", nothing(), [](Window& w) { Q_EMIT w.form.MenuConn->aboutToShow(); },
+            [](Window& w) {
+                return w.form.MenuConn->actions().value(0) && w.form.MenuConn->actions()[0]->text() == polish(1118);
+            });
     }
 
     void keysAndItems()
@@ -220,7 +265,8 @@ private Q_SLOTS:
         w.link().commands = {};
         action(w);
         QVERIFY(effect(w));
-        for (QWidget* d : {static_cast<QWidget*>(w.form.FormDevice), static_cast<QWidget*>(w.form.FormService)}) d->hide();
+        for (QWidget* d : {static_cast<QWidget*>(w.form.FormDevice), static_cast<QWidget*>(w.form.FormService)})
+            d->hide();
     }
 
     void menusUseTheWindowFont()
@@ -297,10 +343,10 @@ private Q_SLOTS:
         QVERIFY(s->isVisible());
         QCOMPARE(s->StringGrid1->rowCount(), 33);
         QCOMPARE(s->StringGrid1->columnCount(), 6);
-        const QStringList row1 = {QStringLiteral("2024.3.15"), QStringLiteral("v"), QString(), QString(), QStringLiteral("v"),
-                                  QStringLiteral("12AB-CDEF")};
-        const QStringList row2 = {QStringLiteral("2025.12.1"), QString(), QStringLiteral("v"), QStringLiteral("v"), QString(),
-                                  QStringLiteral("0000-0001")};
+        const QStringList row1 = {QStringLiteral("2024.3.15"), QStringLiteral("v"),        QString(), QString(),
+                                  QStringLiteral("v"),         QStringLiteral("12AB-CDEF")};
+        const QStringList row2 = {QStringLiteral("2025.12.1"), QString(), QStringLiteral("v"),
+                                  QStringLiteral("v"),         QString(), QStringLiteral("0000-0001")};
         for (int c = 0; c < 6; ++c) {
             QCOMPARE(s->StringGrid1->item(1, c)->text(), row1[c]);
             QCOMPARE(s->StringGrid1->item(2, c)->text(), row2[c]);

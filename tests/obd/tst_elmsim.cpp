@@ -17,10 +17,10 @@ void TestElmSim::replies_data()
     QTest::addColumn<QByteArray>("output");
 
     const QList<QByteArray> canSetup = {"ATZ", "ATE0", "ATL0", "ATH1", "ATTP6"};
-    QTest::newRow("reset banner with echo") << QStringList{} << QList<QByteArray>{"ATZ"}
-                                            << QByteArray("ATZ\r\r\nELM327 v1.5\r\n\r\n>");
-    QTest::newRow("echo and line feeds off") << QStringList{} << QList<QByteArray>{"ATZ", "ATE0", "ATL0", "ATRV"}
-                                             << QByteArray("12.6V\r\r>");
+    QTest::newRow("reset banner with echo")
+        << QStringList{} << QList<QByteArray>{"ATZ"} << QByteArray("ATZ\r\r\nELM327 v1.5\r\n\r\n>");
+    QTest::newRow("echo and line feeds off")
+        << QStringList{} << QList<QByteArray>{"ATZ", "ATE0", "ATL0", "ATRV"} << QByteArray("12.6V\r\r>");
     QTest::newRow("unknown command") << QStringList{} << QList<QByteArray>{"ATZ", "ATE0", "ATL0", "ATXYZ"}
                                      << QByteArray("?\r\r>");
     QTest::newRow("two CAN computers answer 0100")
@@ -28,14 +28,15 @@ void TestElmSim::replies_data()
                        "7E9:01,04,0B,0D,1C"}
         << (canSetup + QList<QByteArray>{"0100"})
         << QByteArray("7E8 06 41 00 BF 9F B9 93 00 \r7E9 06 41 00 90 28 00 10 00 \r\r>");
-    QTest::newRow("one answer asked for") << QStringList{} << (canSetup + QList<QByteArray>{"01001"})
-                                          << QByteArray("7E8 06 41 00 BF BF B8 13 00 \r\r>");
+    QTest::newRow("one answer asked for")
+        << QStringList{} << (canSetup + QList<QByteArray>{"01001"}) << QByteArray("7E8 06 41 00 BF BF B8 13 00 \r\r>");
     QTest::newRow("three codes need a consecutive frame")
         << QStringList{"--stored", "U0155,U0101,U0121", "--stored", "7E9=U0073"} << (canSetup + QList<QByteArray>{"03"})
         << QByteArray("7E8 10 08 43 03 C1 55 C1 01 \r7E8 21 C1 21 00 00 00 00 00 \r7E9 04 43 01 C0 73 00 00 00 \r\r>");
-    QTest::newRow("29 bit identifiers, no pending codes") << QStringList{"--protocol", "7", "--pending", ""}
-                                        << QList<QByteArray>{"ATZ", "ATE0", "ATL0", "ATH1", "ATTP7", "07"}
-                                        << QByteArray("18 DA F1 10 02 47 00 00 00 00 00 00 \r18 DA F1 18 02 47 00 00 00 00 00 00 \r\r>");
+    QTest::newRow("29 bit identifiers, no pending codes")
+        << QStringList{"--protocol", "7", "--pending", ""}
+        << QList<QByteArray>{"ATZ", "ATE0", "ATL0", "ATH1", "ATTP7", "07"}
+        << QByteArray("18 DA F1 10 02 47 00 00 00 00 00 00 \r18 DA F1 18 02 47 00 00 00 00 00 00 \r\r>");
     QTest::newRow("KWP: three codes a line, header and check byte")
         << QStringList{"--protocol", "5", "--stored", "P2097,P0171,P0300,P0420", "--stored", "1A="}
         << QList<QByteArray>{"ATZ", "ATE0", "ATL0", "ATH1", "ATTP5", "03"}
@@ -45,19 +46,18 @@ void TestElmSim::replies_data()
                                      << QByteArray("NO DATA\r\r>");
     QTest::newRow("wrong protocol tried") << QStringList{} << QList<QByteArray>{"ATZ", "ATE0", "ATL0", "ATTP5", "0100"}
                                           << QByteArray("BUS INIT: ...ERROR\r\r>");
-    QTest::newRow("search after a failed try") << QStringList{"--protocol", "3", "--auto-search"}
-                                               << QList<QByteArray>{"ATZ", "ATE0", "ATL0", "ATTP6", "0100", "ATDPN"}
-                                               << QByteArray("A3\r\r>");
-    QTest::newRow("tried protocol reported plainly") << QStringList{}
-                                                     << (canSetup + QList<QByteArray>{"0100", "ATDPN"})
-                                                     << QByteArray("6\r\r>");
+    QTest::newRow("search after a failed try")
+        << QStringList{"--protocol", "3", "--auto-search"}
+        << QList<QByteArray>{"ATZ", "ATE0", "ATL0", "ATTP6", "0100", "ATDPN"} << QByteArray("A3\r\r>");
+    QTest::newRow("tried protocol reported plainly")
+        << QStringList{} << (canSetup + QList<QByteArray>{"0100", "ATDPN"}) << QByteArray("6\r\r>");
     QTest::newRow("no car") << QStringList{"--no-car"} << QList<QByteArray>{"ATZ", "ATE0", "ATL0", "ATTP6", "0100"}
                             << QByteArray("SEARCHING...\rUNABLE TO CONNECT\r\r>");
     QTest::newRow("clearing keeps permanent codes")
         << QStringList{} << (canSetup + QList<QByteArray>{"04", "03", "0A"})
         << QByteArray("7E8 04 4A 01 04 20 00 00 00 \r7E9 02 4A 00 00 00 00 00 00 \r\r>");
-    QTest::newRow("dead after two commands") << QStringList{"--silent-after", "2"}
-                                             << QList<QByteArray>{"ATZ", "ATE0", "ATL0"} << QByteArray();
+    QTest::newRow("dead after two commands")
+        << QStringList{"--silent-after", "2"} << QList<QByteArray>{"ATZ", "ATE0", "ATL0"} << QByteArray();
 }
 
 void TestElmSim::replies()

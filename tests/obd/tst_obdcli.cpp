@@ -22,8 +22,8 @@ void TestObdCli::commands_data()
 
     QTest::newRow("status, CAN car")
         << QStringList{} << QStringList{"status"} << 0
-        << QStringList{"ELM:\tELM327 v1.5", "PWR:\t12.6V", "OBD:\tCAN (11 bit ID, 500 kb)", "ECU:\t7E8h 7E9h ",
-                       "DTC:\t3", QString::fromUtf8("MIL:\tzapalony")}
+        << QStringList{"ELM:\tELM327 v1.5", "PWR:\t12.6V", "OBD:\tCAN (11 bit ID, 500 kb)",
+                       "ECU:\t7E8h 7E9h ",  "DTC:\t3",     QString::fromUtf8("MIL:\tzapalony")}
         << QStringList{};
     QTest::newRow("status, KWP car without codes")
         << QStringList{"--protocol", "4", "--stored", "", "--permanent", ""} << QStringList{"status"} << 0
@@ -36,10 +36,16 @@ void TestObdCli::commands_data()
                           << QStringList{"03\t"};
     QTest::newRow("codes in both languages")
         << QStringList{} << QStringList{"codes", "--lang", "pl"} << 0
-        << QStringList{QString::fromUtf8("\tStored Trouble Codes  /  Błędy zarejestrowane :"), "P0171",
-                       " System Too Lean (Bank 1)", QString::fromUtf8(" Mieszanka zbyt uboga (rząd 1)"), "P0300",
-                       "P0420", QString::fromUtf8("\tPending Trouble Codes  /  Błędy oczekujące :"), "P0133",
-                       QString::fromUtf8("\tPermanent Trouble Codes  /  Błędy permanentne :"), "P0420"}
+        << QStringList{QString::fromUtf8("\tStored Trouble Codes  /  Błędy zarejestrowane :"),
+                       "P0171",
+                       " System Too Lean (Bank 1)",
+                       QString::fromUtf8(" Mieszanka zbyt uboga (rząd 1)"),
+                       "P0300",
+                       "P0420",
+                       QString::fromUtf8("\tPending Trouble Codes  /  Błędy oczekujące :"),
+                       "P0133",
+                       QString::fromUtf8("\tPermanent Trouble Codes  /  Błędy permanentne :"),
+                       "P0420"}
         << QStringList{"P0700"};
     QTest::newRow("codes in English") << QStringList{"--protocol", "5"} << QStringList{"codes"} << 0
                                       << QStringList{"P0171", " System Too Lean (Bank 1)", "P0300"}
@@ -50,8 +56,8 @@ void TestObdCli::commands_data()
                                           QString::fromUtf8("\tPermanent Trouble Codes  /  Błędy permanentne :"),
                                           "P0420"}
                            << QStringList{"P0171", "P0133"};
-    QTest::newRow("dead adapter") << QStringList{"--silent-after", "0"} << QStringList{"status"} << 1
-                                  << QStringList{} << QStringList{"PORT:"};
+    QTest::newRow("dead adapter") << QStringList{"--silent-after", "0"} << QStringList{"status"} << 1 << QStringList{}
+                                  << QStringList{"PORT:"};
     QTest::newRow("no car") << QStringList{"--no-car"} << QStringList{"status"} << 1
                             << QStringList{"ELM:\tELM327 v1.5", "OBD:\t?", "ECU:\t"} << QStringList{};
     QTest::newRow("bad action") << QStringList{} << QStringList{"dance"} << 2 << QStringList{} << QStringList{};

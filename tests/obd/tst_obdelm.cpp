@@ -119,14 +119,18 @@ void TestObdElm::discovery_data()
     QTest::addColumn<QString>("protocolRow");
     QTest::addColumn<QString>("ecuRow");
     QTest::addColumn<int>("primary");
-    QTest::newRow("CAN 11 bit") << QStringList{} << "CAN (11 bit ID, 500 kb)" << "7E8h 7E9h " << 0x7E8;
-    QTest::newRow("CAN 29 bit") << QStringList{"--protocol", "7"} << "CAN (29 bit ID, 500 kb)" << "10h 18h " << 0x10;
-    QTest::newRow("CAN 11 bit 250k") << QStringList{"--protocol", "8"} << "CAN (11 bit ID, 250 kb)" << "7E8h 7E9h "
-                                     << 0x7E8;
-    QTest::newRow("J1850 PWM") << QStringList{"--protocol", "1"} << "SAE J1850 PWM" << "10h 1Ah " << 0x10;
-    QTest::newRow("ISO 9141") << QStringList{"--protocol", "3"} << "ISO 9141-2 (KL)" << "10h 1Ah " << 0x10;
-    QTest::newRow("KWP slow") << QStringList{"--protocol", "4"} << "ISO 14230-4 (KWP slow init)" << "10h 1Ah "
-                              << 0x10;
+    QTest::newRow("CAN 11 bit") << QStringList{} << "CAN (11 bit ID, 500 kb)"
+                                << "7E8h 7E9h " << 0x7E8;
+    QTest::newRow("CAN 29 bit") << QStringList{"--protocol", "7"} << "CAN (29 bit ID, 500 kb)"
+                                << "10h 18h " << 0x10;
+    QTest::newRow("CAN 11 bit 250k") << QStringList{"--protocol", "8"} << "CAN (11 bit ID, 250 kb)"
+                                     << "7E8h 7E9h " << 0x7E8;
+    QTest::newRow("J1850 PWM") << QStringList{"--protocol", "1"} << "SAE J1850 PWM"
+                               << "10h 1Ah " << 0x10;
+    QTest::newRow("ISO 9141") << QStringList{"--protocol", "3"} << "ISO 9141-2 (KL)"
+                              << "10h 1Ah " << 0x10;
+    QTest::newRow("KWP slow") << QStringList{"--protocol", "4"} << "ISO 14230-4 (KWP slow init)"
+                              << "10h 1Ah " << 0x10;
     // The gearbox answers first, the engine (with the fuel trims) second: the engine is primary.
     QTest::newRow("trims decide the primary")
         << QStringList{"--ecu", "7E9:01,0D", "--ecu", "7EA:01,03,06,07,0C"} << "CAN (11 bit ID, 500 kb)"
@@ -163,8 +167,10 @@ void TestObdElm::canCarPollsReadsAndClears()
     // Polling with engine speed and vehicle speed added to the fuel PIDs.
     obd.PrzelaczPid(0x0C);
     obd.PrzelaczPid(0x0D);
-    QVERIFY(bench.runUntil([&] { return !obd.panels.pidValues[0x0C].isEmpty() && !obd.panels.pidValues[0x07].isEmpty(); }));
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d+(\\.\\d+)?\\[rpm\\]$")).match(obd.panels.pidValues[0x0C]).hasMatch());
+    QVERIFY(
+        bench.runUntil([&] { return !obd.panels.pidValues[0x0C].isEmpty() && !obd.panels.pidValues[0x07].isEmpty(); }));
+    QVERIFY(
+        QRegularExpression(QStringLiteral("^\\d+(\\.\\d+)?\\[rpm\\]$")).match(obd.panels.pidValues[0x0C]).hasMatch());
     QCOMPARE(obd.panels.pidValues[0x03], QStringLiteral("CL"));
     QCOMPARE(obd.panels.pidValues[0x07], QStringLiteral("3.1[%]"));
     QVERIFY(obd.panels.pidValues[0x05].isEmpty());  // supported, not selected
@@ -225,8 +231,8 @@ void TestObdElm::splitRepliesAndAutomaticSearch()
     QVERIFY(bench.sim.received.contains("ATTP6\r"));
     QVERIFY(!bench.sim.received.contains("ATTP7\r"));  // the first try found the car
     bench.readCodes();
-    QCOMPARE(bench.codes().mid(0, 10), (QStringList{kStored, "P0105", "P0340", "P1120", "P0121", "P0221", "U0155",
-                                                    "C0035", "B0001", "P0300"}));
+    QCOMPARE(bench.codes().mid(0, 10),
+             (QStringList{kStored, "P0105", "P0340", "P1120", "P0121", "P0221", "U0155", "C0035", "B0001", "P0300"}));
     QVERIFY(!bench.errors.contains(QStringLiteral("Przekroczenie czasu")));
 }
 

@@ -30,8 +30,7 @@ public:
         if (c == "ATRV") return "12.6V";
         if (c == "ATDPN") return "6";
         if (c.startsWith("AT")) return "OK";
-        if (c == "0100" || c == "01001")
-            return "7E8 06 41 00 BE 1F B8 11 00 \r7E9 06 41 00 80 08 00 00 00 ";
+        if (c == "0100" || c == "01001") return "7E8 06 41 00 BE 1F B8 11 00 \r7E9 06 41 00 80 08 00 00 00 ";
         if (c == "0101") return "7E8 06 41 01 82 07 65 04 00 ";
         if (c == "0120") return "7E8 06 41 20 80 00 00 00 00 ";  // only 21
         if (c == "0103") return "7E8 04 41 03 02 00 00 00 00 ";
@@ -106,8 +105,8 @@ private:
 
 // The commands of a full initialisation on the CAN car above.
 const QList<QByteArray> kCanInitialisation = {
-    "ATZ", "ATE1", "ATL0", "ATCAF1", "ATH1", "ATM0", "ATRV", "ATTP6", "0100", "ATDPN", "ATM1", "ATST32", "ATAL",
-    "ATE0", "ATH1", "01001", "0100", "0101", "0120", "0103", "0106", "0107", "0108", "0109", "ATRV"};
+    "ATZ",  "ATE1", "ATL0",  "ATCAF1", "ATH1", "ATM0", "ATRV", "ATTP6", "0100", "ATDPN", "ATM1", "ATST32", "ATAL",
+    "ATE0", "ATH1", "01001", "0100",   "0101", "0120", "0103", "0106",  "0107", "0108",  "0109", "ATRV"};
 
 }  // namespace
 
@@ -142,7 +141,9 @@ void TestObdLoop::initialisationOnCanCar()
     obd.locale = QLocale::c();
     ScriptedAdapter elm(obd);
     QList<QList<int>> events;
-    obd.OnZdarzenie = [&](int kind, int code, int value, int length) { events << QList<int>{kind, code, value, length}; };
+    obd.OnZdarzenie = [&](int kind, int code, int value, int length) {
+        events << QList<int>{kind, code, value, length};
+    };
     QStringList log;
     obd.OnTekst = [&](QObject* sender, const QString& text, TColor) {
         QCOMPARE(sender, &obd);
@@ -355,9 +356,7 @@ void TestObdLoop::slowProtocolsPauseBetweenRequests()
     QCOMPARE(period(), 2);
     obd.protocol = 3;
     obd.primaryEcu = 0x10;
-    elm.handler = [](const QByteArray& c) -> QByteArray {
-        return "48 6B 10 41 " + c.mid(2) + " 00 00 00 00 ";
-    };
+    elm.handler = [](const QByteArray& c) -> QByteArray { return "48 6B 10 41 " + c.mid(2) + " 00 00 00 00 "; };
     QCOMPARE(period(), 4);
     QCOMPARE(obd.pidFailures, 0);
 }
@@ -376,11 +375,10 @@ void TestObdLoop::readAndClearCodes()
     QStringList shown;
     for (const auto& line : obd.panels.codeBox)
         if (!line.defaultColour) shown << line.text;
-    QCOMPARE(shown, (QStringList{QStringLiteral("\tStored Trouble Codes  /  Błędy zarejestrowane :"),
-                                 QStringLiteral("P0171"), QStringLiteral("P0300"),
-                                 QStringLiteral("\tPending Trouble Codes  /  Błędy oczekujące :"),
-                                 QStringLiteral("\tPermanent Trouble Codes  /  Błędy permanentne :"),
-                                 QStringLiteral("P0171")}));
+    QCOMPARE(shown, (QStringList{
+                        QStringLiteral("\tStored Trouble Codes  /  Błędy zarejestrowane :"), QStringLiteral("P0171"),
+                        QStringLiteral("P0300"), QStringLiteral("\tPending Trouble Codes  /  Błędy oczekujące :"),
+                        QStringLiteral("\tPermanent Trouble Codes  /  Błędy permanentne :"), QStringLiteral("P0171")}));
 
     const auto box = obd.panels.codeBox.size();
     elm.commands.clear();
@@ -495,7 +493,7 @@ void TestObdLoop::staleBytesDoNotPrefixTheNextReply()
     };
     obd.PortOpen(385);
     QVERIFY(elm.runUntil([&] { return obd.state == 102 && obd.awaitingReply; }));
-    elm.line->rx += "ATE1\rOK\r";  // a reply cut short: no prompt
+    elm.line->rx += "ATE1\rOK\r";                               // a reply cut short: no prompt
     QVERIFY(elm.runUntil([&] { return !obd.awaitingReply; }));  // the time-out
     QVERIFY(obd.reply.isEmpty());
     QVERIFY(obd.rxCount > 0);

@@ -1,12 +1,12 @@
 // Reply-text parsers of the OBD reader, on the reply texts an ELM327 gives.
 #include <QtTest/QtTest>
 
+#include "link/Tsterownik.h"
 #include "obd/ObdDiscovery.h"
 #include "obd/ObdPidCatalogue.h"
 #include "obd/ObdReplyText.h"
 #include "obd/ObdTroubleCodes.h"
 #include "obd/Telmobd.h"
-#include "link/Tsterownik.h"
 
 namespace {
 
@@ -140,22 +140,21 @@ void TestObdParsers::ecuDiscovery_data()
     QTest::addColumn<int>("primary");
     QTest::newRow("J1850 VPW") << 2 << r("48 6B 11 41 00 80 00 00 00 50 \r48 6B 1F 41 00 BE 1F B8 11 6F \r\r>")
                                << "11h 1Fh " << 0x1F;
-    QTest::newRow("KWP") << 4 << r("86 F1 11 41 00 80 00 00 00 50 \r86 F1 1F 41 00 BE 1F B8 11 6F \r\r>")
-                         << "11h 1Fh " << 0x1F;
-    QTest::newRow("CAN 11 bit, two ECUs") << 6 << r("7E8 06 41 00 BF 9F B9 93 \r7E9 06 41 00 98 18 80 11 \r\r>")
-                                          << "7E8h 7E9h " << 0x7E8;
+    QTest::newRow("KWP") << 4 << r("86 F1 11 41 00 80 00 00 00 50 \r86 F1 1F 41 00 BE 1F B8 11 6F \r\r>") << "11h 1Fh "
+                         << 0x1F;
+    QTest::newRow("CAN 11 bit, two ECUs")
+        << 6 << r("7E8 06 41 00 BF 9F B9 93 \r7E9 06 41 00 98 18 80 11 \r\r>") << "7E8h 7E9h " << 0x7E8;
     QTest::newRow("CAN 11 bit 250k") << 8 << r("7E8 06 41 00 BF 9F B9 93 \r7E9 06 41 00 98 18 80 11 \r\r>")
                                      << "7E8h 7E9h " << 0x7E8;
-    QTest::newRow("CAN 29 bit") << 7
-                                << r("18 DA F1 10 06 41 00 BF 9F B9 93 \r18 DA F1 11 06 41 00 98 18 80 11 \r\r>")
+    QTest::newRow("CAN 29 bit") << 7 << r("18 DA F1 10 06 41 00 BF 9F B9 93 \r18 DA F1 11 06 41 00 98 18 80 11 \r\r>")
                                 << "10h 11h " << 0x10;
     QTest::newRow("single ECU without line end") << 6 << r("7E8 06 41 00 BF 9F B9 93 ..>") << "7E8h " << 0x7E8;
-    QTest::newRow("no trims: the first ECU") << 6 << r("7E8 06 41 00 80 00 00 01 \r7E9 06 41 00 80 00 00 00 \r>")
-                                             << "7E8h 7E9h " << 0x7E8;
+    QTest::newRow("no trims: the first ECU")
+        << 6 << r("7E8 06 41 00 80 00 00 01 \r7E9 06 41 00 80 00 00 00 \r>") << "7E8h 7E9h " << 0x7E8;
     QTest::newRow("shorter than 20 characters") << 6 << r("7E8 06 41 00 BF \r>") << "" << 0;
     QTest::newRow("a foreign line ends the search")
-        << 4 << r("86 F1 11 41 00 80 00 00 00 50 \rSTOPPED HERE AND NOW \r86 F1 1F 41 00 BE 1F B8 11 6F \r>")
-        << "11h " << 0x11;
+        << 4 << r("86 F1 11 41 00 80 00 00 00 50 \rSTOPPED HERE AND NOW \r86 F1 1F 41 00 BE 1F B8 11 6F \r>") << "11h "
+        << 0x11;
     QTest::newRow("protocol without layout") << 10 << r("7E8 06 41 00 BF 9F B9 93 \r\r>") << "" << 0;
 }
 
@@ -182,8 +181,8 @@ void TestObdParsers::pidSupportBitmap()
     obd.pidy[0x50].supported = true;  // from an earlier discovery; cleared by a new one
     obd.reply = "7E8 06 41 00 BF 9F B9 93 \r7E9 06 41 00 98 18 80 11 \r\r>";
     obd.PIDsupported(0);
-    const QList<int> expected = {0x00, 0x01, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0C, 0x0D, 0x0E, 0x0F,
-                                 0x10, 0x11, 0x13, 0x14, 0x15, 0x18, 0x19, 0x1C, 0x1F, 0x20};
+    const QList<int> expected = {0x00, 0x01, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0C, 0x0D, 0x0E,
+                                 0x0F, 0x10, 0x11, 0x13, 0x14, 0x15, 0x18, 0x19, 0x1C, 0x1F, 0x20};
     QList<int> supported;
     for (int i = 0; i < obd.pidy.size(); ++i)
         if (obd.pidy[i].supported) supported << i;
@@ -240,8 +239,7 @@ void TestObdParsers::pidDecoding()
     obd.primaryEcu = 0x7E8;
     obd.currentPid = pidNumber;
     const int bytes = obd.pidy[pidNumber].bytes;
-    obd.reply = "7E8 0" + QByteArray::number(bytes + 2) + " 41 " + ObdReplyText::Hex(pidNumber) + " " + data +
-                " \r\r>";
+    obd.reply = "7E8 0" + QByteArray::number(bytes + 2) + " 41 " + ObdReplyText::Hex(pidNumber) + " " + data + " \r\r>";
     QCOMPARE(obd.WyswietlPid(), 1);
     QCOMPARE(obd.panels.pidValues[pidNumber], text);
 }
@@ -346,8 +344,11 @@ void TestObdParsers::fuelSnapshotReachesTheLink()
     const struct {
         int pid;
         const char* reply;
-    } replies[] = {{0x03, "7E8 04 41 03 02 04 \r>"}, {0x06, "7E8 03 41 06 00 \r>"}, {0x07, "7E8 03 41 07 85 \r>"},
-                   {0x08, "7E8 03 41 08 7F \r>"}, {0x09, "7E8 03 41 09 01 \r>"}};
+    } replies[] = {{0x03, "7E8 04 41 03 02 04 \r>"},
+                   {0x06, "7E8 03 41 06 00 \r>"},
+                   {0x07, "7E8 03 41 07 85 \r>"},
+                   {0x08, "7E8 03 41 08 7F \r>"},
+                   {0x09, "7E8 03 41 09 01 \r>"}};
     for (const auto& step : replies) {
         obd.currentPid = step.pid;
         obd.reply = step.reply;
@@ -380,14 +381,13 @@ void TestObdParsers::troubleCodes_data()
     QTest::newRow("KWP, other ECU not read")
         << 4 << 0x1F << 0x43 << r("87 F1 1F 43 20 97 00 00 00 00 83 \r87 F1 11 43 00 00 00 00 00 00 D3 \r\r>")
         << QStringList{stored, "P2097"};
-    QTest::newRow("KWP, two lines")
-        << 4 << 0x10 << 0x43
-        << r("87 F1 10 43 01 20 02 20 01 05 B5 \r87 F1 10 43 03 00 00 00 00 00 D6 \r\r>")
-        << QStringList{stored, "P0120", "P0220", "P0105", "P0300"};
+    QTest::newRow("KWP, two lines") << 4 << 0x10 << 0x43
+                                    << r("87 F1 10 43 01 20 02 20 01 05 B5 \r87 F1 10 43 03 00 00 00 00 00 D6 \r\r>")
+                                    << QStringList{stored, "P0120", "P0220", "P0105", "P0300"};
     QTest::newRow("ISO 9141, none") << 3 << 0x10 << 0x43 << r("48 6B 10 43 00 00 00 00 00 00 A8 \r\r>")
                                     << QStringList{stored};
-    QTest::newRow("J1850, other ECU only") << 2 << 0x10 << 0x43 << r("48 6B 11 43 01 00 00 00 00 00 A8 \r\r>")
-                                           << QStringList{};
+    QTest::newRow("J1850, other ECU only")
+        << 2 << 0x10 << 0x43 << r("48 6B 11 43 01 00 00 00 00 00 A8 \r\r>") << QStringList{};
     QTest::newRow("CAN, multi-frame, other ECU not read")
         << 6 << 0x7E8 << 0x43
         << r("7E8 10 08 43 03 C1 55 C1 01 \r7E8 21 C1 21 00 00 00 00 00 \r7E9 04 43 01 C0 73 \r\r>")
@@ -408,8 +408,7 @@ void TestObdParsers::troubleCodes_data()
     QTest::newRow("CAN, no answer") << 6 << 0x7E8 << 0x43 << r("NO DATA\r\r>") << QStringList{};
     QTest::newRow("CAN, missing consecutive frame")
         << 6 << 0x7E8 << 0x43 << r("7E8 10 08 43 03 C1 55 C1 01 \r\r>") << QStringList{stored, "U0155", "U0101"};
-    QTest::newRow("CAN, unknown frame") << 6 << 0x7E8 << 0x43 << r("7E8 05 43 01 01 00 \r\r>")
-                                        << QStringList{stored};
+    QTest::newRow("CAN, unknown frame") << 6 << 0x7E8 << 0x43 << r("7E8 05 43 01 01 00 \r\r>") << QStringList{stored};
     QTest::newRow("J1939 writes nothing") << 10 << 0x7E8 << 0x43 << r("7E8 04 43 01 C0 73 \r\r>") << QStringList{};
 }
 
@@ -457,7 +456,8 @@ void TestObdParsers::troubleCodeCountFromTheLine()
     obd.OnTekst = [&](QObject*, const QString&, TColor) { ++logLines; };
     obd.KodyBledow(0x43);
     int codes = 0;
-    for (const auto& line : obd.panels.codeBox) codes += !line.defaultColour && !line.text.startsWith(QLatin1Char('\t'));
+    for (const auto& line : obd.panels.codeBox)
+        codes += !line.defaultColour && !line.text.startsWith(QLatin1Char('\t'));
     QVERIFY2(codes <= held / 6, qPrintable(QString::number(codes)));
     // Two lines per consecutive frame looked for, the count, the reply, one per code.
     QVERIFY2(logLines <= 2 * (held / 7 + 1) + 2 + codes, qPrintable(QString::number(logLines)));
@@ -487,30 +487,36 @@ void TestObdParsers::descriptions_data()
     QTest::addColumn<QByteArray>("table");
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("description");  // "<none>" when there is no entry
-    const QByteArray table = "P0001 First\r\nP0002 Says \x93quoted\x94\r\nP0003 Obw\xf3" "d \xa3\xb9" "cze\x9c\r\n"
+    const QByteArray table = "P0001 First\r\nP0002 Says \x93quoted\x94\r\nP0003 Obw\xf3"
+                             "d \xa3\xb9"
+                             "cze\x9c\r\n"
                              "C1293 Code C1291 Set in Previous Ignition Cycle\r\nP0001 Duplicate\r\nU0155 Last";
-    QTest::newRow("first entry") << table << "P0001" << " First";
-    QTest::newRow("0x93 and 0x94") << table << "P0002" << " Says /147quoted/148";
+    QTest::newRow("first entry") << table << "P0001"
+                                 << " First";
+    QTest::newRow("0x93 and 0x94") << table << "P0002"
+                                   << " Says /147quoted/148";
     QTest::newRow("Polish letters") << table << "P0003" << QString::fromUtf8(" Obwód Łącześ");
-    QTest::newRow("last entry without line end") << table << "U0155" << " Last";
-    QTest::newRow("code named in another description") << table << "C1291" << "<none>";
-    QTest::newRow("absent") << table << "B0001" << "<none>";
-    QTest::newRow("empty table") << QByteArray() << "P0001" << "<none>";
+    QTest::newRow("last entry without line end") << table << "U0155"
+                                                 << " Last";
+    QTest::newRow("code named in another description") << table << "C1291"
+                                                       << "<none>";
+    QTest::newRow("absent") << table << "B0001"
+                            << "<none>";
+    QTest::newRow("empty table") << QByteArray() << "P0001"
+                                 << "<none>";
     QByteArray all;
     for (int b = 0x80; b <= 0xFF; ++b) all.append(static_cast<char>(b));
-    QTest::newRow("every high byte")
-        << QByteArray("P0004 ") + all << "P0004"
-        << []() {
-               QString s = QStringLiteral(" ");
-               const QString polish = QString::fromUtf8("ŚŹśźŁĄŻłążĆĘŃÓćęńó");
-               const int codes[] = {0x8C, 0x8F, 0x9C, 0x9F, 0xA3, 0xA5, 0xAF, 0xB3, 0xB9,
-                                    0xBF, 0xC6, 0xCA, 0xD1, 0xD3, 0xE6, 0xEA, 0xF1, 0xF3};
-               for (int b = 0x80; b <= 0xFF; ++b) {
-                   const int* at = std::find(std::begin(codes), std::end(codes), b);
-                   s += at != std::end(codes) ? QString(polish[int(at - codes)]) : "/" + QString::number(b);
-               }
-               return s;
-           }();
+    QTest::newRow("every high byte") << QByteArray("P0004 ") + all << "P0004" << []() {
+        QString s = QStringLiteral(" ");
+        const QString polish = QString::fromUtf8("ŚŹśźŁĄŻłążĆĘŃÓćęńó");
+        const int codes[] = {0x8C, 0x8F, 0x9C, 0x9F, 0xA3, 0xA5, 0xAF, 0xB3, 0xB9,
+                             0xBF, 0xC6, 0xCA, 0xD1, 0xD3, 0xE6, 0xEA, 0xF1, 0xF3};
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            const int* at = std::find(std::begin(codes), std::end(codes), b);
+            s += at != std::end(codes) ? QString(polish[int(at - codes)]) : "/" + QString::number(b);
+        }
+        return s;
+    }();
 }
 
 void TestObdParsers::descriptions()
@@ -558,8 +564,7 @@ void TestObdParsers::statusRows_data()
     QTest::newRow("no voltage") << r("ATRV") << r("ATRV\r?\r\r>") << int(ObdPanels::RowPwr) << "-";
     QTest::newRow("lamp on") << r("0101") << r("7E8 06 41 01 83 07 65 04 \r\r>") << int(ObdPanels::RowMil)
                              << "zapalony";
-    QTest::newRow("three codes") << r("0101") << r("7E8 06 41 01 83 07 65 04 \r\r>") << int(ObdPanels::RowDtc)
-                                 << "3";
+    QTest::newRow("three codes") << r("0101") << r("7E8 06 41 01 83 07 65 04 \r\r>") << int(ObdPanels::RowDtc) << "3";
     QTest::newRow("lamp off") << r("0101") << r("0101\r7E8 06 41 01 00 07 65 04 \r\r>") << int(ObdPanels::RowMil)
                               << "zgaszony";
     QTest::newRow("no codes") << r("0101") << r("7E8 06 41 01 00 07 65 04 \r\r>") << int(ObdPanels::RowDtc) << "0";

@@ -98,7 +98,7 @@ private Q_SLOTS:
         QTest::newRow("bit 7 set, scaled") << 7 << 0x80 << 0 << 3.0 << 1.0 << 50 << 50;
         QTest::newRow("bit 5 clear, scaled") << 5 << 0xDF << 0 << 1.0 << 1.0 << 50 << 0;
         QTest::newRow("byte raw") << 10 << 200 << 0 << 1.0 << 1.0 << 0 << 200;
-        QTest::newRow("byte scaled") << 10 << 200 << 0 << 1.5 << 1.0 << 100 << 117;      // 1.5*200*100/256
+        QTest::newRow("byte scaled") << 10 << 200 << 0 << 1.5 << 1.0 << 100 << 117;  // 1.5*200*100/256
         QTest::newRow("word raw") << 11 << 0x34 << 0x12 << 1.0 << 1.0 << 0 << 0x1234;
         QTest::newRow("word scaled") << 11 << 0x00 << 0x04 << 1.4 << 1.0 << 100 << 140;  // 1.4*1024*100/1024
         QTest::newRow("signed byte raw") << 20 << 100 << 0 << 1.0 << 1.0 << 0 << -28;
@@ -113,8 +113,8 @@ private Q_SLOTS:
         QTest::newRow("fuel system CL scaled") << 23 << 0x02 << 0 << 1.0 << 1.0 << 100 << 50;
         QTest::newRow("fuel system CL error scaled") << 23 << 0x10 << 0 << 1.0 << 1.0 << 100 << 50;
         QTest::newRow("fuel system OL scaled") << 23 << 0x01 << 0 << 1.0 << 1.0 << 100 << 0;
-        QTest::newRow("afr raw") << 24 << 100 << 0 << 1.0 << 0.01 << 0 << 1035;           // 300 + 735
-        QTest::newRow("afr scaled") << 24 << 100 << 0 << 1.0 << 0.01 << 400 << 101;      // 400*1035/1024*0.25
+        QTest::newRow("afr raw") << 24 << 100 << 0 << 1.0 << 0.01 << 0 << 1035;      // 300 + 735
+        QTest::newRow("afr scaled") << 24 << 100 << 0 << 1.0 << 0.01 << 400 << 101;  // 400*1035/1024*0.25
         QTest::newRow("afr with scale 0") << 24 << 100 << 0 << 1.0 << 0.0 << 0 << 300;
         QTest::newRow("diagnostic type 12") << 12 << 0xFF << 0xFF << 1.0 << 1.0 << 0 << 0;
         QTest::newRow("unknown type") << 99 << 0xFF << 0xFF << 1.0 << 1.0 << 100 << 0;
@@ -209,8 +209,8 @@ private Q_SLOTS:
         QCOMPARE(prompt.messages[0].text, QStringLiteral("Error code 131"));
         QCOMPARE(prompt.messages[0].caption, QStringLiteral("KAVELO"));
         QCOMPARE(prompt.dialogs[0].title, TextById(1106));
-        QCOMPARE(prompt.dialogs[0].filter, TextById(1112) + QStringLiteral(" (*.osc)|*.osc|") + TextById(1110) +
-                                               QStringLiteral(" (*.*)|*.*"));
+        QCOMPARE(prompt.dialogs[0].filter,
+                 TextById(1112) + QStringLiteral(" (*.osc)|*.osc|") + TextById(1110) + QStringLiteral(" (*.*)|*.*"));
         QCOMPARE(prompt.dialogs[0].defaultExtension, QStringLiteral("osc"));
         QVERIFY(!rig.link.RecordingOpen());
         QCOMPARE(rig.link.ZapiszOscyloskop(QStringLiteral("/dev/null"), nullptr, 0), 131);
@@ -357,11 +357,11 @@ private Q_SLOTS:
         QCOMPARE(ScopeCsv::header(cols), QStringLiteral("sec;Revolutions;Vacuum;\r\n"));
 
         std::vector<uint8_t> samples(12 * 128, 0);
-        samples[17] = 82;                       // 820 rpm
-        samples[44] = 0x39;                     // 57 -> 0.57
-        samples[11 * 128 + 17] = 0x10;          // 0x2710 = 10000 -> 100000 rpm
+        samples[17] = 82;               // 820 rpm
+        samples[44] = 0x39;             // 57 -> 0.57
+        samples[11 * 128 + 17] = 0x10;  // 0x2710 = 10000 -> 100000 rpm
         samples[11 * 128 + 18] = 0x27;
-        samples[11 * 128 + 44] = 5;             // 0.05
+        samples[11 * 128 + 44] = 5;  // 0.05
         QByteArray text;
         ScopeCsv::appendRows(text, cols, samples.data(), 12, 0, QByteArrayLiteral(","));
         const QList<QByteArray> lines = text.split('\n');

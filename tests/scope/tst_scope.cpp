@@ -8,9 +8,9 @@
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 
-#include <functional>
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QToolButton>
+#include <functional>
 
 #include <sys/resource.h>
 
@@ -330,7 +330,7 @@ private Q_SLOTS:
         const int low = 30 - ScopeDecode::value(rpm, liveFrame(100).data(), 20);
         const int high = 30 - ScopeDecode::value(rpm, liveFrame(400).data(), 20);
         QVERIFY(high < low);
-        QCOMPARE(img.pixel(60, low), QColor(0, 160, 0).rgb());   // gas: green
+        QCOMPARE(img.pixel(60, low), QColor(0, 160, 0).rgb());    // gas: green
         QCOMPARE(img.pixel(260, high), QColor(255, 0, 0).rgb());  // petrol: red
         QVERIFY(img.pixel(60, high) != QColor(0, 160, 0).rgb());
         QVERIFY(img.pixel(260, low) != QColor(255, 0, 0).rgb());
@@ -378,8 +378,10 @@ private Q_SLOTS:
         QCOMPARE(s.cursorX, -1);
         // A new size or another tab forgets the cursor as well.
         int x = 110;
-        for (const auto& leave : {std::function<void()>([&] { s.resize(440, 300); }),
-                                  std::function<void()>([&] { s.hide(); s.show(); })}) {
+        for (const auto& leave : {std::function<void()>([&] { s.resize(440, 300); }), std::function<void()>([&] {
+                                      s.hide();
+                                      s.show();
+                                  })}) {
             x += 10;
             QTest::mouseMove(&s, QPoint(x, 100));
             QCOMPARE(s.cursorX, x);

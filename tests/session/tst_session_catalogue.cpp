@@ -5,11 +5,11 @@
 #include <QtWidgets/QToolButton>
 
 #include "base/TextTable.h"
-#include "ui/UpDown.h"
 #include "dialogs/Unitnastaw.h"
 #include "editor/Tnastawy.h"
 #include "session/WorkshopSession.h"
 #include "settings/SettingsPages.h"
+#include "ui/UpDown.h"
 
 class TstSessionCatalogue : public QObject {
     Q_OBJECT

@@ -189,8 +189,8 @@ private Q_SLOTS:
         SessionRig r;
         QVERIFY(r.start());
         QVERIFY(r.session.openPort(-1));
-        QVERIFY(r.run([&] { return r.link.mem.identity[0] != 0 && r.link.readMask == 0 && r.link.writeMask == 0; },
-                      40000));
+        QVERIFY(
+            r.run([&] { return r.link.mem.identity[0] != 0 && r.link.readMask == 0 && r.link.writeMask == 0; }, 40000));
         QList<int> reports;
         QList<int> liveReplies;
         r.session.OnZdarzenie = [&](int kind, int code, int, int) {

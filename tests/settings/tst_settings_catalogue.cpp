@@ -5,10 +5,10 @@
 
 #include <memory>
 
+#include "base/TextTable.h"
 #include "link/LoopbackBackend.h"
 #include "link/Tsterownik.h"
 #include "settings/SettingsCatalogue.h"
-#include "base/TextTable.h"
 
 namespace {
 
@@ -78,8 +78,7 @@ private Q_SLOTS:
         QTest::newRow("option") << 20 << 1 << 128 << 128 << "CNG";
         QTest::newRow("MAF on the RPM wire") << 4 << 2 << 128 << 128 << "MAF (Valvectronic)";
         QTest::newRow("injector type with Ohm") << 24 << 3 << 128 << 128 << QString::fromUtf8("ORVA 3 Ω");
-        QTest::newRow("injector type, last row") << 24 << 26 << 128 << 128
-                                                 << QString::fromUtf8("r > 10 Ω (PWM 100%)");
+        QTest::newRow("injector type, last row") << 24 << 26 << 128 << 128 << QString::fromUtf8("r > 10 Ω (PWM 100%)");
         QTest::newRow("injector type without Ohm") << 24 << 11 << 128 << 128 << "Matrix";
         QTest::newRow("level sensor kOhm") << 40 << 2 << 128 << 128 << QString::fromUtf8("50 kΩ growing");
         QTest::newRow("reducer sensor") << 45 << 1 << 128 << 128 << QString::fromUtf8("2.2 kΩ");
@@ -260,43 +259,60 @@ private Q_SLOTS:
         const int quick = 1 << TSterownik::CmdQuickFuelChange;
         const int factory = 1 << TSterownik::CmdFactorySettings;
 
-        QTest::newRow("1: injectors force their settings")
-            << 1 << 7 << 8 << 0 << "2:9 60:30 65:5 57:0 68:1" << "2:1 60:0 65:50 57:1 68:0" << 0;
-        QTest::newRow("1: coil signal releases them")
-            << 1 << 3 << 8 << 0 << "1:7 4:2 60:0 65:50 68:0" << "2:4 4:0 65:5 68:1 60:0" << 0;
-        QTest::newRow("1: 6 coils divider") << 1 << 5 << 8 << 0 << "" << "2:6" << 0;
-        QTest::newRow("1: 8 coils divider") << 1 << 6 << 8 << 0 << "" << "2:8" << 0;
-        QTest::newRow("1: crankshaft divider") << 1 << 8 << 8 << 0 << "" << "2:116 4:0" << 0;
-        QTest::newRow("4: MAF resets the load axis")
-            << 4 << 2 << 8 << 0 << "1:7 10:1 224:99 239:1 94:0" << "224:6 231:50 239:100 10:0 94:182" << 0;
-        QTest::newRow("4: lambda keeps it") << 4 << 1 << 8 << 0 << "1:7 10:1 224:99 94:0" << "224:99 10:1 94:255" << 0;
-        QTest::newRow("8: sequential on 4 cylinders")
-            << 8 << 0 << 4 << 0 << "32:9 36:9 56:2" << "32:1 33:2 34:4 35:8 36:0 37:0 38:0 39:0 56:0" << injSwitch;
-        QTest::newRow("8: sequential on 8 cylinders")
-            << 8 << 0 << 8 << 0 << "" << "32:1 33:2 34:4 35:8 36:16 37:32 38:64 39:128" << injSwitch;
+        QTest::newRow("1: injectors force their settings") << 1 << 7 << 8 << 0 << "2:9 60:30 65:5 57:0 68:1"
+                                                           << "2:1 60:0 65:50 57:1 68:0" << 0;
+        QTest::newRow("1: coil signal releases them") << 1 << 3 << 8 << 0 << "1:7 4:2 60:0 65:50 68:0"
+                                                      << "2:4 4:0 65:5 68:1 60:0" << 0;
+        QTest::newRow("1: 6 coils divider") << 1 << 5 << 8 << 0 << ""
+                                            << "2:6" << 0;
+        QTest::newRow("1: 8 coils divider") << 1 << 6 << 8 << 0 << ""
+                                            << "2:8" << 0;
+        QTest::newRow("1: crankshaft divider") << 1 << 8 << 8 << 0 << ""
+                                               << "2:116 4:0" << 0;
+        QTest::newRow("4: MAF resets the load axis") << 4 << 2 << 8 << 0 << "1:7 10:1 224:99 239:1 94:0"
+                                                     << "224:6 231:50 239:100 10:0 94:182" << 0;
+        QTest::newRow("4: lambda keeps it") << 4 << 1 << 8 << 0 << "1:7 10:1 224:99 94:0"
+                                            << "224:99 10:1 94:255" << 0;
+        QTest::newRow("8: sequential on 4 cylinders") << 8 << 0 << 4 << 0 << "32:9 36:9 56:2"
+                                                      << "32:1 33:2 34:4 35:8 36:0 37:0 38:0 39:0 56:0" << injSwitch;
+        QTest::newRow("8: sequential on 8 cylinders") << 8 << 0 << 8 << 0 << ""
+                                                      << "32:1 33:2 34:4 35:8 36:16 37:32 38:64 39:128" << injSwitch;
         QTest::newRow("8: semi-sequential on 6, on gas")
-            << 8 << 1 << 6 << 3 << "" << "32:21 33:42 34:0 35:0 36:0 37:0 38:0 39:0 56:1" << (injSwitch | quick);
-        QTest::newRow("8: full group on 8") << 8 << 2 << 8 << 0 << "" << "32:255 33:0 39:0 56:2" << injSwitch;
+            << 8 << 1 << 6 << 3 << ""
+            << "32:21 33:42 34:0 35:0 36:0 37:0 38:0 39:0 56:1" << (injSwitch | quick);
+        QTest::newRow("8: full group on 8") << 8 << 2 << 8 << 0 << ""
+                                            << "32:255 33:0 39:0 56:2" << injSwitch;
         QTest::newRow("10: turbo load axis")
             << 10 << 1 << 8 << 0 << "94:0"
             << "224:12 225:25 226:37 227:50 228:62 232:112 238:187 239:200 94:255" << 0;
-        QTest::newRow("10: turbo with MAF keeps defaults")
-            << 10 << 1 << 8 << 0 << "4:2 224:99" << "224:6 225:12 239:100" << 0;
-        QTest::newRow("10: standard resets") << 10 << 0 << 8 << 0 << "224:12 239:200 94:0" << "224:6 239:100 94:182"
-                                             << 0;
-        QTest::newRow("12: no petrol addition") << 12 << 0 << 8 << 0 << "12:5" << "12:0" << injSwitch;
-        QTest::newRow("12: some petrol addition") << 12 << 5 << 8 << 0 << "" << "12:5" << 0;
-        QTest::newRow("24: injector type row") << 24 << 3 << 8 << 0 << "" << "25:27 26:136 27:188 28:65" << 0;
-        QTest::newRow("24: last row") << 24 << 26 << 8 << 0 << "" << "25:30 26:168 27:128 28:100" << 0;
-        QTest::newRow("40: 90 Ohm growing") << 40 << 0 << 8 << 0 << "41:1 42:1 43:1 44:1" << "41:44 42:39 43:20 44:8" << 0;
-        QTest::newRow("40: 90 Ohm falling") << 40 << 1 << 8 << 0 << "" << "41:8 42:20 43:39 44:44" << 0;
-        QTest::newRow("40: 50 kOhm growing") << 40 << 2 << 8 << 0 << "" << "41:58 42:54 43:40 44:11" << 0;
-        QTest::newRow("40: 50 kOhm falling") << 40 << 3 << 8 << 0 << "" << "41:11 42:40 43:54 44:58" << 0;
-        QTest::newRow("81: off folds the adaptation in")
-            << 81 << 0 << 8 << 0 << "81:1 90:128 92:100" << "90:138 92:95" << factory;
-        QTest::newRow("81: map keeps it") << 81 << 1 << 8 << 0 << "90:128 92:100" << "90:128 92:100" << 0;
-        QTest::newRow("85: reference correction") << 85 << 200 << 8 << 0 << "94:0" << "94:171" << 0;
-        QTest::newRow("86: reference correction") << 86 << 150 << 8 << 0 << "94:0" << "94:228" << 0;
+        QTest::newRow("10: turbo with MAF keeps defaults") << 10 << 1 << 8 << 0 << "4:2 224:99"
+                                                           << "224:6 225:12 239:100" << 0;
+        QTest::newRow("10: standard resets") << 10 << 0 << 8 << 0 << "224:12 239:200 94:0"
+                                             << "224:6 239:100 94:182" << 0;
+        QTest::newRow("12: no petrol addition") << 12 << 0 << 8 << 0 << "12:5"
+                                                << "12:0" << injSwitch;
+        QTest::newRow("12: some petrol addition") << 12 << 5 << 8 << 0 << ""
+                                                  << "12:5" << 0;
+        QTest::newRow("24: injector type row") << 24 << 3 << 8 << 0 << ""
+                                               << "25:27 26:136 27:188 28:65" << 0;
+        QTest::newRow("24: last row") << 24 << 26 << 8 << 0 << ""
+                                      << "25:30 26:168 27:128 28:100" << 0;
+        QTest::newRow("40: 90 Ohm growing") << 40 << 0 << 8 << 0 << "41:1 42:1 43:1 44:1"
+                                            << "41:44 42:39 43:20 44:8" << 0;
+        QTest::newRow("40: 90 Ohm falling") << 40 << 1 << 8 << 0 << ""
+                                            << "41:8 42:20 43:39 44:44" << 0;
+        QTest::newRow("40: 50 kOhm growing") << 40 << 2 << 8 << 0 << ""
+                                             << "41:58 42:54 43:40 44:11" << 0;
+        QTest::newRow("40: 50 kOhm falling") << 40 << 3 << 8 << 0 << ""
+                                             << "41:11 42:40 43:54 44:58" << 0;
+        QTest::newRow("81: off folds the adaptation in") << 81 << 0 << 8 << 0 << "81:1 90:128 92:100"
+                                                         << "90:138 92:95" << factory;
+        QTest::newRow("81: map keeps it") << 81 << 1 << 8 << 0 << "90:128 92:100"
+                                          << "90:128 92:100" << 0;
+        QTest::newRow("85: reference correction") << 85 << 200 << 8 << 0 << "94:0"
+                                                  << "94:171" << 0;
+        QTest::newRow("86: reference correction") << 86 << 150 << 8 << 0 << "94:0"
+                                                  << "94:228" << 0;
     }
 
     void sideEffects()
@@ -355,9 +371,9 @@ private Q_SLOTS:
         link->mem.settings.fill(0xEE);
         cat->LoadDefaults();
         QCOMPARE(link->writeMask, 0u);
-        const QList<QPair<int, int>> expected = parseBytes(
-            "0:0 1:0 2:1 24:1 45:4 58:168 61:200 94:181 150:0 189:200 215:200 216:128 "
-            "224:6 239:100 240:12 250:72 251:80 255:120 256:0 257:1 258:0 303:0");
+        const QList<QPair<int, int>> expected =
+            parseBytes("0:0 1:0 2:1 24:1 45:4 58:168 61:200 94:181 150:0 189:200 215:200 216:128 "
+                       "224:6 239:100 240:12 250:72 251:80 255:120 256:0 257:1 258:0 303:0");
         for (const auto& [i, v] : expected) QCOMPARE(int(s(i)), v);
     }
 

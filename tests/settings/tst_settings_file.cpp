@@ -13,10 +13,10 @@
 #include <csignal>
 #include <cstring>
 
-#include "link/SettingsFile.h"
-#include "link/SettingsFileOps.h"
 #include "base/Prompt.h"
 #include "base/TextTable.h"
+#include "link/SettingsFile.h"
+#include "link/SettingsFileOps.h"
 #include "tests/link/ImageFileLayout.h"
 #include "tests/link/LinkTestKit.h"
 
@@ -328,9 +328,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("saving");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("text");
-        QTest::newRow("cannot create") << true << "missing/x.set" << "Error code 121";
-        QTest::newRow("cannot open") << false << "missing.set" << "Error code 122";
-        QTest::newRow("not a settings file") << false << "junk.set" << "Error code 123";
+        QTest::newRow("cannot create") << true << "missing/x.set"
+                                       << "Error code 121";
+        QTest::newRow("cannot open") << false << "missing.set"
+                                     << "Error code 122";
+        QTest::newRow("not a settings file") << false << "junk.set"
+                                             << "Error code 123";
     }
 
     void errorBoxes()
@@ -344,10 +347,8 @@ private Q_SLOTS:
         const MemoryImage before = rig.link.mem;
         ScriptedPrompt prompt;
         prompt.fileAnswers << path(file);
-        if (saving)
-            ZapiszUstawienia(rig.link, prompt);
-        else
-            CzytajUstawienia(rig.link, prompt);
+        if (saving) ZapiszUstawienia(rig.link, prompt);
+        else CzytajUstawienia(rig.link, prompt);
         QCOMPARE(prompt.messages.size(), 1);
         QCOMPARE(prompt.messages[0].caption, QStringLiteral("KAVELO"));
         QCOMPARE(prompt.messages[0].text, text);
@@ -419,9 +420,9 @@ private Q_SLOTS:
 
         QList<int> sent;
         QMap<int, QByteArray> written;  // write command -> the 256 region bytes it carried
-        for (int i = 0; i < 200 && (rig.link.writeMask || rig.link.readMask ||
-                                   rig.link.commands[TSterownik::CmdSettingsWrite] ||
-                                   rig.link.commands[TSterownik::CmdFactorySettings]);
+        for (int i = 0;
+             i < 200 && (rig.link.writeMask || rig.link.readMask || rig.link.commands[TSterownik::CmdSettingsWrite] ||
+                         rig.link.commands[TSterownik::CmdFactorySettings]);
              ++i) {
             SimFrames::Request request;
             const int c = rig.slot(&request);
@@ -452,7 +453,8 @@ private Q_SLOTS:
         const int writeCommands[] = {0xFB, 0xFC, 0xC8, 0xC9, 0xCA, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5};
         const int parts[] = {7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
         for (int k = 0; k < 11; ++k)
-            QVERIFY2(written[writeCommands[k]] == QByteArray(reinterpret_cast<const char*>(partOf(source, parts[k])), 256),
+            QVERIFY2(written[writeCommands[k]] ==
+                         QByteArray(reinterpret_cast<const char*>(partOf(source, parts[k])), 256),
                      kLayout[parts[k]].name);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(sim.settings()), 256), settings);
         // The read-back left the image as the controller holds it.

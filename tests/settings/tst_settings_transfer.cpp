@@ -8,11 +8,11 @@
 #include <cstring>
 #include <functional>
 
+#include "base/TextTable.h"
 #include "link/PortNames.h"
 #include "link/SettingsFile.h"
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
-#include "base/TextTable.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 
@@ -51,12 +51,14 @@ struct Bench {
         return link.writeMask == 0 && link.readMask == 0 && link.linkMask == 0;
     }
 
-    bool identifiedAndRead() { return run([this] { return link.mem.identity[0] != 0 && idle(); }); }
+    bool identifiedAndRead()
+    {
+        return run([this] { return link.mem.identity[0] != 0 && idle(); });
+    }
 };
 
 // Region read commands in settings-file order, from the settings block on (offset 512).
-const uint8_t kFileRegions[] = {0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xA8, 0xA9, 0xAA,
-                                0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5};
+const uint8_t kFileRegions[] = {0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xA8, 0xA9, 0xAA, 0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5};
 
 QByteArray regionOf(ControllerSim& sim, uint8_t command)
 {
@@ -166,7 +168,8 @@ private Q_SLOTS:
         QCOMPARE(int(bench.sim.settings()[90]), 131);
         QCOMPARE(regionOf(bench.sim, 0xA7).left(96),
                  theirs + QByteArray::fromHex("0A1A050E5EED0001") + QByteArray(8, '\0'));
-        QCOMPARE(regionOf(bench.sim, 0xA7), QByteArray(reinterpret_cast<const char*>(bench.link.mem.region(0x80)), 256));
+        QCOMPARE(regionOf(bench.sim, 0xA7),
+                 QByteArray(reinterpret_cast<const char*>(bench.link.mem.region(0x80)), 256));
     }
 };
 

@@ -16,9 +16,9 @@
 #include "scope/Toscyloskop.h"
 #include "shell/GridLayout.h"
 #include "shell/LivePanels.h"
-#include "ui/StringGrid.h"
 #include "shell/Unitmain.h"
 #include "tests/WindowRig.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -100,8 +100,7 @@ private Q_SLOTS:
         QFETCH(int, rowHeight);
         QFETCH(int, previous);
         const int got = GridLayout::fitFontSize(
-            20, 7, previous, available, 4, rowHeight, [](int s) { return 10 * s; },
-            [](int s) { return 2 * s; });
+            20, 7, previous, available, 4, rowHeight, [](int s) { return 10 * s; }, [](int s) { return 2 * s; });
         QTEST(got, "size");
     }
 
@@ -182,16 +181,15 @@ private Q_SLOTS:
         const QStringList storedHead{QString(), QStringLiteral("\tT1233:"), QString()};
         QTest::newRow("injector faults 1 and 3")
             << frame({{10, 0x05}}) << 70 << false << QStringList{"T1940 1", "T1940 3"};
-        QTest::newRow("byte and bit order") << frame({{12, 0x80}, {6, 0x02}, {8, 0x01}}) << 70 << false
-                                            << QStringList{"T1902", "T1921", "T1960 8"};
+        QTest::newRow("byte and bit order")
+            << frame({{12, 0x80}, {6, 0x02}, {8, 0x01}}) << 70 << false << QStringList{"T1902", "T1921", "T1960 8"};
         QTest::newRow("bits without an error")
             << frame({{7, 0x8C | 0x10}, {9, 0xF1}}) << 70 << false << QStringList{"T1913", "T1931"};
         QTest::newRow("counters") << frame({{13, 2}, {14, 0}, {31, 7}, {23, 9}, {68, 1}}) << 70 << true
                                   << storedHead + QStringList{"2 x T1901", "7 x T1923", "1 x T1960 8"};
         QTest::newRow("counters need the live flag") << frame({{13, 2}}) << 70 << false << QStringList{};
         QTest::newRow("counters past the frame count as 0")
-            << frame({{13, 2}, {40, 5}, {50, 6}}) << 45 << true
-            << storedHead + QStringList{"2 x T1901", "5 x T1934"};
+            << frame({{13, 2}, {40, 5}, {50, 6}}) << 45 << true << storedHead + QStringList{"2 x T1901", "5 x T1934"};
         QTest::newRow("error bits past a short frame")
             << frame({{6, 1}, {11, 1}}) << 9 << false << QStringList{"T1901"};
     }
@@ -200,9 +198,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, frame);
         QFETCH(int, length);
         QFETCH(bool, stored);
-        const QStringList got =
-            LivePanels::errorLines(reinterpret_cast<const uint8_t*>(frame.constData()), length, stored,
-                                   [](int id) { return QStringLiteral("T%1").arg(id); });
+        const QStringList got = LivePanels::errorLines(reinterpret_cast<const uint8_t*>(frame.constData()), length,
+                                                       stored, [](int id) { return QStringLiteral("T%1").arg(id); });
         QTEST(got, "lines");
     }
 
@@ -249,19 +246,12 @@ private Q_SLOTS:
         QCOMPARE(w.led(15, 16), QColor(0, 160, 0));  // level 4
         QCOMPARE(w.led(15, 31), QColor(0, 0, 0));    // level 3
         QCOMPARE(w.led(74, 16), QColor(0, 160, 0));  // fuel
-        QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText),
-                 f.row1[2]->palette().color(QPalette::ButtonText));
+        QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText), f.row1[2]->palette().color(QPalette::ButtonText));
 
         // The same times are not written again; the same LED bytes are not drawn again.
         f.StringGridCzasyWtr->setCell(1, 0, QStringLiteral("mark"));
         const qint64 picture = f.Image1->pixmap().cacheKey();
-        w.live({{10, 0x06},
-                {11, 0x03 | 0x08},
-                {17, 82},
-                {60, 1250 & 0xFF},
-                {61, 1250 >> 8},
-                {13, 0x20},
-                {14, 0x02}});
+        w.live({{10, 0x06}, {11, 0x03 | 0x08}, {17, 82}, {60, 1250 & 0xFF}, {61, 1250 >> 8}, {13, 0x20}, {14, 0x02}});
         QCOMPARE(f.StringGridCzasyWtr->cell(1, 0), QStringLiteral("mark"));
         QCOMPARE(f.StringGridCzasyWtr->cell(3, 0), QStringLiteral("0.00"));
         QCOMPARE(f.Image1->pixmap().cacheKey(), picture);
@@ -321,8 +311,8 @@ private Q_SLOTS:
         w.live({{11, 0x10}});
         w.errors(reply, 70);
         QCOMPARE(f.RichEditBledy->toPlainText().split(QLatin1Char('\n')),
-                 (QStringList{polish(1940) + QStringLiteral(" 1"), polish(1940) + QStringLiteral(" 3"),
-                              QString(), QLatin1Char('\t') + polish(1233) + QLatin1Char(':'), QString(),
+                 (QStringList{polish(1940) + QStringLiteral(" 1"), polish(1940) + QStringLiteral(" 3"), QString(),
+                              QLatin1Char('\t') + polish(1233) + QLatin1Char(':'), QString(),
                               QStringLiteral("3 x ") + polish(1901)}));
     }
 
@@ -562,8 +552,7 @@ private Q_SLOTS:
         const QRect mark = pids->cellRect(1, 0x0D);
         int darkest = 255;
         for (int x = mark.left(); x <= mark.right(); ++x)
-            for (int y = mark.top(); y <= mark.bottom(); ++y)
-                darkest = std::min(darkest, shot.pixelColor(x, y).red());
+            for (int y = mark.top(); y <= mark.bottom(); ++y) darkest = std::min(darkest, shot.pixelColor(x, y).red());
         QVERIFY(darkest >= 192 && darkest < 250);  // an unsupported PID drawn in light grey
 
         // The code box follows the reader's lines and is emptied by a double click.

@@ -15,16 +15,16 @@
 
 #include <array>
 
+#include "base/TextTable.h"
 #include "charts/TableGrid.h"
 #include "charts/Tgrafika.h"
+#include "editor/Tnastawy.h"
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
-#include "editor/Tnastawy.h"
-#include "ui/PanelSplitter.h"
-#include "base/TextTable.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
+#include "ui/PanelSplitter.h"
 
 namespace {
 
@@ -57,10 +57,7 @@ struct Window {
     TForm1 form;
 
     QString storePath() const { return dir.filePath(QStringLiteral("ZorUDU.conf")); }
-    std::unique_ptr<QSettings> store() const
-    {
-        return std::make_unique<QSettings>(storePath(), QSettings::IniFormat);
-    }
+    std::unique_ptr<QSettings> store() const { return std::make_unique<QSettings>(storePath(), QSettings::IniFormat); }
 
     explicit Window(const std::function<void(QSettings&)>& seed = {})
     {
@@ -618,8 +615,8 @@ private Q_SLOTS:
                                     << C{sys, sys, none, none};
         QTest::newRow("OBD device") << 1 << 5 << 2 << I{1273, 1274, 0, 0} << I{395, 396, 0, 0}
                                     << C{sys, sys, none, none};
-        QTest::newRow("OBD RPM corrections") << 2 << 5 << 3 << I{1268, 1269, 1272, 0} << I{324, 325, 323, 0}
-                                             << C{red, green, active, none};
+        QTest::newRow("OBD RPM corrections")
+            << 2 << 5 << 3 << I{1268, 1269, 1272, 0} << I{324, 325, 323, 0} << C{red, green, active, none};
     }
     void commandButtonsPerPage()
     {
@@ -645,8 +642,7 @@ private Q_SLOTS:
         }
         // Buttons side by side from the left never overlap.
         for (int i = 1; i < 3; ++i)
-            if (f.cmd[i]->isVisible())
-                QVERIFY(f.cmd[i]->x() >= f.cmd[i - 1]->geometry().right() + 1);
+            if (f.cmd[i]->isVisible()) QVERIFY(f.cmd[i]->x() >= f.cmd[i - 1]->geometry().right() + 1);
     }
 
     void pressedTabColourAndAdminMapPages()

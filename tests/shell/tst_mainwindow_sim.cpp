@@ -9,11 +9,11 @@
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QProgressBar>
 
-#include "link/PortNames.h"
-#include "link/Tsterownik.h"
+#include "base/TextTable.h"
 #include "dialogs/Unitprog.h"
 #include "editor/Tnastawy.h"
-#include "base/TextTable.h"
+#include "link/PortNames.h"
+#include "link/Tsterownik.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/controller/FirmwareImage.h"

@@ -16,11 +16,11 @@
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
-#include "ui/StringGrid.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/elm/ElmSimulator.h"
 #include "sim/pty/PtyPort.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -111,10 +111,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<bool>("read");
         QTest::addColumn<uint>("value");
-        QTest::newRow("CAN with headers")
-            << QByteArray("7E8 06 41 01 83 07 65 04 \r\r>") << true << 0x83076504u;
-        QTest::newRow("echo first") << QByteArray("0101\r7E8 06 41 01 00 07 65 04 \r\r>") << true
-                                    << 0x00076504u;
+        QTest::newRow("CAN with headers") << QByteArray("7E8 06 41 01 83 07 65 04 \r\r>") << true << 0x83076504u;
+        QTest::newRow("echo first") << QByteArray("0101\r7E8 06 41 01 00 07 65 04 \r\r>") << true << 0x00076504u;
         QTest::newRow("padding after the four bytes")
             << QByteArray("7E8 06 41 01 83 07 65 04 55 55\r>") << true << 0x83076504u;
         QTest::newRow("without headers") << QByteArray("41 01 81 07 E5 00\r\r>") << true << 0x8107E500u;

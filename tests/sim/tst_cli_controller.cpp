@@ -24,8 +24,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");  // on standard output, or on standard error for exit 1
         QTest::newRow("info, damaged bytes") << 0.01 << 0.0 << false << "info" << 0 << "Bar code:\tKV";
         QTest::newRow("info, lost bytes") << 0.0 << 0.01 << false << "info" << 0 << "Bar code:\tKV";
-        QTest::newRow("errors, silent controller") << 0.0 << 0.0 << true << "errors" << 1
-                                                   << "no reply from the controller on ";
+        QTest::newRow("errors, silent controller")
+            << 0.0 << 0.0 << true << "errors" << 1 << "no reply from the controller on ";
     }
     void commandsOnAFaultyLine()
     {
@@ -64,16 +64,17 @@ private Q_SLOTS:
         PtyPort pty;
         QVERIFY(pty.open());
         ControllerSim sim;
-        sim.settings()[82] |= 1;     // one cylinder after another
-        sim.settings()[31] = 0xF8;   // of four cylinders, the fourth stays on petrol
+        sim.settings()[82] |= 1;    // one cylinder after another
+        sim.settings()[31] = 0xF8;  // of four cylinders, the fourth stays on petrol
         sim.memory.sealSettings();
         sim.attach(&pty);
 
         QProcess cli;
-        cli.start(QStringLiteral(KAVELO_CLI), {QStringLiteral("calibrate"), QStringLiteral("--port"), pty.devicePath()});
+        cli.start(QStringLiteral(KAVELO_CLI),
+                  {QStringLiteral("calibrate"), QStringLiteral("--port"), pty.devicePath()});
         QVERIFY(cli.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            sim.engine.fuel() == EngineModel::Gas && sim.engine.enabledInjectors() == 0x01, 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(sim.engine.fuel() == EngineModel::Gas && sim.engine.enabledInjectors() == 0x01,
+                                 120000);
         QCOMPARE(cli.state(), QProcess::Running);
         ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
         QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 30000);

@@ -68,7 +68,8 @@ private Q_SLOTS:
         QVERIFY(pty.open());
         ControllerSim sim;
         sim.engine.stopEngine();
-        const QByteArray theirs = QByteArray::fromHex("0817030100000001" "0418040200000002");
+        const QByteArray theirs = QByteArray::fromHex("0817030100000001"
+                                                      "0418040200000002");
         std::memcpy(sim.region(0xA7), theirs.constData(), theirs.size());
         sim.attach(&pty);
         QTemporaryDir dir;
@@ -78,7 +79,8 @@ private Q_SLOTS:
 
         const Run update = runCli(pty, {QStringLiteral("firmware"), image});
         QCOMPARE(update.exitCode, 0);
-        QVERIFY2(update.out.contains(QStringLiteral("recorded in the change history")), qPrintable(update.out + update.err));
+        QVERIFY2(update.out.contains(QStringLiteral("recorded in the change history")),
+                 qPrintable(update.out + update.err));
         const uint8_t* h = sim.region(0xA7);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(h), 16), theirs);
         QCOMPARE(h[16] & 0x1, 0x1);
@@ -86,7 +88,8 @@ private Q_SLOTS:
         const Run info = runCli(pty, {QStringLiteral("info")});
         QCOMPARE(info.exitCode, 0);
         // Entry 3: the date, then "v" under firmware.
-        QVERIFY2(info.out.contains(QRegularExpression(QStringLiteral("\\n3\\t20\\d+\\.\\d+\\.\\d+\\tv\\t"))), qPrintable(info.out));
+        QVERIFY2(info.out.contains(QRegularExpression(QStringLiteral("\\n3\\t20\\d+\\.\\d+\\.\\d+\\tv\\t"))),
+                 qPrintable(info.out));
     }
 
     // write-settings succeeds only when the read-back after the load matches what was written,
@@ -97,8 +100,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("expected");
         QTest::newRow("kept") << 0 << 0 << "read back: settings, multiplier bank 1";
-        QTest::newRow("multiplier not kept")
-            << 0xF9 << 1 << "does not hold what was written: multiplier bank 1";
+        QTest::newRow("multiplier not kept") << 0xF9 << 1 << "does not hold what was written: multiplier bank 1";
         QTest::newRow("settings not kept") << 0xF8 << 1 << "does not hold what was written: settings";
     }
     void writeSettingsChecksTheReadBack()
@@ -167,7 +169,6 @@ private Q_SLOTS:
             QVERIFY(!QFile::exists(file));
         }
     }
-
 };
 
 QTEST_GUILESS_MAIN(TstCliNothingLost)

@@ -70,7 +70,7 @@ public:
     ControllerSim sim;
     TSterownik link;
     QList<std::pair<int, int>> calibration;  // stage codes and values
-    QMap<int, int> sent;                      // frames sent per command
+    QMap<int, int> sent;                     // frames sent per command
     int logged = 0;
 };
 
@@ -129,8 +129,8 @@ private Q_SLOTS:
         // Live polling keeps the learned cells of both sides equal.
         QVERIFY(rig.runUntil([] { return false; }, 400) == false);
         for (uint8_t read : {0xE0, 0xE1})
-            QVERIFY(std::memcmp(rig.sim.region(read), rig.link.mem.map(read == 0xE0 ? MemoryImage::PetrolMap
-                                                                                    : MemoryImage::GasMap),
+            QVERIFY(std::memcmp(rig.sim.region(read),
+                                rig.link.mem.map(read == 0xE0 ? MemoryImage::PetrolMap : MemoryImage::GasMap),
                                 256) == 0);
     }
 
@@ -157,8 +157,8 @@ private Q_SLOTS:
         rig.sim.faults.dropShare = drop;
         rig.countLog(QStringLiteral("błąd sumy"));
         QVERIFY(rig.start());
-        const bool read = rig.runUntil([&] { return (rig.link.linkMask & 1) == 0 && (rig.link.readMask & 0x1) == 0; },
-                                       40000);
+        const bool read =
+            rig.runUntil([&] { return (rig.link.linkMask & 1) == 0 && (rig.link.readMask & 0x1) == 0; }, 40000);
         QVERIFY2(read, qPrintable(QStringLiteral("reads left %1, link requests %2")
                                       .arg(rig.link.readMask, 0, 16)
                                       .arg(rig.link.linkMask)));
@@ -209,8 +209,8 @@ private Q_SLOTS:
         QCOMPARE(rig.sent.value(0xE9), 5);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.link.mem.region(0x2)), 256), pcCopy);
         rig.link.KasujMnoznik();  // sets the bits directly
-        QVERIFY(rig.runUntil([&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; },
-                             400));
+        QVERIFY(rig.runUntil(
+            [&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; }, 400));
         QCOMPARE(rig.sent.value(0xF9), 0);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.sim.region(0xE9)), 256), theirs);
         QVERIFY(rig.sent.value(0xF8) > 0);  // the readable regions are still written
@@ -228,8 +228,8 @@ private Q_SLOTS:
         QVERIFY(rig.runUntil([&] { return rig.sent.value(0xF8) == 1; }, 400));
         rig.link.mem.settings[92] = 121;  // the frame is sent, its acknowledgement not yet taken
         rig.link.ZapiszDoSterownika(0x1);
-        QVERIFY(rig.runUntil([&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; },
-                             400));
+        QVERIFY(rig.runUntil(
+            [&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; }, 400));
         QCOMPARE(rig.sent.value(0xF8), 2);
         QCOMPARE(int(rig.sim.settings()[90]), 120);
         QCOMPARE(int(rig.sim.settings()[92]), 121);
@@ -300,8 +300,8 @@ private Q_SLOTS:
         const int found = rig.link.mem.settings[90];
         QVERIFY2(std::abs(found - rig.sim.engine.matchingIdleCorrection()) <= 3, qPrintable(QString::number(found)));
         QCOMPARE(int(rig.link.mem.settings[92]), found);
-        QVERIFY(rig.runUntil([&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; },
-                             400));
+        QVERIFY(rig.runUntil(
+            [&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; }, 400));
         QCOMPARE(int(rig.sim.settings()[90]), found);
         QCOMPARE(int(rig.sim.settings()[83]), int(rig.link.mem.settings[83]));
     }
@@ -313,12 +313,11 @@ private Q_SLOTS:
     void calibrationCopesWithTheControllersOwnFuelChanges_data()
     {
         QTest::addColumn<bool>("leftOnGas");
-        QTest::addColumn<int>("atState");   // calibration state at which the controller acts, -1 none
-        QTest::addColumn<int>("fuelThere"); // the controller's fuel it acts on
-        QTest::addColumn<bool>("toGas");    // it goes over to gas, or back to petrol
+        QTest::addColumn<int>("atState");    // calibration state at which the controller acts, -1 none
+        QTest::addColumn<int>("fuelThere");  // the controller's fuel it acts on
+        QTest::addColumn<bool>("toGas");     // it goes over to gas, or back to petrol
         QTest::newRow("left on gas with one injector") << true << -1 << 0 << false;
-        QTest::newRow("to gas by itself before the change is asked")
-            << false << 97 << int(EngineModel::Petrol) << true;
+        QTest::newRow("to gas by itself before the change is asked") << false << 97 << int(EngineModel::Petrol) << true;
         QTest::newRow("back to petrol by itself while switching to gas")
             << false << 98 << int(EngineModel::Switching) << false;
         QTest::newRow("to gas by itself while going back to petrol")

@@ -233,8 +233,8 @@ private Q_SLOTS:
         QTest::newRow("missing") << QByteArray("region AD") << QByteArray("# AD") << "region AD missing";
         QTest::newRow("unknown line") << QByteArray("figure requests") << QByteArray("figur requests")
                                       << "unknown line";
-        QTest::newRow("figure not a number") << QByteArray("figure requests 0") << QByteArray("figure requests x")
-                                             << "takes a number";
+        QTest::newRow("figure not a number")
+            << QByteArray("figure requests 0") << QByteArray("figure requests x") << "takes a number";
     }
     void damagedDumpIsRefused()
     {
@@ -258,7 +258,7 @@ private Q_SLOTS:
         const QString file = dir.filePath(QStringLiteral("memory.txt"));
         QProcess sim;
         sim.start(QStringLiteral(KAVELO_SIM), {QStringLiteral("controller"), QStringLiteral("--dump-on-exit"), file,
-                                                QStringLiteral("--corrupt"), QStringLiteral("0.01")});
+                                               QStringLiteral("--corrupt"), QStringLiteral("0.01")});
         QVERIFY(sim.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 10000);
         const QString device = QString::fromUtf8(sim.readLine()).section(QLatin1Char('\t'), 0, 0);
