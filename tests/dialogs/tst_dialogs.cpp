@@ -215,20 +215,20 @@ private Q_SLOTS:
         f[17] = 80;  // 800 rpm
         f[19] = 30;  // 3.0 ms
         f[21] = 0x01;
-        b.form.liveFanOut.deliver(LiveFrame(f.data(), 92));
+        b.form.LiveFrameReceived(LiveFrame(f.data(), 92));
         QCOMPARE(seq->detected(), int(TFormSeq::kNotDetected));
 
         b.clickDetail(8);
         QVERIFY(seq->isVisible());
         QCOMPARE(seq->EditDetected->text(), TForm1::TextById(1377));
-        b.form.liveFanOut.deliver(LiveFrame(f.data(), 92));
+        b.form.LiveFrameReceived(LiveFrame(f.data(), 92));
         QCOMPARE(seq->EditDetected->text(), cat.ValueText(8, 0));
         f[21] = 0x0F;
-        b.form.liveFanOut.deliver(LiveFrame(f.data(), 92));
+        b.form.LiveFrameReceived(LiveFrame(f.data(), 92));
         QCOMPARE(seq->EditDetected->text(), cat.ValueText(8, 2));
         f[21] = 0x01;
         f[17] = 200;  // 2000 rpm: left as it was
-        b.form.liveFanOut.deliver(LiveFrame(f.data(), 92));
+        b.form.LiveFrameReceived(LiveFrame(f.data(), 92));
         QCOMPARE(seq->EditDetected->text(), cat.ValueText(8, 2));
         seq->accept();
         // The box keeps its text between openings.
@@ -286,12 +286,12 @@ private Q_SLOTS:
         std::array<uint8_t, 128> f = liveFrame();
         f[13] = 0xFF;
         f[50] = 255;
-        b.form.liveFanOut.deliver(LiveFrame(f.data(), 92));
+        b.form.LiveFrameReceived(LiveFrame(f.data(), 92));
         QCOMPARE(level->EditVoltage->text(), QStringLiteral("5.10"));
         for (const QColor& c : level->leds()) QCOMPARE(c, LevelSensor::kLedLit);
         f[13] = 0x01;
         f[50] = 125;
-        b.form.liveFanOut.deliver(LiveFrame(f.data(), 92));
+        b.form.LiveFrameReceived(LiveFrame(f.data(), 92));
         QCOMPARE(level->EditVoltage->text(), QStringLiteral("2.50"));
         QCOMPARE(level->leds()[4], LevelSensor::kLedReserve);
         QCOMPARE(level->leds()[0], LevelSensor::kLedOff);
@@ -305,7 +305,7 @@ private Q_SLOTS:
         QCOMPARE(b.link().liveRequestBits & 2, 0);
         // Closed: frames no longer reach it.
         f[50] = 10;
-        b.form.liveFanOut.deliver(LiveFrame(f.data(), 92));
+        b.form.LiveFrameReceived(LiveFrame(f.data(), 92));
         QCOMPARE(level->EditVoltage->text(), QStringLiteral("2.40"));
     }
 
