@@ -151,6 +151,9 @@ TForm1::~TForm1()
         // The editor holds the session's catalogue: it goes first.
         delete Nastawy;
         Nastawy = nullptr;
+        // The chart renders from the link's memory on a focus change, and closing the window
+        // changes the focus after the session is gone: it goes before the session too.
+        freeChart();
     }
     if (Form1 == this) Form1 = nullptr;
 }
