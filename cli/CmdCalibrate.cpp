@@ -55,7 +55,8 @@ int cmdCalibrate(const QStringList& arguments)
     };
     cli.session.StartStopCalibration();
     const bool answered = cli.runUntil([&] { return stage >= 3; });
-    if (stage < 3 && (l.liveRequestBits & 1)) cli.session.StartStopCalibration();  // Ctrl+C or no reply: stop
+    if (stage < 3 && l.liveRequestHeld(kLiveRequestCalibration))
+        cli.session.StartStopCalibration();  // Ctrl+C or no reply: stop
     const bool restored = !answered || stage == 3 || restoreAfterStop(cli);
     // The corrections found so far reach the controller before the program ends.
     const bool flushed = answered && cli.flushWrites();

@@ -52,11 +52,11 @@ int readAndPrint(CliLink& cli)
     QByteArray list;
     bool live = false;
     auto previous = cli.onEvent;
-    cli.onEvent = [&](int kind, int code, int, int length) {
+    cli.onEvent = [&](int kind, int code, int, int) {
         if (kind != kEventFrameReceived) return;
         if (code == 0x82) {
             const LiveFrame& reply = l.errorList();
-            list = QByteArray(reinterpret_cast<const char*>(reply.data()), std::min(length, LiveFrame::kSize));
+            list = QByteArray(reinterpret_cast<const char*>(reply.data()), reply.size());
         }
         if (code >= 0x90 && code <= 0x9F && !list.isEmpty()) live = true;
     };

@@ -156,7 +156,7 @@ void TFormLevel::refresh()
 void TFormLevel::liveFrame(const ::LiveFrame& frame)
 {
     // The dialog reads at most the frame's 128 bytes, whatever length the controller sent.
-    if (isVisible()) takeFrame(frame.data(), std::min(frame.length(), ::LiveFrame::kSize));
+    if (isVisible()) takeFrame(frame.data(), frame.size());
 }
 
 void TFormLevel::takeFrame(const uint8_t* frame, int length)

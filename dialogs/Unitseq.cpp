@@ -240,7 +240,7 @@ void TFormSeq::showDetected()
 void TFormSeq::liveFrame(const ::LiveFrame& frame)
 {
     // The dialog reads at most the frame's 128 bytes, whatever length the controller sent.
-    if (isVisible()) takeFrame(frame.data(), std::min(frame.length(), ::LiveFrame::kSize));
+    if (isVisible()) takeFrame(frame.data(), frame.size());
 }
 
 void TFormSeq::takeFrame(const uint8_t* frame, int length)

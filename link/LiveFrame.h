@@ -21,6 +21,8 @@ public:
 
     // Bytes the controller sent (may be fewer or, for other replies, more than kSize).
     int length() const { return length_; }
+    // Bytes of the reply that the value holds: the length, at most kSize.
+    int size() const { return std::min(length_, kSize); }
     uint8_t byte(int offset) const { return offset >= 0 && offset < kSize ? bytes_[size_t(offset)] : 0; }
     // Little-endian 16-bit value at `offset`.
     int word(int offset) const { return byte(offset) | byte(offset + 1) << 8; }

@@ -3,6 +3,7 @@
 
 #include "base/NumberLocale.h"
 #include "base/TextTable.h"
+#include "link/ScopeDecode.h"
 #include "link/Tsterownik.h"
 
 namespace {
@@ -99,30 +100,17 @@ void TSterownik::UtworzWykresy()
 
 void TSterownik::ListaRpmLamMafAfr()
 {
+    // What the lambda channel shows by settings byte 4: label, unit and encoding.
+    struct Shown {
+        int id, unit, type;
+    };
+    constexpr Shown kByInput[] = {{3041, 1050, 11}, {3042, 1050, 11}, {3043, 1050, 11}, {3044, 0, 24}};
+    const int input = mem.settings[4];
+    if (input >= int(std::size(kByInput))) return;
     TWykres& w = wykresy[kLambdaChannel];
-    switch (mem.settings[4]) {
-        case 0:
-            w.id = 3041;
-            w.unit = 1050;
-            w.type = 11;
-            break;
-        case 1:
-            w.id = 3042;
-            w.unit = 1050;
-            w.type = 11;
-            break;
-        case 2:
-            w.id = 3043;
-            w.unit = 1050;
-            w.type = 11;
-            break;
-        case 3:
-            w.id = 3044;
-            w.unit = 0;
-            w.type = 24;
-            break;
-        default: break;
-    }
+    w.id = kByInput[input].id;
+    w.unit = kByInput[input].unit;
+    w.type = kByInput[input].type;
 }
 
 void TSterownik::ListaParamOdPlytki()
@@ -183,9 +171,9 @@ QString TSterownik::readingText(int mask, int n, const uint8_t* f)
     TWykres& w = wykresy[c];
     if (w.offset < 0 || w.offset + 1 >= LiveFrame::kSize) return QStringLiteral(" ");
     const int o = w.offset;
-    auto word = [&] { return f[o] | (f[o + 1] << 8); };
     double raw = 0;
     switch (w.type) {
+        // Bits, bytes and words read as the oscilloscope reads them raw.
         case 0:
         case 1:
         case 2:
@@ -193,12 +181,13 @@ QString TSterownik::readingText(int mask, int n, const uint8_t* f)
         case 4:
         case 5:
         case 6:
-        case 7: raw = (f[o] >> w.type) & 1; break;
-        case 10: raw = f[o]; break;
+        case 7:
+        case 10:
         case 11:
-        case 24: raw = word(); break;
-        case 20: raw = f[o] - 128; break;
-        case 21: raw = word() - 273; break;
+        case 20:
+        case 21: raw = ScopeDecode::value(ScopeDecode::channelOf(w), f, 0); break;
+        // The grid shows the air-fuel ratio and the fuel trim with their fractions.
+        case 24: raw = f[o] | (f[o + 1] << 8); break;
         case 22:
             if (f[o] == 0) return QStringLiteral("-");
             raw = (f[o] - 128) * 100.0 / 128;

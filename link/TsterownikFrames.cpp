@@ -95,7 +95,7 @@ void TSterownik::AnalizaOdbioru(int length)
         if (command == 0x82) errorList_ = LiveFrame(rxBuffer, length, std::min(length, LiveFrame::kSize));
         // The views get a copy taken now: whatever a handler of the event does to the link, they
         // are handed the reply as it arrived.
-        const bool live = command >= 0x90 && command <= 0x9F && length > 4;
+        const bool live = isLiveCommand(command) && length > 4;
         const LiveFrame frame = live ? LiveFrame(rxBuffer, length) : LiveFrame();
         zdarzenie(kEventFrameReceived, command, 0, length);
         if (live) Q_EMIT liveFrame(frame);

@@ -6,6 +6,10 @@ WorkshopSession::WorkshopSession(QObject* parent)
     link_.setObjectName(QStringLiteral("Sterownik1"));
     link_.OnZdarzenie = [this](int kind, int code, int value, int length) { linkEvent(kind, code, value, length); };
     catalogue_.RegisterSettings();
+    // The clean-up after a calibration follows the live replies the link hands on.
+    connect(&link_, &TSterownik::liveFrame, this, [this] {
+        if (petrolRestore_.Active()) petrolRestore_.LiveFrame();
+    });
     // The OBD reader hands its fuel snapshot to the controller link.
     obd_.setObjectName(QStringLiteral("Obd1"));
     obd_.sterownik = &link_;
@@ -25,9 +29,6 @@ void WorkshopSession::linkEvent(int kind, int code, int value, int length)
     // Stopped by the fitter (5) or aborted by the controller (4): back to petrol with all injectors.
     if (kind == kEventCalibration && (code == 4 || code == 5)) petrolRestore_.Start();
     if (OnZdarzenie) OnZdarzenie(kind, code, value, length);
-    // The clean-up follows the live replies after every view has shown them.
-    if (kind == kEventFrameReceived && code >= 0x90 && code <= 0x9F && length > 4 && petrolRestore_.Active())
-        petrolRestore_.LiveFrame();
 }
 
 bool WorkshopSession::openPort(int number)
@@ -39,7 +40,7 @@ bool WorkshopSession::openPort(int number)
 
 void WorkshopSession::StartStopCalibration()
 {
-    if (!(link_.liveRequestBits & 1)) petrolRestore_.Stop();
+    if (!link_.liveRequestHeld(kLiveRequestCalibration)) petrolRestore_.Stop();
     link_.StartStopKalibracji();
 }
 

@@ -184,8 +184,8 @@ void TForm1::addHistoryLine(const LiveFrame& frame)
 void TForm1::ShowErrors(const LiveFrame& list)
 {
     const bool stored = Sterownik1->liveStatus[1] & 0x10;
-    const QStringList lines = LivePanels::errorLines(list.data(), std::min(list.length(), LiveFrame::kSize), stored,
-                                                     [](int id) { return TextById(id); });
+    const QStringList lines =
+        LivePanels::errorLines(list.data(), list.size(), stored, [](int id) { return TextById(id); });
     RichEditBledy->clear();
     for (const QString& line : lines) RichEditBledy->append(line);
 }
