@@ -138,13 +138,10 @@ struct Workshop {
     void playScope(int traces, const QString& recordTo = {})
     {
         int shown = 0;
-        for (TWykres& t : link().wykresy) {
-            if (shown < traces && t.id != 0) {
-                t.flags |= 0x10;
-                ++shown;
-            } else {
-                t.flags &= ~0x10;
-            }
+        for (int c = 0; c < link().channels().size(); ++c) {
+            const bool draw = shown < traces && link().channels()[c].id != 0;
+            link().setChannelShown(c, kChannelDrawn, draw);
+            if (draw) ++shown;
         }
         showTab(4);
         form.BitBtnOsc01Click(1);

@@ -72,13 +72,10 @@ int main(int argc, char** argv)
     link.timer()->stop();
     // 34 traces.
     int drawn = 0;
-    for (TWykres& w : link.wykresy) {
-        if (drawn < 34 && w.id != 0) {
-            w.flags |= 0x10;
-            ++drawn;
-        } else {
-            w.flags &= ~0x10;
-        }
+    for (int c = 0; c < link.channels().size(); ++c) {
+        const bool draw = drawn < 34 && link.channels()[c].id != 0;
+        link.setChannelShown(c, kChannelDrawn, draw);
+        if (draw) ++drawn;
     }
 
     // A recording of 36000 samples: 4.6 MB.

@@ -85,7 +85,7 @@ bool CliLink::identify(uint32_t keepReads)
             identified = true;
             // Only the regions this command needs are read, and the history: a change this
             // command makes is recorded over the controller's own history, never over an empty one.
-            link.readMask &= keepReads | 0x80;
+            link.dropReads(~(keepReads | 0x80));
         }
         if (previous) previous(kind, code, value, length);
     };
@@ -102,8 +102,8 @@ bool CliLink::identify(uint32_t keepReads)
 bool CliLink::flushWrites()
 {
     auto pending = [this] {
-        return link.writeMask != 0 || link.commands[TSterownik::CmdSettingsWrite] != 0 || (link.readMask & 0x80) != 0 ||
-               link.historyWritePending();
+        return link.writeMask != 0 || link.commandPending(TSterownik::CmdSettingsWrite) ||
+               (link.readMask & 0x80) != 0 || link.historyWritePending();
     };
     if (!pending()) return true;
     clearInterrupted();  // a second Ctrl+C still ends the wait

@@ -103,8 +103,8 @@ int cmdClearErrors(const QStringList& arguments)
     if (const int rc = cli.open(port)) return rc;
     if (!cli.identify(0x80)) return 1;
     TSterownik& l = cli.link;
-    l.commands[TSterownik::CmdClearErrors] = 1;
-    if (!cli.runUntil([&] { return l.commands[TSterownik::CmdClearErrors] == 0; })) return 1;
+    l.requestCommand(TSterownik::CmdClearErrors);
+    if (!cli.runUntil([&] { return !l.commandPending(TSterownik::CmdClearErrors); })) return 1;
     if (CliLink::interrupted()) return 1;
     const int result = readAndPrint(cli);
     if (!cli.flushWrites()) return 1;

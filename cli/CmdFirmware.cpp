@@ -76,7 +76,7 @@ int cmdFirmware(const QStringList& arguments)
             if (l.mem.identity[5] == 0) {
                 back = true;
                 // Only the history is needed now: the update's entry is written over it.
-                l.readMask &= 0x80;
+                l.dropReads(~0x80u);
             }
         }
         if (code == 0xFF) {

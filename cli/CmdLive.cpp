@@ -39,7 +39,7 @@ int cmdLive(const QStringList& arguments)
         for (int n = 0; n < shown.size(); ++n) {
             const QString text = l.StrParamBiez(kReadingsGrid, n, frame);
             if (!text.isEmpty()) shown[n] = text;  // an unchanged reading keeps its last text
-            const TWykres& w = l.wykresy[l.PodajPozycje(kReadingsGrid, n)];
+            const TWykres& w = l.channels()[l.PodajPozycje(kReadingsGrid, n)];
             out << '\t' << TextById(w.id) << '=' << shown[n];
             if (w.unit) out << ' ' << TextById(w.unit);
         }

@@ -75,9 +75,7 @@ public:
     // Every write, command and read queued so far has been answered.
     bool settled() const
     {
-        for (uint8_t flag : link.commands)
-            if (flag) return false;
-        return link.writeMask == 0 && link.readMask == 0 && link.linkMask == 0;
+        return link.pendingCommands() == 0 && link.writeMask == 0 && link.readMask == 0 && link.linkMask == 0;
     }
 
     CliLink cli;
@@ -263,12 +261,12 @@ int cmdSet(const QStringList& arguments)
     if (!s.readAll()) return 1;
 
     const auto before = s.link.mem.settings;
-    const auto commandsBefore = s.link.commands;
+    const uint32_t commandsBefore = s.link.pendingCommands();
     if (!s.catalogue.SetValue(index, raw))
         return CliArgs::fail(1,
                              QStringLiteral("setting %1 cannot be changed now (it depends on setting 1)").arg(index));
     const auto after = s.link.mem.settings;
-    const auto commandsAfter = s.link.commands;
+    const uint32_t commandsAfter = s.link.pendingCommands();
     if (!s.runUntil([&] { return s.settled(); })) return 1;
 
     QTextStream& out = CliArgs::out();
@@ -290,8 +288,7 @@ int cmdSet(const QStringList& arguments)
                                                                         "firmware update",
                                                                         "settings write"};
     for (int c = 0; c < TSterownik::CommandCount; ++c)
-        if (c != TSterownik::CmdSettingsWrite && commandsAfter[static_cast<size_t>(c)] &&
-            !commandsBefore[static_cast<size_t>(c)])
+        if (c != TSterownik::CmdSettingsWrite && (commandsAfter >> c & 1) && !(commandsBefore >> c & 1))
             out << "command sent: " << kCommandNames[c] << '\n';
     if (index >= 256) out << "setting " << index << " is kept by the PC only (settings files), not by the controller\n";
     out << "now: " << settingLine(s.catalogue, index) << '\n';

@@ -99,7 +99,7 @@ void TFormParam::Refresh()
     StringGrid1->setRowCount(n);
     for (int r = 0; r < n; ++r) {
         const int k = Sterownik->PodajPozycje(kOfferedFlag, r);
-        const TWykres& w = Sterownik->wykresy[k];
+        const TWykres& w = Sterownik->channels()[k];
         const QString tick = (w.flags & kShownFlag) ? QStringLiteral("V") : QString();
         const QString name = QLatin1Char(' ') + TextById(w.id);
         for (int c = 0; c < 2; ++c) {
@@ -117,7 +117,7 @@ void TFormParam::Toggle(int row)
 {
     if (!Sterownik || row < 0 || row >= Sterownik->PodajIleParamBiez(kOfferedFlag)) return;
     const int k = Sterownik->PodajPozycje(kOfferedFlag, row);
-    if (k < 0 || k >= Sterownik->wykresy.size()) return;
+    if (k < 0 || k >= Sterownik->channels().size()) return;
     Sterownik->toggleChannelShown(k, kShownFlag);
     Refresh();
 }

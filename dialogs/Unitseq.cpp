@@ -127,7 +127,7 @@ InjectorAssignment::State TFormSeq::state() const
     InjectorAssignment::State s;
     const uint8_t* b = Sterownik->mem.settingsBlock();
     for (int i = 0; i < 9; ++i) s.bytes[i] = b[31 + i];
-    s.enabled = Sterownik->enabledInjectors;
+    s.enabled = Sterownik->injectorsEnabled();
     return s;
 }
 

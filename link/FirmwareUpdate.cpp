@@ -35,8 +35,8 @@ int start(TSterownik& link, const QString& path)
     link.mem.firmware.fill(0xFF);
     std::memcpy(link.mem.firmware.data(), image.constData(), static_cast<size_t>(image.size()));
     link.firmwareBlock = 0;
-    link.commands[TSterownik::CmdFirmwarePending] = 1;
-    link.commands[TSterownik::CmdJumpToBootloader] = 1;
+    link.requestCommand(TSterownik::CmdFirmwarePending);
+    link.requestCommand(TSterownik::CmdJumpToBootloader);
     return 0;
 }
 

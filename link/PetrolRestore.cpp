@@ -12,10 +12,10 @@ void PetrolRestore::Start()
 
 bool PetrolRestore::pending() const
 {
-    return link_.commands[TSterownik::CmdAutoFuelChange] != 0 || link_.commands[TSterownik::CmdInjectorSwitch] != 0;
+    return link_.commandPending(TSterownik::CmdAutoFuelChange) || link_.commandPending(TSterownik::CmdInjectorSwitch);
 }
 
-bool PetrolRestore::LiveFrame()
+bool PetrolRestore::liveReply(const LiveFrame& frame)
 {
     // Only a live reply to a request sent after the last command was acknowledged shows the
     // controller's state: replies come in the order of the requests.
@@ -23,13 +23,10 @@ bool PetrolRestore::LiveFrame()
     ++frames_;
     ++sinceFuelChange_;
     const uint8_t allInjectors = static_cast<uint8_t>(~link_.mem.settings[31]);
-    const bool onPetrol = link_.rxBuffer[10] == 0;
-    if (link_.enabledInjectors != allInjectors) {
-        link_.enabledInjectors = allInjectors;
-        link_.commands[TSterownik::CmdInjectorSwitch] = 1;
-    }
+    const bool onPetrol = frame.byte(10) == 0;
+    if (link_.injectorsEnabled() != allInjectors) link_.switchInjectors(allInjectors);
     if (!onPetrol && sinceFuelChange_ >= kFuelChangeSettle) {
-        link_.commands[TSterownik::CmdAutoFuelChange] = 1;
+        link_.requestCommand(TSterownik::CmdAutoFuelChange);
         sinceFuelChange_ = 0;
     }
     restored_ = onPetrol && !pending();

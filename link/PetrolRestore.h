@@ -3,12 +3,13 @@
 #include <cstdint>
 
 class TSterownik;
+class LiveFrame;
 
 // Brings the controller back after a calibration that did not finish (stopped by the fitter or
 // aborted by the controller) to where a finished one leaves it: every gas injector of the
 // installation switched on and the engine on petrol, since the idle corrections are half-way. It
 // may have stopped with some cylinders on petrol or on its way to gas. Driven by the live replies:
-// the caller hands each one to LiveFrame.
+// the caller hands each one to liveReply.
 class PetrolRestore {
 public:
     // Live replies the controller gets to reach petrol after a fuel change before it is asked
@@ -23,9 +24,8 @@ public:
     bool Active() const { return active_; }
     // True once the controller was seen on petrol with every injector on and nothing pending.
     bool Restored() const { return restored_; }
-    // One live reply (the link's receive buffer holds it). Returns true when the clean-up ended
-    // with this reply, restored or given up.
-    bool LiveFrame();
+    // One live reply. Returns true when the clean-up ended with this reply, restored or given up.
+    bool liveReply(const LiveFrame& frame);
 
 private:
     bool pending() const;

@@ -71,9 +71,9 @@ QVector<Column> columns(const TSterownik& link)
     const int n = link.PodajIleParamBiez(kCsvFlags);
     for (int i = 0; i < n; ++i) {
         const int c = link.PodajPozycje(kCsvFlags, i);
-        if (c < 0 || c >= link.wykresy.size()) continue;
-        const TWykres& w = link.wykresy[c];
-        result.append(Column{ScopeDecode::channelOf(w), w.decimals, w.id});
+        if (c < 0 || c >= link.channels().size()) continue;
+        const TWykres& w = link.channels()[c];
+        result.append(Column{ChannelDecoder::channelOf(w), w.decimals, w.id});
     }
     return result;
 }
@@ -104,10 +104,10 @@ void appendRows(QByteArray& out, const QVector<Column>& columns, const uint8_t* 
         p = putPoint(p, point);
         *p++ = static_cast<char>('0' + i % 10);
         *p++ = ';';
-        const uint8_t* sample = samples + static_cast<size_t>(s) * ScopeDecode::kSampleSize;
+        const uint8_t* sample = samples + static_cast<size_t>(s) * ChannelDecoder::kSampleSize;
         for (const Column& c : columns) {
             if (c.decimals > 3) continue;
-            const double v = ScopeDecode::value(c.channel, sample, 0) * c.channel.scale;
+            const double v = ChannelDecoder::value(c.channel, sample, 0) * c.channel.scale;
             p = c.decimals <= 0 ? putGeneral(p, v, point) : putFixed(p, v, c.decimals, point);
             *p++ = ';';
         }

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "link/ScopeDecode.h"
+#include "link/ChannelDecoder.h"
 
 class QIODevice;
 class TSterownik;
@@ -18,7 +18,7 @@ class TSterownik;
 namespace ScopeCsv {
 
 struct Column {
-    ScopeDecode::Channel channel;
+    ChannelDecoder::Channel channel;
     int decimals = 0;  // 0 general format, 1..3 fixed; above 3 the column writes nothing
     int id = 0;        // language text ID of the long label
 };

@@ -54,8 +54,21 @@ void TSterownik::ZapiszDoSterownika(uint32_t mask)
 
 void TSterownik::switchInjectors(uint8_t mask)
 {
-    enabledInjectors = mask;
+    enabledInjectors_ = mask;
     requestCommand(CmdInjectorSwitch);
+}
+
+uint32_t TSterownik::pendingCommands() const
+{
+    uint32_t bits = 0;
+    for (int c = 0; c < CommandCount; ++c)
+        if (commands_[c]) bits |= 1u << c;
+    return bits;
+}
+
+void TSterownik::setObdSnapshotByte(int index, uint8_t value)
+{
+    if (index >= 0 && index < static_cast<int>(mem.obdStatus.size())) mem.obdStatus[static_cast<size_t>(index)] = value;
 }
 
 bool TSterownik::alive() const
@@ -90,7 +103,7 @@ void TSterownik::Timer1OnTimer()
     if (justOpened) {
         justOpened = false;
         linkMask = 1;
-        commands[CmdFirmwarePending] = 0;
+        commands_[CmdFirmwarePending] = 0;
         flashing = false;
         inFlight_ = 0;
         injectorSwitchInFlight_ = false;
@@ -187,5 +200,5 @@ void TSterownik::NastawyFabryczne()
     KasujKorOdObr();
     KasujKorekty();
     writeMask |= 0x1;
-    commands[CmdFactorySettings] = 1;
+    commands_[CmdFactorySettings] = 1;
 }

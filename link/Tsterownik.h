@@ -13,6 +13,7 @@
 #include "link/LinkEvents.h"
 #include "link/LiveFrame.h"
 #include "link/MemoryImage.h"
+#include "link/ObdSnapshotSink.h"
 #include "link/Tserial.h"
 
 // Views that show a live channel: the bits of `TWykres::flags`.
@@ -40,9 +41,8 @@ struct TWykres {
     double scale = 1;
     int decimals = 0;  // 0 = general format, 1..3 fixed decimals
     TColor colour = 0;
-    double gain = 1;       // oscilloscope gain
-    int flags = 0;         // views that show the channel
-    double last = 0.0001;  // last formatted value
+    double gain = 1;  // oscilloscope gain
+    int flags = 0;    // views that show the channel (ChannelView bits)
 };
 
 // Change kinds recorded in the controller's change history.
@@ -52,7 +52,7 @@ enum HistoryKind { kHistoryFirmware = 0, kHistoryFactory = 1, kHistoryErrorsClea
 // PC-side copy of the controller's memory with everything derived from it.
 class Prompt;
 
-class TSterownik : public TSerial {
+class TSterownik : public TSerial, public ObdSnapshotSink {
     Q_OBJECT
 public:
     // One-shot commands, each a flag until the controller acknowledges it.
@@ -93,25 +93,41 @@ public:
 
     // --- verbs for the windows, the OBD reader and the command line: they ask, the link sends
     // Asks for the one-shot command `c`; it stays pending until the controller acknowledges it.
-    void requestCommand(Command c) { commands[c] = 1; }
-    bool commandPending(Command c) const { return commands[c] != 0; }
+    void requestCommand(Command c) { commands_[c] = 1; }
+    // Takes back a command the controller has not acknowledged yet.
+    void cancelCommand(Command c) { commands_[c] = 0; }
+    bool commandPending(Command c) const { return commands_[c] != 0; }
+    // The commands still pending, bit c for Command c.
+    uint32_t pendingCommands() const;
+    // Drops the pending reads of `mask` (a command that needs only some regions).
+    void dropReads(uint32_t mask) { readMask &= ~mask; }
     // Switches the gas injectors to `mask` (bit n = injector n + 1 on) and asks for the switch.
     void switchInjectors(uint8_t mask);
-    uint8_t injectorsEnabled() const { return enabledInjectors; }
+    // The gas injectors switched on: as last asked for, or as the last live reply reported.
+    uint8_t injectorsEnabled() const { return enabledInjectors_; }
     // A live-request bit held for as long as the window that needs it is open.
-    void holdLiveRequest(LiveRequest bit) { liveRequestBits |= bit; }
-    void releaseLiveRequest(LiveRequest bit) { liveRequestBits &= ~bit; }
-    bool liveRequestHeld(LiveRequest bit) const { return liveRequestBits & bit; }
+    void holdLiveRequest(LiveRequest bit) { liveRequestBits_ |= bit; }
+    void releaseLiveRequest(LiveRequest bit) { liveRequestBits_ &= ~bit; }
+    bool liveRequestHeld(LiveRequest bit) const { return liveRequestBits_ & bit; }
+    int liveRequestBits() const { return liveRequestBits_; }
     // The diagnostic channels join the oscilloscope list and the readings selection while on.
-    void setDiagnosticChannels(bool on) { diagnosticFlag = on ? 1 : 0; }
-    bool diagnosticChannels() const { return diagnosticFlag != 0; }
-    // Shows or hides channel `channel` (an index of `wykresy`) in the views of `view`.
+    void setDiagnosticChannels(bool on) { diagnosticFlag_ = on ? 1 : 0; }
+    bool diagnosticChannels() const { return diagnosticFlag_ != 0; }
+    // The live channel table, read-only: channels are shown, hidden and coloured through the verbs.
+    const QVector<TWykres>& channels() const { return wykresy; }
+    // Shows or hides channel `channel` (an index of `channels()`) in the views of `view`.
     void setChannelShown(int channel, int view, bool shown);
     void toggleChannelShown(int channel, int view);
     void setChannelColour(int channel, TColor colour);
     // Transmission-log detail: every live reply, every OBD status reply.
-    void setVerboseLive(bool on) { verboseLive = on ? 1 : 0; }
-    void setVerboseObd(bool on) { verboseObd = on ? 1 : 0; }
+    void setVerboseLive(bool on) { verboseLive_ = on ? 1 : 0; }
+    void setVerboseObd(bool on) { verboseObd_ = on ? 1 : 0; }
+    bool verboseLive() const { return verboseLive_ != 0; }
+    bool verboseObd() const { return verboseObd_ != 0; }
+    // One byte of the OBD status block sent with "live with OBD" (`index` 0..35; others ignored).
+    void setObdSnapshotByte(int index, uint8_t value) override;
+    // The next live request goes out as "live with OBD", carrying the block.
+    void requestLiveWithObd() override { requestCommand(CmdLiveWithObd); }
 
     // --- the tick and its parts
     void Timer1OnTimer();
@@ -143,9 +159,10 @@ public:
     void ListaParamOdPlytki();
     int PodajIleParamBiez(int mask) const;
     int PodajPozycje(int mask, int n) const;
-    QString StrParamBiez(int mask, int n);
+    // Text of reading n of the channels of `mask` in the last verified live frame (ChannelDecoder).
+    QString StrParamBiez(int mask, int n) const;
     // The same for a live frame handed on by the link (the readings grid takes it from the frame).
-    QString StrParamBiez(int mask, int n, const LiveFrame& frame);
+    QString StrParamBiez(int mask, int n, const LiveFrame& frame) const;
     QString StrStanPracy(int state, int mode) const;  // returns the text through the language table
     int StanPracyTextId(int state, int mode) const;   // language text ID of the work state, 0 = none
     TColor KolorStanuPracy(int state) const;
@@ -194,34 +211,26 @@ public:
     TTekstEvent OnTekst;
     TZdarzenieEvent OnZdarzenie;
 
-    // --- state (set directly by the windows where the product says so)
+    // --- state (read by the windows and the command line; changed through the verbs above)
     MemoryImage mem;
     uint8_t txBuffer[FrameCodec::kBufferSize]{};
-    uint8_t rxBuffer[FrameCodec::kBufferSize]{};
     uint32_t readMask = 0;
     uint32_t writeMask = 0;
     uint32_t linkMask = 0;  // bit 0 identification, bit 1 error list
-    std::array<uint8_t, CommandCount> commands{};
     bool flashing = false;
-    int firmwareBlock = 0;    // next firmware block to send while flashing
-    int liveRequestBits = 0;  // bit 0 calibration running, bit 1 level-sensor dialog open
+    int firmwareBlock = 0;  // next firmware block to send while flashing
     int tickCounter = 0;
     int slotCounter = 0;
     int waitCounter = 0;
     int unanswered = 0;
     bool busy = false;
-    uint8_t verboseLive = 0;
-    uint8_t verboseObd = 0;
-    uint8_t enabledInjectors = 255;
     uint8_t injectorCount = 8;
     std::array<uint8_t, 3> liveStatus{};
     // PC identity number, then today's year - 2000, month and day.
     std::array<uint32_t, 4> workshopId{};
     QString documentsFolder;
     QString loadedFileName;
-    uint8_t diagnosticFlag = 0;
     uint8_t twoLambdas = 0;
-    QVector<TWykres> wykresy;
 
     // Calibration state.
     struct Calibration {
@@ -240,6 +249,8 @@ public:
 
     // The last error-list reply (0x82) as a value, for the Diagnostics tab and the command line.
     const LiveFrame& errorList() const { return errorList_; }
+    // The last verified live reply; all zeros before the first.
+    const LiveFrame& lastLiveFrame() const { return lastLive_; }
 
 Q_SIGNALS:
     // Each verified live reply (0x90..0x9F, more than the head), once, after its link event.
@@ -247,7 +258,6 @@ Q_SIGNALS:
 
 private:
     void log(const QString& text, TColor colour);
-    QString readingText(int mask, int n, const uint8_t* frame);
     void zdarzenie(int kind, int code, int value, int length);
     void sendRegion(uint8_t command, const uint8_t* region);
     void sendSettings();
@@ -266,8 +276,19 @@ private:
     void rememberSent(int index, const uint8_t* bytes, int offset);
     void resetReadConfirmation();
 
+    // The receive buffer: the frame being received, then the verified reply being applied.
+    uint8_t rxBuffer[FrameCodec::kBufferSize]{};
+    std::array<uint8_t, CommandCount> commands_{};
+    int liveRequestBits_ = 0;  // LiveRequest bits
+    uint8_t verboseLive_ = 0;
+    uint8_t verboseObd_ = 0;
+    uint8_t enabledInjectors_ = 255;
+    uint8_t diagnosticFlag_ = 0;
+    QVector<TWykres> wykresy;
+
     QTimer* timer_ = nullptr;
     LiveFrame errorList_;
+    LiveFrame lastLive_;
     int headHeld_ = 0;
     int payloadNeeded_ = 0;
 

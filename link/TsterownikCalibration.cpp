@@ -23,12 +23,12 @@ void TSterownik::calibrationReport(int code, int value) { zdarzenie(kEventCalibr
 bool TSterownik::StartStopKalibracji()
 {
     kal = Calibration{};
-    if (liveRequestBits & 1) {
-        liveRequestBits &= ~1;
+    if (liveRequestBits_ & kLiveRequestCalibration) {
+        liveRequestBits_ &= ~kLiveRequestCalibration;
         calibrationReport(kStopped, 0);
         return false;
     }
-    liveRequestBits |= 1;
+    liveRequestBits_ |= kLiveRequestCalibration;
     calibrationReport(kStarted, 0);
     return true;
 }
@@ -62,7 +62,7 @@ void TSterownik::DodajAdaptacje()
     shiftBank(mem.block(MemoryImage::Multiplier2), a[69] - 128);
     a[69] = 128;
     ZapiszDoSterownika(7);
-    commands[CmdFactorySettings] = 1;
+    commands_[CmdFactorySettings] = 1;
 }
 
 void TSterownik::WyliczMnoznik(int mode, int low, int high)
@@ -139,13 +139,13 @@ void TSterownik::EtapyKalibracji()
     // The automatic fuel change toggles between petrol and gas. The controller also changes over
     // by itself (to gas once warm, to petrol on its own faults), so the change is asked for only
     // when this reply shows the other fuel; asking blindly would undo a change already under way.
-    auto autoFuelChange = [&] { commands[CmdAutoFuelChange] = 1; };
+    auto autoFuelChange = [&] { commands_[CmdAutoFuelChange] = 1; };
     // While waiting for a fuel: a controller settled on the other one, with no change of ours
     // pending, is asked again after a while (our change crossed one of its own).
     auto waitForFuel = [&](bool gas) {
         // Waiting for a warm reducer and switching count as on the way to gas.
         const bool settledOnOther = gas ? onPetrol : !onPetrol;
-        if (!settledOnOther || commands[CmdAutoFuelChange]) {
+        if (!settledOnOther || commands_[CmdAutoFuelChange]) {
             k.counter = 0;
         } else if (++k.counter >= kFuelChangeRetry) {
             autoFuelChange();
@@ -153,8 +153,8 @@ void TSterownik::EtapyKalibracji()
         }
     };
     auto switchInjectors = [&](uint8_t mask) {
-        enabledInjectors = mask;
-        commands[CmdInjectorSwitch] = 1;
+        enabledInjectors_ = mask;
+        commands_[CmdInjectorSwitch] = 1;
     };
     auto requestSettingsWrite = [&] { ZapiszDoSterownika(1); };
     auto setIdleCorrection = [&](int value) {
@@ -229,7 +229,7 @@ void TSterownik::EtapyKalibracji()
         case 96:
         case 160: {
             const uint8_t mask = static_cast<uint8_t>(~s[31]);
-            if (mask != enabledInjectors) switchInjectors(mask);
+            if (mask != enabledInjectors_) switchInjectors(mask);
             k.counter = 0;
             ++k.state;
             break;
@@ -309,12 +309,12 @@ void TSterownik::EtapyKalibracji()
             }
             break;
         case kFinished:
-            liveRequestBits &= ~1;
+            liveRequestBits_ &= ~kLiveRequestCalibration;
             calibrationReport(kDone, 0);
             calibrationReport(kProgress, k.progress);
             return;
         case kAborted:
-            liveRequestBits &= ~1;
+            liveRequestBits_ &= ~kLiveRequestCalibration;
             calibrationReport(kAbortedReport, 0);
             calibrationReport(kProgress, k.progress);
             return;

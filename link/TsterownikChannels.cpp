@@ -3,7 +3,7 @@
 
 #include "base/NumberLocale.h"
 #include "base/TextTable.h"
-#include "link/ScopeDecode.h"
+#include "link/ChannelDecoder.h"
 #include "link/Tsterownik.h"
 
 namespace {
@@ -69,26 +69,12 @@ constexpr ChannelRow kChannels[] = {
 constexpr int kLambdaChannel = 8;
 constexpr int kFirstCylinder5Channel = 27;
 
-QString fixed(double value, int decimals) { return NumberLocale().toString(value, 'f', decimals); }
-
-const char* fuelSystemText(int b)
-{
-    switch (b) {
-        case 1: return "OL";
-        case 2: return "CL";
-        case 4: return "OL Load";
-        case 8: return "OL Fault";
-        case 16: return "CL Error";
-        default: return "-";
-    }
-}
-
 }  // namespace
 
 void TSterownik::DodajWykres(int id, int unit, int type, int offset, double scale, int decimals, TColor colour,
                              double gain, int flags)
 {
-    wykresy.append(TWykres{id, unit, type, offset, scale, decimals, colour, gain, flags, 0.0001});
+    wykresy.append(TWykres{id, unit, type, offset, scale, decimals, colour, gain, flags});
 }
 
 void TSterownik::UtworzWykresy()
@@ -133,16 +119,16 @@ void TSterownik::ListaParamOdPlytki()
 }
 
 namespace {
-int effectiveMask(int mask, uint8_t diagnosticFlag)
+int effectiveMask(int mask, uint8_t diagnostic)
 {
-    if (diagnosticFlag && (mask & 0x3)) mask |= 0x4;
+    if (diagnostic && (mask & (kChannelScope | kChannelParamDialog))) mask |= kChannelDiagnostic;
     return mask;
 }
 }  // namespace
 
 int TSterownik::PodajIleParamBiez(int mask) const
 {
-    mask = effectiveMask(mask, diagnosticFlag);
+    mask = effectiveMask(mask, diagnosticFlag_);
     int n = 0;
     for (const TWykres& w : wykresy)
         if (w.flags & mask) ++n;
@@ -151,7 +137,7 @@ int TSterownik::PodajIleParamBiez(int mask) const
 
 int TSterownik::PodajPozycje(int mask, int n) const
 {
-    mask = effectiveMask(mask, diagnosticFlag);
+    mask = effectiveMask(mask, diagnosticFlag_);
     for (int i = 0; i < wykresy.size(); ++i) {
         if (!(wykresy[i].flags & mask)) continue;
         if (n-- == 0) return i;
@@ -159,50 +145,13 @@ int TSterownik::PodajPozycje(int mask, int n) const
     return static_cast<int>(wykresy.size());
 }
 
-QString TSterownik::StrParamBiez(int mask, int n) { return readingText(mask, n, rxBuffer); }
+QString TSterownik::StrParamBiez(int mask, int n) const { return StrParamBiez(mask, n, lastLive_); }
 
-QString TSterownik::StrParamBiez(int mask, int n, const LiveFrame& frame) { return readingText(mask, n, frame.data()); }
-
-// `f` holds at least a frame's 128 bytes; a channel added with its bytes beyond them shows blank.
-QString TSterownik::readingText(int mask, int n, const uint8_t* f)
+QString TSterownik::StrParamBiez(int mask, int n, const LiveFrame& frame) const
 {
     const int c = PodajPozycje(mask, n);
     if (c < 0 || c >= wykresy.size()) return {};
-    TWykres& w = wykresy[c];
-    if (w.offset < 0 || w.offset + 1 >= LiveFrame::kSize) return QStringLiteral(" ");
-    const int o = w.offset;
-    double raw = 0;
-    switch (w.type) {
-        // Bits, bytes and words read as the oscilloscope reads them raw.
-        case 0:
-        case 1:
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-        case 6:
-        case 7:
-        case 10:
-        case 11:
-        case 20:
-        case 21: raw = ScopeDecode::value(ScopeDecode::channelOf(w), f, 0); break;
-        // The grid shows the air-fuel ratio and the fuel trim with their fractions.
-        case 24: raw = f[o] | (f[o + 1] << 8); break;
-        case 22:
-            if (f[o] == 0) return QStringLiteral("-");
-            raw = (f[o] - 128) * 100.0 / 128;
-            break;
-        case 23: return QLatin1String(fuelSystemText(f[o]));
-        case 12: return fixed(mem.settings[89] * 0.004 - (mem.settings[90] - 128) * 0.02, 3);
-        case 13: return fixed(f[38] * 0.1, 1) + QLatin1Char(' ') + fixed(f[39] * 0.1, 1);
-        default: return QStringLiteral(" ");
-    }
-    double value = w.scale * raw;
-    if (w.type == 24) value = value * 3 + 7.35;
-    if (value == w.last) return {};
-    w.last = value;
-    if (w.decimals <= 0) return NumberLocale().toString(value, 'f', QLocale::FloatingPointShortest);
-    return fixed(value, std::min(w.decimals, 3));
+    return ChannelDecoder::shown(ChannelDecoder::channelOf(wykresy[c]), frame, mem.settings.data()).text;
 }
 
 int TSterownik::StanPracyTextId(int state, int mode) const

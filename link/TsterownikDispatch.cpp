@@ -60,7 +60,7 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
         if (command != 0x70) return unknown();
         if (dataLength > 0)
             std::memcpy(mem.obdStatus.data(), data, std::min<int>(dataLength, MemoryImage::kObdStatusSize));
-        writeRxLine = OnTekst && verboseObd == 1;
+        writeRxLine = OnTekst && verboseObd_ == 1;
         if (writeRxLine)
             log(QStringLiteral("\n Stan pracy obd") + QLatin1String(obdStateText(dataLength > 11 ? data[11] : 0)),
                 kRequestColour);
@@ -73,8 +73,8 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
         if (length < kLiveFrameReadings) std::memset(rxBuffer + length, 0, kLiveFrameReadings - length);
         liveStatus = {rxBuffer[10], rxBuffer[11], rxBuffer[12]};
         // A reply to a request sent before the user stopped must not start the calibration over.
-        if ((command & 1) && (liveRequestBits & 1)) EtapyKalibracji();
-        if (!commands[CmdInjectorSwitch]) enabledInjectors = rxBuffer[22];
+        if ((command & 1) && (liveRequestBits_ & kLiveRequestCalibration)) EtapyKalibracji();
+        if (!commands_[CmdInjectorSwitch]) enabledInjectors_ = rxBuffer[22];
         if (data[0] == 0 && data[3] != 0) {
             if (uint8_t* map = mem.mapOfSelector(data[1])) {
                 map[data[2]] = data[3];
@@ -96,7 +96,7 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
             mem.identity[at + 1] = data[2];
         }
         std::memcpy(rxBuffer + 92, mem.obdStatus.data(), MemoryImage::kObdStatusSize);
-        writeRxLine = verboseLive == 1;
+        writeRxLine = verboseLive_ == 1;
         return true;
     }
 
@@ -104,7 +104,7 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
 
     switch (command) {
         case 0x80:
-            if (verboseLive == 1 && OnTekst) log(QStringLiteral("\n Stan pracy komp"), kRequestColour);
+            if (verboseLive_ == 1 && OnTekst) log(QStringLiteral("\n Stan pracy komp"), kRequestColour);
             return true;
         case 0x81: {
             linkMask &= ~1u;
@@ -119,41 +119,41 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
                 // A new reading of the whole controller: nothing read before counts as confirmed.
                 resetReadConfirmation();
                 readMask = 0xF3079F;
-            } else if (rxBuffer[5] == 1 && commands[CmdFirmwarePending]) {
+            } else if (rxBuffer[5] == 1 && commands_[CmdFirmwarePending]) {
                 flashing = true;
             }
             return true;
         }
         case 0x82: linkMask &= ~2u; return true;
         case 0x83:
-            commands[CmdClearErrors] = 0;
+            commands_[CmdClearErrors] = 0;
             linkMask |= 2;
             return true;
-        case 0x84: commands[CmdAutoFuelChange] = 0; return true;
-        case 0x85: commands[CmdQuickFuelChange] = 0; return true;
+        case 0x84: commands_[CmdAutoFuelChange] = 0; return true;
+        case 0x85: commands_[CmdQuickFuelChange] = 0; return true;
         case 0x86:
             // A switch asked for after the frame went out (a second toggle) is sent again. The
             // sent mask is kept: a late repeat of this acknowledgement must not clear a newer one.
-            if (!injectorSwitchInFlight_ || enabledInjectors == injectorSwitchSent_) commands[CmdInjectorSwitch] = 0;
+            if (!injectorSwitchInFlight_ || enabledInjectors_ == injectorSwitchSent_) commands_[CmdInjectorSwitch] = 0;
             return true;
-        case 0x87: commands[CmdSpeakerTest] = 0; return true;
-        case 0x88: commands[CmdLeakTest] = 0; return true;
+        case 0x87: commands_[CmdSpeakerTest] = 0; return true;
+        case 0x88: commands_[CmdLeakTest] = 0; return true;
         case 0x89:
-            commands[CmdFactorySettings] = 0;
+            commands_[CmdFactorySettings] = 0;
             replaceReadMask(0x71F);
             return true;
         case 0x8E:
         case 0x8F: return true;
         case 0xF8:
             // Changed after its frame was sent: the settings go out again.
-            if (writeDone(0)) commands[CmdSettingsWrite] = 0;
+            if (writeDone(0)) commands_[CmdSettingsWrite] = 0;
             return true;
         case 0xFF:
             ++firmwareBlock;
             if (firmwareBlock >= MemoryImage::kFirmwareBlocks) {
                 flashing = false;
-                commands[CmdFirmwarePending] = 0;
-                commands[CmdReturnFromBootloader] = 1;
+                commands_[CmdFirmwarePending] = 0;
+                commands_[CmdReturnFromBootloader] = 1;
             }
             return true;
         default: break;

@@ -16,7 +16,7 @@ void TSterownik::RamkaAll(uint8_t start, uint8_t command, int length)
     if (!PortConnected()) return;
     if (unanswered < 255) ++unanswered;
     const int total = FrameCodec::buildFrame(txBuffer, start, command, length);
-    if (OnTekst && (!isLiveCommand(command) || verboseLive == 1))
+    if (OnTekst && (!isLiveCommand(command) || verboseLive_ == 1))
         log(FrameCodec::logLine("  TX:", txBuffer, total), kTxColour);
     zdarzenie(kEventFrameSent, command, 0, total);
     FrameCodec::scramble(txBuffer, total);
@@ -97,6 +97,7 @@ void TSterownik::AnalizaOdbioru(int length)
         // are handed the reply as it arrived.
         const bool live = isLiveCommand(command) && length > 4;
         const LiveFrame frame = live ? LiveFrame(rxBuffer, length) : LiveFrame();
+        if (live) lastLive_ = frame;
         zdarzenie(kEventFrameReceived, command, 0, length);
         if (live) Q_EMIT liveFrame(frame);
     }

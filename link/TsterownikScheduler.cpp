@@ -59,11 +59,11 @@ void TSterownik::NadawanieTx()
     // controller never had.
     if (unreadable_) {
         writeMask &= ~unreadable_;
-        if (unreadable_ & 0x1) commands[CmdSettingsWrite] = 0;
+        if (unreadable_ & 0x1) commands_[CmdSettingsWrite] = 0;
     }
     if (writeMask & 0x1) {
         writeMask &= ~0x1u;
-        commands[CmdSettingsWrite] = 1;
+        commands_[CmdSettingsWrite] = 1;
     }
     if (waitCounter > 0) {
         --waitCounter;
@@ -76,10 +76,10 @@ void TSterownik::NadawanieTx()
         if (OnTekst) log(QString::fromUtf8(text), kRequestColour);
     };
     auto liveRequest = [&](bool odd) {
-        if (verboseLive == 1) request("\n  Paramerte bieżące");
-        const int command = 0x90 | liveRequestBits;
-        if (odd && commands[CmdLiveWithObd]) {
-            commands[CmdLiveWithObd] = 0;
+        if (verboseLive_ == 1) request("\n  Paramerte bieżące");
+        const int command = 0x90 | liveRequestBits_;
+        if (odd && commands_[CmdLiveWithObd]) {
+            commands_[CmdLiveWithObd] = 0;
             std::memcpy(txBuffer + 6, mem.obdStatus.data() + 5, 6);
             Ramka(command | 0x04, 8);
         } else {
@@ -87,20 +87,20 @@ void TSterownik::NadawanieTx()
         }
     };
 
-    if (commands[CmdJumpToBootloader]) {
+    if (commands_[CmdJumpToBootloader]) {
         request("\n  Skok do bootloader-a");
         Ramka(0x8E, 0);
         waitCounter = 8;
-        commands[CmdJumpToBootloader] = 0;
+        commands_[CmdJumpToBootloader] = 0;
         linkMask |= 1;
         HistoriaZmian(kHistoryFirmware);
         return;
     }
-    if (commands[CmdReturnFromBootloader]) {
+    if (commands_[CmdReturnFromBootloader]) {
         request("\n  Powrót z bootloader-a");
         Ramka(0x8F, 0);
         waitCounter = 2;
-        commands[CmdReturnFromBootloader] = 0;
+        commands_[CmdReturnFromBootloader] = 0;
         linkMask |= 1;
         return;
     }
@@ -135,7 +135,7 @@ void TSterownik::NadawanieTx()
         Ramka(0x82, 0);
         return;
     }
-    if (commands[CmdClearErrors]) {
+    if (commands_[CmdClearErrors]) {
         request("\n  Kasowanie błędów");
         Ramka(0x83, 0);
         waitCounter = 4;
@@ -147,21 +147,21 @@ void TSterownik::NadawanieTx()
         {CmdQuickFuelChange, "\n  Zmiana paliwa szybka", 0x85},
     };
     for (const SimpleCommand& c : kFuelCommands) {
-        if (commands[c.flag]) {
+        if (commands_[c.flag]) {
             request(c.text);
             Ramka(c.command, 0);
             return;
         }
     }
-    if (commands[CmdInjectorSwitch]) {
+    if (commands_[CmdInjectorSwitch]) {
         request("\n  Zmiana załączonych wtryskiwaczy");
-        txBuffer[6] = enabledInjectors;
-        injectorSwitchSent_ = enabledInjectors;
+        txBuffer[6] = enabledInjectors_;
+        injectorSwitchSent_ = enabledInjectors_;
         injectorSwitchInFlight_ = true;
         Ramka(0x86, 3);
         return;
     }
-    if (commands[CmdSettingsWrite]) {
+    if (commands_[CmdSettingsWrite]) {
         request(kRegions[0].writeLog);
         sendSettings();
         waitCounter = 2;
@@ -183,13 +183,13 @@ void TSterownik::NadawanieTx()
         {CmdLeakTest, "\n  Test szczelności", 0x88},
     };
     for (const SimpleCommand& c : kTests) {
-        if (commands[c.flag]) {
+        if (commands_[c.flag]) {
             request(c.text);
             Ramka(c.command, 0);
             return;
         }
     }
-    if (commands[CmdFactorySettings]) {
+    if (commands_[CmdFactorySettings]) {
         request("\n  Nastawy fabryczne");
         Ramka(0x89, 0);
         HistoriaZmian(kHistoryFactory);

@@ -9,12 +9,11 @@
 #include <cstdint>
 
 #include "link/LinkEvents.h"
+#include "link/ObdSnapshotSink.h"
 #include "link/Tserial.h"
 #include "obd/ObdPanels.h"
 #include "obd/ObdPidCatalogue.h"
 #include "obd/ObdTroubleCodes.h"
-
-class TSterownik;
 
 // The OBD reader: drives an ELM327 adapter on its own serial port with a timer-driven task loop
 // that initialises the adapter, finds the car's protocol and engine computers, polls the selected
@@ -118,7 +117,7 @@ public:
     bool awaitingReply = false;
     uint8_t rxBuffer[kRxSize]{};
     int rxCount = 0;
-    TSterownik* sterownik = nullptr;  // receives the OBD snapshot; not owned
+    ObdSnapshotSink* sterownik = nullptr;  // the controller link: receives the OBD snapshot; not owned
     ObdPanels panels;
     QLocale locale;  // decimal separator of the values shown
 

@@ -1,5 +1,4 @@
 // Discovery and PID decoding of the OBD reader.
-#include "link/Tsterownik.h"
 #include "obd/ObdDiscovery.h"
 #include "obd/ObdReplyText.h"
 #include "obd/Telmobd.h"
@@ -85,20 +84,21 @@ int TObd::WyswietlPid()
     if (sterownik) {
         // The snapshot sits at bytes 5..11 of the OBD status block; the gas controller reads a
         // zero trim as "no data", so a real trim of 0 is sent as 1.
-        auto& snapshot = sterownik->mem.obdStatus;
         switch (currentPid) {
             case 0x03:
-                snapshot[5] = static_cast<uint8_t>(value >> 8);
-                snapshot[6] = static_cast<uint8_t>(value & 0xFF);
+                sterownik->setObdSnapshotByte(5, static_cast<uint8_t>(value >> 8));
+                sterownik->setObdSnapshotByte(6, static_cast<uint8_t>(value & 0xFF));
                 break;
             case 0x06:
             case 0x07:
             case 0x08:
-            case 0x09: snapshot[7 + currentPid - 0x06] = value == 0 ? 1 : static_cast<uint8_t>(value); break;
+            case 0x09:
+                sterownik->setObdSnapshotByte(7 + currentPid - 0x06, value == 0 ? 1 : static_cast<uint8_t>(value));
+                break;
             default: break;
         }
-        snapshot[11] = 0;
-        sterownik->requestCommand(TSterownik::CmdLiveWithObd);
+        sterownik->setObdSnapshotByte(11, 0);
+        sterownik->requestLiveWithObd();
     }
 
     QString text = ObdPidCatalogue::ValueText(entry.formula, value, a, entry.bytes, locale);

@@ -10,7 +10,7 @@ namespace {
 int16_t clamped(int v) { return static_cast<int16_t>(std::clamp(v, -32767, 32767)); }
 }  // namespace
 
-const int16_t* Cache::heights(int index, const ScopeDecode::Channel& c, int E, const uint8_t* buffer)
+const int16_t* Cache::heights(int index, const ChannelDecoder::Channel& c, int E, const uint8_t* buffer)
 {
     if (index >= static_cast<int>(entries_.size())) entries_.resize(static_cast<size_t>(index) + 1);
     Entry& e = entries_[static_cast<size_t>(index)];
@@ -19,18 +19,18 @@ const int16_t* Cache::heights(int index, const ScopeDecode::Channel& c, int E, c
     if (!same) {
         e.channel = c;
         e.E = E;
-        e.h.resize(ScopeDecode::kBufferSamples);
-        for (int i = 0; i < ScopeDecode::kBufferSamples; ++i)
-            e.h[static_cast<size_t>(i)] = clamped(ScopeDecode::value(c, buffer, i, E));
+        e.h.resize(ChannelDecoder::kBufferSamples);
+        for (int i = 0; i < ChannelDecoder::kBufferSamples; ++i)
+            e.h[static_cast<size_t>(i)] = clamped(ChannelDecoder::value(c, buffer, i, E));
     }
     return e.h.data();
 }
 
 void Cache::slotChanged(int slot, const uint8_t* buffer)
 {
-    if (slot < 0 || slot >= ScopeDecode::kBufferSamples) return;
+    if (slot < 0 || slot >= ChannelDecoder::kBufferSamples) return;
     for (Entry& e : entries_)
-        if (e.E >= 0) e.h[static_cast<size_t>(slot)] = clamped(ScopeDecode::value(e.channel, buffer, slot, e.E));
+        if (e.E >= 0) e.h[static_cast<size_t>(slot)] = clamped(ChannelDecoder::value(e.channel, buffer, slot, e.E));
 }
 
 void Cache::clear()
@@ -40,7 +40,7 @@ void Cache::clear()
 
 void columnExtremes(const int16_t* h, int windowStart, double spp, int s, int* lo, int* hi)
 {
-    constexpr int n = ScopeDecode::kBufferSamples;
+    constexpr int n = ChannelDecoder::kBufferSamples;
     // Every time base above 1 sample per pixel is a whole number: column K then holds the samples
     // K x spp .. K x spp + spp - 1, without floating point per column.
     const int step = static_cast<int>(spp);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/ScopeDecode.h"
+#include "link/ChannelDecoder.h"
 
 // The parts of the oscilloscope's trace drawing that run per sample and per pixel column: decoded
 // heights kept between frames, the per-column extremes when several samples fall on one column,
@@ -19,7 +19,7 @@ public:
     // Heights of channel-table index `index` at trace height `E` for all 36000 slots. They are kept
     // as 16-bit values, limited to +-32767: far beyond any control's height, and half the memory to
     // run through per frame.
-    const int16_t* heights(int index, const ScopeDecode::Channel& channel, int E, const uint8_t* buffer);
+    const int16_t* heights(int index, const ChannelDecoder::Channel& channel, int E, const uint8_t* buffer);
     // Slot `slot` of the buffer was written.
     void slotChanged(int slot, const uint8_t* buffer);
     // The whole buffer changed (cleared or loaded).
@@ -27,7 +27,7 @@ public:
 
 private:
     struct Entry {
-        ScopeDecode::Channel channel;
+        ChannelDecoder::Channel channel;
         int E = -1;
         std::vector<int16_t> h;
     };

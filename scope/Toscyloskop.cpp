@@ -11,9 +11,9 @@
 #include "base/NumberLocale.h"
 #include "base/Prompt.h"
 #include "base/TextTable.h"
+#include "link/ChannelDecoder.h"
 #include "link/OscFile.h"
 #include "link/ScopeCsv.h"
-#include "link/ScopeDecode.h"
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
 #include "scope/ScopeGeometry.h"
@@ -50,18 +50,6 @@ void textAt(QPainter& p, int x, int y, const QString& text) { p.drawText(x, y + 
 void textEndingAt(QPainter& p, int x, int y, const QString& text)
 {
     textAt(p, x - p.fontMetrics().horizontalAdvance(text), y, text);
-}
-
-const char* fuelSystemText(int raw)
-{
-    switch (raw) {
-        case 1: return " OL";
-        case 2: return " CL";
-        case 4: return " OL Load";
-        case 8: return " OL Fault";
-        case 16: return " CL Error";
-        default: return "";
-    }
 }
 
 }  // namespace
@@ -102,8 +90,8 @@ QString TScope::RecordedTimeText() const { return TimeText(sampleCount); }
 
 int TScope::stateWord(int sample) const
 {
-    if (!link || link->wykresy.isEmpty()) return 0;
-    return ScopeDecode::value(ScopeDecode::channelOf(link->wykresy[0]), buffer_.get(), sample, 0);
+    if (!link || link->channels().isEmpty()) return 0;
+    return ChannelDecoder::value(ChannelDecoder::channelOf(link->channels()[0]), buffer_.get(), sample, 0);
 }
 
 // ---------------------------------------------------------------- commands and samples
@@ -192,14 +180,16 @@ void TScope::ExportCsv()
 
 QString TScope::channelLabel(int c, int b)
 {
-    if (!link || c < 0 || c >= link->wykresy.size()) return kPad;
-    const TWykres& w = link->wykresy[c];
+    if (!link || c < 0 || c >= link->channels().size()) return kPad;
+    const TWykres& w = link->channels()[c];
     QString text = TextById(w.id >= 1400 && w.id <= 1440 ? w.id + 1 : w.id);
     if (b >= 0) {
         text += QLatin1Char('=');
-        const int raw = ScopeDecode::value(ScopeDecode::channelOf(w), buffer_.get(), b, 0);
+        const int raw = ChannelDecoder::value(ChannelDecoder::channelOf(w), buffer_.get(), b, 0);
         if (w.type == 23) {
-            text += QLatin1String(fuelSystemText(raw));
+            // The read-out leaves an unknown fuel-system status blank.
+            const QLatin1String status(ChannelDecoder::fuelSystemText(raw));
+            if (status != QLatin1String("-")) text += QLatin1Char(' ') + status;
         } else {
             const double v = raw * w.scale;
             if (w.decimals == 0) text += general(v);
@@ -255,20 +245,20 @@ void TScope::renderTop(QPainter& p, int W)
     const int picture = state == Play ? 0 : state == Pause ? 1 : state == Stop ? 2 : 3;
     p.drawImage(W - 27, 8, pictures_[static_cast<size_t>(picture)]);
     if (link && link->RecordingOpen()) p.drawImage(W - 55, 8, pictures_[4]);
-    if (!link || link->wykresy.size() < 2 || s < 2) return;
+    if (!link || link->channels().size() < 2 || s < 2) return;
 
     // Overview of the whole recording: engine speed, coloured by the work state; each run of one
     // colour is stroked from the last point of the run before it.
-    const ScopeDecode::Channel state0 = ScopeDecode::channelOf(link->wykresy[0]);
-    const ScopeDecode::Channel rpm = ScopeDecode::channelOf(link->wykresy[1]);
+    const ChannelDecoder::Channel state0 = ChannelDecoder::channelOf(link->channels()[0]);
+    const ChannelDecoder::Channel rpm = ChannelDecoder::channelOf(link->channels()[1]);
     const uint8_t* buf = buffer_.get();
     overview_.resize(static_cast<size_t>(s));
     int runStart = 1;
     TColor runColour = 0;
     for (int w = 1; w < s; ++w) {
         const int B = ScopeGeometry::overviewSample(sampleCount, w, s);
-        const TColor c = link->KolorStanuPracy(ScopeDecode::value(state0, buf, B, 0));
-        overview_[static_cast<size_t>(w)] = 30 - ScopeDecode::value(rpm, buf, B, 20);
+        const TColor c = link->KolorStanuPracy(ChannelDecoder::value(state0, buf, B, 0));
+        overview_[static_cast<size_t>(w)] = 30 - ChannelDecoder::value(rpm, buf, B, 20);
         if (w == 1) {
             runColour = c;
         } else if (c != runColour) {
@@ -300,7 +290,7 @@ void TScope::renderBody(QPainter& p, int W, int H)
     QPen dotted(gridColour_, 1, Qt::DotLine);
     p.setPen(dotted);
     for (int x = 60; x < s; x += 50) p.drawLine(x, 40, x, H - 40);
-    if (!link || link->wykresy.isEmpty()) return;
+    if (!link || link->channels().isEmpty()) return;
 
     const int n = link->PodajIleParamBiez(kDrawnFlags);
     const ScopeGeometry::Strips strips = ScopeGeometry::strips(layout, H, n);
@@ -341,7 +331,7 @@ void TScope::renderBody(QPainter& p, int W, int H)
 void TScope::drawTraces(QPainter& p, int W, int H, int E, int G, int s)
 {
     const int n = link->PodajIleParamBiez(kDrawnFlags);
-    labelRows.resize(static_cast<size_t>(link->wykresy.size()), 0);
+    labelRows.resize(static_cast<size_t>(link->channels().size()), 0);
     const double spp = samplesPerPixel;
     const size_t columns = static_cast<size_t>(std::max(s, 2));
     lo_.resize(columns);
@@ -353,11 +343,11 @@ void TScope::drawTraces(QPainter& p, int W, int H, int E, int G, int s)
     const int last = sampleCount - 1;
     for (int k = 0; k < n; ++k) {
         const int I = link->PodajPozycje(kDrawnFlags, k);
-        if (I < 0 || I >= link->wykresy.size()) continue;
-        const TWykres& w = link->wykresy[I];
+        if (I < 0 || I >= link->channels().size()) continue;
+        const TWykres& w = link->channels()[I];
         const QColor colour = colourOf(w.colour);
         if (layout == 2) G = ScopeGeometry::fourStripBaseline(I, E, G);
-        const int16_t* heights = cache_.heights(I, ScopeDecode::channelOf(w), E, buffer_.get());
+        const int16_t* heights = cache_.heights(I, ChannelDecoder::channelOf(w), E, buffer_.get());
         int lastY = G;
         if (spp <= 1 && s > 1) {
             // One point per sample, 1 / spp columns apart, joined by straight lines drawn column by
@@ -433,7 +423,7 @@ void TScope::paintEvent(QPaintEvent* event)
     for (int k = 0; k < n; ++k) {
         const int I = link->PodajPozycje(kDrawnFlags, k);
         if (I < 0 || I >= static_cast<int>(labelRows.size())) continue;
-        p.setPen(colourOf(link->wykresy[I].colour));
+        p.setPen(colourOf(link->channels()[I].colour));
         textAt(p, W - 108, labelRows[static_cast<size_t>(I)], channelLabel(I, a));
     }
 }

@@ -7,8 +7,8 @@ WorkshopSession::WorkshopSession(QObject* parent)
     link_.OnZdarzenie = [this](int kind, int code, int value, int length) { linkEvent(kind, code, value, length); };
     catalogue_.RegisterSettings();
     // The clean-up after a calibration follows the live replies the link hands on.
-    connect(&link_, &TSterownik::liveFrame, this, [this] {
-        if (petrolRestore_.Active()) petrolRestore_.LiveFrame();
+    connect(&link_, &TSterownik::liveFrame, this, [this](const LiveFrame& frame) {
+        if (petrolRestore_.Active()) petrolRestore_.liveReply(frame);
     });
     // The OBD reader hands its fuel snapshot to the controller link.
     obd_.setObjectName(QStringLiteral("Obd1"));

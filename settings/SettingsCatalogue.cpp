@@ -204,8 +204,8 @@ void SettingsCatalogue::applySideEffects(int index, int value)
                 for (int i = 33; i <= 39; ++i) s[i] = 0;
             }
             s[56] = static_cast<uint8_t>(value);
-            if (link_.liveStatus[0] != 0) link_.commands[TSterownik::CmdQuickFuelChange] = 1;
-            link_.commands[TSterownik::CmdInjectorSwitch] = 1;
+            if (link_.liveStatus[0] != 0) link_.requestCommand(TSterownik::CmdQuickFuelChange);
+            link_.requestCommand(TSterownik::CmdInjectorSwitch);
             break;
         }
         case 10:
@@ -216,7 +216,7 @@ void SettingsCatalogue::applySideEffects(int index, int value)
             link_.ObliczKorekteOdniesienia();
             break;
         case 12:
-            if (value == 0) link_.commands[TSterownik::CmdInjectorSwitch] = 1;
+            if (value == 0) link_.requestCommand(TSterownik::CmdInjectorSwitch);
             break;
         case 24: {
             const InjectorType& row = InjectorTypes::row(value);

@@ -669,15 +669,16 @@ void TForm1::applyChannelColours()
 {
     for (size_t i = 0; i < Preferences::kColourIds.size(); ++i) {
         if (prefs.colours[i] < 0) continue;
-        for (TWykres& w : Sterownik1->wykresy)
-            if (w.id == Preferences::kColourIds[i]) w.colour = linkFromStored(prefs.colours[i]);
+        for (int c = 0; c < Sterownik1->channels().size(); ++c)
+            if (Sterownik1->channels()[c].id == Preferences::kColourIds[i])
+                Sterownik1->setChannelColour(c, linkFromStored(prefs.colours[i]));
     }
 }
 
 void TForm1::collectChannelColours()
 {
     for (size_t i = 0; i < Preferences::kColourIds.size(); ++i)
-        for (const TWykres& w : Sterownik1->wykresy)
+        for (const TWykres& w : Sterownik1->channels())
             if (w.id == Preferences::kColourIds[i]) prefs.colours[i] = storedFromLink(w.colour);
 }
 

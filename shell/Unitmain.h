@@ -15,6 +15,7 @@
 #include "link/LinkEvents.h"
 #include "link/Tserial.h"
 #include "shell/LiveFanOut.h"
+#include "shell/ReadingsCache.h"
 #include "ui/Panel.h"
 #include "ui/Theme.h"
 
@@ -410,8 +411,9 @@ private:
     void showObdPids();
     void showObdCodes();
     void addHistoryLine(const LiveFrame& frame);
-    QVector<int> readingsShown_;  // channels of the readings grid, in order
-    int codeLinesShown_ = 0;      // code-box lines already in RichEditDtc
+    QVector<int> readingsShown_;   // channels of the readings grid, in order
+    ReadingsCache readingsCache_;  // what each row of the readings grid shows
+    int codeLinesShown_ = 0;       // code-box lines already in RichEditDtc
 
     // --- menus, dialogs and admin mode (UnitmainMenus.cpp)
     void CreateMenuDialogs();

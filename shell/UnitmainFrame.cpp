@@ -156,8 +156,8 @@ void TForm1::ApplyView()
         BtnParamIng->hide();
         BtnParamList->hide();
         // Basic and full views always show the main readings.
-        for (int c = 0; c < Sterownik1->wykresy.size(); ++c) {
-            const int id = Sterownik1->wykresy[c].id;
+        for (int c = 0; c < Sterownik1->channels().size(); ++c) {
+            const int id = Sterownik1->channels()[c].id;
             if (id == 1400 || id == 1404 || id == 1406 || id == 1410 || id == 1412)
                 Sterownik1->setChannelShown(c, kChannelDrawn | kChannelReadings, true);
         }

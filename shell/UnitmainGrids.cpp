@@ -189,7 +189,7 @@ void TForm1::LayoutRightPanel()
         readingsShown_ = shown;
         g->setRowCount(int(shown.size()));
         g->clearCells();
-        for (int c : shown) Sterownik1->wykresy[c].last = 0.0001;
+        readingsCache_.reset(int(shown.size()));
     }
     const int width = g->width();
     const auto cols = GridLayout::readingsColumns(width);
@@ -205,7 +205,7 @@ void TForm1::LayoutRightPanel()
         widest = 0;
         const QFontMetrics m(sized(base, size, false));
         for (int c : shown) {
-            const TWykres& w = Sterownik1->wykresy[c];
+            const TWykres& w = Sterownik1->channels()[c];
             widest = std::max(widest, m.horizontalAdvance(TextById(w.id) + TextById(w.unit)));
         }
         return widest;
@@ -262,8 +262,8 @@ void TForm1::ShowReadings(const LiveFrame& frame)
     if (!Sterownik1) return;
     StringGrid* g = StringGridParametry;
     for (int k = 0; k < g->rowCount(); ++k) {
-        const QString text = Sterownik1->StrParamBiez(kChannelReadings, k, frame);
-        if (text.isEmpty()) continue;
+        if (!readingsCache_.changed(k, Sterownik1->StrParamBiez(kChannelReadings, k, frame))) continue;
+        const QString& text = readingsCache_.text(k);
         g->setCell(1, k, text);
         if (nameRepaint == 1) g->repaintCell(0, k);
     }
@@ -299,7 +299,7 @@ void TForm1::drawReadingsCell(QPainter& p, int c, int r, const QRect& rect)
     if (c == 0) {
         p.fillRect(rect, palette.lightShade);
         if (ch < 0) return;
-        const TWykres& w = Sterownik1->wykresy[ch];
+        const TWykres& w = Sterownik1->channels()[ch];
         p.setFont(sized(StringGridParametry->font(), nameFontSize, false));
         p.setPen(palette.text);
         const int y = baselineCentred(p.font(), rect);
@@ -353,7 +353,7 @@ void TForm1::drawInjectionCell(QPainter& p, int c, int r, const QRect& rect)
     p.setPen(palette.text);
     p.setBrush(palette.field);
     p.drawRect(box.adjusted(0, 0, -1, -1));
-    if (Sterownik1->enabledInjectors >> r & 1)
+    if (Sterownik1->injectorsEnabled() >> r & 1)
         drawTick(p, QPointF(box.left() + 2, box.top() + 6), QPointF(box.left() + 7, box.top() + 12),
                  QPointF(box.left() + 14, box.top() - 1));
 }
@@ -367,7 +367,7 @@ void TForm1::injectionGridPressed(const QPoint& pos)
     if (c != 2 || r < 0) return;
     const uint8_t* s = Sterownik1->mem.settings.data();
     const uint8_t mask =
-        GridLayout::switchedMask(Sterownik1->enabledInjectors, r, s[56], s[31], Sterownik1->injectorCount);
+        GridLayout::switchedMask(Sterownik1->injectorsEnabled(), r, s[56], s[31], Sterownik1->injectorCount);
     if (GridLayout::clickedInjectors(r, s[56], Sterownik1->injectorCount) == 0) return;
     Sterownik1->switchInjectors(mask);
     t->viewport()->update();
@@ -386,15 +386,15 @@ void TForm1::FillChannelList()
     g->setDefaultRowHeight(s);
     g->setColWidth(2, g->width() - 2 * s - 4);
     for (int k = 0; k < n; ++k)
-        g->setCell(2, k, QLatin1Char(' ') + TextById(Sterownik1->wykresy[Sterownik1->PodajPozycje(1, k)].id));
+        g->setCell(2, k, QLatin1Char(' ') + TextById(Sterownik1->channels()[Sterownik1->PodajPozycje(1, k)].id));
 }
 
 void TForm1::drawChannelCell(QPainter& p, int c, int r, const QRect& rect)
 {
     if (!Sterownik1) return;
     const int ch = Sterownik1->PodajPozycje(1, r);
-    if (ch >= Sterownik1->wykresy.size()) return;
-    const TWykres& w = Sterownik1->wykresy[ch];
+    if (ch >= Sterownik1->channels().size()) return;
+    const TWykres& w = Sterownik1->channels()[ch];
     const bool drawn = w.flags & 16;
     p.fillRect(rect, palette.background);
     p.setPen(palette.text);
@@ -425,8 +425,8 @@ void TForm1::channelListPressed(const QPoint& pos)
     const int r = g->rowAt(pos.y());
     if (c < 0 || r < 0) return;
     const int ch = Sterownik1->PodajPozycje(1, r);
-    if (ch >= Sterownik1->wykresy.size()) return;
-    const TWykres& w = Sterownik1->wykresy[ch];
+    if (ch >= Sterownik1->channels().size()) return;
+    const TWykres& w = Sterownik1->channels()[ch];
     if (c == 0) {
         if (!(w.flags & kChannelDrawn)) return;
         const QColor initial((w.colour >> 16) & 0xFF, (w.colour >> 8) & 0xFF, w.colour & 0xFF);

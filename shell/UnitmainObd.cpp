@@ -126,7 +126,6 @@ void TForm1::buildObdPanel()
 
 void TForm1::attachObd()
 {
-    ObdPort->sterownik = Sterownik1;
     ObdPort->OnZdarzenie = [this](int kind, int code, int value, int length) { LinkEvent(kind, code, value, length); };
     connect(ObdPort, &TObd::statusChanged, this, &TForm1::showObdStatus);
     connect(ObdPort, &TObd::pidGridChanged, this, &TForm1::showObdPids);

@@ -160,7 +160,7 @@ void SoakRun::simulatorEnded()
 bool SoakRun::quiet() const
 {
     const TSterownik& link = link_;
-    return link.alive() && link.writeMask == 0 && link.commands[TSterownik::CmdSettingsWrite] == 0 &&
+    return link.alive() && link.writeMask == 0 && !link.commandPending(TSterownik::CmdSettingsWrite) &&
            !link.historyWritePending() && link.readMask == 0 && link.linkMask == 0 && link.mem.identity[38] != 0;
 }
 
@@ -185,7 +185,8 @@ void SoakRun::edit()
     }
     // Refused while the link is down or the region is being read: the controller's copy is read
     // back instead, and the comparison shows whether it was.
-    const bool pending = (link_.writeMask & mask) || (mask == 0x1 && link_.commands[TSterownik::CmdSettingsWrite]);
+    const bool pending =
+        (link_.writeMask & mask) || (mask == 0x1 && link_.commandPending(TSterownik::CmdSettingsWrite));
     if (!pending) ++editsWithoutWrite_;
 }
 
@@ -228,7 +229,7 @@ void SoakRun::finish()
     secondTimer_.stop();
     const double seconds = elapsed();
     const bool drained = quiet();
-    const uint32_t writesPending = link_.writeMask | (link_.commands[TSterownik::CmdSettingsWrite] ? 0x1 : 0);
+    const uint32_t writesPending = link_.writeMask | (link_.commandPending(TSterownik::CmdSettingsWrite) ? 0x1 : 0);
     const uint32_t readsPending = link_.readMask;
     const uint32_t unreadable = link_.unreadableMask();
     link_.timer()->stop();

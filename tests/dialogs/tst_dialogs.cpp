@@ -155,14 +155,14 @@ private Q_SLOTS:
         QCOMPARE(seq->ComboBox1->currentText(), cat.ValueText(8, 0));
 
         // Gas injector 2 moves to petrol input 1.
-        b.link().commands[TSterownik::CmdInjectorSwitch] = 0;
+        b.link().cancelCommand(TSterownik::CmdInjectorSwitch);
         b.link().writeMask = 0;
         QTest::mouseClick(seq->StringGrid1, Qt::LeftButton, {}, seq->StringGrid1->cellRect(2, 1).center());
         QCOMPARE(int(b.settings()[32]), 3);
         QCOMPARE(int(b.settings()[33]), 0);
         QCOMPARE(int(b.settings()[31]), 0xF0);
         QVERIFY(b.link().writeMask & 1);
-        QCOMPARE(int(b.link().commands[TSterownik::CmdInjectorSwitch]), 1);
+        QCOMPARE(int(b.link().commandPending(TSterownik::CmdInjectorSwitch)), 1);
         // Petrol input 2 now drives nothing: its row header is crossed; input 1's is not.
         const QColor cross(180, 0, 0);
         QVERIFY(countPixels(seq->StringGrid1, seq->StringGrid1->cellRect(0, 2), cross) > 20);
@@ -174,14 +174,14 @@ private Q_SLOTS:
         QTest::mouseClick(seq->StringGrid1, Qt::LeftButton, {}, seq->StringGrid1->cellRect(2, 1).center());
         QCOMPARE(int(b.settings()[32]), 1);
         QCOMPARE(int(b.settings()[31]), 0xF2);
-        QCOMPARE(int(b.link().enabledInjectors) & 2, 0);
+        QCOMPARE(int(b.link().injectorsEnabled()) & 2, 0);
         QVERIFY(countPixels(seq->StringGrid1, seq->StringGrid1->cellRect(2, 0), cross) > 20);
         QVERIFY(countPixels(seq->StringGrid2, seq->StringGrid2->cellRect(1, 0), cross) > 20);
         // The crossed switch-off cell puts it back on the diagonal.
         QTest::mouseClick(seq->StringGrid2, Qt::LeftButton, {}, seq->StringGrid2->cellRect(1, 0).center());
         QCOMPARE(int(b.settings()[33]), 2);
         QCOMPARE(int(b.settings()[31]), 0xF0);
-        QCOMPARE(int(b.link().enabledInjectors) & 2, 2);
+        QCOMPARE(int(b.link().injectorsEnabled()) & 2, 2);
 
         // The injection type list rewrites the pattern and the switching type follows.
         nextItem(seq->ComboBox1);
@@ -242,7 +242,7 @@ private Q_SLOTS:
         DialogBench b;
         SettingsCatalogue& cat = b.editor()->catalogue();
         QVERIFY(cat.SetValue(40, 0));  // 44, 39, 20, 8
-        QCOMPARE(b.link().liveRequestBits & 2, 0);
+        QCOMPARE(b.link().liveRequestBits() & 2, 0);
 
         b.clickDetail(40);
         TFormLevel* level = b.form.FormLevel;
@@ -250,7 +250,7 @@ private Q_SLOTS:
         QCOMPARE(QApplication::activeModalWidget(), level);
         QCOMPARE(level->windowTitle(), caption(1372));
         QCOMPARE(level->size(), QSize(600, 400));
-        QCOMPARE(b.link().liveRequestBits & 2, 2);
+        QCOMPARE(b.link().liveRequestBits() & 2, 2);
         QCOMPARE(level->Edits[0]->text(), QStringLiteral("0.88"));
         for (QLineEdit* e : level->Edits) QCOMPARE(textColour(e), QColor(0, 0, 0));
         for (const QColor& c : level->leds()) QCOMPARE(c, LevelSensor::kLedOff);
@@ -302,7 +302,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(level->BitBtn1, Qt::LeftButton);
         QVERIFY(!level->isVisible());
-        QCOMPARE(b.link().liveRequestBits & 2, 0);
+        QCOMPARE(b.link().liveRequestBits() & 2, 0);
         // Closed: frames no longer reach it.
         f[50] = 10;
         b.form.LiveFrameReceived(LiveFrame(f.data(), 92));
@@ -375,16 +375,16 @@ private Q_SLOTS:
         QCOMPARE(group->UpDowns[2]->maximum(), 7);
 
         // Volume 4 -> 5 sounds the speaker; brightness does not.
-        b.link().commands[TSterownik::CmdSpeakerTest] = 0;
+        b.link().cancelCommand(TSterownik::CmdSpeakerTest);
         b.link().writeMask = 0;
         QTest::mouseClick(group->UpDowns[1]->upButton(), Qt::LeftButton);
         QCOMPARE(int(b.settings()[99]), 5);
         QVERIFY(b.link().writeMask & 1);
-        QCOMPARE(int(b.link().commands[TSterownik::CmdSpeakerTest]), 0);
+        QCOMPARE(int(b.link().commandPending(TSterownik::CmdSpeakerTest)), 0);
         QTest::mouseClick(group->UpDowns[2]->upButton(), Qt::LeftButton);
         QCOMPARE(int(b.settings()[98]), 5);
         QCOMPARE(group->Edits[2]->text(), cat.ValueText(98));
-        QCOMPARE(int(b.link().commands[TSterownik::CmdSpeakerTest]), 1);
+        QCOMPARE(int(b.link().commandPending(TSterownik::CmdSpeakerTest)), 1);
         nextItem(group->ComboBox1);
         QCOMPARE(int(b.settings()[96]), 2);
         group->accept();
@@ -461,7 +461,7 @@ private Q_SLOTS:
             QVERIFY(!d->Open());
             QVERIFY(!d->isVisible());
         }
-        QCOMPARE(b.link().liveRequestBits & 2, 0);
+        QCOMPARE(b.link().liveRequestBits() & 2, 0);
     }
 };
 

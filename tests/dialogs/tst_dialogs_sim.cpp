@@ -19,7 +19,7 @@ private Q_SLOTS:
         QCOMPARE(int(link.injectorCount), 8);
         QVERIFY(b.editor()->catalogue().SetValue(8, 0));
         QVERIFY(b.run([&] {
-            return link.writeMask == 0 && link.commands[TSterownik::CmdInjectorSwitch] == 0 &&
+            return link.writeMask == 0 && !link.commandPending(TSterownik::CmdInjectorSwitch) &&
                    b.sim.settings()[39] == 0x80;
         }));
 
@@ -36,18 +36,18 @@ private Q_SLOTS:
         QCOMPARE(int(b.settings()[34]), 0);
         QCOMPARE(int(b.settings()[39]), 0);
         QCOMPARE(int(b.settings()[31]), 0x04);
-        QCOMPARE(int(link.enabledInjectors), 0xFB);
+        QCOMPARE(int(link.injectorsEnabled()), 0xFB);
 
         QVERIFY(b.run([&] {
             const uint8_t* s = b.sim.settings();
-            return link.writeMask == 0 && link.commands[TSterownik::CmdInjectorSwitch] == 0 && s[32] == 0x81 &&
+            return link.writeMask == 0 && !link.commandPending(TSterownik::CmdInjectorSwitch) && s[32] == 0x81 &&
                    s[34] == 0 && s[39] == 0 && s[31] == 0x04;
         }));
         QCOMPARE(int(b.sim.engine.enabledInjectors()), 0xFB);
         // The live frames the controller sends meanwhile keep the mask the dialog set.
         const int answered = b.sim.requests;
         QVERIFY(b.run([&] { return b.sim.requests >= answered + 10; }));
-        QCOMPARE(int(link.enabledInjectors), 0xFB);
+        QCOMPARE(int(link.injectorsEnabled()), 0xFB);
         seq->accept();
     }
 

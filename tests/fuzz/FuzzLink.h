@@ -21,7 +21,6 @@ struct LinkOnLine {
         link.setBackend(std::move(backend));
         link.PortOpen(1);
         pristine = link.mem;
-        channels = link.wykresy;
     }
 
     // The state of a link that has just opened its port.
@@ -47,18 +46,21 @@ struct LinkOnLine {
         m.reservedA = pristine.reservedA;
         m.obdStatus = pristine.obdStatus;
         m.timeAxisMax = pristine.timeAxisMax;
-        link.wykresy = channels;
+        link.UtworzWykresy();
         link.readMask = link.writeMask = link.linkMask = 0;
-        link.commands.fill(0);
+        link.switchInjectors(255);
+        for (int c = 0; c < TSterownik::CommandCount; ++c) link.cancelCommand(TSterownik::Command(c));
         link.flashing = false;
-        link.firmwareBlock = link.liveRequestBits = 0;
+        link.firmwareBlock = 0;
+        link.releaseLiveRequest(LiveRequest(~0));
         link.tickCounter = link.slotCounter = link.waitCounter = link.unanswered = 0;
         link.busy = false;
-        link.verboseLive = link.verboseObd = 0;
-        link.enabledInjectors = 255;
+        link.setVerboseLive(false);
+        link.setVerboseObd(false);
         link.injectorCount = 8;
         link.liveStatus = {};
-        link.diagnosticFlag = link.twoLambdas = 0;
+        link.setDiagnosticChannels(false);
+        link.twoLambdas = 0;
         link.kal = {};
         link.justOpened = true;
     }
@@ -67,8 +69,8 @@ struct LinkOnLine {
     // log text; event lengths are always taken. Everything the sinks receive adds to `logged`.
     void listen(uint8_t flags)
     {
-        link.verboseLive = flags & 1;
-        link.verboseObd = (flags >> 1) & 1;
+        link.setVerboseLive(flags & 1);
+        link.setVerboseObd((flags >> 1) & 1);
         if (flags & 4) link.OnTekst = [this](QObject*, const QString& text, TColor) { logged += text.size(); };
         link.OnZdarzenie = [this](int, int, int, int length) { logged += length; };
     }
@@ -77,7 +79,6 @@ struct LinkOnLine {
     LoopbackBackend* line = nullptr;
     qsizetype logged = 0;
     MemoryImage pristine;
-    QVector<TWykres> channels;
 };
 
 inline LinkOnLine& linkOnLine()

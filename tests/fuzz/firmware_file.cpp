@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         link->mem.identity[static_cast<size_t>(kChecks[i][1])] =
             match && image.size() > at ? static_cast<uint8_t>(image[at]) : identity[i];
     }
-    link->commands.fill(0);
+    for (int c = 0; c < TSterownik::CommandCount; ++c) link->cancelCommand(TSterownik::Command(c));
     link->firmwareBlock = 7;
 
     {
@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         static const std::vector<uint8_t> erased(link->mem.firmware.size(), 0xFF);
         const size_t rest = link->mem.firmware.size() - static_cast<size_t>(image.size());
         if (std::memcmp(link->mem.firmware.data() + image.size(), erased.data(), rest) != 0) __builtin_trap();
-        if (link->firmwareBlock != 0 || !link->commands[TSterownik::CmdFirmwarePending]) __builtin_trap();
-    } else if (link->firmwareBlock != 7 || link->commands[TSterownik::CmdFirmwarePending]) {
+        if (link->firmwareBlock != 0 || !link->commandPending(TSterownik::CmdFirmwarePending)) __builtin_trap();
+    } else if (link->firmwareBlock != 7 || link->commandPending(TSterownik::CmdFirmwarePending)) {
         __builtin_trap();  // an error leaves the link as it was
     }
     return 0;

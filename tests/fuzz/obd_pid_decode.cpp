@@ -16,8 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static TObd* obd = [] {
         auto* o = new TObd;
         o->timer()->stop();
-        o->sterownik = new TSterownik;
-        o->sterownik->timer()->stop();
+        auto* link = new TSterownik;
+        link->timer()->stop();
+        o->sterownik = link;
         return o;
     }();
     static const QLocale kLocales[] = {QLocale::c(), QLocale(QLocale::Polish), QLocale(QLocale::German)};

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <memory>
 
+#include "link/ChannelDecoder.h"
 #include "link/OscFile.h"
 #include "link/ScopeCsv.h"
-#include "link/ScopeDecode.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -34,15 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Every whole sample decodes under every channel kind and offset, and exports as CSV text.
     const qint64 samples = OscFile::sampleCount(bytes.size());
     const uint8_t* first = file + OscFile::kHeadSize;
-    const ScopeDecode::Channel channel{control >> 1, (control * 7) % 160 - 16, 0.01 * (control % 5), 1.4};
+    const ChannelDecoder::Channel channel{control >> 1, (control * 7) % 160 - 16, 0.01 * (control % 5), 1.4};
     QVector<ScopeCsv::Column> columns;
     for (int type : {0, 7, 10, 11, 20, 21, 22, 23, 24, 99})
         columns.append(
-            ScopeCsv::Column{ScopeDecode::Channel{type, (type * 13 + control) % 128, 0.004, 2}, type % 5, 0});
+            ScopeCsv::Column{ChannelDecoder::Channel{type, (type * 13 + control) % 128, 0.004, 2}, type % 5, 0});
     QByteArray text;
     for (qint64 i = 0; i < samples; ++i) {
         const uint8_t* sample = first + i * OscFile::kSampleSize;
-        for (int h : {0, 1, 28, 1000}) (void)ScopeDecode::value(channel, sample, h);
+        for (int h : {0, 1, 28, 1000}) (void)ChannelDecoder::value(channel, sample, h);
     }
     const int exported = static_cast<int>(std::min<qint64>(samples, 64));
     ScopeCsv::appendRows(text, columns, first, exported, 0, QByteArrayLiteral(","));

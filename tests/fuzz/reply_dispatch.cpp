@@ -19,8 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Link state the replies meet: pending one-shot commands, calibration, firmware progress.
     const int commandBits = in.word();
-    for (int i = 0; i < TSterownik::CommandCount; ++i) link.commands[i] = (commandBits >> i) & 1;
-    link.liveRequestBits = in.byte() & 3;
+    for (int i = 0; i < TSterownik::CommandCount; ++i)
+        if ((commandBits >> i) & 1) link.requestCommand(TSterownik::Command(i));
+    link.holdLiveRequest(LiveRequest(in.byte() & 3));
     link.firmwareBlock = in.byte();
     link.readMask = static_cast<uint32_t>(in.word()) | (static_cast<uint32_t>(in.byte()) << 16);
     link.kal.state = in.byte();

@@ -104,7 +104,7 @@ private Q_SLOTS:
         QCOMPARE(rig.reports(4), 0);
         rig.step(r);
         QCOMPARE(rig.reports(4), 1);
-        QCOMPARE(rig.link.liveRequestBits & 1, 0);
+        QCOMPARE(rig.link.liveRequestBits() & 1, 0);
         QList<int> calibrationCodes;
         for (const LinkEvent& e : rig.events)
             if (e.kind == kEventCalibration) calibrationCodes.append(e.code);
@@ -127,10 +127,10 @@ private Q_SLOTS:
         QVERIFY(l.kal.progress >= 250 && l.kal.progress < 512);
 
         rig.step(petrol);
-        QCOMPARE(int(l.enabledInjectors), 0x0F);
-        QCOMPARE(l.commands[TSterownik::CmdInjectorSwitch], uint8_t(1));
+        QCOMPARE(int(l.injectorsEnabled()), 0x0F);
+        QCOMPARE(l.commandPending(TSterownik::CmdInjectorSwitch), true);
         QVERIFY(rig.stepUntil(98, petrol));
-        QCOMPARE(l.commands[TSterownik::CmdAutoFuelChange], uint8_t(1));  // over to gas
+        QCOMPARE(l.commandPending(TSterownik::CmdAutoFuelChange), true);  // over to gas
 
         // On gas the petrol computer adds 1.4 ms: the deviation of 28 units corrects the idle
         // corrections at once and repeats the petrol phase, without a progress report.
@@ -140,13 +140,13 @@ private Q_SLOTS:
         rig.step(gas);
         QCOMPARE(l.kal.state, 112);
         l.writeMask = 0;
-        l.commands[TSterownik::CmdSettingsWrite] = 0;
+        l.cancelCommand(TSterownik::CmdSettingsWrite);
         const int progressReports = rig.reports(2);
         rig.step(gas);
         QCOMPARE(QList<int>({s[90], s[92]}), QList<int>({156, 156}));
         QCOMPARE(l.kal.state, 80);
         QCOMPARE(rig.reports(2), progressReports);
-        QVERIFY(l.commands[TSterownik::CmdSettingsWrite] || (l.writeMask & 1));
+        QVERIFY(l.commandPending(TSterownik::CmdSettingsWrite) || (l.writeMask & 1));
         // The measured conditions were taken into the settings.
         QCOMPARE(QList<int>({s[85], s[86], s[87], s[88]}), QList<int>({128 + 30, 118, 128 + 70, 34}));
     }
@@ -226,7 +226,7 @@ private Q_SLOTS:
         QVERIFY(l.mem.settings == settingsBefore);
         QCOMPARE(int(bank1[7]), 100);
         QCOMPARE(l.writeMask, 0x7u);
-        QCOMPARE(l.commands[TSterownik::CmdFactorySettings], uint8_t(1));
+        QCOMPARE(l.commandPending(TSterownik::CmdFactorySettings), true);
 
         s[92] = 20;
         bank1[0] = 5;

@@ -4,6 +4,7 @@
 
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"
+#include "tests/link/LinkTestKit.h"
 
 namespace {
 constexpr int kOwnFlag = 0x1000;  // a view bit no channel uses: selects one channel for a test
@@ -65,30 +66,34 @@ private Q_SLOTS:
             link.mem.settings[4] = static_cast<uint8_t>(settings4);
             link.ListaRpmLamMafAfr();
         }
+        std::array<uint8_t, LiveFrame::kSize> frame{};
         for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
-            link.rxBuffer[static_cast<uint8_t>(bytes[i])] = static_cast<uint8_t>(bytes[i + 1]);
-        link.wykresy[channel].flags = kOwnFlag;
-        QCOMPARE(link.StrParamBiez(kOwnFlag, 0), text);
+            frame[static_cast<uint8_t>(bytes[i]) % LiveFrame::kSize] = static_cast<uint8_t>(bytes[i + 1]);
+        link.setChannelShown(channel, kOwnFlag, true);
+        QCOMPARE(link.StrParamBiez(kOwnFlag, 0, LiveFrame(frame.data(), 92)), text);
     }
 
-    void unchangedReadingGivesEmptyText()
+    // StrParamBiez reads the live frame the link took last, the same way every time it is asked.
+    void readingOfTheLastLiveFrame()
     {
-        TSterownik link;
-        link.wykresy[1].flags = kOwnFlag;
-        QCOMPARE(link.StrParamBiez(kOwnFlag, 0), QStringLiteral("0"));  // first call shows even a zero
-        QCOMPARE(link.StrParamBiez(kOwnFlag, 0), QString());
-        link.rxBuffer[17] = 90;
+        LinkRig rig;
+        rig.open();
+        TSterownik& link = rig.link;
+        link.setChannelShown(1, kOwnFlag, true);
+        QCOMPARE(link.StrParamBiez(kOwnFlag, 0), QStringLiteral("0"));  // no frame yet: zeros
+        QByteArray data(86, '\0');                                      // frame bytes 6..91
+        data[17 - 6] = 90;
+        rig.reply(0x90, data);
         QCOMPARE(link.StrParamBiez(kOwnFlag, 0), QStringLiteral("900"));
-        QCOMPARE(link.StrParamBiez(kOwnFlag, 0), QString());
-        // Computed texts have no memory: they are returned every time.
-        link.wykresy[36].flags = kOwnFlag;
-        link.wykresy[1].flags = 0;
+        QCOMPARE(link.StrParamBiez(kOwnFlag, 0), QStringLiteral("900"));
+        // Computed texts come from the settings.
+        link.setChannelShown(36, kOwnFlag, true);
+        link.setChannelShown(1, kOwnFlag, false);
         link.mem.settings[89] = 60;
         link.mem.settings[90] = 138;
         QCOMPARE(link.StrParamBiez(kOwnFlag, 0), QStringLiteral("0.040"));
-        QCOMPARE(link.StrParamBiez(kOwnFlag, 0), QStringLiteral("0.040"));
         // Past the last matching channel there is nothing.
-        QCOMPARE(link.PodajPozycje(kOwnFlag, 1), int(link.wykresy.size()));
+        QCOMPARE(link.PodajPozycje(kOwnFlag, 1), int(link.channels().size()));
         QCOMPARE(link.StrParamBiez(kOwnFlag, 1), QString());
     }
 
@@ -117,8 +122,8 @@ private Q_SLOTS:
         link.mem.identity[68] = 178;
         link.mem.identity[69] = 179;
         link.ListaParamOdPlytki();
-        QList<int> got = {link.wykresy[8].flags, link.wykresy[9].flags, link.wykresy[10].flags};
-        for (int c = 27; c <= 34; ++c) got.append(link.wykresy[c].flags);
+        QList<int> got = {link.channels()[8].flags, link.channels()[9].flags, link.channels()[10].flags};
+        for (int c = 27; c <= 34; ++c) got.append(link.channels()[c].flags);
         QCOMPARE(got, flags);
         QCOMPARE(int(link.injectorCount), injectors);
         QCOMPARE(int(link.twoLambdas), lambdaByte >= 3 ? 1 : 0);
@@ -134,25 +139,25 @@ private Q_SLOTS:
         for (int v = 0; v < 4; ++v) {
             link.mem.settings[4] = static_cast<uint8_t>(v);
             link.ListaRpmLamMafAfr();
-            QCOMPARE(link.wykresy[8].id, ids[v]);
-            QCOMPARE(link.wykresy[8].type, v == 3 ? 24 : 11);
-            QCOMPARE(link.wykresy[8].unit, v == 3 ? 0 : 1050);
+            QCOMPARE(link.channels()[8].id, ids[v]);
+            QCOMPARE(link.channels()[8].type, v == 3 ? 24 : 11);
+            QCOMPARE(link.channels()[8].unit, v == 3 ? 0 : 1050);
         }
         link.mem.settings[4] = 4;
         link.ListaRpmLamMafAfr();
-        QCOMPARE(link.wykresy[8].id, 3044);
+        QCOMPARE(link.channels()[8].id, 3044);
     }
 
     void countsAndPositions()
     {
         TSterownik link;
-        QCOMPARE(link.wykresy.size(), 45);
+        QCOMPARE(link.channels().size(), 45);
         QCOMPARE(link.PodajIleParamBiez(0x20), 6);  // the readings grid
         QCOMPARE(link.PodajPozycje(0x20, 5), 12);
         QCOMPARE(link.PodajIleParamBiez(0x40), 16);  // injection times
         const int scope = link.PodajIleParamBiez(0x1);
         QCOMPARE(link.PodajIleParamBiez(0x4), 10);
-        link.diagnosticFlag = 1;
+        link.setDiagnosticChannels(true);
         QCOMPARE(link.PodajIleParamBiez(0x1), scope + 10);
         QCOMPARE(link.PodajPozycje(0x1, scope), 35);
         QCOMPARE(link.PodajIleParamBiez(0x20), 6);  // other views never get them

@@ -118,8 +118,8 @@ void TestFirmware::fileChecks()
     const QString path = change == 9 ? dir.filePath(QStringLiteral("none.img")) : write(b);
     QCOMPARE(FirmwareUpdate::start(*link, path), error);
     const bool accepted = error == 0;
-    QCOMPARE(link->commands[TSterownik::CmdFirmwarePending], uint8_t(accepted));
-    QCOMPARE(link->commands[TSterownik::CmdJumpToBootloader], uint8_t(accepted));
+    QCOMPARE(link->commandPending(TSterownik::CmdFirmwarePending), bool(accepted));
+    QCOMPARE(link->commandPending(TSterownik::CmdJumpToBootloader), bool(accepted));
     // A refused file leaves the buffer as it was.
     QCOMPARE(link->mem.firmware[300], accepted ? uint8_t(b[300]) : uint8_t(0x55));
 }
@@ -161,7 +161,7 @@ void TestFirmware::dialogAndErrorBoxes()
     Aktualizacja(*link, prompt, dir.path(), show);
     QCOMPARE(prompt.messages.size(), 1);
     QCOMPARE(shown, 1);
-    QCOMPARE(link->commands[TSterownik::CmdJumpToBootloader], uint8_t(1));
+    QCOMPARE(link->commandPending(TSterownik::CmdJumpToBootloader), true);
 }
 
 QList<uint8_t> TestFirmware::sentCommands()
@@ -225,7 +225,7 @@ void TestFirmware::transferThroughTheScheduler()
         slot();
     }
     QVERIFY(!link->flashing);
-    QCOMPARE(link->commands[TSterownik::CmdFirmwarePending], uint8_t(0));
+    QCOMPARE(link->commandPending(TSterownik::CmdFirmwarePending), false);
     QCOMPARE(FirmwareUpdate::percent(*link), 100);
     for (int i = 0; i < 4; ++i) slot();  // 0x8F, two slots' wait, identification
     QList<uint8_t> sent = sentCommands();

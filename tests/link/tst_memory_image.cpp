@@ -105,7 +105,7 @@ void TestMemoryImage::resets()
         case 8: link.KasujWzbogacenie(); break;
     }
     QCOMPARE(link.writeMask, bits);
-    QCOMPARE(link.commands[TSterownik::CmdFactorySettings], uint8_t(which == 6));
+    QCOMPARE(link.commandPending(TSterownik::CmdFactorySettings), bool(which == 6));
     switch (which) {
         case 0:
         case 6:

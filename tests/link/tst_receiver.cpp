@@ -69,7 +69,7 @@ void TestReceiver::frameArrivesAcrossTicks()
 
     QCOMPARE(log.size(), 1);
     QCOMPARE(log[0].text, QStringLiteral("  RX: 56 %1 03 82   00 00 01 02 03 04")
-                              .arg(uint8_t(link->rxBuffer[1]), 2, 16, QLatin1Char('0'))
+                              .arg(uint8_t(frame[1]), 2, 16, QLatin1Char('0'))
                               .toUpper());
     QCOMPARE(log[0].colour, Rgb(0, 0, 255));
     QCOMPARE(events, (QList<QList<int>>{{kEventFrameReceived, 0x82, 0, 10}}));

@@ -114,12 +114,12 @@ private Q_SLOTS:
         QFETCH(int, withObd);
         LinkRig rig;
         idle(rig);
-        rig.link.liveRequestBits = liveBits;
+        rig.link.holdLiveRequest(LiveRequest(liveBits));
         for (int i = 0; i < 6; ++i) rig.link.mem.obdStatus[5 + i] = static_cast<uint8_t>(0xA0 + i);
         QCOMPARE(hexList(rig.slots(3)), hexList({plain, plain, plain}));
 
         // The snapshot goes with the next odd slot only; the even slot stays a bare request.
-        rig.link.commands[TSterownik::CmdLiveWithObd] = 1;
+        rig.link.requestCommand(TSterownik::CmdLiveWithObd);
         SimFrames::Request first, second;
         const bool nextIsOdd = (rig.link.slotCounter + 1) & 1;
         QVERIFY(!nextIsOdd);
@@ -127,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(first.payload.size(), 0);
         QCOMPARE(rig.slot(&second), withObd);
         QCOMPARE(second.payload.mid(2), QByteArray::fromHex("A0A1A2A3A4A5"));
-        QCOMPARE(rig.link.commands[TSterownik::CmdLiveWithObd], uint8_t(0));
+        QCOMPARE(rig.link.commandPending(TSterownik::CmdLiveWithObd), false);
         QCOMPARE(rig.slot(), plain);
         QCOMPARE(rig.slot(), plain);
     }
@@ -158,11 +158,11 @@ private Q_SLOTS:
             case 0xF9: l.ZapiszDoSterownika(0x2); break;
             case 0xF0: l.ZapiszDoSterownika(0x10000); break;
             case 0xCD: l.ZapiszDoSterownika(0x2000); break;
-            case 0x83: l.commands[TSterownik::CmdClearErrors] = 1; break;
-            case 0x8E: l.commands[TSterownik::CmdJumpToBootloader] = 1; break;
-            case 0x8F: l.commands[TSterownik::CmdReturnFromBootloader] = 1; break;
-            case 0x87: l.commands[TSterownik::CmdSpeakerTest] = 1; break;
-            case 0x89: l.commands[TSterownik::CmdFactorySettings] = 1; break;
+            case 0x83: l.requestCommand(TSterownik::CmdClearErrors); break;
+            case 0x8E: l.requestCommand(TSterownik::CmdJumpToBootloader); break;
+            case 0x8F: l.requestCommand(TSterownik::CmdReturnFromBootloader); break;
+            case 0x87: l.requestCommand(TSterownik::CmdSpeakerTest); break;
+            case 0x89: l.requestCommand(TSterownik::CmdFactorySettings); break;
         }
         int sent = 0;
         for (int i = 0; i < 3 && sent != command; ++i) sent = rig.slot();
@@ -185,8 +185,8 @@ private Q_SLOTS:
         l.writeMask = 0x1 | 0x2 | 0x100 | 0x10000;
         for (auto c : {TSterownik::CmdClearErrors, TSterownik::CmdQuickFuelChange, TSterownik::CmdInjectorSwitch,
                        TSterownik::CmdSpeakerTest, TSterownik::CmdFactorySettings})
-            l.commands[c] = 1;
-        l.enabledInjectors = 0x05;
+            l.requestCommand(c);
+        l.switchInjectors(0x05);
 
         QList<int> odd;
         for (int i = 0; i < 80; ++i) {
@@ -251,11 +251,11 @@ private Q_SLOTS:
         LinkRig rig;
         idle(rig);
         rig.link.readMask = 0x80 | 0x2000 | 0x10000;
-        rig.link.commands[TSterownik::CmdFactorySettings] = 1;
+        rig.link.requestCommand(TSterownik::CmdFactorySettings);
         rig.reply(0x89, {});
         // The pending history read stays: history changes wait for it.
         QCOMPARE(rig.link.readMask, 0x71Fu | 0x80u);
-        QCOMPARE(rig.link.commands[TSterownik::CmdFactorySettings], uint8_t(0));
+        QCOMPARE(rig.link.commandPending(TSterownik::CmdFactorySettings), false);
     }
 
     void settingsWriteSendsFreshChecksum()
@@ -392,7 +392,7 @@ private Q_SLOTS:
             rig.reply(static_cast<uint8_t>(command), {});
         }
         QCOMPARE(l.writeMask, 0u);
-        QCOMPARE(int(l.commands[TSterownik::CmdSettingsWrite]), 0);
+        QCOMPARE(int(l.commandPending(TSterownik::CmdSettingsWrite)), 0);
         QCOMPARE(hexList(withoutLive(rig.slots(6))), QString());
     }
 
@@ -411,33 +411,33 @@ private Q_SLOTS:
         LinkRig rig;
         idle(rig);
         TSterownik& l = rig.link;
-        l.enabledInjectors = 0xFD;
-        l.commands[TSterownik::CmdInjectorSwitch] = 1;
+        l.switchInjectors(0xFD);
+        l.requestCommand(TSterownik::CmdInjectorSwitch);
         SimFrames::Request first;
         int c = 0;
         for (int i = 0; i < 3 && c != 0x86; ++i) c = rig.slot(&first);
         QCOMPARE(c, 0x86);
         QCOMPARE(int(uint8_t(first.payload[2])), 0xFD);
         if (second >= 0) {
-            l.enabledInjectors = static_cast<uint8_t>(second);
-            l.commands[TSterownik::CmdInjectorSwitch] = 1;
+            l.switchInjectors(static_cast<uint8_t>(second));
+            l.requestCommand(TSterownik::CmdInjectorSwitch);
         }
         rig.reply(0x86, {});
         rig.reply(0x86, {});  // a late repeat of the same acknowledgement
         if (second < 0) {
-            QCOMPARE(int(l.commands[TSterownik::CmdInjectorSwitch]), 0);
+            QCOMPARE(int(l.commandPending(TSterownik::CmdInjectorSwitch)), 0);
             QCOMPARE(hexList(withoutLive(rig.slots(4))), QString());
             return;
         }
-        QCOMPARE(int(l.commands[TSterownik::CmdInjectorSwitch]), 1);
+        QCOMPARE(int(l.commandPending(TSterownik::CmdInjectorSwitch)), 1);
         SimFrames::Request again;
         c = 0;
         for (int i = 0; i < 3 && c != 0x86; ++i) c = rig.slot(&again);
         QCOMPARE(c, 0x86);
         QCOMPARE(int(uint8_t(again.payload[2])), second);
         rig.reply(0x86, {});
-        QCOMPARE(int(l.commands[TSterownik::CmdInjectorSwitch]), 0);
-        QCOMPARE(int(l.enabledInjectors), second);
+        QCOMPARE(int(l.commandPending(TSterownik::CmdInjectorSwitch)), 0);
+        QCOMPARE(int(l.injectorsEnabled()), second);
         QCOMPARE(hexList(withoutLive(rig.slots(4))), QString());
     }
 
@@ -523,8 +523,8 @@ private Q_SLOTS:
                                                       "0819050300000003");
         std::memcpy(sim.region(0xA7), theirs.constData(), theirs.size());
         l.readMask = 0x80;
-        l.commands[TSterownik::CmdClearErrors] = 1;
-        l.commands[TSterownik::CmdFactorySettings] = 1;
+        l.requestCommand(TSterownik::CmdClearErrors);
+        l.requestCommand(TSterownik::CmdFactorySettings);
         QList<int> work;
         for (int i = 0; i < 80; ++i) work.append(rig.slot());
         work = withoutLive(work);
@@ -577,7 +577,7 @@ private Q_SLOTS:
         QCOMPARE(int(l.mem.identity[69]), 120);
         QCOMPARE(int(l.mem.identity[66]), 128);
         QCOMPARE(l.liveStatus, (std::array<uint8_t, 3>{6, 3, 9}));
-        QCOMPARE(int(l.enabledInjectors), 0x0B);
+        QCOMPARE(int(l.injectorsEnabled()), 0x0B);
 
         // The OBD report lands in the block, and every live frame handed on carries it.
         QByteArray report(36, '\0');
@@ -585,12 +585,12 @@ private Q_SLOTS:
         rig.reply(0x70, report, '6');
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.mem.obdStatus.data()), 36), report);
         // A pending injector switch keeps the PC's mask; a short frame shows no stale readings.
-        l.commands[TSterownik::CmdInjectorSwitch] = 1;
-        l.enabledInjectors = 0x03;
+        l.requestCommand(TSterownik::CmdInjectorSwitch);
+        l.switchInjectors(0x03);
         rig.reply(0x90, QByteArray(16, '\0'));
-        QCOMPARE(int(l.enabledInjectors), 0x03);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.rxBuffer + 92), 36), report);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.rxBuffer + 22), 70), QByteArray(70, '\0'));
+        QCOMPARE(int(l.injectorsEnabled()), 0x03);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.lastLiveFrame().data() + 92), 36), report);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(l.lastLiveFrame().data() + 22), 70), QByteArray(70, '\0'));
     }
 
     void unansweredCounter()
@@ -648,7 +648,7 @@ private Q_SLOTS:
         rig.reply(0xE8, block);
         QCOMPARE(l.readMask, 0u);
         QCOMPARE(int(l.mem.settings[4]), 3);
-        QCOMPARE(l.wykresy[8].id, 3044);
+        QCOMPARE(l.channels()[8].id, 3044);
         QVERIFY(log.contains(QStringLiteral("4  błąd sumy nastaw")));
     }
 };

@@ -131,17 +131,17 @@ private Q_SLOTS:
             "F2 puts the oscilloscope in Play", [](Window& w) { w.form.Scope->state = TScope::Stop; }, key(Qt::Key_F2),
             [](Window& w) { return w.form.Scope->state == TScope::Play && w.form.Scope->isVisible(); });
         row("Space", nothing(), key(Qt::Key_Space),
-            [](Window& w) { return w.link().commands[C::CmdAutoFuelChange] == 1; });
+            [](Window& w) { return w.link().commandPending(C::CmdAutoFuelChange); });
         row("F11", nothing(), key(Qt::Key_F11),
-            [](Window& w) { return w.link().commands[C::CmdQuickFuelChange] == 1; });
+            [](Window& w) { return w.link().commandPending(C::CmdQuickFuelChange); });
         row("switch picture", nothing(), click(&TForm1::Image1),
-            [](Window& w) { return w.link().commands[C::CmdAutoFuelChange] == 1; });
+            [](Window& w) { return w.link().commandPending(C::CmdAutoFuelChange); });
         row("status panel", nothing(), click(&TForm1::PanelStatus),
-            [](Window& w) { return w.link().commands[C::CmdQuickFuelChange] == 1; });
+            [](Window& w) { return w.link().commandPending(C::CmdQuickFuelChange); });
         row("Enter on Calibration", key(Qt::Key_F2), key(Qt::Key_Return),
-            [](Window& w) { return (w.link().liveRequestBits & 1) != 0; });
+            [](Window& w) { return (w.link().liveRequestBits() & 1) != 0; });
         row("Enter on Settings", nothing(), key(Qt::Key_Return),
-            [](Window& w) { return w.link().liveRequestBits == 0; });
+            [](Window& w) { return w.link().liveRequestBits() == 0; });
         row("L", nothing(), key(Qt::Key_L), [](Window& w) { return w.form.PanelLeft->property("tag").toInt() == 0; });
         row("L twice", nothing(), keys({Qt::Key_L, Qt::Key_L}),
             [](Window& w) { return w.form.PanelLeft->property("tag").toInt() == 1; });
@@ -161,11 +161,11 @@ private Q_SLOTS:
             [](Window& w) { return w.form.developerMode == 0 && !w.form.MenuAdmin->menuAction()->isVisible(); });
         row("Q", developer(key(Qt::Key_F3)), key(Qt::Key_Q), [](Window& w) {
             return w.form.developerMode == 3 && w.form.MenuAdmin->menuAction()->isVisible() &&
-                   w.link().diagnosticFlag == 1 && w.form.row2[5]->isVisible() && w.form.PanelTopTab2->height() == 50;
+                   w.link().diagnosticChannels() && w.form.row2[5]->isVisible() && w.form.PanelTopTab2->height() == 50;
         });
         row("Q twice", developer(), keys({Qt::Key_Q, Qt::Key_Q}), [](Window& w) {
             return w.form.developerMode == 1 && !w.form.MenuAdmin->menuAction()->isVisible() &&
-                   w.link().diagnosticFlag == 0;
+                   w.link().diagnosticChannels() == false;
         });
 
         // Menu items.
@@ -205,9 +205,8 @@ private Q_SLOTS:
         });
         row("Transmisja off", trigger(&TForm1::MenuA0), trigger(&TForm1::MenuA0),
             [](Window& w) { return !w.form.FormAdmin->isVisible() && !w.link().OnTekst && !w.form.ObdPort->OnTekst; });
-        row("Param. bieżące", nothing(), trigger(&TForm1::MenuA00),
-            [](Window& w) { return w.link().verboseLive == 1; });
-        row("Moduł OBD", nothing(), trigger(&TForm1::MenuA01), [](Window& w) { return w.link().verboseObd == 1; });
+        row("Param. bieżące", nothing(), trigger(&TForm1::MenuA00), [](Window& w) { return w.link().verboseLive(); });
+        row("Moduł OBD", nothing(), trigger(&TForm1::MenuA01), [](Window& w) { return w.link().verboseObd(); });
         row(
             "800x600", nothing(), [](Window& w) { w.form.MenuA1x[1]->trigger(); },
             [](Window& w) { return w.form.frameGeometry().size() == QSize(800, 600); });
@@ -262,7 +261,7 @@ private Q_SLOTS:
         QFETCH(Effect, effect);
         Window w;
         before(w);
-        w.link().commands = {};
+        for (int c = 0; c < TSterownik::CommandCount; ++c) w.link().cancelCommand(TSterownik::Command(c));
         action(w);
         QVERIFY(effect(w));
         for (QWidget* d : {static_cast<QWidget*>(w.form.FormDevice), static_cast<QWidget*>(w.form.FormService)})
@@ -290,12 +289,12 @@ private Q_SLOTS:
         w.key(Qt::Key_F4);
         for (QPushButton* b : w.form.cmd) QCOMPARE(b->focusPolicy(), Qt::NoFocus);
         QTest::mouseClick(w.form.cmd[0], Qt::LeftButton);  // speaker test
-        QCOMPARE(int(w.link().commands[TSterownik::CmdSpeakerTest]), 1);
+        QCOMPARE(int(w.link().commandPending(TSterownik::CmdSpeakerTest)), 1);
         // Space after the click changes fuel, it does not press the button again.
-        w.link().commands = {};
+        for (int c = 0; c < TSterownik::CommandCount; ++c) w.link().cancelCommand(TSterownik::Command(c));
         w.key(Qt::Key_Space);
-        QCOMPARE(int(w.link().commands[TSterownik::CmdSpeakerTest]), 0);
-        QCOMPARE(int(w.link().commands[TSterownik::CmdAutoFuelChange]), 1);
+        QCOMPARE(int(w.link().commandPending(TSterownik::CmdSpeakerTest)), 0);
+        QCOMPARE(int(w.link().commandPending(TSterownik::CmdAutoFuelChange)), 1);
     }
 
     // No button of the window itself takes the focus, not even by Tab in the advanced view, where
@@ -316,7 +315,7 @@ private Q_SLOTS:
         const int tag = w.form.BtnParamIng->property("tag").toInt();
         w.key(Qt::Key_Space);
         QCOMPARE(w.form.BtnParamIng->property("tag").toInt(), tag);
-        QCOMPARE(int(w.link().commands[TSterownik::CmdAutoFuelChange]), 1);
+        QCOMPARE(int(w.link().commandPending(TSterownik::CmdAutoFuelChange)), 1);
     }
 
     void serviceDialogShowsHistoryAndSetsTheReminder()
@@ -429,21 +428,21 @@ private Q_SLOTS:
         QCOMPARE(p->StringGrid1->rowCount(), n);
         QCOMPARE(p->height(), n * 25);
         const int k = l.PodajPozycje(2, 1);
-        QCOMPARE(p->StringGrid1->item(1, 1)->text(), QLatin1Char(' ') + polish(l.wykresy[k].id));
-        const bool before = l.wykresy[k].flags & 0x20;
+        QCOMPARE(p->StringGrid1->item(1, 1)->text(), QLatin1Char(' ') + polish(l.channels()[k].id));
+        const bool before = l.channels()[k].flags & 0x20;
         QCOMPARE(p->StringGrid1->item(1, 0)->text().isEmpty(), !before);
 
         // A press anywhere on row 1 toggles the flag and the tick.
         const QRect cell = p->StringGrid1->visualItemRect(p->StringGrid1->item(1, 1));
         QTest::mousePress(p->StringGrid1->viewport(), Qt::LeftButton, {}, cell.center());
-        QCOMPARE(bool(l.wykresy[k].flags & 0x20), !before);
+        QCOMPARE(bool(l.channels()[k].flags & 0x20), !before);
         QCOMPARE(p->StringGrid1->item(1, 0)->text().isEmpty(), before);
         // Enter toggles the current row back.
         QTest::keyClick(p->StringGrid1, Qt::Key_Return);
-        QCOMPARE(bool(l.wykresy[k].flags & 0x20), before);
+        QCOMPARE(bool(l.channels()[k].flags & 0x20), before);
 
         // The tick is drawn in green where the flag is set.
-        l.wykresy[k].flags |= 0x20;
+        l.setChannelShown(k, kChannelReadings, true);
         p->Refresh();
         const QRect box = p->StringGrid1->visualItemRect(p->StringGrid1->item(1, 0));
         const QImage shot = p->StringGrid1->viewport()->grab().toImage();

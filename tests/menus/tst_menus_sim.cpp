@@ -122,7 +122,7 @@ private Q_SLOTS:
         QVERIFY(b.run([&] { return l.mem.identity[0] != 0 && l.readMask == 0 && l.writeMask == 0; }));
         QTest::keyClick(&b.form, Qt::Key_F2);
         QTest::keyClick(&b.form, Qt::Key_Return);
-        QVERIFY(l.liveRequestBits & 1);
+        QVERIFY(l.liveRequestBits() & 1);
         b.ticks(200);
         // Halfway: the controller has been sent to gas and some injectors are off.
         b.sim.engine.automaticFuelChange();
@@ -131,7 +131,7 @@ private Q_SLOTS:
         const uint8_t all = static_cast<uint8_t>(~l.mem.settings[31]);
         QVERIFY(b.sim.engine.fuel() != EngineModel::Petrol || b.sim.engine.enabledInjectors() != (all & 0x0F));
         QTest::keyClick(&b.form, Qt::Key_Return);
-        QVERIFY(!(l.liveRequestBits & 1));
+        QVERIFY(!(l.liveRequestBits() & 1));
         QVERIFY(b.form.RestoringAfterCalibration());
         QVERIFY(b.run([&] { return !b.form.RestoringAfterCalibration(); }));
         QCOMPARE(int(b.sim.engine.fuel()), int(EngineModel::Petrol));

@@ -180,7 +180,7 @@ void TestObdElm::canCarPollsReadsAndClears()
     QCOMPARE(snapshot[8], uint8_t(0x84));
     QCOMPARE(snapshot[10], uint8_t(0x7C));
     QVERIFY(snapshot[7] != 0 && snapshot[9] != 0);
-    QCOMPARE(bench.link.commands[TSterownik::CmdLiveWithObd], uint8_t(1));
+    QCOMPARE(bench.link.commandPending(TSterownik::CmdLiveWithObd), true);
 
     bench.readCodes();
     QCOMPARE(bench.codes(), (QStringList{kStored, "P0171", "P0300", "P0420", kPending, "P0133", kPermanent, "P0420"}));

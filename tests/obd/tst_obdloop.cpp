@@ -174,7 +174,7 @@ void TestObdLoop::initialisationOnCanCar()
     QCOMPARE(link.mem.obdStatus[5], uint8_t(0x02));
     QCOMPARE(link.mem.obdStatus[7], uint8_t(0x7E));
     QCOMPARE(link.mem.obdStatus[8], uint8_t(0x85));
-    QCOMPARE(link.commands[TSterownik::CmdLiveWithObd], uint8_t(1));
+    QCOMPARE(link.commandPending(TSterownik::CmdLiveWithObd), true);
     QVERIFY(obd.pidy[0x21].supported);
     QVERIFY(!obd.pidy[0x08].supported && !obd.pidy[0x09].supported);
     // The grid was rebuilt after the start-up reads: marks follow support, values are empty.
@@ -337,7 +337,7 @@ void TestObdLoop::onlySupportedSelectedPidsArePolled()
     QVERIFY(elm.runUntil([&] { return obd.state == 3; }, 40));
     QVERIFY(elm.commands.isEmpty());
     QVERIFY(obd.panels.pidValues[0x0C].isEmpty());
-    QCOMPARE(link.commands[TSterownik::CmdLiveWithObd], uint8_t(0));
+    QCOMPARE(link.commandPending(TSterownik::CmdLiveWithObd), false);
 }
 
 void TestObdLoop::slowProtocolsPauseBetweenRequests()

@@ -358,14 +358,14 @@ void TestObdParsers::fuelSnapshotReachesTheLink()
     QCOMPARE(std::memcmp(link.mem.obdStatus.data() + 5, expected.data(), expected.size()), 0);
     QCOMPARE(link.mem.obdStatus[4], uint8_t(0xEE));
     QCOMPARE(link.mem.obdStatus[12], uint8_t(0xEE));
-    QCOMPARE(link.commands[TSterownik::CmdLiveWithObd], uint8_t(1));
+    QCOMPARE(link.commandPending(TSterownik::CmdLiveWithObd), true);
 
     // A PID that does not decode changes nothing and raises no flag.
-    link.commands[TSterownik::CmdLiveWithObd] = 0;
+    link.cancelCommand(TSterownik::CmdLiveWithObd);
     obd.currentPid = 0x06;
     obd.reply = "NO DATA\r\r>";
     QCOMPARE(obd.WyswietlPid(), 0);
-    QCOMPARE(link.commands[TSterownik::CmdLiveWithObd], uint8_t(0));
+    QCOMPARE(link.commandPending(TSterownik::CmdLiveWithObd), false);
 }
 
 void TestObdParsers::troubleCodes_data()

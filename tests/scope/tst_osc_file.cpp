@@ -14,9 +14,9 @@
 
 #include "base/Prompt.h"
 #include "base/TextTable.h"
+#include "link/ChannelDecoder.h"
 #include "link/OscFile.h"
 #include "link/ScopeCsv.h"
-#include "link/ScopeDecode.h"
 #include "tests/link/ImageFileLayout.h"
 #include "tests/link/LinkTestKit.h"
 
@@ -131,20 +131,20 @@ private Q_SLOTS:
         uint8_t sample[128] = {};
         sample[40] = uint8_t(b0);
         sample[41] = uint8_t(b1);
-        const ScopeDecode::Channel c{type, 40, scale, gain};
-        QCOMPARE(ScopeDecode::value(c, sample, height), expected);
+        const ChannelDecoder::Channel c{type, 40, scale, gain};
+        QCOMPARE(ChannelDecoder::value(c, sample, height), expected);
     }
 
     // Indices outside the buffer and offsets outside the sample read 0, never past the memory.
     void decoderBounds()
     {
-        std::vector<uint8_t> buffer(size_t(ScopeDecode::kBufferSamples) * 128, 0xFF);
-        const ScopeDecode::Channel byte{10, 0, 1, 1};
-        QCOMPARE(ScopeDecode::value(byte, buffer.data(), -1, 0), 0);
-        QCOMPARE(ScopeDecode::value(byte, buffer.data(), 36000, 0), 0);
-        QCOMPARE(ScopeDecode::value(byte, buffer.data(), 35999, 0), 255);
-        const ScopeDecode::Channel lastWord{11, 127, 1, 1};
-        QCOMPARE(ScopeDecode::value(lastWord, buffer.data(), 0, 0), 0);
+        std::vector<uint8_t> buffer(size_t(ChannelDecoder::kBufferSamples) * 128, 0xFF);
+        const ChannelDecoder::Channel byte{10, 0, 1, 1};
+        QCOMPARE(ChannelDecoder::value(byte, buffer.data(), -1, 0), 0);
+        QCOMPARE(ChannelDecoder::value(byte, buffer.data(), 36000, 0), 0);
+        QCOMPARE(ChannelDecoder::value(byte, buffer.data(), 35999, 0), 255);
+        const ChannelDecoder::Channel lastWord{11, 127, 1, 1};
+        QCOMPARE(ChannelDecoder::value(lastWord, buffer.data(), 0, 0), 0);
     }
 
     // The head: magic, version bytes, zero reserved bytes, then every region at its offset.
@@ -350,9 +350,8 @@ private Q_SLOTS:
         LinkRig rig;
         TSterownik& l = rig.link;
         // Two columns: engine speed and vacuum; one with more decimals than shown; a fuel status.
-        for (TWykres& w : l.wykresy) w.flags &= ~0x1;
-        l.wykresy[1].flags |= 0x1;  // Revolutions: word at 17, scale 10, general format
-        l.wykresy[3].flags |= 0x1;  // Vacuum: word at 44, scale 0.01, two decimals
+        // Revolutions (word at 17, scale 10, general format), vacuum (word at 44, scale 0.01, two decimals).
+        for (int c = 0; c < l.channels().size(); ++c) l.setChannelShown(c, kChannelScope, c == 1 || c == 3);
         QVector<ScopeCsv::Column> cols = ScopeCsv::columns(l);
         QCOMPARE(ScopeCsv::header(cols), QStringLiteral("sec;Revolutions;Vacuum;\r\n"));
 
@@ -372,10 +371,10 @@ private Q_SLOTS:
 
         // More than three decimals: the column writes nothing, not even its ";". Diagnostic
         // channels join while the diagnostic flag is on.
-        l.wykresy[3].decimals = 4;
-        l.diagnosticFlag = 1;
+        l.setDiagnosticChannels(true);
         cols = ScopeCsv::columns(l);
         QVERIFY(cols.size() > 2);
+        cols[1].decimals = 4;
         text.clear();
         ScopeCsv::appendRows(text, {cols[0], cols[1]}, samples.data(), 1, 7, QByteArrayLiteral("."));
         QCOMPARE(text, QByteArray("0.7;820;\r\n"));

@@ -19,7 +19,7 @@
 #include <functional>
 
 #include "base/TextTable.h"
-#include "link/ScopeDecode.h"
+#include "link/ChannelDecoder.h"
 #include "link/Tsterownik.h"
 #include "scope/ScopeGeometry.h"
 #include "scope/Toscyloskop.h"
@@ -64,8 +64,7 @@ struct View {
     explicit View(QSize size)
     {
         link.timer()->stop();
-        for (TWykres& w : link.wykresy) w.flags &= ~0x10;
-        link.wykresy[1].flags |= 0x10;
+        for (int c = 0; c < link.channels().size(); ++c) link.setChannelShown(c, kChannelDrawn, c == 1);
         scope.link = &link;
         scope.resize(size);
         scope.show();
@@ -300,9 +299,9 @@ private Q_SLOTS:
         s.Draw(0);
         const QImage img = s.frameBitmap();
         const int H = 300, E = H - 98, G = E + 40;
-        const ScopeDecode::Channel rpm = ScopeDecode::channelOf(v.link.wykresy[1]);
-        const int high = G - ScopeDecode::value(rpm, liveFrame(300).data(), E);
-        const int low = G - ScopeDecode::value(rpm, liveFrame(100).data(), E);
+        const ChannelDecoder::Channel rpm = ChannelDecoder::channelOf(v.link.channels()[1]);
+        const int high = G - ChannelDecoder::value(rpm, liveFrame(300).data(), E);
+        const int low = G - ChannelDecoder::value(rpm, liveFrame(100).data(), E);
         QVERIFY(high < low);
         const QRgb colour = QColor(0, 112, 253).rgb();
         // The last column shows the later samples, at the higher level.
@@ -326,9 +325,9 @@ private Q_SLOTS:
         s.sampleCount = 1000;
         s.Draw(0);
         const QImage img = s.frameBitmap();
-        const ScopeDecode::Channel rpm = ScopeDecode::channelOf(v.link.wykresy[1]);
-        const int low = 30 - ScopeDecode::value(rpm, liveFrame(100).data(), 20);
-        const int high = 30 - ScopeDecode::value(rpm, liveFrame(400).data(), 20);
+        const ChannelDecoder::Channel rpm = ChannelDecoder::channelOf(v.link.channels()[1]);
+        const int low = 30 - ChannelDecoder::value(rpm, liveFrame(100).data(), 20);
+        const int high = 30 - ChannelDecoder::value(rpm, liveFrame(400).data(), 20);
         QVERIFY(high < low);
         QCOMPARE(img.pixel(60, low), QColor(0, 160, 0).rgb());    // gas: green
         QCOMPARE(img.pixel(260, high), QColor(255, 0, 0).rgb());  // petrol: red
@@ -417,7 +416,7 @@ private Q_SLOTS:
         const QImage img = v.scope.frameBitmap();
         QCOMPARE(img.size(), QSize(400, 90));
         QCOMPARE(img.pixel(200, 45), QColor(Qt::white).rgb());  // the plot background, no trace
-        for (TWykres& w : v.link.wykresy) w.flags |= 0x10;
+        for (int c = 0; c < v.link.channels().size(); ++c) v.link.setChannelShown(c, kChannelDrawn, true);
         v.scope.resize(400, 120);
         v.scope.Draw(0);
         QCOMPARE(v.scope.frameBitmap().size(), QSize(400, 120));

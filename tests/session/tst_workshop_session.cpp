@@ -199,7 +199,7 @@ private Q_SLOTS:
             if (kind == kEventFrameReceived && code >= 0x90 && code <= 0x9F) liveReplies.append(code);
         };
         r.session.StartStopCalibration();
-        QVERIFY(r.link.liveRequestBits & 1);
+        QVERIFY(r.link.liveRequestBits() & 1);
         r.run([] { return false; }, 400);
         // Halfway: the controller has been sent to gas and some injectors are off.
         r.sim.engine.automaticFuelChange();
@@ -225,7 +225,7 @@ private Q_SLOTS:
         QVERIFY(r.session.RestoringAfterCalibration());
         r.session.StartStopCalibration();
         QVERIFY(!r.session.RestoringAfterCalibration());
-        QVERIFY(r.link.liveRequestBits & 1);
+        QVERIFY(r.link.liveRequestBits() & 1);
     }
 };
 

@@ -337,9 +337,7 @@ private Q_SLOTS:
             if (s(i) != v) qWarning("setting %d", i);
             QCOMPARE(int(s(i)), v);
         }
-        int set = 0;
-        for (int c = 0; c < TSterownik::CommandCount; ++c)
-            if (link->commands[static_cast<size_t>(c)] && c != TSterownik::CmdSettingsWrite) set |= 1 << c;
+        const int set = int(link->pendingCommands() & ~(1u << TSterownik::CmdSettingsWrite));
         QCOMPARE(set, flags);
         QCOMPARE(link->writeMask & 1u, 1u);
         if (flags & (1 << TSterownik::CmdFactorySettings)) {

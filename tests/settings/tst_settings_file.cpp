@@ -215,7 +215,7 @@ private Q_SLOTS:
         QCOMPARE(prompt.messages[0].text, QStringLiteral("Error code 123"));
         QVERIFY(sameImage(rig.link.mem, before));
         QCOMPARE(rig.link.writeMask | rig.link.readMask, 0u);
-        QCOMPARE(int(rig.link.commands[TSterownik::CmdFactorySettings]), 0);
+        QCOMPARE(int(rig.link.commandPending(TSterownik::CmdFactorySettings)), 0);
     }
 
     // A save over something that is not a regular file (a FIFO, a link to a device node) is
@@ -380,7 +380,7 @@ private Q_SLOTS:
         QCOMPARE(rig.link.writeMask | rig.link.readMask, 0u);
         // The channel table follows the loaded identity and settings.
         QCOMPARE(int(rig.link.injectorCount), 6);
-        QCOMPARE(rig.link.wykresy.size() > 0, true);
+        QCOMPARE(rig.link.channels().size() > 0, true);
     }
 
     // Connected: the adaptation is folded in, the pending reads are dropped, and the link sends
@@ -414,15 +414,15 @@ private Q_SLOTS:
         QCOMPARE(rig.link.writeMask, 0xF3071Fu);
         // The history read that had not arrived yet stays pending.
         QCOMPARE(rig.link.readMask, 0xF3079Fu);
-        QCOMPARE(int(rig.link.commands[TSterownik::CmdFactorySettings]), 1);
+        QCOMPARE(int(rig.link.commandPending(TSterownik::CmdFactorySettings)), 1);
         QVERIFY(rig.link.loadedFileName.isEmpty());
         QCOMPARE(rig.eventsOf(4, 0), 0);
 
         QList<int> sent;
         QMap<int, QByteArray> written;  // write command -> the 256 region bytes it carried
-        for (int i = 0;
-             i < 200 && (rig.link.writeMask || rig.link.readMask || rig.link.commands[TSterownik::CmdSettingsWrite] ||
-                         rig.link.commands[TSterownik::CmdFactorySettings]);
+        for (int i = 0; i < 200 && (rig.link.writeMask || rig.link.readMask ||
+                                    rig.link.commandPending(TSterownik::CmdSettingsWrite) ||
+                                    rig.link.commandPending(TSterownik::CmdFactorySettings));
              ++i) {
             SimFrames::Request request;
             const int c = rig.slot(&request);

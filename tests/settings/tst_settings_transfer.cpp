@@ -46,9 +46,7 @@ struct Bench {
 
     bool idle() const
     {
-        for (uint8_t flag : link.commands)
-            if (flag) return false;
-        return link.writeMask == 0 && link.readMask == 0 && link.linkMask == 0;
+        return link.pendingCommands() == 0 && link.writeMask == 0 && link.readMask == 0 && link.linkMask == 0;
     }
 
     bool identifiedAndRead()

@@ -257,6 +257,15 @@ private Q_SLOTS:
         QCOMPARE(f.Image1->pixmap().cacheKey(), picture);
         QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText), QColor(255, 0, 0));  // a current error
 
+        // An unchanged reading is not set again either; a new set of readings shows every value afresh.
+        f.StringGridParametry->setCell(1, 0, QStringLiteral("mark"));
+        w.live({{10, 0x06}, {11, 0x03}, {17, 82}});
+        QCOMPARE(f.StringGridParametry->cell(1, 0), QStringLiteral("mark"));
+        l.setChannelShown(l.PodajPozycje(kChannelReadings, 1), kChannelReadings, false);
+        f.LayoutRightPanel();
+        w.live({{10, 0x06}, {11, 0x03}, {17, 82}});
+        QCOMPARE(f.StringGridParametry->cell(1, 0), QStringLiteral("820"));
+
         // Lowest LED red, fuel LED off.
         w.live({{13, 0x01}, {14, 0x00}});
         QCOMPARE(w.led(15, 76), QColor(200, 0, 0));
@@ -341,19 +350,19 @@ private Q_SLOTS:
         for (int r = 0; r < 4; ++r) l.mem.settings[32 + r] = uint8_t(1 << r);
         l.mem.settings[56] = 0;
         l.mem.settings[31] = 0;
-        l.enabledInjectors = 0xFF;
+        l.switchInjectors(0xFF);
         f.LayoutRightPanel();
         StringGrid* g = f.StringGridCzasyWtr;
         const QRect cell = g->cellRect(2, 1);
         const QPoint box(cell.right() - 2 - 8, cell.center().y());
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, box);
-        QCOMPARE(int(l.enabledInjectors), 0xFD);
-        QCOMPARE(int(l.commands[TSterownik::CmdInjectorSwitch]), 1);
+        QCOMPARE(int(l.injectorsEnabled()), 0xFD);
+        QCOMPARE(int(l.commandPending(TSterownik::CmdInjectorSwitch)), 1);
         // The number column itself is no switch; a click on the petrol time does nothing either.
-        l.commands[TSterownik::CmdInjectorSwitch] = 0;
+        l.cancelCommand(TSterownik::CmdInjectorSwitch);
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellRect(1, 1).center());
-        QCOMPARE(int(l.enabledInjectors), 0xFD);
-        QCOMPARE(int(l.commands[TSterownik::CmdInjectorSwitch]), 0);
+        QCOMPARE(int(l.injectorsEnabled()), 0xFD);
+        QCOMPARE(int(l.commandPending(TSterownik::CmdInjectorSwitch)), 0);
         // The tick is drawn only for the enabled injectors.
         const QImage shot = g->viewport()->grab().toImage();
         const auto tickPixels = [&](int row) {
@@ -443,10 +452,10 @@ private Q_SLOTS:
         // Find a channel the oscilloscope does not draw.
         int row = -1;
         for (int k = 0; k < g->rowCount() && row < 0; ++k)
-            if (!(l.wykresy[l.PodajPozycje(1, k)].flags & 16)) row = k;
+            if (!(l.channels()[l.PodajPozycje(1, k)].flags & 16)) row = k;
         QVERIFY(row >= 0);
         g->setTopRow(row);
-        TWykres& ch = l.wykresy[l.PodajPozycje(1, row)];
+        const TWykres& ch = l.channels()[l.PodajPozycje(1, row)];
         const TColor before = ch.colour;
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellRect(0, row).center());
         QVERIFY(offered.isEmpty());  // its swatch does nothing

@@ -162,8 +162,8 @@ private Q_SLOTS:
         f.viewItems[2]->trigger();
         f.portOverride = 400;  // a port given for this run is not remembered
         f.Sterownik1->portNumber = 400;
-        for (TWykres& ch : f.Sterownik1->wykresy)
-            if (ch.id == 1404) ch.colour = Rgb(1, 2, 3);
+        for (int c = 0; c < f.Sterownik1->channels().size(); ++c)
+            if (f.Sterownik1->channels()[c].id == 1404) f.Sterownik1->setChannelColour(c, Rgb(1, 2, 3));
         f.close();
         auto s = w.store();
         QCOMPARE(s->value(QStringLiteral("Comm")).toInt(), 7);
@@ -182,7 +182,7 @@ private Q_SLOTS:
         QCOMPARE(again.form.language, 0);
         QCOMPARE(again.form.viewLevel, 2);
         QCOMPARE(again.form.Sterownik1->portNumber, 7);
-        for (const TWykres& ch : again.form.Sterownik1->wykresy)
+        for (const TWykres& ch : again.form.Sterownik1->channels())
             if (ch.id == 1404) QCOMPARE(ch.colour, Rgb(1, 2, 3));
     }
 
@@ -243,12 +243,12 @@ private Q_SLOTS:
         QCOMPARE(w.answers.questions.size(), 1);
         QVERIFY(w.answers.questions[0].endsWith(polish(2100)));
         QCOMPARE(int(f.Sterownik1->mem.settingsBlock()[10]), def + 1);
-        QCOMPARE(int(f.Sterownik1->commands[TSterownik::CmdFactorySettings]), 0);
+        QCOMPARE(int(f.Sterownik1->commandPending(TSterownik::CmdFactorySettings)), 0);
 
         w.answers.yesNoAnswers = {true};
         QTest::mouseClick(factory, Qt::LeftButton);
         QCOMPARE(int(f.Sterownik1->mem.settingsBlock()[10]), def);
-        QCOMPARE(int(f.Sterownik1->commands[TSterownik::CmdFactorySettings]), 1);
+        QCOMPARE(int(f.Sterownik1->commandPending(TSterownik::CmdFactorySettings)), 1);
     }
 
     void calibrationStartsStopsAndReports()
@@ -262,14 +262,14 @@ private Q_SLOTS:
         QCOMPARE(f.cmd[3]->text(), polish(1261) + QStringLiteral("  [Enter]"));
 
         QTest::mouseClick(f.cmd[3], Qt::LeftButton);  // the link reports stage 1
-        QVERIFY(f.Sterownik1->liveRequestBits & 1);
+        QVERIFY(f.Sterownik1->liveRequestBits() & 1);
         QCOMPARE(f.cmd[3]->text(), polish(1263) + QStringLiteral("  [Enter]"));
         QVERIFY(f.ProgressBar1->isVisible());
         f.LinkEvent(kEventCalibration, 2, 512, 0);
         QCOMPARE(f.ProgressBar1->value(), 512);
 
         QTest::keyClick(&f, Qt::Key_Return);  // Enter stops it: stage 5, silently
-        QVERIFY(!(f.Sterownik1->liveRequestBits & 1));
+        QVERIFY(!(f.Sterownik1->liveRequestBits() & 1));
         QVERIFY(!f.ProgressBar1->isVisible());
         QVERIFY(w.answers.messages.isEmpty());
 
@@ -335,11 +335,11 @@ private Q_SLOTS:
         QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cellRect(2, 0).center());
         QVERIFY(box->hasFocus());
         const int left = f.PanelLeft->property("tag").toInt(), right = f.PanelRight->property("tag").toInt();
-        f.Sterownik1->commands[TSterownik::CmdAutoFuelChange] = 0;
+        f.Sterownik1->cancelCommand(TSterownik::CmdAutoFuelChange);
 
         QTest::keyClicks(box, QStringLiteral("L R"));
         QCOMPARE(box->text(), QStringLiteral("L R"));
-        QCOMPARE(int(f.Sterownik1->commands[TSterownik::CmdAutoFuelChange]), 0);
+        QCOMPARE(int(f.Sterownik1->commandPending(TSterownik::CmdAutoFuelChange)), 0);
         QCOMPARE(f.PanelLeft->property("tag").toInt(), left);
         QCOMPARE(f.PanelRight->property("tag").toInt(), right);
         box->selectAll();
@@ -351,7 +351,7 @@ private Q_SLOTS:
         // The editor has closed: the same keys are shortcuts again.
         QVERIFY(!f.Grafika1->editingInPlace());
         QTest::keyClick(box, Qt::Key_Space);
-        QCOMPARE(int(f.Sterownik1->commands[TSterownik::CmdAutoFuelChange]), 1);
+        QCOMPARE(int(f.Sterownik1->commandPending(TSterownik::CmdAutoFuelChange)), 1);
     }
 
     void themeReachesTheEditor()

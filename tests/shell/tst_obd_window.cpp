@@ -239,7 +239,7 @@ private Q_SLOTS:
         // Acknowledged before the next click (an acknowledgement clears whatever switch is pending).
         QVERIFY(b.run([&] {
             return b.sim.engine.enabledInjectors() == (before & ~2) &&
-                   !b.link().commands[TSterownik::CmdInjectorSwitch];
+                   !b.link().commandPending(TSterownik::CmdInjectorSwitch);
         }));
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(cell.right() - 10, cell.center().y()));
         QVERIFY(b.run([&] { return b.sim.engine.enabledInjectors() == before; }));

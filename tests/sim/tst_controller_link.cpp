@@ -210,7 +210,7 @@ private Q_SLOTS:
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.link.mem.region(0x2)), 256), pcCopy);
         rig.link.KasujMnoznik();  // sets the bits directly
         QVERIFY(rig.runUntil(
-            [&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; }, 400));
+            [&] { return rig.link.writeMask == 0 && !rig.link.commandPending(TSterownik::CmdSettingsWrite); }, 400));
         QCOMPARE(rig.sent.value(0xF9), 0);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.sim.region(0xE9)), 256), theirs);
         QVERIFY(rig.sent.value(0xF8) > 0);  // the readable regions are still written
@@ -229,7 +229,7 @@ private Q_SLOTS:
         rig.link.mem.settings[92] = 121;  // the frame is sent, its acknowledgement not yet taken
         rig.link.ZapiszDoSterownika(0x1);
         QVERIFY(rig.runUntil(
-            [&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; }, 400));
+            [&] { return rig.link.writeMask == 0 && !rig.link.commandPending(TSterownik::CmdSettingsWrite); }, 400));
         QCOMPARE(rig.sent.value(0xF8), 2);
         QCOMPARE(int(rig.sim.settings()[90]), 120);
         QCOMPARE(int(rig.sim.settings()[92]), 121);
@@ -242,17 +242,17 @@ private Q_SLOTS:
         PtyRig rig;
         QVERIFY(rig.start());
         QVERIFY(rig.connectAndRead());
-        const uint8_t before = rig.link.enabledInjectors;
-        rig.link.enabledInjectors = static_cast<uint8_t>(before & ~0x2);
-        rig.link.commands[TSterownik::CmdInjectorSwitch] = 1;
+        const uint8_t before = rig.link.injectorsEnabled();
+        rig.link.switchInjectors(static_cast<uint8_t>(before & ~0x2));
+        rig.link.requestCommand(TSterownik::CmdInjectorSwitch);
         QVERIFY(rig.runUntil([&] { return rig.sent.value(0x86) == 1; }, 400));
-        rig.link.enabledInjectors = before;  // the frame is sent, its acknowledgement not yet taken
-        rig.link.commands[TSterownik::CmdInjectorSwitch] = 1;
-        QVERIFY(rig.runUntil([&] { return !rig.link.commands[TSterownik::CmdInjectorSwitch]; }, 400));
+        rig.link.switchInjectors(before);  // the frame is sent, its acknowledgement not yet taken
+        rig.link.requestCommand(TSterownik::CmdInjectorSwitch);
+        QVERIFY(rig.runUntil([&] { return !rig.link.commandPending(TSterownik::CmdInjectorSwitch); }, 400));
         QCOMPARE(rig.sent.value(0x86), 2);
         QCOMPARE(int(rig.sim.engine.enabledInjectors()), int(before));
         QVERIFY(rig.runUntil([&] { return rig.sent.value(0x90) >= 10; }, 400));
-        QCOMPARE(int(rig.link.enabledInjectors), int(before));
+        QCOMPARE(int(rig.link.injectorsEnabled()), int(before));
     }
 
     // A controller that takes requests and never answers: the unanswered counter climbs past 10
@@ -294,14 +294,14 @@ private Q_SLOTS:
         int highest = 0;
         for (const auto& [code, value] : rig.calibration) highest = std::max(highest, value);
         QVERIFY2(highest >= 768, qPrintable(QString::number(highest)));
-        QCOMPARE(rig.link.liveRequestBits & 1, 0);
+        QCOMPARE(rig.link.liveRequestBits() & 1, 0);
 
         // The idle corrections found are the ones that match this engine, and the controller has them.
         const int found = rig.link.mem.settings[90];
         QVERIFY2(std::abs(found - rig.sim.engine.matchingIdleCorrection()) <= 3, qPrintable(QString::number(found)));
         QCOMPARE(int(rig.link.mem.settings[92]), found);
         QVERIFY(rig.runUntil(
-            [&] { return rig.link.writeMask == 0 && !rig.link.commands[TSterownik::CmdSettingsWrite]; }, 400));
+            [&] { return rig.link.writeMask == 0 && !rig.link.commandPending(TSterownik::CmdSettingsWrite); }, 400));
         QCOMPARE(int(rig.sim.settings()[90]), found);
         QCOMPARE(int(rig.sim.settings()[83]), int(rig.link.mem.settings[83]));
     }
