@@ -10,7 +10,6 @@
 #include <QtGui/QFontDatabase>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QKeyEvent>
-#include <QtGui/QPainter>
 #include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QButtonGroup>
@@ -33,7 +32,7 @@
 #include "obd/Telmobd.h"
 #include "session/WorkshopSession.h"
 #include "shell/FrameLayout.h"
-#include "shell/SwitchPicture.h"
+#include "shell/ReadingsPanel.h"
 #include "shell/WidgetPrompt.h"
 #include "ui/PanelSplitter.h"
 
@@ -104,9 +103,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     ownPrompt_ = std::make_unique<WidgetPrompt>(this);
     prompt = ownPrompt_.get();
 
-    switchBitmap = QImage(91, 91, QImage::Format_RGB32);
-    switchBitmap.fill(Qt::white);
-
     // The session makes the link, the catalogue, the backups, the petrol restore and the OBD reader
     // (given the link); the link's events reach the window after the backups have taken them.
     session_ = std::make_unique<WorkshopSession>();
@@ -118,17 +114,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     // The OBD reader gets its panels and the window's event handler below.
     ObdPort = &Session->obd();
 
-    // Live frames: after the status panel, the readings, the injection times and the switch LEDs
-    // come first, before any view created below adds itself.
-    liveFanOut.add([this](const LiveFrame& f) { ShowReadings(f); });
-    liveFanOut.add([this](const LiveFrame& f) { ShowInjectionTimes(f.data()); });
-    liveFanOut.add([this](const LiveFrame& f) { ShowLeds(f); });
-
     buildWidgets();
     createChart();
     buildMenus();
     buildScope();
-    drawSwitchPicture();
     attachObd();
 
     Timer1 = new QTimer(this);
@@ -373,21 +362,12 @@ void TForm1::buildWidgets()
         head->addWidget(BtnUkryjPrawy);
         rv->addLayout(head);
         BanerCzasWtr = makeTitle(PanelRightBody);
-        buildRightGrids(rv);
-        rv->addStretch(1);
-        auto* pictures = new QHBoxLayout;
-        pictures->setSpacing(0);
-        Image1 = new QLabel(PanelRightBody);
-        Image1->setObjectName(QStringLiteral("Image1"));
-        Image1->setFixedSize(91, 91);
-        Image1->setToolTip(QStringLiteral("[SPACE]"));
-        Image1->installEventFilter(this);
-        pictures->addWidget(Image1, 0, Qt::AlignLeft | Qt::AlignBottom);
-        Image2 = new QLabel(PanelRightBody);
-        Image2->setObjectName(QStringLiteral("Image2"));
-        pictures->addWidget(Image2, 0, Qt::AlignLeft | Qt::AlignBottom);
-        pictures->addStretch(1);
-        rv->addLayout(pictures);
+        // The live readings come first of the panels: a view added later sees them shown.
+        readings_ = new ReadingsPanel(*Sterownik1, PanelRight, BanerCzasWtr, PanelRightBody);
+        connect(readings_, &ReadingsPanel::switchPictureClicked, this,
+                [this] { Sterownik1->requestCommand(TSterownik::CmdAutoFuelChange); });
+        rv->addWidget(readings_, 1);
+        panels.add(readings_);
     }
     {
         auto* show = new QToolButton(PanelRight);
@@ -577,7 +557,6 @@ void TForm1::FormCreate()
     colorItems[theme]->setChecked(true);
 
     obdState = -1;
-    ledMemory = {-1, -1};
     Relabel();
     ApplyColors();
     ApplyView();
@@ -725,7 +704,6 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         if (watched == PanelBottomStatus) LayoutCommandButtons();
     }
     if (event->type() == QEvent::MouseButtonPress) {
-        if (watched == Image1 && Sterownik1) Sterownik1->requestCommand(TSterownik::CmdAutoFuelChange);
         if (watched == PanelStatus && Sterownik1) Sterownik1->requestCommand(TSterownik::CmdQuickFuelChange);
     }
     if (event->type() == QEvent::KeyPress) {

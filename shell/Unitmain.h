@@ -3,7 +3,6 @@
 #include <QtCore/QPointer>
 #include <QtCore/QTimer>
 #include <QtCore/QVector>
-#include <QtGui/QImage>
 #include <QtWidgets/QMainWindow>
 
 #include <array>
@@ -15,7 +14,6 @@
 #include "link/LinkEvents.h"
 #include "link/Tserial.h"
 #include "shell/LiveFanOut.h"
-#include "shell/ReadingsCache.h"
 #include "ui/Panel.h"
 #include "ui/Theme.h"
 
@@ -31,6 +29,7 @@ class QSettings;
 class QSplitter;
 class PanelSplitter;
 class QTextEdit;
+class ReadingsPanel;
 class QToolButton;
 class StringGrid;
 class TObd;
@@ -174,8 +173,6 @@ public:
     QString dataRoot;
     ThemePalette palette;
     std::array<int, 4> commandTags{};
-    std::array<int, 2> ledMemory{-1, -1};  // LED bytes 13 and 14 last drawn; -1 nothing drawn
-    QImage switchBitmap;
 
     // Port numbers given on the command line for this run (0 = the remembered ones).
     int portOverride = 0;
@@ -209,7 +206,6 @@ public:
     QLabel* BanerCzasWtr = nullptr;
     QLabel* BanerBledy = nullptr;
     QLabel* BanerInfo = nullptr;
-    QLabel* Image1 = nullptr;  // switch picture
     QToolButton* BtnUkryjLewy = nullptr;
     QToolButton* BtnUkryjPrawy = nullptr;
     std::array<QToolButton*, 6> row1{};
@@ -261,34 +257,22 @@ public:
     // Shows view `view` of the chart (-1 background only, 5 for the OBD page "RPM corrections").
     void showChartView(int view);
     void hideChart();
-    // --- live screens: readings and injection-time grids, channel list, OBD panels
-    void InitGrids();
-    void LayoutRightPanel();
+    // --- live screens: the right panel's readings (ReadingsPanel), channel list, OBD panels
+    ReadingsPanel* readings() const { return readings_; }
+    void InitGrids();         // forwards to the readings panel, then colours the other grids
+    void LayoutRightPanel();  // forwards to the readings panel
     void FillChannelList();
-    void BtnParamIngClick();
+    void BtnParamIngClick();           // forwards to the readings panel
     void SpeedButton41Click(int tab);  // OBD panel: 0 trouble codes, 1 PIDs
     void RichEditDtcChange();
     void RichEditDtcDblClick();
-    // Receivers of the live fan-out: readings, injection times, the switch picture's LEDs.
-    void ShowReadings(const LiveFrame& frame);
-    void ShowInjectionTimes(const uint8_t* frame);
-    void ShowLeds(const LiveFrame& frame);
-    StringGrid* StringGridParametry = nullptr;  // readings
-    StringGrid* StringGridCzasyWtr = nullptr;   // injection times and gas-injector switches
-    StringGrid* StringGrid1 = nullptr;          // oscilloscope channel list
-    StringGrid* StringGridElm = nullptr;        // OBD adapter status
-    StringGrid* StringGridPid = nullptr;        // OBD PIDs
-    QTextEdit* RichEditDtc = nullptr;           // OBD trouble codes
-    QWidget* PanelObdTabs = nullptr;            // the OBD panel's tab row
+    StringGrid* StringGrid1 = nullptr;    // oscilloscope channel list
+    StringGrid* StringGridElm = nullptr;  // OBD adapter status
+    StringGrid* StringGridPid = nullptr;  // OBD PIDs
+    QTextEdit* RichEditDtc = nullptr;     // OBD trouble codes
+    QWidget* PanelObdTabs = nullptr;      // the OBD panel's tab row
     QToolButton* SpeedButton41 = nullptr;
     QToolButton* SpeedButton42 = nullptr;
-    QToolButton* BtnParamIng = nullptr;  // collapses the injection-time grid to one row
-    QLabel* Image2 = nullptr;            // OBD protocol picture
-    int nameFontSize = 10;
-    int valueFontSize = 10;
-    int nameRepaint = 1;
-    std::array<double, 8> shownPetrol{};
-    std::array<double, 8> shownGas{};
     // The oscilloscope's recorded time text for history lines ("0.0 [s]" until it is attached).
     std::function<QString()> scopeTimeText;
     // Asked after the channel list changed which channels or colours the oscilloscope draws.
@@ -372,8 +356,6 @@ private:
     void showLeftPanel(bool shown);
     void rebuildPortMenu(QMenu* menu, TSerial* port);
     void setStatus(const QString& text, const QColor& background, const QColor& colour, const QFont* font);
-    void drawSwitchPicture();
-    void drawLeds(uint8_t b13, uint8_t b14);
     void setTabColour(QToolButton* button, const QColor& colour);
     void setCommand(int index, int textId, const QString& suffix, const QColor& colour, int tag);
     void showBottomStrip(int height);
@@ -395,25 +377,19 @@ private:
     std::unique_ptr<Prompt> ownPrompt_;
 
     // --- live screens (UnitmainGrids.cpp, UnitmainObd.cpp, UnitmainEvents.cpp)
-    void buildRightGrids(QBoxLayout* column);
     void buildChannelList(QBoxLayout* column);
     void buildObdPanel();
     void attachObd();
     void colourLivePanels();
     void applyObdPage(int page);
-    void drawProtocolPicture();
-    void drawReadingsCell(QPainter& p, int col, int row, const QRect& rect);
-    void drawInjectionCell(QPainter& p, int col, int row, const QRect& rect);
     void drawChannelCell(QPainter& p, int col, int row, const QRect& rect);
-    void injectionGridPressed(const QPoint& pos);
     void channelListPressed(const QPoint& pos);
     void showObdStatus();
     void showObdPids();
     void showObdCodes();
     void addHistoryLine(const LiveFrame& frame);
-    QVector<int> readingsShown_;   // channels of the readings grid, in order
-    ReadingsCache readingsCache_;  // what each row of the readings grid shows
-    int codeLinesShown_ = 0;       // code-box lines already in RichEditDtc
+    ReadingsPanel* readings_ = nullptr;
+    int codeLinesShown_ = 0;  // code-box lines already in RichEditDtc
 
     // --- menus, dialogs and admin mode (UnitmainMenus.cpp)
     void CreateMenuDialogs();

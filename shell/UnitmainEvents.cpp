@@ -1,7 +1,6 @@
 // The main window's handling of link events: the caption, the status panel, the Diagnostics tab's
 // colour, the errors and history boxes, calibration progress and the OBD adapter's state.
 #include <QtCore/QTimer>
-#include <QtGui/QPainter>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QProgressBar>
 #include <QtWidgets/QPushButton>
@@ -13,7 +12,6 @@
 #include "link/Tsterownik.h"
 #include "scope/Toscyloskop.h"
 #include "shell/LivePanels.h"
-#include "shell/SwitchPicture.h"
 #include "shell/Unitmain.h"
 #include "ui/StringGrid.h"
 
@@ -47,7 +45,6 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
     if (kind == kEventObd) {
         if (code != kObdAdapterState) return;
         obdState = length;
-        LayoutRightPanel();
         if (obdState != 0) {
             row1[5]->setChecked(true);
             SpeedButton1Click(5);
@@ -128,10 +125,7 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
         case 0x86:
         case 0xE8:
             FillChannelList();
-            LayoutRightPanel();
             if (Nastawy) Nastawy->update();
-            StringGridParametry->viewport()->update();
-            StringGridCzasyWtr->viewport()->update();
             break;
         case 0xFF: FormProg->BlockAcknowledged(Sterownik1->firmwareBlock); break;
         default: break;
@@ -141,8 +135,8 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
 void TForm1::LiveFrameReceived(const LiveFrame& frame)
 {
     ShowLiveFrame(frame);
-    liveFanOut.deliver(frame);
     panels.liveFrame(frame);
+    liveFanOut.deliver(frame);
     addHistoryLine(frame);
 }
 
@@ -188,30 +182,4 @@ void TForm1::ShowErrors(const LiveFrame& list)
         LivePanels::errorLines(list.data(), list.size(), stored, [](int id) { return TextById(id); });
     RichEditBledy->clear();
     for (const QString& line : lines) RichEditBledy->append(line);
-}
-
-void TForm1::ShowLeds(const LiveFrame& frame)
-{
-    if (frame.levelLeds() == ledMemory[0] && frame.fuelLed() == ledMemory[1]) return;
-    drawLeds(frame.levelLeds(), frame.fuelLed());
-}
-
-void TForm1::drawSwitchPicture()
-{
-    switchBitmap.fill(palette.background.isValid() ? palette.background : QColor(Qt::white));
-    QPainter p(&switchBitmap);
-    SwitchPicture::draw(p);
-    p.end();
-    Image1->setPixmap(QPixmap::fromImage(switchBitmap));
-    // Nothing drawn yet: the next live frame draws its LEDs whatever they are.
-    ledMemory = {-1, -1};
-}
-
-void TForm1::drawLeds(uint8_t b13, uint8_t b14)
-{
-    ledMemory = {b13, b14};
-    QPainter p(&switchBitmap);
-    for (const SwitchPicture::Led& led : SwitchPicture::leds(b13, b14)) p.fillRect(led.rect, led.colour);
-    p.end();
-    Image1->setPixmap(QPixmap::fromImage(switchBitmap));
 }

@@ -23,6 +23,7 @@
 #include "obd/Telmobd.h"
 #include "scope/Toscyloskop.h"
 #include "shell/FrameLayout.h"
+#include "shell/ReadingsPanel.h"
 #include "shell/Unitmain.h"
 #include "ui/PanelSplitter.h"
 #include "ui/StringGrid.h"
@@ -76,7 +77,6 @@ void TForm1::Relabel()
     row3[3]->setText(TextById(1211));
 
     BanerParametry->setText(TextById(1230));
-    BanerCzasWtr->setText(TextById(1231));
     BanerBledy->setText(QLatin1Char(' ') + TextById(1232) + QLatin1Char(' '));
     BanerInfo->setText(QLatin1Char(' ') + TextById(1234) + QLatin1Char(' '));
     SpeedButton41->setText(TextById(1232));
@@ -121,7 +121,6 @@ void TForm1::ApplyColors()
     applyScopeColours();
     applyChartColours();
     panels.applyColours(palette);
-    drawSwitchPicture();
     colourLivePanels();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab
     // that had lost its highlight (re-applied after a view or language change) stays without.
@@ -142,7 +141,7 @@ void TForm1::ApplyView()
     if (viewLevel == 2) {
         BtnUkryjPrawy->show();
         row3[3]->show();
-        BtnParamIng->show();
+        readings_->setAdvancedView(true);
         BtnParamList->show();
     } else {
         SetRightCollapsed(false);
@@ -152,8 +151,7 @@ void TForm1::ApplyView()
             SpeedButton31Click(0);
         }
         row3[3]->hide();
-        if (BtnParamIng->property("tag").toInt() == 1) BtnParamIngClick();
-        BtnParamIng->hide();
+        readings_->setAdvancedView(false);
         BtnParamList->hide();
         // Basic and full views always show the main readings.
         for (int c = 0; c < Sterownik1->channels().size(); ++c) {
@@ -165,7 +163,6 @@ void TForm1::ApplyView()
     }
     FitTabRows();
     LayoutRightPanel();
-    StringGridParametry->viewport()->update();
     Nastawy->SetViewLevel(viewLevel);
     if (Grafika1) Grafika1->SetViewLevel(viewLevel);
 }

@@ -167,11 +167,7 @@ void TForm1::BtnParamListClick()
     connect(FormParam, &QDialog::finished, this, &TForm1::ReadingsSelectionClosed, Qt::SingleShotConnection);
 }
 
-void TForm1::ReadingsSelectionClosed()
-{
-    if (StringGridParametry) StringGridParametry->update();
-    LayoutRightPanel();
-}
+void TForm1::ReadingsSelectionClosed() { LayoutRightPanel(); }
 
 // Attaches the transmission log to a link's text lines, or takes it off again. Whatever handler
 // the link had before keeps receiving every line while the log is on, and is put back afterwards.

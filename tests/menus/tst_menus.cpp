@@ -27,6 +27,7 @@
 #include "obd/Telmobd.h"
 #include "scope/Toscyloskop.h"
 #include "settings/SettingsCatalogue.h"
+#include "shell/ReadingsPanel.h"
 #include "shell/Unitmain.h"
 #include "tests/WindowRig.h"
 #include "ui/StringGrid.h"
@@ -84,6 +85,12 @@ Step click(W* TForm1::*widget)
 {
     return [widget](Window& w) { QTest::mouseClick(w.form.*widget, Qt::LeftButton, {}, QPoint(5, 5)); };
 }
+// A click on one of the widgets of the right panel's readings.
+template <typename W>
+Step clickReadings(W* ReadingsPanel::*widget)
+{
+    return [widget](Window& w) { QTest::mouseClick(w.form.readings()->*widget, Qt::LeftButton, {}, QPoint(5, 5)); };
+}
 Step nothing()
 {
     return [](Window&) {};
@@ -134,7 +141,7 @@ private Q_SLOTS:
             [](Window& w) { return w.link().commandPending(C::CmdAutoFuelChange); });
         row("F11", nothing(), key(Qt::Key_F11),
             [](Window& w) { return w.link().commandPending(C::CmdQuickFuelChange); });
-        row("switch picture", nothing(), click(&TForm1::Image1),
+        row("switch picture", nothing(), clickReadings(&ReadingsPanel::Image1),
             [](Window& w) { return w.link().commandPending(C::CmdAutoFuelChange); });
         row("status panel", nothing(), click(&TForm1::PanelStatus),
             [](Window& w) { return w.link().commandPending(C::CmdQuickFuelChange); });
@@ -304,7 +311,7 @@ private Q_SLOTS:
         Window w;
         w.form.MenuView0Click(2);
         w.key(Qt::Key_F4);
-        QVERIFY(w.form.BtnParamIng->isVisible());
+        QVERIFY(w.form.readings()->BtnParamIng->isVisible());
         for (QAbstractButton* b : w.form.findChildren<QAbstractButton*>())
             if (b->window() == &w.form && b->isVisible())
                 QVERIFY2(b->focusPolicy() == Qt::NoFocus, qPrintable(b->objectName() + b->text()));
@@ -312,9 +319,9 @@ private Q_SLOTS:
             w.key(Qt::Key_Tab);
             QVERIFY(!qobject_cast<QAbstractButton*>(QApplication::focusWidget()));
         }
-        const int tag = w.form.BtnParamIng->property("tag").toInt();
+        const int tag = w.form.readings()->BtnParamIng->property("tag").toInt();
         w.key(Qt::Key_Space);
-        QCOMPARE(w.form.BtnParamIng->property("tag").toInt(), tag);
+        QCOMPARE(w.form.readings()->BtnParamIng->property("tag").toInt(), tag);
         QCOMPARE(int(w.link().commandPending(TSterownik::CmdAutoFuelChange)), 1);
     }
 
@@ -419,7 +426,7 @@ private Q_SLOTS:
         w.form.viewItems[2]->trigger();
         QVERIFY(w.form.BtnParamList->isVisible());
         QCOMPARE(w.form.BtnParamList->focusPolicy(), Qt::NoFocus);
-        const int readingsBefore = w.form.StringGridParametry->rowCount();
+        const int readingsBefore = w.form.readings()->StringGridParametry->rowCount();
         QTest::mouseClick(w.form.BtnParamList, Qt::LeftButton);
         QVERIFY(p->isVisible());
         QCOMPARE(p->windowTitle(), QStringLiteral("KAVELO - ") + polish(1230));
@@ -452,7 +459,7 @@ private Q_SLOTS:
         QVERIFY(green);
         p->close();
         // The readings grid follows once the dialog has closed: one row more for channel k.
-        QCOMPARE(w.form.StringGridParametry->rowCount(), readingsBefore + (before ? 0 : 1));
+        QCOMPARE(w.form.readings()->StringGridParametry->rowCount(), readingsBefore + (before ? 0 : 1));
 
         // In admin mode the diagnostic channels are offered as well.
         w.form.developerMode = 1;

@@ -16,6 +16,7 @@
 #include "scope/Toscyloskop.h"
 #include "shell/GridLayout.h"
 #include "shell/LivePanels.h"
+#include "shell/ReadingsPanel.h"
 #include "shell/Unitmain.h"
 #include "tests/WindowRig.h"
 #include "ui/StringGrid.h"
@@ -52,7 +53,7 @@ struct Window : WindowRig {
         std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), LiveFrame::kSize), f.begin());
         form.ShowErrors(LiveFrame(f.data(), length));
     }
-    QColor led(int x, int y) const { return form.Image1->pixmap().toImage().pixelColor(x, y); }
+    QColor led(int x, int y) const { return form.readings()->Image1->pixmap().toImage().pixelColor(x, y); }
 };
 
 }  // namespace
@@ -213,15 +214,15 @@ private Q_SLOTS:
         l.injectorCount = 4;
         for (int r = 0; r < 4; ++r) l.mem.settings[32 + r] = uint8_t(1 << r);
         f.LayoutRightPanel();
-        QCOMPARE(f.StringGridCzasyWtr->rowCount(), 4);
-        QCOMPARE(f.StringGridParametry->rowCount(), l.PodajIleParamBiez(32));
+        QCOMPARE(f.readings()->StringGridCzasyWtr->rowCount(), 4);
+        QCOMPARE(f.readings()->StringGridParametry->rowCount(), l.PodajIleParamBiez(32));
 
         // A view added later (the chart, the oscilloscope) sees the grids and LEDs already updated.
         QString readingSeen;
         std::array<int, 2> ledsSeen{};
         f.liveFanOut.add([&](const LiveFrame&) {
-            readingSeen = f.StringGridParametry->cell(1, 0);
-            ledsSeen = f.ledMemory;
+            readingSeen = f.readings()->StringGridParametry->cell(1, 0);
+            ledsSeen = f.readings()->ledsDrawn();
         });
 
         // On gas (state 0x306), 820 rpm, petrol 5.00 ms and gas 6.00 ms on cylinder 1, level LED
@@ -237,34 +238,34 @@ private Q_SLOTS:
                 {14, 0x02}});
         QCOMPARE(f.PanelStatus->text(), polish(l.StanPracyTextId(0x306, 1)));
         QCOMPARE(f.PanelStatus->palette().color(QPalette::Window), QColor(0, 160, 0));
-        QCOMPARE(f.StringGridParametry->cell(1, 0), QStringLiteral("820"));
+        QCOMPARE(f.readings()->StringGridParametry->cell(1, 0), QStringLiteral("820"));
         QCOMPARE(readingSeen, QStringLiteral("820"));
         QCOMPARE(ledsSeen, (std::array<int, 2>{0x20, 0x02}));
-        QCOMPARE(f.StringGridCzasyWtr->cell(1, 0), QStringLiteral("5.00"));
-        QCOMPARE(f.StringGridCzasyWtr->cell(3, 0), QStringLiteral("6.00"));
-        QCOMPARE(f.StringGridCzasyWtr->cell(1, 1), QStringLiteral("0.00"));
+        QCOMPARE(f.readings()->StringGridCzasyWtr->cell(1, 0), QStringLiteral("5.00"));
+        QCOMPARE(f.readings()->StringGridCzasyWtr->cell(3, 0), QStringLiteral("6.00"));
+        QCOMPARE(f.readings()->StringGridCzasyWtr->cell(1, 1), QStringLiteral("0.00"));
         QCOMPARE(w.led(15, 16), QColor(0, 160, 0));  // level 4
         QCOMPARE(w.led(15, 31), QColor(0, 0, 0));    // level 3
         QCOMPARE(w.led(74, 16), QColor(0, 160, 0));  // fuel
         QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText), f.row1[2]->palette().color(QPalette::ButtonText));
 
         // The same times are not written again; the same LED bytes are not drawn again.
-        f.StringGridCzasyWtr->setCell(1, 0, QStringLiteral("mark"));
-        const qint64 picture = f.Image1->pixmap().cacheKey();
+        f.readings()->StringGridCzasyWtr->setCell(1, 0, QStringLiteral("mark"));
+        const qint64 picture = f.readings()->Image1->pixmap().cacheKey();
         w.live({{10, 0x06}, {11, 0x03 | 0x08}, {17, 82}, {60, 1250 & 0xFF}, {61, 1250 >> 8}, {13, 0x20}, {14, 0x02}});
-        QCOMPARE(f.StringGridCzasyWtr->cell(1, 0), QStringLiteral("mark"));
-        QCOMPARE(f.StringGridCzasyWtr->cell(3, 0), QStringLiteral("0.00"));
-        QCOMPARE(f.Image1->pixmap().cacheKey(), picture);
+        QCOMPARE(f.readings()->StringGridCzasyWtr->cell(1, 0), QStringLiteral("mark"));
+        QCOMPARE(f.readings()->StringGridCzasyWtr->cell(3, 0), QStringLiteral("0.00"));
+        QCOMPARE(f.readings()->Image1->pixmap().cacheKey(), picture);
         QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText), QColor(255, 0, 0));  // a current error
 
         // An unchanged reading is not set again either; a new set of readings shows every value afresh.
-        f.StringGridParametry->setCell(1, 0, QStringLiteral("mark"));
+        f.readings()->StringGridParametry->setCell(1, 0, QStringLiteral("mark"));
         w.live({{10, 0x06}, {11, 0x03}, {17, 82}});
-        QCOMPARE(f.StringGridParametry->cell(1, 0), QStringLiteral("mark"));
+        QCOMPARE(f.readings()->StringGridParametry->cell(1, 0), QStringLiteral("mark"));
         l.setChannelShown(l.PodajPozycje(kChannelReadings, 1), kChannelReadings, false);
         f.LayoutRightPanel();
         w.live({{10, 0x06}, {11, 0x03}, {17, 82}});
-        QCOMPARE(f.StringGridParametry->cell(1, 0), QStringLiteral("820"));
+        QCOMPARE(f.readings()->StringGridParametry->cell(1, 0), QStringLiteral("820"));
 
         // Lowest LED red, fuel LED off.
         w.live({{13, 0x01}, {14, 0x00}});
@@ -277,18 +278,17 @@ private Q_SLOTS:
     {
         Window w;
         TForm1& f = w.form;
-        QCOMPARE(f.ledMemory, (std::array<int, 2>{-1, -1}));
+        QCOMPARE(f.readings()->ledsDrawn(), (std::array<int, 2>{-1, -1}));
         // Paint the LED spots so that a frame that draws nothing would leave them visible.
-        QImage marked = f.Image1->pixmap().toImage();
+        QImage marked = f.readings()->Image1->pixmap().toImage();
         marked.setPixelColor(15, 16, Qt::yellow);
-        f.Image1->setPixmap(QPixmap::fromImage(marked));
-        f.switchBitmap.setPixelColor(15, 16, Qt::yellow);
+        f.readings()->Image1->setPixmap(QPixmap::fromImage(marked));
         w.live({{13, 0}, {14, 0}});
-        QCOMPARE(f.ledMemory, (std::array<int, 2>{0, 0}));
+        QCOMPARE(f.readings()->ledsDrawn(), (std::array<int, 2>{0, 0}));
         QCOMPARE(w.led(15, 16), QColor(0, 0, 0));
         // A theme change rebuilds the picture and forgets the LEDs.
         f.MenuColor0Click(0);
-        QCOMPARE(f.ledMemory, (std::array<int, 2>{-1, -1}));
+        QCOMPARE(f.readings()->ledsDrawn(), (std::array<int, 2>{-1, -1}));
     }
 
     void detailAlternatesEverySecond()
@@ -352,7 +352,7 @@ private Q_SLOTS:
         l.mem.settings[31] = 0;
         l.switchInjectors(0xFF);
         f.LayoutRightPanel();
-        StringGrid* g = f.StringGridCzasyWtr;
+        StringGrid* g = f.readings()->StringGridCzasyWtr;
         const QRect cell = g->cellRect(2, 1);
         const QPoint box(cell.right() - 2 - 8, cell.center().y());
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, box);
@@ -385,10 +385,10 @@ private Q_SLOTS:
         l.injectorCount = 12;
         for (int r = 0; r < 8; ++r) l.mem.settings[32 + r] = uint8_t(1 << r);
         f.LayoutRightPanel();
-        QCOMPARE(f.StringGridCzasyWtr->rowCount(), 8);
+        QCOMPARE(f.readings()->StringGridCzasyWtr->rowCount(), 8);
         w.live({{89, 0x10}, {91, 0x20}});  // cylinder 8: the last times in the frame
-        QCOMPARE(f.StringGridCzasyWtr->cell(1, 7), QStringLiteral("16.38"));
-        QCOMPARE(f.StringGridCzasyWtr->cell(3, 7), QStringLiteral("32.77"));
+        QCOMPARE(f.readings()->StringGridCzasyWtr->cell(1, 7), QStringLiteral("16.38"));
+        QCOMPARE(f.readings()->StringGridCzasyWtr->cell(3, 7), QStringLiteral("32.77"));
         f.grab();  // every row drawn without reading settings past row 8
     }
 
@@ -398,7 +398,7 @@ private Q_SLOTS:
         TForm1& f = w.form;
         w.link().injectorCount = 8;
         for (int r = 0; r < 8; ++r) w.link().mem.settings[32 + r] = uint8_t(1 << r);
-        StringGrid* g = f.StringGridCzasyWtr;
+        StringGrid* g = f.readings()->StringGridCzasyWtr;
         const auto settle = [&] {
             f.LayoutRightPanel();
             QCoreApplication::processEvents();
@@ -407,13 +407,14 @@ private Q_SLOTS:
         // Room for all eight rows below the readings: no scroll bar, and the pictures stay below.
         QCOMPARE(g->height(), GridLayout::gridHeight(g->defaultRowHeight(), 8));
         QVERIFY(g->verticalScrollBar()->maximum() == 0);
-        QVERIFY(g->geometry().bottom() < f.Image1->geometry().top());
+        QVERIFY(g->geometry().bottom() < f.readings()->Image1->geometry().top());
         // A low window: the grid gives way and scrolls; the switch picture stays inside the panel.
         f.resize(1000, 380);
         settle();
         QVERIFY(g->height() < GridLayout::gridHeight(g->defaultRowHeight(), 8));
         QVERIFY(g->verticalScrollBar()->maximum() > 0);
-        QVERIFY(f.Image1->geometry().bottom() < f.PanelRightBody->height());
+        QVERIFY(f.readings()->Image1->mapTo(f.PanelRightBody, QPoint(0, f.readings()->Image1->height())).y() <=
+                f.PanelRightBody->height());
     }
 
     void collapsingTheInjectionGrid()
@@ -422,13 +423,13 @@ private Q_SLOTS:
         TForm1& f = w.form;
         w.link().injectorCount = 4;
         f.MenuView0Click(2);
-        QVERIFY(f.BtnParamIng->isVisible());
-        QTest::mouseClick(f.BtnParamIng, Qt::LeftButton);
-        QCOMPARE(f.StringGridCzasyWtr->rowCount(), 1);
-        QCOMPARE(f.BtnParamIng->text(), QStringLiteral("+"));
+        QVERIFY(f.readings()->BtnParamIng->isVisible());
+        QTest::mouseClick(f.readings()->BtnParamIng, Qt::LeftButton);
+        QCOMPARE(f.readings()->StringGridCzasyWtr->rowCount(), 1);
+        QCOMPARE(f.readings()->BtnParamIng->text(), QStringLiteral("+"));
         f.MenuView0Click(1);  // basic and full views expand it again
-        QCOMPARE(f.StringGridCzasyWtr->rowCount(), 4);
-        QVERIFY(f.BtnParamIng->isHidden());
+        QCOMPARE(f.readings()->StringGridCzasyWtr->rowCount(), 4);
+        QVERIFY(f.readings()->BtnParamIng->isHidden());
     }
 
     void channelList()

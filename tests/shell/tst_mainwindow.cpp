@@ -21,6 +21,7 @@
 #include "editor/Tnastawy.h"
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
+#include "shell/ReadingsPanel.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
@@ -384,7 +385,7 @@ private Q_SLOTS:
         rx[13] = 0x20 | 0x01;  // top level LED and the lowest LED red
         rx[14] = 0x02;         // fuel LED green
         f.LiveFrameReceived(LiveFrame(rx.data(), 128));
-        QImage img = f.Image1->pixmap().toImage();
+        QImage img = f.readings()->Image1->pixmap().toImage();
         QCOMPARE(img.pixelColor(15, 16), QColor(0, 160, 0));
         QCOMPARE(img.pixelColor(15, 76), QColor(200, 0, 0));
         QCOMPARE(img.pixelColor(74, 16), QColor(0, 160, 0));
@@ -392,12 +393,15 @@ private Q_SLOTS:
         QCOMPARE(f.PanelStatus->text(), f.Sterownik1->StrStanPracy(0, 1));
 
         // The same LED bytes again do not redraw the picture.
-        f.switchBitmap.setPixelColor(15, 16, Qt::blue);
+        const qint64 drawn = f.readings()->Image1->pixmap().cacheKey();
         f.LiveFrameReceived(LiveFrame(rx.data(), 128));
-        QCOMPARE(f.switchBitmap.pixelColor(15, 16), QColor(Qt::blue));
+        QCOMPARE(f.readings()->Image1->pixmap().cacheKey(), drawn);
         rx[13] = 0x20;
         f.LiveFrameReceived(LiveFrame(rx.data(), 128));
-        QCOMPARE(f.switchBitmap.pixelColor(15, 16), QColor(0, 160, 0));
+        QVERIFY(f.readings()->Image1->pixmap().cacheKey() != drawn);
+        img = f.readings()->Image1->pixmap().toImage();
+        QCOMPARE(img.pixelColor(15, 16), QColor(0, 160, 0));
+        QCOMPARE(img.pixelColor(15, 76), QColor(0, 0, 0));
 
         // A current error colours the Diagnostics tab red.
         rx[11] = 0x08;
@@ -481,13 +485,13 @@ private Q_SLOTS:
         QTRY_COMPARE(f.PanelRight->width(), 14);
         QVERIFY(f.PanelRightShow->isVisible());
         QCOMPARE(static_cast<QToolButton*>(f.PanelRightShow)->text(), QStringLiteral("<"));
-        QVERIFY(!f.Image1->isVisible());
+        QVERIFY(!f.readings()->Image1->isVisible());
         resizeClient(f, QSize(1366, 700));
         QTRY_COMPARE(f.PanelRight->width(), 14);  // a collapsed panel stays collapsed
         QCOMPARE(f.PanelStatus->width(), 260);
         QTest::keyClick(&f, Qt::Key_R);
         QTRY_COMPARE(f.PanelRight->width(), 260);
-        QVERIFY(f.Image1->isVisible());
+        QVERIFY(f.readings()->Image1->isVisible());
 
         // Basic view: right panel expanded without its button, no left panel even on its tabs.
         QTest::mouseClick(f.BtnUkryjPrawy, Qt::LeftButton);

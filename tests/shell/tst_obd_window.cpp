@@ -16,6 +16,7 @@
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
+#include "shell/ReadingsPanel.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/elm/ElmSimulator.h"
@@ -229,7 +230,7 @@ private Q_SLOTS:
         // A gas injector switched off in the window is switched off in the controller.
         QVERIFY(b.run([&] { return b.link().mem.identity[0] != 0 && b.link().readMask == 0; }));
         f.LayoutRightPanel();
-        StringGrid* g = f.StringGridCzasyWtr;
+        StringGrid* g = f.readings()->StringGridCzasyWtr;
         QVERIFY(g->rowCount() >= 2);
         b.link().mem.settings[56] = 0;
         const uint8_t before = b.sim.engine.enabledInjectors();
