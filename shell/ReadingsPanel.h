@@ -80,7 +80,7 @@ private:
     int nameRepaint_ = 1;
     std::array<double, 8> shownPetrol_{};
     std::array<double, 8> shownGas_{};
-    QVector<int> readingsShown_;  // channels of the readings grid, in order
+    QVector<int> readingsShown_;   // channels of the readings grid, in order
     ReadingsCache readingsCache_;  // what each row of the readings grid shows
     QImage switchBitmap_;
     std::array<int, 2> ledMemory_{-1, -1};

@@ -31,6 +31,7 @@
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
 #include "session/WorkshopSession.h"
+#include "shell/ChannelList.h"
 #include "shell/FrameLayout.h"
 #include "shell/ReadingsPanel.h"
 #include "shell/WidgetPrompt.h"
@@ -260,7 +261,12 @@ void TForm1::buildWidgets()
         BtnUkryjLewy->setFocusPolicy(Qt::NoFocus);
         connect(BtnUkryjLewy, &QToolButton::clicked, this, [this] { SetLeftCollapsed(true); });
         bv->addWidget(BtnUkryjLewy, 0, Qt::AlignRight);
-        buildChannelList(bv);
+        channelList_ = new ChannelList(*Sterownik1, PanelLeftBody);
+        channelList_->onChannelsChanged = [this] {
+            if (scopeRedraw) scopeRedraw();
+        };
+        bv->addWidget(channelList_, 1);
+        panels.add(channelList_);
         auto* show = new QToolButton(PanelLeft);
         show->setText(QStringLiteral(">"));
         show->setFixedWidth(14);

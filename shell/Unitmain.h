@@ -30,6 +30,7 @@ class QSplitter;
 class PanelSplitter;
 class QTextEdit;
 class ReadingsPanel;
+class ChannelList;
 class QToolButton;
 class StringGrid;
 class TObd;
@@ -259,14 +260,14 @@ public:
     void hideChart();
     // --- live screens: the right panel's readings (ReadingsPanel), channel list, OBD panels
     ReadingsPanel* readings() const { return readings_; }
-    void InitGrids();         // forwards to the readings panel, then colours the other grids
-    void LayoutRightPanel();  // forwards to the readings panel
-    void FillChannelList();
+    ChannelList* channelList() const { return channelList_; }
+    void InitGrids();                  // forwards to the readings panel, then colours the other grids
+    void LayoutRightPanel();           // forwards to the readings panel
+    void FillChannelList();            // forwards to the channel list
     void BtnParamIngClick();           // forwards to the readings panel
     void SpeedButton41Click(int tab);  // OBD panel: 0 trouble codes, 1 PIDs
     void RichEditDtcChange();
     void RichEditDtcDblClick();
-    StringGrid* StringGrid1 = nullptr;    // oscilloscope channel list
     StringGrid* StringGridElm = nullptr;  // OBD adapter status
     StringGrid* StringGridPid = nullptr;  // OBD PIDs
     QTextEdit* RichEditDtc = nullptr;     // OBD trouble codes
@@ -277,8 +278,6 @@ public:
     std::function<QString()> scopeTimeText;
     // Asked after the channel list changed which channels or colours the oscilloscope draws.
     std::function<void()> scopeRedraw;
-    // The colour-picking dialog: returns the chosen colour, an invalid one when cancelled.
-    std::function<QColor(const QColor& initial)> pickColour;
     void createChart();                         // at construction, on PanelChart
     void applyChartColours();                   // the theme's chart colours
     void chartKeyDown(const QKeyEvent* event);  // every key the window previews
@@ -377,18 +376,16 @@ private:
     std::unique_ptr<Prompt> ownPrompt_;
 
     // --- live screens (UnitmainGrids.cpp, UnitmainObd.cpp, UnitmainEvents.cpp)
-    void buildChannelList(QBoxLayout* column);
     void buildObdPanel();
     void attachObd();
     void colourLivePanels();
     void applyObdPage(int page);
-    void drawChannelCell(QPainter& p, int col, int row, const QRect& rect);
-    void channelListPressed(const QPoint& pos);
     void showObdStatus();
     void showObdPids();
     void showObdCodes();
     void addHistoryLine(const LiveFrame& frame);
     ReadingsPanel* readings_ = nullptr;
+    ChannelList* channelList_ = nullptr;
     int codeLinesShown_ = 0;  // code-box lines already in RichEditDtc
 
     // --- menus, dialogs and admin mode (UnitmainMenus.cpp)

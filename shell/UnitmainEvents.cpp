@@ -59,7 +59,6 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
         connTag = -1;
         if (!connItems_.isEmpty()) connItems_[0].tag = -1;
         setWindowTitle(baseCaption + QStringLiteral(" - [") + Sterownik1->loadedFileName + QStringLiteral("]"));
-        FillChannelList();
         return;
     }
     if (kind == kEventCalibration) {
@@ -124,7 +123,6 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
         case 0x82: ShowErrors(Sterownik1->errorList()); break;
         case 0x86:
         case 0xE8:
-            FillChannelList();
             if (Nastawy) Nastawy->update();
             break;
         case 0xFF: FormProg->BlockAcknowledged(Sterownik1->firmwareBlock); break;

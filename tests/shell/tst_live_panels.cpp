@@ -14,6 +14,7 @@
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
 #include "scope/Toscyloskop.h"
+#include "shell/ChannelList.h"
 #include "shell/GridLayout.h"
 #include "shell/LivePanels.h"
 #include "shell/ReadingsPanel.h"
@@ -440,13 +441,13 @@ private Q_SLOTS:
         f.MenuView0Click(2);
         f.SetLeftCollapsed(false);
         QTest::keyClick(&f, Qt::Key_F5);
-        QVERIFY(f.StringGrid1->isVisible());  // filled as it came into view
-        StringGrid* g = f.StringGrid1;
+        StringGrid* g = f.channelList();
+        QVERIFY(g->isVisible());  // filled as it came into view
         QCOMPARE(g->rowCount(), l.PodajIleParamBiez(1));
         int redraws = 0;
         f.scopeRedraw = [&] { ++redraws; };
         QList<QColor> offered;
-        f.pickColour = [&](const QColor& c) {
+        f.channelList()->pickColour = [&](const QColor& c) {
             offered << c;
             return QColor(10, 20, 30);
         };
@@ -469,6 +470,12 @@ private Q_SLOTS:
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellRect(1, row).center());
         QVERIFY(!(ch.flags & 16));
         QCOMPARE(redraws, 3);
+
+        // A language change names the channels again, while the list is in view.
+        const int first = l.PodajPozycje(1, 0);
+        QCOMPARE(g->cell(2, 0), QLatin1Char(' ') + programTexts().text(l.channels()[first].id, TextTable::Polish));
+        f.MenuLang0Click(0);
+        QCOMPARE(g->cell(2, 0), QLatin1Char(' ') + programTexts().text(l.channels()[first].id, TextTable::English));
     }
 
     void obdStateAndCaption()
