@@ -112,6 +112,12 @@ void TGrafika::ClearCorrection()
 
 void TGrafika::setThemePalette(const ThemePalette& palette) { palette_ = palette; }
 
+void TGrafika::applyColours(const ThemePalette& palette)
+{
+    setThemePalette(palette);
+    if (isVisible()) Rebuild();
+}
+
 // ---------------------------------------------------------------- background and render
 
 QFont TGrafika::chartFont() const

@@ -10,6 +10,7 @@
 
 #include "charts/ChartLayout.h"
 #include "charts/ChartViewRegistry.h"
+#include "ui/Panel.h"
 #include "ui/Theme.h"
 
 class QPainter;
@@ -20,7 +21,7 @@ class TSterownik;
 // by BuildBackground) and a frame image (background plus data, copied to the screen). The live
 // cursor of the plot views is drawn over the frame at paint time, so moving it repaints only the
 // strips under the old and the new line.
-class TGrafika : public QWidget {
+class TGrafika : public QWidget, public Panel {
     Q_OBJECT
 public:
     // `leave` argument when the chart is hidden rather than switched to another view.
@@ -58,6 +59,10 @@ public:
     void ShortenNextRefresh();
     // Colours of the current theme, taken at the next rebuild.
     void setThemePalette(const ThemePalette& palette);
+
+    // As a panel of the main window: each live frame moves the cursor, a new theme redraws.
+    void liveFrame(const LiveFrame& frame) override { ShowLiveData(frame.data()); }
+    void applyColours(const ThemePalette& palette) override;
 
     // --- for the views
     // Gives the focus box the keyboard focus (ignored when it cannot take it).

@@ -22,8 +22,7 @@ ChannelList::ChannelList(TSterownik& link, QWidget* parent) : StringGrid(parent)
 void ChannelList::linkEvent(int kind, int code, int, int)
 {
     // A loaded recording or settings file, an injector switch or a new assignment: other channels.
-    if (kind == kEventFileLoaded || (kind == kEventFrameReceived && (code == 0x86 || code == 0xE8)))
-        FillChannelList();
+    if (kind == kEventFileLoaded || (kind == kEventFrameReceived && (code == 0x86 || code == 0xE8))) FillChannelList();
 }
 
 void ChannelList::relabel() { FillChannelList(); }

@@ -279,7 +279,6 @@ public:
     // Asked after the channel list changed which channels or colours the oscilloscope draws.
     std::function<void()> scopeRedraw;
     void createChart();                         // at construction, on PanelChart
-    void applyChartColours();                   // the theme's chart colours
     void chartKeyDown(const QKeyEvent* event);  // every key the window previews
     void freeChart();                           // first of the components at close
 

@@ -1,5 +1,5 @@
 // The main window's side of the chart component: creation, the Map and OBD pages that show it,
-// colours, view level, keys and live frames.
+// view level and keys; live frames and colours reach it as a panel.
 #include <QtGui/QKeyEvent>
 
 #include "charts/Tgrafika.h"
@@ -10,10 +10,8 @@ void TForm1::createChart()
     Grafika1 = new TGrafika(PanelChart);
     Grafika1->Sterownik = Sterownik1;
     Grafika1->AttachToPanel(PanelChart);
-    // After the status panel and the grids, which were added before.
-    liveFanOut.add([this](const LiveFrame& frame) {
-        if (Grafika1) Grafika1->ShowLiveData(frame.data());
-    });
+    // After the readings, which were added before: the chart follows live frames and themes.
+    panels.add(Grafika1);
 }
 
 void TForm1::showChartView(int view)
@@ -29,13 +27,6 @@ void TForm1::hideChart()
     if (Grafika1) Grafika1->HideChart();
 }
 
-void TForm1::applyChartColours()
-{
-    if (!Grafika1) return;
-    Grafika1->setThemePalette(palette);
-    if (Grafika1->isVisible()) Grafika1->Rebuild();
-}
-
 void TForm1::chartKeyDown(const QKeyEvent* event)
 {
     if (Grafika1) Grafika1->KeyDown(event->key(), event->modifiers());
@@ -43,6 +34,7 @@ void TForm1::chartKeyDown(const QKeyEvent* event)
 
 void TForm1::freeChart()
 {
+    panels.remove(Grafika1);
     delete Grafika1;
     Grafika1 = nullptr;
 }

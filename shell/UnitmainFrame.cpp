@@ -119,7 +119,6 @@ void TForm1::ApplyColors()
         setColours(w, QPalette::Window, t.background, QPalette::WindowText, t.text);
     Nastawy->setThemePalette(t);
     applyScopeColours();
-    applyChartColours();
     panels.applyColours(palette);
     colourLivePanels();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab

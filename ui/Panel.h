@@ -27,10 +27,12 @@ public:
 
 // The window's one list of panels: a new panel or dialog joins with one `add`, and every language,
 // colour, live frame and link event reaches it from then on, in the order the panels were added.
-// Panels live as long as the window (they are its children), so there is no removal.
+// Panels live as long as the window (they are its children); one freed before the window (the
+// chart, at closing) leaves the list first.
 class PanelList {
 public:
     void add(Panel* panel) { panels_.push_back(panel); }
+    void remove(Panel* panel) { std::erase(panels_, panel); }
     int size() const { return int(panels_.size()); }
 
     void liveFrame(const LiveFrame& frame) const

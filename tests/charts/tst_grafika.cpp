@@ -310,7 +310,7 @@ private Q_SLOTS:
         c.installEventFilter(&spy);
         const int renders = c.renderCount;
         const auto frame = liveFrame(100, 50);
-        w.form.liveFanOut.deliver(LiveFrame(frame.data(), 100));
+        w.form.panels.liveFrame(LiveFrame(frame.data(), 100));
         const ChartLayout::Plot& p = c.plot();
         QCOMPARE(c.cursorX(), p.left + 100 * p.width / 200);
         QCOMPARE(c.cursorY(), p.bottom - 50 * p.height / 100);
@@ -324,19 +324,19 @@ private Q_SLOTS:
         }
         // The same position again paints nothing.
         spy.regions.clear();
-        w.form.liveFanOut.deliver(LiveFrame(frame.data(), 100));
+        w.form.panels.liveFrame(LiveFrame(frame.data(), 100));
         QCoreApplication::processEvents();
         QVERIFY(spy.regions.isEmpty());
         // After a render the cursor is gone and the same reading draws it again.
         c.Render();
         QCOMPARE(c.cursorX(), -1);
-        w.form.liveFanOut.deliver(LiveFrame(frame.data(), 100));
+        w.form.panels.liveFrame(LiveFrame(frame.data(), 100));
         QVERIFY(c.cursorX() > 0);
         // Hidden, nothing moves.
         QTest::mouseClick(w.form.row1[0], Qt::LeftButton);
         const auto other = liveFrame(20, 10);
         const int x = c.cursorX();
-        w.form.liveFanOut.deliver(LiveFrame(other.data(), 100));
+        w.form.panels.liveFrame(LiveFrame(other.data(), 100));
         QCOMPARE(c.cursorX(), x);
         c.removeEventFilter(&spy);
     }
