@@ -7,7 +7,8 @@
 
 // The one place where a verified live frame from the controller fans out to the views and dialogs
 // that show it. Receivers are called in the order they were added (the grids first, then the
-// chart, the oscilloscope and the dialogs); each decides for itself whether it is shown.
+// chart); each decides for itself whether it is shown. The window's panels (the oscilloscope, the
+// dialogs) take the frame after them, through the window's panel list.
 // Receivers live as long as the main window, so there is no removal.
 class LiveFanOut {
 public:

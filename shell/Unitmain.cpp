@@ -31,8 +31,11 @@
 #include "editor/Tnastawy.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
+#include "scope/Toscyloskop.h"
 #include "session/WorkshopSession.h"
 #include "shell/FrameLayout.h"
+#include "shell/ObdPagesPanel.h"
+#include "shell/ScopeBar.h"
 #include "shell/SwitchPicture.h"
 #include "shell/WidgetPrompt.h"
 #include "ui/PanelSplitter.h"
@@ -115,8 +118,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     Backups = &Session->backups();
     Session->OnZdarzenie = [this](int kind, int code, int value, int length) { LinkEvent(kind, code, value, length); };
     connect(Sterownik1, &TSterownik::liveFrame, this, &TForm1::LiveFrameReceived);
-    // The OBD reader gets its panels and the window's event handler below.
+    // The OBD reader's panel follows it from its creation below; its events reach the window.
     ObdPort = &Session->obd();
+    ObdPort->OnZdarzenie = [this](int kind, int code, int value, int length) { LinkEvent(kind, code, value, length); };
 
     // Live frames: after the status panel, the readings, the injection times and the switch LEDs
     // come first, before any view created below adds itself.
@@ -127,9 +131,18 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     buildWidgets();
     createChart();
     buildMenus();
-    buildScope();
+    // The oscilloscope's bar in the bottom strip, its view in the work area, its recording items in
+    // the Device menu after the settings-file items.
+    scopeBar_ = new ScopeBar(*Sterownik1, prompt, PanelScope, MenuFile, MenuFileSave, PanelBottomStatus);
+    panels.add(scopeBar_);
+    connect(scopeBar_, &ScopeBar::recordingRead, this, [this] {
+        row1[4]->setChecked(true);
+        SpeedButton1Click(4);
+    });
+    // History lines carry the recorded time; the channel list's changes redraw the traces.
+    scopeTimeText = [this] { return scopeBar_->view()->RecordedTimeText(); };
+    scopeRedraw = [this] { scopeBar_->view()->Redraw(); };
     drawSwitchPicture();
-    attachObd();
 
     Timer1 = new QTimer(this);
     Timer1->setSingleShot(true);
@@ -336,14 +349,12 @@ void TForm1::buildWidgets()
         iv->addWidget(BanerInfo);
         iv->addWidget(RichEditInfo, 1);
     }
-    PanelObd = new QWidget(PanelNasInfoObd);
-    PanelObd->setObjectName(QStringLiteral("PanelObd"));
-    PanelObd->setAutoFillBackground(true);
-    buildObdPanel();
+    obdPages_ = new ObdPagesPanel(*ObdPort, PanelNasInfoObd);
+    panels.add(obdPages_);
     sv->addWidget(PanelInfo, 1);
-    sv->addWidget(PanelObd, 1);
+    sv->addWidget(obdPages_, 1);
     PanelInfo->hide();
-    PanelObd->hide();
+    obdPages_->hide();
     splitBottom->addWidget(upper);
     splitBottom->addWidget(PanelNasInfoObd);
     splitBottom->handle(1)->setAutoFillBackground(true);
@@ -408,7 +419,8 @@ void TForm1::buildWidgets()
     mid->addWidget(splitRight);
     mid->addWidget(PanelRight);
 
-    // Bottom bar: command buttons, progress bar, oscilloscope bar and the status panel.
+    // Bottom bar: command buttons, progress bar and the status panel; the oscilloscope's bar joins
+    // it when the oscilloscope is made.
     PanelBottomStatus = new QWidget(central);
     PanelBottomStatus->setObjectName(QStringLiteral("PanelBottomStatus"));
     PanelBottomStatus->setFixedHeight(28);
@@ -426,9 +438,6 @@ void TForm1::buildWidgets()
     ProgressBar1->setRange(0, 1024);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
-    PanelOsc = new QWidget(PanelBottomStatus);
-    PanelOsc->setObjectName(QStringLiteral("PanelOsc"));
-    PanelOsc->hide();
     PanelStatus = new QLabel(PanelBottomStatus);
     PanelStatus->setObjectName(QStringLiteral("PanelStatus"));
     PanelStatus->setAlignment(Qt::AlignCenter);

@@ -39,7 +39,6 @@ class TNastawy;
 class TGrafika;
 class TFormLogo;
 class TFormProg;
-class TScope;
 class AutoBackup;
 class TFormLevel;
 class TFormInj;
@@ -51,6 +50,8 @@ class TFormDevice;
 class TFormService;
 class TFormParam;
 class WorkshopSession;
+class ObdPagesPanel;
+class ScopeBar;
 
 // The main window: builds on a workshop session (the controller link, the OBD reader, the settings
 // catalogue, the backups and the watchdog), creates the views, shows what the session reports,
@@ -97,12 +98,12 @@ public:
     // Status panel (work state or its detail) and the Diagnostics tab's colour for a live frame.
     void ShowLiveFrame(const LiveFrame& frame);
     // Each verified live frame from the link: the status panel, then every receiver of the fan-out,
-    // then the history box's fuel-switch and adaptation lines.
+    // then every panel, then the history box's fuel-switch and adaptation lines.
     void LiveFrameReceived(const LiveFrame& frame);
     // The Diagnostics tab's errors box from an error-list reply (0x82).
     void ShowErrors(const LiveFrame& list);
-    // Every verified live frame goes through here after the status panel has taken it: the grids,
-    // the chart, the oscilloscope and the dialogs add themselves as receivers.
+    // Every verified live frame goes through here after the status panel has taken it: the grids
+    // and the chart add themselves as receivers.
     LiveFanOut liveFanOut;
     // The window's panels and dialogs: each gets every live frame (after the fan-out), every link
     // event, every language change and every theme. A new panel joins with one `panels.add`.
@@ -198,9 +199,7 @@ public:
     QWidget* PanelInfo = nullptr;
     QWidget* PanelChart = nullptr;  // place of the chart component
     QWidget* PanelScope = nullptr;  // place of the oscilloscope view
-    QWidget* PanelObd = nullptr;
     QWidget* PanelBottomStatus = nullptr;
-    QWidget* PanelOsc = nullptr;
     QLabel* PanelStatus = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QTextEdit* RichEditBledy = nullptr;
@@ -233,19 +232,12 @@ public:
     std::array<QAction*, 3> viewItems{};
     std::array<QAction*, 6> colorItems{};
 
-    // --- oscilloscope (UnitmainScope.cpp)
-    TScope* Scope = nullptr;
-    std::array<QToolButton*, 12> oscButtons{};  // BitBtnOsc01..07, 10..12, 20, 21
-    QAction* MenuFile5 = nullptr;               // read a recording
-    QAction* MenuFile6 = nullptr;               // start or stop a recording
-    QAction* MenuFile7 = nullptr;               // CSV export
-    void BitBtnOsc01Click(int code);            // hands the button's number to the oscilloscope
-    void MenuFile5Click();
-    void MenuFile6Click();
-    void MenuFile7Click();
-    void buildScope();
-    void relabelScope();
-    void applyScopeColours();
+    // --- oscilloscope: the view, its button bar and the recording items of the Device menu
+    ScopeBar* scopeBar() const { return scopeBar_; }
+    void BitBtnOsc01Click(int code);  // hands the button's number to the oscilloscope
+    void MenuFile5Click();            // read a recording
+    void MenuFile6Click();            // start or stop a recording
+    void MenuFile7Click();            // CSV export
     // --- automatic backups and comparing with a file (UnitmainBackups.cpp)
     AutoBackup* Backups = nullptr;  // the session's backups
     QAction* MenuFileCompare = nullptr;
@@ -261,11 +253,12 @@ public:
     // Shows view `view` of the chart (-1 background only, 5 for the OBD page "RPM corrections").
     void showChartView(int view);
     void hideChart();
-    // --- live screens: readings and injection-time grids, channel list, OBD panels
+    // --- live screens: readings and injection-time grids, channel list, OBD panel
     void InitGrids();
     void LayoutRightPanel();
     void FillChannelList();
     void BtnParamIngClick();
+    ObdPagesPanel* obdPages() const { return obdPages_; }
     void SpeedButton41Click(int tab);  // OBD panel: 0 trouble codes, 1 PIDs
     void RichEditDtcChange();
     void RichEditDtcDblClick();
@@ -276,14 +269,8 @@ public:
     StringGrid* StringGridParametry = nullptr;  // readings
     StringGrid* StringGridCzasyWtr = nullptr;   // injection times and gas-injector switches
     StringGrid* StringGrid1 = nullptr;          // oscilloscope channel list
-    StringGrid* StringGridElm = nullptr;        // OBD adapter status
-    StringGrid* StringGridPid = nullptr;        // OBD PIDs
-    QTextEdit* RichEditDtc = nullptr;           // OBD trouble codes
-    QWidget* PanelObdTabs = nullptr;            // the OBD panel's tab row
-    QToolButton* SpeedButton41 = nullptr;
-    QToolButton* SpeedButton42 = nullptr;
-    QToolButton* BtnParamIng = nullptr;  // collapses the injection-time grid to one row
-    QLabel* Image2 = nullptr;            // OBD protocol picture
+    QToolButton* BtnParamIng = nullptr;         // collapses the injection-time grid to one row
+    QLabel* Image2 = nullptr;                   // OBD protocol picture
     int nameFontSize = 10;
     int valueFontSize = 10;
     int nameRepaint = 1;
@@ -394,26 +381,21 @@ private:
     QList<PortMenuItem> elmItems_;
     std::unique_ptr<Prompt> ownPrompt_;
 
-    // --- live screens (UnitmainGrids.cpp, UnitmainObd.cpp, UnitmainEvents.cpp)
+    // --- live screens (UnitmainGrids.cpp, UnitmainEvents.cpp)
     void buildRightGrids(QBoxLayout* column);
     void buildChannelList(QBoxLayout* column);
-    void buildObdPanel();
-    void attachObd();
     void colourLivePanels();
-    void applyObdPage(int page);
     void drawProtocolPicture();
     void drawReadingsCell(QPainter& p, int col, int row, const QRect& rect);
     void drawInjectionCell(QPainter& p, int col, int row, const QRect& rect);
     void drawChannelCell(QPainter& p, int col, int row, const QRect& rect);
     void injectionGridPressed(const QPoint& pos);
     void channelListPressed(const QPoint& pos);
-    void showObdStatus();
-    void showObdPids();
-    void showObdCodes();
     void addHistoryLine(const LiveFrame& frame);
     QVector<int> readingsShown_;   // channels of the readings grid, in order
     ReadingsCache readingsCache_;  // what each row of the readings grid shows
-    int codeLinesShown_ = 0;       // code-box lines already in RichEditDtc
+    ObdPagesPanel* obdPages_ = nullptr;
+    ScopeBar* scopeBar_ = nullptr;
 
     // --- menus, dialogs and admin mode (UnitmainMenus.cpp)
     void CreateMenuDialogs();

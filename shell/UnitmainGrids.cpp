@@ -148,19 +148,13 @@ void TForm1::buildChannelList(QBoxLayout* column)
 
 void TForm1::colourLivePanels()
 {
-    for (StringGrid* g : {StringGridParametry, StringGridCzasyWtr, StringGrid1, StringGridElm, StringGridPid}) {
+    for (StringGrid* g : {StringGridParametry, StringGridCzasyWtr, StringGrid1}) {
         if (!g) continue;
         QPalette p = g->viewport()->palette();
         p.setColor(QPalette::Window, palette.background);
         p.setColor(QPalette::WindowText, palette.text);
         g->viewport()->setPalette(p);
         g->viewport()->update();
-    }
-    if (RichEditDtc) {
-        QPalette p = RichEditDtc->palette();
-        p.setColor(QPalette::Base, palette.field);
-        p.setColor(QPalette::Text, palette.text);
-        RichEditDtc->setPalette(p);
     }
     LayoutRightPanel();
 }
