@@ -30,10 +30,13 @@
 #include "editor/Tnastawy.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
+#include "scope/Toscyloskop.h"
 #include "session/WorkshopSession.h"
 #include "shell/ChannelList.h"
 #include "shell/FrameLayout.h"
+#include "shell/ObdPagesPanel.h"
 #include "shell/ReadingsPanel.h"
+#include "shell/ScopeBar.h"
 #include "shell/WidgetPrompt.h"
 #include "ui/PanelSplitter.h"
 
@@ -112,14 +115,24 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     Backups = &Session->backups();
     Session->OnZdarzenie = [this](int kind, int code, int value, int length) { LinkEvent(kind, code, value, length); };
     connect(Sterownik1, &TSterownik::liveFrame, this, &TForm1::LiveFrameReceived);
-    // The OBD reader gets its panels and the window's event handler below.
+    // The OBD reader's panel follows it from its creation below; its events reach the window.
     ObdPort = &Session->obd();
+    ObdPort->OnZdarzenie = [this](int kind, int code, int value, int length) { LinkEvent(kind, code, value, length); };
 
     buildWidgets();
     createChart();
     buildMenus();
-    buildScope();
-    attachObd();
+    // The oscilloscope's bar in the bottom strip, its view in the work area, its recording items in
+    // the Device menu after the settings-file items.
+    scopeBar_ = new ScopeBar(*Sterownik1, prompt, PanelScope, MenuFile, MenuFileSave, PanelBottomStatus);
+    panels.add(scopeBar_);
+    connect(scopeBar_, &ScopeBar::recordingRead, this, [this] {
+        row1[4]->setChecked(true);
+        SpeedButton1Click(4);
+    });
+    // History lines carry the recorded time; the channel list's changes redraw the traces.
+    scopeTimeText = [this] { return scopeBar_->view()->RecordedTimeText(); };
+    scopeRedraw = [this] { scopeBar_->view()->Redraw(); };
 
     Timer1 = new QTimer(this);
     Timer1->setSingleShot(true);
@@ -331,14 +344,12 @@ void TForm1::buildWidgets()
         iv->addWidget(BanerInfo);
         iv->addWidget(RichEditInfo, 1);
     }
-    PanelObd = new QWidget(PanelNasInfoObd);
-    PanelObd->setObjectName(QStringLiteral("PanelObd"));
-    PanelObd->setAutoFillBackground(true);
-    buildObdPanel();
+    obdPages_ = new ObdPagesPanel(*ObdPort, PanelNasInfoObd);
+    panels.add(obdPages_);
     sv->addWidget(PanelInfo, 1);
-    sv->addWidget(PanelObd, 1);
+    sv->addWidget(obdPages_, 1);
     PanelInfo->hide();
-    PanelObd->hide();
+    obdPages_->hide();
     splitBottom->addWidget(upper);
     splitBottom->addWidget(PanelNasInfoObd);
     splitBottom->handle(1)->setAutoFillBackground(true);
@@ -394,7 +405,8 @@ void TForm1::buildWidgets()
     mid->addWidget(splitRight);
     mid->addWidget(PanelRight);
 
-    // Bottom bar: command buttons, progress bar, oscilloscope bar and the status panel.
+    // Bottom bar: command buttons, progress bar and the status panel; the oscilloscope's bar joins
+    // it when the oscilloscope is made.
     PanelBottomStatus = new QWidget(central);
     PanelBottomStatus->setObjectName(QStringLiteral("PanelBottomStatus"));
     PanelBottomStatus->setFixedHeight(28);
@@ -412,9 +424,6 @@ void TForm1::buildWidgets()
     ProgressBar1->setRange(0, 1024);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
-    PanelOsc = new QWidget(PanelBottomStatus);
-    PanelOsc->setObjectName(QStringLiteral("PanelOsc"));
-    PanelOsc->hide();
     PanelStatus = new QLabel(PanelBottomStatus);
     PanelStatus->setObjectName(QStringLiteral("PanelStatus"));
     PanelStatus->setAlignment(Qt::AlignCenter);

@@ -13,7 +13,6 @@
 #include "base/Prompt.h"
 #include "link/LinkEvents.h"
 #include "link/Tserial.h"
-#include "shell/LiveFanOut.h"
 #include "ui/Panel.h"
 #include "ui/Theme.h"
 
@@ -39,7 +38,6 @@ class TNastawy;
 class TGrafika;
 class TFormLogo;
 class TFormProg;
-class TScope;
 class AutoBackup;
 class TFormLevel;
 class TFormInj;
@@ -51,6 +49,8 @@ class TFormDevice;
 class TFormService;
 class TFormParam;
 class WorkshopSession;
+class ObdPagesPanel;
+class ScopeBar;
 
 // The main window: builds on a workshop session (the controller link, the OBD reader, the settings
 // catalogue, the backups and the watchdog), creates the views, shows what the session reports,
@@ -96,16 +96,13 @@ public:
     void LinkEvent(int kind, int code, int value, int length);
     // Status panel (work state or its detail) and the Diagnostics tab's colour for a live frame.
     void ShowLiveFrame(const LiveFrame& frame);
-    // Each verified live frame from the link: the status panel, then every receiver of the fan-out,
-    // then the history box's fuel-switch and adaptation lines.
+    // Each verified live frame from the link: the status panel, then every panel in the order they
+    // were added (the readings first), then the history box's fuel-switch and adaptation lines.
     void LiveFrameReceived(const LiveFrame& frame);
     // The Diagnostics tab's errors box from an error-list reply (0x82).
     void ShowErrors(const LiveFrame& list);
-    // Every verified live frame goes through here after the status panel has taken it: the grids,
-    // the chart, the oscilloscope and the dialogs add themselves as receivers.
-    LiveFanOut liveFanOut;
-    // The window's panels and dialogs: each gets every live frame (after the fan-out), every link
-    // event, every language change and every theme. A new panel joins with one `panels.add`.
+    // The window's panels and dialogs: each gets every live frame, every link event, every language
+    // change and every theme. A new panel joins with one `panels.add`.
     PanelList panels;
 
     // --- appearance
@@ -196,9 +193,7 @@ public:
     QWidget* PanelInfo = nullptr;
     QWidget* PanelChart = nullptr;  // place of the chart component
     QWidget* PanelScope = nullptr;  // place of the oscilloscope view
-    QWidget* PanelObd = nullptr;
     QWidget* PanelBottomStatus = nullptr;
-    QWidget* PanelOsc = nullptr;
     QLabel* PanelStatus = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QTextEdit* RichEditBledy = nullptr;
@@ -230,19 +225,12 @@ public:
     std::array<QAction*, 3> viewItems{};
     std::array<QAction*, 6> colorItems{};
 
-    // --- oscilloscope (UnitmainScope.cpp)
-    TScope* Scope = nullptr;
-    std::array<QToolButton*, 12> oscButtons{};  // BitBtnOsc01..07, 10..12, 20, 21
-    QAction* MenuFile5 = nullptr;               // read a recording
-    QAction* MenuFile6 = nullptr;               // start or stop a recording
-    QAction* MenuFile7 = nullptr;               // CSV export
-    void BitBtnOsc01Click(int code);            // hands the button's number to the oscilloscope
-    void MenuFile5Click();
-    void MenuFile6Click();
-    void MenuFile7Click();
-    void buildScope();
-    void relabelScope();
-    void applyScopeColours();
+    // --- oscilloscope: the view, its button bar and the recording items of the Device menu
+    ScopeBar* scopeBar() const { return scopeBar_; }
+    void BitBtnOsc01Click(int code);  // hands the button's number to the oscilloscope
+    void MenuFile5Click();            // read a recording
+    void MenuFile6Click();            // start or stop a recording
+    void MenuFile7Click();            // CSV export
     // --- automatic backups and comparing with a file (UnitmainBackups.cpp)
     AutoBackup* Backups = nullptr;  // the session's backups
     QAction* MenuFileCompare = nullptr;
@@ -258,22 +246,17 @@ public:
     // Shows view `view` of the chart (-1 background only, 5 for the OBD page "RPM corrections").
     void showChartView(int view);
     void hideChart();
-    // --- live screens: the right panel's readings (ReadingsPanel), channel list, OBD panels
+    // --- live screens: the right panel's readings, the channel list, the OBD panel
     ReadingsPanel* readings() const { return readings_; }
     ChannelList* channelList() const { return channelList_; }
-    void InitGrids();                  // forwards to the readings panel, then colours the other grids
+    ObdPagesPanel* obdPages() const { return obdPages_; }
+    void InitGrids();                  // forwards to the readings panel
     void LayoutRightPanel();           // forwards to the readings panel
     void FillChannelList();            // forwards to the channel list
     void BtnParamIngClick();           // forwards to the readings panel
     void SpeedButton41Click(int tab);  // OBD panel: 0 trouble codes, 1 PIDs
     void RichEditDtcChange();
     void RichEditDtcDblClick();
-    StringGrid* StringGridElm = nullptr;  // OBD adapter status
-    StringGrid* StringGridPid = nullptr;  // OBD PIDs
-    QTextEdit* RichEditDtc = nullptr;     // OBD trouble codes
-    QWidget* PanelObdTabs = nullptr;      // the OBD panel's tab row
-    QToolButton* SpeedButton41 = nullptr;
-    QToolButton* SpeedButton42 = nullptr;
     // The oscilloscope's recorded time text for history lines ("0.0 [s]" until it is attached).
     std::function<QString()> scopeTimeText;
     // Asked after the channel list changed which channels or colours the oscilloscope draws.
@@ -374,18 +357,12 @@ private:
     QList<PortMenuItem> elmItems_;
     std::unique_ptr<Prompt> ownPrompt_;
 
-    // --- live screens (UnitmainGrids.cpp, UnitmainObd.cpp, UnitmainEvents.cpp)
-    void buildObdPanel();
-    void attachObd();
-    void colourLivePanels();
-    void applyObdPage(int page);
-    void showObdStatus();
-    void showObdPids();
-    void showObdCodes();
+    // --- live screens (UnitmainGrids.cpp, UnitmainEvents.cpp)
     void addHistoryLine(const LiveFrame& frame);
     ReadingsPanel* readings_ = nullptr;
     ChannelList* channelList_ = nullptr;
-    int codeLinesShown_ = 0;  // code-box lines already in RichEditDtc
+    ObdPagesPanel* obdPages_ = nullptr;
+    ScopeBar* scopeBar_ = nullptr;
 
     // --- menus, dialogs and admin mode (UnitmainMenus.cpp)
     void CreateMenuDialogs();

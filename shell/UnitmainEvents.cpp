@@ -134,7 +134,6 @@ void TForm1::LiveFrameReceived(const LiveFrame& frame)
 {
     ShowLiveFrame(frame);
     panels.liveFrame(frame);
-    liveFanOut.deliver(frame);
     addHistoryLine(frame);
 }
 

@@ -21,9 +21,10 @@
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
-#include "scope/Toscyloskop.h"
 #include "shell/FrameLayout.h"
+#include "shell/ObdPagesPanel.h"
 #include "shell/ReadingsPanel.h"
+#include "shell/ScopeBar.h"
 #include "shell/Unitmain.h"
 #include "ui/PanelSplitter.h"
 #include "ui/StringGrid.h"
@@ -79,9 +80,7 @@ void TForm1::Relabel()
     BanerParametry->setText(TextById(1230));
     BanerBledy->setText(QLatin1Char(' ') + TextById(1232) + QLatin1Char(' '));
     BanerInfo->setText(QLatin1Char(' ') + TextById(1234) + QLatin1Char(' '));
-    SpeedButton41->setText(TextById(1232));
     LayoutRightPanel();
-    relabelScope();
     FitTabRows();
     RelabelMenus();
     panels.relabel();
@@ -115,12 +114,10 @@ void TForm1::ApplyColors()
     for (QTextEdit* e : {RichEditBledy, RichEditInfo}) setColours(e, QPalette::Base, t.field, QPalette::Text, t.text);
     for (QLabel* title : {BanerParametry, BanerCzasWtr, BanerBledy, BanerInfo})
         setColours(title, QPalette::Window, t.background, QPalette::WindowText, t.title);
-    for (QWidget* w : {PanelChart, PanelScope, PanelObd})
+    for (QWidget* w : {PanelChart, PanelScope})
         setColours(w, QPalette::Window, t.background, QPalette::WindowText, t.text);
     Nastawy->setThemePalette(t);
-    applyScopeColours();
     panels.applyColours(palette);
-    colourLivePanels();
     // The fixed colours of the pressed tab and the command buttons follow the new theme; a tab
     // that had lost its highlight (re-applied after a view or language change) stays without.
     SpeedButton1Click(tabHighlighted_ ? topTab : -1);
@@ -240,7 +237,7 @@ void TForm1::LayoutCommandButtons()
     for (int i = 0; i < 4; ++i)
         if (shown[i]) cmd[i]->setGeometry(b.left[i], 0, b.width[i], h);
     if (b.progressWidth >= 0) ProgressBar1->setGeometry(4, 2, std::max(0, b.progressWidth), h - 4);
-    PanelOsc->setGeometry(0, 0, std::max(0, statusLeft - 8), h);
+    if (scopeBar_) scopeBar_->setGeometry(0, 0, std::max(0, statusLeft - 8), h);
 }
 
 void TForm1::FitTabRows()
@@ -333,11 +330,11 @@ void TForm1::SpeedButton1Click(int tab)
     hideChart();
     PanelScope->hide();
     PanelInfo->hide();
-    PanelObd->hide();
+    obdPages_->hide();
     PanelNasInfoObd->hide();
     PanelTopTab2->hide();
     PanelTopTab3->hide();
-    PanelOsc->hide();
+    scopeBar_->hide();
     Nastawy->HideEditor();
     showLeftPanel(viewLevel == 2 && (topTab == 1 || topTab == 4));
 
@@ -353,7 +350,7 @@ void TForm1::SpeedButton1Click(int tab)
             break;
         case 1: {
             placeEditor(PanelNasInfoObd);
-            Scope->state = 1;  // the calibration is watched live
+            scopeBar_->play();  // the calibration is watched live
             PanelScope->show();
             showBottomStrip(80);
             Nastawy->show();
@@ -386,7 +383,7 @@ void TForm1::SpeedButton1Click(int tab)
             break;
         case 4:
             PanelScope->show();
-            PanelOsc->show();
+            scopeBar_->show();
             break;
         case 5:
             placeEditor(PanelWork);
@@ -451,13 +448,12 @@ void TForm1::SpeedButton31Click(int page)
     Nastawy->HideEditor();
     PanelChart->hide();
     if (page != 3) hideChart();
-    PanelObd->hide();
+    obdPages_->hide();
     PanelNasInfoObd->hide();
     const QColor normal = systemWindowText();
     switch (page) {
         case 0:
-            PanelObd->show();
-            applyObdPage(0);
+            obdPages_->showPage(0);
             showBottomStrip(PanelCenter->height() - 65);
             setCommand(0, 1273, QString(), normal, 391);
             setCommand(1, 1274, QString(), normal, 392);
@@ -465,8 +461,7 @@ void TForm1::SpeedButton31Click(int page)
             break;
         case 1:
         case 2:
-            PanelObd->show();
-            applyObdPage(page);
+            obdPages_->showPage(page);
             showBottomStrip(PanelCenter->height() / 2);
             Nastawy->show();
             Nastawy->SetPage(page == 1 ? 50 : 51);
@@ -484,6 +479,11 @@ void TForm1::SpeedButton31Click(int page)
     }
     LayoutCommandButtons();
 }
+
+// The OBD panel's own handlers.
+void TForm1::SpeedButton41Click(int tab) { obdPages_->SpeedButton41Click(tab); }
+void TForm1::RichEditDtcChange() { obdPages_->RichEditDtcChange(); }
+void TForm1::RichEditDtcDblClick() { obdPages_->RichEditDtcDblClick(); }
 
 void TForm1::Btn51Click(int button)
 {
@@ -581,6 +581,12 @@ void TForm1::MenuFileReadClick()
 }
 
 void TForm1::MenuFileSaveClick() { ZapiszUstawienia(*Sterownik1, *prompt); }
+
+// The oscilloscope's bar and its items of the Device menu.
+void TForm1::BitBtnOsc01Click(int code) { scopeBar_->BitBtnOsc01Click(code); }
+void TForm1::MenuFile5Click() { scopeBar_->MenuFile5Click(); }
+void TForm1::MenuFile6Click() { scopeBar_->MenuFile6Click(); }
+void TForm1::MenuFile7Click() { scopeBar_->MenuFile7Click(); }
 
 void TForm1::MenuFileFirmwareClick()
 {

@@ -28,6 +28,7 @@
 #include "scope/Toscyloskop.h"
 #include "settings/SettingsCatalogue.h"
 #include "shell/ReadingsPanel.h"
+#include "shell/ScopeBar.h"
 #include "shell/Unitmain.h"
 #include "tests/WindowRig.h"
 #include "ui/StringGrid.h"
@@ -79,6 +80,11 @@ Step developer(Step then = {})
 Step trigger(QAction* TForm1::*item)
 {
     return [item](Window& w) { (w.form.*item)->trigger(); };
+}
+// An item the oscilloscope's bar puts into the Device menu.
+Step trigger(QAction* (ScopeBar::*item)() const)
+{
+    return [item](Window& w) { (w.form.scopeBar()->*item)()->trigger(); };
 }
 template <typename W>
 Step click(W* TForm1::*widget)
@@ -132,11 +138,15 @@ private Q_SLOTS:
         row("F6", nothing(), key(Qt::Key_F6), [](Window& w) { return w.form.topTab == 5 && w.form.obdPage == 0; });
         row("F6 on OBD", key(Qt::Key_F6), key(Qt::Key_F6), [](Window& w) { return w.form.obdPage == 1; });
         row("F5 shows the oscilloscope and its bar", nothing(), key(Qt::Key_F5), [](Window& w) {
-            return w.form.PanelOsc->isVisible() && w.form.Scope->isVisible() && !w.form.cmd[3]->isVisible();
+            return w.form.scopeBar()->isVisible() && w.form.scopeBar()->view()->isVisible() &&
+                   !w.form.cmd[3]->isVisible();
         });
         row(
-            "F2 puts the oscilloscope in Play", [](Window& w) { w.form.Scope->state = TScope::Stop; }, key(Qt::Key_F2),
-            [](Window& w) { return w.form.Scope->state == TScope::Play && w.form.Scope->isVisible(); });
+            "F2 puts the oscilloscope in Play", [](Window& w) { w.form.scopeBar()->view()->state = TScope::Stop; },
+            key(Qt::Key_F2),
+            [](Window& w) {
+                return w.form.scopeBar()->view()->state == TScope::Play && w.form.scopeBar()->view()->isVisible();
+            });
         row("Space", nothing(), key(Qt::Key_Space),
             [](Window& w) { return w.link().commandPending(C::CmdAutoFuelChange); });
         row("F11", nothing(), key(Qt::Key_F11),
@@ -199,12 +209,12 @@ private Q_SLOTS:
         });
         row("Connector", nothing(), trigger(&TForm1::MenuDocCon),
             [](Window& w) { return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Pinout")); });
-        row("Read scope from file", nothing(), trigger(&TForm1::MenuFile5), [](Window& w) {
+        row("Read scope from file", nothing(), trigger(&ScopeBar::MenuFile5), [](Window& w) {
             return w.answers.dialogs.size() == 1 && w.form.topTab == 4 && w.form.row1[4]->isChecked();
         });
-        row("Save scope to file", nothing(), trigger(&TForm1::MenuFile6),
+        row("Save scope to file", nothing(), trigger(&ScopeBar::MenuFile6),
             [](Window& w) { return w.answers.dialogs.size() == 1 && !w.link().RecordingOpen(); });
-        row("Export data to CSV", nothing(), trigger(&TForm1::MenuFile7),
+        row("Export data to CSV", nothing(), trigger(&ScopeBar::MenuFile7),
             [](Window& w) { return w.answers.dialogs.size() == 1 && w.answers.messages.isEmpty(); });
         row("Transmisja", nothing(), trigger(&TForm1::MenuA0), [](Window& w) {
             return w.form.FormAdmin->isVisible() && bool(w.link().OnTekst) && bool(w.form.ObdPort->OnTekst) &&
@@ -283,7 +293,7 @@ private Q_SLOTS:
             QCOMPARE(w.form.menuBar()->font().pointSize(), w.form.font().pointSize());
             QCOMPARE(w.form.MenuDoc->font().family(), w.form.font().family());
             QCOMPARE(w.form.MenuDocCon->text(), programTexts().text(1173, lang));
-            QCOMPARE(w.form.MenuFile7->text(), programTexts().text(1107, lang));
+            QCOMPARE(w.form.scopeBar()->MenuFile7()->text(), programTexts().text(1107, lang));
             QCOMPARE(w.form.MenuFileInfo->text(), programTexts().text(1330, lang));
         }
         // Only the window's own menus: nothing in the admin menu is translated.

@@ -23,6 +23,7 @@
 #include "link/Tsterownik.h"
 #include "scope/ScopeGeometry.h"
 #include "scope/Toscyloskop.h"
+#include "shell/ScopeBar.h"
 #include "shell/Unitmain.h"
 #include "tests/WindowRig.h"
 
@@ -37,11 +38,12 @@ struct Window : WindowRig {
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.row1[4]->click();
-        QTRY_VERIFY(form.Scope->isVisible());
+        QTRY_VERIFY(form.scopeBar()->view()->isVisible());
     }
     QToolButton* button(int code) const
     {
-        return form.PanelOsc->findChild<QToolButton*>(QStringLiteral("BitBtnOsc%1").arg(code, 2, 10, QLatin1Char('0')));
+        return form.scopeBar()->findChild<QToolButton*>(
+            QStringLiteral("BitBtnOsc%1").arg(code, 2, 10, QLatin1Char('0')));
     }
     void click(int code) { QTest::mouseClick(button(code), Qt::LeftButton); }
 };
@@ -141,8 +143,8 @@ private Q_SLOTS:
     void buttonBar()
     {
         Window w;
-        TScope& s = *w.form.Scope;
-        QVERIFY(w.form.PanelOsc->isVisible());
+        TScope& s = *w.form.scopeBar()->view();
+        QVERIFY(w.form.scopeBar()->isVisible());
         const int codes[12] = {1, 2, 3, 4, 5, 6, 7, 10, 11, 12, 20, 21};
         const int lefts[12] = {0, 30, 60, 90, 140, 170, 200, 250, 280, 310, 360, 390};
         for (int i = 0; i < 12; ++i) {
@@ -183,8 +185,8 @@ private Q_SLOTS:
     {
         Window w;
         TForm1& f = w.form;
-        TScope& s = *f.Scope;
-        for (int i = 0; i < 5; ++i) f.liveFanOut.deliver(LiveFrame(liveFrame(80 + i).data(), 128));
+        TScope& s = *f.scopeBar()->view();
+        for (int i = 0; i < 5; ++i) f.LiveFrameReceived(LiveFrame(liveFrame(80 + i).data(), 128));
         QCOMPARE(s.sampleCount, 5);
 
         const QString osc = w.dir.filePath(QStringLiteral("drive.osc"));
@@ -192,14 +194,14 @@ private Q_SLOTS:
         w.click(4);
         QVERIFY(f.Sterownik1->RecordingOpen());
         QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 5 * 128));
-        for (int i = 0; i < 3; ++i) f.liveFanOut.deliver(LiveFrame(liveFrame(90 + i).data(), 128));
+        for (int i = 0; i < 3; ++i) f.LiveFrameReceived(LiveFrame(liveFrame(90 + i).data(), 128));
         QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 8 * 128));
         w.click(2);  // Pause: still stored and recorded
-        f.liveFanOut.deliver(LiveFrame(liveFrame(100).data(), 128));
+        f.LiveFrameReceived(LiveFrame(liveFrame(100).data(), 128));
         QCOMPARE(s.sampleCount, 9);
         QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 9 * 128));
         w.click(3);  // Stop: nothing stored
-        f.liveFanOut.deliver(LiveFrame(liveFrame(110).data(), 128));
+        f.LiveFrameReceived(LiveFrame(liveFrame(110).data(), 128));
         QCOMPARE(s.sampleCount, 9);
         QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 9 * 128));
         w.click(4);  // record again: closes the recording
@@ -213,14 +215,15 @@ private Q_SLOTS:
         const QList<QAction*> menu = f.MenuFile->actions();
         const qsizetype save = menu.indexOf(f.MenuFileSave);
         QVERIFY(menu[save + 1]->isSeparator());
-        QCOMPARE(menu.mid(save + 2, 3), (QList<QAction*>{f.MenuFile5, f.MenuFile6, f.MenuFile7}));
-        QCOMPARE(f.MenuFile5->text(), TextById(1105));
-        QCOMPARE(f.MenuFile7->text(), TextById(1107));
+        QCOMPARE(menu.mid(save + 2, 3),
+                 (QList<QAction*>{f.scopeBar()->MenuFile5(), f.scopeBar()->MenuFile6(), f.scopeBar()->MenuFile7()}));
+        QCOMPARE(f.scopeBar()->MenuFile5()->text(), TextById(1105));
+        QCOMPARE(f.scopeBar()->MenuFile7()->text(), TextById(1107));
 
         // Read it back from the Device menu; the Oscilloscope tab is pressed.
         f.row1[0]->click();
         w.answers.fileAnswers = {osc};
-        f.MenuFile5->trigger();
+        f.scopeBar()->MenuFile5()->trigger();
         QCOMPARE(s.state, int(TScope::Read));
         QCOMPARE(s.sampleCount, 9);
         QCOMPARE(s.windowEnd, 9);
@@ -234,7 +237,7 @@ private Q_SLOTS:
 
         const QString csv = w.dir.filePath(QStringLiteral("drive.csv"));
         w.answers.fileAnswers = {csv};
-        f.MenuFile7->trigger();
+        f.scopeBar()->MenuFile7()->trigger();
         QCOMPARE(w.answers.dialogs.last().title, TextById(1107));
         QCOMPARE(w.answers.dialogs.last().defaultExtension, QStringLiteral("csv"));
         const QList<QByteArray> lines = readFile(csv).split('\n');
@@ -473,7 +476,7 @@ private Q_SLOTS:
         rlimit small = old;
         small.rlim_cur = 4096 + 128;
         setrlimit(RLIMIT_FSIZE, &small);
-        for (int i = 0; i < 3; ++i) f.liveFanOut.deliver(LiveFrame(liveFrame(80).data(), 128));
+        for (int i = 0; i < 3; ++i) f.LiveFrameReceived(LiveFrame(liveFrame(80).data(), 128));
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(!f.Sterownik1->RecordingOpen());
@@ -482,7 +485,7 @@ private Q_SLOTS:
         QCOMPARE(w.answers.messages.size(), 1);
         QCOMPARE(w.answers.messages[0].text, QStringLiteral("Error code 134"));
         QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 128));
-        QCOMPARE(f.Scope->sampleCount, 3);
+        QCOMPARE(f.scopeBar()->view()->sampleCount, 3);
     }
 };
 

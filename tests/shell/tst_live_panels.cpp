@@ -17,6 +17,7 @@
 #include "shell/ChannelList.h"
 #include "shell/GridLayout.h"
 #include "shell/LivePanels.h"
+#include "shell/ObdPagesPanel.h"
 #include "shell/ReadingsPanel.h"
 #include "shell/Unitmain.h"
 #include "tests/WindowRig.h"
@@ -218,13 +219,19 @@ private Q_SLOTS:
         QCOMPARE(f.readings()->StringGridCzasyWtr->rowCount(), 4);
         QCOMPARE(f.readings()->StringGridParametry->rowCount(), l.PodajIleParamBiez(32));
 
-        // A view added later (the chart, the oscilloscope) sees the grids and LEDs already updated.
+        // A panel added later (as the chart and the oscilloscope are) sees the grids and LEDs
+        // already updated.
+        struct Later : Panel {
+            std::function<void()> seen;
+            void liveFrame(const LiveFrame&) override { seen(); }
+        } later;
         QString readingSeen;
         std::array<int, 2> ledsSeen{};
-        f.liveFanOut.add([&](const LiveFrame&) {
+        later.seen = [&] {
             readingSeen = f.readings()->StringGridParametry->cell(1, 0);
             ledsSeen = f.readings()->ledsDrawn();
-        });
+        };
+        f.panels.add(&later);
 
         // On gas (state 0x306), 820 rpm, petrol 5.00 ms and gas 6.00 ms on cylinder 1, level LED
         // 4 and the fuel LED green.
@@ -273,6 +280,7 @@ private Q_SLOTS:
         QCOMPARE(w.led(15, 76), QColor(200, 0, 0));
         QCOMPARE(w.led(74, 16), QColor(0, 0, 0));
         QCOMPARE(w.led(15, 16), QColor(0, 0, 0));
+        f.panels.remove(&later);  // it goes before the window
     }
 
     void firstFrameDrawsLedsEvenWhenDark()
@@ -491,8 +499,8 @@ private Q_SLOTS:
         f.SpeedButton1Click(0);
         f.LinkEvent(100, 100, 0, 6);
         QCOMPARE(f.topTab, 5);
-        QVERIFY(f.PanelObd->isVisible());
-        QVERIFY(f.StringGridElm->isVisible());
+        QVERIFY(f.obdPages()->isVisible());
+        QVERIFY(f.obdPages()->StringGridElm()->isVisible());
 
         w.link().loadedFileName = QStringLiteral("/tmp/a.set");
         f.LinkEvent(kEventFileLoaded, 0, 0, 0);
@@ -508,17 +516,17 @@ private Q_SLOTS:
         TForm1& f = w.form;
         QTest::keyClick(&f, Qt::Key_F6);
         QCOMPARE(f.obdPage, 0);
-        QVERIFY(f.StringGridElm->isVisible());
-        QVERIFY(f.PanelObdTabs->isVisible());
-        QTest::mouseClick(f.SpeedButton42, Qt::LeftButton);
-        QVERIFY(f.StringGridPid->isVisible());
-        QVERIFY(!f.RichEditDtc->isVisible());
+        QVERIFY(f.obdPages()->StringGridElm()->isVisible());
+        QVERIFY(f.obdPages()->PanelObdTabs()->isVisible());
+        QTest::mouseClick(f.obdPages()->SpeedButton42(), Qt::LeftButton);
+        QVERIFY(f.obdPages()->StringGridPid()->isVisible());
+        QVERIFY(!f.obdPages()->RichEditDtc()->isVisible());
         f.row3[1]->setChecked(true);
         f.SpeedButton31Click(1);
-        QVERIFY(f.RichEditDtc->isVisible());
-        QVERIFY(!f.StringGridElm->isVisible());
-        QVERIFY(!f.PanelObdTabs->isVisible());
-        QVERIFY(!f.StringGridPid->isVisible());
+        QVERIFY(f.obdPages()->RichEditDtc()->isVisible());
+        QVERIFY(!f.obdPages()->StringGridElm()->isVisible());
+        QVERIFY(!f.obdPages()->PanelObdTabs()->isVisible());
+        QVERIFY(!f.obdPages()->StringGridPid()->isVisible());
     }
     void obdPanelsFollowTheReader()
     {
@@ -528,7 +536,7 @@ private Q_SLOTS:
         QTest::keyClick(&f, Qt::Key_F6);
         obd.OnTimer0();  // the reader's first tick: labels, PID grid, empty code box
         obd.timer()->stop();
-        StringGrid* status = f.StringGridElm;
+        StringGrid* status = f.obdPages()->StringGridElm();
         QCOMPARE(status->cell(0, ObdPanels::RowPort), QStringLiteral("PORT:"));
         QCOMPARE(status->cell(0, ObdPanels::RowMil), QStringLiteral("MIL:"));
         obd.Status(ObdPanels::RowDtc, QStringLiteral("2"), false);
@@ -542,8 +550,8 @@ private Q_SLOTS:
         obd.pidy[0x0D].supported = false;
         obd.panels.pidValues[0x0C] = QStringLiteral("812");
         obd.OpiszPid();
-        QTest::mouseClick(f.SpeedButton42, Qt::LeftButton);
-        StringGrid* pids = f.StringGridPid;
+        QTest::mouseClick(f.obdPages()->SpeedButton42(), Qt::LeftButton);
+        StringGrid* pids = f.obdPages()->StringGridPid();
         QCOMPARE(pids->rowCount(), 129);
         QCOMPARE(pids->cell(0, 0x0C), QStringLiteral("0C"));
         QCOMPARE(pids->cell(1, 0x0C), QStringLiteral("off"));
@@ -573,18 +581,43 @@ private Q_SLOTS:
         QVERIFY(darkest >= 192 && darkest < 250);  // an unsupported PID drawn in light grey
 
         // The code box follows the reader's lines and is emptied by a double click.
-        QTest::mouseClick(f.SpeedButton41, Qt::LeftButton);
-        QVERIFY(f.RichEditDtc->isVisible());
+        QTest::mouseClick(f.obdPages()->SpeedButton41(), Qt::LeftButton);
+        QVERIFY(f.obdPages()->RichEditDtc()->isVisible());
         for (int i = 0; i < 60; ++i)
             obd.panels.codeBox.append(
                 {QStringLiteral("P%1").arg(i, 4, 10, QLatin1Char('0')), TObd::kCodeColour, false, 0});
         Q_EMIT obd.codeBoxChanged();
-        QCOMPARE(f.RichEditDtc->toPlainText().split(QLatin1Char('\n')).size(), 60);
-        QVERIFY(f.RichEditDtc->verticalScrollBar()->value() > 0);
-        QCOMPARE(f.RichEditDtc->verticalScrollBar()->value(), f.RichEditDtc->verticalScrollBar()->maximum());
-        QTest::mouseDClick(f.RichEditDtc->viewport(), Qt::LeftButton);
-        QVERIFY(f.RichEditDtc->toPlainText().isEmpty());
+        QCOMPARE(f.obdPages()->RichEditDtc()->toPlainText().split(QLatin1Char('\n')).size(), 60);
+        QVERIFY(f.obdPages()->RichEditDtc()->verticalScrollBar()->value() > 0);
+        QCOMPARE(f.obdPages()->RichEditDtc()->verticalScrollBar()->value(),
+                 f.obdPages()->RichEditDtc()->verticalScrollBar()->maximum());
+        QTest::mouseDClick(f.obdPages()->RichEditDtc()->viewport(), Qt::LeftButton);
+        QVERIFY(f.obdPages()->RichEditDtc()->toPlainText().isEmpty());
         QVERIFY(obd.panels.codeBox.isEmpty());
+    }
+
+    // The OBD panel takes the window's language and theme through the window's panel list: the
+    // codes tab's caption, the colours of its boxes and grids, and the pressed tab, re-applied by
+    // the theme change, in the new theme's active colour.
+    void obdPanelFollowsLanguageAndTheme()
+    {
+        Window w;
+        TForm1& f = w.form;
+        ObdPagesPanel& obd = *f.obdPages();
+        QTest::keyClick(&f, Qt::Key_F6);
+        for (int lang : {0, 2, 1}) {
+            f.langItems[lang]->trigger();
+            QCOMPARE(obd.SpeedButton41()->text(), programTexts().text(1232, lang));
+        }
+        for (int theme : {5, 2}) {
+            f.colorItems[theme]->trigger();
+            const ThemePalette& t = f.palette;
+            QCOMPARE(obd.palette().color(QPalette::Window), t.background);
+            QCOMPARE(obd.RichEditDtc()->palette().color(QPalette::Base), t.field);
+            QCOMPARE(obd.RichEditDtc()->palette().color(QPalette::Text), t.text);
+            QCOMPARE(obd.StringGridElm()->viewport()->grab().toImage().pixelColor(2, 2), t.field);
+            QCOMPARE(obd.SpeedButton41()->palette().color(QPalette::ButtonText), t.active);
+        }
     }
 };
 

@@ -16,6 +16,7 @@
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
+#include "shell/ObdPagesPanel.h"
 #include "shell/ReadingsPanel.h"
 #include "shell/Unitmain.h"
 #include "sim/controller/ControllerSim.h"
@@ -97,7 +98,7 @@ struct Bench {
             if (form.commandTags[i] == tag && form.cmd[i]->isVisible()) return form.cmd[i];
         return nullptr;
     }
-    QString status(int row) const { return form.StringGridElm->cell(1, row); }
+    QString status(int row) const { return form.obdPages()->StringGridElm()->cell(1, row); }
 };
 
 }  // namespace
@@ -187,9 +188,9 @@ private Q_SLOTS:
         QVERIFY(b.run([&] { return f.obdState == 6; }));
         QCOMPARE(b.status(ObdPanels::RowObd), QStringLiteral("CAN (11 bit ID, 500 kb)"));
         QCOMPARE(b.status(ObdPanels::RowElm), QStringLiteral("ELM327 v1.5"));
-        QCOMPARE(f.StringGridElm->cell(0, ObdPanels::RowMil), QStringLiteral("MIL:"));
+        QCOMPARE(f.obdPages()->StringGridElm()->cell(0, ObdPanels::RowMil), QStringLiteral("MIL:"));
         QCOMPARE(f.topTab, 5);
-        QVERIFY(f.StringGridElm->isVisible());
+        QVERIFY(f.obdPages()->StringGridElm()->isVisible());
         QVERIFY(b.run([&] { return b.status(ObdPanels::RowDtc) == QStringLiteral("2"); }));
         QCOMPARE(b.status(ObdPanels::RowMil), QStringLiteral("zapalony"));
 
@@ -198,16 +199,16 @@ private Q_SLOTS:
         QVERIFY(read);
         QCOMPARE(read->text(), TForm1::TextById(1273));
         QTest::mouseClick(read, Qt::LeftButton);
-        QVERIFY(b.run([&] { return f.RichEditDtc->toPlainText().contains(QStringLiteral("P0300")); }));
-        QVERIFY(f.RichEditDtc->toPlainText().contains(QStringLiteral("P0171")));
+        QVERIFY(b.run([&] { return f.obdPages()->RichEditDtc()->toPlainText().contains(QStringLiteral("P0300")); }));
+        QVERIFY(f.obdPages()->RichEditDtc()->toPlainText().contains(QStringLiteral("P0171")));
 
         // The PID page shows values of the polled PIDs; the fuel snapshot reaches the controller in
         // the live requests.
-        QTest::mouseClick(f.SpeedButton42, Qt::LeftButton);
-        QVERIFY(f.StringGridPid->isVisible());
-        QCOMPARE(f.StringGridPid->rowCount(), 129);
-        QVERIFY(b.run([&] { return !f.StringGridPid->cell(4, 0x06).isEmpty(); }));
-        QCOMPARE(f.StringGridPid->cell(1, 0x06), QStringLiteral("on"));
+        QTest::mouseClick(f.obdPages()->SpeedButton42(), Qt::LeftButton);
+        QVERIFY(f.obdPages()->StringGridPid()->isVisible());
+        QCOMPARE(f.obdPages()->StringGridPid()->rowCount(), 129);
+        QVERIFY(b.run([&] { return !f.obdPages()->StringGridPid()->cell(4, 0x06).isEmpty(); }));
+        QCOMPARE(f.obdPages()->StringGridPid()->cell(1, 0x06), QStringLiteral("on"));
         QVERIFY(b.run([&] {
             return b.link().mem.obdStatus[5] != 0 &&
                    std::equal(b.sim.obdStatus.begin() + 5, b.sim.obdStatus.begin() + 11,
@@ -215,14 +216,14 @@ private Q_SLOTS:
         }));
 
         // A PID toggled with the keyboard joins the polling.
-        f.StringGridPid->setFocus();
-        f.StringGridPid->row = 0x0C;
+        f.obdPages()->StringGridPid()->setFocus();
+        f.obdPages()->StringGridPid()->row = 0x0C;
         const bool wasSelected = b.obd().pidy[0x0C].selected;
-        QTest::keyClick(f.StringGridPid, Qt::Key_Return);
+        QTest::keyClick(f.obdPages()->StringGridPid(), Qt::Key_Return);
         QCOMPARE(b.obd().pidy[0x0C].selected, !wasSelected);
 
         // "Clear OBD errors" clears them in the car, without a question.
-        QTest::mouseClick(f.SpeedButton41, Qt::LeftButton);
+        QTest::mouseClick(f.obdPages()->SpeedButton41(), Qt::LeftButton);
         QTest::mouseClick(b.command(392), Qt::LeftButton);
         QVERIFY(b.run([&] { return b.elm.car.ecus[0].stored.isEmpty(); }));
         QVERIFY(b.answers.questions.isEmpty());
