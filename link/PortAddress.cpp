@@ -59,8 +59,8 @@ std::optional<Address> parse(const QString& textIn)
 
 QString text(const Address& address)
 {
-    const QString host = address.host.contains(QLatin1Char(':')) ? QLatin1Char('[') + address.host + QLatin1Char(']')
-                                                                  : address.host;
+    const QString host =
+        address.host.contains(QLatin1Char(':')) ? QLatin1Char('[') + address.host + QLatin1Char(']') : address.host;
     return host + QLatin1Char(':') + QString::number(address.port);
 }
 

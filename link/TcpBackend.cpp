@@ -30,8 +30,8 @@ void TcpBackend::close()
 bool TcpBackend::connecting()
 {
     poll();
-    return open_ && (socket_.state() == QAbstractSocket::HostLookupState ||
-                     socket_.state() == QAbstractSocket::ConnectingState);
+    return open_ &&
+           (socket_.state() == QAbstractSocket::HostLookupState || socket_.state() == QAbstractSocket::ConnectingState);
 }
 
 void TcpBackend::fail(const QString& text)

@@ -34,8 +34,7 @@ void TForm1::MenuElmWifiClick()
     if (typed.isEmpty()) return;  // cancelled
     const std::optional<PortAddress::Address> address = PortAddress::parse(typed);
     if (!address) {
-        prompt->message(QStringLiteral("KAVELO"), TextById(OwnText::WifiAddressBad).arg(typed),
-                        Prompt::Icon::Warning);
+        prompt->message(QStringLiteral("KAVELO"), TextById(OwnText::WifiAddressBad).arg(typed), Prompt::Icon::Warning);
         return;
     }
     wifiAddress_ = PortAddress::text(*address);

@@ -173,7 +173,8 @@ void TestTcpBackend::refusedConnection()
     serial.PortOpenAddress(localAddress(port));  // the refusal may be known at once or a moment later
     QTRY_VERIFY_WITH_TIMEOUT(!serial.PortConnected(), 2000);
     QVERIFY(clock.elapsed() < 2000);
-    QCOMPARE(serial.portError(), QStringLiteral("cannot connect to %1: the connection was refused").arg(localAddress(port)));
+    QCOMPARE(serial.portError(),
+             QStringLiteral("cannot connect to %1: the connection was refused").arg(localAddress(port)));
     QCOMPARE(serial.PortInQueCount(), -1);
 }
 
@@ -192,7 +193,8 @@ void TestTcpBackend::nobodyAnswers()
     QTRY_VERIFY_WITH_TIMEOUT(!backend.isOpen(), 3000);
     QVERIFY(clock.elapsed() >= 400);
     QVERIFY(clock.elapsed() < 3000);
-    QCOMPARE(backend.errorText(), QStringLiteral("cannot connect to %1: no answer within 1 s").arg(localAddress(nobody.port())));
+    QCOMPARE(backend.errorText(),
+             QStringLiteral("cannot connect to %1: no answer within 1 s").arg(localAddress(nobody.port())));
     QVERIFY(!backend.connecting());
     QCOMPARE(backend.bytesWaiting(), -1);
     QCOMPARE(backend.write(atz, 4), -1);
