@@ -2,9 +2,10 @@
 
 #include "base/TextTable.h"
 
-// Texts of the program's own additions (backups, comparing configurations, Wi-Fi adapters). They live in a second
-// table of the same stored form as the product's language table, embedded as ":/res/951", so that
-// the product's table stays exactly as it is. Their IDs start at 5000; TextById looks them up here.
+// Texts of the program's own additions (backups, comparing configurations, Wi-Fi adapters). They
+// live in a second table of the same stored form as the product's language table, embedded as
+// ":/res/951", so that the product's table stays exactly as it is. Their IDs start at 5000;
+// TextById looks them up here.
 namespace OwnText {
 enum Id {
     First = 5000,

@@ -195,7 +195,9 @@ bool ElmSimulator::listen(const QString& hostPort, QString& error)
         error = QStringLiteral("--tcp needs HOST:PORT with an IP address, e.g. 127.0.0.1:35000");
         return false;
     }
-    delete server_;
+    if (client_) client_->disconnect(this);
+    client_ = nullptr;
+    delete server_;  // and the client it served
     server_ = new QTcpServer(this);
     if (!server_->listen(address, static_cast<quint16>(port))) {
         error = QStringLiteral("cannot listen on ") + hostPort + QStringLiteral(": ") + server_->errorString();
