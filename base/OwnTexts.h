@@ -2,9 +2,10 @@
 
 #include "base/TextTable.h"
 
-// Texts of the program's own additions (backups, comparing configurations). They live in a second
-// table of the same stored form as the product's language table, embedded as ":/res/951", so that
-// the product's table stays exactly as it is. Their IDs start at 5000; TextById looks them up here.
+// Texts of the program's own additions (backups, comparing configurations, Wi-Fi adapters). They
+// live in a second table of the same stored form as the product's language table, embedded as
+// ":/res/951", so that the product's table stays exactly as it is. Their IDs start at 5000;
+// TextById looks them up here.
 namespace OwnText {
 enum Id {
     First = 5000,
@@ -36,9 +37,12 @@ enum Id {
     RegionObdGas1,
     RegionObdPetrol2,
     RegionObdGas2,
-    PointsDiffer = 5033,   // "curve points differ"
-    BackupSaved = 5034,    // "Backup saved: %1"
-    FolderMissing = 5040,  // "Folder not found: %1"
+    PointsDiffer = 5033,    // "curve points differ"
+    BackupSaved = 5034,     // "Backup saved: %1"
+    FolderMissing = 5040,   // "Folder not found: %1"
+    WifiAdapter = 5070,     // "Wi-Fi adapter..." (the ELM menu's item)
+    WifiAddressAsk = 5071,  // "Address of the Wi-Fi adapter (HOST:PORT):"
+    WifiAddressBad = 5072,  // "Not an adapter address: %1. ..."
 };
 }  // namespace OwnText
 

@@ -21,6 +21,8 @@ void Preferences::read(QSettings& store)
 {
     int v = 0;
     if (readInt(store, "AutoBackup", v)) autoBackup = v != 0;
+    elmAddress = store.value(QStringLiteral("ElmAddress")).toString();
+    elmOverNetwork = !elmAddress.isEmpty() && readInt(store, "ElmNetwork", v) && v == 1;
     if (!readInt(store, "Comm", comm)) return;
     if (!readInt(store, "ElmComm", elmComm)) return;
     if (!readInt(store, "Comp", v)) return;
@@ -54,6 +56,8 @@ void Preferences::write(QSettings& store, bool writeBounds) const
     store.setValue(QStringLiteral("View"), view);
     store.setValue(QStringLiteral("WState"), windowState);
     store.setValue(QStringLiteral("AutoBackup"), autoBackup ? 1 : 0);
+    store.setValue(QStringLiteral("ElmAddress"), elmAddress);
+    store.setValue(QStringLiteral("ElmNetwork"), elmOverNetwork ? 1 : 0);
     if (writeBounds) {
         store.setValue(QStringLiteral("WTop"), bounds.top());
         store.setValue(QStringLiteral("WLeft"), bounds.left());

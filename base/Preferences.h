@@ -6,8 +6,8 @@
 
 class QSettings;
 
-// The user's preferences as stored under "ZorUDU": ports, theme, language, view level, window
-// bounds and state, and the trace colours of the 34 live channels.
+// The user's preferences as stored under "ZorUDU": ports (and the Wi-Fi adapter's address), theme,
+// language, view level, window bounds and state, and the trace colours of the 34 live channels.
 struct Preferences {
     // Name IDs of the channels whose colours are stored, in the stored order ("Color1400", ...).
     static constexpr std::array<int, 34> kColourIds = {
@@ -28,6 +28,11 @@ struct Preferences {
     // The program's own preference "AutoBackup" (1 on, 0 off; on when missing), outside the
     // product's stored order.
     bool autoBackup = true;
+    // The OBD adapter on Wi-Fi, also outside the stored order: "ElmAddress" the last address typed
+    // for it (HOST:PORT; empty none), "ElmNetwork" 1 while that address, not port ElmComm, is the
+    // adapter's port.
+    QString elmAddress;
+    bool elmOverNetwork = false;
 
     Preferences() { colours.fill(-1); }
 

@@ -4,7 +4,8 @@
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
-// Questions from core code to the user: file dialogs, message boxes and yes/no confirmations.
+// Questions from core code to the user: file dialogs, message boxes, yes/no confirmations and a
+// line of text.
 // The program answers them with Qt's dialogs; tests and the command line with scripted answers.
 class Prompt {
 public:
@@ -29,6 +30,12 @@ public:
     virtual void message(const QString& caption, const QString& text, Icon icon) = 0;
     // Yes/no box with the exclamation icon; true for Yes.
     virtual bool yesNo(const QString& caption, const QString& text) = 0;
+    // One line typed into a box that starts with `initial`; an empty text when the user cancelled.
+    // Where nobody can type (the command line), every question counts as cancelled.
+    virtual QString line(const QString& /*caption*/, const QString& /*label*/, const QString& /*initial*/)
+    {
+        return {};
+    }
 
     // The program's error box: caption "KAVELO", error icon.
     void error(const QString& text) { message(QStringLiteral("KAVELO"), text, Icon::Error); }
@@ -47,10 +54,12 @@ public:
 
     QStringList fileAnswers;   // taken in order by both file dialogs; none left = cancelled
     QList<bool> yesNoAnswers;  // taken in order; none left = No
+    QStringList lineAnswers;   // taken in order; none left = cancelled
 
     QList<FileDialog> dialogs;
     QList<Shown> messages;
     QStringList questions;
+    QStringList lineInitials;  // what each line box started with
 
     QString openFileName(const FileDialog& dialog) override { return nextFile(dialog); }
     QString saveFileName(const FileDialog& dialog) override { return nextFile(dialog); }
@@ -62,6 +71,12 @@ public:
     {
         questions.append(caption + QStringLiteral(": ") + text);
         return yesNoAnswers.isEmpty() ? false : yesNoAnswers.takeFirst();
+    }
+    QString line(const QString& caption, const QString& label, const QString& initial) override
+    {
+        questions.append(caption + QStringLiteral(": ") + label);
+        lineInitials.append(initial);
+        return lineAnswers.isEmpty() ? QString() : lineAnswers.takeFirst();
     }
 
 private:

@@ -1,4 +1,5 @@
-// kavelo-cli obd: the OBD reader against an ELM327 adapter, run by its own 100 ms timer.
+// kavelo-cli obd: the OBD reader against an ELM327 adapter (a serial device or a Wi-Fi adapter's
+// HOST:PORT), run by its own 100 ms timer.
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QEventLoop>
 #include <QtCore/QTimer>
@@ -8,6 +9,7 @@
 
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
+#include "link/PortAddress.h"
 #include "obd/ObdReplyText.h"
 #include "obd/Telmobd.h"
 
@@ -39,7 +41,8 @@ Outcome runUntil(TObd& obd, const std::function<bool()>& done, QString& error)
         } else if (state == 223 || state == 224) {
             error = QStringLiteral("the car answers on no OBD protocol");
         } else if ((state == 0 && !obd.justOpened) || !obd.PortConnected()) {
-            error = QStringLiteral("the ELM port was lost");
+            // A network adapter says why: the connection refused, not made in time, closed.
+            error = obd.portError().isEmpty() ? QStringLiteral("the ELM port was lost") : obd.portError();
         } else if (state == 3 && searched) {
             error = lastState == 1001 ? QStringLiteral("the replies to the polled PIDs could not be read; the search "
                                                        "starts again")
@@ -99,9 +102,10 @@ int cmdObd(const QStringList& argsIn)
     if (action != QLatin1String("status") && action != QLatin1String("pids") && action != QLatin1String("codes") &&
         action != QLatin1String("clear"))
         return CliArgs::fail(2, QStringLiteral("unknown obd action ") + action);
-    if (port.isEmpty()) return CliArgs::fail(2, QStringLiteral("obd needs --elm-port DEVICE"));
-    const int number = CliArgs::portNumber(port);
-    if (number <= 0) return CliArgs::fail(2, QStringLiteral("not a port: ") + port);
+    if (port.isEmpty()) return CliArgs::fail(2, QStringLiteral("obd needs --elm-port DEVICE or HOST:PORT"));
+    const bool network = PortAddress::isAddress(port);
+    const int number = network ? 0 : CliArgs::portNumber(port);
+    if (!network && number <= 0) return CliArgs::fail(2, QStringLiteral("not a port: ") + port);
     bool ok = false;
     const int cycleCount = cycles.toInt(&ok);
     if (!ok || cycleCount < 1) return CliArgs::fail(2, QStringLiteral("--cycles needs a positive number"));
@@ -117,7 +121,8 @@ int cmdObd(const QStringList& argsIn)
 
     TObd obd;
     obd.locale = QLocale::c();
-    if (!obd.PortOpen(number)) return CliArgs::fail(1, QStringLiteral("cannot open ") + port);
+    if (!(network ? obd.PortOpenAddress(port) : obd.PortOpen(number)))
+        return CliArgs::fail(1, obd.portError().isEmpty() ? QStringLiteral("cannot open ") + port : obd.portError());
     QString error;
     if (runUntil(
             obd, [&] { return obd.state == 1000; }, error) != Outcome::Done)

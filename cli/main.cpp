@@ -16,7 +16,7 @@ const CliCommand kCommands[] = {
     {"clear-errors", "clear-errors --port P [--lang en|pl|ru|es]", cmdClearErrors},
     {"calibrate", "calibrate --port P [--lang en|pl|ru|es]", cmdCalibrate},
     {"firmware", "firmware --port P FILE.img", cmdFirmware},
-    {"obd", "obd --elm-port P status|pids|codes|clear [--select 0C,0D,...] [--cycles N] [--lang pl]", cmdObd},
+    {"obd", "obd --elm-port P|HOST:PORT status|pids|codes|clear [--select 0C,0D,...] [--cycles N] [--lang pl]", cmdObd},
     {"show-settings", "show-settings FILE.set [--lang en|pl|ru|es]", cmdShowSettings},
     {"read-settings", "read-settings --port P FILE.set", cmdReadSettings},
     {"write-settings", "write-settings --port P FILE.set", cmdWriteSettings},

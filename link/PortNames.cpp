@@ -1,5 +1,6 @@
 #include "link/PortNames.h"
 
+#include <QtCore/QDir>
 #include <QtCore/QFileInfo>
 #include <QtCore/QRegularExpression>
 #include <QtSerialPort/QSerialPortInfo>
@@ -113,7 +114,26 @@ QList<SerialDevice> serialDevices(int rememberedNumber)
         const QString dev = deviceForNumber(rememberedNumber);
         if (QFileInfo::exists(dev)) devices.append({rememberedNumber, dev});
     }
+    // A paired Bluetooth adapter bound with rfcomm is not always among the serial ports the system
+    // reports; every bound one is offered.
+    devices = withRfcomm(devices, QDir(QStringLiteral("/dev")).entryList({QStringLiteral("rfcomm*")}, QDir::System));
 #endif
+    std::sort(devices.begin(), devices.end(),
+              [](const SerialDevice& a, const SerialDevice& b) { return a.number < b.number; });
+    return devices;
+}
+
+QList<SerialDevice> withRfcomm(QList<SerialDevice> devices, const QStringList& names)
+{
+    for (const QString& name : names) {
+        const QString device = QStringLiteral("/dev/") + name;
+        if (!name.startsWith(QLatin1String("rfcomm"))) continue;
+        const int number = numberForDevice(device);
+        if (number <= 0) continue;
+        const bool listed =
+            std::any_of(devices.begin(), devices.end(), [&](const SerialDevice& d) { return d.number == number; });
+        if (!listed) devices.append({number, device});
+    }
     std::sort(devices.begin(), devices.end(),
               [](const SerialDevice& a, const SerialDevice& b) { return a.number < b.number; });
     return devices;

@@ -2,6 +2,7 @@
 
 #include <QtCore/QList>
 #include <QtCore/QString>
+#include <QtCore/QStringList>
 
 // The stored port number and the device it names. On Linux fixed blocks of numbers name device
 // nodes (1..64 ttyS, 65..192 ttyUSB, 193..320 ttyACM, 321..384 rfcomm, 385..1023 pts) so that a
@@ -27,8 +28,13 @@ struct SerialDevice {
 QList<FtdiPort> ftdiPorts();
 
 // Serial devices present now (every vendor), ordered by port number; a pseudo-terminal is included
-// only when its number is `rememberedNumber`.
+// only when its number is `rememberedNumber`. On Linux every Bluetooth serial device bound in /dev
+// (rfcomm0, ...: a paired Bluetooth adapter) is included.
 QList<SerialDevice> serialDevices(int rememberedNumber);
+
+// `devices` with the rfcomm devices `names` (as listed in /dev) added where missing, ordered by
+// port number; names outside the rfcomm block are left out.
+QList<SerialDevice> withRfcomm(QList<SerialDevice> devices, const QStringList& names);
 
 // Device to open for a number below 1024 (the FTDI index is resolved by the caller); empty when
 // the number names nothing.

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 // The byte pipe under TSerial: opens a device by path and moves raw bytes without ever blocking.
-// One implementation drives real serial devices and pseudo-terminals, another is an in-memory
-// loopback for unit tests.
+// One implementation drives real serial devices and pseudo-terminals, one Wi-Fi adapters over TCP,
+// another is an in-memory loopback for unit tests.
 class SerialBackend {
 public:
     virtual ~SerialBackend() = default;
@@ -24,4 +24,9 @@ public:
     virtual int write(const uint8_t* buffer, int count) = 0;
     virtual void purgeRx() = 0;
     virtual void purgeTx() = 0;
+    // True while a connection is still being made (a network adapter); the device counts as open
+    // meanwhile, and bytes written wait until it is made.
+    virtual bool connecting() { return false; }
+    // Why the last open failed or the device went away, for the fitter; empty when nothing says.
+    virtual QString errorText() const { return {}; }
 };

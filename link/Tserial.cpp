@@ -2,8 +2,12 @@
 
 #include "link/PortNames.h"
 #include "link/QtSerialBackend.h"
+#include "link/TcpBackend.h"
 
-TSerial::TSerial(QObject* parent) : QObject(parent), backend_(std::make_unique<QtSerialBackend>()) {}
+TSerial::TSerial(QObject* parent) : QObject(parent), backend_(std::make_unique<QtSerialBackend>())
+{
+    active_ = backend_.get();
+}
 
 TSerial::~TSerial() { PortClose(); }
 
@@ -11,13 +15,19 @@ void TSerial::setBackend(std::unique_ptr<SerialBackend> backend)
 {
     PortClose();
     backend_ = std::move(backend);
+    active_ = backend_.get();
 }
 
 bool TSerial::PortOpen(int number)
 {
-    if (number > 0) portNumber = number;
+    if (number > 0) {
+        portNumber = number;
+        address.clear();
+    }
     if (portNumber < 1) portNumber = 1;
     PortClose();
+    if (!address.isEmpty()) return openAddress();
+    active_ = backend_.get();
     bool result = false;
     if (portNumber >= PortNames::kFtdiBase) {
         const QList<PortNames::FtdiPort> ftdi = PortNames::ftdiPorts();
@@ -35,17 +45,34 @@ bool TSerial::PortOpen(int number)
     return result;
 }
 
+bool TSerial::PortOpenAddress(const QString& hostPort)
+{
+    address = hostPort;
+    return PortOpen(-1);
+}
+
+bool TSerial::openAddress()
+{
+    if (!network_) network_ = std::make_unique<TcpBackend>();
+    active_ = network_.get();
+    portName = address;
+    comOpen_ = active_->open(address, baudRate, dataBits, parity, stopBits);
+    justOpened = comOpen_;
+    return comOpen_;
+}
+
 bool TSerial::PortOpenComm()
 {
     if (comOpen_) return true;
     if (portName.isEmpty()) return false;
+    active_ = backend_.get();
     comOpen_ = backend_->open(portName, baudRate, dataBits, parity, stopBits);
     return comOpen_;
 }
 
 void TSerial::PortSetComm()
 {
-    if (comOpen_) backend_->configure(baudRate, dataBits, parity, stopBits);
+    if (comOpen_) active_->configure(baudRate, dataBits, parity, stopBits);
 }
 
 bool TSerial::PortOpenFtdiByDescription(const QString& description)
@@ -63,46 +90,50 @@ bool TSerial::PortOpenFtdiByDescription(const QString& description)
 
 void TSerial::PortClose()
 {
-    if (comOpen_) backend_->close();
+    if (comOpen_) active_->close();
     comOpen_ = false;
     justOpened = false;
 }
 
 bool TSerial::PortConnected()
 {
-    if (comOpen_ && !backend_->isOpen()) comOpen_ = false;  // the device went away
+    if (comOpen_ && !active_->isOpen()) comOpen_ = false;  // the device went away
     return comOpen_;
 }
+
+bool TSerial::PortConnecting() { return PortConnected() && active_->connecting(); }
 
 int TSerial::PortRead(uint8_t* buffer, int count)
 {
     if (!PortConnected() || count < 0) return -1;
-    return backend_->read(buffer, count);
+    return active_->read(buffer, count);
 }
 
 int TSerial::PortWrite(const uint8_t* buffer, int count)
 {
     if (!PortConnected() || count < 0) return -1;
-    return backend_->write(buffer, count);
+    return active_->write(buffer, count);
 }
 
 int TSerial::PortInQueCount()
 {
     if (!PortConnected()) return -1;
-    const int n = backend_->bytesWaiting();
+    const int n = active_->bytesWaiting();
     if (n < 0) comOpen_ = false;
     return n;
 }
 
 void TSerial::PortPurgeRx()
 {
-    if (PortConnected()) backend_->purgeRx();
+    if (PortConnected()) active_->purgeRx();
 }
 
 void TSerial::PortPurgeTx()
 {
-    if (PortConnected()) backend_->purgeTx();
+    if (PortConnected()) active_->purgeTx();
 }
+
+QString TSerial::portError() const { return active_->errorText(); }
 
 void TSerial::PortList(QList<PortMenuItem>& menu)
 {
@@ -114,10 +145,11 @@ void TSerial::PortList(QList<PortMenuItem>& menu)
     auto addPort = [&](const QString& caption, int number, const QString& device) {
         PortMenuItem item;
         item.caption = caption;
-        if (!connected && portNumber == number) item.caption += QStringLiteral(" (*)");
+        const bool chosen = portNumber == number && address.isEmpty();
+        if (!connected && chosen) item.caption += QStringLiteral(" (*)");
         item.tag = number;
         item.radio = true;
-        item.checked = connected && portNumber == number;
+        item.checked = connected && chosen;
         item.device = device;
         menu.append(item);
     };
@@ -137,8 +169,7 @@ void TSerial::PortList(QList<PortMenuItem>& menu)
 void TSerial::PortOnClick(PortMenuItem& item)
 {
     if (item.tag > 0) {
-        portNumber = item.tag;
-        PortOpen(-1);
+        PortOpen(item.tag);
     } else if (PortConnected()) {
         PortClose();
         item.tag = -1;

@@ -90,6 +90,12 @@ void TObd::DoOnZdarzenie(int code, int adapterState, int flag)
     if (OnZdarzenie) OnZdarzenie(kEventObd, code, flag, adapterState);
 }
 
+void TObd::logPortError()
+{
+    const QString why = portError();
+    if (!why.isEmpty()) DoOnTekst(why, kErrorColour);
+}
+
 // --- the command/reply link
 
 void TObd::Nadaj(const QByteArray& command)
@@ -201,22 +207,28 @@ void TObd::PetlaZadan()
     switch (state) {
         case 2:
             if (PortConnected()) {
-                const QString port = portNumber >= PortNames::kFtdiBase
+                const QString port = overNetwork() ? address
+                                     : portNumber >= PortNames::kFtdiBase
                                          ? QStringLiteral("FTDI ") + QString::number(portNumber - PortNames::kFtdiBase)
                                          : QStringLiteral("COMM ") + QString::number(portNumber);
                 Status(ObdPanels::RowPort, port, true);
                 delay = 500;
-                DoOnTekst(QStringLiteral("2) połączono") + QString::number(portNumber), kStepColour);
+                DoOnTekst(QStringLiteral("2) połączono") +
+                              (overNetwork() ? QLatin1Char(' ') + address : QString::number(portNumber)),
+                          kStepColour);
                 state = 3;
             } else {
                 Status(ObdPanels::RowPort, QStringLiteral("brak połączenia"), false);
                 delay = 5000;
                 DoOnTekst(QStringLiteral("2) brak połączenia"), kErrorColour);
+                logPortError();
                 DoOnZdarzenie(kObdAdapterState, -1, 0);
                 state = 0;
             }
             break;
         case 3:
+            // A Wi-Fi adapter is asked only once its connection is made (or given up).
+            if (PortConnecting()) break;
             if (PortConnected()) {
                 Status(ObdPanels::RowElm, QStringLiteral("szukanie interfejsu"), true);
                 protocol = -1;
@@ -228,6 +240,7 @@ void TObd::PetlaZadan()
                 Status(ObdPanels::RowPort, QStringLiteral("brak połączenia"), false);
                 delay = 5000;
                 DoOnTekst(QStringLiteral("3) brak połączenia"), kErrorColour);
+                logPortError();
                 DoOnZdarzenie(kObdAdapterState, -1, 0);
                 state = 0;
             }

@@ -130,6 +130,8 @@ Q_SIGNALS:
     void codeBoxChanged();
 
 private:
+    // Puts the reason the port was lost or not opened (a refused network connection) in the log.
+    void logPortError();
     void protocolTry(int attempt);
     void startupRead(int pidNumber);
     void appendCode(const QString& text, TColor colour, bool defaultColour, int table = 0);

@@ -527,6 +527,7 @@ void TForm1::rebuildPortMenu(QMenu* menu, TSerial* port)
             if (port == Sterownik1 && i == 0) connTag = list[0].tag;
         });
     }
+    if (port == ObdPort) addWifiItem(menu, group);
 }
 
 void TForm1::MenuConnClick() { rebuildPortMenu(MenuConn, Sterownik1); }
@@ -549,6 +550,7 @@ void TForm1::FormCreate()
     }
     Sterownik1->portNumber = portOverride > 0 ? portOverride : prefs.comm;
     ObdPort->portNumber = elmPortOverride > 0 ? elmPortOverride : prefs.elmComm;
+    restoreElmAddress();
     Relabel();
     // The design client area centred on the desktop, unless the preferences hold the bounds.
     if (prefs.hasBounds) {
@@ -596,7 +598,7 @@ void TForm1::FormShow()
     QCoreApplication::processEvents();
     Session->openPort(-1);
     // The adapter's port opens on the fitter's command, or here when it was named for this run.
-    if (elmPortOverride > 0) ObdPort->PortOpen(-1);
+    if (elmPortOverride > 0 || !elmAddressOverride.isEmpty()) ObdPort->PortOpen(-1);
     Timer1->start();
     Timer2->setInterval(developerMode ? 100 : 1000);
     Timer2->start();
@@ -619,6 +621,7 @@ void TForm1::FormClose()
     // Ports given on the command line are for this run only.
     prefs.comm = portOverride > 0 && Sterownik1->portNumber == portOverride ? prefs.comm : Sterownik1->portNumber;
     prefs.elmComm = elmPortOverride > 0 && ObdPort->portNumber == elmPortOverride ? prefs.elmComm : ObdPort->portNumber;
+    storeElmAddress();
     prefs.theme = theme;
     prefs.language = language;
     prefs.view = viewLevel;

@@ -127,6 +127,9 @@ public:
     void MenuColor0Click(int index);  // -1 steps to the next theme
     void MenuConnClick();             // rebuilds the Connection menu
     void MenuElmClick();              // rebuilds the ELM menu
+    // The ELM menu's "Wi-Fi adapter..." (UnitmainWifi.cpp): asks for the adapter's address (the
+    // last one typed, or the common default) and connects the OBD reader there.
+    void MenuElmWifiClick();
     void MenuFileReadClick();
     void MenuFileSaveClick();
     void MenuFileFirmwareClick();
@@ -175,6 +178,8 @@ public:
     // Port numbers given on the command line for this run (0 = the remembered ones).
     int portOverride = 0;
     int elmPortOverride = 0;
+    // A Wi-Fi adapter's HOST:PORT given as the ELM port for this run (empty = none).
+    QString elmAddressOverride;
 
     // --- widgets, by their form names
     QWidget* PanelCenter = nullptr;
@@ -355,6 +360,11 @@ private:
     bool closing_ = false;
     QList<PortMenuItem> connItems_;
     QList<PortMenuItem> elmItems_;
+    // --- the Wi-Fi adapter (UnitmainWifi.cpp)
+    void addWifiItem(QMenu* menu, QActionGroup* group);
+    void restoreElmAddress();  // from the preferences and the command line, at creation
+    void storeElmAddress();    // into the preferences, at closing
+    QString wifiAddress_;      // the last address typed
     std::unique_ptr<Prompt> ownPrompt_;
 
     // --- live screens (UnitmainGrids.cpp, UnitmainEvents.cpp)

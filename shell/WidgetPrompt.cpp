@@ -1,6 +1,7 @@
 #include "shell/WidgetPrompt.h"
 
 #include <QtWidgets/QFileDialog>
+#include <QtWidgets/QInputDialog>
 #include <QtWidgets/QMessageBox>
 
 QStringList WidgetPrompt::nameFilters(const QString& filter)
@@ -55,4 +56,14 @@ bool WidgetPrompt::yesNo(const QString& caption, const QString& text)
 {
     QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No, parent_);
     return box.exec() == QMessageBox::Yes;
+}
+
+QString WidgetPrompt::line(const QString& caption, const QString& label, const QString& initial)
+{
+    QInputDialog box(parent_);
+    box.setWindowTitle(caption);
+    box.setLabelText(label);
+    box.setTextValue(initial);
+    if (box.exec() != QDialog::Accepted) return {};
+    return box.textValue();
 }

@@ -4,7 +4,7 @@
 
 class QWidget;
 
-// The program's answers to Prompt: Qt's file dialogs and message boxes over `parent`.
+// The program's answers to Prompt: Qt's file dialogs, message boxes and input box over `parent`.
 class WidgetPrompt : public Prompt {
 public:
     explicit WidgetPrompt(QWidget* parent) : parent_(parent) {}
@@ -13,6 +13,7 @@ public:
     QString saveFileName(const FileDialog& dialog) override;
     void message(const QString& caption, const QString& text, Icon icon) override;
     bool yesNo(const QString& caption, const QString& text) override;
+    QString line(const QString& caption, const QString& label, const QString& initial) override;
 
     // "Description|pattern|..." pairs as a Qt name filter list.
     static QStringList nameFilters(const QString& filter);

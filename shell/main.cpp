@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "charts/ChartRender.h"
+#include "link/PortAddress.h"
 #include "link/PortNames.h"
 #include "shell/Unitmain.h"
 
@@ -35,7 +36,8 @@ int main(int argc, char** argv)
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Controller port (device path or number)."),
                                   QStringLiteral("DEVICE"));
     const QCommandLineOption elmPort(QStringLiteral("elm-port"),
-                                     QStringLiteral("OBD adapter port (device path or number)."),
+                                     QStringLiteral("OBD adapter port (device path or number, or a Wi-Fi "
+                                                    "adapter's HOST:PORT)."),
                                      QStringLiteral("DEVICE"));
     parser.addOption(port);
     parser.addOption(elmPort);
@@ -78,7 +80,12 @@ int main(int argc, char** argv)
 
     TForm1 form;
     if (parser.isSet(port)) form.portOverride = PortNames::numberForDevice(parser.value(port));
-    if (parser.isSet(elmPort)) form.elmPortOverride = PortNames::numberForDevice(parser.value(elmPort));
+    if (parser.isSet(elmPort)) {
+        // A Wi-Fi adapter's HOST:PORT, or a device.
+        const QString value = parser.value(elmPort);
+        if (PortAddress::isAddress(value)) form.elmAddressOverride = value.trimmed();
+        else form.elmPortOverride = PortNames::numberForDevice(value);
+    }
     form.FormCreate();
     form.show();
     form.FormShow();

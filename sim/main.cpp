@@ -72,7 +72,8 @@ int main(int argc, char** argv)
         << "usage: kavelo-sim controller|elm [OPTIONS]\n"
            "       kavelo-sim make-image FILE.img [--version A.B] [--date YY.MM.DD] [controller options]\n"
            "  controller   serve a gas-injection controller on a pseudo-terminal and print its device\n"
-           "  elm          serve an ELM327 OBD-II adapter on a pseudo-terminal and print its device\n"
+           "  elm          serve an ELM327 OBD-II adapter on a pseudo-terminal (or --tcp HOST:PORT) and\n"
+           "               print its device (or address)\n"
            "  make-image   write a firmware image file for the controller's update\n"
            "  --version    print the version"
         << Qt::endl;

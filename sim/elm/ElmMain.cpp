@@ -1,4 +1,5 @@
-// kavelo-sim elm: an ELM327 adapter and a car on a pseudo-terminal, until interrupted.
+// kavelo-sim elm: an ELM327 adapter and a car on a pseudo-terminal (or on TCP, as a Wi-Fi adapter),
+// until interrupted.
 #include <QtCore/QCoreApplication>
 #include <QtCore/QTextStream>
 
@@ -20,11 +21,19 @@ int runElmSimulator(QStringList args)
         err << "kavelo-sim elm: " << error << "\n" << ElmSimulator::usage();
         return 2;
     }
-    if (!sim.open()) {
+    if (!sim.tcp.isEmpty()) {
+        // A Wi-Fi adapter: the address is printed where the device would be.
+        if (!sim.listen(sim.tcp, error)) {
+            err << "kavelo-sim elm: " << error << "\n";
+            return error.startsWith(QLatin1String("--tcp")) ? 2 : 1;
+        }
+        printServedPort(sim.servedAddress());
+    } else if (!sim.open()) {
         err << "kavelo-sim elm: cannot create a pseudo-terminal\n";
         return 1;
+    } else {
+        printServedPort(sim.devicePath());
     }
-    printServedPort(sim.devicePath());
     err << "ELM327 simulator, protocol " << sim.car.protocol << (sim.car.present ? "" : ", no car") << "\n";
     err.flush();
     sim.serve();

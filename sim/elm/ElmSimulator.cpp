@@ -72,7 +72,9 @@ QString ElmSimulator::usage()
         "  --auto-search         a failed protocol try falls back to a search; ATDPN answers A<n>\n"
         "  --split N             every answer arrives in N pieces\n"
         "  --silent-after N      stop answering after N commands (0: a dead adapter)\n"
-        "  --voltage TEXT        ATRV answer (default 12.6V)\n");
+        "  --voltage TEXT        ATRV answer (default 12.6V)\n"
+        "  --tcp HOST:PORT       serve on TCP as a Wi-Fi adapter does (e.g. 127.0.0.1:35000; port 0\n"
+        "                        takes a free one), one client at a time, instead of a pseudo-terminal\n");
 }
 
 bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
@@ -81,6 +83,7 @@ bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
     car = ElmCar();
     adapter.options = ElmAdapter::Options();
     pieces = 1;
+    tcp.clear();
     QList<ElmEcu> ecus;
     QList<std::pair<QString, QString>> codeOptions;
     auto value = [&](int& i, QString& out) {
@@ -143,6 +146,9 @@ bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
         } else if (a == QLatin1String("--voltage")) {
             if (!value(i, v)) return false;
             adapter.options.voltage = v.toLatin1();
+        } else if (a == QLatin1String("--tcp")) {
+            if (!value(i, v)) return false;
+            tcp = v;
         } else {
             error = QStringLiteral("unknown option ") + a;
             return false;
@@ -175,10 +181,90 @@ bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
 
 bool ElmSimulator::open() { return port_.open(); }
 
+bool ElmSimulator::listen(const QString& hostPort, QString& error)
+{
+    const qsizetype colon = hostPort.lastIndexOf(QLatin1Char(':'));
+    QString host = colon > 0 ? hostPort.left(colon) : QString();
+    bool ok = false;
+    const uint port = colon > 0 ? hostPort.mid(colon + 1).toUInt(&ok) : 0;
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']'))) host = host.mid(1, host.size() - 2);
+    QHostAddress address;
+    if (host == QLatin1String("localhost")) address = QHostAddress(QHostAddress::LocalHost);
+    else if (!address.setAddress(host)) ok = false;
+    if (!ok || port > 65535) {
+        error = QStringLiteral("--tcp needs HOST:PORT with an IP address, e.g. 127.0.0.1:35000");
+        return false;
+    }
+    if (client_) client_->disconnect(this);
+    client_ = nullptr;
+    delete server_;  // and the client it served
+    server_ = new QTcpServer(this);
+    if (!server_->listen(address, static_cast<quint16>(port))) {
+        error = QStringLiteral("cannot listen on ") + hostPort + QStringLiteral(": ") + server_->errorString();
+        delete server_;
+        server_ = nullptr;
+        return false;
+    }
+    servedHost_ = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+    connect(server_, &QTcpServer::newConnection, this, &ElmSimulator::takeClient);
+    return true;
+}
+
+QString ElmSimulator::servedAddress() const
+{
+    if (!server_) return {};
+    return servedHost_ + QLatin1Char(':') + QString::number(server_->serverPort());
+}
+
+void ElmSimulator::takeClient()
+{
+    if (client_ || !server_) return;  // the one served stays; a newcomer waits its turn
+    client_ = server_->nextPendingConnection();
+    if (!client_) return;
+    queue_.clear();  // what was left for the previous client is not this one's
+    connect(client_, &QTcpSocket::readyRead, this, &ElmSimulator::poll);
+    connect(client_, &QTcpSocket::disconnected, this, &ElmSimulator::dropClient);
+}
+
+void ElmSimulator::dropClient()
+{
+    if (!client_) return;
+    client_->disconnect(this);
+    client_->deleteLater();
+    client_ = nullptr;
+    takeClient();
+}
+
+QByteArray ElmSimulator::takeInput()
+{
+    if (!server_) return port_.readAll();
+    // Without an event loop (tests that drive time themselves) nothing else accepts, reads or
+    // notices a client leaving: a zero wait does it here.
+    if (!client_) {
+        server_->waitForNewConnection(0);
+        takeClient();
+    }
+    if (!client_) return {};
+    if (client_->state() == QAbstractSocket::ConnectedState) client_->waitForReadyRead(0);
+    QByteArray in = client_->readAll();
+    if (client_->state() != QAbstractSocket::ConnectedState) dropClient();
+    return in;
+}
+
+void ElmSimulator::send(const QByteArray& bytes)
+{
+    if (!server_) {
+        port_.write(bytes);
+    } else if (client_) {
+        client_->write(bytes);
+        client_->flush();
+    }
+}
+
 int ElmSimulator::poll()
 {
     int sent = 0;
-    const QByteArray in = port_.readAll();
+    const QByteArray in = takeInput();
     if (!in.isEmpty()) {
         received += in;
         const QByteArray out = adapter.receive(in);
@@ -192,7 +278,7 @@ int ElmSimulator::poll()
         // One piece per call: a split answer reaches the program across several of its reads.
         do {
             const QByteArray piece = queue_.takeFirst();
-            port_.write(piece);
+            send(piece);
             sent += static_cast<int>(piece.size());
         } while (pieces == 1 && !queue_.isEmpty());
     }
@@ -201,8 +287,10 @@ int ElmSimulator::poll()
 
 void ElmSimulator::serve()
 {
-    port_.setWatching(true);
-    connect(&port_, &PtyPort::received, this, &ElmSimulator::poll);
+    if (!server_) {
+        port_.setWatching(true);
+        connect(&port_, &PtyPort::received, this, &ElmSimulator::poll);
+    }
     auto* timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &ElmSimulator::poll);
     timer->start(30);

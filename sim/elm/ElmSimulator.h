@@ -4,13 +4,16 @@
 #include <QtCore/QList>
 #include <QtCore/QObject>
 #include <QtCore/QStringList>
+#include <QtNetwork/QTcpServer>
+#include <QtNetwork/QTcpSocket>
 
 #include "sim/elm/ElmAdapter.h"
 #include "sim/elm/ElmCar.h"
 #include "sim/pty/PtyPort.h"
 
-// An ELM327 adapter with a car behind it on a pseudo-terminal: the program opens devicePath() as
-// its ELM port. Tests call poll() between the program's ticks; kavelo-sim lets it watch the line.
+// An ELM327 adapter with a car behind it on a pseudo-terminal (the program opens devicePath() as its
+// ELM port) or, as a Wi-Fi adapter, on TCP (the program connects to servedAddress()). Tests call
+// poll() between the program's ticks; kavelo-sim lets it watch the line.
 class ElmSimulator : public QObject {
     Q_OBJECT
 public:
@@ -24,6 +27,15 @@ public:
     bool open();
     QString devicePath() const { return port_.devicePath(); }
 
+    // Serves on TCP at "HOST:PORT" (an IP address or localhost; port 0 takes a free one) instead
+    // of the pseudo-terminal. One client at a time: a client that connects while another is served
+    // waits, unanswered, until that one leaves. False with `error` set when it cannot listen there.
+    bool listen(const QString& hostPort, QString& error);
+    // "HOST:PORT" being listened on, with the port actually taken; empty before listen().
+    QString servedAddress() const;
+    // A client is connected and being served.
+    bool hasClient() const { return client_ != nullptr; }
+
     // Takes what the program wrote and sends the adapter's answer. With `pieces` above 1 an answer
     // goes out in that many writes, one per call, as a slow adapter's bytes arrive. Returns the
     // count of bytes sent.
@@ -35,8 +47,18 @@ public:
     ElmAdapter adapter{car};
     int pieces = 1;
     QByteArray received;  // everything the program wrote
+    QString tcp;          // --tcp HOST:PORT: serve on TCP there; empty serves on a pseudo-terminal
 
 private:
+    // The next waiting client, when none is served.
+    void takeClient();
+    void dropClient();
+    QByteArray takeInput();
+    void send(const QByteArray& bytes);
+
     PtyPort port_;
     QList<QByteArray> queue_;
+    QTcpServer* server_ = nullptr;
+    QTcpSocket* client_ = nullptr;
+    QString servedHost_;
 };

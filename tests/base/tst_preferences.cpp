@@ -21,6 +21,8 @@ class TstPreferences : public QObject {
         Preferences p;
         p.comm = 7;
         p.elmComm = 65;
+        p.elmAddress = QStringLiteral("192.168.0.10:35000");
+        p.elmOverNetwork = true;
         p.theme = 4;
         p.language = 2;
         p.view = 0;
@@ -39,6 +41,8 @@ private Q_SLOTS:
         p.read(*store());
         QCOMPARE(p.comm, 1);
         QCOMPARE(p.elmComm, 1);
+        QCOMPARE(p.elmAddress, QString());
+        QVERIFY(!p.elmOverNetwork);
         QCOMPARE(p.theme, 3);
         QCOMPARE(p.language, 1);
         QCOMPARE(p.view, 1);
@@ -57,6 +61,8 @@ private Q_SLOTS:
         p.read(*store());
         QCOMPARE(p.comm, 7);
         QCOMPARE(p.elmComm, 65);
+        QCOMPARE(p.elmAddress, QStringLiteral("192.168.0.10:35000"));
+        QVERIFY(p.elmOverNetwork);
         QCOMPARE(p.theme, 4);
         QCOMPARE(p.language, 2);
         QCOMPARE(p.view, 0);
@@ -135,6 +141,39 @@ private Q_SLOTS:
         QTEST(p.view, "view");
         QCOMPARE(p.colours[1], -1);    // a negative colour keeps the built-in one
         QCOMPARE(p.colours[2], 2000);  // and the reading goes on after it
+    }
+
+    // The Wi-Fi adapter's address is read whatever the stored order holds; "on the network" needs
+    // an address to go to.
+    void wifiAddressOutsideStoredOrder_data()
+    {
+        QTest::addColumn<QVariant>("address");
+        QTest::addColumn<QVariant>("network");
+        QTest::addColumn<QString>("expectAddress");
+        QTest::addColumn<bool>("expectNetwork");
+        QTest::newRow("address, network")
+            << QVariant(QStringLiteral("10.0.0.5:35000")) << QVariant(1) << QStringLiteral("10.0.0.5:35000") << true;
+        QTest::newRow("address kept, serial chosen")
+            << QVariant(QStringLiteral("10.0.0.5:35000")) << QVariant(0) << QStringLiteral("10.0.0.5:35000") << false;
+        QTest::newRow("network without address") << QVariant() << QVariant(1) << QString() << false;
+        QTest::newRow("network not a number")
+            << QVariant(QStringLiteral("10.0.0.5:35000")) << QVariant(QStringLiteral("yes"))
+            << QStringLiteral("10.0.0.5:35000") << false;
+    }
+    void wifiAddressOutsideStoredOrder()
+    {
+        QFETCH(QVariant, address);
+        QFETCH(QVariant, network);
+        {
+            auto s = store();
+            if (address.isValid()) s->setValue(QStringLiteral("ElmAddress"), address);
+            s->setValue(QStringLiteral("ElmNetwork"), network);
+        }
+        Preferences p;
+        p.read(*store());  // no "Comm": the stored order ends at once
+        QTEST(p.elmAddress, "expectAddress");
+        QTEST(p.elmOverNetwork, "expectNetwork");
+        QCOMPARE(p.comm, 1);
     }
 
     void maximisedWindowKeepsStoredBounds()

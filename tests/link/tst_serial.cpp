@@ -17,6 +17,8 @@ private Q_SLOTS:
     void vanishedDeviceIsNotConnected();
     void storedNumberRules();
     void portMenu();
+    void bluetoothDevicesListed_data();
+    void bluetoothDevicesListed();
 };
 
 void TestSerial::numberToDevice_data()
@@ -174,6 +176,37 @@ void TestSerial::portMenu()
     serial.PortOnClick(menu[0]);
     QVERIFY(serial.PortConnected());
     QCOMPARE(menu[0].tag, 0);
+}
+
+// Bound rfcomm devices (paired Bluetooth adapters) join the port menu's devices in number order,
+// once each.
+void TestSerial::bluetoothDevicesListed_data()
+{
+    QTest::addColumn<QList<int>>("listed");  // numbers the system reported
+    QTest::addColumn<QStringList>("names");  // found in /dev
+    QTest::addColumn<QList<int>>("numbers");
+    QTest::newRow("none bound") << QList<int>{1, 65} << QStringList{} << QList<int>{1, 65};
+    QTest::newRow("between the USB and the pseudo-terminals")
+        << QList<int>{65, 390} << QStringList{"rfcomm1", "rfcomm0"} << QList<int>{65, 321, 322, 390};
+    QTest::newRow("already reported") << QList<int>{321} << QStringList{"rfcomm0"} << QList<int>{321};
+    QTest::newRow("outside the block or not numbered")
+        << QList<int>{} << QStringList{"rfcomm63", "rfcomm64", "rfcommX", "rfcomm", "ttyS0"} << QList<int>{384};
+}
+
+void TestSerial::bluetoothDevicesListed()
+{
+    QFETCH(QList<int>, listed);
+    QFETCH(QStringList, names);
+    QFETCH(QList<int>, numbers);
+    QList<PortNames::SerialDevice> devices;
+    for (const int n : listed) devices.append({n, PortNames::deviceForNumber(n)});
+    const QList<PortNames::SerialDevice> result = PortNames::withRfcomm(devices, names);
+    QList<int> got;
+    for (const PortNames::SerialDevice& d : result) {
+        got << d.number;
+        QCOMPARE(d.device, PortNames::deviceForNumber(d.number));
+    }
+    QCOMPARE(got, numbers);
 }
 
 QTEST_GUILESS_MAIN(TestSerial)

@@ -1,4 +1,6 @@
-// The ELM327 simulator speaks the adapter's own text: echo, prompts, protocol replies and frames.
+// The ELM327 simulator speaks the adapter's own text: echo, prompts, protocol replies and frames;
+// on TCP it serves one client at a time, as a Wi-Fi adapter does.
+#include <QtNetwork/QTcpSocket>
 #include <QtTest/QtTest>
 
 #include "sim/elm/ElmSimulator.h"
@@ -8,6 +10,9 @@ class TestElmSim : public QObject {
 private Q_SLOTS:
     void replies_data();
     void replies();
+    void tcpOneClientAtATime();
+    void tcpAddressRefused_data();
+    void tcpAddressRefused();
 };
 
 void TestElmSim::replies_data()
@@ -71,6 +76,70 @@ void TestElmSim::replies()
     QByteArray last;
     for (const QByteArray& c : commands) last = sim.adapter.receive(c + "\r");
     QCOMPARE(last, output);
+}
+
+void TestElmSim::tcpOneClientAtATime()
+{
+    ElmSimulator sim;
+    QString error;
+    QVERIFY2(sim.configure({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")}, error), qPrintable(error));
+    QCOMPARE(sim.tcp, QStringLiteral("127.0.0.1:0"));
+    QVERIFY2(sim.listen(sim.tcp, error), qPrintable(error));
+    const QString served = sim.servedAddress();
+    QVERIFY(served.startsWith(QStringLiteral("127.0.0.1:")));
+    const quint16 port = served.section(QLatin1Char(':'), 1).toUShort();
+    QVERIFY(port != 0);
+    sim.serve();
+
+    QTcpSocket first, second;
+    QByteArray toFirst, toSecond;  // what each client was sent
+    first.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(first.waitForConnected(2000));
+    QTRY_VERIFY(sim.hasClient());
+    first.write("ATZ\r");
+    QTRY_VERIFY((toFirst += first.readAll()).endsWith("ATZ\r\r\nELM327 v1.5\r\n\r\n>"));
+
+    // A second client is let in by the system but not answered while the first is served.
+    second.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(second.waitForConnected(2000));
+    second.write("ATRV\r");
+    QTest::qWait(300);
+    QCOMPARE(second.bytesAvailable(), 0);
+    first.write("ATI\r");
+    QTRY_VERIFY((toFirst += first.readAll()).endsWith("ATI\rELM327 v1.5\r\n\r\n>"));
+
+    // The first leaving lets the second in: its waiting command is answered.
+    first.disconnectFromHost();
+    QTRY_VERIFY((toSecond += second.readAll()).contains("12.6V"));
+    QVERIFY(sim.hasClient());
+    second.disconnectFromHost();
+    QTRY_VERIFY(!sim.hasClient());
+    QVERIFY(sim.received.contains("ATZ\rATI\rATRV\r"));
+}
+
+void TestElmSim::tcpAddressRefused_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("no port") << "127.0.0.1"
+                             << "--tcp needs HOST:PORT";
+    QTest::newRow("port too high") << "127.0.0.1:70000"
+                                   << "--tcp needs HOST:PORT";
+    QTest::newRow("host name") << "elm.local:35000"
+                               << "--tcp needs HOST:PORT";
+    QTest::newRow("address of no interface here") << "192.0.2.1:35000"
+                                                  << "cannot listen on 192.0.2.1:35000";
+}
+
+void TestElmSim::tcpAddressRefused()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, error);
+    ElmSimulator sim;
+    QString why;
+    QVERIFY(!sim.listen(address, why));
+    QVERIFY2(why.startsWith(error), qPrintable(why));
+    QVERIFY(sim.servedAddress().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestElmSim)

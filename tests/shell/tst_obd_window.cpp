@@ -2,17 +2,21 @@
 // simulated ELM327 adapter on pseudo-terminals: the OBD reader inside the main window finds the
 // protocol, reads and clears the car's codes through the window's buttons, polls its PIDs and
 // hands the fuel snapshot to the controller; a gas injector switched in the window reaches the
-// controller. Also the reader's 0101 status decode, as a table.
+// controller. Also the reader's 0101 status decode, as a table, and the ELM menu's Wi-Fi adapter
+// against the simulator on TCP.
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QSettings>
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QThread>
 #include <QtTest/QtTest>
+#include <QtWidgets/QMenu>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
+#include "link/PortAddress.h"
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
@@ -178,6 +182,108 @@ private Q_SLOTS:
         QTest::mouseClick(form.cmd[3], Qt::LeftButton);  // "Connect", tag 390
         QCOMPARE(form.commandTags[3], 390);
         QVERIFY(form.ObdPort->PortConnected());
+    }
+
+    // The ELM menu's "Wi-Fi adapter..." asks for the address (the common one offered), connects
+    // the reader there, and the pages fill from the simulator on TCP; the simulator pulled away
+    // shows as a lost adapter; the OBD tab's Connect button goes to the address again, and the
+    // next start remembers it.
+    void wifiAdapter()
+    {
+        auto elm = std::make_unique<ElmSimulator>();
+        QString error;
+        QVERIFY(elm->configure({"--stored", "P0171,P0300", "--tcp", "127.0.0.1:0"}, error));
+        QVERIFY2(elm->listen(elm->tcp, error), qPrintable(error));
+        elm->serve();
+        const QString address = elm->servedAddress();
+        PtyPort pty;
+        QVERIFY(pty.open());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
+        ScriptedPrompt answers;
+        auto form = std::make_unique<TForm1>();
+        TForm1& f = *form;
+        f.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+        f.prompt = &answers;
+        f.portOverride = PortNames::numberForDevice(pty.devicePath());
+        f.FormCreate();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.FormShow();
+        f.Timer1->stop();
+        f.Timer2->stop();
+        QVERIFY(!f.ObdPort->PortConnected());
+
+        const auto wifiItem = [&]() -> QAction* {
+            Q_EMIT f.MenuElm->aboutToShow();
+            for (QAction* a : f.MenuElm->actions())
+                if (a->objectName() == QLatin1String("MenuElmWifi")) return a;
+            return nullptr;
+        };
+        const auto status = [&](int row) { return f.obdPages()->StringGridElm()->cell(1, row); };
+        QAction* item = wifiItem();
+        QVERIFY(item);
+        QCOMPARE(item->text(), TForm1::TextById(OwnText::WifiAdapter));
+        QVERIFY(!item->isChecked());
+
+        // Something that is no address is refused with a message; nothing is opened.
+        answers.lineAnswers << QStringLiteral("192.168.0.300:35000");
+        item->trigger();
+        QCOMPARE(answers.messages.size(), 1);
+        QCOMPARE(answers.messages[0].text,
+                 TForm1::TextById(OwnText::WifiAddressBad).arg(QStringLiteral("192.168.0.300:35000")));
+        QVERIFY(!f.ObdPort->overNetwork());
+        QVERIFY(!f.ObdPort->PortConnected());
+
+        answers.lineAnswers << address;
+        wifiItem()->trigger();
+        QCOMPARE(answers.lineInitials,
+                 QStringList(2, QString::fromLatin1(PortAddress::kDefault)));  // the common address offered
+        QCOMPARE(f.ObdPort->address, address);
+        QVERIFY(f.ObdPort->PortConnected());
+        QTRY_COMPARE_WITH_TIMEOUT(status(ObdPanels::RowElm), QStringLiteral("ELM327 v1.5"), 20000);
+        QCOMPARE(status(ObdPanels::RowPort), address);
+        QTRY_COMPARE_WITH_TIMEOUT(status(ObdPanels::RowDtc), QStringLiteral("2"), 30000);
+        QCOMPARE(status(ObdPanels::RowObd), QStringLiteral("CAN (11 bit ID, 500 kb)"));
+        QCOMPARE(f.obdState, 6);
+        item = wifiItem();
+        QVERIFY(item->isChecked());
+        QCOMPARE(item->text(), TForm1::TextById(OwnText::WifiAdapter) + QLatin1Char(' ') + address);
+
+        // The simulator pulled away: the link is lost as when a serial adapter is unplugged.
+        elm.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.ObdPort->PortConnected(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(status(ObdPanels::RowPort), QStringLiteral("brak połączenia"), 20000);
+        QCOMPARE(f.obdState, -1);
+        QVERIFY(wifiItem()->text().endsWith(address + QStringLiteral(" (*)")));
+
+        // The adapter back on the same address: the OBD tab's Connect button goes there.
+        elm = std::make_unique<ElmSimulator>();
+        QVERIFY(elm->listen(address, error));
+        elm->serve();
+        f.row1[5]->setChecked(true);
+        f.SpeedButton1Click(5);
+        QCOMPARE(f.commandTags[3], 390);
+        QTest::mouseClick(f.cmd[3], Qt::LeftButton);  // "Connect"
+        QVERIFY(f.ObdPort->PortConnected());
+        QCOMPARE(f.ObdPort->portName, address);
+        QTRY_VERIFY_WITH_TIMEOUT(elm->hasClient(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(status(ObdPanels::RowElm), QStringLiteral("ELM327 v1.5"), 20000);
+
+        // Closing remembers the address as the adapter's port; the next start offers it again.
+        f.close();
+        form.reset();
+        {
+            QSettings stored(path, QSettings::IniFormat);
+            QCOMPARE(stored.value(QStringLiteral("ElmAddress")).toString(), address);
+            QCOMPARE(stored.value(QStringLiteral("ElmNetwork")).toInt(), 1);
+        }
+        TForm1 next;
+        next.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+        next.prompt = &answers;
+        next.FormCreate();
+        QCOMPARE(next.ObdPort->address, address);
+        QVERIFY(!next.ObdPort->PortConnected());  // opened on the fitter's command, as a serial port
     }
 
     void bothSimulators()
