@@ -95,6 +95,8 @@ struct Workshop {
     Workshop()
     {
         if (!programTexts().load() || !pty.open()) return;
+        // The window's own work is measured, turn by turn: the replies come at once.
+        sim.setWireTiming(false);
         sim.attach(&pty);
         pty.setWatching(false);
         const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));

@@ -72,7 +72,8 @@ QString ElmSimulator::usage()
         "  --auto-search         a failed protocol try falls back to a search; ATDPN answers A<n>\n"
         "  --split N             every answer arrives in N pieces\n"
         "  --silent-after N      stop answering after N commands (0: a dead adapter)\n"
-        "  --voltage TEXT        ATRV answer (default 12.6V)\n");
+        "  --voltage TEXT        ATRV answer (default 12.6V)\n"
+        "  --no-wire-timing      answers at once instead of at the line's 38400 baud\n");
 }
 
 bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
@@ -81,6 +82,7 @@ bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
     car = ElmCar();
     adapter.options = ElmAdapter::Options();
     pieces = 1;
+    setWireTiming(true);
     QList<ElmEcu> ecus;
     QList<std::pair<QString, QString>> codeOptions;
     auto value = [&](int& i, QString& out) {
@@ -126,6 +128,8 @@ bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
                    a == QLatin1String("--permanent")) {
             if (!value(i, v)) return false;
             codeOptions.append({a, v});
+        } else if (a == QLatin1String("--no-wire-timing")) {
+            setWireTiming(false);
         } else if (a == QLatin1String("--no-car")) {
             car.present = false;
         } else if (a == QLatin1String("--auto-search")) {
@@ -174,6 +178,12 @@ bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
 }
 
 bool ElmSimulator::open() { return port_.open(); }
+
+void ElmSimulator::setWireTiming(bool on)
+{
+    wireTiming_ = on;
+    port_.setWireTiming(on);
+}
 
 int ElmSimulator::poll()
 {
