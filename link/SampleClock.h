@@ -15,8 +15,8 @@ public:
 
     // What a frame received at `ms` (a steady clock's milliseconds) does to the recording.
     struct Placement {
-        int repeats = 0;     // copies of the previous sample that fill the grid points before it
-        bool take = false;   // the frame itself is the next sample
+        int repeats = 0;    // copies of the previous sample that fill the grid points before it
+        bool take = false;  // the frame itself is the next sample
     };
 
     Placement place(int64_t ms)

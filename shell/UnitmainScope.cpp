@@ -56,7 +56,8 @@ void TForm1::buildScope()
     MenuFile6 = item("MenuFile6", &TForm1::MenuFile6Click);
     MenuFile7 = item("MenuFile7", &TForm1::MenuFile7Click);
 
-    liveFanOut.add([this](const LiveFrame& frame) { Scope->AddSample(frame.data()); });
+    // Placed by receive time: the trace keeps 0.1 s a sample while reads or writes share the line.
+    liveFanOut.add([this](const LiveFrame& frame) { Scope->AddLiveFrame(frame); });
     // History lines carry the recorded time; the channel list's changes redraw the traces.
     scopeTimeText = [this] { return Scope->RecordedTimeText(); };
     scopeRedraw = [this] { Scope->Redraw(); };
