@@ -176,7 +176,8 @@ private Q_SLOTS:
         QCOMPARE(reads, expected);
         // Every frame after the read is a live request; most four ticks apart, none late by more
         // than a slot (a tick the machine was too busy for).
-        QCOMPARE(liveAfter.size(), int(std::count_if(sent.begin(), sent.end(), [&](const auto& s) { return s.second > done; })));
+        QCOMPARE(liveAfter.size(),
+                 int(std::count_if(sent.begin(), sent.end(), [&](const auto& s) { return s.second > done; })));
         int even = 0;
         for (int i = 1; i < liveAfter.size(); ++i) {
             const int gap = liveAfter[i] - liveAfter[i - 1];
