@@ -41,8 +41,6 @@ public:
     // cross at once. Switching it off hands on what waits.
     void setWireTiming(bool on);
     bool wireTiming() const { return wireTiming_; }
-    // Bytes still on their way to the program.
-    qsizetype sending() const { return outgoing_.size(); }
 
     // With `watch` on, received bytes are announced through `received` from the event loop;
     // tests that drive time themselves call readAll() instead.

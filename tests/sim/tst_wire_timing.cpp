@@ -117,6 +117,36 @@ private Q_SLOTS:
         }
     }
 
+    // What the program sends crosses the line at its speed too: a settings write (262 bytes) is
+    // taken by the controller no sooner than its last byte has crossed.
+    void requestsCrossAtTheLinesSpeed_data()
+    {
+        QTest::addColumn<bool>("wire");
+        QTest::newRow("wire") << true;
+        QTest::newRow("no wire") << false;
+    }
+    void requestsCrossAtTheLinesSpeed()
+    {
+        QFETCH(bool, wire);
+        Controller controller;
+        QVERIFY(controller.start(false, wire));
+        QtSerialBackend serial;
+        QVERIFY(serial.open(controller.device, 38400, 8, 0, 1));
+        uint8_t frame[FrameCodec::kBufferSize] = {};
+        const int total = FrameCodec::buildFrame(frame, FrameCodec::kStartPc, 0xF8, 258);
+        FrameCodec::scramble(frame, total);
+        QSignalSpy handled(&controller.sim, &ControllerSim::requestHandled);
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(serial.write(frame, total), total);
+        QTRY_COMPARE_WITH_TIMEOUT(handled.count(), 1, 5000);
+        const qint64 ms = t.elapsed();
+        QCOMPARE(handled.first().first().value<uint8_t>(), uint8_t(0xF8));
+        const qint64 lineMs = WireClock::nanosFor(total) / 1'000'000;
+        if (wire) QVERIFY2(ms >= lineMs, qPrintable(QString::number(ms)));
+        QCOMPARE(controller.sim.requests, 1);
+    }
+
     void elmOption()
     {
         ElmSimulator elm;
