@@ -95,6 +95,8 @@ struct Workshop {
     Workshop()
     {
         if (!programTexts().load() || !pty.open()) return;
+        // The window's own work is measured, turn by turn: the replies come at once.
+        sim.setWireTiming(false);
         sim.attach(&pty);
         pty.setWatching(false);
         const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
@@ -303,11 +305,16 @@ int soakChild(int argc, char** argv, int minutes, int tab)
     w.showTab(tab);
 #endif
     const int ticks = kTicksPerHour / 60 * minutes;
+    // The oscilloscope places its samples by receive time: here the ticks are the time, so the
+    // simulated hour records as many samples as a real one.
+    qint64 simulatedMs = 0;
+    w.link().setReceiveClock([&] { return simulatedMs; });
     QElapsedTimer t;
     t.start();
     const double cpu0 = threadCpuMs();
     double half = 0;
     for (int i = 1; i <= ticks; ++i) {
+        simulatedMs = qint64(i) * kTickMs;
         w.turn();
         // The window's own timers: the 100 ms status tick and the one-second tick.
         if (i % 4 == 0) w.form.Timer1Timer();

@@ -11,6 +11,7 @@
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
 #include "link/OscFile.h"
+#include "link/SampleClock.h"
 #include "link/ScopeCsv.h"
 #include "link/SettingsFileOps.h"
 
@@ -61,13 +62,23 @@ int cmdRecord(const QStringList& arguments)
     if (const int rc = l.ZapiszOscyloskop(path, nullptr, 0)) return refused(path, rc);
     qint64 samples = 0;
     int failure = 0;
+    SampleClock grid;
+    LiveFrame previous;
+    auto append = [&](const LiveFrame& sample) {
+        if (!failure) failure = l.DopiszOscyloskop(sample.data(), 0);
+        if (!failure) ++samples;
+    };
     // Declared after what the handler uses, so the connection ends before they do.
     QObject receiver;
     QObject::connect(&l, &TSterownik::liveFrame, &receiver, [&](const LiveFrame& frame) {
         if (failure) return;
-        // The frame with the OBD status block appended is one sample.
-        failure = l.DopiszOscyloskop(frame.data(), 0);
-        if (!failure) ++samples;
+        // The frame with the OBD status block appended is a sample, placed by its receive time so
+        // that the recording keeps 0.1 s a sample (SampleClock).
+        const SampleClock::Placement place = grid.place(frame.receivedAt());
+        if (!place.take) return;
+        for (int i = 0; i < place.repeats; ++i) append(previous);
+        append(frame);
+        previous = frame;
     });
     QElapsedTimer clock;
     clock.start();

@@ -42,7 +42,14 @@ public:
     // All 128 bytes, for the pure decoders that take a sample of that size.
     const uint8_t* data() const { return bytes_.data(); }
 
+    // When the link received the frame, in milliseconds of its steady clock; -1 for a frame that
+    // did not come from the line (a test's, a loaded recording's). The oscilloscope places its
+    // samples by it.
+    int64_t receivedAt() const { return receivedAt_; }
+    void setReceivedAt(int64_t ms) { receivedAt_ = ms; }
+
 private:
     std::array<uint8_t, kSize> bytes_{};
     int length_ = 0;
+    int64_t receivedAt_ = -1;
 };

@@ -7,7 +7,10 @@
 
 TSterownik::TSterownik(QObject* owner) : TSerial(owner), timer_(new QTimer(this))
 {
+    // Precise and never restarted: four ticks make the 100 ms between live frames, and a tick
+    // that comes late does not push every later one back.
     timer_->setInterval(25);
+    timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, &TSterownik::Timer1OnTimer);
 
     mem.settings.fill(0);
@@ -108,16 +111,12 @@ void TSterownik::Timer1OnTimer()
         inFlight_ = 0;
         injectorSwitchInFlight_ = false;
         resetReadConfirmation();
+        bulkRead_ = answered_ = false;
+        ticksSinceSend_ = ticksSinceLive_ = 0;
         zdarzenie(kEventLinkStarted, 0, 0, 0);
     }
     busy = true;
-    if (timer_->isActive()) timer_->start(25);
-    if (OdbiorRx() != -2) ++tickCounter;
-    if (tickCounter >= 4) {
-        tickCounter = 0;
-        ++slotCounter;
-        NadawanieTx();
-    }
+    slotTick(OdbiorRx());
     busy = false;
 }
 

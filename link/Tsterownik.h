@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "link/FrameCodec.h"
@@ -131,6 +132,8 @@ public:
 
     // --- the tick and its parts
     void Timer1OnTimer();
+    // The regular send slot: one frame (or a wait) every four ticks, five after a frame the
+    // controller stores or acts on (TsterownikScheduler.cpp).
     void NadawanieTx();
     void AnalizaOdbioru(int length);
     int OdbiorRx();
@@ -252,6 +255,13 @@ public:
     // The last verified live reply; all zeros before the first.
     const LiveFrame& lastLiveFrame() const { return lastLive_; }
 
+    // The reading of the whole controller after its identification is under way: its reads go out
+    // back to back, with live requests between them.
+    bool bulkReading() const { return bulkRead_; }
+    // The clock that stamps each live frame's receive time (LiveFrame::receivedAt, milliseconds):
+    // a steady clock unless replaced (a benchmark that drives the ticks faster than time passes).
+    void setReceiveClock(std::function<qint64()> clock) { receiveClock_ = std::move(clock); }
+
 Q_SIGNALS:
     // Each verified live reply (0x90..0x9F, more than the head), once, after its link event.
     void liveFrame(const LiveFrame& frame);
@@ -289,6 +299,33 @@ private:
     QTimer* timer_ = nullptr;
     LiveFrame errorList_;
     LiveFrame lastLive_;
+    std::function<qint64()> receiveClock_;
+
+    // --- the send slot (TsterownikScheduler.cpp)
+    // One tick of the slot clock after the receiver's turn (`received`: what OdbiorRx returned).
+    void slotTick(int received);
+    // During the bulk read, at the tick that verified the reply to the last request: the next
+    // read, or a live request when one is due, goes out at once. False when it must wait for the slot.
+    bool quickSlot();
+    // A live request is due during the bulk read: another read would keep the live frames apart
+    // longer than kLiveGapTicks.
+    bool liveDue() const;
+    // Something other than reads waits to be sent (an identification, a command, a write the
+    // scheduler would send now, a firmware block): the bulk read gives way to the regular slots.
+    bool workWaiting() const;
+    void sendLive(bool withObd);
+    void sendNextRead();
+    // Called for every frame sent (RamkaAll).
+    void noteRequestSent(uint8_t command);
+    // Called for every verified, recognised reply (AnalizaOdbioru).
+    void noteReply(uint8_t command);
+    int slotTicks_ = 4;        // ticks of the slot under way
+    int ticksSinceSend_ = 0;   // since the last frame went out
+    int ticksSinceLive_ = 0;   // since the last live request went out
+    int readTicks_ = 3;        // ticks the last read took from request to verified reply
+    uint8_t lastRequest_ = 0;  // command of the last frame sent
+    bool answered_ = false;    // the reply to the last frame has arrived, verified
+    bool bulkRead_ = false;
     int headHeld_ = 0;
     int payloadNeeded_ = 0;
 

@@ -119,6 +119,8 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
                 // A new reading of the whole controller: nothing read before counts as confirmed.
                 resetReadConfirmation();
                 readMask = 0xF3079F;
+                // The reads go out back to back until every region is taken (TsterownikScheduler.cpp).
+                bulkRead_ = true;
             } else if (rxBuffer[5] == 1 && commands_[CmdFirmwarePending]) {
                 flashing = true;
             }

@@ -1,5 +1,6 @@
 // Sending and receiving controller frames: the lowest layer of the controller link.
 #include <algorithm>
+#include <chrono>
 
 #include "link/Tsterownik.h"
 
@@ -9,6 +10,12 @@ constexpr TColor kRxColour = Rgb(0, 0, 255);
 constexpr TColor kErrorColour = Rgb(255, 0, 0);
 
 bool isLiveCommand(int command) { return command >= 0x90 && command <= 0x9F; }
+
+qint64 steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 }  // namespace
 
 void TSterownik::RamkaAll(uint8_t start, uint8_t command, int length)
@@ -18,6 +25,7 @@ void TSterownik::RamkaAll(uint8_t start, uint8_t command, int length)
     const int total = FrameCodec::buildFrame(txBuffer, start, command, length);
     if (OnTekst && (!isLiveCommand(command) || verboseLive_ == 1))
         log(FrameCodec::logLine("  TX:", txBuffer, total), kTxColour);
+    noteRequestSent(command);
     zdarzenie(kEventFrameSent, command, 0, total);
     FrameCodec::scramble(txBuffer, total);
     PortWrite(txBuffer, total);
@@ -92,12 +100,16 @@ void TSterownik::AnalizaOdbioru(int length)
     if (recognised) {
         unanswered = 0;
         const uint8_t command = rxBuffer[3];
+        noteReply(command);
         if (command == 0x82) errorList_ = LiveFrame(rxBuffer, length, std::min(length, LiveFrame::kSize));
         // The views get a copy taken now: whatever a handler of the event does to the link, they
         // are handed the reply as it arrived.
         const bool live = isLiveCommand(command) && length > 4;
-        const LiveFrame frame = live ? LiveFrame(rxBuffer, length) : LiveFrame();
-        if (live) lastLive_ = frame;
+        LiveFrame frame = live ? LiveFrame(rxBuffer, length) : LiveFrame();
+        if (live) {
+            frame.setReceivedAt(receiveClock_ ? receiveClock_() : steadyMs());
+            lastLive_ = frame;
+        }
         zdarzenie(kEventFrameReceived, command, 0, length);
         if (live) Q_EMIT liveFrame(frame);
     }

@@ -1,6 +1,7 @@
 // The send-slot scheduler: which single frame goes out in this slot.
 #include <QtCore/QRandomGenerator>
 
+#include <algorithm>
 #include <cstring>
 
 #include "link/Regions.h"
@@ -10,7 +11,112 @@ namespace {
 constexpr TColor kRequestColour = Rgb(192, 192, 192);
 constexpr int kPrefix = 2;  // random byte and 0 in front of the data
 constexpr int kRegionPayload = kPrefix + MemoryImage::kRegionSize;
+
+// The slot clock, in 25 ms ticks. A live request, a read or a wait takes four (100 ms: with nothing
+// else on the line a live frame every 0.1 s, the oscilloscope's sample time). A frame the
+// controller stores or acts on (a write, a firmware block, a command) keeps the five ticks it has
+// always had before the next frame.
+constexpr int kSlotTicks = 4;
+constexpr int kStoreSlotTicks = 5;
+// During the bulk read live requests are at most ten ticks (250 ms) apart.
+constexpr int kLiveGapTicks = 10;
+constexpr int kTickCap = 1000;  // the tick counts stop here: only "long ago" matters beyond
+
+bool isLiveRequest(uint8_t command) { return command >= 0x90 && command <= 0x9F; }
+bool isRegionRead(uint8_t command)
+{
+    const RegionInfo* r = regionOfCommand(command);
+    return r && r->readCommand == command;
+}
 }  // namespace
+
+void TSterownik::noteRequestSent(uint8_t command)
+{
+    lastRequest_ = command;
+    answered_ = false;
+    ticksSinceSend_ = 0;
+    if (isLiveRequest(command)) ticksSinceLive_ = 0;
+}
+
+void TSterownik::noteReply(uint8_t command)
+{
+    if (command == lastRequest_) answered_ = true;
+}
+
+void TSterownik::slotTick(int received)
+{
+    ++tickCounter;
+    ticksSinceSend_ = std::min(ticksSinceSend_ + 1, kTickCap);
+    ticksSinceLive_ = std::min(ticksSinceLive_ + 1, kTickCap);
+    if (bulkRead_ && readMask == 0 && (linkMask & 3) == 0) bulkRead_ = false;
+    if (received > 0 && answered_) {
+        answered_ = false;
+        if (isRegionRead(lastRequest_)) readTicks_ = ticksSinceSend_;
+        if (bulkRead_ && quickSlot()) return;
+    }
+    // A reply still coming in holds the slot: no request goes out into it.
+    if (tickCounter < slotTicks_ || received == -2) return;
+    tickCounter = 0;
+    ++slotCounter;
+    NadawanieTx();
+}
+
+bool TSterownik::quickSlot()
+{
+    if (waitCounter > 0 || workWaiting() || (readMask == 0 && (linkMask & 2) == 0)) return false;
+    tickCounter = 0;
+    ++slotCounter;
+    if (liveDue()) sendLive(true);
+    else sendNextRead();
+    return true;
+}
+
+bool TSterownik::liveDue() const
+{
+    // Also the regular slot that follows a read whose reply never came must still be in time.
+    return ticksSinceLive_ + kSlotTicks > kLiveGapTicks || ticksSinceLive_ + readTicks_ > kLiveGapTicks;
+}
+
+bool TSterownik::workWaiting() const
+{
+    if (flashing || (linkMask & 1)) return true;
+    for (Command c : {CmdClearErrors, CmdAutoFuelChange, CmdQuickFuelChange, CmdInjectorSwitch, CmdSpeakerTest,
+                      CmdLeakTest, CmdFactorySettings, CmdJumpToBootloader, CmdReturnFromBootloader, CmdSettingsWrite})
+        if (commands_[c]) return true;
+    // The history write waits for the history read: it does not hold up the reads before it.
+    const uint32_t held = (readMask & 0x80) ? 0x80u : 0u;
+    return (writeMask & ~unreadable_ & ~held) != 0;
+}
+
+void TSterownik::sendLive(bool withObd)
+{
+    slotTicks_ = kSlotTicks;
+    if (verboseLive_ == 1 && OnTekst) log(QStringLiteral("\n  Paramerte bieżące"), kRequestColour);
+    const int command = 0x90 | liveRequestBits_;
+    if (withObd && commands_[CmdLiveWithObd]) {
+        commands_[CmdLiveWithObd] = 0;
+        std::memcpy(txBuffer + 6, mem.obdStatus.data() + 5, 6);
+        Ramka(command | 0x04, 8);
+    } else {
+        Ramka(command, 0);
+    }
+}
+
+void TSterownik::sendNextRead()
+{
+    slotTicks_ = kSlotTicks;
+    if (linkMask & 2) {
+        if (OnTekst) log(QStringLiteral("\n  Odczyt błędów"), kRequestColour);
+        Ramka(0x82, 0);
+        return;
+    }
+    for (const RegionInfo& r : kRegions) {
+        if (!(readMask & r.mask)) continue;
+        if (OnTekst) log(QString::fromUtf8(r.readLog), kRequestColour);
+        Ramka(r.readCommand, 0);
+        return;
+    }
+}
 
 void TSterownik::rememberSent(int index, const uint8_t* bytes, int offset)
 {
@@ -65,26 +171,17 @@ void TSterownik::NadawanieTx()
         writeMask &= ~0x1u;
         commands_[CmdSettingsWrite] = 1;
     }
+    slotTicks_ = kSlotTicks;
     if (waitCounter > 0) {
         --waitCounter;
         return;
     }
+    slotTicks_ = kStoreSlotTicks;  // the live requests and reads below take the short slot
     txBuffer[4] = static_cast<uint8_t>(QRandomGenerator::global()->bounded(256));
     txBuffer[5] = 0;
 
     auto request = [&](const char* text) {
         if (OnTekst) log(QString::fromUtf8(text), kRequestColour);
-    };
-    auto liveRequest = [&](bool odd) {
-        if (verboseLive_ == 1) request("\n  Paramerte bieżące");
-        const int command = 0x90 | liveRequestBits_;
-        if (odd && commands_[CmdLiveWithObd]) {
-            commands_[CmdLiveWithObd] = 0;
-            std::memcpy(txBuffer + 6, mem.obdStatus.data() + 5, 6);
-            Ramka(command | 0x04, 8);
-        } else {
-            Ramka(command, 0);
-        }
     };
 
     if (commands_[CmdJumpToBootloader]) {
@@ -115,12 +212,16 @@ void TSterownik::NadawanieTx()
         return;
     }
     if (linkMask & 1) {
+        slotTicks_ = kSlotTicks;
         request("\n  Numer seryjny i wersja");
         Ramka(0x81, 0);
         return;
     }
-    if ((slotCounter & 1) == 0) {
-        liveRequest(false);
+    // Even slots are live requests; during the bulk read a live request also takes an odd slot
+    // that would only read, when the last one is long enough ago.
+    const bool odd = slotCounter & 1;
+    if (!odd || (bulkRead_ && !workWaiting() && liveDue())) {
+        sendLive(odd);
         return;
     }
 
@@ -131,8 +232,7 @@ void TSterownik::NadawanieTx()
         uint8_t command;
     };
     if (linkMask & 2) {
-        request("\n  Odczyt błędów");
-        Ramka(0x82, 0);
+        sendNextRead();
         return;
     }
     if (commands_[CmdClearErrors]) {
@@ -195,11 +295,9 @@ void TSterownik::NadawanieTx()
         HistoriaZmian(kHistoryFactory);
         return;
     }
-    for (const RegionInfo& r : kRegions) {
-        if (!(readMask & r.mask)) continue;
-        request(r.readLog);
-        Ramka(r.readCommand, 0);
+    if (readMask) {
+        sendNextRead();
         return;
     }
-    liveRequest(true);
+    sendLive(true);
 }

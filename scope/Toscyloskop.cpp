@@ -101,7 +101,10 @@ void TScope::Command(int code)
     switch (code) {
         case 1: state = Play; break;
         case 2: state = Pause; break;
-        case 3: state = Stop; break;
+        case 3:
+            state = Stop;
+            clock_.restart();
+            break;
         case 4:
             if (!link) break;
             if (state == Read || link->RecordingOpen()) link->ZamnkijOscyloskop();
@@ -112,6 +115,7 @@ void TScope::Command(int code)
             if (!link || !prompt) break;
             link->ZamnkijOscyloskop();
             const int n = link->CzytajOscyloskop(*prompt, buffer_.get());
+            clock_.restart();
             if (n > 0) {
                 sampleCount = n;
                 windowEnd = n;
@@ -122,6 +126,7 @@ void TScope::Command(int code)
         }
         case 6:
             std::memset(buffer_.get(), 0, static_cast<size_t>(kBufferSamples) * kSampleSize);
+            clock_.restart();
             cache_.clear();
             sampleCount = 0;
             windowStart = 0;
@@ -146,6 +151,31 @@ void TScope::Command(int code)
 void TScope::AddSample(const uint8_t* frame)
 {
     if (state != Play && state != Pause) return;
+    storeSample(frame);
+    Draw(state == Play ? 0 : 2);
+}
+
+void TScope::AddLiveFrame(const LiveFrame& frame)
+{
+    if (state != Play && state != Pause) {
+        clock_.restart();  // the time in Stop is not filled when Play comes back
+        return;
+    }
+    if (frame.receivedAt() < 0) {
+        AddSample(frame.data());
+        return;
+    }
+    const SampleClock::Placement place = clock_.place(frame.receivedAt());
+    if (!place.take) return;
+    const std::array<uint8_t, kSampleSize> before = lastSample_;
+    for (int i = 0; i < place.repeats; ++i) storeSample(before.data());
+    storeSample(frame.data());
+    Draw(state == Play ? 0 : 2);
+}
+
+void TScope::storeSample(const uint8_t* frame)
+{
+    std::copy_n(frame, kSampleSize, lastSample_.begin());
     // A full recording loaded leaves the count at 36000: the next sample starts over at slot 0.
     if (sampleCount >= kBufferSamples || sampleCount < 0) sampleCount = 0;
     std::memcpy(buffer_.get() + static_cast<size_t>(sampleCount) * kSampleSize, frame, kSampleSize);
@@ -157,7 +187,6 @@ void TScope::AddSample(const uint8_t* frame)
             QTimer::singleShot(0, this, [this] { prompt->error(SettingsFileOps::errorText(OscFile::AppendFailed)); });
     }
     if (++sampleCount >= kBufferSamples) sampleCount = 0;
-    Draw(state == Play ? 0 : 2);
 }
 
 void TScope::ExportCsv()

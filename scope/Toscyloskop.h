@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "link/LiveFrame.h"
+#include "link/SampleClock.h"
 #include "scope/ScopeTraces.h"
 
 class Prompt;
@@ -37,6 +39,11 @@ public:
     void Command(int code);
     // One live-data reply (the receive buffer, 128 bytes): stored in Play and Pause.
     void AddSample(const uint8_t* frame);
+    // A live frame as the link handed it on, stored in Play and Pause at its place on the 0.1 s
+    // grid by its receive time (SampleClock): grid points no frame reached repeat the sample before
+    // them, a frame whose point already has one is skipped. A frame without a receive time is one
+    // sample, as AddSample.
+    void AddLiveFrame(const LiveFrame& frame);
     void Redraw() { Draw(0); }
     // Full redraw (mode 0) or the Pause refresh of the top 40 rows (mode 2).
     void Draw(int mode);
@@ -85,6 +92,8 @@ private:
     void renderBody(QPainter& p, int W, int H);
     void drawTraces(QPainter& p, int W, int H, int E, int G, int s);
     int stateWord(int sample) const;
+    // Stores one sample at the next slot of the ring buffer and appends it to an open recording.
+    void storeSample(const uint8_t* frame);
     QRect cursorStrip(int x) const;
 
     std::unique_ptr<uint8_t[]> buffer_;
@@ -95,7 +104,9 @@ private:
     ScopeTraces::Cache cache_;
     std::vector<int> lo_, hi_, first_, second_, overview_;
     bool appendFailed_ = false;
-    bool topOnly_ = false;  // the last draw refreshed the top rows only
+    SampleClock clock_;
+    std::array<uint8_t, kSampleSize> lastSample_{};  // the sample stored last, repeated over a gap
+    bool topOnly_ = false;                           // the last draw refreshed the top rows only
 };
 
 extern TScope* Scope;

@@ -27,7 +27,7 @@ for f in "$root"/bench/bench_*.cpp; do benches+=("$(basename "$f" .cpp)"); done
 cmake --build "$build" -j"${JOBS:-2}" --target "${benches[@]}" >"$build/bench-build.log" 2>&1 \
   || { tail -30 "$build/bench-build.log" >&2; exit 1; }
 
-# Target of a figure: "<= X", "< X", ">= X" or "-" (none). Processor-time figures (*_cpu) share the
+# Target of a figure: "<= X", "< X", ">= X", "in LOW..HIGH" (both ends included) or "-" (none). Processor-time figures (*_cpu) share the
 # target of their wall-clock figure: on a loaded machine the wall clock mostly measures the wait for a core.
 target_of() {
   local n=${1%_cpu}
@@ -43,6 +43,8 @@ target_of() {
     scope_load_36000) echo "<= 50" ;;
     scope_csv_export_36000) echo "<= 100" ;;
     scope_csv_export_speedup) echo ">= 10" ;;
+    connect_full_read) echo "<= 4500" ;;
+    record_10s_samples) echo "in 98..102" ;;
     *) echo "-" ;;
   esac
 }
@@ -54,6 +56,7 @@ unit_of() {
     *_s) echo "s" ;;
     soak_requests) echo "frames" ;;
     *_speedup) echo "x" ;;
+    *_samples) echo "samples" ;;
     *) echo "ms" ;;
   esac
 }
@@ -87,8 +90,10 @@ while read -r name value; do
     op=${target% *}
     limit=${target#* }
     v=$(awk -v v="$value" -v op="$op" -v t="$limit" 'BEGIN {
-      if (op == "<=") r = (v <= t); else if (op == "<") r = (v < t); else r = (v >= t);
+      if (op == "in") { split(t, b, /\.\./); r = (v >= b[1] && v <= b[2]) }
+      else if (op == "<=") r = (v <= t); else if (op == "<") r = (v < t); else r = (v >= t);
       print r ? "ok" : "over" }')
+    [ "$op" = in ] && op=""
     echo "$name $value $unit $op$limit $v"
   fi
 done <"$figures" | tee "$build/bench-figures.txt"

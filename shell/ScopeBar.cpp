@@ -72,7 +72,7 @@ QToolButton* ScopeBar::button(int code) const
     return nullptr;
 }
 
-void ScopeBar::liveFrame(const LiveFrame& frame) { view_->AddSample(frame.data()); }
+void ScopeBar::liveFrame(const LiveFrame& frame) { view_->AddLiveFrame(frame); }
 
 void ScopeBar::relabel()
 {

@@ -29,8 +29,15 @@ void ControllerSim::configure()
 void ControllerSim::attach(PtyPort* port)
 {
     port_ = port;
+    port_->setWireTiming(wireTiming_);
     port_->setWatching(true);
     connect(port_, &PtyPort::received, this, &ControllerSim::poll);
+}
+
+void ControllerSim::setWireTiming(bool on)
+{
+    wireTiming_ = on;
+    if (port_) port_->setWireTiming(on);
 }
 
 void ControllerSim::poll()

@@ -40,6 +40,10 @@ public:
 
     // Serves the line of `port` from the event loop (the port's `received` signal).
     void attach(PtyPort* port);
+    // Bytes cross the line at its speed (38400 baud) unless switched off: tests that drive time
+    // themselves, turn by turn, switch it off. On by default, as on a real adapter.
+    void setWireTiming(bool on);
+    bool wireTiming() const { return wireTiming_; }
     // Reads what the PC sent on the attached port and answers it; for tests that drive time.
     // A frame left incomplete for kReceiveGapMs is dropped when the next bytes come, as the
     // controller's receiver starts over after a pause on the line: a damaged length byte then costs
@@ -98,6 +102,7 @@ private:
     QByteArray incomingDamage_;  // the same for the bytes poll() hands to handle()
     QElapsedTimer lastBytes_;
     PtyPort* port_ = nullptr;
+    bool wireTiming_ = true;
     uint32_t faultSeed_ = 99;
     uint32_t requestFaultSeed_ = 7;
     int liveCount_ = 0;

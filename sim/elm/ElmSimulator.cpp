@@ -74,7 +74,8 @@ QString ElmSimulator::usage()
         "  --silent-after N      stop answering after N commands (0: a dead adapter)\n"
         "  --voltage TEXT        ATRV answer (default 12.6V)\n"
         "  --tcp HOST:PORT       serve on TCP as a Wi-Fi adapter does (e.g. 127.0.0.1:35000; port 0\n"
-        "                        takes a free one), one client at a time, instead of a pseudo-terminal\n");
+        "                        takes a free one), one client at a time, instead of a pseudo-terminal\n"
+        "  --no-wire-timing      answers at once instead of at the line's 38400 baud\n");
 }
 
 bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
@@ -84,6 +85,7 @@ bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
     adapter.options = ElmAdapter::Options();
     pieces = 1;
     tcp.clear();
+    setWireTiming(true);
     QList<ElmEcu> ecus;
     QList<std::pair<QString, QString>> codeOptions;
     auto value = [&](int& i, QString& out) {
@@ -129,6 +131,8 @@ bool ElmSimulator::configure(const QStringList& argsIn, QString& error)
                    a == QLatin1String("--permanent")) {
             if (!value(i, v)) return false;
             codeOptions.append({a, v});
+        } else if (a == QLatin1String("--no-wire-timing")) {
+            setWireTiming(false);
         } else if (a == QLatin1String("--no-car")) {
             car.present = false;
         } else if (a == QLatin1String("--auto-search")) {
@@ -259,6 +263,12 @@ void ElmSimulator::send(const QByteArray& bytes)
         client_->write(bytes);
         client_->flush();
     }
+}
+
+void ElmSimulator::setWireTiming(bool on)
+{
+    wireTiming_ = on;
+    port_.setWireTiming(on);
 }
 
 int ElmSimulator::poll()

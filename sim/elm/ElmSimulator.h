@@ -42,6 +42,10 @@ public:
     int poll();
     // Polls whenever the program writes, from the event loop.
     void serve();
+    // Bytes cross the line at its speed (38400 baud) unless switched off ("--no-wire-timing"):
+    // tests that poll turn by turn switch it off. On by default, as on a real adapter.
+    void setWireTiming(bool on);
+    bool wireTiming() const { return wireTiming_; }
 
     ElmCar car;
     ElmAdapter adapter{car};
@@ -57,6 +61,7 @@ private:
     void send(const QByteArray& bytes);
 
     PtyPort port_;
+    bool wireTiming_ = true;
     QList<QByteArray> queue_;
     QTcpServer* server_ = nullptr;
     QTcpSocket* client_ = nullptr;

@@ -1,7 +1,9 @@
 #include "sim/pty/PtyPort.h"
 
 #include <QtCore/QSocketNotifier>
+#include <QtCore/QTimer>
 
+#include <algorithm>
 #include <vector>
 
 #include <cerrno>
@@ -44,7 +46,18 @@ bool setPtyLock(int master, bool locked)
 
 }  // namespace
 
-PtyPort::PtyPort(QObject* parent) : QObject(parent) {}
+namespace {
+// The wire's timer wakes at most this often: a few bytes a wake, far finer than any reader's tick.
+constexpr int kWireWakeMs = 2;
+}  // namespace
+
+PtyPort::PtyPort(QObject* parent) : QObject(parent), wireTimer_(new QTimer(this))
+{
+    clock_.start();
+    wireTimer_->setSingleShot(true);
+    wireTimer_->setTimerType(Qt::PreciseTimer);
+    connect(wireTimer_, &QTimer::timeout, this, &PtyPort::pumpWire);
+}
 
 PtyPort::~PtyPort() { close(); }
 
@@ -73,6 +86,7 @@ bool PtyPort::openSlave()
 
 void PtyPort::close()
 {
+    dropWire();
     delete notifier_;
     notifier_ = nullptr;
     if (slave_ >= 0) ::close(slave_);
@@ -82,6 +96,27 @@ void PtyPort::close()
 }
 
 QByteArray PtyPort::readAll()
+{
+    QByteArray fresh = readNow();
+    if (!wireTiming_) {
+        // Bytes still on their way when the timing was switched off come first.
+        fresh.prepend(incoming_);
+        incoming_.clear();
+        return fresh;
+    }
+    if (!fresh.isEmpty()) {
+        fromProgram_.queue(nowNs(), fresh.size());
+        incoming_ += fresh;
+    }
+    const qsizetype n = static_cast<qsizetype>(fromProgram_.due(nowNs()));
+    QByteArray crossed = incoming_.left(n);
+    incoming_.remove(0, n);
+    fromProgram_.take(n);
+    scheduleWire();
+    return crossed;
+}
+
+QByteArray PtyPort::readNow()
 {
     QByteArray bytes;
     if (master_ < 0 || unplugged_) return bytes;
@@ -99,6 +134,71 @@ QByteArray PtyPort::readAll()
 }
 
 void PtyPort::write(const QByteArray& bytes)
+{
+    if (!wireTiming_) {
+        writeNow(bytes);
+        return;
+    }
+    if (master_ < 0 || unplugged_ || bytes.isEmpty()) return;
+    toProgram_.queue(nowNs(), bytes.size());
+    outgoing_ += bytes;
+    pumpWire();
+}
+
+void PtyPort::setWireTiming(bool on)
+{
+    if (on == wireTiming_) return;
+    if (!on) {
+        // What is on its way arrives at once, in order.
+        writeNow(outgoing_);
+        outgoing_.clear();
+        toProgram_.clear();
+        fromProgram_.clear();
+        wireTimer_->stop();
+        if (!incoming_.isEmpty() && watching_) QTimer::singleShot(0, this, &PtyPort::received);
+    }
+    wireTiming_ = on;
+}
+
+void PtyPort::pumpWire()
+{
+    const qint64 now = nowNs();
+    if (const qsizetype n = static_cast<qsizetype>(toProgram_.due(now)); n > 0) {
+        writeNow(outgoing_.left(n));
+        outgoing_.remove(0, n);
+        toProgram_.take(n);
+    }
+    // The program's bytes that have crossed by now are announced, as the line's notifier would.
+    if (watching_ && fromProgram_.due(now) > 0) Q_EMIT received();
+    scheduleWire();
+}
+
+void PtyPort::scheduleWire()
+{
+    const qint64 now = nowNs();
+    qint64 next = -1;
+    for (const WireClock* lane : {&toProgram_, &fromProgram_}) {
+        const qint64 in = lane->nextIn(now);
+        if (in >= 0 && (next < 0 || in < next)) next = in;
+    }
+    if (next < 0) {
+        wireTimer_->stop();
+        return;
+    }
+    const int ms = std::max<int>(kWireWakeMs, static_cast<int>((next + 999'999) / 1'000'000));
+    if (!wireTimer_->isActive() || wireTimer_->remainingTime() > ms) wireTimer_->start(ms);
+}
+
+void PtyPort::dropWire()
+{
+    outgoing_.clear();
+    incoming_.clear();
+    toProgram_.clear();
+    fromProgram_.clear();
+    wireTimer_->stop();
+}
+
+void PtyPort::writeNow(const QByteArray& bytes)
 {
     if (master_ < 0 || unplugged_) return;
     qsizetype done = 0;
@@ -128,6 +228,8 @@ bool PtyPort::unplug(UnplugMethod preferred)
 {
     if (master_ < 0 || unplugged_) return false;
     // A master without a slave reads as hung up all the time: it is not watched while unplugged.
+    // What was on the line goes with the plug.
+    dropWire();
     delete notifier_;
     notifier_ = nullptr;
     if (preferred == UnplugMethod::Hangup && slave_ >= 0 && setPtyLock(master_, true)) {

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QtCore/QByteArray>
+#include <QtCore/QElapsedTimer>
 #include <QtCore/QObject>
 #include <QtCore/QString>
 
+#include "sim/pty/WireClock.h"
+
 class QSocketNotifier;
+class QTimer;
 
 // The far end of a simulated serial line: the master side of a pseudo-terminal whose device
 // (/dev/pts/N) the program under test opens as its serial port. The slave side is held open in raw
@@ -26,10 +30,17 @@ public:
     bool isOpen() const { return master_ >= 0; }
     QString devicePath() const { return device_; }
 
-    // Bytes the program has written, collected without waiting.
+    // Bytes the program has written, collected without waiting. With wire timing, only those that
+    // have crossed the line by now; the rest follow (announced through `received` when watched).
     QByteArray readAll();
-    // Sends bytes towards the program.
+    // Sends bytes towards the program; with wire timing they are queued and reach it at the line's
+    // speed, from the event loop, so the caller never waits.
     void write(const QByteArray& bytes);
+
+    // The line's speed in both directions: 38400 baud, ten bits a byte (WireClock). Off, bytes
+    // cross at once. Switching it off hands on what waits.
+    void setWireTiming(bool on);
+    bool wireTiming() const { return wireTiming_; }
 
     // With `watch` on, received bytes are announced through `received` from the event loop;
     // tests that drive time themselves call readAll() instead.
@@ -53,6 +64,13 @@ Q_SIGNALS:
 private:
     bool openSlave();
     bool takeNumber(const QString& wanted);
+    QByteArray readNow();
+    void writeNow(const QByteArray& bytes);
+    // Hands on the bytes due in both directions and sets the timer for the next one.
+    void pumpWire();
+    void scheduleWire();
+    void dropWire();
+    qint64 nowNs() const { return clock_.nsecsElapsed(); }
 
     int master_ = -1;
     int slave_ = -1;
@@ -61,4 +79,11 @@ private:
     bool watching_ = false;
     bool unplugged_ = false;
     UnplugMethod method_ = UnplugMethod::Hangup;
+
+    bool wireTiming_ = false;
+    QElapsedTimer clock_;
+    QTimer* wireTimer_ = nullptr;
+    WireClock toProgram_, fromProgram_;
+    QByteArray outgoing_;  // written by the simulator, not yet across the line
+    QByteArray incoming_;  // written by the program, not yet across the line
 };

@@ -27,17 +27,19 @@ public:
         link.setBackend(std::move(backend));
         link.OnZdarzenie = [this](int kind, int code, int value, int length) {
             events.append({kind, code, value, length});
+            if (kind == kEventFrameSent) sent.append({code, link.slotCounter});
         };
     }
 
     bool open() { return link.PortOpen(1); }
 
     // Runs ticks until the next send slot has passed; returns the command sent in it, or -1 when
-    // the slot stayed silent (a wait after a write).
+    // the slot stayed silent (a wait after a write). A frame the link sent at once, at the tick
+    // that took the last reply (the bulk read), is that slot's.
     int slot(SimFrames::Request* sent = nullptr)
     {
         const int before = link.slotCounter;
-        for (int i = 0; i < 64 && link.slotCounter == before; ++i) link.Timer1OnTimer();
+        for (int i = 0; i < 64 && link.slotCounter == before && line->tx.isEmpty(); ++i) link.Timer1OnTimer();
         const QByteArray wire = line->tx;
         auto request = SimFrames::takeRequest(line->tx);
         if (far && !wire.isEmpty()) deliver(far->handle(wire));
@@ -100,4 +102,5 @@ public:
     LoopbackBackend* line = nullptr;
     ControllerSim* far = nullptr;  // when set, answers every frame the link sends
     QList<LinkEvent> events;
+    QList<std::pair<int, int>> sent;  // every frame sent: its command and the slot it went out in
 };

@@ -1,8 +1,11 @@
 // The send-slot scheduler and the reply dispatcher, driven tick by tick on the in-memory line.
 #include <QtTest/QTest>
 
+#include <algorithm>
+#include <functional>
 #include <numeric>
 
+#include "link/Regions.h"
 #include "tests/link/LinkTestKit.h"
 
 namespace {
@@ -28,6 +31,71 @@ QByteArray liveData(std::initializer_list<std::pair<int, int>> bytes)
     QByteArray f(122, '\0');
     for (auto [at, v] : bytes) f[at - 6] = static_cast<char>(v);
     return f;
+}
+
+// The link and the simulated controller tick by tick on the in-memory line, the replies crossing
+// it at `bytesPerTick` (96 is the line's 38400 baud: 25 ms / 0.26 ms a byte; 0 at once). Every
+// frame sent and every reply taken is recorded with the tick it happened in.
+struct TickRig : LinkRig {
+    explicit TickRig(int bytesPerTick) : bytesPerTick(bytesPerTick)
+    {
+        link.OnZdarzenie = [this](int kind, int code, int, int) {
+            if (kind == kEventFrameSent) sentAt.append({code, tick});
+            if (kind == kEventFrameReceived) receivedAt.append({code, tick});
+        };
+    }
+
+    void step()
+    {
+        ++tick;
+        const qsizetype n = bytesPerTick > 0 ? std::min<qsizetype>(bytesPerTick, onTheLine.size()) : onTheLine.size();
+        line->rx.append(onTheLine.left(n));
+        onTheLine.remove(0, n);
+        link.Timer1OnTimer();
+        if (!line->tx.isEmpty()) onTheLine += sim.handle(line->tx);
+        line->tx.clear();
+    }
+    bool runUntil(const std::function<bool()>& done, int limit = 1000)
+    {
+        for (int i = 0; i < limit && !done(); ++i) step();
+        return done();
+    }
+    bool readComplete() const
+    {
+        return link.mem.identity[0] != 0 && link.readMask == 0 && link.linkMask == 0 && !link.bulkReading();
+    }
+    // Ticks between the live requests sent from tick `from` on.
+    QList<int> liveGaps(int from) const
+    {
+        QList<int> gaps;
+        int last = -1;
+        for (const auto& [command, at] : sentAt) {
+            if (at < from || command < 0x90 || command > 0x9F) continue;
+            if (last >= 0) gaps.append(at - last);
+            last = at;
+        }
+        return gaps;
+    }
+    bool receivedIn(int at) const
+    {
+        for (const auto& r : receivedAt)
+            if (r.second == at) return true;
+        return false;
+    }
+
+    ControllerSim sim;
+    int bytesPerTick;
+    int tick = 0;
+    QByteArray onTheLine;                   // reply bytes not yet across
+    QList<std::pair<int, int>> sentAt;      // command, tick
+    QList<std::pair<int, int>> receivedAt;  // command, tick
+};
+
+QString gapList(const QList<int>& gaps)
+{
+    QStringList parts;
+    for (int g : gaps) parts.append(QString::number(g));
+    return parts.join(QLatin1Char(' '));
 }
 
 // Connected, identified and with nothing queued: every slot is a live request.
@@ -64,20 +132,112 @@ private Q_SLOTS:
         QCOMPARE(rig.slot(), 0x81);  // answered by the simulator
         QCOMPARE(rig.link.readMask, 0xF3079Fu);
 
-        QList<int> odd, even;
-        for (int i = 0; i < 72; ++i) {
-            const bool isOdd = (rig.link.slotCounter + 1) & 1;
-            (isOdd ? odd : even).append(rig.slot());
-        }
+        const QList<int> sent = rig.slots(72);
         // Each region is read twice in a row: the second read confirms the first.
-        QList<int> expectedOdd = {0x82};
+        QList<int> expected = {0x82};
         for (int c : {0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xA7, 0xA8, 0xA9, 0xAA})
-            expectedOdd << c << c;
-        expectedOdd << QList<int>(5, 0x90);
-        QCOMPARE(hexList(odd), hexList(expectedOdd));
-        QCOMPARE(hexList(even), hexList(QList<int>(36, 0x90)));
+            expected << c << c;
+        QCOMPARE(hexList(withoutLive(sent)), hexList(expected));
+        // Live requests go between the reads, never more than three reads apart; after the last
+        // read nothing but live requests.
+        int reads = 0;
+        for (int c : sent) {
+            reads = c >= 0x90 && c <= 0x9F ? 0 : reads + 1;
+            QVERIFY2(reads <= 3, qPrintable(hexList(sent)));
+        }
+        const qsizetype last = sent.lastIndexOf(0xAA);
+        QCOMPARE(hexList(sent.mid(last + 1)), hexList(QList<int>(sent.size() - last - 1, 0x90)));
         QCOMPARE(rig.link.readMask, 0u);
         QCOMPARE(rig.link.unanswered, 0);
+    }
+
+    // The bulk read after the identification: each read goes out at the tick that took the reply
+    // before it, live requests stay at most ten ticks (250 ms) apart, and the whole controller is
+    // read within 180 ticks (4.5 s) on the line's speed; afterwards a live request every four ticks.
+    void bulkReadBackToBack_data()
+    {
+        QTest::addColumn<int>("bytesPerTick");
+        QTest::addColumn<int>("ticksAtMost");
+        QTest::newRow("38400 baud") << 96 << 180;
+        QTest::newRow("replies at once") << 0 << 120;
+    }
+    void bulkReadBackToBack()
+    {
+        QFETCH(int, bytesPerTick);
+        QFETCH(int, ticksAtMost);
+        TickRig rig(bytesPerTick);
+        rig.sim.engine.stopEngine();  // no learned cells: every second read agrees with the first
+        QVERIFY(rig.open());
+        QVERIFY(rig.runUntil([&] { return rig.readComplete(); }));
+        QVERIFY2(rig.tick <= ticksAtMost, qPrintable(QString::number(rig.tick)));
+
+        int identified = -1, lastRead = -1;
+        for (const auto& [command, at] : rig.receivedAt)
+            if (command == 0x81 && identified < 0) identified = at;
+        QList<int> reads;
+        for (const auto& [command, at] : rig.sentAt) {
+            if (at < identified || command == 0x81 || (command >= 0x90 && command <= 0x9F)) continue;
+            reads.append(command);
+            lastRead = at;
+        }
+        QList<int> expected = {0x82};
+        for (int c : {0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xA7, 0xA8, 0xA9, 0xAA})
+            expected << c << c;
+        QCOMPARE(hexList(reads), hexList(expected));
+        // Every frame of the bulk read went out at a tick that took the reply before it.
+        for (const auto& [command, at] : rig.sentAt)
+            if (at >= identified && at <= lastRead)
+                QVERIFY2(rig.receivedIn(at), qPrintable(QStringLiteral("%1 at tick %2").arg(command, 0, 16).arg(at)));
+        for (int gap : rig.liveGaps(identified)) QVERIFY2(gap <= 10, qPrintable(gapList(rig.liveGaps(identified))));
+
+        const int done = rig.tick;
+        rig.runUntil([] { return false; }, 100);
+        const QList<int> after = rig.liveGaps(done);
+        QCOMPARE(gapList(after), gapList(QList<int>(after.size(), 4)));
+        QVERIFY(after.size() >= 23);
+    }
+
+    // A write keeps the slot the controller has always had, during the bulk read and after it:
+    // sent in a regular slot, four ticks after the frame before it, and the next frame thirteen
+    // ticks later (its own slot of five ticks, then its two silent slots of four).
+    void writesKeepTheirSlot_data()
+    {
+        QTest::addColumn<bool>("duringBulkRead");
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("command");
+        QTest::newRow("enrichment, during the read") << true << 0x2000 << 0xCD;
+        QTest::newRow("gas injection delay, during the read") << true << 0x1000 << 0xCC;
+        QTest::newRow("enrichment, after") << false << 0x2000 << 0xCD;
+        QTest::newRow("settings, after") << false << 0x1 << 0xF8;
+        QTest::newRow("petrol map, after") << false << 0x10000 << 0xF0;
+    }
+    void writesKeepTheirSlot()
+    {
+        QFETCH(bool, duringBulkRead);
+        QFETCH(int, mask);
+        QFETCH(int, command);
+        TickRig rig(96);
+        rig.sim.engine.stopEngine();
+        QVERIFY(rig.open());
+        if (duringBulkRead) {
+            QVERIFY(rig.runUntil([&] { return rig.link.bulkReading() && (rig.link.readMask & 0x2) == 0; }));
+        } else {
+            QVERIFY(rig.runUntil([&] { return rig.readComplete(); }));
+            rig.runUntil([] { return false; }, 7);
+        }
+        rig.link.ZapiszDoSterownika(static_cast<uint32_t>(mask));
+        QVERIFY(rig.runUntil(
+            [&] { return rig.link.writeMask == 0 && rig.link.commandPending(TSterownik::CmdSettingsWrite) == false; }));
+        rig.runUntil([] { return false; }, 20);
+        const qsizetype at =
+            std::find_if(rig.sentAt.begin(), rig.sentAt.end(), [&](const auto& s) { return s.first == command; }) -
+            rig.sentAt.begin();
+        QVERIFY(at > 0 && at + 1 < rig.sentAt.size());
+        QCOMPARE(rig.sentAt[at].second - rig.sentAt[at - 1].second, 4);
+        QCOMPARE(rig.sentAt[at + 1].second - rig.sentAt[at].second, 13);
+        QVERIFY(rig.link.bulkReading() == duringBulkRead || !duringBulkRead);
+        QCOMPARE(int(rig.sim.region(regionOfCommand(static_cast<uint8_t>(command))->readCommand)[0]),
+                 int(rig.link.mem.region(static_cast<uint32_t>(mask))[0]));
     }
 
     // Confirming every region read at most doubles the time to read a controller: today's pass
@@ -188,15 +348,12 @@ private Q_SLOTS:
             l.requestCommand(c);
         l.switchInjectors(0x05);
 
+        rig.slots(80);
         QList<int> odd;
-        for (int i = 0; i < 80; ++i) {
-            const bool isOdd = (l.slotCounter + 1) & 1;
-            const int c = rig.slot();
+        for (const auto& [c, slot] : rig.sent) {
             if (c >= 0x90 && c <= 0x9F) continue;
-            if (c >= 0) {
-                QVERIFY2(isOdd, qPrintable(QStringLiteral("%1 in an even slot").arg(c, 0, 16)));
-                odd.append(c);
-            }
+            QVERIFY2(slot & 1, qPrintable(QStringLiteral("%1 in an even slot").arg(c, 0, 16)));
+            odd.append(c);
         }
         // Clearing errors asks for the error list again; every region write that counts as a
         // configuration change queues the history write; the factory-settings reply replaces the
@@ -600,12 +757,14 @@ private Q_SLOTS:
         TSterownik& l = rig.link;
         rig.slots(5);
         QCOMPARE(l.unanswered, 5);
+        // Each request sent since counts; a frame that is not a reply resets nothing.
         rig.reply(0x7A, {});  // not a known reply
-        QCOMPARE(l.unanswered, 5);
+        QCOMPARE(l.unanswered, int(rig.sent.size()));
         QByteArray bad = SimFrames::encode('V', 0x90, QByteArray(124, '\0'));
         bad[20] = static_cast<char>(bad[20] ^ 0x10);  // checksum no longer holds
         rig.deliver(bad);
-        QCOMPARE(l.unanswered, 5);
+        QCOMPARE(l.unanswered, int(rig.sent.size()));
+        QVERIFY(l.unanswered >= 5);
         QCOMPARE(rig.eventsOf(kEventFrameReceived, 0x90), 0);
         rig.reply(0x90, liveData({}));
         QCOMPARE(l.unanswered, 0);

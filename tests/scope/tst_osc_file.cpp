@@ -16,6 +16,7 @@
 #include "base/TextTable.h"
 #include "link/ChannelDecoder.h"
 #include "link/OscFile.h"
+#include "link/SampleClock.h"
 #include "link/ScopeCsv.h"
 #include "tests/link/ImageFileLayout.h"
 #include "tests/link/LinkTestKit.h"
@@ -345,6 +346,42 @@ private Q_SLOTS:
     }
 
     // Header and first lines of the export for a small recording with known bytes.
+    // A recording's samples stand 0.1 s apart whatever the frames' spacing: each frame goes to the
+    // grid point nearest its receive time, the points between repeat the sample before, a frame for
+    // a point already filled is skipped, and a gap longer than five seconds starts the grid again.
+    // `samples`: what each frame adds (repeats and the frame itself), one digit group per frame.
+    void samplesKeepTime_data()
+    {
+        QTest::addColumn<QList<qint64>>("received");
+        QTest::addColumn<QString>("samples");
+        QTest::newRow("every 100 ms") << QList<qint64>{0, 100, 200, 300} << "1 1 1 1";
+        QTest::newRow("late and early by a tick") << QList<qint64>{0, 120, 190, 310, 395} << "1 1 1 1 1";
+        QTest::newRow("the slot's old 125 ms") << QList<qint64>{0, 125, 250, 375, 500} << "1 1 2 1 1";
+        QTest::newRow("reads share the line") << QList<qint64>{0, 200, 400, 650} << "1 2 2 3";
+        QTest::newRow("two frames for one point") << QList<qint64>{0, 100, 140, 200} << "1 1 0 1";
+        QTest::newRow("five seconds are filled") << QList<qint64>{0, 5000} << "1 50";
+        QTest::newRow("a longer gap starts again") << QList<qint64>{0, 100, 5200, 5300} << "1 1 1 1";
+        QTest::newRow("a clock going back starts again") << QList<qint64>{1000, 1100, 900, 1000} << "1 1 1 1";
+    }
+    void samplesKeepTime()
+    {
+        QFETCH(QList<qint64>, received);
+        QFETCH(QString, samples);
+        SampleClock clock;
+        QStringList added;
+        for (qint64 ms : received) {
+            const SampleClock::Placement p = clock.place(ms);
+            QVERIFY(p.repeats == 0 || p.take);
+            added.append(QString::number(p.repeats + (p.take ? 1 : 0)));
+        }
+        QCOMPARE(added.join(QLatin1Char(' ')), samples);
+        // After a restart the next frame is the first of a new grid.
+        clock.restart();
+        const SampleClock::Placement first = clock.place(received.last() + 700);
+        QCOMPARE(first.repeats, 0);
+        QVERIFY(first.take);
+    }
+
     void csvText()
     {
         LinkRig rig;

@@ -260,6 +260,49 @@ private Q_SLOTS:
         QCOMPARE(s.state, int(TScope::Read));
     }
 
+    // Frames from the line are placed by their receive time: the buffer and the recording keep
+    // 0.1 s a sample while the frames come further apart (a read sharing the line) or closer; Stop
+    // leaves the time it lasted out instead of filling it.
+    void framesPlacedByReceiveTime()
+    {
+        Window w;
+        TForm1& f = w.form;
+        TScope& s = *f.scopeBar()->view();
+        const QString osc = w.dir.filePath(QStringLiteral("timed.osc"));
+        w.answers.fileAnswers = {osc};
+        w.click(4);
+        QVERIFY(f.Sterownik1->RecordingOpen());
+        auto frame = [&](int rpm, qint64 ms) {
+            LiveFrame live(liveFrame(rpm).data(), 128);
+            live.setReceivedAt(ms);
+            f.LiveFrameReceived(live);
+        };
+        frame(10, 50000);
+        frame(11, 50100);
+        frame(12, 50300);  // 0.2 s later: the point between holds the reading before
+        frame(13, 50340);  // the same point as the one before: skipped
+        frame(14, 50410);
+        frame(15, 50750);  // three points later
+        const QList<int> held = {10, 11, 11, 12, 14, 14, 14, 14, 15};
+        QCOMPARE(s.sampleCount, int(held.size()));
+        const QByteArray file = readFile(osc);
+        QCOMPARE(file.size(), 4096 + held.size() * 128);
+        for (int i = 0; i < held.size(); ++i) {
+            QCOMPARE(int(s.samples()[i * 128 + 17]), held[i]);
+            QCOMPARE(int(uint8_t(file[4096 + i * 128 + 17])), held[i]);
+        }
+        QCOMPARE(s.RecordedTimeText(), QStringLiteral("0.9 [s]"));
+
+        w.click(3);  // Stop for three seconds, then Play: the stop is not filled
+        frame(16, 52000);
+        w.click(1);
+        frame(17, 53750);
+        frame(18, 53850);
+        QCOMPARE(s.sampleCount, int(held.size()) + 2);
+        QCOMPARE(int(s.samples()[held.size() * 128 + 17]), 17);
+        w.click(4);
+    }
+
     // After a full recording is loaded the count is 36000: the next sample starts over at slot 0
     // instead of landing past the buffer.
     void sampleAfterAFullLoadWraps()

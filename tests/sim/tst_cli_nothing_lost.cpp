@@ -71,6 +71,7 @@ private Q_SLOTS:
         const QByteArray theirs = QByteArray::fromHex("0817030100000001"
                                                       "0418040200000002");
         std::memcpy(sim.region(0xA7), theirs.constData(), theirs.size());
+        sim.setWireTiming(false);  // what is kept, not how long it takes: the replies come at once
         sim.attach(&pty);
         QTemporaryDir dir;
         const int date[3] = {26, 12, 9};
@@ -121,6 +122,7 @@ private Q_SLOTS:
         ControllerSim sim;
         sim.engine.stopEngine();
         sim.faults.lostWrite = static_cast<uint8_t>(lostWrite);
+        sim.setWireTiming(false);  // what is kept, not how long it takes: the replies come at once
         sim.attach(&pty);
         const Run r = runCli(pty, {QStringLiteral("write-settings"), file});
         QCOMPARE(r.exitCode, exitCode);
@@ -151,6 +153,7 @@ private Q_SLOTS:
         sim.memory.sealSettings();
         sim.faults.damagedReads = damaged;
         sim.faults.unstableRead = static_cast<uint8_t>(unstable);
+        sim.setWireTiming(false);  // what is kept, not how long it takes: the replies come at once
         sim.attach(&pty);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("read.set"));

@@ -64,6 +64,7 @@ private Q_SLOTS:
         ControllerSim sim;
         sim.faults.requestCorruptShare = corrupt;
         sim.faults.requestDropShare = drop;
+        sim.setWireTiming(false);  // the ticks are the test's: the replies come at once
         sim.attach(&pty);
         QtSerialBackend serial;
         QVERIFY(serial.open(pty.devicePath(), 38400, 8, 0, 1));
@@ -175,6 +176,7 @@ private Q_SLOTS:
         PtyPort pty;
         QVERIFY(pty.open());
         ControllerSim sim;
+        sim.setWireTiming(false);  // the ticks are the test's: the replies come at once
         sim.attach(&pty);
         TSterownik link;
         link.timer()->stop();

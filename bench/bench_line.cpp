@@ -1,0 +1,113 @@
+// What a fitter waits for on the serial line, with the simulated controller delivering its bytes at
+// the line's 38400 baud (kavelo-sim's default), each figure from the programs as a fitter runs them:
+//  - connect_full_read: `kavelo-cli read-settings`, from starting the command to its exit: the port
+//    opened, the controller identified and every region read and confirmed (two reads that agree),
+//    the file saved; the median of three runs;
+//  - connect_full_read_no_wire: the same with the simulator answering at once (--no-wire-timing),
+//    for comparison with the figures taken before the wire was simulated;
+//  - record_10s_samples: the samples of a 10-second `kavelo-cli record` (a count, not milliseconds);
+//    at 0.1 s a sample it holds 100.
+// Lines are "name value".
+#include <QtCore/QCoreApplication>
+#include <QtCore/QElapsedTimer>
+#include <QtCore/QProcess>
+#include <QtCore/QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+void report(const char* name, double value)
+{
+    std::printf("%s %.1f\n", name, value);
+    std::fflush(stdout);
+}
+
+// kavelo-sim controller with `options`, running until the object goes; its device once it serves.
+struct Simulator {
+    QProcess process;
+    QString device;
+
+    explicit Simulator(const QStringList& options)
+    {
+        process.start(QStringLiteral(KAVELO_SIM), QStringList{QStringLiteral("controller")} + options);
+        if (!process.waitForStarted(10000)) return;
+        QElapsedTimer t;
+        t.start();
+        while (!process.canReadLine() && t.elapsed() < 10000) process.waitForReadyRead(100);
+        device = QString::fromUtf8(process.readLine()).section(QLatin1Char('\t'), 0, 0).trimmed();
+    }
+    ~Simulator()
+    {
+        process.terminate();
+        process.waitForFinished(5000);
+    }
+};
+
+// Runs kavelo-cli with `args`; its standard output, or an empty array when it failed.
+QByteArray cli(const QStringList& args, const QString& home, double* ms = nullptr)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);  // the backups of the read go into the temporary folder
+    p.setProcessEnvironment(env);
+    QElapsedTimer t;
+    t.start();
+    p.start(QStringLiteral(KAVELO_CLI), args);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        std::fprintf(stderr, "bench_line: kavelo-cli %s failed: %s\n", qPrintable(args.join(QLatin1Char(' '))),
+                     p.readAllStandardError().constData());
+        return {};
+    }
+    if (ms) *ms = double(t.nsecsElapsed()) / 1e6;
+    return p.readAllStandardOutput();
+}
+
+// Median milliseconds of three complete reads, -1 when one failed.
+double fullRead(const QStringList& simOptions, const QTemporaryDir& dir)
+{
+    Simulator sim(simOptions);
+    if (sim.device.isEmpty()) return -1;
+    std::vector<double> runs;
+    for (int i = 0; i < 3; ++i) {
+        double ms = 0;
+        const QStringList args = {QStringLiteral("read-settings"), QStringLiteral("--port"), sim.device,
+                                  dir.filePath(QStringLiteral("read.set"))};
+        if (cli(args, dir.path(), &ms).isNull()) return -1;
+        runs.push_back(ms);
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[1];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    int failed = 0;
+
+    const double wire = fullRead({}, dir);
+    if (wire >= 0) report("connect_full_read", wire);
+    const double noWire = fullRead({QStringLiteral("--no-wire-timing")}, dir);
+    if (noWire >= 0) report("connect_full_read_no_wire", noWire);
+    failed += wire < 0 || noWire < 0;
+
+    Simulator sim({});
+    const QByteArray out =
+        sim.device.isEmpty()
+            ? QByteArray()
+            : cli({QStringLiteral("record"), QStringLiteral("--port"), sim.device,
+                   dir.filePath(QStringLiteral("ten.osc")), QStringLiteral("--seconds"), QStringLiteral("10")},
+                  dir.path());
+    // "N samples" is the command's last line.
+    const QByteArray last = out.trimmed().split('\n').last();
+    bool ok = false;
+    const int samples = last.endsWith(" samples") ? last.split(' ').first().toInt(&ok) : 0;
+    if (ok) report("record_10s_samples", samples);
+    failed += !ok;
+    return failed ? 1 : 0;
+}
