@@ -139,7 +139,8 @@ int cmdDiff(const QStringList& arguments)
     if (!cli.identify(~0u) || !cli.runUntil([&] { return l.readMask == 0 && l.linkMask == 0; }) ||
         CliLink::interrupted())
         return 2;
-    const ConfigDiff::Result diff = ConfigDiff::compare(l.mem, fileB->link.mem);
+    // The controller holds only its own settings: the PC's own (256 and on) are not compared.
+    const ConfigDiff::Result diff = ConfigDiff::compare(l.mem, fileB->link.mem, true);
     printDiff(diff);
     return diff.equal() ? 0 : 1;
 }

@@ -82,7 +82,7 @@ QString header(const QVector<Column>& columns)
 {
     QString text = QStringLiteral("sec;");
     for (const Column& c : columns) {
-        if (c.id > 0) text += TextById(c.id);
+        if (c.id != 0) text += TextById(c.id);  // diagnostic channels have fixed names (negative IDs)
         text += QLatin1Char(';');
     }
     return text + QStringLiteral("\r\n");

@@ -82,12 +82,13 @@ const uint8_t* regionBytes(const MemoryImage& mem, const Region& region)
     return const_cast<MemoryImage&>(mem).region(region.mask);
 }
 
-Result compare(const MemoryImage& a, const MemoryImage& b)
+Result compare(const MemoryImage& a, const MemoryImage& b, bool controllerSettingsOnly)
 {
     Result result;
     auto scratchA = std::make_unique<Scratch>(a);
     auto scratchB = std::make_unique<Scratch>(b);
     for (const auto& [page, index] : settingsOrder(scratchA->catalogue)) {
+        if (controllerSettingsOnly && index >= SettingsCatalogue::kControllerCount) continue;
         const int rawA = a.settings[static_cast<size_t>(index)];
         const int rawB = b.settings[static_cast<size_t>(index)];
         if (rawA == rawB) continue;

@@ -53,8 +53,9 @@ struct Result {
 };
 
 // Compares `a` with `b`. The value texts are made on private copies, so showing a value never
-// changes either configuration.
-Result compare(const MemoryImage& a, const MemoryImage& b);
+// changes either configuration. With `controllerSettingsOnly` (`a` read from a controller) the
+// settings the PC keeps for itself (256 and on) are left out: a controller holds none of them.
+Result compare(const MemoryImage& a, const MemoryImage& b, bool controllerSettingsOnly = false);
 
 // Differences of one region, cell by cell (B - A in the region's unit), row-major 16 x 16 for the
 // heat map; cells outside the compared range are 0.

@@ -41,6 +41,8 @@ enum SettingClass {
 class SettingsCatalogue {
 public:
     static constexpr int kIndexCount = 304;
+    // Settings 0..255 are the controller's; from here on they are kept by the PC only.
+    static constexpr int kControllerCount = 256;
 
     explicit SettingsCatalogue(TSterownik& link);
 

@@ -411,6 +411,8 @@ private Q_SLOTS:
         l.setDiagnosticChannels(true);
         cols = ScopeCsv::columns(l);
         QVERIFY(cols.size() > 2);
+        // Every column has its heading, the diagnostic channels' fixed names included.
+        QVERIFY(!ScopeCsv::header(cols).contains(QStringLiteral(";;")));
         cols[1].decimals = 4;
         text.clear();
         ScopeCsv::appendRows(text, {cols[0], cols[1]}, samples.data(), 1, 7, QByteArrayLiteral("."));
