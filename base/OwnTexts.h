@@ -37,12 +37,14 @@ enum Id {
     RegionObdGas1,
     RegionObdPetrol2,
     RegionObdGas2,
-    PointsDiffer = 5033,    // "curve points differ"
-    BackupSaved = 5034,     // "Backup saved: %1"
-    FolderMissing = 5040,   // "Folder not found: %1"
-    WifiAdapter = 5070,     // "Wi-Fi adapter..." (the ELM menu's item)
-    WifiAddressAsk = 5071,  // "Address of the Wi-Fi adapter (HOST:PORT):"
-    WifiAddressBad = 5072,  // "Not an adapter address: %1. ..."
+    PointsDiffer = 5033,       // "curve points differ"
+    BackupSaved = 5034,        // "Backup saved: %1"
+    FolderMissing = 5040,      // "Folder not found: %1"
+    WifiAdapter = 5070,        // "Wi-Fi adapter..." (the ELM menu's item)
+    WifiAddressAsk = 5071,     // "Address of the Wi-Fi adapter (HOST:PORT):"
+    WifiAddressBad = 5072,     // "Not an adapter address: %1. ..."
+    ReadingController = 5073,  // "Reading the controller %1/%2" (regions taken of all)
+    ControllerRead = 5074,     // "Controller read"
 };
 }  // namespace OwnText
 

@@ -6,6 +6,7 @@
 #include <QtCore/QVector>
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -258,6 +259,9 @@ public:
     // The reading of the whole controller after its identification is under way: its reads go out
     // back to back, with live requests between them.
     bool bulkReading() const { return bulkRead_; }
+    // Its progress: the regions of it taken so far (both reads agreeing), and all of them.
+    int bulkReadTaken() const { return std::popcount(bulkMask_ & ~readMask); }
+    int bulkReadTotal() const { return std::popcount(bulkMask_); }
     // The clock that stamps each live frame's receive time (LiveFrame::receivedAt, milliseconds):
     // a steady clock unless replaced (a benchmark that drives the ticks faster than time passes).
     void setReceiveClock(std::function<qint64()> clock) { receiveClock_ = std::move(clock); }
@@ -326,6 +330,7 @@ private:
     uint8_t lastRequest_ = 0;  // command of the last frame sent
     bool answered_ = false;    // the reply to the last frame has arrived, verified
     bool bulkRead_ = false;
+    uint32_t bulkMask_ = 0;  // the regions of the bulk read under way or last done
     int headHeld_ = 0;
     int payloadNeeded_ = 0;
 

@@ -121,6 +121,7 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
                 readMask = 0xF3079F;
                 // The reads go out back to back until every region is taken (TsterownikScheduler.cpp).
                 bulkRead_ = true;
+                bulkMask_ = readMask;
             } else if (rxBuffer[5] == 1 && commands_[CmdFirmwarePending]) {
                 flashing = true;
             }

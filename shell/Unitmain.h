@@ -369,6 +369,9 @@ private:
 
     // --- live screens (UnitmainGrids.cpp, UnitmainEvents.cpp)
     void addHistoryLine(const LiveFrame& frame);
+    // Live frames that still show "Controller read" after the reading of the controller ended.
+    static constexpr int kReadDoneFrames = 10;
+    int readDoneFrames_ = 0;
     ReadingsPanel* readings_ = nullptr;
     ChannelList* channelList_ = nullptr;
     ObdPagesPanel* obdPages_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
 
+#include "base/OwnTexts.h"
 #include "dialogs/Unitprog.h"
 #include "editor/Tnastawy.h"
 #include "link/Tsterownik.h"
@@ -142,8 +143,15 @@ void TForm1::ShowLiveFrame(const LiveFrame& frame)
     const int state = frame.workState();
     QString text = Sterownik1->StrStanPracy(state, 1);
     int size = 10;
-    // Every other second the status shows the detail of the state instead.
-    if ((frame.byte(11) & 3) == 3 && frame.eventCode() != 0 && secondsCounter % 2 == 1) {
+    if (Sterownik1->bulkReading()) {
+        // After connecting, the fitter sees the controller being read, and then that it is.
+        text = TextById(OwnText::ReadingController).arg(Sterownik1->bulkReadTaken()).arg(Sterownik1->bulkReadTotal());
+        readDoneFrames_ = kReadDoneFrames;
+    } else if (readDoneFrames_ > 0) {
+        text = TextById(OwnText::ControllerRead);
+        --readDoneFrames_;
+    } else if ((frame.byte(11) & 3) == 3 && frame.eventCode() != 0 && secondsCounter % 2 == 1) {
+        // Every other second the status shows the detail of the state instead.
         size = 8;
         if (const int id = LivePanels::detailTextId(frame.eventCode(), frame.eventValue())) text = TextById(id);
     }

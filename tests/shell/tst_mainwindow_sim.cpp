@@ -9,6 +9,7 @@
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QProgressBar>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "dialogs/Unitprog.h"
 #include "editor/Tnastawy.h"
@@ -32,6 +33,40 @@ struct Bench : WindowSimRig {
 class TstMainWindowSim : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // After connecting, the status panel counts the regions read, then says the controller is
+    // read, then goes back to the work state.
+    void readProgressInTheStatusPanel()
+    {
+        Bench b;
+        TSterownik& link = b.link();
+        QStringList shown;
+        const auto note = [&] {
+            const QString t = b.form.PanelStatus->text();
+            if (shown.isEmpty() || shown.last() != t) shown << t;
+        };
+        QVERIFY(b.run([&] {
+            note();
+            return link.mem.identity[0] != 0 && !link.bulkReading() && link.readMask == 0;
+        }));
+        const QString total = QString::number(link.bulkReadTotal());
+        QVERIFY(link.bulkReadTotal() > 10);
+        QCOMPARE(link.bulkReadTaken(), link.bulkReadTotal());
+        const QString reading = TextById(OwnText::ReadingController);
+        int last = -1;
+        for (const QString& t : shown) {
+            for (int k = 0; k <= link.bulkReadTotal(); ++k)
+                if (t == reading.arg(k).arg(total)) {
+                    QVERIFY2(k >= last, qPrintable(shown.join(QLatin1Char('|'))));  // it only goes up
+                    last = k;
+                }
+        }
+        QVERIFY2(last >= 0, qPrintable(shown.join(QLatin1Char('|'))));
+        QVERIFY(b.run([&] { return b.form.PanelStatus->text() == TextById(OwnText::ControllerRead); }));
+        QVERIFY(b.run(
+            [&] { return b.form.PanelStatus->text() == link.StrStanPracy(link.lastLiveFrame().workState(), 1); }));
+        b.form.close();
+    }
+
     void settingChangedInTheEditorReachesTheController()
     {
         Bench b;
