@@ -30,11 +30,7 @@ void ChannelList::relabel() { FillChannelList(); }
 void ChannelList::applyColours(const ThemePalette& palette)
 {
     palette_ = palette;
-    QPalette p = viewport()->palette();
-    p.setColor(QPalette::Window, palette.background);
-    p.setColor(QPalette::WindowText, palette.text);
-    viewport()->setPalette(p);
-    viewport()->update();
+    setCellColours(palette.background, palette.text);
 }
 
 void ChannelList::FillChannelList()

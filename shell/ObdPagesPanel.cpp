@@ -148,13 +148,7 @@ void ObdPagesPanel::applyColours(const ThemePalette& palette)
     own.setColor(QPalette::Window, palette.background);
     own.setColor(QPalette::WindowText, palette.text);
     setPalette(own);
-    for (StringGrid* g : {StringGridElm_, StringGridPid_}) {
-        QPalette p = g->viewport()->palette();
-        p.setColor(QPalette::Window, palette.background);
-        p.setColor(QPalette::WindowText, palette.text);
-        g->viewport()->setPalette(p);
-        g->viewport()->update();
-    }
+    for (StringGrid* g : {StringGridElm_, StringGridPid_}) g->setCellColours(palette.background, palette.text);
     QPalette p = RichEditDtc_->palette();
     p.setColor(QPalette::Base, palette.field);
     p.setColor(QPalette::Text, palette.text);

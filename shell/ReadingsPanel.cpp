@@ -131,10 +131,8 @@ void ReadingsPanel::linkEvent(int kind, int code, int, int length)
         obdState_ = length;
         LayoutRightPanel();
     } else if (kind == kEventFrameReceived && (code == 0x86 || code == 0xE8)) {
-        // An injector switch or a new injector assignment: other rows, other ticks.
+        // An injector switch or a new injector assignment: other rows, other ticks (and a repaint).
         LayoutRightPanel();
-        StringGridParametry->viewport()->update();
-        StringGridCzasyWtr->viewport()->update();
     }
 }
 
@@ -153,13 +151,8 @@ void ReadingsPanel::applyColours(const ThemePalette& palette)
 
 void ReadingsPanel::colourGrids()
 {
-    for (StringGrid* g : {StringGridParametry, StringGridCzasyWtr}) {
-        QPalette p = g->viewport()->palette();
-        p.setColor(QPalette::Window, palette_.background);
-        p.setColor(QPalette::WindowText, palette_.text);
-        g->viewport()->setPalette(p);
-        g->viewport()->update();
-    }
+    for (StringGrid* g : {StringGridParametry, StringGridCzasyWtr})
+        g->setCellColours(palette_.background, palette_.text);
     LayoutRightPanel();
 }
 

@@ -80,7 +80,6 @@ void TForm1::Relabel()
     BanerParametry->setText(TextById(1230));
     BanerBledy->setText(QLatin1Char(' ') + TextById(1232) + QLatin1Char(' '));
     BanerInfo->setText(QLatin1Char(' ') + TextById(1234) + QLatin1Char(' '));
-    LayoutRightPanel();
     FitTabRows();
     RelabelMenus();
     panels.relabel();

@@ -61,6 +61,15 @@ void StringGrid::setDefaultRowHeight(int height)
     viewport()->update();
 }
 
+void StringGrid::setCellColours(const QColor& background, const QColor& text)
+{
+    QPalette p = viewport()->palette();
+    p.setColor(QPalette::Window, background);
+    p.setColor(QPalette::WindowText, text);
+    viewport()->setPalette(p);
+    viewport()->update();
+}
+
 void StringGrid::setLineGap(int gap)
 {
     gap_ = std::max(0, gap);

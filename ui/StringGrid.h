@@ -16,6 +16,8 @@ public:
     explicit StringGrid(QWidget* parent = nullptr);
 
     void setColCount(int count);
+    // Background and text colours of the cells' area (a theme change), repainted.
+    void setCellColours(const QColor& background, const QColor& text);
     int colCount() const { return int(widths_.size()); }
     void setRowCount(int count);
     int rowCount() const { return rows_; }
