@@ -45,6 +45,18 @@ enum Id {
     WifiAddressBad = 5072,     // "Not an adapter address: %1. ..."
     ReadingController = 5073,  // "Reading the controller %1/%2" (regions taken of all)
     ControllerRead = 5074,     // "Controller read"
+    RegionSettings = 5075,     // the names of the regions that 5020..5032 leave out
+    RegionHistory,
+    RegionRailEmulator,
+    RegionInjectionDelay,
+    RegionEnrichment,
+    WriteNotKept = 5080,        // "The controller did not keep what was written: %1"
+    UnsentEdits = 5081,         // "The program holds changes that the controller does not have yet: %1."
+    UnsentForOther = 5082,      // "They were made for another controller than this one."
+    UnsentAsk = 5083,           // "Send them to the controller? (No: take the controller's values)"
+    EditsHeld = 5084,           // "Changes wait for the controller's read: %1"
+    CalibrationChanged = 5085,  // "The calibration stopped before its end; it has changed: %1."
+    CalibrationKeepAsk = 5086,  // "Keep these values? (No: go back to the values from before ...)"
 };
 }  // namespace OwnText
 

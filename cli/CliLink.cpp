@@ -50,6 +50,7 @@ bool CliLink::runUntil(const std::function<bool()>& done)
     QTimer check;
     bool ok = true;
     bool unreadable = false;
+    bool unwritable = false;
     int lastUnanswered = link.unanswered;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
         // A recognised reply resets the unanswered counter: that is the sign of life.
@@ -58,6 +59,11 @@ bool CliLink::runUntil(const std::function<bool()>& done)
         if (link.unreadableMask() != 0) {
             // Reads that never agreed: what the command would use or save is not the controller's.
             unreadable = true;
+            ok = false;
+            loop.quit();
+        } else if (link.unwritableMask() != 0) {
+            // A write that read back different every time it was sent again: not in the controller.
+            unwritable = true;
             ok = false;
             loop.quit();
         } else if (done() || interrupted()) {
@@ -72,6 +78,9 @@ bool CliLink::runUntil(const std::function<bool()>& done)
     if (unreadable)
         CliArgs::fail(1, QStringLiteral("unreadable on %1 (the reads did not agree): %2")
                              .arg(device, QString::fromStdString(regionNames(link.unreadableMask()))));
+    else if (unwritable)
+        CliArgs::fail(1, QStringLiteral("the controller on %1 does not hold what was written: %2")
+                             .arg(device, QString::fromStdString(regionNames(link.unwritableMask()))));
     else if (!ok) CliArgs::fail(1, QStringLiteral("no reply from the controller on %1").arg(device));
     return ok;
 }
@@ -103,7 +112,7 @@ bool CliLink::flushWrites()
 {
     auto pending = [this] {
         return link.writeMask != 0 || link.commandPending(TSterownik::CmdSettingsWrite) ||
-               (link.readMask & 0x80) != 0 || link.historyWritePending();
+               (link.readMask & 0x80) != 0 || link.historyWritePending() || link.readBackMask() != 0;
     };
     if (!pending()) return true;
     clearInterrupted();  // a second Ctrl+C still ends the wait

@@ -15,7 +15,8 @@ public:
     int open(const QString& device);
 
     // Runs the link until `done` holds. False, with a one-line error naming the device, when no
-    // reply came for 5 seconds, or naming the regions whose reads never agreed. `interrupted` is
+    // reply came for 5 seconds, naming the regions whose reads never agreed, or the ones the
+    // controller did not keep when written (the read-back differed every time). `interrupted` is
     // asked as well: Ctrl+C ends the wait early.
     bool runUntil(const std::function<bool()>& done);
 
@@ -23,7 +24,8 @@ public:
     // read); false on no reply or a controller that runs its bootloader.
     bool identify(uint32_t keepReads);
 
-    // Lets queued writes, history entries included, reach the controller before the command ends.
+    // Lets queued writes, history entries included, reach the controller and read back the same
+    // before the command ends.
     bool flushWrites();
 
     // Ctrl+C was pressed since the link was opened (or since clearInterrupted).

@@ -25,6 +25,11 @@ enum LinkEventKind {
     kEventCalibration = 2,
     kEventLinkStarted = 3,
     kEventFileLoaded = 4,
+    kEventRegionUnwritable = 5,  // code: the region's mask bit; its write read back different, every time
+    // code: regions edited while no controller answered, now read from the controller just
+    // identified; value 1 when it is another controller than the one before. The fitter is asked
+    // to send them or take the controller's values (TSterownik::settleUnsentEdits).
+    kEventUnsentEdits = 6,
 };
 
 // The OBD reader's event: kind 100 with code 100 carries the adapter's state in `length`.

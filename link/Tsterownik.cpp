@@ -1,5 +1,7 @@
 #include "link/Tsterownik.h"
 
+#include "link/Regions.h"
+
 #include <QtCore/QCoreApplication>
 
 #include <algorithm>
@@ -47,12 +49,82 @@ void TSterownik::zdarzenie(int kind, int code, int value, int length)
     if (OnZdarzenie) OnZdarzenie(kind, code, value, length);
 }
 
-void TSterownik::CzytajZeSterownika(uint32_t mask) { readMask |= mask; }
-
-void TSterownik::ZapiszDoSterownika(uint32_t mask)
+void TSterownik::CzytajZeSterownika(uint32_t mask)
 {
-    if ((mask & readMask) || (mask & unreadable_) || !alive()) return;
-    writeMask |= mask;
+    queueReads(mask);
+    readMask |= mask;
+}
+
+void TSterownik::queueReads(uint32_t mask)
+{
+    for (int i = 0; i < kRegionCount; ++i) {
+        const uint32_t bit = kRegions[i].mask;
+        // A region with edits held keeps the copy from before them.
+        if ((mask & bit) && !(readMask & bit) && !(heldEdits_ & bit))
+            std::memcpy(readStartCopy_[static_cast<size_t>(i)].data(), mem.region(bit), MemoryImage::kRegionSize);
+    }
+}
+
+TSterownik::EditOutcome TSterownik::ZapiszDoSterownika(uint32_t mask)
+{
+    if (!alive()) {
+        // Working without a controller: the edit is the fitter's until one is connected and asked.
+        unsentEdits_ |= mask;
+        return EditOutcome::Unsent;
+    }
+    if (mask & unreadable_) {
+        refuseEdits(mask & unreadable_);
+        return EditOutcome::Refused;
+    }
+    // A region being read back after a write is known to the PC: the edit goes out, and its own
+    // read-back follows. One still being read is not: the edit waits for the read.
+    if (const uint32_t hold = mask & readMask & ~readBack_ & ~heldEdits_) {
+        heldEdits_ |= hold;
+        if (OnTekst)
+            for (const RegionInfo& r : kRegions)
+                if (hold & r.mask)
+                    log(QString::fromUtf8(r.writeLog).trimmed().prepend(QStringLiteral("\n  ")) +
+                            QStringLiteral(" - zmiana czeka na odczyt"),
+                        Rgb(0, 0, 0));
+    }
+    const uint32_t send = mask & ~heldEdits_;
+    writeMask |= send;
+    // A new edit of a region the controller did not keep tries again.
+    unwritable_ &= ~send;
+    for (int i = 0; i < kRegionCount; ++i)
+        if (send & kRegions[i].mask) repairs_[static_cast<size_t>(i)] = 0;
+    return (mask & heldEdits_) ? EditOutcome::Held : EditOutcome::Sent;
+}
+
+void TSterownik::refuseEdits(uint32_t mask)
+{
+    for (int i = 0; i < kRegionCount; ++i) {
+        const RegionInfo& r = kRegions[i];
+        if (!(mask & r.mask)) continue;
+        // The region shows again what the PC had before the edit: a read never confirmed it.
+        std::memcpy(mem.region(r.mask), readStartCopy_[static_cast<size_t>(i)].data(), MemoryImage::kRegionSize);
+        if (OnTekst)
+            log(QString::fromUtf8(r.writeLog).trimmed().prepend(QStringLiteral("\n  ")) +
+                    QStringLiteral(" - zmiana odrzucona, region nieczytelny"),
+                Rgb(255, 0, 0));
+    }
+    heldEdits_ &= ~mask;
+}
+
+void TSterownik::settleUnsentEdits(bool send)
+{
+    const uint32_t mask = unsentEdits_ & controllerCopyMask_;
+    unsentEdits_ &= ~mask;
+    controllerCopyMask_ &= ~mask;
+    if (send) {
+        ZapiszDoSterownika(mask);
+        return;
+    }
+    for (int i = 0; i < kRegionCount; ++i)
+        if (mask & kRegions[i].mask)
+            std::memcpy(mem.region(kRegions[i].mask), controllerCopy_[static_cast<size_t>(i)].data(),
+                        MemoryImage::kRegionSize);
+    if (mask & 0x1) ListaRpmLamMafAfr();
 }
 
 void TSterownik::switchInjectors(uint8_t mask)
@@ -88,7 +160,9 @@ void TSterownik::replaceReadMask(uint32_t mask)
     const uint32_t stillUnreadable = unreadable_ & ~mask;
     resetReadConfirmation();
     unreadable_ = stillUnreadable;
-    readMask = mask | (readMask & 0x80);
+    // Read-backs of acknowledged writes go on: what was written is still to be compared.
+    queueReads(mask);
+    readMask = mask | (readMask & (kHistoryMask | readBack_));
 }
 
 void TSterownik::resetReadConfirmation()
@@ -111,6 +185,7 @@ void TSterownik::Timer1OnTimer()
         inFlight_ = 0;
         injectorSwitchInFlight_ = false;
         resetReadConfirmation();
+        identityCandidateSize_ = 0;
         bulkRead_ = answered_ = false;
         ticksSinceSend_ = ticksSinceLive_ = 0;
         zdarzenie(kEventLinkStarted, 0, 0, 0);

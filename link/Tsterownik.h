@@ -79,17 +79,38 @@ public:
 
     // --- requests (Czytaj/Zapisz/Rozkaz take masks of regions)
     void CzytajZeSterownika(uint32_t mask);
-    // Dropped, not deferred, while the same region is being read, the link is lost or down.
-    void ZapiszDoSterownika(uint32_t mask);
+    // What happens to an edit handed to ZapiszDoSterownika. No edit is dropped without a word:
+    // - Sent: the write is queued (also while the region is read back after a write);
+    // - Held: the region is being read; the edited bytes are laid over the controller's copy once
+    //   it is read, and then written (a log line says so, `heldEditsMask` shows it);
+    // - Unsent: no controller answers; the edit stays in the image, and when a controller is
+    //   identified and read, `kEventUnsentEdits` asks the fitter to send or drop it;
+    // - Refused: the region's reads never agreed; the edit is taken back (red log line).
+    enum class EditOutcome { Sent, Held, Unsent, Refused };
+    EditOutcome ZapiszDoSterownika(uint32_t mask);
+    // Edits waiting for their region's read, and edits made with no controller answering.
+    uint32_t heldEditsMask() const { return heldEdits_; }
+    uint32_t unsentEditsMask() const { return unsentEdits_; }
+    // The fitter's answer to kEventUnsentEdits: send the regions as the PC holds them, or take the
+    // controller's copies that were read meanwhile.
+    void settleUnsentEdits(bool send);
     void RozkazDoSterownika(uint32_t mask);
     // Replaces the pending reads (identification, the factory-settings reply, a connected file
     // load). A history read that has not arrived yet stays pending: changes recorded meanwhile wait
-    // for it.
+    // for it. So do the read-backs of acknowledged writes.
     void replaceReadMask(uint32_t mask);
     // A change-history entry or clearing waits to be written or for the controller's acknowledgement.
     bool historyWritePending() const;
     // Regions whose reads never agreed twice: not taken into the image, their writes refused.
     uint32_t unreadableMask() const { return unreadable_; }
+    // Regions written, acknowledged, and being read back to see that the controller stored them.
+    uint32_t readBackMask() const { return readBack_; }
+    // Regions that still read back different from what was written after the write was sent
+    // again kWriteRepairLimit times: the controller does not keep them. A new edit tries again.
+    uint32_t unwritableMask() const { return unwritable_; }
+    // Writes sent again because their read-back differed (the line damaged a stored write).
+    int writeRepairs() const { return writeRepairs_; }
+    static constexpr int kWriteRepairLimit = 3;
     // The link is alive: the port is open and the controller answered one of its last 10 requests.
     bool alive() const;
 
@@ -281,8 +302,21 @@ private:
     void recordPendingHistory();
     // Adds one change kind to the history in the image; false when it was already there.
     bool applyHistoryKind(int kind);
+    // Reads of `mask` are queued: a copy of each region not already being read is kept, so that
+    // edits held meanwhile can be told from what the PC had.
+    void queueReads(uint32_t mask);
+    // Takes back the edits of the regions of `mask` (their read never agreed): red log line.
+    void refuseEdits(uint32_t mask);
+    // An identification reply (in rxBuffer, `length` bytes): true when it agrees with the one
+    // before, so that the identity may be taken; otherwise it waits for the next one.
+    bool confirmIdentity(int length);
     // A read reply of region `index` (of kRegions): taken only when two reads agree.
     bool confirmRead(int index, const uint8_t* data);
+    // A confirmed read of a region written before: compared with what was written; a difference
+    // sends the write again, or after kWriteRepairLimit repairs marks the region unwritable.
+    void checkReadBack(int index, const uint8_t* data);
+    // A written region starts its read-back (the write was acknowledged unchanged).
+    void startReadBack(int index);
     void takeRead(int index, const uint8_t* data);
     // The write acknowledgement of region `index`: false when the region changed after its frame
     // was sent, so that it goes out again.
@@ -352,10 +386,28 @@ private:
     uint32_t candidateMask_ = 0;
     std::array<uint8_t, kRegionSlots> disagreements_{};
     uint32_t unreadable_ = 0;
+    // Identification: the first reply waits here for a second one that agrees (size 0: none).
+    std::array<uint8_t, MemoryImage::kIdentitySize> identityCandidate_{};
+    int identityCandidateSize_ = 0;
+    bool replyHeld_ = false;  // the reply being applied waits for its confirmation: no event
 
     // Writes on the line: what was sent, to see at the acknowledgement whether it is still current.
     std::array<std::array<uint8_t, MemoryImage::kRegionSize>, kRegionSlots> sentCopy_{};
     uint32_t inFlight_ = 0;
+    // Read-back of acknowledged writes: the regions being read back (their expected bytes are the
+    // sent copy), the repairs of each, the regions given up on, and the repairs in all.
+    uint32_t readBack_ = 0;
+    std::array<uint8_t, kRegionSlots> repairs_{};
+    uint32_t unwritable_ = 0;
+    int writeRepairs_ = 0;
+    // Edits held and unsent (ZapiszDoSterownika): the regions as they were when their reads were
+    // queued, and, for unsent edits, the controller's copies read after it was identified.
+    std::array<std::array<uint8_t, MemoryImage::kRegionSize>, kRegionSlots> readStartCopy_{};
+    std::array<std::array<uint8_t, MemoryImage::kRegionSize>, kRegionSlots> controllerCopy_{};
+    uint32_t heldEdits_ = 0;
+    uint32_t unsentEdits_ = 0;
+    uint32_t controllerCopyMask_ = 0;  // the unsent regions whose controller copy has been read
+    bool unsentForOtherController_ = false;
     std::unique_ptr<QFile> recording_;  // the open oscilloscope recording, none at start
     // The injector mask of the last switch frame sent: an acknowledgement clears the switch only
     // while the mask asked for is still the one that went out.

@@ -80,9 +80,12 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
                 map[data[2]] = data[3];
                 // A map read waiting for its confirming read learns the cell too: the controller's
                 // copy has changed since the first read, and the second read will show it.
-                for (int i = 0; i < kRegionCount; ++i)
-                    if ((candidateMask_ & kRegions[i].mask) && mem.region(kRegions[i].mask) == map)
-                        readCandidate_[static_cast<size_t>(i)][data[2]] = data[3];
+                // So does a read-back waiting to compare what was written: the cell was learned after.
+                for (int i = 0; i < kRegionCount; ++i) {
+                    if (mem.region(kRegions[i].mask) != map) continue;
+                    if (candidateMask_ & kRegions[i].mask) readCandidate_[static_cast<size_t>(i)][data[2]] = data[3];
+                    if (readBack_ & kRegions[i].mask) sentCopy_[static_cast<size_t>(i)][data[2]] = data[3];
+                }
             }
         }
         if (data[0] == 0xF1 || data[0] == 0xF2) {
@@ -107,6 +110,12 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
             if (verboseLive_ == 1 && OnTekst) log(QStringLiteral("\n Stan pracy komp"), kRequestColour);
             return true;
         case 0x81: {
+            // The identity drives the channel table, the caption and the change history's owner: it
+            // is taken only when two replies agree (from the mode byte on: the head differs).
+            if (!confirmIdentity(length)) {
+                replyHeld_ = true;
+                return true;
+            }
             linkMask &= ~1u;
             mem.identity.fill(0);
             std::fill(mem.identity.begin() + 66, mem.identity.begin() + 70, 0x80);
@@ -118,6 +127,8 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
                 linkMask |= 2;
                 // A new reading of the whole controller: nothing read before counts as confirmed.
                 resetReadConfirmation();
+                readMask = 0;
+                queueReads(0xF3079F);
                 readMask = 0xF3079F;
                 // The reads go out back to back until every region is taken (TsterownikScheduler.cpp).
                 bulkRead_ = true;
@@ -149,7 +160,10 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
         case 0x8F: return true;
         case 0xF8:
             // Changed after its frame was sent: the settings go out again.
-            if (writeDone(0)) commands_[CmdSettingsWrite] = 0;
+            if (writeDone(0)) {
+                commands_[CmdSettingsWrite] = 0;
+                startReadBack(0);
+            }
             return true;
         case 0xFF:
             ++firmwareBlock;
@@ -169,6 +183,7 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
         // An edit made while the frame was on the line keeps the write pending.
         if (writeDone(index)) {
             writeMask &= ~r->mask;
+            startReadBack(index);
             if (r->mask == 0x80) {
                 historyKinds_ = 0;
                 historyClearPending_ = false;
@@ -184,6 +199,22 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
     return true;
 }
 
+bool TSterownik::confirmIdentity(int length)
+{
+    constexpr int kFrom = 5;
+    const int size = std::min<int>(length, MemoryImage::kIdentitySize);
+    const bool agrees =
+        identityCandidateSize_ == size && std::memcmp(identityCandidate_.data() + kFrom, rxBuffer + kFrom,
+                                                      static_cast<size_t>(std::max(size - kFrom, 0))) == 0;
+    if (agrees) {
+        identityCandidateSize_ = 0;
+        return true;
+    }
+    std::memcpy(identityCandidate_.data(), rxBuffer, static_cast<size_t>(size));
+    identityCandidateSize_ = size;
+    return false;
+}
+
 bool TSterownik::confirmRead(int index, const uint8_t* data)
 {
     const RegionInfo& r = kRegions[index];
@@ -196,7 +227,31 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
         return false;
     }
     if (std::memcmp(candidate.data(), data, MemoryImage::kRegionSize) == 0) {
-        takeRead(index, data);
+        // An edit waiting to go out is newer than what the controller holds: the image keeps it,
+        // and its write starts a read-back of its own. The history is the exception: changes
+        // recorded meanwhile are applied over the controller's history when it is taken.
+        const uint32_t writing = writeMask | inFlight_ | (commands_[CmdSettingsWrite] ? 0x1u : 0u);
+        if ((writing & r.mask) && r.mask != kHistoryMask) {
+            readMask &= ~r.mask;
+            candidateMask_ &= ~r.mask;
+            disagreements_[static_cast<size_t>(index)] = 0;
+            readBack_ &= ~r.mask;
+            return false;
+        }
+        if (unsentEdits_ & r.mask) {
+            // Edited with no controller answering: the fitter chooses between the two copies.
+            std::memcpy(controllerCopy_[static_cast<size_t>(index)].data(), data, MemoryImage::kRegionSize);
+            controllerCopyMask_ |= r.mask;
+            readMask &= ~r.mask;
+            candidateMask_ &= ~r.mask;
+            disagreements_[static_cast<size_t>(index)] = 0;
+            if (!(readMask & unsentEdits_))
+                zdarzenie(kEventUnsentEdits, static_cast<int>(unsentEdits_ & controllerCopyMask_),
+                          unsentForOtherController_ ? 1 : 0, 0);
+            return true;
+        }
+        if (readBack_ & r.mask) checkReadBack(index, data);
+        else takeRead(index, data);
         return true;
     }
     // The two reads differ: a damaged reply got past the frame check. Read again, a few times.
@@ -210,13 +265,68 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
         log(QString::fromUtf8(r.readLog).trimmed().prepend(QStringLiteral("  ")) +
                 QStringLiteral(" - odczyty różne, region nieczytelny"),
             kErrorColour);
+    if (heldEdits_ & r.mask) refuseEdits(r.mask);
     return false;
+}
+
+void TSterownik::startReadBack(int index)
+{
+    const uint32_t bit = kRegions[index].mask;
+    // What was written is the fitter's answer to any question about edits made offline.
+    unsentEdits_ &= ~bit;
+    controllerCopyMask_ &= ~bit;
+    readBack_ |= bit;
+    readMask |= bit;
+    candidateMask_ &= ~bit;
+    disagreements_[static_cast<size_t>(index)] = 0;
+}
+
+void TSterownik::checkReadBack(int index, const uint8_t* data)
+{
+    const RegionInfo& r = kRegions[index];
+    const size_t slot = static_cast<size_t>(index);
+    readBack_ &= ~r.mask;
+    // The settings went out with a fresh checksum byte: only the settings themselves count.
+    const int from = r.mask == 0x1 ? 1 : 0;
+    if (std::memcmp(data + from, sentCopy_[slot].data() + from, static_cast<size_t>(MemoryImage::kRegionSize - from)) ==
+        0) {
+        repairs_[slot] = 0;
+        takeRead(index, data);
+        return;
+    }
+    // The controller stored something else than was sent: the line damaged the write in a way its
+    // check did not see. The image keeps what the fitter wanted, and the write goes out again.
+    readMask &= ~r.mask;
+    candidateMask_ &= ~r.mask;
+    disagreements_[slot] = 0;
+    const QString what = QString::fromUtf8(r.writeLog).trimmed().prepend(QStringLiteral("  "));
+    if (repairs_[slot] >= kWriteRepairLimit) {
+        repairs_[slot] = 0;
+        unwritable_ |= r.mask;
+        if (OnTekst) log(what + QStringLiteral(" - odczyt po zapisie różny, region niezapisany"), kErrorColour);
+        zdarzenie(kEventRegionUnwritable, static_cast<int>(r.mask), 0, 0);
+        return;
+    }
+    ++repairs_[slot];
+    ++writeRepairs_;
+    if (OnTekst) log(what + QStringLiteral(" - odczyt po zapisie różny, zapis ponowiony"), kErrorColour);
+    writeMask |= r.mask;
 }
 
 void TSterownik::takeRead(int index, const uint8_t* data)
 {
     const RegionInfo& r = kRegions[index];
-    std::memcpy(mem.region(r.mask), data, MemoryImage::kRegionSize);
+    uint8_t* image = mem.region(r.mask);
+    if (heldEdits_ & r.mask) {
+        // The bytes edited while the region was being read go over the controller's copy, and out.
+        const uint8_t* before = readStartCopy_[static_cast<size_t>(index)].data();
+        for (int i = 0; i < MemoryImage::kRegionSize; ++i)
+            if (image[i] == before[i]) image[i] = data[i];
+        heldEdits_ &= ~r.mask;
+        writeMask |= r.mask;
+    } else {
+        std::memcpy(image, data, MemoryImage::kRegionSize);
+    }
     readMask &= ~r.mask;
     candidateMask_ &= ~r.mask;
     disagreements_[static_cast<size_t>(index)] = 0;
@@ -224,7 +334,7 @@ void TSterownik::takeRead(int index, const uint8_t* data)
     if (r.mask == 0x80) recordPendingHistory();
     if (r.mask == 0x1) {
         ListaRpmLamMafAfr();
-        const uint8_t sum = FrameCodec::byteSum(mem.settingsBlock(), MemoryImage::kRegionSize);
+        const uint8_t sum = FrameCodec::byteSum(data, MemoryImage::kRegionSize);
         if (sum != 0 && OnTekst) log(QString::number(sum) + QStringLiteral("  błąd sumy nastaw"), kErrorColour);
     }
 }

@@ -95,12 +95,15 @@ void TSterownik::AnalizaOdbioru(int length)
         return;
     }
     bool writeRxLine = true;
+    replyHeld_ = false;
     const bool recognised = dispatchReply(length, writeRxLine);
     if (writeRxLine && OnTekst) log(FrameCodec::logLine("  RX:", rxBuffer, length), kRxColour);
     if (recognised) {
         unanswered = 0;
         const uint8_t command = rxBuffer[3];
         noteReply(command);
+        // A reply waiting for a second one to agree is no news to the views yet.
+        if (replyHeld_) return;
         if (command == 0x82) errorList_ = LiveFrame(rxBuffer, length, std::min(length, LiveFrame::kSize));
         // The views get a copy taken now: whatever a handler of the event does to the link, they
         // are handed the reply as it arrived.

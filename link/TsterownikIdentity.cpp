@@ -1,13 +1,13 @@
 // Identity of the connected controller, its running times and the change history.
 #include <cstring>
 
+#include "link/Regions.h"
 #include "link/Tsterownik.h"
 
 namespace {
 
 constexpr int kHistoryEntries = 32;
 constexpr int kEntrySize = 8;
-constexpr uint32_t kHistoryMask = 0x80;
 
 QString dec(int v) { return QString::number(v); }
 QString two(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); }
@@ -185,7 +185,15 @@ void TSterownik::keepHistoryForSameController()
         historyKinds_ = 0;
         historyClearPending_ = false;
         writeMask &= ~kHistoryMask;
+        // Nor is what was written to one compared with another one's memory.
+        readBack_ = 0;
     }
+    // The reading of the whole controller that follows takes what it holds; a region not kept
+    // before is tried again by the fitter's next edit.
+    unwritable_ = 0;
+    repairs_.fill(0);
+    // Edits made while no controller answered were meant for the one before: the question says so.
+    unsentForOtherController_ = historyOwnerKnown_ && !same;
     std::memcpy(historyOwner_.data(), serial, historyOwner_.size());
     historyOwnerKnown_ = true;
 }

@@ -124,6 +124,8 @@ void TSterownik::rememberSent(int index, const uint8_t* bytes, int offset)
     std::memcpy(sentCopy_[static_cast<size_t>(index)].data() + offset, bytes + offset,
                 static_cast<size_t>(MemoryImage::kRegionSize - offset));
     inFlight_ |= bit;
+    // An edit held for the region's read goes out with this frame: nothing is left to lay over it.
+    heldEdits_ &= ~bit;
     // The region changes on the controller: a read reply from before does not confirm anything.
     candidateMask_ &= ~bit;
     disagreements_[static_cast<size_t>(index)] = 0;

@@ -1,5 +1,7 @@
 #include "session/WorkshopSession.h"
 
+#include <cstring>
+
 WorkshopSession::WorkshopSession(QObject* parent)
     : QObject(parent), catalogue_(link_), backups_(link_), petrolRestore_(link_)
 {
@@ -26,9 +28,39 @@ WorkshopSession::~WorkshopSession()
 void WorkshopSession::linkEvent(int kind, int code, int value, int length)
 {
     backups_.LinkEvent(kind, code);
-    // Stopped by the fitter (5) or aborted by the controller (4): back to petrol with all injectors.
-    if (kind == kEventCalibration && (code == 4 || code == 5)) petrolRestore_.Start();
+    if (kind == kEventCalibration) {
+        // Started (1): what it may change is kept. Finished (3): what it set stays.
+        if (code == 1) {
+            std::memcpy(beforeCalibration_.data(), link_.mem.settingsBlock(), beforeCalibration_.size());
+            calibrationUnfinished_ = false;
+        }
+        if (code == 3) calibrationUnfinished_ = false;
+        // Stopped by the fitter (5) or aborted by the controller (4): back to petrol with all
+        // injectors; whoever built on the session may ask whether to keep what it set.
+        if (code == 4 || code == 5) {
+            calibrationUnfinished_ = true;
+            petrolRestore_.Start();
+        }
+    }
     if (OnZdarzenie) OnZdarzenie(kind, code, value, length);
+}
+
+QList<int> WorkshopSession::calibrationChanges() const
+{
+    QList<int> changed;
+    if (!calibrationUnfinished_) return changed;
+    // Byte 0 is the checksum, computed afresh for every write.
+    for (int i = 1; i < MemoryImage::kRegionSize; ++i)
+        if (link_.mem.settings[static_cast<size_t>(i)] != beforeCalibration_[static_cast<size_t>(i)]) changed << i;
+    return changed;
+}
+
+void WorkshopSession::revertCalibration()
+{
+    if (!calibrationUnfinished_) return;
+    calibrationUnfinished_ = false;
+    std::memcpy(link_.mem.settingsBlock() + 1, beforeCalibration_.data() + 1, beforeCalibration_.size() - 1);
+    link_.ZapiszDoSterownika(0x1);
 }
 
 bool WorkshopSession::openPort(int number)

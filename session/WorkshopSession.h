@@ -42,6 +42,11 @@ public:
     // The clean-up after a calibration stopped (report 5) or aborted (4) is running: every gas
     // injector back on and the engine back on petrol.
     bool RestoringAfterCalibration() const { return petrolRestore_.Active(); }
+    // The settings a calibration that did not finish (stopped or aborted) has changed so far,
+    // by index; empty when it changed none or finished.
+    QList<int> calibrationChanges() const;
+    // Goes back to the settings from before that calibration and writes them.
+    void revertCalibration();
 
     // --- reconnect watchdog
     // One 100 ms step: notes whether the link is alive and, on the tick that completes a second,
@@ -70,6 +75,11 @@ private:
     AutoBackup backups_;
     PetrolRestore petrolRestore_;
     TObd obd_;
+
+    // The settings block when the last calibration started; `calibrationUnfinished_` holds whether
+    // it stopped before its end (a finished one keeps what it set).
+    std::array<uint8_t, MemoryImage::kRegionSize> beforeCalibration_{};
+    bool calibrationUnfinished_ = false;
 
     int watchdogTicks_ = 0;
     bool alive_ = false;

@@ -319,6 +319,8 @@ public:
     void StartStopCalibration();
     // The session's clean-up after a calibration that did not finish is running.
     bool RestoringAfterCalibration() const;
+    // After a calibration that did not finish and changed settings: keep them, or go back.
+    void askKeepCalibration();
 
     // Client area: the window without its menu bar.
     QSize clientSize() const;

@@ -10,8 +10,10 @@
 #include "base/OwnTexts.h"
 #include "dialogs/Unitprog.h"
 #include "editor/Tnastawy.h"
+#include "link/Regions.h"
 #include "link/Tsterownik.h"
 #include "scope/Toscyloskop.h"
+#include "session/WorkshopSession.h"
 #include "shell/LivePanels.h"
 #include "shell/Unitmain.h"
 #include "ui/StringGrid.h"
@@ -62,7 +64,23 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
         setWindowTitle(baseCaption + QStringLiteral(" - [") + Sterownik1->loadedFileName + QStringLiteral("]"));
         return;
     }
+    if (kind == kEventUnsentEdits) {
+        // Asked after the link's tick has returned: the box runs its own loop.
+        const uint32_t regions = static_cast<uint32_t>(code);
+        const bool otherController = value != 0;
+        QTimer::singleShot(0, this, [this, regions, otherController] {
+            QString text = TextById(OwnText::UnsentEdits).arg(regionTexts(regions));
+            if (otherController) text += QLatin1Char('\n') + TextById(OwnText::UnsentForOther);
+            text += QLatin1Char('\n') + TextById(OwnText::UnsentAsk);
+            Sterownik1->settleUnsentEdits(prompt->yesNo(QStringLiteral("KAVELO"), text));
+            if (Nastawy) Nastawy->update();
+        });
+        return;
+    }
     if (kind == kEventCalibration) {
+        // A calibration that did not finish: keep what it set so far, or go back to before it.
+        // Asked after the link's tick, and after the box of an aborted one.
+        if (code == 4 || code == 5) QTimer::singleShot(0, this, [this] { askKeepCalibration(); });
         ProgressBar1->setValue(std::clamp(value, 0, 1024));
         const QString enter = QStringLiteral("  [Enter]");
         switch (code) {
@@ -131,6 +149,20 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
     }
 }
 
+void TForm1::askKeepCalibration()
+{
+    if (!Session) return;
+    QStringList names;
+    for (int index : Session->calibrationChanges())
+        if (const int label = Session->catalogue().descriptor(index).label) names << TextById(label);
+    if (names.isEmpty()) return;
+    names.removeDuplicates();
+    const QString text = TextById(OwnText::CalibrationChanged).arg(names.join(QStringLiteral(", "))) +
+                         QLatin1Char('\n') + TextById(OwnText::CalibrationKeepAsk);
+    if (!prompt->yesNo(QStringLiteral("KAVELO"), text)) Session->revertCalibration();
+    if (Nastawy) Nastawy->update();
+}
+
 void TForm1::LiveFrameReceived(const LiveFrame& frame)
 {
     ShowLiveFrame(frame);
@@ -142,11 +174,21 @@ void TForm1::ShowLiveFrame(const LiveFrame& frame)
 {
     const int state = frame.workState();
     QString text = Sterownik1->StrStanPracy(state, 1);
+    QColor background = fromTColor(Sterownik1->KolorStanuPracy(state));
     int size = 10;
-    if (Sterownik1->bulkReading()) {
+    if (Sterownik1->bulkReading()) readDoneFrames_ = kReadDoneFrames;
+    if (const uint32_t held = Sterownik1->heldEditsMask()) {
+        // An edit made before its region was read: it goes out once the read is in.
+        text = TextById(OwnText::EditsHeld).arg(regionTexts(held));
+        size = 8;
+    } else if (Sterownik1->bulkReading()) {
         // After connecting, the fitter sees the controller being read, and then that it is.
         text = TextById(OwnText::ReadingController).arg(Sterownik1->bulkReadTaken()).arg(Sterownik1->bulkReadTotal());
-        readDoneFrames_ = kReadDoneFrames;
+    } else if (const uint32_t notKept = Sterownik1->unwritableMask()) {
+        // A write the controller did not keep stays in view until a new edit of it is kept.
+        text = TextById(OwnText::WriteNotKept).arg(regionTexts(notKept));
+        size = 8;
+        background = kRed;
     } else if (readDoneFrames_ > 0) {
         text = TextById(OwnText::ControllerRead);
         --readDoneFrames_;
@@ -158,7 +200,7 @@ void TForm1::ShowLiveFrame(const LiveFrame& frame)
     QFont font = PanelStatus->font();
     font.setPointSize(size);
     font.setBold(false);
-    setStatus(text, fromTColor(Sterownik1->KolorStanuPracy(state)), Qt::black, &font);
+    setStatus(text, background, Qt::black, &font);
 
     const uint8_t flags = frame.byte(11);
     const QColor diag = flags & 0x08 ? kRed : flags & 0x14 ? kDarkGreen : diagnosticsNormalColour_;

@@ -47,6 +47,11 @@ SoakRun::SoakRun(SoakOptions options, QObject* parent)
     link_.workshopId = {0x12345678, 26, 12, 10};
     session_.OnZdarzenie = [this](int kind, int code, int, int) {
         if (kind == kEventFrameReceived && isWriteCommand(code)) ++writeAcks_;
+        // Edits made while the plug was out are the soak's own: they go to the controller.
+        if (kind == kEventUnsentEdits) {
+            ++unsentQuestions_;
+            QTimer::singleShot(0, this, [this] { link_.settleUnsentEdits(true); });
+        }
         if (kind == kEventFrameSent && (isWriteCommand(code) || code == 0xF8)) ++writeFramesSent_;
     };
     link_.OnTekst = [this](QObject*, const QString& line, TColor colour) {
@@ -183,11 +188,15 @@ void SoakRun::edit()
         link_.ZapiszDoSterownika(mask);
         ++mapCellEdits_;
     }
-    // Refused while the link is down or the region is being read: the controller's copy is read
-    // back instead, and the comparison shows whether it was.
+    // Not written at once while the link is down (unsent: the fitter is asked at the reconnection)
+    // or the region is being read (held until it is read); lost only when neither holds it.
     const bool pending =
         (link_.writeMask & mask) || (mask == 0x1 && link_.commandPending(TSterownik::CmdSettingsWrite));
-    if (!pending) ++editsWithoutWrite_;
+    if (pending) return;
+    ++editsWithoutWrite_;
+    if (link_.heldEditsMask() & mask) ++editsHeld_;
+    else if (link_.unsentEditsMask() & mask) ++editsUnsent_;
+    else ++editsLost_;
 }
 
 void SoakRun::everySecond()
@@ -232,6 +241,7 @@ void SoakRun::finish()
     const uint32_t writesPending = link_.writeMask | (link_.commandPending(TSterownik::CmdSettingsWrite) ? 0x1 : 0);
     const uint32_t readsPending = link_.readMask;
     const uint32_t unreadable = link_.unreadableMask();
+    const uint32_t unwritable = link_.unwritableMask();
     link_.timer()->stop();
     link_.PortClose();
     const qint64 residentAtEnd = SoakChecks::residentKilobytes();
@@ -263,11 +273,16 @@ void SoakRun::finish()
     print("settings-edits", QString::number(settingsEdits_));
     print("map-cell-edits", QString::number(mapCellEdits_));
     print("edits-without-write", QString::number(editsWithoutWrite_));
+    print("edits-held-for-a-read", QString::number(editsHeld_));
+    print("edits-made-unplugged", QString::number(editsUnsent_));
+    print("unplugged-edits-questions", QString::number(unsentQuestions_));
+    print("edits-lost", QString::number(editsLost_));
     print("write-frames-sent", QString::number(writeFramesSent_));
     print("write-acknowledgements", QString::number(writeAcks_));
     print("writes-pending", QStringLiteral("0x") + QString::number(writesPending, 16));
     print("reads-pending", QStringLiteral("0x") + QString::number(readsPending, 16));
     print("unreadable-regions", QStringLiteral("0x") + QString::number(unreadable, 16));
+    print("unwritable-regions", QStringLiteral("0x") + QString::number(unwritable, 16));
     print("unplugs", figure("unplugs"));
     print("port-lost", QString::number(portLost_));
     print("reconnects", QString::number(reconnects_));
@@ -280,6 +295,12 @@ void SoakRun::finish()
     print("frames-refused-by-controller", figure("bad-frames"));
     print("damaged-frames-taken-by-controller", figure("damaged-frames-taken"));
     print("damaged-writes-stored-by-controller", figure("damaged-writes-taken"));
+    print("writes-repaired-after-read-back", QString::number(link_.writeRepairs()));
+    // A damaged write is repaired when the region reads back as the PC has it at the end: by its
+    // read-back's second write, or by a later edit's write that covered it first.
+    const bool repaired = dumped && mismatches.isEmpty() && unwritable == 0;
+    const qint64 stored = controller.figures[QStringLiteral("damaged-writes-taken")];
+    print("damaged-writes-repaired", QStringLiteral("%1/%2").arg(repaired ? stored : 0).arg(stored));
     print("red-log-lines", QString::number(redLogLines_));
     print("regions-equal", QStringLiteral("%1/%2").arg(equal).arg(regions));
     for (const SoakChecks::RegionMismatch& m : mismatches) print("mismatch", m.describe());
@@ -296,11 +317,17 @@ void SoakRun::finish()
     constexpr bool kMeasureMemory = true;
 #endif
     const bool memoryOk = !kMeasureMemory || (residentAfterWarmUp_ > 0 && growth < 5.0);
-    const bool checks[] = {simulatorCrashes_ == 0, drained && writesPending == 0, dumped && mismatches.isEmpty(),
+    const bool noEditLost = editsLost_ == 0 && link_.heldEditsMask() == 0 && link_.unsentEditsMask() == 0;
+    const bool checks[] = {simulatorCrashes_ == 0,
+                           drained && writesPending == 0,
+                           dumped && mismatches.isEmpty(),
+                           repaired,
+                           noEditLost,
                            memoryOk};
-    const char* names[] = {"no-crash", "writes-acknowledged", "memory-equal", "resident-memory"};
+    const char* names[] = {"no-crash",     "writes-acknowledged", "memory-equal", "damaged-writes-repaired",
+                           "no-edit-lost", "resident-memory"};
     bool all = true;
-    for (int i = 0; i < 4; ++i) {
+    for (size_t i = 0; i < std::size(checks); ++i) {
         print("check", QLatin1String(names[i]) + QLatin1String(checks[i] ? " pass" : " FAIL"));
         all = all && checks[i];
     }

@@ -72,6 +72,10 @@ private:
     qint64 settingsEdits_ = 0;
     qint64 mapCellEdits_ = 0;
     qint64 editsWithoutWrite_ = 0;
+    qint64 editsHeld_ = 0;    // of them: held until their region was read
+    qint64 editsUnsent_ = 0;  // made while the link was down, sent after the question
+    qint64 editsLost_ = 0;    // neither written nor held: refused
+    int unsentQuestions_ = 0;
     qint64 writeFramesSent_ = 0;
     qint64 writeAcks_ = 0;
     qint64 portLost_ = 0;

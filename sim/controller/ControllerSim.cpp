@@ -233,7 +233,15 @@ QByteArray ControllerSim::answer(uint8_t command, const QByteArray& payload)
     const int read = ControllerMemory::readCommandOfWrite(command);
     if (read >= 0 && region(static_cast<uint8_t>(read))) {
         if (data.size() >= 256 && command != faults.lostWrite) {
-            std::memcpy(region(static_cast<uint8_t>(read)), data.constData(), 256);
+            uint8_t* stored = region(static_cast<uint8_t>(read));
+            std::memcpy(stored, data.constData(), 256);
+            if (faults.damagedWrites > 0) {
+                // A byte of the data (never the settings' checksum byte) stored wrong.
+                --faults.damagedWrites;
+                ++damagedWritesTaken;
+                const uint32_t n = damagedReplies_++;
+                stored[1 + (n * 37 + 11) % 255] ^= static_cast<uint8_t>(1 + n % 255);
+            }
             if (command == 0xF8) {
                 applySettingsToEngine();
                 pendingWriteReport_[1] |= 0x1;

@@ -26,6 +26,7 @@ public:
         int damagedReads = 0;            // the next region read replies, each with one byte changed
         uint8_t unstableRead = 0;        // read command whose every reply has another byte changed
         uint8_t lostWrite = 0;           // write command acknowledged without being stored
+        int damagedWrites = 0;           // the next region writes, each stored with one byte changed
         double requestCorruptShare = 0;  // share of the PC's bytes flipped before they are parsed
         double requestDropShare = 0;     // share of the PC's bytes lost before they are parsed
     };
@@ -80,10 +81,12 @@ public:
     int requests = 0;   // frames answered or ignored
     // Frames taken as valid although the line had damaged them: the 8-bit sum let them through.
     int damagedFramesTaken = 0;
-    int damagedWritesTaken = 0;  // of them, region writes: their data went into the memory
-    int unplugs = 0;             // times the line was unplugged (counted by whoever pulls it)
-    LineDamage toController;     // damage done to the PC's bytes
-    LineDamage toPc;             // damage done to the replies
+    // Of them, region writes: their data went into the memory (also the writes `damagedWrites`
+    // changed); the dump reports them, so that a soak can see each one repaired.
+    int damagedWritesTaken = 0;
+    int unplugs = 0;          // times the line was unplugged (counted by whoever pulls it)
+    LineDamage toController;  // damage done to the PC's bytes
+    LineDamage toPc;          // damage done to the replies
 
 Q_SIGNALS:
     void requestHandled(uint8_t command);

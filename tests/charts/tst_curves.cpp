@@ -185,6 +185,10 @@ private Q_SLOTS:
             << "add160" << gap << -1 << recompute << 2
             << QList<int>{98, 128, 120, 140, 160, 147, 150, 150, 0, 0, 0, 0, 0, 0, 228, 128};
         QTest::newRow("right click with every point in use does nothing") << "add160" << full << 2 << none << 2 << full;
+        // Past the axis end the point stays at the end (its low 8 bits would put it at the start).
+        QTest::newRow("right click past the axis end stays at the end")
+            << "add300" << gap << -1 << recompute << 2
+            << QList<int>{98, 128, 120, 140, 255, 128, 150, 150, 0, 0, 0, 0, 0, 0, 228, 128};
     }
     void edits()
     {
@@ -206,7 +210,7 @@ private Q_SLOTS:
         if (op == "right") e = moveRight(r.data(), a, selected);
         if (op == "insert") e = insertPoint(r.data(), selected);
         if (op == "delete") e = deletePoint(r.data(), selected);
-        if (op == "add160") e = addPointAt(r.data(), 160, selected);
+        if (op.startsWith(QLatin1String("add"))) e = addPointAt(r.data(), op.mid(3).toInt(), selected);
         QCOMPARE(int(e), result);
         QCOMPARE(selected, selectedAfter);
         QCOMPARE(pointsOf(r), pointsAfter);

@@ -83,12 +83,15 @@ public:
         return id;
     }
 
-    // Opens the port and answers the identification: the link then reads its regions.
+    // Opens the port and answers the identification twice (the link takes the identity from two
+    // agreeing replies): the link then reads its regions.
     void connectController()
     {
         open();
-        slot();  // identification request
-        deliver(SimFrames::encode('V', 0x81, identification()));
+        for (int i = 0; i < 2; ++i) {
+            slot();  // identification request
+            deliver(SimFrames::encode('V', 0x81, identification()));
+        }
     }
 
     int eventsOf(int kind, int code) const

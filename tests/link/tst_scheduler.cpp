@@ -129,7 +129,10 @@ private Q_SLOTS:
         ControllerSim sim;
         rig.far = &sim;
         QVERIFY(rig.open());
-        QCOMPARE(rig.slot(), 0x81);  // answered by the simulator
+        QCOMPARE(rig.slot(), 0x81);  // answered by the simulator; the identity waits for a second reply
+        QCOMPARE(rig.link.readMask, 0u);
+        QCOMPARE(rig.link.mem.identity[38], uint8_t(0));
+        QCOMPARE(rig.slot(), 0x81);  // the two replies agree: the identity is taken
         QCOMPARE(rig.link.readMask, 0xF3079Fu);
 
         const QList<int> sent = rig.slots(72);
@@ -348,7 +351,7 @@ private Q_SLOTS:
             l.requestCommand(c);
         l.switchInjectors(0x05);
 
-        rig.slots(80);
+        rig.slots(100);
         QList<int> odd;
         for (const auto& [c, slot] : rig.sent) {
             if (c >= 0x90 && c <= 0x9F) continue;
@@ -356,11 +359,13 @@ private Q_SLOTS:
             odd.append(c);
         }
         // Clearing errors asks for the error list again; every region write that counts as a
-        // configuration change queues the history write; the factory-settings reply replaces the
-        // pending reads (0x8 and 0x2000) with those of the reset regions.
-        const QList<int> expected = {0x82, 0x83, 0x82, 0x85, 0x86, 0xF8, 0xF9, 0xF0, 0xC7, 0xC8,
-                                     0x87, 0x89, 0xC7, 0xE8, 0xE8, 0xE9, 0xE9, 0xEA, 0xEA, 0xEB,
-                                     0xEB, 0xEC, 0xEC, 0xA8, 0xA8, 0xA9, 0xA9, 0xAA, 0xAA};
+        // configuration change queues the history write; every acknowledged write is read back;
+        // the factory-settings reply replaces the pending reads (0x8 and 0x2000) with those of
+        // the reset regions, and the read-backs go on. The history's second write (the factory
+        // settings' entry) waits for the history's read, and is read back in turn.
+        const QList<int> expected = {0x82, 0x83, 0x82, 0x85, 0x86, 0xF8, 0xF9, 0xF0, 0xC7, 0xC8, 0x87, 0x89,
+                                     0xE8, 0xE8, 0xE9, 0xE9, 0xEA, 0xEA, 0xEB, 0xEB, 0xEC, 0xEC, 0xE0, 0xE0,
+                                     0xA7, 0xA7, 0xC7, 0xA7, 0xA7, 0xA8, 0xA8, 0xA9, 0xA9, 0xAA, 0xAA};
         QCOMPARE(hexList(odd), hexList(expected));
         QCOMPARE(l.readMask, 0u);
         QCOMPARE(sim.engine.enabledInjectors(), uint8_t(0x05));
@@ -373,20 +378,27 @@ private Q_SLOTS:
         QCOMPARE(int(h[8]), 0);
     }
 
-    void writeDroppedWhileItsReadIsPending()
+    void writeHeldWhileItsReadIsPending()
     {
         LinkRig rig;
         ControllerSim sim;
         rig.far = &sim;
         rig.open();
         QCOMPARE(rig.slot(), 0x81);
+        QCOMPARE(rig.slot(), 0x81);  // the second reply confirms the identity
         TSterownik& l = rig.link;
 
-        l.ZapiszDoSterownika(0x2);     // multiplier bank 1 is still being read: lost
-        l.ZapiszDoSterownika(0x2000);  // enrichment is not: queued
+        // Multiplier bank 1 is still being read: held until the read is in, then laid over the
+        // controller's copy and written; enrichment is not being read: queued at once.
+        for (int i = 0; i < 256; ++i) sim.region(0xE9)[i] = static_cast<uint8_t>(90 + i % 20);
+        l.mem.region(0x2)[7] = 140;
+        QCOMPARE(l.ZapiszDoSterownika(0x2), TSterownik::EditOutcome::Held);
+        QCOMPARE(l.ZapiszDoSterownika(0x2000), TSterownik::EditOutcome::Sent);
         QCOMPARE(l.writeMask, 0x2000u);
-        for (int i = 0; i < 120 && l.readMask; ++i) rig.slot();
-        QCOMPARE(l.readMask, 0u);
+        QCOMPARE(l.heldEditsMask(), 0x2u);
+        for (int i = 0; i < 200 && (l.readMask || l.writeMask); ++i) rig.slot();
+        QCOMPARE(l.heldEditsMask(), 0u);
+        for (int i = 0; i < 256; ++i) QCOMPARE(int(sim.region(0xE9)[i]), i == 7 ? 140 : 90 + i % 20);
         l.ZapiszDoSterownika(0x2);
         QCOMPARE(l.writeMask & 0x2, 0x2u);
 
@@ -542,7 +554,9 @@ private Q_SLOTS:
         SimFrames::Request again;
         QList<int> next;
         for (int i = 0; i < 4; ++i) next.append(rig.slot(&again));
-        QCOMPARE(hexList(next), hexList({-1, -1, 0x90, edit ? command : 0x90}));
+        // Without an edit, the acknowledged write is read back in the next odd slot.
+        const int readBack = regionOfCommand(static_cast<uint8_t>(command))->readCommand;
+        QCOMPARE(hexList(next), hexList({-1, -1, 0x90, edit ? command : readBack}));
         if (edit) {
             QCOMPARE(int(uint8_t(again.payload[2 + 90])), int(region[90]));
             QVERIFY(uint8_t(first.payload[2 + 90]) != region[90]);
@@ -550,7 +564,11 @@ private Q_SLOTS:
         }
         QCOMPARE(l.writeMask, 0u);
         QCOMPARE(int(l.commandPending(TSterownik::CmdSettingsWrite)), 0);
-        QCOMPARE(hexList(withoutLive(rig.slots(6))), QString());
+        QCOMPARE(l.readBackMask(), static_cast<uint32_t>(mask));
+        // Nothing but the read-back follows: no write goes out again.
+        const QList<int> after = withoutLive(rig.slots(6));
+        QVERIFY(!after.isEmpty());
+        for (int c : after) QCOMPARE(c, readBack);
     }
 
     // A second injector switch asked for while the first one's frame is on the line goes out again
@@ -642,7 +660,8 @@ private Q_SLOTS:
         QCOMPARE(hexList(withoutLive(rig.slots(4))), QString());
         QCOMPARE(l.writeMask, 0u);
 
-        // A new identification reads everything again.
+        // A new identification (two agreeing replies) reads everything again.
+        rig.reply(0x81, LinkRig::identification());
         rig.reply(0x81, LinkRig::identification());
         QCOMPARE(l.unreadableMask(), 0u);
         QCOMPARE(l.readMask, 0xF3079Fu);

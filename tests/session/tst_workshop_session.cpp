@@ -228,6 +228,48 @@ private Q_SLOTS:
         QVERIFY(!r.session.RestoringAfterCalibration());
         QVERIFY(r.link.liveRequestBits() & 1);
     }
+
+    // A calibration stopped half-way names the settings it has changed so far; going back writes
+    // the settings from before it, keeping leaves the controller as the calibration left it.
+    void stoppedCalibrationCanGoBack_data()
+    {
+        QTest::addColumn<bool>("goBack");
+        QTest::newRow("keep") << false;
+        QTest::newRow("go back") << true;
+    }
+    void stoppedCalibrationCanGoBack()
+    {
+        QFETCH(bool, goBack);
+        SessionRig r;
+        QVERIFY(r.start());
+        QVERIFY(r.session.openPort(-1));
+        QVERIFY(
+            r.run([&] { return r.link.mem.identity[0] != 0 && r.link.readMask == 0 && r.link.writeMask == 0; }, 40000));
+        const auto before = r.link.mem.settings;
+        auto changedSoFar = [&] {
+            for (int i = 1; i < 256; ++i)
+                if (r.link.mem.settings[static_cast<size_t>(i)] != before[static_cast<size_t>(i)]) return true;
+            return false;
+        };
+        r.session.StartStopCalibration();
+        QVERIFY(r.run(changedSoFar, 40000));
+        QVERIFY(r.session.calibrationChanges().isEmpty());  // still running
+        r.session.StartStopCalibration();
+        const QList<int> changes = r.session.calibrationChanges();
+        QVERIFY(!changes.isEmpty());
+        for (int index : changes) QVERIFY(r.link.mem.settings[static_cast<size_t>(index)] != before[index]);
+        const auto calibrated = r.link.mem.settings;
+        if (goBack) r.session.revertCalibration();
+        QVERIFY(r.session.calibrationChanges().isEmpty() || !goBack);
+        QVERIFY(r.run(
+            [&] {
+                return r.link.writeMask == 0 && r.link.readMask == 0 &&
+                       !r.link.commandPending(TSterownik::CmdSettingsWrite) && !r.session.RestoringAfterCalibration();
+            },
+            40000));
+        const auto& expected = goBack ? before : calibrated;
+        for (int index : changes) QCOMPARE(int(r.sim.settings()[index]), int(expected[static_cast<size_t>(index)]));
+    }
 };
 
 QTEST_GUILESS_MAIN(TstWorkshopSession)

@@ -437,10 +437,12 @@ private Q_SLOTS:
         // and of the factory-settings command.
         // The history had not been read when the file was loaded: its entries wait for the read
         // (each region is read twice, the second read confirming the first) and go out once, over
-        // the controller's own history.
+        // the controller's own history. Every write is read back: the maps after the regions the
+        // factory-settings reply reads again, the history after its write.
         const QList<int> expected = {0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xC8,
                                      0xC9, 0xCA, 0x89, 0xE8, 0xE8, 0xE9, 0xE9, 0xEA, 0xEA, 0xEB, 0xEB, 0xEC,
-                                     0xEC, 0xA7, 0xA7, 0xC7, 0xA8, 0xA8, 0xA9, 0xA9, 0xAA, 0xAA};
+                                     0xEC, 0xE0, 0xE0, 0xE1, 0xE1, 0xE2, 0xE2, 0xE3, 0xE3, 0xE4, 0xE4, 0xE5,
+                                     0xE5, 0xA7, 0xA7, 0xC7, 0xA7, 0xA7, 0xA8, 0xA8, 0xA9, 0xA9, 0xAA, 0xAA};
         QCOMPARE(hexList(sent), hexList(expected));
 
         // What went to the controller: the file's regions, the adaptation folded in.

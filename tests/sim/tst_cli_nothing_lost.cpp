@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+#include "link/Regions.h"
 #include "link/SettingsFile.h"
 #include "link/Tsterownik.h"
 #include "sim/controller/ControllerSim.h"
@@ -98,15 +99,21 @@ private Q_SLOTS:
     void writeSettingsChecksTheReadBack_data()
     {
         QTest::addColumn<int>("lostWrite");
+        QTest::addColumn<int>("damagedWrites");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("kept") << 0 << 0 << "read back: settings, multiplier bank 1";
-        QTest::newRow("multiplier not kept") << 0xF9 << 1 << "does not hold what was written: multiplier bank 1";
-        QTest::newRow("settings not kept") << 0xF8 << 1 << "does not hold what was written: settings";
+        QTest::newRow("kept") << 0 << 0 << 0 << "read back: settings, multiplier bank 1";
+        // The first region writes are stored damaged (the settings, then the maps from the file):
+        // each is read back, found different and written again.
+        QTest::newRow("stored damaged, repaired") << 0 << 3 << 0 << "read back: settings, multiplier bank 1";
+        QTest::newRow("multiplier not kept") << 0xF9 << 0 << 1 << "does not hold what was written: multiplier bank 1";
+        QTest::newRow("settings not kept") << 0xF8 << 0 << 1 << "does not hold what was written: settings";
+        QTest::newRow("petrol map not kept") << 0xF0 << 0 << 1 << "does not hold what was written: petrol map";
     }
     void writeSettingsChecksTheReadBack()
     {
         QFETCH(int, lostWrite);
+        QFETCH(int, damagedWrites);
         QFETCH(int, exitCode);
         QFETCH(QString, expected);
         QTemporaryDir dir;
@@ -115,6 +122,7 @@ private Q_SLOTS:
             TSterownik pc;  // the PC's defaults, then a few changes of the fitter's
             pc.mem.settings[90] = 135;
             std::memset(pc.mem.region(0x2), 112, 256);
+            for (int i = 0; i < 256; ++i) pc.mem.region(0x10000)[i] = static_cast<uint8_t>(i % 50 + 1);
             QVERIFY(writeFile(file, SettingsFile::encode(pc.mem)));
         }
         PtyPort pty;
@@ -122,12 +130,21 @@ private Q_SLOTS:
         ControllerSim sim;
         sim.engine.stopEngine();
         sim.faults.lostWrite = static_cast<uint8_t>(lostWrite);
+        sim.faults.damagedWrites = damagedWrites;
         sim.setWireTiming(false);  // what is kept, not how long it takes: the replies come at once
         sim.attach(&pty);
         const Run r = runCli(pty, {QStringLiteral("write-settings"), file});
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2((exitCode == 0 ? r.out : r.err).contains(expected), qPrintable(r.out + r.err));
-        if (exitCode == 0) QCOMPARE(int(sim.region(0xE9)[7]), 112);
+        if (exitCode != 0) return;
+        QCOMPARE(int(sim.region(0xE9)[7]), 112);
+        QCOMPARE(sim.damagedWritesTaken, damagedWrites);
+        // The maps the file wrote hold the file's bytes: their writes were read back too.
+        MemoryImage fromFile;
+        QCOMPARE(SettingsFile::load(file, fromFile), 0);
+        for (const RegionInfo& reg : kRegions)
+            if (reg.mask == 0x10000 || reg.mask == 0x20000)
+                QVERIFY2(std::memcmp(sim.region(reg.readCommand), fromFile.region(reg.mask), 256) == 0, reg.name);
     }
 
     // read-settings saves only what two agreeing reads confirmed; a region whose reads never

@@ -210,12 +210,153 @@ private Q_SLOTS:
         QCOMPARE(rig.logged, 1);
         QCOMPARE(rig.sent.value(0xE9), 5);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.link.mem.region(0x2)), 256), pcCopy);
+        // An edit of it is refused where the fitter sees it: taken back, in red.
+        rig.link.mem.region(0x2)[5] = 77;
+        rig.logged = 0;
+        rig.countLog(QStringLiteral("Zapis mnożnika bank 1 - zmiana odrzucona, region nieczytelny"));
+        QCOMPARE(rig.link.ZapiszDoSterownika(0x2), TSterownik::EditOutcome::Refused);
+        QCOMPARE(rig.logged, 1);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.link.mem.region(0x2)), 256), pcCopy);
         rig.link.KasujMnoznik();  // sets the bits directly
         QVERIFY(rig.runUntil(
             [&] { return rig.link.writeMask == 0 && !rig.link.commandPending(TSterownik::CmdSettingsWrite); }, 400));
         QCOMPARE(rig.sent.value(0xF9), 0);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.sim.region(0xE9)), 256), theirs);
         QVERIFY(rig.sent.value(0xF8) > 0);  // the readable regions are still written
+    }
+
+    // Every acknowledged write is read back: a write the controller stored damaged goes out again
+    // until it reads back as sent; one it never keeps is given up after three repairs, said in red
+    // and as a link event, and a new edit of the region tries again.
+    void writesAreReadBack_data()
+    {
+        QTest::addColumn<int>("damagedWrites");
+        QTest::addColumn<int>("lostWrite");
+        QTest::addColumn<int>("repairs");
+        QTest::addColumn<uint>("unwritable");
+        QTest::newRow("stored as sent") << 0 << 0 << 0 << 0u;
+        QTest::newRow("stored damaged once") << 1 << 0 << 1 << 0u;
+        QTest::newRow("stored damaged twice") << 2 << 0 << 2 << 0u;
+        QTest::newRow("never stored") << 0 << 0xF1 << 3 << 0x20000u;
+    }
+    void writesAreReadBack()
+    {
+        QFETCH(int, damagedWrites);
+        QFETCH(int, lostWrite);
+        QFETCH(int, repairs);
+        QFETCH(uint, unwritable);
+        PtyRig rig;
+        rig.sim.engine.stopEngine();  // no learned cells: the gas map changes only by the writes
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        int notKeptEvents = 0;
+        rig.link.OnZdarzenie = [&](int kind, int code, int, int) {
+            if (kind == kEventFrameSent) ++rig.sent[code];
+            if (kind == kEventRegionUnwritable && code == 0x20000) ++notKeptEvents;
+        };
+        QStringList red;
+        rig.link.OnTekst = [&](QObject*, const QString& line, TColor colour) {
+            if (colour == Rgb(255, 0, 0)) red << line.trimmed();
+        };
+        rig.sim.faults.damagedWrites = damagedWrites;
+        rig.sim.faults.lostWrite = static_cast<uint8_t>(lostWrite);
+        uint8_t* map = rig.link.mem.region(0x20000);
+        for (int i = 0; i < 256; ++i) map[i] = static_cast<uint8_t>(i % 7 + 1);
+        const QByteArray wanted(reinterpret_cast<const char*>(map), 256);
+        rig.link.ZapiszDoSterownika(0x20000);
+        QVERIFY(rig.runUntil([&] { return rig.link.writeMask == 0 && rig.link.readMask == 0; }, 2000));
+
+        QCOMPARE(rig.link.writeRepairs(), std::min(repairs, TSterownik::kWriteRepairLimit));
+        QCOMPARE(rig.link.unwritableMask(), unwritable);
+        QCOMPARE(rig.sent.value(0xF1), 1 + repairs);
+        QCOMPARE(rig.link.readBackMask(), 0u);
+        // The PC's image keeps what the fitter wanted either way.
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(map), 256), wanted);
+        QCOMPARE(red.count(QStringLiteral("Zapis mapy gazu - odczyt po zapisie różny, zapis ponowiony")),
+                 std::min(repairs, TSterownik::kWriteRepairLimit));
+        QCOMPARE(red.count(QStringLiteral("Zapis mapy gazu - odczyt po zapisie różny, region niezapisany")),
+                 unwritable ? 1 : 0);
+        QCOMPARE(notKeptEvents, unwritable ? 1 : 0);
+        if (!unwritable) {
+            QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.sim.region(0xE1)), 256), wanted);
+            return;
+        }
+        // The controller keeps writes again: the next edit of the region tries, and succeeds.
+        rig.sim.faults.lostWrite = 0;
+        map[3] = 99;
+        rig.link.ZapiszDoSterownika(0x20000);
+        QCOMPARE(rig.link.unwritableMask(), 0u);
+        QVERIFY(rig.runUntil([&] { return rig.link.writeMask == 0 && rig.link.readMask == 0; }, 2000));
+        QCOMPARE(int(rig.sim.region(0xE1)[3]), 99);
+        QCOMPARE(rig.link.unwritableMask(), 0u);
+    }
+
+    // An edit made after connecting, before its region is read, is held: once the controller's
+    // copy is in, the edited byte goes over it and out; the bytes not edited stay the controller's.
+    // The identity is taken from two agreeing replies, so it is asked twice.
+    void editBeforeTheReadIsHeld()
+    {
+        PtyRig rig;
+        rig.sim.engine.stopEngine();
+        for (int i = 1; i < 256; ++i) rig.sim.settings()[i] = static_cast<uint8_t>(i * 3);
+        rig.sim.memory.sealSettings();
+        const QByteArray theirs(reinterpret_cast<const char*>(rig.sim.settings()), 256);
+        QVERIFY(rig.start());
+        QVERIFY(rig.runUntil([&] { return rig.link.linkMask == 2; }, 400));
+        QCOMPARE(rig.sent.value(0x81), 2);
+        QVERIFY(rig.link.readMask & 0x1);
+        rig.link.mem.settings[90] = 150;
+        QCOMPARE(rig.link.ZapiszDoSterownika(0x1), TSterownik::EditOutcome::Held);
+        QCOMPARE(rig.link.heldEditsMask(), 0x1u);
+        QVERIFY(rig.runUntil([&] { return rig.sim.settings()[90] == 150 && rig.link.readMask == 0; }, 2000));
+        QCOMPARE(rig.link.heldEditsMask(), 0u);
+        for (int i = 1; i < 256; ++i)
+            if (i != 90) QCOMPARE(rig.sim.settings()[i], static_cast<uint8_t>(theirs[i]));
+        QCOMPARE(int(rig.link.mem.settings[91]), int(static_cast<uint8_t>(theirs[91])));
+    }
+
+    // An edit made while no controller answers stays in the image; when the controller is back
+    // and read, the fitter is asked, and the answer sends the edit or takes the controller's value.
+    void editsMadeUnpluggedAreAskedAbout_data()
+    {
+        QTest::addColumn<bool>("send");
+        QTest::newRow("send them") << true;
+        QTest::newRow("take the controller's") << false;
+    }
+    void editsMadeUnpluggedAreAskedAbout()
+    {
+        QFETCH(bool, send);
+        PtyRig rig;
+        rig.sim.engine.stopEngine();
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        const int theirs = rig.sim.settings()[90];
+        const int port = rig.link.portNumber;
+        rig.link.PortClose();  // the plug is out
+        rig.link.mem.settings[90] = static_cast<uint8_t>(theirs + 7);
+        QCOMPARE(rig.link.ZapiszDoSterownika(0x1), TSterownik::EditOutcome::Unsent);
+        QCOMPARE(rig.link.unsentEditsMask(), 0x1u);
+        QCOMPARE(rig.link.writeMask, 0u);
+
+        QList<std::pair<int, int>> asked;
+        rig.link.OnZdarzenie = [&](int kind, int code, int value, int) {
+            if (kind == kEventUnsentEdits) asked.append({code, value});
+        };
+        QVERIFY(rig.link.PortOpen(port));
+        QVERIFY(rig.runUntil([&] { return !asked.isEmpty(); }, 2000));
+        QCOMPARE(asked.first(), std::make_pair(0x1, 0));  // the same controller as before
+        QCOMPARE(int(rig.link.mem.settings[90]), theirs + 7);
+        rig.link.settleUnsentEdits(send);
+        QVERIFY(rig.runUntil(
+            [&] {
+                return rig.link.readMask == 0 && rig.link.writeMask == 0 &&
+                       !rig.link.commandPending(TSterownik::CmdSettingsWrite);
+            },
+            2000));
+        QCOMPARE(rig.link.unsentEditsMask(), 0u);
+        QCOMPARE(int(rig.sim.settings()[90]), send ? theirs + 7 : theirs);
+        QCOMPARE(int(rig.link.mem.settings[90]), send ? theirs + 7 : theirs);
+        QCOMPARE(asked.size(), 1);
     }
 
     // A setting changed while the settings frame is on the line reaches the controller: the
