@@ -5,6 +5,9 @@
 //    the file saved; the median of three runs;
 //  - connect_full_read_no_wire: the same with the simulator answering at once (--no-wire-timing),
 //    for comparison with the figures taken before the wire was simulated;
+//  - write_settings_full: `kavelo-cli write-settings` of a file read from the controller, from start
+//    to exit: read, every region of the file written, the factory-settings command, and every
+//    write read back and confirmed; the median of three runs;
 //  - record_10s_samples: the samples of a 10-second `kavelo-cli record` (a count, not milliseconds);
 //    at 0.1 s a sample it holds 100.
 // Lines are "name value".
@@ -65,15 +68,16 @@ QByteArray cli(const QStringList& args, const QString& home, double* ms = nullpt
     return p.readAllStandardOutput();
 }
 
-// Median milliseconds of three complete reads, -1 when one failed.
-double fullRead(const QStringList& simOptions, const QTemporaryDir& dir)
+// Median milliseconds of three runs of the kavelo-cli `command` with FILE (read.set in `dir`)
+// against one simulator, -1 when one failed.
+double medianOfThree(const QString& command, const QStringList& simOptions, const QTemporaryDir& dir)
 {
     Simulator sim(simOptions);
     if (sim.device.isEmpty()) return -1;
     std::vector<double> runs;
     for (int i = 0; i < 3; ++i) {
         double ms = 0;
-        const QStringList args = {QStringLiteral("read-settings"), QStringLiteral("--port"), sim.device,
+        const QStringList args = {command, QStringLiteral("--port"), sim.device,
                                   dir.filePath(QStringLiteral("read.set"))};
         if (cli(args, dir.path(), &ms).isNull()) return -1;
         runs.push_back(ms);
@@ -90,11 +94,16 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     int failed = 0;
 
-    const double wire = fullRead({}, dir);
+    const QString read = QStringLiteral("read-settings");
+    const double wire = medianOfThree(read, {}, dir);
     if (wire >= 0) report("connect_full_read", wire);
-    const double noWire = fullRead({QStringLiteral("--no-wire-timing")}, dir);
+    const double noWire = medianOfThree(read, {QStringLiteral("--no-wire-timing")}, dir);
     if (noWire >= 0) report("connect_full_read_no_wire", noWire);
     failed += wire < 0 || noWire < 0;
+    // The file the reads saved goes back to a controller.
+    const double write = wire < 0 ? -1 : medianOfThree(QStringLiteral("write-settings"), {}, dir);
+    if (write >= 0) report("write_settings_full", write);
+    failed += write < 0;
 
     Simulator sim({});
     const QByteArray out =

@@ -202,9 +202,13 @@ void TestFirmware::transferThroughTheScheduler()
     slot();
     QCOMPARE(sentCommands(), QList<uint8_t>{0x81});
 
-    // Identification in bootloader mode starts the blocks.
+    // Identification in bootloader mode (two agreeing replies) starts the blocks.
     QByteArray id(76, '\0');
     id[1] = 1;
+    reply(0x81, id);
+    slot();
+    QVERIFY(!link->flashing);
+    line->tx.clear();  // the identification asked again
     reply(0x81, id);
     slot();
     slot();

@@ -347,21 +347,23 @@ private Q_SLOTS:
         }
     }
 
-    // The write is requested through the link, which drops it while the settings are being read;
-    // the new value stays in the image either way.
+    // The write is requested through the link, which holds it while the settings are being read
+    // (it goes out once they are); the new value stays in the image either way.
     void writeRequestFollowsLinkRules()
     {
-        link->readMask = 1;
-        QVERIFY(cat->SetValue(52, 9));
-        QCOMPARE(int(s(52)), 9);
-        QCOMPARE(link->writeMask, 0u);
-
         link->readMask = 0;
         int repaints = 0;
         cat->OnRepaint = [&] { ++repaints; };
         QVERIFY(cat->SetValue(52, 10));
         QCOMPARE(link->writeMask, 1u);
         QCOMPARE(repaints, 1);
+
+        link->writeMask = 0;
+        link->readMask = 1;
+        QVERIFY(cat->SetValue(52, 9));
+        QCOMPARE(int(s(52)), 9);
+        QCOMPARE(link->writeMask, 0u);
+        QCOMPARE(link->heldEditsMask(), 1u);
     }
 
     void loadDefaultsCoversBlockB()

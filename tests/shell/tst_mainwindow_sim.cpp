@@ -95,6 +95,58 @@ private Q_SLOTS:
         b.form.close();
     }
 
+    // A setting changed in the editor while the plug is out stays on screen; when the controller
+    // is back and read, the window asks, and Yes sends the change. Changed again before the
+    // settings are read, it is held, said in the status panel, and sent once they are read.
+    void editsWithThePlugOutAreAskedAbout()
+    {
+        Bench b;
+        TSterownik& link = b.link();
+        QVERIFY(b.settled());
+        TNastawy* editor = b.form.Nastawy;
+        const int i = static_cast<int>(editor->cells().indexOf(3));
+        QVERIFY(i >= 0);
+        const auto& g = editor->geometry();
+        const QPoint plus((g.p(i % 2, 4) + g.p(i % 2, 5)) / 2, editor->cellRect(i % 2, i / 2).center().y());
+        const SettingDescriptor& d = editor->catalogue().descriptor(3);
+        const int before = b.sim.settings()[3];
+        const int port = link.portNumber;
+
+        link.PortClose();  // the plug is out
+        QTest::mouseClick(editor, Qt::LeftButton, {}, plus);
+        const int edited = std::clamp(before + 1, int(d.min), int(d.max));
+        QVERIFY(edited != before);
+        QCOMPARE(int(link.mem.settingsBlock()[3]), edited);
+        QCOMPARE(link.unsentEditsMask(), 0x1u);
+
+        b.answers.yesNoAnswers = {true};
+        QVERIFY(link.PortOpen(port));
+        // The question comes once the settings are read; the box runs after the link's tick.
+        QVERIFY(b.run([&] {
+            QCoreApplication::processEvents();
+            return !b.answers.questions.isEmpty();
+        }));
+        const QString asked = b.answers.questions.first();
+        QVERIFY2(asked.contains(TextById(OwnText::UnsentEdits).arg(TextById(OwnText::RegionSettings))),
+                 qPrintable(asked));
+        QVERIFY(!asked.contains(TextById(OwnText::UnsentForOther)));  // the same controller
+        QVERIFY(b.run([&] { return b.sim.settings()[3] == edited && link.writeMask == 0 && link.readMask == 0; }));
+
+        // Plugged in again and changed before the settings are read: held, shown, then sent.
+        link.PortClose();
+        QVERIFY(link.PortOpen(port));
+        QVERIFY(b.run([&] { return link.bulkReading() && (link.readMask & 0x1); }));
+        QTest::mouseClick(editor, Qt::LeftButton, {}, plus);
+        const int again = std::clamp(edited + 1, int(d.min), int(d.max));
+        QCOMPARE(link.heldEditsMask(), 0x1u);
+        QVERIFY(b.run([&] {
+            return b.form.PanelStatus->text() == TextById(OwnText::EditsHeld).arg(TextById(OwnText::RegionSettings));
+        }));
+        QVERIFY(b.run([&] { return b.sim.settings()[3] == again && link.heldEditsMask() == 0; }));
+        QCOMPARE(b.answers.questions.size(), 1);
+        b.form.close();
+    }
+
     void firmwareUpdateFromTheDeviceMenu()
     {
         Bench b;
