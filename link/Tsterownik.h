@@ -315,6 +315,10 @@ private:
     // A confirmed read of a region written before: compared with what was written; a difference
     // sends the write again, or after kWriteRepairLimit repairs marks the region unwritable.
     void checkReadBack(int index, const uint8_t* data);
+    // `data` is what was last sent for region `index` (the settings without their checksum byte).
+    bool matchesSent(int index, const uint8_t* data) const;
+    // A write of `mask` waits to go out or to be acknowledged.
+    bool pendingWriteOf(uint32_t mask) const;
     // A written region starts its read-back (the write was acknowledged unchanged).
     void startReadBack(int index);
     void takeRead(int index, const uint8_t* data);
@@ -345,6 +349,9 @@ private:
     // During the bulk read, at the tick that verified the reply to the last request: the next
     // read, or a live request when one is due, goes out at once. False when it must wait for the slot.
     bool quickSlot();
+    // The reads go back to back (quickSlot): during the bulk read, and while written regions are
+    // read back.
+    bool quickReads() const;
     // A live request is due during the bulk read: another read would keep the live frames apart
     // longer than kLiveGapTicks.
     bool liveDue() const;

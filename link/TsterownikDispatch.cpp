@@ -220,6 +220,12 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
     const RegionInfo& r = kRegions[index];
     auto& candidate = readCandidate_[static_cast<size_t>(index)];
     if (!(candidateMask_ & r.mask)) {
+        // A read-back that shows exactly what was written agrees with the copy that was sent: no
+        // second read is needed (a damaged reply cannot come out equal to it).
+        if ((readBack_ & r.mask) && matchesSent(index, data) && !pendingWriteOf(r.mask) && !(unsentEdits_ & r.mask)) {
+            checkReadBack(index, data);
+            return true;
+        }
         // The first read waits for a second one; the read stays pending, so it follows in the
         // next free slot.
         std::memcpy(candidate.data(), data, MemoryImage::kRegionSize);
@@ -230,8 +236,7 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
         // An edit waiting to go out is newer than what the controller holds: the image keeps it,
         // and its write starts a read-back of its own. The history is the exception: changes
         // recorded meanwhile are applied over the controller's history when it is taken.
-        const uint32_t writing = writeMask | inFlight_ | (commands_[CmdSettingsWrite] ? 0x1u : 0u);
-        if ((writing & r.mask) && r.mask != kHistoryMask) {
+        if (pendingWriteOf(r.mask) && r.mask != kHistoryMask) {
             readMask &= ~r.mask;
             candidateMask_ &= ~r.mask;
             disagreements_[static_cast<size_t>(index)] = 0;
@@ -269,6 +274,20 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
     return false;
 }
 
+bool TSterownik::matchesSent(int index, const uint8_t* data) const
+{
+    // The settings went out with a fresh checksum byte: only the settings themselves count.
+    const int from = kRegions[index].mask == 0x1 ? 1 : 0;
+    return std::memcmp(data + from, sentCopy_[static_cast<size_t>(index)].data() + from,
+                       static_cast<size_t>(MemoryImage::kRegionSize - from)) == 0;
+}
+
+bool TSterownik::pendingWriteOf(uint32_t mask) const
+{
+    const uint32_t writing = writeMask | inFlight_ | (commands_[CmdSettingsWrite] ? 0x1u : 0u);
+    return (writing & mask) != 0;
+}
+
 void TSterownik::startReadBack(int index)
 {
     const uint32_t bit = kRegions[index].mask;
@@ -286,10 +305,7 @@ void TSterownik::checkReadBack(int index, const uint8_t* data)
     const RegionInfo& r = kRegions[index];
     const size_t slot = static_cast<size_t>(index);
     readBack_ &= ~r.mask;
-    // The settings went out with a fresh checksum byte: only the settings themselves count.
-    const int from = r.mask == 0x1 ? 1 : 0;
-    if (std::memcmp(data + from, sentCopy_[slot].data() + from, static_cast<size_t>(MemoryImage::kRegionSize - from)) ==
-        0) {
+    if (matchesSent(index, data)) {
         repairs_[slot] = 0;
         takeRead(index, data);
         return;

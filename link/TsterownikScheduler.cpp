@@ -52,7 +52,7 @@ void TSterownik::slotTick(int received)
     if (received > 0 && answered_) {
         answered_ = false;
         if (isRegionRead(lastRequest_)) readTicks_ = ticksSinceSend_;
-        if (bulkRead_ && quickSlot()) return;
+        if (quickReads() && quickSlot()) return;
     }
     // A reply still coming in holds the slot: no request goes out into it.
     if (tickCounter < slotTicks_ || received == -2) return;
@@ -70,6 +70,8 @@ bool TSterownik::quickSlot()
     else sendNextRead();
     return true;
 }
+
+bool TSterownik::quickReads() const { return bulkRead_ || (readMask & readBack_) != 0; }
 
 bool TSterownik::liveDue() const
 {
@@ -222,7 +224,7 @@ void TSterownik::NadawanieTx()
     // Even slots are live requests; during the bulk read a live request also takes an odd slot
     // that would only read, when the last one is long enough ago.
     const bool odd = slotCounter & 1;
-    if (!odd || (bulkRead_ && !workWaiting() && liveDue())) {
+    if (!odd || (quickReads() && !workWaiting() && liveDue())) {
         sendLive(odd);
         return;
     }

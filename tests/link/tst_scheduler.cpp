@@ -355,17 +355,21 @@ private Q_SLOTS:
         QList<int> odd;
         for (const auto& [c, slot] : rig.sent) {
             if (c >= 0x90 && c <= 0x9F) continue;
-            QVERIFY2(slot & 1, qPrintable(QStringLiteral("%1 in an even slot").arg(c, 0, 16)));
+            // Reads back of what was written go back to back, in any slot.
+            const RegionInfo* r = regionOfCommand(static_cast<uint8_t>(c));
+            if (!(r && r->readCommand == c))
+                QVERIFY2(slot & 1, qPrintable(QStringLiteral("%1 in an even slot").arg(c, 0, 16)));
             odd.append(c);
         }
         // Clearing errors asks for the error list again; every region write that counts as a
-        // configuration change queues the history write; every acknowledged write is read back;
-        // the factory-settings reply replaces the pending reads (0x8 and 0x2000) with those of
-        // the reset regions, and the read-backs go on. The history's second write (the factory
+        // configuration change queues the history write; every acknowledged write is read back,
+        // once when the reply shows what was written; the factory-settings reply replaces the
+        // pending reads (0x8 and 0x2000) with those of the reset regions (read twice when they
+        // were not written), and the read-backs go on. The history's second write (the factory
         // settings' entry) waits for the history's read, and is read back in turn.
-        const QList<int> expected = {0x82, 0x83, 0x82, 0x85, 0x86, 0xF8, 0xF9, 0xF0, 0xC7, 0xC8, 0x87, 0x89,
-                                     0xE8, 0xE8, 0xE9, 0xE9, 0xEA, 0xEA, 0xEB, 0xEB, 0xEC, 0xEC, 0xE0, 0xE0,
-                                     0xA7, 0xA7, 0xC7, 0xA7, 0xA7, 0xA8, 0xA8, 0xA9, 0xA9, 0xAA, 0xAA};
+        const QList<int> expected = {0x82, 0x83, 0x82, 0x85, 0x86, 0xF8, 0xF9, 0xF0, 0xC7, 0xC8,
+                                     0x87, 0x89, 0xE8, 0xE9, 0xEA, 0xEA, 0xEB, 0xEB, 0xEC, 0xEC,
+                                     0xE0, 0xA7, 0xC7, 0xA7, 0xA8, 0xA9, 0xA9, 0xAA, 0xAA};
         QCOMPARE(hexList(odd), hexList(expected));
         QCOMPARE(l.readMask, 0u);
         QCOMPARE(sim.engine.enabledInjectors(), uint8_t(0x05));
