@@ -1,5 +1,6 @@
 // kavelo-cli tune: the multiplier the car's own evidence asks for, as a node table, and its write.
 #include <QtCore/QDateTime>
+#include <QtCore/QSettings>
 
 #include <memory>
 #include <vector>
@@ -54,8 +55,8 @@ int cmdTune(const QStringList& arguments)
     int count = 0;
     if (!from.isEmpty()) {
         samples.resize(size_t(OscFile::kMaxSamples) * OscFile::kSampleSize);
-        const OscFile::Result rc = OscFile::load(from, *recorded, OscFile::HeadParts::Everything, samples.data(),
-                                                 OscFile::kMaxSamples, count);
+        const OscFile::Result rc =
+            OscFile::load(from, *recorded, OscFile::HeadParts::Everything, samples.data(), OscFile::kMaxSamples, count);
         if (rc != OscFile::Ok) return CliArgs::fail(1, from + QStringLiteral(": ") + SettingsFileOps::errorText(rc));
     }
 

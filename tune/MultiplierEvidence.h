@@ -55,7 +55,7 @@ Evidence fromSamples(const uint8_t* samples, int count, int sampleSize, const ui
 
 // Per petrol-time range: how far the multiplier is off and on how much evidence.
 struct Range {
-    int from = 0, to = 0;  // 0.1 ms, from inclusive, to exclusive
+    int from = 0, to = 0;   // 0.1 ms, from inclusive, to exclusive
     double offPercent = 0;  // mean of needed / present - 1 over the range's cells
     int cells = 0;
     int samples = 0;

@@ -9,13 +9,14 @@ using MultiplierEvidence::Evidence;
 
 namespace {
 
-constexpr double kSmoothness = 1.0;   // weight of the changes' second differences
-constexpr double kStay = 1e-3;        // a faint pull towards the present value, so every fit solves
-constexpr double kBendGain = 0.10;    // share of the misfit a new node must remove to be added
-constexpr double kBendFloor = 0.3;    // misfit (x 100, root mean square) below which no node is added
-constexpr int kAddStep = 5;           // candidate positions of new nodes, 0.1 ms
-constexpr int kAddClearance = 8;      // nearest a new node comes to another, 0.1 ms
-constexpr int kAddCells = 3;          // cells within a millisecond a new node needs
+constexpr double kSmoothness = 1.0;  // weight of the changes' second differences
+constexpr double kStay = 1e-3;       // a faint pull towards the present value, so every fit solves
+constexpr double kBendGain = 0.10;   // share of the misfit a new node must remove to be added
+constexpr double kBendFloor = 0.3;   // misfit (x 100, root mean square) below which no node is added
+constexpr int kAddStep = 5;          // candidate positions of new nodes, 0.1 ms
+constexpr int kAddClearance = 8;     // nearest a new node comes to another, 0.1 ms
+constexpr int kAddCells = 3;         // cells within a millisecond a new node needs
+constexpr double kWorthwhile = 0.1;  // deviation (%) a proposal must remove to be made
 constexpr int kSpanDefaultFrom = 20, kSpanDefaultTo = 160;
 
 struct Knot {
@@ -211,7 +212,8 @@ std::array<uint8_t, 256> tableFromNodes(const std::vector<std::pair<int, int>>& 
         const double v0 = t[size_t(x0)];
         const double s = (v0 - t[size_t(x1)]) / (x1 - x0);
         for (int j = x0; j < x1; ++j)
-            t[size_t(j)] = static_cast<uint8_t>(std::clamp(static_cast<int>(v0 - (j - x0) * s), limits.lower, limits.upper));
+            t[size_t(j)] =
+                static_cast<uint8_t>(std::clamp(static_cast<int>(v0 - (j - x0) * s), limits.lower, limits.upper));
     }
     const int max = std::clamp(limits.max, 0, 255);
     for (int j = max + 1; j < 256; ++j) t[size_t(j)] = t[size_t(max)];
@@ -343,6 +345,16 @@ Proposal propose(const Evidence& evidence, const uint8_t* slots, const uint8_t* 
         sum += d * d;
     }
     out.after = evidence.cells.empty() ? 0 : 100 * std::sqrt(sum / static_cast<double>(evidence.cells.size()));
+    // A curve that already fits as well as the table's whole steps allow: changes that promise no
+    // gain are not worth a drive to check them.
+    if (out.after > out.before - kWorthwhile) {
+        for (Node& n : out.nodes) n.proposed = n.present;
+        out.nodes.erase(std::remove_if(out.nodes.begin(), out.nodes.end(), [](const Node& n) { return n.added; }),
+                        out.nodes.end());
+        std::copy(table, table + 256, out.table.begin());
+        out.changed = 0;
+        out.after = out.before;
+    }
     return out;
 }
 

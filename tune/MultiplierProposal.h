@@ -22,9 +22,9 @@ constexpr int kMinCells = 6;          // cells learned on both fuels before anyt
 constexpr int kMaxAdded = 8;          // nodes one pass may add
 
 struct Limits {
-    int lower = 50;   // table values, x 100
+    int lower = 50;  // table values, x 100
     int upper = 150;
-    int max = 200;    // the time axis' end, 0.1 ms: the end node's position
+    int max = 200;  // the time axis' end, 0.1 ms: the end node's position
 };
 
 struct Node {

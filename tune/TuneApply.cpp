@@ -13,7 +13,7 @@ namespace TuneAssistant {
 
 namespace {
 
-constexpr int kScale = 80;  // settings byte: bit 0 the wide multiplier scale
+constexpr int kScale = 80;                  // settings byte: bit 0 the wide multiplier scale
 constexpr uint32_t kMultiplierWrite = 0x3;  // settings block and multiplier bank 1
 
 QString fixed(double v, int decimals) { return QLocale().toString(v, 'f', decimals); }
@@ -106,10 +106,10 @@ QStringList nodeTable(const MultiplierProposal::Proposal& proposal)
     for (const auto& n : proposal.nodes) {
         const QString present = n.added ? QStringLiteral("-") : fixed(n.present * 0.01, 2);
         const QString change = n.thin ? QStringLiteral("-")
-                                      : (n.change() > 0 ? QStringLiteral("+") : QString()) + fixed(n.changePercent(), 1) +
-                                            QStringLiteral(" %");
+                                      : (n.change() > 0 ? QStringLiteral("+") : QString()) +
+                                            fixed(n.changePercent(), 1) + QStringLiteral(" %");
         lines << QStringList{ms(n.position), present, fixed(n.proposed * 0.01, 2), change, evidenceText(n)}.join(
-                     QLatin1Char('\t'));
+            QLatin1Char('\t'));
     }
     return lines;
 }
@@ -127,7 +127,8 @@ QString missingText(const MultiplierProposal::Proposal& p)
 {
     QStringList ranges;
     for (const auto& [from, to] : p.missing) ranges << ms(from) + QLatin1Char('-') + ms(to) + QStringLiteral(" ms");
-    return TextById(OwnText::TuneNotEnough).arg(ranges.isEmpty() ? QStringLiteral("-") : ranges.join(QStringLiteral(", ")));
+    return TextById(OwnText::TuneNotEnough)
+        .arg(ranges.isEmpty() ? QStringLiteral("-") : ranges.join(QStringLiteral(", ")));
 }
 
 }  // namespace TuneAssistant

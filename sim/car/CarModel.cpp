@@ -11,8 +11,8 @@
 namespace {
 
 constexpr double kTrimLimit = 0.25;
-constexpr double kShortGain = 0.35;  // per step: the short-term trim corrects within a second
-constexpr double kLongShare = 0.02;  // per step: the long-term trim takes the short-term one over slowly
+constexpr double kShortGain = 0.35;    // per step: the short-term trim corrects within a second
+constexpr double kLongShare = 0.02;    // per step: the long-term trim takes the short-term one over slowly
 constexpr double kWarmUpDegrees = 38;  // from the cold start to the controller's own switch to gas
 // The live-data map selectors and the region each one learns into.
 constexpr int kSelectorPetrol = 0, kSelectorObdPetrol = 1, kSelectorGas = 3, kSelectorObdGas = 4;
@@ -33,8 +33,7 @@ bool CarModel::parseErrors(const QString& text, std::vector<ErrorPoint>& points,
         bool okT = false, okP = false;
         const double t = tp.size() == 2 ? tp[0].toDouble(&okT) : 0;
         const double p = tp.size() == 2 ? tp[1].toDouble(&okP) : 0;
-        if (!okT || !okP || t < 0 || t > 25.5 || p < -50 || p > 100 ||
-            (!points.empty() && t <= points.back().timeMs)) {
+        if (!okT || !okP || t < 0 || t > 25.5 || p < -50 || p > 100 || (!points.empty() && t <= points.back().timeMs)) {
             error = QStringLiteral("--multiplier-error takes T:P[,T:P...] with times (ms) rising from 0 to 25.5 and "
                                    "percentages from -50 to +100, e.g. 3:+12,8:-6,14:+15");
             points.clear();

@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "link/LoopbackBackend.h"
 #include "base/TextTable.h"
+#include "link/LoopbackBackend.h"
 #include "link/Tsterownik.h"
 #include "tune/MultiplierEvidence.h"
 #include "tune/MultiplierProposal.h"
@@ -220,8 +220,8 @@ private Q_SLOTS:
         gas[0x36] = 60;
         obdPetrol[0x36] = 0;  // not learned: the times alone
         obdGas[0x36] = 141;
-        const auto e = MultiplierEvidence::fromMaps(petrol.data(), gas.data(), obdPetrol.data(), obdGas.data(),
-                                                    table.data());
+        const auto e =
+            MultiplierEvidence::fromMaps(petrol.data(), gas.data(), obdPetrol.data(), obdGas.data(), table.data());
         QCOMPARE(int(e.cells.size()), 2);
         QCOMPARE(e.cells[0].samples, 4);
         QVERIFY(std::abs(e.cells[0].factor - 1.10) < 0.01);
@@ -252,11 +252,11 @@ private Q_SLOTS:
             samples.insert(samples.end(), s.begin(), s.end());
         };
         for (int i = 0; i < 10; ++i) {
-            add(0, 3, 4, 1000, 128);  // 4.0 ms on petrol, trims 0
-            add(6, 3, 4, 1100, 141);  // 4.4 ms on gas, short trim +10 %
-            add(4, 3, 4, 2000, 200);  // switching: left out
+            add(0, 3, 4, 1000, 128);         // 4.0 ms on petrol, trims 0
+            add(6, 3, 4, 1100, 141);         // 4.4 ms on gas, short trim +10 %
+            add(4, 3, 4, 2000, 200);         // switching: left out
             add(6, 3, 4, 2000, 200, false);  // stopped: left out
-            add(6, 5, 5, 1500, 128);  // gas only: no cell
+            add(6, 5, 5, 1500, 128);         // gas only: no cell
         }
         Map table{};
         table.fill(100);
