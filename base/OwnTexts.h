@@ -57,6 +57,23 @@ enum Id {
     EditsHeld = 5084,           // "Changes wait for the controller's read: %1"
     CalibrationChanged = 5085,  // "The calibration stopped before its end; it has changed: %1."
     CalibrationKeepAsk = 5086,  // "Keep these values? (No: go back to the values from before ...)"
+    // The tune assistant (5100..5149).
+    TuneTime = 5100,            // "Time [ms]"
+    TunePresent = 5101,         // "Present"
+    TuneProposed = 5102,        // "Proposed"
+    TuneChange = 5103,          // "Change"
+    TuneEvidenceColumn = 5104,  // "Evidence"
+    TuneEvidence = 5105,        // "%1 cells, %2 samples"
+    TuneThin = 5106,            // "too little evidence"
+    TuneFollows = 5107,         // "follows its neighbour"
+    TuneAdded = 5108,           // "new node"
+    TuneCapped = 5109,          // "limited"
+    TuneNotEnough = 5110,       // "Not enough evidence: drive at petrol times %1"
+    TuneDeviation = 5111,       // "Deviation %1 % -> %2 % (%3 nodes changed)"
+    TuneKeys = 5112,            // "T: propose   A: apply   Esc: discard"
+    TuneProposal = 5113,        // "Proposal"
+    TuneDeviationNow = 5114,    // "Deviation %1 %"
+    TuneNoChange = 5115,        // "No change proposed"
 };
 }  // namespace OwnText
 

@@ -1,16 +1,20 @@
 #include "charts/MultiplierView.h"
 
 #include <QtCore/QLocale>
+#include <QtGui/QFontMetrics>
 #include <QtGui/QPainter>
 #include <QtGui/QPainterPath>
 
 #include <algorithm>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "charts/LeastSquares.h"
 #include "charts/MultiplierGeometry.h"
 #include "charts/Tgrafika.h"
 #include "link/Tsterownik.h"
+#include "tune/MultiplierEvidence.h"
+#include "tune/TuneApply.h"
 
 using namespace MultiplierGeometry;
 using MultiplierNodes::Outcome;
@@ -209,6 +213,113 @@ void MultiplierView::render(TGrafika& chart, QPainter& p)
     drawMap(chart, p, link.mem.maps[MemoryImage::GasMap].data(), QColor::fromRgb(kGas));
     if (chart.viewLevel() > 0) drawDifference(chart, p);
     drawCurve(chart, p);
+    drawDeviation(chart, p);
+    drawProposal(chart, p);
+}
+
+// ---------------------------------------------------------------- tune assistant
+
+void MultiplierView::drawDeviation(TGrafika& chart, QPainter& p)
+{
+    // Under the legend: how far apart the maps lie now, and the assistant's keys.
+    const MemoryImage& mem = chart.link()->mem;
+    const auto& m = mem.maps;
+    const MultiplierEvidence::Evidence e =
+        MultiplierEvidence::fromMaps(m[MemoryImage::PetrolMap].data(), m[MemoryImage::GasMap].data(), nullptr, nullptr,
+                                     mem.block(MemoryImage::Multiplier1));
+    if (e.cells.empty()) return;
+    const ChartLayout::Plot& pl = chart.plot();
+    const int rows = chart.viewLevel() > 0 ? 4 : 3;
+    p.setPen(chart.textColour());
+    TGrafika::drawTextAt(p, pl.left + 20, pl.top() + 20 * (rows + 1),
+                         TextById(OwnText::TuneDeviationNow).arg(fixed(e.deviation(), 1)));
+    TGrafika::drawTextAt(p, pl.left + 20, pl.top() + 20 * (rows + 2), TextById(OwnText::TuneKeys));
+}
+
+void MultiplierView::drawProposal(TGrafika& chart, QPainter& p)
+{
+    tableRect_ = QRect();
+    if (!proposal_) return;
+    const TSterownik& link = *chart.link();
+    const ChartLayout::Plot& pl = chart.plot();
+    const bool wide = wideScale(link.mem.settings.data());
+    const int max = link.mem.timeAxisMax;
+    const int offset = adaptationOffset(link);
+
+    // The proposed curve, dashed over the present one, its nodes as open squares.
+    QPolygon curve;
+    for (const auto& n : proposal_->nodes)
+        if (n.position <= max) curve << QPoint(nodeX(pl, n.position, max), nodeY(pl, n.proposed + offset, wide));
+    const QColor colour = chart.chartColours().curve;
+    p.setPen(QPen(colour, 2, Qt::DashLine));
+    p.drawPolyline(curve);
+    p.setPen(QPen(colour, 1));
+    for (const QPoint& at : curve) p.drawRect(at.x() - 3, at.y() - 3, 6, 6);
+
+    // The node table in the plot's upper right corner, on the plot's own background.
+    QStringList lines = TuneAssistant::nodeTable(*proposal_);
+    lines << (proposal_->enough ? (proposal_->changed > 0 ? TextById(OwnText::TuneDeviation)
+                                                                .arg(fixed(proposal_->before, 1))
+                                                                .arg(fixed(proposal_->after, 1))
+                                                                .arg(proposal_->changed)
+                                                          : TextById(OwnText::TuneNoChange))
+                                : TuneAssistant::missingText(*proposal_));
+    const QFontMetrics fm = p.fontMetrics();
+    const int columns = 5;
+    std::array<int, columns> width{};
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const QStringList cells = lines[i].split(QLatin1Char('\t'));
+        for (int c = 0; c < columns && c < cells.size(); ++c)
+            width[size_t(c)] = std::max(width[size_t(c)], fm.horizontalAdvance(cells[c]) + 8);
+    }
+    int total = 0;
+    for (int w : width) total += w;
+    total = std::max(total, fm.horizontalAdvance(lines.back()) + 8);
+    const int rowHeight = fm.height() + 1;
+    tableRect_ = QRect(pl.right() - total - 6, pl.top() + 4, total + 4, rowHeight * int(lines.size()) + 4);
+    p.setPen(QPen(chart.chartColours().grid, 1));
+    p.setBrush(chart.chartColours().plotBackground);
+    p.drawRect(tableRect_);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(chart.textColour());
+    int y = tableRect_.top() + 2;
+    for (qsizetype i = 0; i < lines.size(); ++i, y += rowHeight) {
+        if (i + 1 == lines.size()) {
+            TGrafika::drawTextAt(p, tableRect_.left() + 4, y, lines[i]);
+            break;
+        }
+        int x = tableRect_.left() + 4;
+        const QStringList cells = lines[i].split(QLatin1Char('\t'));
+        for (int c = 0; c < columns && c < cells.size(); ++c) {
+            TGrafika::drawTextAt(p, x, y, cells[c]);
+            x += width[size_t(c)];
+        }
+    }
+}
+
+void MultiplierView::Propose(TGrafika& chart)
+{
+    if (!chart.link()) return;
+    proposal_ = TuneAssistant::fromImage(chart.link()->mem);
+    chart.Render();
+}
+
+bool MultiplierView::ApplyProposal(TGrafika& chart)
+{
+    if (!chart.link() || !proposal_ || !proposal_->enough || proposal_->changed == 0 || !chart.link()->alive())
+        return false;
+    // The configuration as it was goes to the backups first, so the compare window can take it back.
+    if (chart.beforeProposalWrite) chart.beforeProposalWrite();
+    if (!TuneAssistant::apply(*chart.link(), *proposal_)) return false;
+    proposal_.reset();
+    chart.Render();
+    return true;
+}
+
+void MultiplierView::DiscardProposal(TGrafika& chart)
+{
+    proposal_.reset();
+    chart.Render();
 }
 
 void MultiplierView::drawFit(TGrafika& chart, QPainter& p, int n, int degree, int width, const QColor& colour)
@@ -421,6 +532,13 @@ void MultiplierView::keyDown(TGrafika& chart, int key, Qt::KeyboardModifiers shi
         case Qt::Key_Right: act(chart, ctrl ? Next(nodes) : Right(nodes)); break;
         case Qt::Key_Insert: act(chart, Insert(nodes)); break;
         case Qt::Key_Delete: act(chart, Delete(nodes)); break;
+        case kProposeKey: Propose(chart); break;
+        case kApplyKey:
+            if (proposal_ && !ApplyProposal(chart)) chart.Beep();
+            break;
+        case Qt::Key_Escape:
+            if (proposal_) DiscardProposal(chart);
+            break;
         default: break;
     }
 }

@@ -4,9 +4,11 @@
 #include <QtGui/QPolygon>
 
 #include <array>
+#include <optional>
 
 #include "charts/ChartView.h"
 #include "charts/MultiplierNodes.h"
+#include "tune/MultiplierProposal.h"
 
 class TSterownik;
 
@@ -43,12 +45,30 @@ public:
     // Sort, separate, recompute the table, request its write (mask 3) and render.
     void Recompute(TGrafika& chart);
 
+    // The tune assistant on this chart: T proposes new node values from the learned maps (shown
+    // dashed over the curve, with the node table), A applies the proposal shown (a backup first,
+    // then the write of the settings block and multiplier bank 1), Escape discards it.
+    static constexpr int kProposeKey = Qt::Key_T;
+    static constexpr int kApplyKey = Qt::Key_A;
+    const MultiplierProposal::Proposal* proposal() const { return proposal_ ? &*proposal_ : nullptr; }
+    void Propose(TGrafika& chart);
+    // False when there is nothing to apply or the link takes no write now (the proposal stays).
+    bool ApplyProposal(TGrafika& chart);
+    void DiscardProposal(TGrafika& chart);
+    // Where the node table is drawn (empty without a proposal).
+    QRect proposalTableRect() const { return tableRect_; }
+
 private:
     void act(TGrafika& chart, MultiplierNodes::Outcome outcome);
     void drawMap(TGrafika& chart, QPainter& p, const uint8_t* map, QColor colour);
     void drawDifference(TGrafika& chart, QPainter& p);
     void drawCurve(TGrafika& chart, QPainter& p);
     void drawFit(TGrafika& chart, QPainter& p, int n, int degree, int width, const QColor& colour);
+    void drawDeviation(TGrafika& chart, QPainter& p);
+    void drawProposal(TGrafika& chart, QPainter& p);
+
+    std::optional<MultiplierProposal::Proposal> proposal_;
+    QRect tableRect_;
 
     int selected_ = 0;
     // One render's trend candidates (the 256 cells of one map at most) and the trend polyline,

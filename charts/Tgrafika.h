@@ -7,6 +7,7 @@
 #include <QtWidgets/QWidget>
 
 #include <cstdint>
+#include <functional>
 
 #include "charts/ChartLayout.h"
 #include "charts/ChartViewRegistry.h"
@@ -35,6 +36,9 @@ public:
     // The controller link, set once by the main window; not owned.
     TSterownik* Sterownik = nullptr;
     TSterownik* link() const { return Sterownik; }
+    // Called before the chart writes a change the fitter made in one go rather than node by node
+    // (the tune assistant's proposal): the main window takes a backup of the configuration there.
+    std::function<void()> beforeProposalWrite;
 
     // Selects view -1 (background only) or 0..7 and draws it.
     void SetView(int view);

@@ -32,3 +32,5 @@ int cmdOsc2Csv(const QStringList& args);
 // Automatic backups and comparing configurations.
 int cmdBackups(const QStringList& args);
 int cmdDiff(const QStringList& args);
+// The tune assistant: the multiplier proposed from the car's own evidence.
+int cmdTune(const QStringList& args);

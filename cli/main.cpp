@@ -27,6 +27,7 @@ const CliCommand kCommands[] = {
     {"osc2csv", "osc2csv FILE.osc [OUT.csv] [--lang en|pl|ru|es]", cmdOsc2Csv},
     {"backups", "backups [SERIAL] [--folder DIR]", cmdBackups},
     {"diff", "diff A.set B.set | diff --port P FILE.set [--lang en|pl|ru|es]", cmdDiff},
+    {"tune", "tune --port P [--elm-port E] [--from FILE.osc] [--apply] [--lang en|pl|ru|es]", cmdTune},
 };
 
 void printUsage(QTextStream& s)

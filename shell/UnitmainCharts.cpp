@@ -10,6 +10,8 @@ void TForm1::createChart()
     Grafika1 = new TGrafika(PanelChart);
     Grafika1->Sterownik = Sterownik1;
     Grafika1->AttachToPanel(PanelChart);
+    // The tune assistant's proposal goes to the controller after a backup of what it replaces.
+    Grafika1->beforeProposalWrite = [this] { BackupBeforeChange(); };
     // After the readings, which were added before: the chart follows live frames and themes.
     panels.add(Grafika1);
 }

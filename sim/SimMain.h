@@ -5,8 +5,14 @@
 
 #include <functional>
 
+class ControllerSim;
+
 // Entry points of the simulators in kavelo-sim; each runs until the process is stopped.
-int runControllerSimulator(QStringList args);
+// `alongside`, when given, is called once the controller's port is printed, before the event loop
+// runs: it adds what serves beside the controller (the car's adapter) and returns 0, or the exit code.
+int runControllerSimulator(QStringList args, const std::function<int(ControllerSim&)>& alongside = {});
+// kavelo-sim car: one car behind the controller's plug and the ELM327 adapter's.
+int runCarSimulator(QStringList args);
 // Writes a firmware image for the simulated controller; returns at once.
 int runMakeFirmwareImage(QStringList args);
 

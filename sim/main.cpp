@@ -62,6 +62,7 @@ int main(int argc, char** argv)
     const QString which = args.isEmpty() ? QString() : args.takeFirst();
     if (which == QLatin1String("controller")) return runControllerSimulator(args);
     if (which == QLatin1String("elm")) return runElmSimulator(args);
+    if (which == QLatin1String("car")) return runCarSimulator(args);
     if (which == QLatin1String("make-image")) return runMakeFirmwareImage(args);
     if (which == QLatin1String("--version") || which == QLatin1String("-v")) {
         QTextStream(stdout) << "kavelo-sim " << KAVELO_VERSION << Qt::endl;
@@ -69,11 +70,14 @@ int main(int argc, char** argv)
     }
     const bool help = which == QLatin1String("--help") || which == QLatin1String("-h");
     QTextStream(help ? stdout : stderr)
-        << "usage: kavelo-sim controller|elm [OPTIONS]\n"
+        << "usage: kavelo-sim controller|elm|car [OPTIONS]\n"
            "       kavelo-sim make-image FILE.img [--version A.B] [--date YY.MM.DD] [controller options]\n"
            "  controller   serve a gas-injection controller on a pseudo-terminal and print its device\n"
            "  elm          serve an ELM327 OBD-II adapter on a pseudo-terminal (or --tcp HOST:PORT) and\n"
            "               print its device (or address)\n"
+           "  car          one car behind both: the controller and the ELM327 adapter, each on its own\n"
+           "               pseudo-terminal (controller first); takes both one's options and\n"
+           "               --multiplier-error T:P[,T:P...] and --time-scale K\n"
            "  make-image   write a firmware image file for the controller's update\n"
            "  --version    print the version"
         << Qt::endl;

@@ -56,7 +56,7 @@ bool takeFile(QStringList& args, const char* name, QString& file, QString& error
 
 }  // namespace
 
-int runControllerSimulator(QStringList args)
+int runControllerSimulator(QStringList args, const std::function<int(ControllerSim&)>& alongside)
 {
     ControllerSim sim;
     QString error;
@@ -113,6 +113,8 @@ int runControllerSimulator(QStringList args)
     }
     sim.attach(&port);
     printServedPort(port.devicePath());
+    if (alongside)
+        if (const int result = alongside(sim)) return result;
 
     // The plug is pulled every `unplugEvery` seconds and put back `unplugFor` seconds later.
     QTimer unplugTimer;

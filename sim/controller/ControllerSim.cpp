@@ -260,10 +260,12 @@ QByteArray ControllerSim::live(uint8_t command, const QByteArray& payload)
         // The PC's OBD snapshot: fuel system status and trims for the controller's own use.
         for (int i = 0; i < 6; ++i) obdStatus[5 + i] = static_cast<uint8_t>(payload[2 + i]);
     }
-    engine.step();
+    if (car.step) car.step();
+    else engine.step();
     ++liveCount_;
     uint8_t f[128] = {};
     engine.fillLiveFrame(f);
+    if (car.fill) car.fill(f);
     // Record bytes 6..9: a fuel-switch event first, then memory-write reports, adaptation and
     // learned map cells in turn.
     if (const int cause = engine.takeSwitchCause()) {
@@ -282,7 +284,9 @@ QByteArray ControllerSim::live(uint8_t command, const QByteArray& payload)
         f[6] = bank1 ? 0xF3 : 0xF4;
         f[7] = a[0];
         f[8] = a[1];
-    } else if (engine.running() && liveCount_ % 10 == 5) {
+    } else if (car.record && car.record(f)) {
+        // The car's controller learned a map cell and reports it.
+    } else if (!car.record && engine.running() && liveCount_ % 10 == 5) {
         const bool gas = engine.fuel() == EngineModel::Gas;
         const int cell = f[15] * 16 + f[16] + (pendingMapRecord_++ % 3);
         f[6] = 0;

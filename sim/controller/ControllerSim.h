@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "sim/controller/ControllerIdentity.h"
 #include "sim/controller/ControllerMemory.h"
@@ -63,6 +64,18 @@ public:
     ControllerIdentity identity;
     EngineModel engine;
     Faults faults;
+
+    // A car model in place of the engine's own readings (kavelo-sim car). When `step` is set, each
+    // live request calls it instead of stepping the engine (it steps the engine itself, as many
+    // times as it advances); `fill` then writes the car's readings over the frame's bytes 10..91,
+    // and `record`, asked where the controller would report a learned map cell, writes the frame's
+    // record bytes 6..9 and tells whether it did.
+    struct CarHooks {
+        std::function<void()> step;
+        std::function<void(uint8_t* frame)> fill;
+        std::function<bool(uint8_t* frame)> record;
+    };
+    CarHooks car;
 
     // Applies the identity's injector count to the memory and the engine (after options).
     void configure();

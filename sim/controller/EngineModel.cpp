@@ -97,7 +97,7 @@ void EngineModel::step()
     if (driveCycle_) followDriveCycle();
     rpm_ = kIdleRpm + static_cast<int>(load_ * 2800) + noise(15);
     basePetrol_ = kIdlePetrol + static_cast<int>(load_ * (kFullLoadPetrol - kIdlePetrol)) + noise(3);
-    reducerTemp_ = std::min(78.0, reducerTemp_ + 0.4);
+    reducerTemp_ = std::min(78.0, reducerTemp_ + reducerWarming_);
     gasTemp_ = std::min(34.0, gasTemp_ + 0.1);
 
     if (fuel_ == Waiting && reducerTemp_ >= kWarmReducer) fuel_ = Switching;

@@ -36,6 +36,10 @@ public:
     // Gas pressure too low for full gas operation: on gas the controller goes over to mix.
     void setLowGasPressure(bool low) { lowPressure_ = low; }
 
+    // Degrees the reducer warms per step (0.4 by default): a car model that drives a long cycle on
+    // petrol first warms it slower, so that the controller goes over to gas after that cycle.
+    void setReducerWarming(double degreesPerStep) { reducerWarming_ = degreesPerStep; }
+
     // The idle correction (settings 90 and 92) at which gas matches petrol on this installation.
     static int matchingIdleCorrection();
 
@@ -83,6 +87,7 @@ private:
     int basePetrol_ = 750;     // 3.0 ms at idle, in 4-microsecond units
     double ecuTrim_ = 0;       // the petrol computer's correction while on gas, 4-us units
     double reducerTemp_ = 22;  // deg C
+    double reducerWarming_ = 0.4;
     double gasTemp_ = 18;
     uint8_t idle1_ = 128, idle2_ = 128;
     uint8_t enabled_ = 0x0F;

@@ -54,6 +54,7 @@ QByteArray ElmCar::pidData(const ElmEcu& ecu, int pid) const
     const int t = requests;
     const double wave = std::sin(t / 7.0);  // slow swing of the readings
     QByteArray d(pidBytes(pid), '\0');
+    if (pidSource && pid != 0x01 && pidSource(pid, d)) return d;
     auto put16 = [&](int v) {
         d[0] = static_cast<char>((v >> 8) & 0xFF);
         d[1] = static_cast<char>(v & 0xFF);

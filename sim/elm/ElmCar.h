@@ -5,6 +5,7 @@
 #include <QtCore/QSet>
 
 #include <cstdint>
+#include <functional>
 
 // One engine computer of the simulated car: its address on the bus, the mode-01 PIDs it knows and
 // its trouble codes.
@@ -40,6 +41,10 @@ public:
     static bool parseCode(const QString& text, uint16_t& code);
 
     int requests = 0;  // every request counts as a moment of time for the readings
+
+    // Readings from a car model outside (kavelo-sim car): fills the PID's data bytes (already
+    // sized) and returns true, or false to leave the PID to this car's own readings.
+    std::function<bool(int pid, QByteArray& data)> pidSource;
 
 private:
     QByteArray pidData(const ElmEcu& ecu, int pid) const;

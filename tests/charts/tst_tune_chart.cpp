@@ -1,0 +1,174 @@
+// The tune assistant on the multiplier chart, in the main window with real key events on the
+// offscreen platform: T shows the proposal dashed over the curve with its node table, Escape
+// discards it without a write, A applies it (the window's backup first, then the write of the
+// settings block and multiplier bank 1), and keys without the chart's focus change nothing.
+#include <QtTest/QtTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QToolButton>
+
+#include <cmath>
+
+#include "base/TextTable.h"
+#include "charts/MultiplierGeometry.h"
+#include "charts/MultiplierView.h"
+#include "charts/Tgrafika.h"
+#include "link/LoopbackBackend.h"
+#include "link/Tsterownik.h"
+#include "shell/Unitmain.h"
+#include "tests/WindowRig.h"
+
+namespace {
+
+// An installation whose gas map lies 10 % right of its petrol map: the multiplier is 10 % short.
+void seed(TSterownik& link)
+{
+    uint8_t* s = link.mem.settingsBlock();
+    for (int l = 0; l < 16; ++l) s[224 + l] = uint8_t(10 + 6 * l);
+    s[239] = 100;
+    s[80] = 0;
+    s[81] = 0;
+    std::fill(s + MemoryImage::kNodesBank1, s + MemoryImage::kNodesBank1 + 26, 0);
+    s[MemoryImage::kNodesBank1 + 25] = 200;
+    std::fill(link.mem.block(MemoryImage::Multiplier1), link.mem.block(MemoryImage::Multiplier1) + 256, 100);
+    link.mem.identity[66] = link.mem.identity[67] = 128;
+    for (int r = 2; r <= 10; ++r)
+        for (int l = 0; l <= 14; ++l) {
+            const int p = 18 + 9 * l + (r - 2);
+            link.mem.maps[MemoryImage::PetrolMap][size_t(16 * r + l)] = uint8_t(p);
+            link.mem.maps[MemoryImage::GasMap][size_t(16 * r + l)] = uint8_t(std::lround(p * 1.10));
+        }
+}
+
+struct Window : WindowRig {
+    Window()
+    {
+        TSterownik& l = link();
+        l.timer()->stop();
+        l.setBackend(std::make_unique<LoopbackBackend>());
+        form.FormCreate();
+        QVERIFY(l.PortOpen(1));
+        l.timer()->stop();
+        form.resize(1000, 700);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        seed(l);
+        chart().refreshTimer()->stop();
+        QTest::mouseClick(form.row1[2], Qt::LeftButton);
+        QVERIFY(chart().isVisible());
+        // Focus by a press on the plot, as the fitter gives it.
+        const ChartLayout::Plot& p = chart().plot();
+        QTest::mouseClick(&chart(), Qt::LeftButton, {}, QPoint(p.left + 5, p.top() + 5));
+        QVERIFY(chart().hasChartFocus());
+        l.writeMask = 0;
+        // Count the backups the chart asks for, then let the window take them as it does.
+        const auto windowBackup = chart().beforeProposalWrite;
+        QVERIFY(bool(windowBackup));
+        chart().beforeProposalWrite = [this, windowBackup] {
+            backupsAsked.append(link().writeMask);
+            windowBackup();
+        };
+    }
+    TGrafika& chart() { return *form.Grafika1; }
+    MultiplierView& view() { return *static_cast<MultiplierView*>(chart().viewAt(0)); }
+    const uint8_t* table() { return link().mem.block(MemoryImage::Multiplier1); }
+    void key(int key)
+    {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &form;
+        QTest::keyClick(target, Qt::Key(key));
+    }
+    // Pixels of the curve colour in the frame inside `r`.
+    int curvePixels(const QRect& r)
+    {
+        const QImage& img = chart().frameImage();
+        const QRgb curve = chart().chartColours().curve.rgb() & 0xFFFFFF;
+        int n = 0;
+        for (int y = std::max(0, r.top()); y <= std::min(img.height() - 1, r.bottom()); ++y)
+            for (int x = std::max(0, r.left()); x <= std::min(img.width() - 1, r.right()); ++x)
+                n += (img.pixel(x, y) & 0xFFFFFF) == curve;
+        return n;
+    }
+    QList<uint32_t> backupsAsked;  // the write mask when each backup was asked for
+};
+
+}  // namespace
+
+class TstTuneChart : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(programTexts().load());
+        programLanguage() = TextTable::English;
+    }
+
+    // T draws the proposed curve dashed above the present one (1.10 over 1.00) and the node table;
+    // Escape takes both away and nothing is written.
+    void proposalShownAndDiscarded()
+    {
+        Window w;
+        const ChartLayout::Plot& p = w.chart().plot();
+        const int x = MultiplierGeometry::nodeX(p, 80, 200);
+        const int yNow = MultiplierGeometry::nodeY(p, 100, false);
+        const int yProposed = MultiplierGeometry::nodeY(p, 110, false);
+        const QRect proposedBand(x - 20, yProposed - 2, 40, 5);
+        QCOMPARE(w.curvePixels(proposedBand), 0);
+
+        w.key(MultiplierView::kProposeKey);
+        const MultiplierProposal::Proposal* proposal = w.view().proposal();
+        QVERIFY(proposal);
+        QVERIFY(proposal->enough);
+        QVERIFY(proposal->changed > 0);
+        QVERIFY(proposal->after < proposal->before / 4);
+        QVERIFY(w.curvePixels(proposedBand) > 0);
+        QVERIFY(w.curvePixels(QRect(x - 20, yNow - 2, 40, 5)) > 0);  // the present curve stays
+        const QRect table = w.view().proposalTableRect();
+        QVERIFY(!table.isEmpty());
+        QVERIFY(w.chart().rect().contains(table));
+        QCOMPARE(w.link().writeMask & 3, 0u);
+
+        w.key(Qt::Key_Escape);
+        QVERIFY(!w.view().proposal());
+        QVERIFY(w.view().proposalTableRect().isEmpty());
+        QCOMPARE(w.curvePixels(proposedBand), 0);
+        QCOMPARE(w.link().writeMask & 3, 0u);
+        QVERIFY(w.backupsAsked.isEmpty());
+        QCOMPARE(int(w.table()[80]), 100);
+    }
+
+    // A applies: the backup is asked for before the write is raised, the table takes the proposed
+    // values, the proposal goes away. A second A with nothing proposed changes nothing.
+    void applyKeyWritesAfterTheBackup()
+    {
+        Window w;
+        w.key(MultiplierView::kProposeKey);
+        QVERIFY(w.view().proposal());
+        const std::array<uint8_t, 256> promised = w.view().proposal()->table;
+        w.key(MultiplierView::kApplyKey);
+        QCOMPARE(w.backupsAsked, QList<uint32_t>{0u});
+        QCOMPARE(w.link().writeMask & 3, 3u);
+        QVERIFY(!w.view().proposal());
+        for (int t = 0; t < 256; ++t) QCOMPARE(int(w.table()[t]), int(promised[size_t(t)]));
+        QVERIFY(std::abs(w.table()[80] - 110) <= 1);
+
+        w.link().writeMask = 0;
+        w.key(MultiplierView::kApplyKey);
+        QCOMPARE(w.link().writeMask & 3, 0u);
+        QCOMPARE(w.backupsAsked.size(), 1);
+    }
+
+    // Without the chart's focus the assistant's keys do nothing.
+    void keysNeedTheFocus()
+    {
+        Window w;
+        w.form.row1[0]->setFocus();
+        QVERIFY(!w.chart().hasChartFocus());
+        for (int key : {int(MultiplierView::kProposeKey), int(MultiplierView::kApplyKey)}) w.chart().KeyDown(key, {});
+        QVERIFY(!w.view().proposal());
+        QCOMPARE(w.link().writeMask & 3, 0u);
+    }
+};
+
+QTEST_MAIN(TstTuneChart)
+#include "tst_tune_chart.moc"

@@ -1,0 +1,134 @@
+#include "tune/TuneApply.h"
+
+#include <QtCore/QLocale>
+
+#include <algorithm>
+
+#include "base/OwnTexts.h"
+#include "link/MemoryImage.h"
+#include "link/Tsterownik.h"
+#include "tune/MultiplierEvidence.h"
+
+namespace TuneAssistant {
+
+namespace {
+
+constexpr int kScale = 80;                  // settings byte: bit 0 the wide multiplier scale
+constexpr uint32_t kMultiplierWrite = 0x3;  // settings block and multiplier bank 1
+
+QString fixed(double v, int decimals) { return QLocale().toString(v, 'f', decimals); }
+QString ms(int tenths) { return fixed(tenths * 0.1, 1); }
+
+}  // namespace
+
+MultiplierProposal::Limits limitsOf(const MemoryImage& mem)
+{
+    const bool wide = mem.settings[kScale] & 1;
+    MultiplierProposal::Limits l;
+    l.lower = wide ? 1 : 50;
+    l.upper = wide ? 250 : 150;
+    l.max = mem.timeAxisMax;
+    return l;
+}
+
+MultiplierProposal::Proposal fromImage(const MemoryImage& mem)
+{
+    const uint8_t* table = mem.block(MemoryImage::Multiplier1);
+    const auto& m = mem.maps;
+    const MultiplierEvidence::Evidence e =
+        MultiplierEvidence::fromMaps(m[MemoryImage::PetrolMap].data(), m[MemoryImage::GasMap].data(),
+                                     m[MemoryImage::ObdPetrol1].data(), m[MemoryImage::ObdGas1].data(), table);
+    return MultiplierProposal::propose(e, mem.settings.data() + MemoryImage::kNodesBank1, table,
+                                       m[MemoryImage::PetrolMap].data(), limitsOf(mem));
+}
+
+MultiplierProposal::Proposal fromRecording(const MemoryImage& recorded, const uint8_t* samples, int count,
+                                           const MemoryImage& mem)
+{
+    const MultiplierEvidence::Evidence e =
+        MultiplierEvidence::fromSamples(samples, count, 128, recorded.block(MemoryImage::Multiplier1));
+    const uint8_t* table = mem.block(MemoryImage::Multiplier1);
+    // The span the car drove is the span of its samples' petrol times.
+    std::array<uint8_t, 256> driven{};
+    for (const auto& c : e.cells) driven[size_t(c.cell)] = static_cast<uint8_t>(std::clamp(c.petrol, 1.0, 255.0));
+    return MultiplierProposal::propose(e, mem.settings.data() + MemoryImage::kNodesBank1, table,
+                                       e.cells.empty() ? nullptr : driven.data(), limitsOf(mem));
+}
+
+bool apply(TSterownik& link, const MultiplierProposal::Proposal& proposal)
+{
+    if (!proposal.enough || proposal.changed == 0 || !link.alive()) return false;
+    MemoryImage& mem = link.mem;
+    const MultiplierProposal::Limits limits = limitsOf(mem);
+    std::vector<int> inner;
+    for (const auto& n : proposal.nodes)
+        if (n.position > 0 && n.position < limits.max) inner.push_back(n.position);
+    std::sort(inner.begin(), inner.end());
+    inner.erase(std::unique(inner.begin(), inner.end()), inner.end());
+    if (inner.size() > size_t(MultiplierProposal::kSlots - 2)) return false;
+
+    uint8_t* s = mem.settingsBlock() + MemoryImage::kNodesBank1;
+    const auto before = std::vector<uint8_t>(s, s + MultiplierProposal::kSlots);
+    uint8_t* table = mem.block(MemoryImage::Multiplier1);
+    const auto tableBefore = std::vector<uint8_t>(table, table + 256);
+    // Sorted as a node edit leaves them: empty slots first, the end node in the last slot.
+    std::fill(s, s + MultiplierProposal::kSlots, 0);
+    const size_t first = size_t(MultiplierProposal::kSlots - 1) - inner.size();
+    for (size_t i = 0; i < inner.size(); ++i) s[first + i] = static_cast<uint8_t>(inner[i]);
+    s[MultiplierProposal::kSlots - 1] = static_cast<uint8_t>(limits.max);
+    for (const auto& n : proposal.nodes)
+        if (n.position >= 0 && n.position < 256) table[n.position] = static_cast<uint8_t>(n.proposed);
+    link.WyliczMnoznik(1, limits.lower, limits.upper);
+    link.ZapiszDoSterownika(kMultiplierWrite);
+    if ((link.writeMask & kMultiplierWrite) == kMultiplierWrite) return true;
+    // The link did not take the write: the image keeps what the controller holds.
+    std::copy(before.begin(), before.end(), s);
+    std::copy(tableBefore.begin(), tableBefore.end(), table);
+    return false;
+}
+
+QString evidenceText(const MultiplierProposal::Node& n)
+{
+    if (n.thin) return TextById(OwnText::TuneThin);
+    QString text = TextById(OwnText::TuneEvidence).arg(n.cells).arg(n.samples);
+    if (n.follows) text = TextById(OwnText::TuneFollows);
+    if (n.added) text += QStringLiteral(", ") + TextById(OwnText::TuneAdded);
+    if (n.capped) text += QStringLiteral(", ") + TextById(OwnText::TuneCapped);
+    return text;
+}
+
+QStringList nodeTable(const MultiplierProposal::Proposal& proposal)
+{
+    QStringList lines;
+    lines << QStringList{TextById(OwnText::TuneTime), TextById(OwnText::TunePresent), TextById(OwnText::TuneProposed),
+                         TextById(OwnText::TuneChange), TextById(OwnText::TuneEvidenceColumn)}
+                 .join(QLatin1Char('\t'));
+    for (const auto& n : proposal.nodes) {
+        const QString present = n.added ? QStringLiteral("-") : fixed(n.present * 0.01, 2);
+        const QString change = n.thin ? QStringLiteral("-")
+                                      : (n.change() > 0 ? QStringLiteral("+") : QString()) +
+                                            fixed(n.changePercent(), 1) + QStringLiteral(" %");
+        lines << QStringList{ms(n.position), present, fixed(n.proposed * 0.01, 2), change, evidenceText(n)}.join(
+            QLatin1Char('\t'));
+    }
+    return lines;
+}
+
+QString summaryLine(const MultiplierProposal::Proposal& p)
+{
+    // Fixed form, read by scripts: the C locale's numbers.
+    return QStringLiteral("deviation %1 % -> %2 % (%3 nodes changed)")
+        .arg(p.before, 0, 'f', 1)
+        .arg(p.after, 0, 'f', 1)
+        .arg(p.changed);
+}
+
+QString missingText(const MultiplierProposal::Proposal& p)
+{
+    QStringList ranges;
+    for (const auto& [from, to] : p.missing) ranges << ms(from) + QLatin1Char('-') + ms(to) + QStringLiteral(" ms");
+    return TextById(OwnText::TuneNotEnough)
+        .arg(ranges.isEmpty() ? QStringLiteral("-") : ranges.join(QStringLiteral(", ")));
+}
+
+}  // namespace TuneAssistant
