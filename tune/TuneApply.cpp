@@ -79,9 +79,9 @@ bool apply(TSterownik& link, const MultiplierProposal::Proposal& proposal)
     for (const auto& n : proposal.nodes)
         if (n.position >= 0 && n.position < 256) table[n.position] = static_cast<uint8_t>(n.proposed);
     link.WyliczMnoznik(1, limits.lower, limits.upper);
-    link.ZapiszDoSterownika(kMultiplierWrite);
-    if ((link.writeMask & kMultiplierWrite) == kMultiplierWrite) return true;
-    // The link did not take the write: the image keeps what the controller holds.
+    if (link.ZapiszDoSterownika(kMultiplierWrite) == TSterownik::EditOutcome::Sent) return true;
+    // The link did not take the write now (the regions are being read, or one is unreadable): the
+    // image keeps what the controller holds, and the fitter applies the proposal again later.
     std::copy(before.begin(), before.end(), s);
     std::copy(tableBefore.begin(), tableBefore.end(), table);
     return false;
