@@ -226,8 +226,8 @@ void TForm1::buildWidgets()
     // The window's panels in their order: the live readings before the chart, so a view added
     // later sees them shown.
     for (Panel* panel :
-         std::initializer_list<Panel*>{pages_->channelList(), pages_->obdPages(), readings_, pages_->Grafika1(), tabs_,
-                                       pages_, leftPanel(), right_, pages_->diagnostics(), commands_})
+         std::initializer_list<Panel*>{pages_->channelList(), pages_->obdPages(), leftPanel(), right_, readings_,
+                                       pages_->Grafika1(), tabs_, pages_, pages_->diagnostics(), commands_})
         panels.add(panel);
 }
 

@@ -41,6 +41,10 @@ public:
     // Design client area.
     static constexpr int kDesignWidth = 740;
     static constexpr int kDesignHeight = 417;
+    // View levels: basic, full, advanced.
+    static constexpr int kBasicView = 0;
+    static constexpr int kFullView = 1;
+    static constexpr int kAdvancedView = 2;
     // Developer modes: off, on, on with the admin menu.
     static constexpr int kDeveloperOff = 0;
     static constexpr int kDeveloperOn = 1;
@@ -148,7 +152,7 @@ public:
     Preferences prefs;
     int theme = 3;
     int language = 1;
-    int viewLevel = 1;
+    int viewLevel = kFullView;
     int developerMode = kDeveloperOff;
     int obdState = -1;
     int secondsCounter = 0;

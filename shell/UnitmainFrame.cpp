@@ -59,7 +59,7 @@ void TForm1::ApplyColors()
 
 void TForm1::ApplyView()
 {
-    const bool advanced = viewLevel == 2;
+    const bool advanced = viewLevel == kAdvancedView;
     if (!advanced) SetRightCollapsed(false);
     right_->hideButton()->setVisible(advanced);
     readings_->setAdvancedView(advanced);

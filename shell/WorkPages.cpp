@@ -177,7 +177,7 @@ void WorkPages::showTop(int tab)
     tabs.PanelTopTab3()->hide();
     scope.hide();
     editor_->HideEditor();
-    const bool advanced = window_.viewLevel == 2;
+    const bool advanced = window_.viewLevel == TForm1::kAdvancedView;
     left_->setShown(advanced && (topTab_ == TabRows::Calibration || topTab_ == TabRows::Oscilloscope));
 
     const QString enter = QStringLiteral("  [Enter]");
@@ -260,7 +260,7 @@ void WorkPages::showMapPage(int page)
             bar.setCommand(2, 1271, QString(), kPurple, CommandBar::ClearMultiplier);
             break;
         case 1:
-            if (window_.viewLevel >= 1) {
+            if (window_.viewLevel >= TForm1::kFullView) {
                 bar.setCommand(0, 1268, QString(), kRed, CommandBar::ClearPetrolMapRpm);
                 bar.setCommand(1, 1269, QString(), kGreen, CommandBar::ClearGasMapRpm);
                 bar.setCommand(2, 1272, QString(), active, CommandBar::ClearRpmCorrection);
