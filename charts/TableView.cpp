@@ -22,9 +22,6 @@ constexpr QRgb kHeader = qRgb(225, 225, 225);
 constexpr QRgb kCornerBackground = qRgb(185, 209, 234);
 constexpr QRgb kCornerText = qRgb(67, 78, 84);
 
-constexpr int kSettingsLoadSignal = NamedSettings::kLoadSignal;
-constexpr int kLoadBreakpoints = NamedSettings::kLoadBreakpoints;
-constexpr int kRpmBreakpoints = NamedSettings::kRpmBreakpoints;
 // Region masks: the gas injection delays (view 6), the enrichment (view 7), the RPM corrections of
 // both banks (read again after the load axis switched).
 constexpr uint32_t kDelaysRegion = 0x1000;
@@ -133,10 +130,9 @@ void TableView::buildBackground(TGrafika& chart, QPainter& p)
     connectGrids(chart);
     const bool twoGrids = hasMaps() && chart.viewLevel() > 0;
     const GridGeometry::Layout g = GridGeometry::compute(chart.width(), chart.height(), chart.x(), chart.y(), twoGrids);
-    const uint8_t* s = chart.link()->mem.settings.data();
-    const QString cornerText = timeAxis(chart)               ? QStringLiteral("ms/rpm")
-                               : s[kSettingsLoadSignal] == 2 ? QStringLiteral("V/rpm")
-                                                             : QStringLiteral("bar/rpm");
+    const QString cornerText = timeAxis(chart)                                ? QStringLiteral("ms/rpm")
+                               : NamedSettings(*chart.link()).loadIsVoltage() ? QStringLiteral("V/rpm")
+                                                                              : QStringLiteral("bar/rpm");
     // Font sizes: the largest at which the texts fit their cells.
     const QFont face = grids_->table->font();
     const int zeroLimit = g.row - 1;
@@ -180,17 +176,17 @@ void TableView::buildBackground(TGrafika& chart, QPainter& p)
 
 void TableView::fillHeaders(TGrafika& chart)
 {
-    const uint8_t* s = chart.link()->mem.settings.data();
-    const bool voltage = hasMaps() && s[kSettingsLoadSignal] == 2;
+    const NamedSettings s(*chart.link());
+    const bool voltage = hasMaps() && s.loadIsVoltage();
     const bool time = timeAxis(chart);
     for (int k = 1; k <= 16; ++k) {
-        const QString rpm = rpmHeader(s[kRpmBreakpoints + k - 1]);
+        const QString rpm = rpmHeader(s.rpmBreakpoint(k - 1));
         grids_->table->setCell(k, 0, rpm, kHeader, qRgb(0, 0, 0));
         if (grids_->map && hasMaps()) grids_->map->setCell(k, 0, rpm, mapHeaderColour(grids_->mapView), qRgb(0, 0, 0));
     }
     for (int r = 1; r <= 16; ++r) {
         const int l = 16 - r;
-        const QString load = loadHeader(s[kLoadBreakpoints + l], voltage);
+        const QString load = loadHeader(s.loadBreakpoint(l), voltage);
         grids_->table->setCell(0, r, time ? timeBinHeader(l) : load, kHeader, qRgb(0, 0, 0));
         if (grids_->map && hasMaps()) grids_->map->setCell(0, r, load, mapHeaderColour(grids_->mapView), qRgb(0, 0, 0));
     }
