@@ -9,6 +9,7 @@
 #include "base/TextTable.h"
 #include "charts/Tgrafika.h"
 #include "link/Tsterownik.h"
+#include "settings/NamedSettings.h"
 
 using GridGeometry::Cell;
 using namespace TableValues;
@@ -21,10 +22,11 @@ constexpr QRgb kHeader = qRgb(225, 225, 225);
 constexpr QRgb kCornerBackground = qRgb(185, 209, 234);
 constexpr QRgb kCornerText = qRgb(67, 78, 84);
 
-constexpr int kSettingsLoadSignal = 4;  // 2: the load signal is a voltage
-constexpr int kSettingsTimeAxis = 76;   // 1: RPM correction over the petrol injection time
-constexpr int kLoadBreakpoints = 224;   // 224..239
-constexpr int kRpmBreakpoints = 240;    // 240..255
+// Region masks: the gas injection delays (view 6), the enrichment (view 7), the RPM corrections of
+// both banks (read again after the load axis switched).
+constexpr uint32_t kDelaysRegion = 0x1000;
+constexpr uint32_t kEnrichmentRegion = 0x2000;
+constexpr uint32_t kRpmCorrectionRegions = 0x8 | 0x10;
 
 QFont sized(QFont f, int size)
 {
@@ -43,7 +45,7 @@ int TableView::titleTextId() const { return view_ == 6 ? 1216 : view_ == 7 ? 121
 
 bool TableView::timeAxis(const TGrafika& chart) const
 {
-    return hasMaps() && chart.link() && chart.link()->mem.settings[kSettingsTimeAxis] == 1;
+    return hasMaps() && chart.link() && NamedSettings(*chart.link()).rpmCorrectionOverTime();
 }
 
 uint8_t* TableView::table(const TGrafika& chart) const
@@ -61,8 +63,8 @@ uint8_t* TableView::table(const TGrafika& chart) const
 void TableView::selected(TGrafika& chart)
 {
     if (!chart.link()) return;
-    if (view_ == 6) chart.link()->CzytajZeSterownika(0x1000);
-    if (view_ == 7) chart.link()->CzytajZeSterownika(0x2000);
+    if (view_ == 6) chart.link()->CzytajZeSterownika(kDelaysRegion);
+    if (view_ == 7) chart.link()->CzytajZeSterownika(kEnrichmentRegion);
 }
 
 void TableView::leave(TGrafika& chart, int nextView)
@@ -128,10 +130,9 @@ void TableView::buildBackground(TGrafika& chart, QPainter& p)
     connectGrids(chart);
     const bool twoGrids = hasMaps() && chart.viewLevel() > 0;
     const GridGeometry::Layout g = GridGeometry::compute(chart.width(), chart.height(), chart.x(), chart.y(), twoGrids);
-    const uint8_t* s = chart.link()->mem.settings.data();
-    const QString cornerText = timeAxis(chart)               ? QStringLiteral("ms/rpm")
-                               : s[kSettingsLoadSignal] == 2 ? QStringLiteral("V/rpm")
-                                                             : QStringLiteral("bar/rpm");
+    const QString cornerText = timeAxis(chart)                                ? QStringLiteral("ms/rpm")
+                               : NamedSettings(*chart.link()).loadIsVoltage() ? QStringLiteral("V/rpm")
+                                                                              : QStringLiteral("bar/rpm");
     // Font sizes: the largest at which the texts fit their cells.
     const QFont face = grids_->table->font();
     const int zeroLimit = g.row - 1;
@@ -175,17 +176,17 @@ void TableView::buildBackground(TGrafika& chart, QPainter& p)
 
 void TableView::fillHeaders(TGrafika& chart)
 {
-    const uint8_t* s = chart.link()->mem.settings.data();
-    const bool voltage = hasMaps() && s[kSettingsLoadSignal] == 2;
+    const NamedSettings s(*chart.link());
+    const bool voltage = hasMaps() && s.loadIsVoltage();
     const bool time = timeAxis(chart);
     for (int k = 1; k <= 16; ++k) {
-        const QString rpm = rpmHeader(s[kRpmBreakpoints + k - 1]);
+        const QString rpm = rpmHeader(s.rpmBreakpoint(k - 1));
         grids_->table->setCell(k, 0, rpm, kHeader, qRgb(0, 0, 0));
         if (grids_->map && hasMaps()) grids_->map->setCell(k, 0, rpm, mapHeaderColour(grids_->mapView), qRgb(0, 0, 0));
     }
     for (int r = 1; r <= 16; ++r) {
         const int l = 16 - r;
-        const QString load = loadHeader(s[kLoadBreakpoints + l], voltage);
+        const QString load = loadHeader(s.loadBreakpoint(l), voltage);
         grids_->table->setCell(0, r, time ? timeBinHeader(l) : load, kHeader, qRgb(0, 0, 0));
         if (grids_->map && hasMaps()) grids_->map->setCell(0, r, load, mapHeaderColour(grids_->mapView), qRgb(0, 0, 0));
     }
@@ -354,9 +355,7 @@ void TableView::tablePress(TGrafika& chart, Cell cell)
 
 void TableView::switchLoadAxis(TGrafika& chart)
 {
-    uint8_t& axis = chart.link()->mem.settings[kSettingsTimeAxis];
-    axis = static_cast<uint8_t>(~axis & 1);
-    chart.link()->ZapiszDoSterownika(0x1);
+    NamedSettings(*chart.link()).switchLoadAxis();
     // The wait runs on a timer so that the link's tick goes on meanwhile.
     if (grids_->axisReread) grids_->axisReread->start();
 }
@@ -364,7 +363,7 @@ void TableView::switchLoadAxis(TGrafika& chart)
 void TableView::AxisSwitchReread(TGrafika& chart)
 {
     if (!chart.link()) return;
-    chart.link()->CzytajZeSterownika(0x18);
+    chart.link()->CzytajZeSterownika(kRpmCorrectionRegions);
     chart.Rebuild();
 }
 
@@ -397,16 +396,14 @@ bool TableView::focusBoxEditing(const TGrafika&) const { return grids_->editedHe
 void TableView::commitHeader(TGrafika& chart)
 {
     const Cell cell = grids_->editedHeader;
-    uint8_t* s = chart.link()->mem.settings.data();
+    NamedSettings settings(*chart.link());
     const QString text = chart.focusBox()->text();
     if (cell.row == 0 && cell.column >= 1) {
-        uint8_t& b = s[kRpmBreakpoints + cell.column - 1];
-        b = rpmBreakpoint(text, b);
-        chart.link()->ZapiszDoSterownika(0x1);
+        const int i = cell.column - 1;
+        settings.setRpmBreakpoint(i, rpmBreakpoint(text, settings.rpmBreakpoint(i)));
     } else if (cell.column == 0 && cell.row >= 1) {
-        uint8_t& b = s[kLoadBreakpoints + 16 - cell.row];
-        b = loadBreakpoint(text, b, s[kSettingsLoadSignal] == 2);
-        chart.link()->ZapiszDoSterownika(0x1);
+        const int i = NamedSettings::kBreakpoints - cell.row;
+        settings.setLoadBreakpoint(i, loadBreakpoint(text, settings.loadBreakpoint(i), settings.loadIsVoltage()));
     }
     parkFocusBox(chart);
     // Both grids show the stored breakpoint.

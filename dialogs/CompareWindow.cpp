@@ -13,20 +13,13 @@
 #include "base/TextTable.h"
 #include "dialogs/DiffHeatMap.h"
 #include "link/Tsterownik.h"
+#include "settings/NamedSettings.h"
 
 namespace {
 
 // Item data: what a row stands for.
 constexpr int kRoleKind = Qt::UserRole;       // 1 setting, 2 region
 constexpr int kRoleIndex = Qt::UserRole + 1;  // settings index, or index into ConfigDiff::regions()
-
-// Settings byte of the first multiplier node slot of each bank: the nodes belong to the curve.
-int nodeSlotsOf(uint32_t mask)
-{
-    if (mask == 0x2) return MemoryImage::kNodesBank1;
-    if (mask == 0x4) return MemoryImage::kNodesBank2;
-    return -1;
-}
 
 }  // namespace
 
@@ -152,19 +145,9 @@ bool CompareWindow::TakeFromFile()
     const int kind = selected.first()->data(0, kRoleKind).toInt();
     const int index = selected.first()->data(0, kRoleIndex).toInt();
     if (kind == 1) {
-        link_.mem.settings[static_cast<size_t>(index)] = file_.settings[static_cast<size_t>(index)];
-        // Indices 256 and up live only on the PC; the rest travel with the settings block.
-        if (index < MemoryImage::kRegionSize) link_.ZapiszDoSterownika(0x1);
+        NamedSettings(link_).takeSetting(file_, index);
     } else if (kind == 2) {
-        const ConfigDiff::Region& region = ConfigDiff::regions()[index];
-        std::copy_n(ConfigDiff::regionBytes(file_, region), MemoryImage::kRegionSize,
-                    ConfigDiff::regionBytes(link_.mem, region));
-        uint32_t mask = region.mask;
-        if (const int slots = nodeSlotsOf(region.mask); slots >= 0) {
-            std::copy_n(file_.settings.begin() + slots, MemoryImage::kNodeSlots, link_.mem.settings.begin() + slots);
-            mask |= 0x1;
-        }
-        link_.ZapiszDoSterownika(mask);
+        NamedSettings(link_).takeRegion(file_, ConfigDiff::regions()[index]);
     } else {
         return false;
     }

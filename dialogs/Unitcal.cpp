@@ -7,6 +7,7 @@
 #include <QtWidgets/QPushButton>
 
 #include "base/TextTable.h"
+#include "settings/NamedSettings.h"
 #include "settings/SettingsCatalogue.h"
 #include "ui/UpDown.h"
 
@@ -133,7 +134,7 @@ bool TFormCal::FormShow()
     ComboUnit->addItem(TextById(1060));
     ComboUnit->addItem(TextById(1061));
     ComboUnit->setCurrentIndex(0);
-    ComboPressure->setCurrentIndex(NozzleCalc::InitialPressureIndex(cat.byte(86)));
+    ComboPressure->setCurrentIndex(NozzleCalc::InitialPressureIndex(cat.byte(NamedSettings::kWorkingPressure)));
     LabelFuel->setText(cat.LabelText(20));
     LabelInjection->setText(cat.LabelText(8));
     LabelInjector->setText(cat.LabelText(24));

@@ -10,11 +10,14 @@
 #include "base/TextTable.h"
 #include "dialogs/LevelSensor.h"
 #include "link/Tsterownik.h"
+#include "settings/NamedSettings.h"
 #include "settings/SettingsCatalogue.h"
 #include "ui/UpDown.h"
 
 namespace {
 
+// The setting this dialog edits: the gas level sensor's type.
+constexpr int kLevelSensor = NamedSettings::kLevelSensor;
 constexpr int kLedLeft = 24;
 constexpr int kLedTop = 24;
 constexpr int kLedWidth = 57;
@@ -73,9 +76,9 @@ void TFormLevel::Relabel()
     SettingsCatalogue& cat = *Catalogue;
     LabelType->setText(cat.LabelText(40));
     if (isVisible()) {
-        const SettingDescriptor& d = cat.descriptor(40);
+        const SettingDescriptor& d = cat.descriptor(kLevelSensor);
         for (int v = d.min; v <= d.max && v - d.min < ComboBox1->count(); ++v)
-            ComboBox1->setItemText(v - d.min, cat.ValueText(40, v));
+            ComboBox1->setItemText(v - d.min, cat.ValueText(kLevelSensor, v));
         refresh();
     }
 }
@@ -87,10 +90,10 @@ bool TFormLevel::FormShow()
     lastLeds_ = kNothingDrawn;
     lastVoltage_ = kNothingDrawn;
     SettingsCatalogue& cat = *Catalogue;
-    const SettingDescriptor& d = cat.descriptor(40);
+    const SettingDescriptor& d = cat.descriptor(kLevelSensor);
     ComboBox1->clear();
-    for (int v = d.min; v <= d.max; ++v) ComboBox1->addItem(cat.ValueText(40, v));
-    const int selected = cat.byte(40) - d.min;
+    for (int v = d.min; v <= d.max; ++v) ComboBox1->addItem(cat.ValueText(kLevelSensor, v));
+    const int selected = cat.byte(kLevelSensor) - d.min;
     ComboBox1->setCurrentIndex(selected >= 0 && selected < ComboBox1->count() ? selected : -1);
     leds_.fill(LevelSensor::kLedOff);
     update();
@@ -116,7 +119,7 @@ void TFormLevel::ComboBox1Change(int index)
     if (!Catalogue || index < 0) return;
     // The catalogue resets the thresholds to the type's defaults; the up-downs follow after a
     // short wait, taken from a timer so that nothing blocks meanwhile.
-    Catalogue->SetValue(40, index + Catalogue->descriptor(40).min);
+    Catalogue->SetValue(kLevelSensor, index + Catalogue->descriptor(kLevelSensor).min);
     typeTimer_.start();
 }
 
@@ -144,7 +147,7 @@ void TFormLevel::refresh()
         Edits[i]->setText(cat.ValueText(41 + i));
         t[i] = static_cast<uint8_t>(cat.byte(41 + i));
     }
-    const int red = LevelSensor::OutOfOrder(cat.byte(40), t);
+    const int red = LevelSensor::OutOfOrder(cat.byte(kLevelSensor), t);
     for (int i = 0; i < 4; ++i) {
         QPalette p = Edits[i]->palette();
         p.setColor(QPalette::Text, red >> i & 1 ? QColor(255, 0, 0) : QColor(0, 0, 0));

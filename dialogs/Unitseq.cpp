@@ -9,6 +9,7 @@
 #include "base/TextTable.h"
 #include "dialogs/SeqGrid.h"
 #include "link/Tsterownik.h"
+#include "settings/NamedSettings.h"
 #include "settings/SettingsCatalogue.h"
 
 namespace {
@@ -125,18 +126,19 @@ bool TFormSeq::FormShow()
 InjectorAssignment::State TFormSeq::state() const
 {
     InjectorAssignment::State s;
-    const uint8_t* b = Sterownik->mem.settingsBlock();
-    for (int i = 0; i < 9; ++i) s.bytes[i] = b[31 + i];
+    const NamedSettings settings(*Sterownik);
+    s.bytes[0] = settings.petrolInjectors();
+    for (int i = 1; i < 9; ++i) s.bytes[i] = settings.injectorOutputs(i - 1);
     s.enabled = Sterownik->injectorsEnabled();
     return s;
 }
 
 void TFormSeq::store(const InjectorAssignment::State& s)
 {
-    uint8_t* b = Sterownik->mem.settingsBlock();
-    for (int i = 1; i < 9; ++i) b[31 + i] = s.bytes[i];
+    NamedSettings settings(*Sterownik);
+    for (int i = 1; i < 9; ++i) settings.setInjectorOutputs(i - 1, s.bytes[i]);
     Sterownik->switchInjectors(s.enabled);
-    Catalogue->SetValue(31, s.bytes[0]);
+    Catalogue->SetValue(NamedSettings::kPetrolInjectors, s.bytes[0]);
     StringGrid1->update();
     StringGrid2->update();
 }
@@ -199,22 +201,22 @@ void TFormSeq::drawCross(QPainter& p, const QRect& r)
 void TFormSeq::StringGrid1DrawCell(QPainter& p, const QRect& r, int column, int row)
 {
     if (!Sterownik) return;
-    const uint8_t* s = Sterownik->mem.settingsBlock();
+    const NamedSettings s(*Sterownik);
     p.setFont(font());
     if (column >= 1 && row >= 1) {
         p.fillRect(r, Qt::white);
         const QRect inner = r.adjusted(1, 1, -1, -1);
-        const int type = s[8];
+        const int type = s.petrolInjectionType();
         const bool pattern = (type == 0 && row == column) ||
                              (type == 1 && ((row == 1 && column % 2 == 1) || (row == 2 && column % 2 == 0))) ||
                              (type == 2 && row == 1);
         if (pattern) p.fillRect(inner, kPattern);
-        if (row <= 8 && column <= 8 && (s[31 + row] >> (column - 1) & 1)) p.fillRect(inner, Qt::black);
+        if (row <= 8 && column <= 8 && (s.injectorOutputs(row - 1) >> (column - 1) & 1)) p.fillRect(inner, Qt::black);
         return;
     }
     p.fillRect(r, theme_.background.isValid() ? theme_.background : palette().color(QPalette::Window));
-    if (column >= 1 && column <= 8 && (s[31] >> (column - 1) & 1)) drawCross(p, r);
-    if (row >= 1 && row <= 8 && s[31 + row] == 0) drawCross(p, r);
+    if (column >= 1 && column <= 8 && (s.petrolInjectors() >> (column - 1) & 1)) drawCross(p, r);
+    if (row >= 1 && row <= 8 && s.injectorOutputs(row - 1) == 0) drawCross(p, r);
     if (column >= 1) drawNumber(p, r, column);
     else if (row >= 1) drawNumber(p, r, row);
 }
@@ -224,7 +226,7 @@ void TFormSeq::StringGrid2DrawCell(QPainter& p, const QRect& r, int column)
     if (!Sterownik) return;
     p.setFont(font());
     p.fillRect(r, Qt::white);
-    if (column < 8 && (Sterownik->mem.settingsBlock()[31] >> column & 1)) drawCross(p, r);
+    if (column < 8 && (NamedSettings(*Sterownik).petrolInjectors() >> column & 1)) drawCross(p, r);
     drawNumber(p, r, column + 1);
 }
 
@@ -247,8 +249,8 @@ void TFormSeq::takeFrame(const uint8_t* frame, int length)
 {
     if (!Sterownik || !Catalogue) return;
     std::array<uint8_t, 8> petrol{};
-    const uint8_t* s = Sterownik->mem.settingsBlock();
-    for (int i = 0; i < 8; ++i) petrol[i] = s[32 + i];
+    const NamedSettings settings(*Sterownik);
+    for (int i = 0; i < 8; ++i) petrol[i] = settings.injectorOutputs(i);
     const int d = InjectorAssignment::Detect(frame, length, Sterownik->injectorCount, petrol);
     if (d == InjectorAssignment::kIgnored) return;
     detected_ = d;

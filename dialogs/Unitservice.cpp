@@ -14,6 +14,7 @@
 #include "base/TextTable.h"
 #include "dialogs/ServiceMark.h"
 #include "link/Tsterownik.h"
+#include "settings/NamedSettings.h"
 
 namespace {
 
@@ -141,7 +142,7 @@ void TFormService::Refresh()
     EditGas->setText(s.StrCzasNaGazie());
     EditUser->setText(s.StrIdentWlasny());
     EditLeft->setText(s.StrCzasPrzegladu());
-    showReminder(s.mem.settings[100] != 0);
+    showReminder(NamedSettings(*Sterownik).serviceReminder());
     for (int c = 0; c < 6; ++c)
         for (int e = 0; e < kHistoryRows - 1; ++e) StringGrid1->item(e + 1, c)->setText(s.StrHistoria(c, e));
 }
@@ -164,10 +165,9 @@ void TFormService::Timer1Timer()
 void TFormService::CheckBox1Click()
 {
     if (!Sterownik) return;
-    uint8_t& on = Sterownik->mem.settings[100];
-    on = on == 0 ? 1 : 0;
-    showReminder(on != 0);
-    Sterownik->ZapiszDoSterownika(1);
+    NamedSettings settings(*Sterownik);
+    settings.setServiceReminder(!settings.serviceReminder());
+    showReminder(settings.serviceReminder());
 }
 
 void TFormService::BitBtn2Click()
@@ -175,12 +175,9 @@ void TFormService::BitBtn2Click()
     if (!Sterownik) return;
     TSterownik& s = *Sterownik;
     const int mark = ServiceMark::mark(s.mem.identityWord(76), s.mem.identityWord(74), ComboBox1->currentIndex());
-    s.mem.settings[101] = static_cast<uint8_t>(mark & 0xFF);
-    s.mem.settings[102] = static_cast<uint8_t>(mark >> 8);
+    NamedSettings(s).setServiceMark(mark);
     EditLeft->setText(s.StrCzasPrzegladu());
-    s.mem.settings[100] = 1;
     showReminder(true);
-    s.ZapiszDoSterownika(1);
 }
 
 void TFormService::hideEvent(QHideEvent* event)

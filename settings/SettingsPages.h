@@ -18,8 +18,17 @@ enum Cell {
     kInjectorCorrections = -10,
 };
 
-// Pages: 0 main settings (its layout depends on the view level 0..2), 1 calibration,
-// 20 map collection, 50 and 51 OBD. An unknown page gives an empty list.
+// The pages: the main settings (its layout depends on the view level 0..2), the calibration, the
+// map collection, and the OBD pages of bank 1 and bank 2.
+enum Page {
+    kMainPage = 0,
+    kCalibrationPage = 1,
+    kMapCollectionPage = 20,
+    kObdBank1Page = 50,
+    kObdBank2Page = 51,
+};
+
+// The cells of `page`; an unknown page gives an empty list.
 QList<int> layout(int page, int viewLevel);
 
 // The pages in the order a full listing shows them: 0 (at view level 2), 1, 20, 50, 51.

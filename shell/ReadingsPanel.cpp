@@ -9,6 +9,7 @@
 
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"
+#include "settings/NamedSettings.h"
 #include "shell/GridLayout.h"
 #include "shell/LivePanels.h"
 #include "shell/ProtocolPicture.h"
@@ -337,7 +338,7 @@ void ReadingsPanel::drawReadingsCell(QPainter& p, int c, int r, const QRect& rec
 
 void ReadingsPanel::drawInjectionCell(QPainter& p, int c, int r, const QRect& rect)
 {
-    const uint8_t outputs = r < GridLayout::kMaxInjectors ? link_.mem.settings[32 + r] : 0;
+    const uint8_t outputs = r < GridLayout::kMaxInjectors ? NamedSettings(link_).injectorOutputs(r) : 0;
     const int count = link_.injectorCount;
     StringGrid* t = StringGridCzasyWtr;
     if (c == 1 || c == 3) {
@@ -384,9 +385,10 @@ void ReadingsPanel::injectionGridPressed(const QPoint& pos)
     const int c = t->columnAt(pos.x());
     const int r = t->rowAt(pos.y());
     if (c != 2 || r < 0) return;
-    const uint8_t* s = link_.mem.settings.data();
-    const uint8_t mask = GridLayout::switchedMask(link_.injectorsEnabled(), r, s[56], s[31], link_.injectorCount);
-    if (GridLayout::clickedInjectors(r, s[56], link_.injectorCount) == 0) return;
+    const NamedSettings s(link_);
+    const uint8_t mask = GridLayout::switchedMask(link_.injectorsEnabled(), r, s.switchingType(), s.petrolInjectors(),
+                                                  link_.injectorCount);
+    if (GridLayout::clickedInjectors(r, s.switchingType(), link_.injectorCount) == 0) return;
     link_.switchInjectors(mask);
     t->viewport()->update();
 }

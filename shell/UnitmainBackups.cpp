@@ -2,10 +2,7 @@
 // settings file (Device menu).
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
-#include <QtCore/QSignalBlocker>
-#include <QtWidgets/QMenu>
 
-#include "base/OwnTexts.h"
 #include "base/Platform.h"
 #include "dialogs/CompareWindow.h"
 #include "editor/Tnastawy.h"
@@ -13,38 +10,17 @@
 #include "link/SettingsFile.h"
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
+#include "shell/MainMenu.h"
 #include "shell/Unitmain.h"
+#include "shell/WorkPages.h"
 
 #include <memory>
-
-void TForm1::buildBackupMenu()
-{
-    MenuFile->addSeparator();
-    MenuFileCompare = MenuFile->addAction(QString(), this, &TForm1::MenuFileCompareClick);
-    MenuFileCompare->setObjectName(QStringLiteral("MenuFileCompare"));
-    MenuFileAutoBackup = MenuFile->addAction(QString());
-    MenuFileAutoBackup->setObjectName(QStringLiteral("MenuFileAutoBackup"));
-    MenuFileAutoBackup->setCheckable(true);
-    connect(MenuFileAutoBackup, &QAction::toggled, this, &TForm1::MenuFileAutoBackupClick);
-    MenuFileBackupFolder = MenuFile->addAction(QString(), this, &TForm1::MenuFileBackupFolderClick);
-    MenuFileBackupFolder->setObjectName(QStringLiteral("MenuFileBackupFolder"));
-}
-
-void TForm1::RelabelBackups()
-{
-    MenuFileCompare->setText(TextById(OwnText::CompareMenu));
-    MenuFileAutoBackup->setText(TextById(OwnText::AutoBackups));
-    MenuFileBackupFolder->setText(TextById(OwnText::BackupFolder));
-    MenuFileBackupFolder->setToolTip(Backups->root);
-}
 
 void TForm1::StartBackups()
 {
     Backups->root = dataRoot.isEmpty() ? QString() : ConfigBackups::rootFolder(dataRoot);
     Backups->enabled = prefs.autoBackup;
-    const QSignalBlocker block(MenuFileAutoBackup);
-    MenuFileAutoBackup->setChecked(prefs.autoBackup);
-    MenuFileBackupFolder->setToolTip(Backups->root);
+    menus_->showBackups(prefs.autoBackup, Backups->root);
 }
 
 void TForm1::BackupBeforeChange()
@@ -77,5 +53,5 @@ void TForm1::MenuFileCompareClick()
     }
     CompareWindow form(this, *Sterownik1, *file, QFileInfo(path).fileName(), palette);
     form.exec();
-    if (Nastawy) Nastawy->update();
+    if (TNastawy* editor = pages_->Nastawy()) editor->update();
 }

@@ -1,57 +1,39 @@
-// The main window's handling of link events: the caption, the status panel, the Diagnostics tab's
-// colour, the errors and history boxes, calibration progress and the OBD adapter's state.
+// The main window's handling of link events: the caption, the status panel, the OBD adapter's
+// state and the controller's identification; the panels take the rest through the panel list.
 #include <QtCore/QTimer>
-#include <QtWidgets/QLabel>
-#include <QtWidgets/QProgressBar>
-#include <QtWidgets/QPushButton>
-#include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
 
-#include "base/OwnTexts.h"
 #include "dialogs/Unitprog.h"
 #include "editor/Tnastawy.h"
 #include "link/Regions.h"
 #include "link/Tsterownik.h"
-#include "scope/Toscyloskop.h"
 #include "session/WorkshopSession.h"
-#include "shell/LivePanels.h"
+#include "shell/CommandBar.h"
+#include "shell/DiagnosticBoxes.h"
+#include "shell/MainMenu.h"
+#include "shell/TabRows.h"
 #include "shell/Unitmain.h"
-#include "ui/StringGrid.h"
+#include "shell/WindowDialogs.h"
+#include "shell/WorkPages.h"
 
 namespace {
 
-const QColor kStatusBackground(255, 251, 240);
-const QColor kRed(255, 0, 0);
-const QColor kDarkGreen(0, 128, 0);
-
-QColor fromTColor(TColor c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+// Identity byte 5: the controller runs its application (0) or its bootloader (1).
+constexpr int kIdentityMode = 5;
+constexpr uint8_t kApplicationMode = 0;
+constexpr uint8_t kBootloaderMode = 1;
 
 }  // namespace
-
-void TForm1::setStatus(const QString& text, const QColor& background, const QColor& colour, const QFont* font)
-{
-    // Live frames come several times a second and mostly repeat the state: change only what differs.
-    QPalette p = PanelStatus->palette();
-    if (p.color(QPalette::Window) != background || p.color(QPalette::WindowText) != colour) {
-        p.setColor(QPalette::Window, background);
-        p.setColor(QPalette::WindowText, colour);
-        PanelStatus->setPalette(p);
-    }
-    if (font && PanelStatus->font() != *font) PanelStatus->setFont(*font);
-    if (PanelStatus->text() != text) PanelStatus->setText(text);
-}
 
 void TForm1::LinkEvent(int kind, int code, int value, int length)
 {
     if (!Sterownik1) return;
     panels.linkEvent(kind, code, value, length);
+    TNastawy* editor = pages_->Nastawy();
     if (kind == kEventObd) {
         if (code != kObdAdapterState) return;
         obdState = length;
-        if (obdState != 0) {
-            row1[5]->setChecked(true);
-            SpeedButton1Click(5);
-        }
+        if (obdState != 0) showTab(TabRows::Obd);
         return;
     }
     if (kind == kEventLinkStarted && code == 0) {
@@ -60,7 +42,6 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
     }
     if (kind == kEventFileLoaded) {
         connTag = -1;
-        if (!connItems_.isEmpty()) connItems_[0].tag = -1;
         setWindowTitle(baseCaption + QStringLiteral(" - [") + Sterownik1->loadedFileName + QStringLiteral("]"));
         return;
     }
@@ -73,7 +54,7 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
             if (otherController) text += QLatin1Char('\n') + TextById(OwnText::UnsentForOther);
             text += QLatin1Char('\n') + TextById(OwnText::UnsentAsk);
             Sterownik1->settleUnsentEdits(prompt->yesNo(QStringLiteral("KAVELO"), text));
-            if (Nastawy) Nastawy->update();
+            if (TNastawy* editor = pages_->Nastawy()) editor->update();
         });
         return;
     }
@@ -81,70 +62,41 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
         // A calibration that did not finish: keep what it set so far, or go back to before it.
         // Asked after the link's tick, and after the box of an aborted one.
         if (code == 4 || code == 5) QTimer::singleShot(0, this, [this] { askKeepCalibration(); });
-        ProgressBar1->setValue(std::clamp(value, 0, 1024));
-        const QString enter = QStringLiteral("  [Enter]");
-        switch (code) {
-            case 1:
-                cmd[3]->setText(TextById(1263) + enter);
-                ProgressBar1->setValue(0);
-                ProgressBar1->show();
-                break;
-            case 3:
-                cmd[3]->setText(TextById(1261) + enter);
-                ProgressBar1->hide();
-                // Shown after the link's tick has returned: a message box runs its own loop, and
-                // the tick that raised this event must not wait for the fitter's click.
-                QTimer::singleShot(0, this, [this] {
-                    prompt->message(QStringLiteral("KAVELO"),
-                                    TextById(1293) + QLatin1Char('\n') + TextById(1294) + QLatin1Char('\n') +
-                                        TextById(1295),
-                                    Prompt::Icon::Information);
-                });
-                break;
-            case 4:
-                cmd[3]->setText(TextById(1261) + enter);
-                ProgressBar1->hide();
-                QTimer::singleShot(0, this, [this] { prompt->error(TextById(1292)); });
-                break;
-            case 5:
-                cmd[3]->setText(TextById(1261) + enter);
-                ProgressBar1->hide();
-                break;
-            default: break;
-        }
-        if (topTab == 1) LayoutCommandButtons();
-        if (Nastawy) Nastawy->update();
+        if (pages_->topTab() == TabRows::Calibration) LayoutCommandButtons();
+        if (editor) editor->update();
         return;
     }
     if (kind != kEventFrameReceived) return;
     switch (code) {
         case 0x81: {
             QString caption = baseCaption;
-            if (Sterownik1->mem.identity[5] == 0) {
+            if (Sterownik1->mem.identity[kIdentityMode] == kApplicationMode) {
                 identified = true;
                 caption += QStringLiteral("  -  ") + Sterownik1->StrWersjaSterownika() + QStringLiteral(" v") +
                            Sterownik1->StrWersjaCyframi(1);
+                // The OBD pages: bank 2 only with two lambda probes; the module page is not offered.
+                const auto& row3 = tabs_->row3();
                 row3[2]->setVisible(Sterownik1->twoLambdas != 0);
                 row3[1]->hide();
                 row3[0]->setChecked(true);
-                if (topTab == 5) SpeedButton31Click(0);
+                if (pages_->topTab() == TabRows::Obd) SpeedButton31Click(0);
                 FitTabRows();
             }
             setWindowTitle(caption);
-            setStatus(TextById(1241), kStatusBackground, kDarkGreen, nullptr);
+            commands_->showConnected();
             LayoutRightPanel();
             // A controller left in its bootloader with no update to receive: its application is
             // broken. The box is shown after the link's tick, so polling is not held up by it.
-            if (Sterownik1->mem.identity[5] == 1 && !Sterownik1->flashing)
+            if (Sterownik1->mem.identity[kIdentityMode] == kBootloaderMode && !Sterownik1->flashing)
                 QTimer::singleShot(0, this, [this] { AskUser(1365, kAskError); });
             break;
         }
         case 0x82: ShowErrors(Sterownik1->errorList()); break;
         case 0x86:
         case 0xE8:
-            if (Nastawy) Nastawy->update();
+            if (editor) editor->update();
             break;
-        case 0xFF: FormProg->BlockAcknowledged(Sterownik1->firmwareBlock); break;
+        case 0xFF: dialogs_->FormProg()->BlockAcknowledged(Sterownik1->firmwareBlock); break;
         default: break;
     }
 }
@@ -160,73 +112,16 @@ void TForm1::askKeepCalibration()
     const QString text = TextById(OwnText::CalibrationChanged).arg(names.join(QStringLiteral(", "))) +
                          QLatin1Char('\n') + TextById(OwnText::CalibrationKeepAsk);
     if (!prompt->yesNo(QStringLiteral("KAVELO"), text)) Session->revertCalibration();
-    if (Nastawy) Nastawy->update();
+    if (TNastawy* editor = pages_->Nastawy()) editor->update();
 }
 
 void TForm1::LiveFrameReceived(const LiveFrame& frame)
 {
     ShowLiveFrame(frame);
     panels.liveFrame(frame);
-    addHistoryLine(frame);
+    pages_->diagnostics()->addHistoryLine(frame);
 }
 
-void TForm1::ShowLiveFrame(const LiveFrame& frame)
-{
-    const int state = frame.workState();
-    QString text = Sterownik1->StrStanPracy(state, 1);
-    QColor background = fromTColor(Sterownik1->KolorStanuPracy(state));
-    int size = 10;
-    if (Sterownik1->bulkReading()) readDoneFrames_ = kReadDoneFrames;
-    if (const uint32_t held = Sterownik1->heldEditsMask()) {
-        // An edit made before its region was read: it goes out once the read is in.
-        text = TextById(OwnText::EditsHeld).arg(regionTexts(held));
-        size = 8;
-    } else if (Sterownik1->bulkReading()) {
-        // After connecting, the fitter sees the controller being read, and then that it is.
-        text = TextById(OwnText::ReadingController).arg(Sterownik1->bulkReadTaken()).arg(Sterownik1->bulkReadTotal());
-    } else if (const uint32_t notKept = Sterownik1->unwritableMask()) {
-        // A write the controller did not keep stays in view until a new edit of it is kept.
-        text = TextById(OwnText::WriteNotKept).arg(regionTexts(notKept));
-        size = 8;
-        background = kRed;
-    } else if (readDoneFrames_ > 0) {
-        text = TextById(OwnText::ControllerRead);
-        --readDoneFrames_;
-    } else if ((frame.byte(11) & 3) == 3 && frame.eventCode() != 0 && secondsCounter % 2 == 1) {
-        // Every other second the status shows the detail of the state instead.
-        size = 8;
-        if (const int id = LivePanels::detailTextId(frame.eventCode(), frame.eventValue())) text = TextById(id);
-    }
-    QFont font = PanelStatus->font();
-    font.setPointSize(size);
-    font.setBold(false);
-    setStatus(text, background, Qt::black, &font);
+void TForm1::ShowLiveFrame(const LiveFrame& frame) { commands_->showLiveState(frame, secondsCounter % 2 == 1); }
 
-    const uint8_t flags = frame.byte(11);
-    const QColor diag = flags & 0x08 ? kRed : flags & 0x14 ? kDarkGreen : diagnosticsNormalColour_;
-    if (row1[3]->palette().color(QPalette::ButtonText) != diag) setTabColour(row1[3], diag);
-}
-
-void TForm1::addHistoryLine(const LiveFrame& frame)
-{
-    QString what;
-    if (frame.eventCode() == 0xF0) {
-        const int id = LivePanels::fuelSwitchTextId(frame.eventValue());
-        if (id) what = TextById(id);
-    } else if (frame.eventCode() == 0xF3 || frame.eventCode() == 0xF4) {
-        what = TextById(3810);
-    } else {
-        return;
-    }
-    const QString time = scopeTimeText ? scopeTimeText() : TScope::TimeText(0);
-    RichEditInfo->append(LivePanels::historyLine(time, what));
-}
-
-void TForm1::ShowErrors(const LiveFrame& list)
-{
-    const bool stored = Sterownik1->liveStatus[1] & 0x10;
-    const QStringList lines =
-        LivePanels::errorLines(list.data(), list.size(), stored, [](int id) { return TextById(id); });
-    RichEditBledy->clear();
-    for (const QString& line : lines) RichEditBledy->append(line);
-}
+void TForm1::ShowErrors(const LiveFrame& list) { pages_->diagnostics()->ShowErrors(list); }

@@ -4,14 +4,7 @@
 #include "shell/ReadingsPanel.h"
 #include "shell/Unitmain.h"
 
-// ---------------------------------------------------------------- the right panel
-
 void TForm1::InitGrids() { readings_->InitGrids(); }
-
 void TForm1::LayoutRightPanel() { readings_->LayoutRightPanel(); }
-
 void TForm1::BtnParamIngClick() { readings_->BtnParamIngClick(); }
-
-// ---------------------------------------------------------------- channel list
-
-void TForm1::FillChannelList() { channelList_->FillChannelList(); }
+void TForm1::FillChannelList() { channelList()->FillChannelList(); }

@@ -1,29 +1,10 @@
 // The ELM menu's Wi-Fi adapter: the address asked for (the last one typed, or the address such
 // adapters come with), remembered in the preferences beside the serial choice, and the port that
-// the OBD tab's Connect button opens while it is chosen.
-#include <QtGui/QActionGroup>
-#include <QtWidgets/QMenu>
-
+// the OBD tab's Connect button opens while it is chosen. The menu item is the menu bar's.
 #include "base/OwnTexts.h"
 #include "link/PortAddress.h"
 #include "obd/Telmobd.h"
 #include "shell/Unitmain.h"
-
-void TForm1::addWifiItem(QMenu* menu, QActionGroup* group)
-{
-    // Shown like a port entry: the chosen address, marked " (*)" while it is not connected.
-    const bool chosen = ObdPort->overNetwork();
-    QString caption = TextById(OwnText::WifiAdapter);
-    if (chosen) caption += QLatin1Char(' ') + ObdPort->address;
-    if (chosen && !ObdPort->PortConnected()) caption += QStringLiteral(" (*)");
-    menu->addSeparator();
-    QAction* item = menu->addAction(caption);
-    item->setObjectName(QStringLiteral("MenuElmWifi"));
-    item->setCheckable(true);
-    item->setChecked(chosen && ObdPort->PortConnected());
-    group->addAction(item);
-    connect(item, &QAction::triggered, this, &TForm1::MenuElmWifiClick);
-}
 
 void TForm1::MenuElmWifiClick()
 {

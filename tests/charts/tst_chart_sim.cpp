@@ -12,7 +12,9 @@
 #include "charts/Tgrafika.h"
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
+#include "shell/TabRows.h"
 #include "shell/Unitmain.h"
+#include "shell/WorkPages.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 #include "tests/WindowSimRig.h"
@@ -23,7 +25,7 @@ struct Bench : WindowSimRig {
     Bench()
     {
         start(QSize(1000, 700), true);
-        form.Grafika1->refreshTimer()->stop();
+        form.pages()->Grafika1()->refreshTimer()->stop();
     }
 };
 
@@ -37,8 +39,8 @@ private Q_SLOTS:
         Bench b;
         TSterownik& link = b.link();
         QVERIFY(b.run([&] { return link.mem.identity[0] != 0 && link.readMask == 0 && link.writeMask == 0; }));
-        QTest::mouseClick(b.form.row1[2], Qt::LeftButton);
-        TGrafika& chart = *b.form.Grafika1;
+        QTest::mouseClick(b.form.tabs()->row1()[2], Qt::LeftButton);
+        TGrafika& chart = *b.form.pages()->Grafika1();
         QVERIFY(chart.isVisible());
         QCOMPARE(chart.view(), 0);
         // The link's copy of the multiplier is the controller's.

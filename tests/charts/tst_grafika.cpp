@@ -18,7 +18,9 @@
 #include "charts/Tgrafika.h"
 #include "link/LoopbackBackend.h"
 #include "link/Tsterownik.h"
+#include "shell/TabRows.h"
 #include "shell/Unitmain.h"
+#include "shell/WorkPages.h"
 #include "tests/WindowRig.h"
 
 namespace {
@@ -73,11 +75,11 @@ struct Window : WindowRig {
         QVERIFY(QTest::qWaitForWindowActive(&form));
         seed(l);
         chart().refreshTimer()->stop();
-        QTest::mouseClick(form.row1[2], Qt::LeftButton);
+        QTest::mouseClick(form.tabs()->row1()[2], Qt::LeftButton);
         QVERIFY(chart().isVisible());
         QCOMPARE(l.readMask, 0u);
     }
-    TGrafika& chart() { return *form.Grafika1; }
+    TGrafika& chart() { return *form.pages()->Grafika1(); }
     MultiplierView& view() { return *static_cast<MultiplierView*>(chart().viewAt(0)); }
     uint8_t* slots() { return link().mem.settingsBlock() + kNodes; }
     uint8_t* table() { return link().mem.block(MemoryImage::Multiplier1); }
@@ -132,24 +134,24 @@ private Q_SLOTS:
         Window w;
         TGrafika& c = w.chart();
         QCOMPARE(c.view(), 0);
-        QCOMPARE(c.parentWidget(), w.form.PanelChart);
-        QCOMPARE(c.geometry(), w.form.PanelChart->rect());
+        QCOMPARE(c.parentWidget(), w.form.pages()->PanelChart());
+        QCOMPARE(c.geometry(), w.form.pages()->PanelChart()->rect());
         QCOMPARE(c.plot().width, c.width() - 120);
         QCOMPARE(c.plot().top(), 25);
         // Another top tab hides it; back on the Map page it shows again.
-        QTest::mouseClick(w.form.row1[0], Qt::LeftButton);
+        QTest::mouseClick(w.form.tabs()->row1()[0], Qt::LeftButton);
         QVERIFY(!c.isVisible());
-        QTest::mouseClick(w.form.row1[2], Qt::LeftButton);
+        QTest::mouseClick(w.form.tabs()->row1()[2], Qt::LeftButton);
         QVERIFY(c.isVisible());
         QCOMPARE(c.view(), 0);
         // A page without a view yet shows the background only.
-        QTest::mouseClick(w.form.row2[2], Qt::LeftButton);
+        QTest::mouseClick(w.form.tabs()->row2()[2], Qt::LeftButton);
         QVERIFY(c.isVisible());
-        QTest::mouseClick(w.form.row2[0], Qt::LeftButton);
+        QTest::mouseClick(w.form.tabs()->row2()[0], Qt::LeftButton);
         QCOMPARE(c.view(), 0);
         // Resizing rebuilds the background at the next render: same margins, new plot.
         w.form.resize(1100, 760);
-        QTRY_COMPARE(c.size(), w.form.PanelChart->size());
+        QTRY_COMPARE(c.size(), w.form.pages()->PanelChart()->size());
         c.Render();
         QCOMPARE(c.backgroundImage().size(), c.size());
         QCOMPARE(c.plot().width, c.width() - 120);
@@ -231,7 +233,7 @@ private Q_SLOTS:
     {
         Window w;
         w.view().setSelectedNode(23);
-        w.form.row1[0]->setFocus();
+        w.form.tabs()->row1()[0]->setFocus();
         QVERIFY(!w.chart().hasChartFocus());
         const QByteArray before(reinterpret_cast<const char*>(w.table()), 256);
         for (int key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Right, Qt::Key_Delete, Qt::Key_Insert})
@@ -333,7 +335,7 @@ private Q_SLOTS:
         w.form.panels.liveFrame(LiveFrame(frame.data(), 100));
         QVERIFY(c.cursorX() > 0);
         // Hidden, nothing moves.
-        QTest::mouseClick(w.form.row1[0], Qt::LeftButton);
+        QTest::mouseClick(w.form.tabs()->row1()[0], Qt::LeftButton);
         const auto other = liveFrame(20, 10);
         const int x = c.cursorX();
         w.form.panels.liveFrame(LiveFrame(other.data(), 100));

@@ -13,7 +13,10 @@
 #include "charts/Tgrafika.h"
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
+#include "shell/CommandBar.h"
+#include "shell/TabRows.h"
 #include "shell/Unitmain.h"
+#include "shell/WorkPages.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 #include "tests/WindowSimRig.h"
@@ -25,7 +28,7 @@ struct Bench : WindowSimRig {
     Bench()
     {
         start();
-        form.Grafika1->refreshTimer()->stop();
+        form.pages()->Grafika1()->refreshTimer()->stop();
     }
     void click(QToolButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center()); }
 };
@@ -40,12 +43,12 @@ private Q_SLOTS:
         Bench b;
         TSterownik& link = b.link();
         QVERIFY(b.settled());
-        b.click(b.form.row1[2]);  // Map
-        b.click(b.form.row2[1]);  // RPM corrections
-        TGrafika* chart = b.form.Grafika1;
+        b.click(b.form.tabs()->row1()[2]);  // Map
+        b.click(b.form.tabs()->row2()[1]);  // RPM corrections
+        TGrafika* chart = b.form.pages()->Grafika1();
         QVERIFY(chart->isVisible());
         QCOMPARE(chart->view(), 1);
-        auto* grid = b.form.PanelChart->findChild<TableGrid*>(QStringLiteral("GrafikaTableGrid"));
+        auto* grid = b.form.pages()->PanelChart()->findChild<TableGrid*>(QStringLiteral("GrafikaTableGrid"));
         QVERIFY(grid && grid->isVisible());
 
         // The engine's cell gets the live marker; + raises the RPM correction there.
@@ -66,7 +69,7 @@ private Q_SLOTS:
         QVERIFY(b.run([&] { return b.sim.region(0xEB)[j] == raised && (link.writeMask & 0x8) == 0; }));
 
         // The gas-temperature curve: a point added with the right button reaches the controller.
-        b.click(b.form.row2[3]);
+        b.click(b.form.tabs()->row2()[3]);
         QCOMPARE(chart->view(), 3);
         QVERIFY(!grid->isVisible());
         QVERIFY(b.run([&] { return (link.readMask & 0x400) == 0; }));
@@ -85,7 +88,7 @@ private Q_SLOTS:
         }));
 
         // "Clear corrections" asks first: No keeps the curve, Yes resets it on the controller too.
-        QPushButton* clear = b.form.cmd[0];
+        QPushButton* clear = b.form.commands()->button(0);
         QVERIFY(clear->isVisible());
         b.answers.yesNoAnswers = {false, true};
         QTest::mouseClick(clear, Qt::LeftButton, {}, clear->rect().center());

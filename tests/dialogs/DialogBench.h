@@ -13,6 +13,7 @@
 #include "link/Tsterownik.h"
 #include "settings/SettingsPages.h"
 #include "shell/Unitmain.h"
+#include "shell/WorkPages.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 #include "tests/WindowSimRig.h"
@@ -28,7 +29,7 @@ struct DialogBench : WindowSimRig {
     }
     ~DialogBench() { form.close(); }
 
-    TNastawy* editor() { return form.Nastawy; }
+    TNastawy* editor() { return form.pages()->Nastawy(); }
     uint8_t* settings() { return link().mem.settingsBlock(); }
 
     // Column and row of the editor cell holding `code`.

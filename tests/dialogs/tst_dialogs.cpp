@@ -16,6 +16,7 @@
 #include "dialogs/Unitlevel.h"
 #include "dialogs/Unitnastaw.h"
 #include "dialogs/Unitseq.h"
+#include "shell/WindowDialogs.h"
 #include "ui/UpDown.h"
 
 namespace {
@@ -66,7 +67,7 @@ private Q_SLOTS:
         }();
 
         b.clickInjectorsCell(true);
-        TFormCal* cal = b.form.FormCal;
+        TFormCal* cal = b.form.dialogs()->FormCal();
         QVERIFY(cal->isVisible());
         QCOMPARE(QApplication::activeModalWidget(), cal);
         QCOMPARE(cal->windowTitle(), caption(1380));
@@ -119,7 +120,7 @@ private Q_SLOTS:
         b.settings()[24] = 40;
         b.settings()[86] = 215;
         b.clickInjectorsCell(true);
-        TFormCal* cal = b.form.FormCal;
+        TFormCal* cal = b.form.dialogs()->FormCal();
         QVERIFY(cal->isVisible());
         QCOMPARE(cal->ComboPressure->currentText(), QStringLiteral("2.20"));
         QCOMPARE(cal->ComboInjector->currentIndex(), -1);
@@ -141,7 +142,7 @@ private Q_SLOTS:
         QCOMPARE(int(b.settings()[31]), 0xF0);
 
         b.clickDetail(8);
-        TFormSeq* seq = b.form.FormSeq;
+        TFormSeq* seq = b.form.dialogs()->FormSeq();
         QVERIFY(seq->isVisible());
         QCOMPARE(QApplication::activeModalWidget(), seq);
         QCOMPARE(seq->windowTitle(), caption(1375));
@@ -210,7 +211,7 @@ private Q_SLOTS:
         DialogBench b;
         SettingsCatalogue& cat = b.editor()->catalogue();
         QVERIFY(cat.SetValue(8, 0));
-        TFormSeq* seq = b.form.FormSeq;
+        TFormSeq* seq = b.form.dialogs()->FormSeq();
         std::array<uint8_t, 128> f = liveFrame();
         f[17] = 80;  // 800 rpm
         f[19] = 30;  // 3.0 ms
@@ -245,7 +246,7 @@ private Q_SLOTS:
         QCOMPARE(b.link().liveRequestBits() & 2, 0);
 
         b.clickDetail(40);
-        TFormLevel* level = b.form.FormLevel;
+        TFormLevel* level = b.form.dialogs()->FormLevel();
         QVERIFY(level->isVisible());
         QCOMPARE(QApplication::activeModalWidget(), level);
         QCOMPARE(level->windowTitle(), caption(1372));
@@ -313,7 +314,7 @@ private Q_SLOTS:
     {
         DialogBench b;
         b.clickInjectorsCell(false);
-        TFormInj* inj = b.form.FormInj;
+        TFormInj* inj = b.form.dialogs()->FormInj();
         QVERIFY(inj->isVisible());
         QCOMPARE(QApplication::activeModalWidget(), inj);
         QCOMPARE(inj->windowTitle(), caption(1281));
@@ -354,7 +355,7 @@ private Q_SLOTS:
     {
         DialogBench b;
         SettingsCatalogue& cat = b.editor()->catalogue();
-        TFormNastaw* group = b.form.FormNastaw;
+        TFormNastaw* group = b.form.dialogs()->FormNastaw();
         QVERIFY(cat.SetValue(98, 4));
         QVERIFY(cat.SetValue(99, 4));
         QVERIFY(cat.SetValue(96, 1));
@@ -425,7 +426,7 @@ private Q_SLOTS:
         b.form.MenuLang0Click(0);
         b.form.MenuColor0Click(0);
         b.clickDetail(8);
-        TFormSeq* seq = b.form.FormSeq;
+        TFormSeq* seq = b.form.dialogs()->FormSeq();
         QVERIFY(seq->isVisible());
         const QString englishCaption = seq->windowTitle();
         const QString englishItem = seq->ComboBox1->itemText(0);
@@ -450,13 +451,14 @@ private Q_SLOTS:
     void closesAtOnce()
     {
         DialogBench b;
-        TFormSeq* seq = b.form.FormSeq;
+        TFormSeq* seq = b.form.dialogs()->FormSeq();
         b.link().injectorCount = 5;
         b.clickDetail(8);
         QVERIFY(!seq->isVisible());
         b.link().injectorCount = 4;
-        for (EditorDialog* d : std::initializer_list<EditorDialog*>{b.form.FormCal, b.form.FormSeq, b.form.FormLevel,
-                                                                    b.form.FormInj, b.form.FormNastaw}) {
+        for (EditorDialog* d : std::initializer_list<EditorDialog*>{
+                 b.form.dialogs()->FormCal(), b.form.dialogs()->FormSeq(), b.form.dialogs()->FormLevel(),
+                 b.form.dialogs()->FormInj(), b.form.dialogs()->FormNastaw()}) {
             d->Catalogue = nullptr;
             QVERIFY(!d->Open());
             QVERIFY(!d->isVisible());

@@ -8,6 +8,7 @@
 #include "dialogs/SeqGrid.h"
 #include "dialogs/Unitseq.h"
 #include "settings/SettingsCatalogue.h"
+#include "shell/WindowDialogs.h"
 
 class TstDialogsSim : public QObject {
     Q_OBJECT
@@ -24,7 +25,7 @@ private Q_SLOTS:
         }));
 
         b.clickDetail(8);
-        TFormSeq* seq = b.form.FormSeq;
+        TFormSeq* seq = b.form.dialogs()->FormSeq();
         QVERIFY(seq->isVisible());
         QCOMPARE(seq->StringGrid1->geometry(), QRect(96, TFormSeq::kGridTop, 9 * 29, 9 * 29));
         QCOMPARE(seq->StringGrid2->x(), 124);
@@ -73,7 +74,7 @@ private Q_SLOTS:
         QVERIFY(b.settled());
 
         b.clickDetail(8);
-        TFormSeq* seq = b.form.FormSeq;
+        TFormSeq* seq = b.form.dialogs()->FormSeq();
         QVERIFY(seq->isVisible());
         const int answered = b.sim.requests;
         QVERIFY(b.run([&] { return b.sim.requests >= answered + 12; }));

@@ -27,9 +27,15 @@
 #include "obd/Telmobd.h"
 #include "scope/Toscyloskop.h"
 #include "settings/SettingsCatalogue.h"
+#include "shell/CommandBar.h"
+#include "shell/MainMenu.h"
 #include "shell/ReadingsPanel.h"
 #include "shell/ScopeBar.h"
+#include "shell/SidePanel.h"
+#include "shell/TabRows.h"
 #include "shell/Unitmain.h"
+#include "shell/WindowDialogs.h"
+#include "shell/WorkPages.h"
 #include "tests/WindowRig.h"
 #include "ui/StringGrid.h"
 
@@ -77,19 +83,20 @@ Step developer(Step then = {})
         if (then) then(w);
     };
 }
-Step trigger(QAction* TForm1::*item)
+Step trigger(QAction* (MainMenu::*item)() const)
 {
-    return [item](Window& w) { (w.form.*item)->trigger(); };
+    return [item](Window& w) { (w.form.menus()->*item)()->trigger(); };
 }
 // An item the oscilloscope's bar puts into the Device menu.
 Step trigger(QAction* (ScopeBar::*item)() const)
 {
     return [item](Window& w) { (w.form.scopeBar()->*item)()->trigger(); };
 }
+// A click on one of the widgets of the bottom bar.
 template <typename W>
-Step click(W* TForm1::*widget)
+Step click(W* (CommandBar::*widget)() const)
 {
-    return [widget](Window& w) { QTest::mouseClick(w.form.*widget, Qt::LeftButton, {}, QPoint(5, 5)); };
+    return [widget](Window& w) { QTest::mouseClick((w.form.commands()->*widget)(), Qt::LeftButton, {}, QPoint(5, 5)); };
 }
 // A click on one of the widgets of the right panel's readings.
 template <typename W>
@@ -123,23 +130,27 @@ private Q_SLOTS:
         using C = TSterownik;
         // Keys.
         row("F1", key(Qt::Key_F4), key(Qt::Key_F1),
-            [](Window& w) { return w.form.topTab == 0 && w.form.Nastawy->page() == 0; });
+            [](Window& w) { return w.form.pages()->topTab() == 0 && w.form.pages()->Nastawy()->page() == 0; });
         row("F2", nothing(), key(Qt::Key_F2),
-            [](Window& w) { return w.form.topTab == 1 && w.form.Nastawy->page() == 1; });
+            [](Window& w) { return w.form.pages()->topTab() == 1 && w.form.pages()->Nastawy()->page() == 1; });
         row("F3 from Settings", nothing(), key(Qt::Key_F3),
-            [](Window& w) { return w.form.topTab == 2 && w.form.mapPage == 0; });
-        row("F3 three times", nothing(), keys({Qt::Key_F3, Qt::Key_F3, Qt::Key_F3}),
-            [](Window& w) { return w.form.topTab == 2 && w.form.mapPage == 2 && w.form.row2[2]->isChecked(); });
+            [](Window& w) { return w.form.pages()->topTab() == 2 && w.form.pages()->mapPage() == 0; });
+        row("F3 three times", nothing(), keys({Qt::Key_F3, Qt::Key_F3, Qt::Key_F3}), [](Window& w) {
+            return w.form.pages()->topTab() == 2 && w.form.pages()->mapPage() == 2 &&
+                   w.form.tabs()->row2()[2]->isChecked();
+        });
         row("F3 wraps after page 4", keys({Qt::Key_F3, Qt::Key_F3, Qt::Key_F3, Qt::Key_F3, Qt::Key_F3}),
-            key(Qt::Key_F3), [](Window& w) { return w.form.mapPage == 0; });
-        row("F4", nothing(), key(Qt::Key_F4),
-            [](Window& w) { return w.form.topTab == 3 && w.form.cmd[3]->text() == polish(1264); });
-        row("F5", nothing(), key(Qt::Key_F5), [](Window& w) { return w.form.topTab == 4; });
-        row("F6", nothing(), key(Qt::Key_F6), [](Window& w) { return w.form.topTab == 5 && w.form.obdPage == 0; });
-        row("F6 on OBD", key(Qt::Key_F6), key(Qt::Key_F6), [](Window& w) { return w.form.obdPage == 1; });
+            key(Qt::Key_F3), [](Window& w) { return w.form.pages()->mapPage() == 0; });
+        row("F4", nothing(), key(Qt::Key_F4), [](Window& w) {
+            return w.form.pages()->topTab() == 3 && w.form.commands()->button(3)->text() == polish(1264);
+        });
+        row("F5", nothing(), key(Qt::Key_F5), [](Window& w) { return w.form.pages()->topTab() == 4; });
+        row("F6", nothing(), key(Qt::Key_F6),
+            [](Window& w) { return w.form.pages()->topTab() == 5 && w.form.pages()->obdPage() == 0; });
+        row("F6 on OBD", key(Qt::Key_F6), key(Qt::Key_F6), [](Window& w) { return w.form.pages()->obdPage() == 1; });
         row("F5 shows the oscilloscope and its bar", nothing(), key(Qt::Key_F5), [](Window& w) {
             return w.form.scopeBar()->isVisible() && w.form.scopeBar()->view()->isVisible() &&
-                   !w.form.cmd[3]->isVisible();
+                   !w.form.commands()->button(3)->isVisible();
         });
         row(
             "F2 puts the oscilloscope in Play", [](Window& w) { w.form.scopeBar()->view()->state = TScope::Stop; },
@@ -153,84 +164,90 @@ private Q_SLOTS:
             [](Window& w) { return w.link().commandPending(C::CmdQuickFuelChange); });
         row("switch picture", nothing(), clickReadings(&ReadingsPanel::Image1),
             [](Window& w) { return w.link().commandPending(C::CmdAutoFuelChange); });
-        row("status panel", nothing(), click(&TForm1::PanelStatus),
+        row("status panel", nothing(), click(&CommandBar::PanelStatus),
             [](Window& w) { return w.link().commandPending(C::CmdQuickFuelChange); });
         row("Enter on Calibration", key(Qt::Key_F2), key(Qt::Key_Return),
             [](Window& w) { return (w.link().liveRequestBits() & 1) != 0; });
         row("Enter on Settings", nothing(), key(Qt::Key_Return),
             [](Window& w) { return w.link().liveRequestBits() == 0; });
-        row("L", nothing(), key(Qt::Key_L), [](Window& w) { return w.form.PanelLeft->property("tag").toInt() == 0; });
+        row("L", nothing(), key(Qt::Key_L), [](Window& w) { return int(w.form.leftPanel()->collapsed()) == 0; });
         row("L twice", nothing(), keys({Qt::Key_L, Qt::Key_L}),
-            [](Window& w) { return w.form.PanelLeft->property("tag").toInt() == 1; });
-        row("R", nothing(), key(Qt::Key_R), [](Window& w) { return w.form.PanelRight->property("tag").toInt() == 1; });
+            [](Window& w) { return int(w.form.leftPanel()->collapsed()) == 1; });
+        row("R", nothing(), key(Qt::Key_R), [](Window& w) { return int(w.form.rightPanel()->collapsed()) == 1; });
         row("H outside developer mode", nothing(), key(Qt::Key_H), [](Window& w) { return w.form.viewLevel == 1; });
         row("H", developer(), key(Qt::Key_H),
-            [](Window& w) { return w.form.viewLevel == 2 && w.form.viewItems[2]->isChecked(); });
+            [](Window& w) { return w.form.viewLevel == 2 && w.form.menus()->viewItem(2)->isChecked(); });
         row("H wraps", developer(key(Qt::Key_H)), key(Qt::Key_H), [](Window& w) { return w.form.viewLevel == 0; });
         row("J outside developer mode", nothing(), key(Qt::Key_J),
             [](Window& w) { return w.form.language == TextTable::Polish; });
-        row("J", developer(), key(Qt::Key_J),
-            [](Window& w) { return w.form.language == 2 && w.form.MenuFile->title() == programTexts().text(1100, 2); });
+        row("J", developer(), key(Qt::Key_J), [](Window& w) {
+            return w.form.language == 2 && w.form.menus()->MenuFile()->title() == programTexts().text(1100, 2);
+        });
         row("K outside developer mode", nothing(), key(Qt::Key_K), [](Window& w) { return w.form.theme == 3; });
         row("K", developer(), key(Qt::Key_K),
-            [](Window& w) { return w.form.theme == 4 && w.form.colorItems[4]->isChecked(); });
-        row("Q outside developer mode", nothing(), key(Qt::Key_Q),
-            [](Window& w) { return w.form.developerMode == 0 && !w.form.MenuAdmin->menuAction()->isVisible(); });
+            [](Window& w) { return w.form.theme == 4 && w.form.menus()->colorItem(4)->isChecked(); });
+        row("Q outside developer mode", nothing(), key(Qt::Key_Q), [](Window& w) {
+            return w.form.developerMode == 0 && !w.form.menus()->MenuAdmin()->menuAction()->isVisible();
+        });
         row("Q", developer(key(Qt::Key_F3)), key(Qt::Key_Q), [](Window& w) {
-            return w.form.developerMode == 3 && w.form.MenuAdmin->menuAction()->isVisible() &&
-                   w.link().diagnosticChannels() && w.form.row2[5]->isVisible() && w.form.PanelTopTab2->height() == 50;
+            return w.form.developerMode == 3 && w.form.menus()->MenuAdmin()->menuAction()->isVisible() &&
+                   w.link().diagnosticChannels() && w.form.tabs()->row2()[5]->isVisible() &&
+                   w.form.tabs()->PanelTopTab2()->height() == 50;
         });
         row("Q twice", developer(), keys({Qt::Key_Q, Qt::Key_Q}), [](Window& w) {
-            return w.form.developerMode == 1 && !w.form.MenuAdmin->menuAction()->isVisible() &&
+            return w.form.developerMode == 1 && !w.form.menus()->MenuAdmin()->menuAction()->isVisible() &&
                    w.link().diagnosticChannels() == false;
         });
 
         // Menu items.
-        row("Device info", nothing(), trigger(&TForm1::MenuFileInfo), [](Window& w) {
-            return w.form.FormDevice->isVisible() &&
-                   w.form.FormDevice->windowTitle() == QStringLiteral("KAVELO - ") + polish(1330) &&
-                   w.form.FormDevice->Labels[4]->text() == polish(1335) && w.form.FormDevice->Timer1->isActive();
+        row("Device info", nothing(), trigger(&MainMenu::MenuFileInfo), [](Window& w) {
+            return w.form.dialogs()->FormDevice()->isVisible() &&
+                   w.form.dialogs()->FormDevice()->windowTitle() == QStringLiteral("KAVELO - ") + polish(1330) &&
+                   w.form.dialogs()->FormDevice()->Labels[4]->text() == polish(1335) &&
+                   w.form.dialogs()->FormDevice()->Timer1->isActive();
         });
-        row("Service", nothing(), trigger(&TForm1::MenuFileServis), [](Window& w) {
-            TFormService* s = w.form.FormService;
+        row("Service", nothing(), trigger(&MainMenu::MenuFileServis), [](Window& w) {
+            TFormService* s = w.form.dialogs()->FormService();
             return s->isVisible() && s->windowTitle() == QStringLiteral("KAVELO - ") + polish(1340) &&
                    s->StringGrid1->item(0, 5)->text() == polish(1346) && s->BitBtn2->text() == polish(1354) &&
                    s->GroupBox2->title() == QLatin1Char(' ') + polish(1342) + QLatin1Char(' ');
         });
-        row("Manual, folder missing", nothing(), trigger(&TForm1::MenuDocMan), [](Window& w) {
+        row("Manual, folder missing", nothing(), trigger(&MainMenu::MenuDocMan), [](Window& w) {
             return w.opened.isEmpty() && w.answers.messages.size() == 1 &&
                    w.answers.messages[0].text.contains(QStringLiteral("Manual")) &&
                    w.answers.messages[0].text.startsWith(
                        ownTexts().text(OwnText::FolderMissing, TextTable::Polish).section(QLatin1Char('%'), 0, 0));
         });
-        row("Harness diagram", nothing(), trigger(&TForm1::MenuDocSch), [](Window& w) {
+        row("Harness diagram", nothing(), trigger(&MainMenu::MenuDocSch), [](Window& w) {
             return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Diagram")) &&
                    w.answers.messages.isEmpty();
         });
-        row("Connector", nothing(), trigger(&TForm1::MenuDocCon),
+        row("Connector", nothing(), trigger(&MainMenu::MenuDocCon),
             [](Window& w) { return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Pinout")); });
         row("Read scope from file", nothing(), trigger(&ScopeBar::MenuFile5), [](Window& w) {
-            return w.answers.dialogs.size() == 1 && w.form.topTab == 4 && w.form.row1[4]->isChecked();
+            return w.answers.dialogs.size() == 1 && w.form.pages()->topTab() == 4 &&
+                   w.form.tabs()->row1()[4]->isChecked();
         });
         row("Save scope to file", nothing(), trigger(&ScopeBar::MenuFile6),
             [](Window& w) { return w.answers.dialogs.size() == 1 && !w.link().RecordingOpen(); });
         row("Export data to CSV", nothing(), trigger(&ScopeBar::MenuFile7),
             [](Window& w) { return w.answers.dialogs.size() == 1 && w.answers.messages.isEmpty(); });
-        row("Transmisja", nothing(), trigger(&TForm1::MenuA0), [](Window& w) {
-            return w.form.FormAdmin->isVisible() && bool(w.link().OnTekst) && bool(w.form.ObdPort->OnTekst) &&
-                   w.form.MenuA0->isChecked();
+        row("Transmisja", nothing(), trigger(&MainMenu::MenuA0), [](Window& w) {
+            return w.form.dialogs()->FormAdmin()->isVisible() && bool(w.link().OnTekst) &&
+                   bool(w.form.ObdPort->OnTekst) && w.form.menus()->MenuA0()->isChecked();
         });
-        row("Transmisja off", trigger(&TForm1::MenuA0), trigger(&TForm1::MenuA0),
-            [](Window& w) { return !w.form.FormAdmin->isVisible() && !w.link().OnTekst && !w.form.ObdPort->OnTekst; });
-        row("Param. bieżące", nothing(), trigger(&TForm1::MenuA00), [](Window& w) { return w.link().verboseLive(); });
-        row("Moduł OBD", nothing(), trigger(&TForm1::MenuA01), [](Window& w) { return w.link().verboseObd(); });
+        row("Transmisja off", trigger(&MainMenu::MenuA0), trigger(&MainMenu::MenuA0), [](Window& w) {
+            return !w.form.dialogs()->FormAdmin()->isVisible() && !w.link().OnTekst && !w.form.ObdPort->OnTekst;
+        });
+        row("Param. bieżące", nothing(), trigger(&MainMenu::MenuA00), [](Window& w) { return w.link().verboseLive(); });
+        row("Moduł OBD", nothing(), trigger(&MainMenu::MenuA01), [](Window& w) { return w.link().verboseObd(); });
         row(
-            "800x600", nothing(), [](Window& w) { w.form.MenuA1x[1]->trigger(); },
+            "800x600", nothing(), [](Window& w) { w.form.menus()->MenuA1x(1)->trigger(); },
             [](Window& w) { return w.form.frameGeometry().size() == QSize(800, 600); });
         row(
-            "1366x768", nothing(), [](Window& w) { w.form.MenuA1x[5]->trigger(); },
+            "1366x768", nothing(), [](Window& w) { w.form.menus()->MenuA1x(5)->trigger(); },
             [](Window& w) { return w.form.frameGeometry().size() == QSize(1366, 768); });
-        row("Demo", nothing(), trigger(&TForm1::MenuA1), [](Window& w) {
+        row("Demo", nothing(), trigger(&MainMenu::MenuA1), [](Window& w) {
             const MemoryImage& m = w.link().mem;
             return m.maps[MemoryImage::PetrolMap][0x00] != 0 &&
                    m.maps[MemoryImage::GasMap][0xFF] > m.maps[MemoryImage::PetrolMap][0xFF] &&
@@ -240,13 +257,13 @@ private Q_SLOTS:
         });
         row(
             "Kasowanie Historii", [](Window& w) { w.link().mem.block(MemoryImage::History)[0] = 9; },
-            trigger(&TForm1::MenuA6),
+            trigger(&MainMenu::MenuA6),
             [](Window& w) {
                 return w.link().mem.block(MemoryImage::History)[0] == 0 && w.link().StrHistoria(0, 0).isEmpty();
             });
-        row("Nastawy", trigger(&TForm1::MenuA0), trigger(&TForm1::MenuA4), [](Window& w) {
-            const QStringList lines = w.form.FormAdmin->RichEdit1->toPlainText().split(QLatin1Char('\n'));
-            const SettingsCatalogue& c = w.form.Nastawy->catalogue();
+        row("Nastawy", trigger(&MainMenu::MenuA0), trigger(&MainMenu::MenuA4), [](Window& w) {
+            const QStringList lines = w.form.dialogs()->FormAdmin()->RichEdit1->toPlainText().split(QLatin1Char('\n'));
+            const SettingsCatalogue& c = w.form.pages()->Nastawy()->catalogue();
             int sum = 0;
             for (int i = 0; i < 256; ++i) sum += c.descriptor(i).def;
             return lines.size() == 305 && lines[0] == QStringLiteral("  #define nil 0") &&
@@ -254,20 +271,21 @@ private Q_SLOTS:
                    lines[304].startsWith(QStringLiteral("  #define def303  "));
         });
         row(
-            "English", nothing(), [](Window& w) { w.form.langItems[0]->trigger(); },
+            "English", nothing(), [](Window& w) { w.form.menus()->langItem(0)->trigger(); },
             [](Window& w) {
-                return w.form.language == 0 && w.form.MenuFileServis->text() == programTexts().text(1340, 0);
+                return w.form.language == 0 && w.form.menus()->MenuFileServis()->text() == programTexts().text(1340, 0);
             });
         row(
-            "Basic settings", nothing(), [](Window& w) { w.form.viewItems[0]->trigger(); },
+            "Basic settings", nothing(), [](Window& w) { w.form.menus()->viewItem(0)->trigger(); },
             [](Window& w) { return w.form.viewLevel == 0; });
         row(
-            "Colour 6", nothing(), [](Window& w) { w.form.colorItems[5]->trigger(); },
+            "Colour 6", nothing(), [](Window& w) { w.form.menus()->colorItem(5)->trigger(); },
             [](Window& w) { return w.form.theme == 5; });
         row(
-            "Connection menu opened", nothing(), [](Window& w) { Q_EMIT w.form.MenuConn->aboutToShow(); },
+            "Connection menu opened", nothing(), [](Window& w) { Q_EMIT w.form.menus()->MenuConn()->aboutToShow(); },
             [](Window& w) {
-                return w.form.MenuConn->actions().value(0) && w.form.MenuConn->actions()[0]->text() == polish(1118);
+                return w.form.menus()->MenuConn()->actions().value(0) &&
+                       w.form.menus()->MenuConn()->actions()[0]->text() == polish(1118);
             });
     }
 
@@ -281,7 +299,8 @@ private Q_SLOTS:
         for (int c = 0; c < TSterownik::CommandCount; ++c) w.link().cancelCommand(TSterownik::Command(c));
         action(w);
         QVERIFY(effect(w));
-        for (QWidget* d : {static_cast<QWidget*>(w.form.FormDevice), static_cast<QWidget*>(w.form.FormService)})
+        for (QWidget* d : {static_cast<QWidget*>(w.form.dialogs()->FormDevice()),
+                           static_cast<QWidget*>(w.form.dialogs()->FormService())})
             d->hide();
     }
 
@@ -289,23 +308,24 @@ private Q_SLOTS:
     {
         Window w;
         for (int lang : {0, 2, 3, 1}) {
-            w.form.langItems[lang]->trigger();
+            w.form.menus()->langItem(lang)->trigger();
             QCOMPARE(w.form.menuBar()->font().pointSize(), w.form.font().pointSize());
-            QCOMPARE(w.form.MenuDoc->font().family(), w.form.font().family());
-            QCOMPARE(w.form.MenuDocCon->text(), programTexts().text(1173, lang));
+            QCOMPARE(w.form.menus()->MenuDoc()->font().family(), w.form.font().family());
+            QCOMPARE(w.form.menus()->MenuDocCon()->text(), programTexts().text(1173, lang));
             QCOMPARE(w.form.scopeBar()->MenuFile7()->text(), programTexts().text(1107, lang));
-            QCOMPARE(w.form.MenuFileInfo->text(), programTexts().text(1330, lang));
+            QCOMPARE(w.form.menus()->MenuFileInfo()->text(), programTexts().text(1330, lang));
         }
         // Only the window's own menus: nothing in the admin menu is translated.
-        QCOMPARE(w.form.MenuA6->text(), QStringLiteral("Kasowanie Historii"));
+        QCOMPARE(w.form.menus()->MenuA6()->text(), QStringLiteral("Kasowanie Historii"));
     }
 
     void commandButtonsTakeNoFocus()
     {
         Window w;
         w.key(Qt::Key_F4);
-        for (QPushButton* b : w.form.cmd) QCOMPARE(b->focusPolicy(), Qt::NoFocus);
-        QTest::mouseClick(w.form.cmd[0], Qt::LeftButton);  // speaker test
+        for (int i = 0; i < CommandBar::kButtons; ++i)
+            QCOMPARE(w.form.commands()->button(i)->focusPolicy(), Qt::NoFocus);
+        QTest::mouseClick(w.form.commands()->button(0), Qt::LeftButton);  // speaker test
         QCOMPARE(int(w.link().commandPending(TSterownik::CmdSpeakerTest)), 1);
         // Space after the click changes fuel, it does not press the button again.
         for (int c = 0; c < TSterownik::CommandCount; ++c) w.link().cancelCommand(TSterownik::Command(c));
@@ -354,8 +374,8 @@ private Q_SLOTS:
         l.mem.identity[75] = 1900 >> 8;
         l.mem.settings[100] = 0;
 
-        w.form.MenuFileServis->trigger();
-        TFormService* s = w.form.FormService;
+        w.form.menus()->MenuFileServis()->trigger();
+        TFormService* s = w.form.dialogs()->FormService();
         QVERIFY(s->isVisible());
         QCOMPARE(s->StringGrid1->rowCount(), 33);
         QCOMPARE(s->StringGrid1->columnCount(), 6);
@@ -398,7 +418,7 @@ private Q_SLOTS:
         s->ComboBox1->setCurrentIndex(4);
         QTest::mouseClick(s->BitBtn1, Qt::LeftButton);
         QVERIFY(!s->isVisible());
-        w.form.MenuFileServis->trigger();
+        w.form.menus()->MenuFileServis()->trigger();
         QCOMPARE(s->ComboBox1->currentIndex(), 4);
         s->hide();
     }
@@ -408,8 +428,8 @@ private Q_SLOTS:
         Window w;
         TSterownik& l = w.link();
         l.readMask = 0x80;  // the history is still being read
-        w.form.MenuFileInfo->trigger();
-        TFormDevice* d = w.form.FormDevice;
+        w.form.menus()->MenuFileInfo()->trigger();
+        TFormDevice* d = w.form.dialogs()->FormDevice();
         QVERIFY(d->Edits[0]->text().isEmpty());
         l.mem.identity[38] = 2;
         d->Timer1Timer();
@@ -431,13 +451,13 @@ private Q_SLOTS:
     {
         Window w;
         TSterownik& l = w.link();
-        TFormParam* p = w.form.FormParam;
-        QVERIFY(w.form.BtnParamList->isHidden());  // full view
-        w.form.viewItems[2]->trigger();
-        QVERIFY(w.form.BtnParamList->isVisible());
-        QCOMPARE(w.form.BtnParamList->focusPolicy(), Qt::NoFocus);
+        TFormParam* p = w.form.dialogs()->FormParam();
+        QVERIFY(w.form.rightPanel()->titleButton()->isHidden());  // full view
+        w.form.menus()->viewItem(2)->trigger();
+        QVERIFY(w.form.rightPanel()->titleButton()->isVisible());
+        QCOMPARE(w.form.rightPanel()->titleButton()->focusPolicy(), Qt::NoFocus);
         const int readingsBefore = w.form.readings()->StringGridParametry->rowCount();
-        QTest::mouseClick(w.form.BtnParamList, Qt::LeftButton);
+        QTest::mouseClick(w.form.rightPanel()->titleButton(), Qt::LeftButton);
         QVERIFY(p->isVisible());
         QCOMPARE(p->windowTitle(), QStringLiteral("KAVELO - ") + polish(1230));
         const int n = l.PodajIleParamBiez(2);
@@ -474,7 +494,7 @@ private Q_SLOTS:
         // In admin mode the diagnostic channels are offered as well.
         w.form.developerMode = 1;
         w.key(Qt::Key_Q);
-        QTest::mouseClick(w.form.BtnParamList, Qt::LeftButton);
+        QTest::mouseClick(w.form.rightPanel()->titleButton(), Qt::LeftButton);
         QVERIFY(p->StringGrid1->rowCount() > n);
         p->close();
     }
@@ -482,12 +502,12 @@ private Q_SLOTS:
     void logWindowShowsLinesOnlyWhileVisible()
     {
         Window w;
-        TFormAdmin* a = w.form.FormAdmin;
+        TFormAdmin* a = w.form.dialogs()->FormAdmin();
         QCOMPARE(a->windowTitle(), QStringLiteral("FormAdmin"));
         QVERIFY(a->windowFlags() & Qt::WindowStaysOnTopHint);
         w.form.AdminLine(QStringLiteral("hidden"), Rgb(255, 0, 0));
         QVERIFY(a->RichEdit1->toPlainText().isEmpty());
-        w.form.MenuA0->trigger();
+        w.form.menus()->MenuA0()->trigger();
         for (int i = 0; i < 200; ++i) w.form.AdminLine(QStringLiteral("line %1").arg(i), Rgb(0, 0, 255));
         QCOMPARE(a->RichEdit1->document()->blockCount(), 200);
         // Scrolled to the last line.
@@ -498,7 +518,7 @@ private Q_SLOTS:
         QCOMPARE(a->RichEdit1->toPlainText(), QStringLiteral("first"));
         // Closing the window itself unticks the item and detaches the link.
         a->close();
-        QVERIFY(!w.form.MenuA0->isChecked());
+        QVERIFY(!w.form.menus()->MenuA0()->isChecked());
         QVERIFY(!w.link().OnTekst);
     }
 
@@ -510,16 +530,16 @@ private Q_SLOTS:
         QStringList linkLines, obdLines;
         w.link().OnTekst = [&](QObject*, const QString& text, TColor) { linkLines << text; };
         w.form.ObdPort->OnTekst = [&](QObject*, const QString& text, TColor) { obdLines << text; };
-        w.form.MenuA0->trigger();
+        w.form.menus()->MenuA0()->trigger();
         w.link().OnTekst(nullptr, QStringLiteral("link"), 0);
         w.form.ObdPort->OnTekst(nullptr, QStringLiteral("obd"), 0);
-        QCOMPARE(w.form.FormAdmin->RichEdit1->toPlainText(), QStringLiteral("link\nobd"));
-        w.form.MenuA0->trigger();
+        QCOMPARE(w.form.dialogs()->FormAdmin()->RichEdit1->toPlainText(), QStringLiteral("link\nobd"));
+        w.form.menus()->MenuA0()->trigger();
         w.link().OnTekst(nullptr, QStringLiteral("link again"), 0);
         w.form.ObdPort->OnTekst(nullptr, QStringLiteral("obd again"), 0);
         QCOMPARE(linkLines, (QStringList{QStringLiteral("link"), QStringLiteral("link again")}));
         QCOMPARE(obdLines, (QStringList{QStringLiteral("obd"), QStringLiteral("obd again")}));
-        QCOMPARE(w.form.FormAdmin->RichEdit1->toPlainText(), QStringLiteral("link\nobd"));
+        QCOMPARE(w.form.dialogs()->FormAdmin()->RichEdit1->toPlainText(), QStringLiteral("link\nobd"));
     }
 };
 

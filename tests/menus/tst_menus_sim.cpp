@@ -17,7 +17,9 @@
 #include "dialogs/Unitservice.h"
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
+#include "shell/MainMenu.h"
 #include "shell/Unitmain.h"
+#include "shell/WindowDialogs.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 #include "tests/WindowSimRig.h"
@@ -51,12 +53,12 @@ private Q_SLOTS:
     void transmissionLogTakesTxAndRxWhileTicked()
     {
         Bench b;
-        TFormAdmin* a = b.form.FormAdmin;
+        TFormAdmin* a = b.form.dialogs()->FormAdmin();
         b.ticks(40);
         QVERIFY(a->RichEdit1->toPlainText().isEmpty());
         QVERIFY(!b.link().OnTekst);
 
-        b.form.MenuA0->trigger();
+        b.form.menus()->MenuA0()->trigger();
         b.ticks(80);
         const auto lines = logLines(*a);
         int tx = 0;
@@ -74,7 +76,7 @@ private Q_SLOTS:
         QVERIFY(rx >= 5);
 
         // Unticked: the window goes and nothing more is written.
-        b.form.MenuA0->trigger();
+        b.form.menus()->MenuA0()->trigger();
         QVERIFY(!a->isVisible());
         const int count = a->RichEdit1->document()->blockCount();
         b.ticks(40);
@@ -87,8 +89,8 @@ private Q_SLOTS:
         TSterownik& l = b.link();
         b.ticks(4);
         QVERIFY(l.readMask & 0x80 || l.mem.identity[0] == 0);
-        b.form.MenuFileServis->trigger();
-        TFormService* s = b.form.FormService;
+        b.form.menus()->MenuFileServis()->trigger();
+        TFormService* s = b.form.dialogs()->FormService();
         QVERIFY(s->Timer1->isActive());
         QVERIFY(b.run([&] { return l.mem.identity[0] != 0 && l.readMask == 0; }));
         s->Timer1Timer();
@@ -98,8 +100,8 @@ private Q_SLOTS:
         QVERIFY(!s->EditUser->text().isEmpty());
         s->hide();
 
-        b.form.MenuFileInfo->trigger();
-        TFormDevice* d = b.form.FormDevice;
+        b.form.menus()->MenuFileInfo()->trigger();
+        TFormDevice* d = b.form.dialogs()->FormDevice();
         QVERIFY(!d->Edits[0]->text().isEmpty());
         QCOMPARE(d->Edits[1]->text(), l.StrKodKreskowy());
         QCOMPARE(d->Edits[3]->text(), l.StrWersjaCyframi(0x0E));
@@ -107,7 +109,7 @@ private Q_SLOTS:
         d->hide();
 
         // "Set" reaches the controller's settings.
-        b.form.MenuFileServis->trigger();
+        b.form.menus()->MenuFileServis()->trigger();
         QTest::mouseClick(s->BitBtn2, Qt::LeftButton);
         const int mark = l.mem.settings[101] | (l.mem.settings[102] << 8);
         QVERIFY(b.run([&] { return l.writeMask == 0 && b.sim.settings()[100] == 1; }));

@@ -23,7 +23,9 @@
 #include "link/Tsterownik.h"
 #include "scope/ScopeGeometry.h"
 #include "scope/Toscyloskop.h"
+#include "shell/MainMenu.h"
 #include "shell/ScopeBar.h"
+#include "shell/TabRows.h"
 #include "shell/Unitmain.h"
 #include "tests/WindowRig.h"
 
@@ -37,7 +39,7 @@ struct Window : WindowRig {
         form.FormCreate();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.row1[4]->click();
+        form.tabs()->row1()[4]->click();
         QTRY_VERIFY(form.scopeBar()->view()->isVisible());
     }
     QToolButton* button(int code) const
@@ -174,7 +176,7 @@ private Q_SLOTS:
 
         // The Calibration tab watches live: the view is put back to Play.
         w.click(3);
-        w.form.row1[1]->click();
+        w.form.tabs()->row1()[1]->click();
         QCOMPARE(s.state, int(TScope::Play));
         QVERIFY(s.isVisible());
     }
@@ -212,8 +214,8 @@ private Q_SLOTS:
         QCOMPARE(int(s.samples()[17]), 0);
 
         // The recording items follow the settings-file items in the Device menu.
-        const QList<QAction*> menu = f.MenuFile->actions();
-        const qsizetype save = menu.indexOf(f.MenuFileSave);
+        const QList<QAction*> menu = f.menus()->MenuFile()->actions();
+        const qsizetype save = menu.indexOf(f.menus()->MenuFileSave());
         QVERIFY(menu[save + 1]->isSeparator());
         QCOMPARE(menu.mid(save + 2, 3),
                  (QList<QAction*>{f.scopeBar()->MenuFile5(), f.scopeBar()->MenuFile6(), f.scopeBar()->MenuFile7()}));
@@ -221,7 +223,7 @@ private Q_SLOTS:
         QCOMPARE(f.scopeBar()->MenuFile7()->text(), TextById(1107));
 
         // Read it back from the Device menu; the Oscilloscope tab is pressed.
-        f.row1[0]->click();
+        f.tabs()->row1()[0]->click();
         w.answers.fileAnswers = {osc};
         f.scopeBar()->MenuFile5()->trigger();
         QCOMPARE(s.state, int(TScope::Read));

@@ -15,11 +15,17 @@
 #include "obd/Telmobd.h"
 #include "scope/Toscyloskop.h"
 #include "shell/ChannelList.h"
+#include "shell/CommandBar.h"
+#include "shell/DiagnosticBoxes.h"
 #include "shell/GridLayout.h"
 #include "shell/LivePanels.h"
+#include "shell/MainMenu.h"
 #include "shell/ObdPagesPanel.h"
 #include "shell/ReadingsPanel.h"
+#include "shell/SidePanel.h"
+#include "shell/TabRows.h"
 #include "shell/Unitmain.h"
+#include "shell/WorkPages.h"
 #include "tests/WindowRig.h"
 #include "ui/StringGrid.h"
 
@@ -244,8 +250,8 @@ private Q_SLOTS:
                 {63, 1500 >> 8},
                 {13, 0x20},
                 {14, 0x02}});
-        QCOMPARE(f.PanelStatus->text(), polish(l.StanPracyTextId(0x306, 1)));
-        QCOMPARE(f.PanelStatus->palette().color(QPalette::Window), QColor(0, 160, 0));
+        QCOMPARE(f.commands()->PanelStatus()->text(), polish(l.StanPracyTextId(0x306, 1)));
+        QCOMPARE(f.commands()->PanelStatus()->palette().color(QPalette::Window), QColor(0, 160, 0));
         QCOMPARE(f.readings()->StringGridParametry->cell(1, 0), QStringLiteral("820"));
         QCOMPARE(readingSeen, QStringLiteral("820"));
         QCOMPARE(ledsSeen, (std::array<int, 2>{0x20, 0x02}));
@@ -255,7 +261,8 @@ private Q_SLOTS:
         QCOMPARE(w.led(15, 16), QColor(0, 160, 0));  // level 4
         QCOMPARE(w.led(15, 31), QColor(0, 0, 0));    // level 3
         QCOMPARE(w.led(74, 16), QColor(0, 160, 0));  // fuel
-        QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText), f.row1[2]->palette().color(QPalette::ButtonText));
+        QCOMPARE(f.tabs()->row1()[3]->palette().color(QPalette::ButtonText),
+                 f.tabs()->row1()[2]->palette().color(QPalette::ButtonText));
 
         // The same times are not written again; the same LED bytes are not drawn again.
         f.readings()->StringGridCzasyWtr->setCell(1, 0, QStringLiteral("mark"));
@@ -264,7 +271,7 @@ private Q_SLOTS:
         QCOMPARE(f.readings()->StringGridCzasyWtr->cell(1, 0), QStringLiteral("mark"));
         QCOMPARE(f.readings()->StringGridCzasyWtr->cell(3, 0), QStringLiteral("0.00"));
         QCOMPARE(f.readings()->Image1->pixmap().cacheKey(), picture);
-        QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText), QColor(255, 0, 0));  // a current error
+        QCOMPARE(f.tabs()->row1()[3]->palette().color(QPalette::ButtonText), QColor(255, 0, 0));  // a current error
 
         // An unchanged reading is not set again either; a new set of readings shows every value afresh.
         f.readings()->StringGridParametry->setCell(1, 0, QStringLiteral("mark"));
@@ -306,12 +313,12 @@ private Q_SLOTS:
         TForm1& f = w.form;
         f.secondsCounter = 1;
         w.live({{10, 0x02}, {11, 0x03}, {6, 10}, {7, 0x04}});
-        QCOMPARE(f.PanelStatus->text(), polish(1813));
-        QCOMPARE(f.PanelStatus->font().pointSize(), 8);
+        QCOMPARE(f.commands()->PanelStatus()->text(), polish(1813));
+        QCOMPARE(f.commands()->PanelStatus()->font().pointSize(), 8);
         f.secondsCounter = 2;
         w.live({{10, 0x02}, {11, 0x03}, {6, 10}, {7, 0x04}});
-        QCOMPARE(f.PanelStatus->text(), polish(w.link().StanPracyTextId(0x302, 1)));
-        QCOMPARE(f.PanelStatus->font().pointSize(), 10);
+        QCOMPARE(f.commands()->PanelStatus()->text(), polish(w.link().StanPracyTextId(0x302, 1)));
+        QCOMPARE(f.commands()->PanelStatus()->font().pointSize(), 10);
     }
 
     void errorsReplyFillsTheErrorsBox()
@@ -323,12 +330,12 @@ private Q_SLOTS:
         reply[10] = 0x05;
         reply[13] = 3;
         w.errors(reply, 70);
-        QCOMPARE(f.RichEditBledy->toPlainText(),
+        QCOMPARE(f.pages()->diagnostics()->RichEditBledy()->toPlainText(),
                  polish(1940) + QStringLiteral(" 1\n") + polish(1940) + QStringLiteral(" 3"));
         // With stored counters announced by the latest live frame.
         w.live({{11, 0x10}});
         w.errors(reply, 70);
-        QCOMPARE(f.RichEditBledy->toPlainText().split(QLatin1Char('\n')),
+        QCOMPARE(f.pages()->diagnostics()->RichEditBledy()->toPlainText().split(QLatin1Char('\n')),
                  (QStringList{polish(1940) + QStringLiteral(" 1"), polish(1940) + QStringLiteral(" 3"), QString(),
                               QLatin1Char('\t') + polish(1233) + QLatin1Char(':'), QString(),
                               QStringLiteral("3 x ") + polish(1901)}));
@@ -339,13 +346,13 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         qint64 samples = 12;
-        f.scopeTimeText = [&] { return TScope::TimeText(samples); };
+        f.pages()->diagnostics()->timeText = [&] { return TScope::TimeText(samples); };
         w.live({{6, 0xF0}, {7, 5}});
         samples = 123;
         w.live({{6, 0xF0}, {7, 20}});
         w.live({{6, 0xF3}});
         w.live({{6, 0x00}, {7, 5}});  // no event
-        QCOMPARE(f.RichEditInfo->toPlainText().split(QLatin1Char('\n')),
+        QCOMPARE(f.pages()->diagnostics()->RichEditInfo()->toPlainText().split(QLatin1Char('\n')),
                  (QStringList{QStringLiteral("1.2 [s]\t\t") + polish(2005), QStringLiteral("12.3 [s]\t"),
                               QStringLiteral("12.3 [s]\t") + polish(3810)}));
     }
@@ -422,8 +429,8 @@ private Q_SLOTS:
         settle();
         QVERIFY(g->height() < GridLayout::gridHeight(g->defaultRowHeight(), 8));
         QVERIFY(g->verticalScrollBar()->maximum() > 0);
-        QVERIFY(f.readings()->Image1->mapTo(f.PanelRightBody, QPoint(0, f.readings()->Image1->height())).y() <=
-                f.PanelRightBody->height());
+        QVERIFY(f.readings()->Image1->mapTo(f.rightPanel()->body(), QPoint(0, f.readings()->Image1->height())).y() <=
+                f.rightPanel()->body()->height());
     }
 
     void collapsingTheInjectionGrid()
@@ -453,7 +460,7 @@ private Q_SLOTS:
         QVERIFY(g->isVisible());  // filled as it came into view
         QCOMPARE(g->rowCount(), l.PodajIleParamBiez(1));
         int redraws = 0;
-        f.scopeRedraw = [&] { ++redraws; };
+        f.channelList()->onChannelsChanged = [&] { ++redraws; };
         QList<QColor> offered;
         f.channelList()->pickColour = [&](const QColor& c) {
             offered << c;
@@ -491,14 +498,14 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         f.LinkEvent(100, 100, 0, 0);  // searching: stays
-        QCOMPARE(f.topTab, 0);
+        QCOMPARE(f.pages()->topTab(), 0);
         QCOMPARE(f.obdState, 0);
         f.LinkEvent(100, 100, 0, -1);  // no adapter: the OBD tab
-        QCOMPARE(f.topTab, 5);
+        QCOMPARE(f.pages()->topTab(), 5);
         QCOMPARE(f.obdState, -1);
         f.SpeedButton1Click(0);
         f.LinkEvent(100, 100, 0, 6);
-        QCOMPARE(f.topTab, 5);
+        QCOMPARE(f.pages()->topTab(), 5);
         QVERIFY(f.obdPages()->isVisible());
         QVERIFY(f.obdPages()->StringGridElm()->isVisible());
 
@@ -515,13 +522,13 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         QTest::keyClick(&f, Qt::Key_F6);
-        QCOMPARE(f.obdPage, 0);
+        QCOMPARE(f.pages()->obdPage(), 0);
         QVERIFY(f.obdPages()->StringGridElm()->isVisible());
         QVERIFY(f.obdPages()->PanelObdTabs()->isVisible());
         QTest::mouseClick(f.obdPages()->SpeedButton42(), Qt::LeftButton);
         QVERIFY(f.obdPages()->StringGridPid()->isVisible());
         QVERIFY(!f.obdPages()->RichEditDtc()->isVisible());
-        f.row3[1]->setChecked(true);
+        f.tabs()->row3()[1]->setChecked(true);
         f.SpeedButton31Click(1);
         QVERIFY(f.obdPages()->RichEditDtc()->isVisible());
         QVERIFY(!f.obdPages()->StringGridElm()->isVisible());
@@ -606,11 +613,11 @@ private Q_SLOTS:
         ObdPagesPanel& obd = *f.obdPages();
         QTest::keyClick(&f, Qt::Key_F6);
         for (int lang : {0, 2, 1}) {
-            f.langItems[lang]->trigger();
+            f.menus()->langItem(lang)->trigger();
             QCOMPARE(obd.SpeedButton41()->text(), programTexts().text(1232, lang));
         }
         for (int theme : {5, 2}) {
-            f.colorItems[theme]->trigger();
+            f.menus()->colorItem(theme)->trigger();
             const ThemePalette& t = f.palette;
             QCOMPARE(obd.palette().color(QPalette::Window), t.background);
             QCOMPARE(obd.RichEditDtc()->palette().color(QPalette::Base), t.field);

@@ -21,8 +21,13 @@
 #include "editor/Tnastawy.h"
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
+#include "shell/CommandBar.h"
+#include "shell/MainMenu.h"
 #include "shell/ReadingsPanel.h"
+#include "shell/SidePanel.h"
+#include "shell/TabRows.h"
 #include "shell/Unitmain.h"
+#include "shell/WorkPages.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 #include "ui/PanelSplitter.h"
@@ -90,12 +95,12 @@ private Q_SLOTS:
         QCOMPARE(f.language, int(TextTable::Polish));
         QCOMPARE(f.theme, 3);
         QCOMPARE(f.viewLevel, 1);
-        QVERIFY(f.viewItems[1]->isChecked());
-        QVERIFY(f.colorItems[3]->isChecked());
-        QVERIFY(f.langItems[1]->isChecked());
+        QVERIFY(f.menus()->viewItem(1)->isChecked());
+        QVERIFY(f.menus()->colorItem(3)->isChecked());
+        QVERIFY(f.menus()->langItem(1)->isChecked());
         QCOMPARE(f.Sterownik1->portNumber, 1);
-        QCOMPARE(f.MenuFile->title(), polish(1100));
-        QCOMPARE(f.row1[0]->text(), polish(1200) + QStringLiteral(" [F1]"));
+        QCOMPARE(f.menus()->MenuFile()->title(), polish(1100));
+        QCOMPARE(f.tabs()->row1()[0]->text(), polish(1200) + QStringLiteral(" [F1]"));
         QCOMPARE(f.clientSize(), QSize(740, 417));
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         // Centred: equal gaps on both sides (the platform may add a frame of a few pixels).
@@ -129,13 +134,13 @@ private Q_SLOTS:
         auto* caption = new Caption(&f);
         f.panels.add(caption);
 
-        f.langItems[0]->trigger();
+        f.menus()->langItem(0)->trigger();
         QCOMPARE(caption->text(), programTexts().text(1100, TextTable::English));
-        f.langItems[1]->trigger();
+        f.menus()->langItem(1)->trigger();
         QCOMPARE(caption->text(), polish(1100));
 
         for (int theme : {0, 5}) {
-            f.colorItems[theme]->trigger();
+            f.menus()->colorItem(theme)->trigger();
             QCOMPARE(caption->palette().color(QPalette::WindowText), f.palette.title);
         }
 
@@ -158,9 +163,9 @@ private Q_SLOTS:
         });
         TForm1& f = w.form;
         QCOMPARE(f.theme, 3);
-        f.langItems[0]->trigger();
-        QCOMPARE(f.MenuFile->title(), programTexts().text(1100, TextTable::English));
-        f.viewItems[2]->trigger();
+        f.menus()->langItem(0)->trigger();
+        QCOMPARE(f.menus()->MenuFile()->title(), programTexts().text(1100, TextTable::English));
+        f.menus()->viewItem(2)->trigger();
         f.portOverride = 400;  // a port given for this run is not remembered
         f.Sterownik1->portNumber = 400;
         for (int c = 0; c < f.Sterownik1->channels().size(); ++c)
@@ -201,24 +206,24 @@ private Q_SLOTS:
 
         // Port closed: shown at the next tick, reopened when the second comes round.
         f.Timer1Timer();
-        QCOMPARE(f.PanelStatus->text(), polish(1240));
-        QCOMPARE(f.PanelStatus->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QCOMPARE(f.commands()->PanelStatus()->text(), polish(1240));
+        QCOMPARE(f.commands()->PanelStatus()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
         QVERIFY(!f.Sterownik1->PortConnected());
         for (int i = 0; i < 9; ++i) f.Timer1Timer();
         QVERIFY(f.Sterownik1->PortConnected());
 
         // Open but silent: more than 10 unanswered frames.
-        f.PanelStatus->clear();
+        f.commands()->PanelStatus()->clear();
         f.Sterownik1->unanswered = 10;
         f.Timer1Timer();
-        QVERIFY(f.PanelStatus->text().isEmpty());
+        QVERIFY(f.commands()->PanelStatus()->text().isEmpty());
         f.Sterownik1->unanswered = 11;
         f.Timer1Timer();
-        QCOMPARE(f.PanelStatus->text(), polish(1240));
+        QCOMPARE(f.commands()->PanelStatus()->text(), polish(1240));
 
         // Disconnected through the menu: no reopening any more.
         f.MenuConnClick();
-        QAction* connect = f.MenuConn->actions().first();
+        QAction* connect = f.menus()->MenuConn()->actions().first();
         QCOMPARE(connect->text(), polish(1119));
         connect->trigger();
         QVERIFY(!f.Sterownik1->PortConnected());
@@ -226,7 +231,7 @@ private Q_SLOTS:
         for (int i = 0; i < 25; ++i) f.Timer1Timer();
         QVERIFY(!f.Sterownik1->PortConnected());
         f.MenuConnClick();
-        QCOMPARE(f.MenuConn->actions().first()->text(), polish(1118));
+        QCOMPARE(f.menus()->MenuConn()->actions().first()->text(), polish(1118));
     }
 
     void factorySettingsAskFirst()
@@ -234,10 +239,10 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         f.SpeedButton1Click(0);
-        QPushButton* factory = f.cmd[3];
+        QPushButton* factory = f.commands()->button(3);
         QVERIFY(factory->isVisible());
         QCOMPARE(factory->text(), polish(1260));
-        const int def = f.Nastawy->catalogue().descriptor(10).def;
+        const int def = f.pages()->Nastawy()->catalogue().descriptor(10).def;
         f.Sterownik1->mem.settingsBlock()[10] = uint8_t(def + 1);
 
         w.answers.yesNoAnswers = {false};
@@ -258,21 +263,21 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         QTest::keyClick(&f, Qt::Key_F2);
-        QCOMPARE(f.topTab, 1);
-        QVERIFY(f.Nastawy->isVisible());
-        QCOMPARE(f.Nastawy->page(), 1);
-        QCOMPARE(f.cmd[3]->text(), polish(1261) + QStringLiteral("  [Enter]"));
+        QCOMPARE(f.pages()->topTab(), 1);
+        QVERIFY(f.pages()->Nastawy()->isVisible());
+        QCOMPARE(f.pages()->Nastawy()->page(), 1);
+        QCOMPARE(f.commands()->button(3)->text(), polish(1261) + QStringLiteral("  [Enter]"));
 
-        QTest::mouseClick(f.cmd[3], Qt::LeftButton);  // the link reports stage 1
+        QTest::mouseClick(f.commands()->button(3), Qt::LeftButton);  // the link reports stage 1
         QVERIFY(f.Sterownik1->liveRequestBits() & 1);
-        QCOMPARE(f.cmd[3]->text(), polish(1263) + QStringLiteral("  [Enter]"));
-        QVERIFY(f.ProgressBar1->isVisible());
+        QCOMPARE(f.commands()->button(3)->text(), polish(1263) + QStringLiteral("  [Enter]"));
+        QVERIFY(f.commands()->ProgressBar1()->isVisible());
         f.LinkEvent(kEventCalibration, 2, 512, 0);
-        QCOMPARE(f.ProgressBar1->value(), 512);
+        QCOMPARE(f.commands()->ProgressBar1()->value(), 512);
 
         QTest::keyClick(&f, Qt::Key_Return);  // Enter stops it: stage 5, silently
         QVERIFY(!(f.Sterownik1->liveRequestBits() & 1));
-        QVERIFY(!f.ProgressBar1->isVisible());
+        QVERIFY(!f.commands()->ProgressBar1()->isVisible());
         QVERIFY(w.answers.messages.isEmpty());
 
         // The box comes after the tick that raised the event has returned.
@@ -294,25 +299,25 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         QTest::keyClick(&f, Qt::Key_F3);
-        QCOMPARE(f.topTab, 2);
-        QCOMPARE(f.mapPage, 0);
-        QCOMPARE(f.Nastawy->page(), 20);
-        QCOMPARE(f.cmd[0]->text(), polish(1268));
+        QCOMPARE(f.pages()->topTab(), 2);
+        QCOMPARE(f.pages()->mapPage(), 0);
+        QCOMPARE(f.pages()->Nastawy()->page(), 20);
+        QCOMPARE(f.commands()->button(0)->text(), polish(1268));
         QTest::keyClick(&f, Qt::Key_F3);
-        QCOMPARE(f.mapPage, 1);
+        QCOMPARE(f.pages()->mapPage(), 1);
         QTest::keyClick(&f, Qt::Key_F3);
-        QCOMPARE(f.mapPage, 2);
-        QVERIFY(f.cmd[1]->isHidden());
+        QCOMPARE(f.pages()->mapPage(), 2);
+        QVERIFY(f.commands()->button(1)->isHidden());
 
         // Basic view: F6 still reaches the hidden fourth OBD page; changing the view leaves it.
-        f.viewItems[0]->trigger();
+        f.menus()->viewItem(0)->trigger();
         QTest::keyClick(&f, Qt::Key_F6);
-        QCOMPARE(f.topTab, 5);
+        QCOMPARE(f.pages()->topTab(), 5);
         for (int i = 0; i < 3; ++i) QTest::keyClick(&f, Qt::Key_F6);
-        QCOMPARE(f.obdPage, 3);
-        QVERIFY(f.row3[3]->isHidden());
-        f.viewItems[1]->trigger();
-        QCOMPARE(f.obdPage, 0);
+        QCOMPARE(f.pages()->obdPage(), 3);
+        QVERIFY(f.tabs()->row3()[3]->isHidden());
+        f.menus()->viewItem(1)->trigger();
+        QCOMPARE(f.pages()->obdPage(), 0);
 
         // Developer keys do nothing outside developer mode.
         QTest::keyClick(&f, Qt::Key_K);
@@ -329,21 +334,21 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         QTest::keyClick(&f, Qt::Key_F3);
-        QTest::mouseClick(f.row2[1], Qt::LeftButton);
-        QCOMPARE(f.mapPage, 1);
+        QTest::mouseClick(f.tabs()->row2()[1], Qt::LeftButton);
+        QCOMPARE(f.pages()->mapPage(), 1);
         auto* grid = f.findChild<TableGrid*>(QStringLiteral("GrafikaTableGrid"));
         QVERIFY(grid && grid->isVisible());
-        QLineEdit* box = f.Grafika1->focusBox();
+        QLineEdit* box = f.pages()->Grafika1()->focusBox();
         QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cellRect(2, 0).center());
         QVERIFY(box->hasFocus());
-        const int left = f.PanelLeft->property("tag").toInt(), right = f.PanelRight->property("tag").toInt();
+        const int left = int(f.leftPanel()->collapsed()), right = int(f.rightPanel()->collapsed());
         f.Sterownik1->cancelCommand(TSterownik::CmdAutoFuelChange);
 
         QTest::keyClicks(box, QStringLiteral("L R"));
         QCOMPARE(box->text(), QStringLiteral("L R"));
         QCOMPARE(int(f.Sterownik1->commandPending(TSterownik::CmdAutoFuelChange)), 0);
-        QCOMPARE(f.PanelLeft->property("tag").toInt(), left);
-        QCOMPARE(f.PanelRight->property("tag").toInt(), right);
+        QCOMPARE(int(f.leftPanel()->collapsed()), left);
+        QCOMPARE(int(f.rightPanel()->collapsed()), right);
         box->selectAll();
         QTest::keyClicks(box, QStringLiteral("1500"));
         QTest::keyClick(box, Qt::Key_Return);
@@ -351,7 +356,7 @@ private Q_SLOTS:
         QCOMPARE(grid->text(2, 0), QStringLiteral("1500"));
 
         // The editor has closed: the same keys are shortcuts again.
-        QVERIFY(!f.Grafika1->editingInPlace());
+        QVERIFY(!f.pages()->Grafika1()->editingInPlace());
         QTest::keyClick(box, Qt::Key_Space);
         QCOMPARE(int(f.Sterownik1->commandPending(TSterownik::CmdAutoFuelChange)), 1);
     }
@@ -360,21 +365,22 @@ private Q_SLOTS:
     {
         Window w;
         TForm1& f = w.form;
-        f.colorItems[5]->trigger();
+        f.menus()->colorItem(5)->trigger();
         QCOMPARE(f.palette.background, QColor(0, 0, 0));
         QCOMPARE(f.QWidget::palette().color(QPalette::Window), QColor(0, 0, 0));
-        QCOMPARE(f.Nastawy->image().pixelColor(1, f.Nastawy->height() - 2), QColor(0, 0, 0));
+        QCOMPARE(f.pages()->Nastawy()->image().pixelColor(1, f.pages()->Nastawy()->height() - 2), QColor(0, 0, 0));
         // The menu bar stays in the platform's colours, so its captions remain readable.
         const QPalette bar = f.menuBar()->palette();
         QCOMPARE(bar.color(QPalette::Window), QApplication::palette().color(QPalette::Window));
         QCOMPARE(bar.color(QPalette::ButtonText), QApplication::palette().color(QPalette::ButtonText));
-        f.colorItems[2]->trigger();
-        QCOMPARE(f.Nastawy->image().pixelColor(1, f.Nastawy->height() - 2), QColor(240, 240, 240));
+        f.menus()->colorItem(2)->trigger();
+        QCOMPARE(f.pages()->Nastawy()->image().pixelColor(1, f.pages()->Nastawy()->height() - 2),
+                 QColor(240, 240, 240));
         // A theme changes colours only: the editor keeps the window's font, whose widths its
         // labels are fitted to, and the splitter above the bottom strip takes the bar colour.
-        QCOMPARE(f.Nastawy->font().family(), f.font().family());
-        QCOMPARE(f.splitBottom->handle(1)->palette().color(QPalette::Window), QColor(190, 190, 190));
-        QVERIFY(f.splitBottom->handle(1)->autoFillBackground());
+        QCOMPARE(f.pages()->Nastawy()->font().family(), f.font().family());
+        QCOMPARE(f.pages()->splitBottom()->handle(1)->palette().color(QPalette::Window), QColor(190, 190, 190));
+        QVERIFY(f.pages()->splitBottom()->handle(1)->autoFillBackground());
     }
 
     void liveFramesAndIdentification()
@@ -391,7 +397,7 @@ private Q_SLOTS:
         QCOMPARE(img.pixelColor(15, 76), QColor(200, 0, 0));
         QCOMPARE(img.pixelColor(74, 16), QColor(0, 160, 0));
         QCOMPARE(img.pixelColor(15, 31), QColor(0, 0, 0));
-        QCOMPARE(f.PanelStatus->text(), f.Sterownik1->StrStanPracy(0, 1));
+        QCOMPARE(f.commands()->PanelStatus()->text(), f.Sterownik1->StrStanPracy(0, 1));
 
         // The same LED bytes again do not redraw the picture.
         const qint64 drawn = f.readings()->Image1->pixmap().cacheKey();
@@ -407,13 +413,13 @@ private Q_SLOTS:
         // A current error colours the Diagnostics tab red.
         rx[11] = 0x08;
         f.LiveFrameReceived(LiveFrame(rx.data(), 128));
-        QCOMPARE(f.row1[3]->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
+        QCOMPARE(f.tabs()->row1()[3]->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
 
         f.Sterownik1->mem.identity[5] = 0;
         f.LinkEvent(kEventFrameReceived, 0x81, 0, 128);
-        QCOMPARE(f.PanelStatus->text(), polish(1241));
+        QCOMPARE(f.commands()->PanelStatus()->text(), polish(1241));
         QVERIFY(f.windowTitle().startsWith(f.baseCaption + QStringLiteral("  -  ")));
-        QVERIFY(f.row3[1]->isHidden());
+        QVERIFY(f.tabs()->row3()[1]->isHidden());
         f.LinkEvent(kEventLinkStarted, 0, 0, 0);
         QCOMPARE(f.windowTitle(), f.baseCaption);
         f.Sterownik1->loadedFileName = QStringLiteral("/tmp/car.set");
@@ -448,76 +454,76 @@ private Q_SLOTS:
     {
         Window w;
         TForm1& f = w.form;
-        f.viewItems[2]->trigger();
-        QTest::mouseClick(f.row1[4], Qt::LeftButton);  // Oscilloscope: the left panel may show
-        QVERIFY(f.PanelLeft->isVisible());
+        f.menus()->viewItem(2)->trigger();
+        QTest::mouseClick(f.tabs()->row1()[4], Qt::LeftButton);  // Oscilloscope: the left panel may show
+        QVERIFY(f.leftPanel()->isVisible());
         // It starts collapsed to its 14-pixel handle, with its splitter bar beside it.
-        QCOMPARE(f.PanelLeft->width(), 14);
-        QVERIFY(f.PanelLeftShow->isVisible());
-        QCOMPARE(static_cast<QToolButton*>(f.PanelLeftShow)->text(), QStringLiteral(">"));
-        QVERIFY(!f.PanelLeftBody->isVisible());
-        QVERIFY(f.splitLeft->isVisible());
-        dragBar(f.splitLeft, 60);  // a collapsed panel is not dragged open
-        QTRY_COMPARE(f.PanelLeft->width(), 14);
+        QCOMPARE(f.leftPanel()->width(), 14);
+        QVERIFY(f.leftPanel()->handle()->isVisible());
+        QCOMPARE(static_cast<QToolButton*>(f.leftPanel()->handle())->text(), QStringLiteral(">"));
+        QVERIFY(!f.leftPanel()->body()->isVisible());
+        QVERIFY(f.leftPanel()->bar()->isVisible());
+        dragBar(f.leftPanel()->bar(), 60);  // a collapsed panel is not dragged open
+        QTRY_COMPARE(f.leftPanel()->width(), 14);
 
-        QTest::mouseClick(f.PanelLeftShow, Qt::LeftButton);
-        QTRY_COMPARE(f.PanelLeft->width(), 180);
-        QCOMPARE(f.PanelLeft->property("tag").toInt(), 0);
-        QVERIFY(f.BtnUkryjLewy->isVisible());
-        QVERIFY(!f.PanelLeftShow->isVisible());
-        dragBar(f.splitLeft, 40);
-        QTRY_COMPARE(f.PanelLeft->width(), 220);
-        dragBar(f.splitLeft, -400);
-        QTRY_COMPARE(f.PanelLeft->width(), 30);
+        QTest::mouseClick(f.leftPanel()->handle(), Qt::LeftButton);
+        QTRY_COMPARE(f.leftPanel()->width(), 180);
+        QCOMPARE(int(f.leftPanel()->collapsed()), 0);
+        QVERIFY(f.leftPanel()->hideButton()->isVisible());
+        QVERIFY(!f.leftPanel()->handle()->isVisible());
+        dragBar(f.leftPanel()->bar(), 40);
+        QTRY_COMPARE(f.leftPanel()->width(), 220);
+        dragBar(f.leftPanel()->bar(), -400);
+        QTRY_COMPARE(f.leftPanel()->width(), 30);
         // Resizing the window gives the panels their computed widths again.
         resizeClient(f, QSize(1000, 600));
-        QTRY_COMPARE(f.PanelLeft->width(), 180);
+        QTRY_COMPARE(f.leftPanel()->width(), 180);
         QTest::keyClick(&f, Qt::Key_L);
-        QTRY_COMPARE(f.PanelLeft->width(), 14);
-        QCOMPARE(f.PanelLeft->property("tag").toInt(), 1);
+        QTRY_COMPARE(f.leftPanel()->width(), 14);
+        QCOMPARE(int(f.leftPanel()->collapsed()), 1);
 
         // The right panel: 20 % of the client width, dragged wider by moving its bar left.
-        QCOMPARE(f.PanelRight->width(), 200);
-        QCOMPARE(f.PanelStatus->width(), 200);
-        dragBar(f.splitRight, -50);
-        QTRY_COMPARE(f.PanelRight->width(), 250);
-        QCOMPARE(f.PanelStatus->width(), 200);
-        QTest::mouseClick(f.BtnUkryjPrawy, Qt::LeftButton);
-        QTRY_COMPARE(f.PanelRight->width(), 14);
-        QVERIFY(f.PanelRightShow->isVisible());
-        QCOMPARE(static_cast<QToolButton*>(f.PanelRightShow)->text(), QStringLiteral("<"));
+        QCOMPARE(f.rightPanel()->width(), 200);
+        QCOMPARE(f.commands()->PanelStatus()->width(), 200);
+        dragBar(f.rightPanel()->bar(), -50);
+        QTRY_COMPARE(f.rightPanel()->width(), 250);
+        QCOMPARE(f.commands()->PanelStatus()->width(), 200);
+        QTest::mouseClick(f.rightPanel()->hideButton(), Qt::LeftButton);
+        QTRY_COMPARE(f.rightPanel()->width(), 14);
+        QVERIFY(f.rightPanel()->handle()->isVisible());
+        QCOMPARE(static_cast<QToolButton*>(f.rightPanel()->handle())->text(), QStringLiteral("<"));
         QVERIFY(!f.readings()->Image1->isVisible());
         resizeClient(f, QSize(1366, 700));
-        QTRY_COMPARE(f.PanelRight->width(), 14);  // a collapsed panel stays collapsed
-        QCOMPARE(f.PanelStatus->width(), 260);
+        QTRY_COMPARE(f.rightPanel()->width(), 14);  // a collapsed panel stays collapsed
+        QCOMPARE(f.commands()->PanelStatus()->width(), 260);
         QTest::keyClick(&f, Qt::Key_R);
-        QTRY_COMPARE(f.PanelRight->width(), 260);
+        QTRY_COMPARE(f.rightPanel()->width(), 260);
         QVERIFY(f.readings()->Image1->isVisible());
 
         // Basic view: right panel expanded without its button, no left panel even on its tabs.
-        QTest::mouseClick(f.BtnUkryjPrawy, Qt::LeftButton);
-        f.viewItems[0]->trigger();
-        QTRY_COMPARE(f.PanelRight->width(), 260);
-        QVERIFY(!f.BtnUkryjPrawy->isVisible());
-        QTest::mouseClick(f.row1[1], Qt::LeftButton);
-        QVERIFY(!f.PanelLeft->isVisible());
-        QVERIFY(!f.splitLeft->isVisible());
+        QTest::mouseClick(f.rightPanel()->hideButton(), Qt::LeftButton);
+        f.menus()->viewItem(0)->trigger();
+        QTRY_COMPARE(f.rightPanel()->width(), 260);
+        QVERIFY(!f.rightPanel()->hideButton()->isVisible());
+        QTest::mouseClick(f.tabs()->row1()[1], Qt::LeftButton);
+        QVERIFY(!f.leftPanel()->isVisible());
+        QVERIFY(!f.leftPanel()->bar()->isVisible());
     }
 
     void bottomStripSpansTheCentreBelowTheLeftPanel()
     {
         Window w;
         TForm1& f = w.form;
-        f.viewItems[2]->trigger();
-        QTest::mouseClick(f.row1[1], Qt::LeftButton);  // Calibration: editor in the strip, list at the left
-        QTest::mouseClick(f.PanelLeftShow, Qt::LeftButton);
-        QTRY_COMPARE(f.PanelLeft->width(), 180);
-        QTRY_COMPARE(f.PanelNasInfoObd->height(), 80);
-        QCOMPARE(f.PanelNasInfoObd->width(), f.PanelCenter->width());
-        const int leftBottom = f.PanelLeft->mapTo(&f, QPoint(0, f.PanelLeft->height())).y();
-        const int stripTop = f.PanelNasInfoObd->mapTo(&f, QPoint(0, 0)).y();
+        f.menus()->viewItem(2)->trigger();
+        QTest::mouseClick(f.tabs()->row1()[1], Qt::LeftButton);  // Calibration: editor in the strip, list at the left
+        QTest::mouseClick(f.leftPanel()->handle(), Qt::LeftButton);
+        QTRY_COMPARE(f.leftPanel()->width(), 180);
+        QTRY_COMPARE(f.pages()->PanelNasInfoObd()->height(), 80);
+        QCOMPARE(f.pages()->PanelNasInfoObd()->width(), f.findChild<QWidget*>(QStringLiteral("PanelCenter"))->width());
+        const int leftBottom = f.leftPanel()->mapTo(&f, QPoint(0, f.leftPanel()->height())).y();
+        const int stripTop = f.pages()->PanelNasInfoObd()->mapTo(&f, QPoint(0, 0)).y();
         QVERIFY(leftBottom <= stripTop);
-        QCOMPARE(f.Nastawy->parentWidget(), f.PanelNasInfoObd);
+        QCOMPARE(f.pages()->Nastawy()->parentWidget(), f.pages()->PanelNasInfoObd());
     }
 
     void barsFollowTheClientSize_data()
@@ -538,20 +544,23 @@ private Q_SLOTS:
         QFETCH(int, fontSize);
         Window w;
         TForm1& f = w.form;
-        QTest::mouseClick(f.row1[1], Qt::LeftButton);  // Calibration: the main button alone, with progress
-        f.ProgressBar1->show();
+        QTest::mouseClick(f.tabs()->row1()[1], Qt::LeftButton);  // Calibration: the main button alone, with progress
+        f.commands()->ProgressBar1()->show();
         resizeClient(f, client);
-        QCOMPARE(f.PanelRight->width(), side);
-        QCOMPARE(f.PanelStatus->geometry(), QRect(f.PanelBottomStatus->width() - side, 0, side, bar));
-        QCOMPARE(f.PanelBottomStatus->height(), bar);
-        QCOMPARE(f.PanelTopTab1->height(), bar);
-        QCOMPARE(f.row1[5]->geometry(), QRect(5 * (f.PanelTopTab1->width() / 6), 0, f.PanelTopTab1->width() / 6, bar));
-        QCOMPARE(f.cmd[3]->font().pointSize(), fontSize);
-        QCOMPARE(f.cmd[3]->height(), bar);
-        QCOMPARE(f.cmd[3]->geometry().right() + 1, f.PanelStatus->x() - 8);
-        QCOMPARE(f.cmd[3]->width(), QFontMetrics(f.cmd[3]->font()).horizontalAdvance(f.cmd[3]->text()) + 120);
-        QCOMPARE(f.ProgressBar1->width(), f.cmd[3]->x() - 12);
-        QCOMPARE(f.ProgressBar1->height(), bar - 4);
+        QCOMPARE(f.rightPanel()->width(), side);
+        QCOMPARE(f.commands()->PanelStatus()->geometry(), QRect(f.commands()->width() - side, 0, side, bar));
+        QCOMPARE(f.commands()->height(), bar);
+        QCOMPARE(f.tabs()->PanelTopTab1()->height(), bar);
+        QCOMPARE(f.tabs()->row1()[5]->geometry(),
+                 QRect(5 * (f.tabs()->PanelTopTab1()->width() / 6), 0, f.tabs()->PanelTopTab1()->width() / 6, bar));
+        QCOMPARE(f.commands()->button(3)->font().pointSize(), fontSize);
+        QCOMPARE(f.commands()->button(3)->height(), bar);
+        QCOMPARE(f.commands()->button(3)->geometry().right() + 1, f.commands()->PanelStatus()->x() - 8);
+        QCOMPARE(f.commands()->button(3)->width(),
+                 QFontMetrics(f.commands()->button(3)->font()).horizontalAdvance(f.commands()->button(3)->text()) +
+                     120);
+        QCOMPARE(f.commands()->ProgressBar1()->width(), f.commands()->button(3)->x() - 12);
+        QCOMPARE(f.commands()->ProgressBar1()->height(), bar - 4);
     }
 
     void windowKeepsItsMinimumSize()
@@ -633,21 +642,22 @@ private Q_SLOTS:
         QFETCH(QList<QColor>, colours);
         Window w;
         TForm1& f = w.form;
-        f.viewItems[view]->trigger();
-        QTest::mouseClick(f.row1[tab], Qt::LeftButton);
-        if (tab == 2) QTest::mouseClick(f.row2[page], Qt::LeftButton);
-        if (tab == 5) QTest::mouseClick(f.row3[page], Qt::LeftButton);
+        f.menus()->viewItem(view)->trigger();
+        QTest::mouseClick(f.tabs()->row1()[tab], Qt::LeftButton);
+        if (tab == 2) QTest::mouseClick(f.tabs()->row2()[page], Qt::LeftButton);
+        if (tab == 5) QTest::mouseClick(f.tabs()->row3()[page], Qt::LeftButton);
         for (int i = 0; i < 4; ++i) {
-            QCOMPARE(f.cmd[i]->isVisible(), captions[i] != 0);
+            QCOMPARE(f.commands()->button(i)->isVisible(), captions[i] != 0);
             if (!captions[i]) continue;
-            QVERIFY(f.cmd[i]->text().startsWith(polish(captions[i])));
-            QCOMPARE(f.commandTags[i], tags[i]);
-            QCOMPARE(buttonText(f.cmd[i]), colours[i]);
-            QCOMPARE(f.cmd[i]->y(), 0);
+            QVERIFY(f.commands()->button(i)->text().startsWith(polish(captions[i])));
+            QCOMPARE(f.commands()->tag(i), tags[i]);
+            QCOMPARE(buttonText(f.commands()->button(i)), colours[i]);
+            QCOMPARE(f.commands()->button(i)->y(), 0);
         }
         // Buttons side by side from the left never overlap.
         for (int i = 1; i < 3; ++i)
-            if (f.cmd[i]->isVisible()) QVERIFY(f.cmd[i]->x() >= f.cmd[i - 1]->geometry().right() + 1);
+            if (f.commands()->button(i)->isVisible())
+                QVERIFY(f.commands()->button(i)->x() >= f.commands()->button(i - 1)->geometry().right() + 1);
     }
 
     void pressedTabColourAndAdminMapPages()
@@ -655,39 +665,39 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         const QColor active = f.palette.active;
-        QTest::mouseClick(f.row1[2], Qt::LeftButton);
-        QCOMPARE(buttonText(f.row1[2]), active);
-        QCOMPARE(buttonText(f.row1[0]), windowText());
-        QCOMPARE(buttonText(f.row2[0]), active);
+        QTest::mouseClick(f.tabs()->row1()[2], Qt::LeftButton);
+        QCOMPARE(buttonText(f.tabs()->row1()[2]), active);
+        QCOMPARE(buttonText(f.tabs()->row1()[0]), windowText());
+        QCOMPARE(buttonText(f.tabs()->row2()[0]), active);
         // A theme change keeps the highlight, in the new theme's active colour.
-        f.colorItems[5]->trigger();
-        QCOMPARE(buttonText(f.row1[2]), f.palette.active);
+        f.menus()->colorItem(5)->trigger();
+        QCOMPARE(buttonText(f.tabs()->row1()[2]), f.palette.active);
         // Re-applied after a language change without a pressed button: no tab keeps the highlight.
-        f.langItems[0]->trigger();
-        for (QToolButton* b : f.row1) QCOMPARE(buttonText(b), windowText());
-        QCOMPARE(f.topTab, 2);
+        f.menus()->langItem(0)->trigger();
+        for (QToolButton* b : f.tabs()->row1()) QCOMPARE(buttonText(b), windowText());
+        QCOMPARE(f.pages()->topTab(), 2);
 
         // One line of map pages outside admin mode; admin mode adds the second line.
-        QCOMPARE(f.PanelTopTab2->height(), 25);
-        QVERIFY(!f.row2[5]->isVisible() && !f.row2[6]->isVisible());
+        QCOMPARE(f.tabs()->PanelTopTab2()->height(), 25);
+        QVERIFY(!f.tabs()->row2()[5]->isVisible() && !f.tabs()->row2()[6]->isVisible());
         f.developerMode = 3;
-        QTest::mouseClick(f.row1[2], Qt::LeftButton);
-        QTRY_COMPARE(f.PanelTopTab2->height(), 50);
-        QVERIFY(f.row2[5]->isVisible() && f.row2[6]->isVisible());
-        const int bw = f.PanelTopTab2->width() / 5;
-        QCOMPARE(f.row2[5]->geometry(), QRect(0, 25, bw, 25));
-        QCOMPARE(f.row2[6]->geometry(), QRect(bw, 25, bw, 25));
-        QCOMPARE(f.row2[6]->text(), programTexts().text(1218, TextTable::English));
-        QTest::mouseClick(f.row2[5], Qt::LeftButton);
-        QCOMPARE(f.mapPage, 6);
-        QCOMPARE(f.commandTags[0], 351);
-        QTest::mouseClick(f.row2[6], Qt::LeftButton);
-        QCOMPARE(f.commandTags[0], 361);
-        QCOMPARE(buttonText(f.cmd[0]), QColor(128, 0, 128));
+        QTest::mouseClick(f.tabs()->row1()[2], Qt::LeftButton);
+        QTRY_COMPARE(f.tabs()->PanelTopTab2()->height(), 50);
+        QVERIFY(f.tabs()->row2()[5]->isVisible() && f.tabs()->row2()[6]->isVisible());
+        const int bw = f.tabs()->PanelTopTab2()->width() / 5;
+        QCOMPARE(f.tabs()->row2()[5]->geometry(), QRect(0, 25, bw, 25));
+        QCOMPARE(f.tabs()->row2()[6]->geometry(), QRect(bw, 25, bw, 25));
+        QCOMPARE(f.tabs()->row2()[6]->text(), programTexts().text(1218, TextTable::English));
+        QTest::mouseClick(f.tabs()->row2()[5], Qt::LeftButton);
+        QCOMPARE(f.pages()->mapPage(), 6);
+        QCOMPARE(f.commands()->tag(0), 351);
+        QTest::mouseClick(f.tabs()->row2()[6], Qt::LeftButton);
+        QCOMPARE(f.commands()->tag(0), 361);
+        QCOMPARE(buttonText(f.commands()->button(0)), QColor(128, 0, 128));
         f.developerMode = 1;
-        QTest::mouseClick(f.row1[2], Qt::LeftButton);
-        QTRY_COMPARE(f.PanelTopTab2->height(), 25);
-        QVERIFY(!f.row2[5]->isVisible());
+        QTest::mouseClick(f.tabs()->row1()[2], Qt::LeftButton);
+        QTRY_COMPARE(f.tabs()->PanelTopTab2()->height(), 25);
+        QVERIFY(!f.tabs()->row2()[5]->isVisible());
     }
 
     void splashShowsForFiveTicks()

@@ -15,7 +15,11 @@
 #include "editor/Tnastawy.h"
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
+#include "shell/CommandBar.h"
+#include "shell/MainMenu.h"
 #include "shell/Unitmain.h"
+#include "shell/WindowDialogs.h"
+#include "shell/WorkPages.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/controller/FirmwareImage.h"
 #include "sim/pty/PtyPort.h"
@@ -41,7 +45,7 @@ private Q_SLOTS:
         TSterownik& link = b.link();
         QStringList shown;
         const auto note = [&] {
-            const QString t = b.form.PanelStatus->text();
+            const QString t = b.form.commands()->PanelStatus()->text();
             if (shown.isEmpty() || shown.last() != t) shown << t;
         };
         QVERIFY(b.run([&] {
@@ -61,9 +65,10 @@ private Q_SLOTS:
                 }
         }
         QVERIFY2(last >= 0, qPrintable(shown.join(QLatin1Char('|'))));
-        QVERIFY(b.run([&] { return b.form.PanelStatus->text() == TextById(OwnText::ControllerRead); }));
-        QVERIFY(b.run(
-            [&] { return b.form.PanelStatus->text() == link.StrStanPracy(link.lastLiveFrame().workState(), 1); }));
+        QVERIFY(b.run([&] { return b.form.commands()->PanelStatus()->text() == TextById(OwnText::ControllerRead); }));
+        QVERIFY(b.run([&] {
+            return b.form.commands()->PanelStatus()->text() == link.StrStanPracy(link.lastLiveFrame().workState(), 1);
+        }));
         b.form.close();
     }
 
@@ -72,10 +77,10 @@ private Q_SLOTS:
         Bench b;
         TSterownik& link = b.link();
         QVERIFY(b.settled());
-        QCOMPARE(b.form.PanelStatus->text().isEmpty(), false);
+        QCOMPARE(b.form.commands()->PanelStatus()->text().isEmpty(), false);
 
         // Press the plus button of setting 3 on the Settings page.
-        TNastawy* editor = b.form.Nastawy;
+        TNastawy* editor = b.form.pages()->Nastawy();
         QVERIFY(editor->isVisible());
         const int i = static_cast<int>(editor->cells().indexOf(3));
         QVERIFY(i >= 0);
@@ -103,7 +108,7 @@ private Q_SLOTS:
         Bench b;
         TSterownik& link = b.link();
         QVERIFY(b.settled());
-        TNastawy* editor = b.form.Nastawy;
+        TNastawy* editor = b.form.pages()->Nastawy();
         const int i = static_cast<int>(editor->cells().indexOf(3));
         QVERIFY(i >= 0);
         const auto& g = editor->geometry();
@@ -140,7 +145,7 @@ private Q_SLOTS:
         const int again = std::clamp(edited + 1, int(d.min), int(d.max));
         QCOMPARE(link.heldEditsMask(), 0x1u);
         QVERIFY(b.run([&] {
-            return b.form.PanelStatus->text() == TextById(OwnText::EditsHeld).arg(TextById(OwnText::RegionSettings));
+            return b.form.commands()->PanelStatus()->text() == TextById(OwnText::EditsHeld).arg(TextById(OwnText::RegionSettings));
         }));
         QVERIFY(b.run([&] { return b.sim.settings()[3] == again && link.heldEditsMask() == 0; }));
         QCOMPARE(b.answers.questions.size(), 1);
@@ -160,7 +165,7 @@ private Q_SLOTS:
         b.answers.fileAnswers << image.fileName();
 
         // The menu item blocks in the progress window's modal loop; the transfer runs inside it.
-        TFormProg* prog = b.form.FormProg;
+        TFormProg* prog = b.form.dialogs()->FormProg();
         bool shownModally = false, stillOpenAt223 = false, closedAt224 = false;
         QString caption, text, percentMidway;
         QSize client;
@@ -177,7 +182,7 @@ private Q_SLOTS:
             closedAt224 = !prog->isVisible();
             if (prog->isVisible()) prog->reject();  // never leave the test stuck in the modal loop
         });
-        b.form.MenuFileFirmware->trigger();
+        b.form.menus()->MenuFileFirmware()->trigger();
 
         QCOMPARE(b.answers.dialogs.size(), 1);
         QVERIFY(b.answers.messages.isEmpty());

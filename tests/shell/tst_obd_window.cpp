@@ -20,9 +20,13 @@
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
+#include "shell/CommandBar.h"
+#include "shell/MainMenu.h"
 #include "shell/ObdPagesPanel.h"
 #include "shell/ReadingsPanel.h"
+#include "shell/TabRows.h"
 #include "shell/Unitmain.h"
+#include "shell/WorkPages.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/elm/ElmSimulator.h"
 #include "sim/pty/PtyPort.h"
@@ -101,7 +105,8 @@ struct Bench {
     QPushButton* command(int tag)
     {
         for (int i = 0; i < 4; ++i)
-            if (form.commandTags[i] == tag && form.cmd[i]->isVisible()) return form.cmd[i];
+            if (form.commands()->tag(i) == tag && form.commands()->button(i)->isVisible())
+                return form.commands()->button(i);
         return nullptr;
     }
     QString status(int row) const { return form.obdPages()->StringGridElm()->cell(1, row); }
@@ -179,10 +184,10 @@ private Q_SLOTS:
         form.Timer2->stop();
         QCOMPARE(form.ObdPort->portNumber, PortNames::numberForDevice(elmPty.devicePath()));
         QVERIFY(!form.ObdPort->PortConnected());  // remembered, opened only on the fitter's command
-        form.row1[5]->setChecked(true);
+        form.tabs()->row1()[5]->setChecked(true);
         form.SpeedButton1Click(5);
-        QTest::mouseClick(form.cmd[3], Qt::LeftButton);  // "Connect", tag 390
-        QCOMPARE(form.commandTags[3], 390);
+        QTest::mouseClick(form.commands()->button(3), Qt::LeftButton);  // "Connect", tag 390
+        QCOMPARE(form.commands()->tag(3), 390);
         QVERIFY(form.ObdPort->PortConnected());
     }
 
@@ -217,8 +222,8 @@ private Q_SLOTS:
         QVERIFY(!f.ObdPort->PortConnected());
 
         const auto wifiItem = [&]() -> QAction* {
-            Q_EMIT f.MenuElm->aboutToShow();
-            for (QAction* a : f.MenuElm->actions())
+            Q_EMIT f.menus()->MenuElm()->aboutToShow();
+            for (QAction* a : f.menus()->MenuElm()->actions())
                 if (a->objectName() == QLatin1String("MenuElmWifi")) return a;
             return nullptr;
         };
@@ -263,10 +268,10 @@ private Q_SLOTS:
         elm = std::make_unique<ElmSimulator>();
         QVERIFY(elm->listen(address, error));
         elm->serve();
-        f.row1[5]->setChecked(true);
+        f.tabs()->row1()[5]->setChecked(true);
         f.SpeedButton1Click(5);
-        QCOMPARE(f.commandTags[3], 390);
-        QTest::mouseClick(f.cmd[3], Qt::LeftButton);  // "Connect"
+        QCOMPARE(f.commands()->tag(3), 390);
+        QTest::mouseClick(f.commands()->button(3), Qt::LeftButton);  // "Connect"
         QVERIFY(f.ObdPort->PortConnected());
         QCOMPARE(f.ObdPort->portName, address);
         QTRY_VERIFY_WITH_TIMEOUT(elm->hasClient(), 5000);
@@ -297,7 +302,7 @@ private Q_SLOTS:
         QCOMPARE(b.status(ObdPanels::RowObd), QStringLiteral("CAN (11 bit ID, 500 kb)"));
         QCOMPARE(b.status(ObdPanels::RowElm), QStringLiteral("ELM327 v1.5"));
         QCOMPARE(f.obdPages()->StringGridElm()->cell(0, ObdPanels::RowMil), QStringLiteral("MIL:"));
-        QCOMPARE(f.topTab, 5);
+        QCOMPARE(f.pages()->topTab(), 5);
         QVERIFY(f.obdPages()->StringGridElm()->isVisible());
         QVERIFY(b.run([&] { return b.status(ObdPanels::RowDtc) == QStringLiteral("2"); }));
         QCOMPARE(b.status(ObdPanels::RowMil), QStringLiteral("zapalony"));
