@@ -123,13 +123,22 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
             std::memcpy(mem.identity.data(), rxBuffer, std::min<int>(length, MemoryImage::kIdentitySize));
             if (rxBuffer[5] == 0) {
                 keepHistoryForSameController();
+                // Writes still waiting from before (the link was lost before they were
+                // acknowledged) are edits the controller may not have: asked about with the rest.
+                const uint32_t waiting = (writeMask | (commands_[CmdSettingsWrite] ? 0x1u : 0u)) & ~kHistoryMask;
+                unsentEdits_ |= waiting;
+                writeMask &= ~waiting;
+                commands_[CmdSettingsWrite] = 0;
                 ListaParamOdPlytki();
                 linkMask |= 2;
                 // A new reading of the whole controller: nothing read before counts as confirmed.
                 resetReadConfirmation();
+                // Regions edited meanwhile are read too (also those outside the usual reading),
+                // so that the question can offer the controller's values.
+                const uint32_t reads = 0xF3079Fu | unsentEdits_;
                 readMask = 0;
-                queueReads(0xF3079F);
-                readMask = 0xF3079F;
+                queueReads(reads);
+                readMask = reads;
                 // The reads go out back to back until every region is taken (TsterownikScheduler.cpp).
                 bulkRead_ = true;
                 bulkMask_ = readMask;
@@ -244,7 +253,9 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
             return false;
         }
         if (unsentEdits_ & r.mask) {
-            // Edited with no controller answering: the fitter chooses between the two copies.
+            // Edited with no controller answering: the fitter chooses between the two copies (an
+            // edit held meanwhile is part of the PC's copy).
+            heldEdits_ &= ~r.mask;
             std::memcpy(controllerCopy_[static_cast<size_t>(index)].data(), data, MemoryImage::kRegionSize);
             controllerCopyMask_ |= r.mask;
             readMask &= ~r.mask;

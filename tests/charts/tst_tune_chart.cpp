@@ -14,7 +14,9 @@
 #include "charts/Tgrafika.h"
 #include "link/LoopbackBackend.h"
 #include "link/Tsterownik.h"
+#include "shell/TabRows.h"
 #include "shell/Unitmain.h"
+#include "shell/WorkPages.h"
 #include "tests/WindowRig.h"
 
 namespace {
@@ -55,7 +57,7 @@ struct Window : WindowRig {
         QVERIFY(QTest::qWaitForWindowActive(&form));
         seed(l);
         chart().refreshTimer()->stop();
-        QTest::mouseClick(form.row1[2], Qt::LeftButton);
+        QTest::mouseClick(form.tabs()->row1()[2], Qt::LeftButton);
         QVERIFY(chart().isVisible());
         // Focus by a press on the plot, as the fitter gives it.
         const ChartLayout::Plot& p = chart().plot();
@@ -70,7 +72,7 @@ struct Window : WindowRig {
             windowBackup();
         };
     }
-    TGrafika& chart() { return *form.Grafika1; }
+    TGrafika& chart() { return *form.pages()->Grafika1(); }
     MultiplierView& view() { return *static_cast<MultiplierView*>(chart().viewAt(0)); }
     const uint8_t* table() { return link().mem.block(MemoryImage::Multiplier1); }
     void key(int key)
@@ -162,7 +164,7 @@ private Q_SLOTS:
     void keysNeedTheFocus()
     {
         Window w;
-        w.form.row1[0]->setFocus();
+        w.form.tabs()->row1()[0]->setFocus();
         QVERIFY(!w.chart().hasChartFocus());
         for (int key : {int(MultiplierView::kProposeKey), int(MultiplierView::kApplyKey)}) w.chart().KeyDown(key, {});
         QVERIFY(!w.view().proposal());

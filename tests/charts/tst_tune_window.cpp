@@ -7,6 +7,8 @@
 
 #include "charts/MultiplierView.h"
 #include "charts/Tgrafika.h"
+#include "shell/TabRows.h"
+#include "shell/WorkPages.h"
 #include "sim/car/CarModel.h"
 #include "tests/WindowSimRig.h"
 #include "tune/MultiplierEvidence.h"
@@ -16,7 +18,7 @@ namespace {
 struct CarWindow : WindowSimRig {
     std::unique_ptr<CarModel> car;
     ~CarWindow() { car.reset(); }  // the car goes before the controller it drives
-    TGrafika& chart() { return *form.Grafika1; }
+    TGrafika& chart() { return *form.pages()->Grafika1(); }
     MultiplierView& view() { return *static_cast<MultiplierView*>(chart().viewAt(0)); }
     double deviation()
     {
@@ -50,7 +52,7 @@ private Q_SLOTS:
         const double before = w.deviation();
         QVERIFY2(before > 6, qPrintable(QString::number(before)));
 
-        QTest::mouseClick(w.form.row1[2], Qt::LeftButton);
+        QTest::mouseClick(w.form.tabs()->row1()[2], Qt::LeftButton);
         QVERIFY(w.chart().isVisible());
         QCOMPARE(w.chart().view(), 0);
         const ChartLayout::Plot& p = w.chart().plot();

@@ -467,6 +467,7 @@ private Q_SLOTS:
 
         rig.open();
         QCOMPARE(rig.slot(), 0x81);
+        QCOMPARE(rig.slot(), 0x81);  // the second reply confirms the identity
         rig.link.ZapiszDoSterownika(0x2000);
         QList<int> sent;
         for (int i = 0; i < 60; ++i) sent.append(rig.slot());

@@ -145,7 +145,8 @@ private Q_SLOTS:
         const int again = std::clamp(edited + 1, int(d.min), int(d.max));
         QCOMPARE(link.heldEditsMask(), 0x1u);
         QVERIFY(b.run([&] {
-            return b.form.commands()->PanelStatus()->text() == TextById(OwnText::EditsHeld).arg(TextById(OwnText::RegionSettings));
+            return b.form.commands()->PanelStatus()->text() ==
+                   TextById(OwnText::EditsHeld).arg(TextById(OwnText::RegionSettings));
         }));
         QVERIFY(b.run([&] { return b.sim.settings()[3] == again && link.heldEditsMask() == 0; }));
         QCOMPARE(b.answers.questions.size(), 1);

@@ -332,11 +332,17 @@ private Q_SLOTS:
         QVERIFY(rig.connectAndRead());
         const int theirs = rig.sim.settings()[90];
         const int port = rig.link.portNumber;
+        // A write queued just before the plug came out is as unacknowledged as the edit after it.
+        // The enrichment is outside the reading after identification: it is read for the question.
+        uint8_t* enrichment = rig.link.mem.region(0x2000);
+        const int theirEnrichment = rig.sim.region(0xAD)[3];
+        enrichment[3] = static_cast<uint8_t>(theirEnrichment + 9);
+        QCOMPARE(rig.link.ZapiszDoSterownika(0x2000), TSterownik::EditOutcome::Sent);
         rig.link.PortClose();  // the plug is out
         rig.link.mem.settings[90] = static_cast<uint8_t>(theirs + 7);
         QCOMPARE(rig.link.ZapiszDoSterownika(0x1), TSterownik::EditOutcome::Unsent);
         QCOMPARE(rig.link.unsentEditsMask(), 0x1u);
-        QCOMPARE(rig.link.writeMask, 0u);
+        QCOMPARE(rig.link.writeMask, 0x2000u);  // the enrichment's write still waits
 
         QList<std::pair<int, int>> asked;
         rig.link.OnZdarzenie = [&](int kind, int code, int value, int) {
@@ -344,7 +350,7 @@ private Q_SLOTS:
         };
         QVERIFY(rig.link.PortOpen(port));
         QVERIFY(rig.runUntil([&] { return !asked.isEmpty(); }, 2000));
-        QCOMPARE(asked.first(), std::make_pair(0x1, 0));  // the same controller as before
+        QCOMPARE(asked.first(), std::make_pair(0x2001, 0));  // the same controller as before
         QCOMPARE(int(rig.link.mem.settings[90]), theirs + 7);
         rig.link.settleUnsentEdits(send);
         QVERIFY(rig.runUntil(
@@ -356,6 +362,8 @@ private Q_SLOTS:
         QCOMPARE(rig.link.unsentEditsMask(), 0u);
         QCOMPARE(int(rig.sim.settings()[90]), send ? theirs + 7 : theirs);
         QCOMPARE(int(rig.link.mem.settings[90]), send ? theirs + 7 : theirs);
+        QCOMPARE(int(rig.sim.region(0xAD)[3]), send ? theirEnrichment + 9 : theirEnrichment);
+        QCOMPARE(int(enrichment[3]), send ? theirEnrichment + 9 : theirEnrichment);
         QCOMPARE(asked.size(), 1);
     }
 
