@@ -230,7 +230,7 @@ void MultiplierView::drawDeviation(TGrafika& chart, QPainter& p)
     if (e.cells.empty()) return;
     const ChartLayout::Plot& pl = chart.plot();
     const int rows = chart.viewLevel() > 0 ? 4 : 3;
-    p.setPen(chart.textColour());
+    p.setPen(chart.plotTextColour());
     TGrafika::drawTextAt(p, pl.left + 20, pl.top() + 20 * (rows + 1),
                          TextById(OwnText::TuneDeviationNow).arg(fixed(e.deviation(), 1)));
     TGrafika::drawTextAt(p, pl.left + 20, pl.top() + 20 * (rows + 2), TextById(OwnText::TuneKeys));
@@ -281,7 +281,7 @@ void MultiplierView::drawProposal(TGrafika& chart, QPainter& p)
     p.setBrush(chart.chartColours().plotBackground);
     p.drawRect(tableRect_);
     p.setBrush(Qt::NoBrush);
-    p.setPen(chart.textColour());
+    p.setPen(chart.plotTextColour());
     int y = tableRect_.top() + 2;
     for (qsizetype i = 0; i < lines.size(); ++i, y += rowHeight) {
         if (i + 1 == lines.size()) {

@@ -87,6 +87,11 @@ public:
     // The main window's background and text colours, read at every rebuild.
     QColor backgroundColour() const { return palette_.background; }
     QColor textColour() const { return palette_.text; }
+    // Text drawn over the plot: readable on the plot's own background, dark in some themes.
+    QColor plotTextColour() const
+    {
+        return palette_.chart.plotBackground.lightness() < 128 ? QColor(230, 230, 230) : QColor(Qt::black);
+    }
     QLineEdit* focusBox() const { return focusBox_; }
     // True while a view types into the focus box (a table header being edited): keys belong to it.
     bool editingInPlace() const;
