@@ -22,6 +22,7 @@
 #include "shell/Unitmain.h"
 #include "shell/WorkPages.h"
 #include "tests/WindowRig.h"
+#include "tests/charts/MapPageWindow.h"
 
 namespace {
 
@@ -59,30 +60,9 @@ void seed(TSterownik& link)
 }
 
 // The main window on the Map page, its link on the in-memory line so that writes are requested.
-struct Window : WindowRig {
-    Window()
-    {
-        TSterownik& l = link();
-        l.timer()->stop();
-        l.setBackend(std::make_unique<LoopbackBackend>());
-        form.FormCreate();
-        QVERIFY(l.PortOpen(1));
-        l.timer()->stop();
-        form.resize(1000, 700);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        seed(l);
-        chart().refreshTimer()->stop();
-        QTest::mouseClick(form.tabs()->row1()[2], Qt::LeftButton);
-        QVERIFY(chart().isVisible());
-        QCOMPARE(l.readMask, 0u);
-    }
-    TGrafika& chart() { return *form.pages()->Grafika1(); }
-    MultiplierView& view() { return *static_cast<MultiplierView*>(chart().viewAt(0)); }
+struct Window : MapPageWindow {
+    Window() : MapPageWindow(seed) { QCOMPARE(link().readMask, 0u); }
     uint8_t* slots() { return link().mem.settingsBlock() + kNodes; }
-    uint8_t* table() { return link().mem.block(MemoryImage::Multiplier1); }
     QPoint node(int slot)
     {
         QPoint at;
@@ -92,11 +72,6 @@ struct Window : WindowRig {
     void click(int slot, Qt::MouseButton button = Qt::LeftButton)
     {
         QTest::mouseClick(&chart(), button, {}, node(slot));
-    }
-    void key(int key, Qt::KeyboardModifiers modifiers = {})
-    {
-        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &form;
-        QTest::keyClick(target, Qt::Key(key), modifiers);
     }
     // A node edit asks for the settings block and multiplier bank 1 to be written.
     bool writeRaised() const { return (form.Sterownik1->writeMask & 3) == 3; }

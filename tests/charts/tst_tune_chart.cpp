@@ -18,6 +18,7 @@
 #include "shell/Unitmain.h"
 #include "shell/WorkPages.h"
 #include "tests/WindowRig.h"
+#include "tests/charts/MapPageWindow.h"
 
 namespace {
 
@@ -41,24 +42,10 @@ void seed(TSterownik& link)
         }
 }
 
-struct Window : WindowRig {
-    Window()
+struct Window : MapPageWindow {
+    Window() : MapPageWindow(seed)
     {
         TSterownik& l = link();
-        l.timer()->stop();
-        l.setBackend(std::make_unique<LoopbackBackend>());
-        form.FormCreate();
-        QVERIFY(l.PortOpen(1));
-        l.timer()->stop();
-        form.resize(1000, 700);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        seed(l);
-        chart().refreshTimer()->stop();
-        QTest::mouseClick(form.tabs()->row1()[2], Qt::LeftButton);
-        QVERIFY(chart().isVisible());
         // Focus by a press on the plot, as the fitter gives it.
         const ChartLayout::Plot& p = chart().plot();
         QTest::mouseClick(&chart(), Qt::LeftButton, {}, QPoint(p.left + 5, p.top() + 5));
@@ -71,14 +58,6 @@ struct Window : WindowRig {
             backupsAsked.append(link().writeMask);
             windowBackup();
         };
-    }
-    TGrafika& chart() { return *form.pages()->Grafika1(); }
-    MultiplierView& view() { return *static_cast<MultiplierView*>(chart().viewAt(0)); }
-    const uint8_t* table() { return link().mem.block(MemoryImage::Multiplier1); }
-    void key(int key)
-    {
-        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &form;
-        QTest::keyClick(target, Qt::Key(key));
     }
     // Pixels of the curve colour in the frame inside `r`.
     int curvePixels(const QRect& r)
