@@ -6,9 +6,11 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QScrollBar>
+#include <QtWidgets/QToolTip>
 
 #include <algorithm>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"
 #include "settings/SettingsPages.h"
@@ -331,9 +333,14 @@ void TNastawy::drawSetting(QPainter& p, const QRect& r, int column, int n, bool 
     // Labels of a column start at one x, so the longest ends 4 pixels before the value box.
     p.setPen(pal_.dialogText);
     const int lx = std::max(p0, p2 - longestLabel_ - 4);
+    // A label that does not fit ends in "…" before the value box, or before the detail button where
+    // the setting has one, rather than running under it.
+    const int labelEnd = hasDetail(n) ? std::min(p2, geo_.p(column, 6)) - 2 : p2 - 2;
+    const QString label =
+        p.fontMetrics().elidedText(catalogue_.LabelText(n), Qt::ElideRight, std::max(0, labelEnd - lx));
     p.save();
-    p.setClipRect(QRect(lx, r.top(), p2 - lx - 2, r.height()));
-    p.drawText(QRect(lx, r.top(), p2 - lx, r.height()), Qt::AlignLeft | Qt::AlignVCenter, catalogue_.LabelText(n));
+    p.setClipRect(QRect(lx, r.top(), std::max(0, labelEnd - lx), r.height()));
+    p.drawText(QRect(lx, r.top(), p2 - lx, r.height()), Qt::AlignLeft | Qt::AlignVCenter, label);
     p.restore();
 
     const int boxEnd = cls == kClassHeader ? p5 : (isList(cls) || isYesNo(cls)) ? p4 : p3;
@@ -565,4 +572,15 @@ void TNastawy::keyPressEvent(QKeyEvent* event)
         else if (selRow_ >= firstRow_ + visibleRows()) scroll_->setValue(selRow_ - visibleRows() + 1);
     }
     refresh();
+}
+
+// A resting mouse shows how a value is changed: typed digits do nothing here, which a new user
+// would not guess.
+bool TNastawy::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), TextById(OwnText::EditorHint), this);
+        return true;
+    }
+    return QWidget::event(event);
 }

@@ -7,6 +7,7 @@
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QToolButton>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"
 #include "shell/GridLayout.h"
@@ -51,6 +52,12 @@ ReadingsPanel::ReadingsPanel(TSterownik& link, QWidget* frame, QLabel* injection
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(2);
+
+    NoLinkHint = new QLabel(this);
+    NoLinkHint->setObjectName(QStringLiteral("NoLinkHint"));
+    NoLinkHint->setWordWrap(true);
+    NoLinkHint->setAlignment(Qt::AlignCenter);
+    column->addWidget(NoLinkHint);
 
     StringGridParametry = new StringGrid(this);
     StringGridParametry->setObjectName(QStringLiteral("StringGridParametry"));
@@ -108,6 +115,27 @@ ReadingsPanel::ReadingsPanel(TSterownik& link, QWidget* frame, QLabel* injection
 
     CellPainting::watchResize(frame_, [this] { LayoutRightPanel(); });
     drawSwitchPicture();
+    showLinkState(link_.alive());
+}
+
+void ReadingsPanel::showLinkState(bool alive)
+{
+    NoLinkHint->setText(TextById(OwnText::NoLinkHint).arg(TextById(1117), TextById(1118)));
+    NoLinkHint->setVisible(!alive);
+    if (alive == linkShown_) return;
+    linkShown_ = alive;
+    if (alive) return;
+    StringGrid* g = StringGridParametry;
+    readingsCache_.reset(g->rowCount());
+    for (int k = 0; k < g->rowCount(); ++k) g->setCell(1, k, QString());
+    StringGrid* t = StringGridCzasyWtr;
+    for (int r = 0; r < t->rowCount(); ++r) {
+        t->setCell(1, r, QString());
+        t->setCell(3, r, QString());
+    }
+    shownPetrol_.fill(0.0001);
+    shownGas_.fill(0.0001);
+    drawSwitchPicture();
 }
 
 bool ReadingsPanel::eventFilter(QObject* watched, QEvent* event)
@@ -120,6 +148,7 @@ bool ReadingsPanel::eventFilter(QObject* watched, QEvent* event)
 
 void ReadingsPanel::liveFrame(const LiveFrame& frame)
 {
+    if (!linkShown_) showLinkState(true);
     ShowReadings(frame);
     ShowInjectionTimes(frame);
     ShowLeds(frame);
@@ -139,12 +168,16 @@ void ReadingsPanel::linkEvent(int kind, int code, int, int length)
 void ReadingsPanel::relabel()
 {
     injectionTitle_->setText(TextById(1231));
+    NoLinkHint->setText(TextById(OwnText::NoLinkHint).arg(TextById(1117), TextById(1118)));
     LayoutRightPanel();
 }
 
 void ReadingsPanel::applyColours(const ThemePalette& palette)
 {
     palette_ = palette;
+    QPalette hint = NoLinkHint->palette();
+    hint.setColor(QPalette::WindowText, palette.title);
+    NoLinkHint->setPalette(hint);
     drawSwitchPicture();
     colourGrids();
 }

@@ -385,6 +385,7 @@ void TForm1::buildWidgets()
                 [this] { Sterownik1->requestCommand(TSterownik::CmdAutoFuelChange); });
         rv->addWidget(readings_, 1);
         panels.add(readings_);
+        connect(Session, &WorkshopSession::aliveChanged, readings_, &ReadingsPanel::showLinkState);
     }
     {
         auto* show = new QToolButton(PanelRight);

@@ -151,9 +151,12 @@ void TForm1::ShowLiveFrame(const LiveFrame& frame)
         text = TextById(OwnText::ControllerRead);
         --readDoneFrames_;
     } else if ((frame.byte(11) & 3) == 3 && frame.eventCode() != 0 && secondsCounter % 2 == 1) {
-        // Every other second the status shows the detail of the state instead.
-        size = 8;
-        if (const int id = LivePanels::detailTextId(frame.eventCode(), frame.eventValue())) text = TextById(id);
+        // Every other second the status shows the detail of the state instead, in the smaller font; a
+        // state without a detail text keeps its text and its size (it would flicker between two).
+        if (const int id = LivePanels::detailTextId(frame.eventCode(), frame.eventValue())) {
+            text = TextById(id);
+            size = 8;
+        }
     }
     QFont font = PanelStatus->font();
     font.setPointSize(size);

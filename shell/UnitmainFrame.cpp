@@ -13,6 +13,8 @@
 #include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
 
+#include <algorithm>
+
 #include "base/TextTable.h"
 #include "charts/Tgrafika.h"
 #include "dialogs/Unitprog.h"
@@ -254,8 +256,21 @@ void TForm1::FitTabRows()
     const int h1 = PanelTopTab1->height();
     const int bw1 = PanelTopTab1->width() / 6;
     QStringList captions;
-    for (QToolButton* b : row1) captions << b->text();
-    const int s1 = FrameLayout::fitFontSize(captions, bw1 - 2, 14, 7, width);
+    for (int i = 0; i < 6; ++i) captions << TextById(1200 + i) + QStringLiteral(" [F%1]").arg(i + 1);
+    int s1 = FrameLayout::fitFontSize(captions, bw1 - 2, 14, 7, width);
+    // In a narrow window even the smallest font may not hold "Oscilloscope [F5]": the key then goes
+    // to the tooltip and the caption keeps the tab's name whole.
+    const bool keysFit =
+        std::all_of(captions.begin(), captions.end(), [&](const QString& c) { return width(c, s1) <= bw1 - 2; });
+    for (int i = 0; i < 6; ++i) {
+        row1[i]->setText(keysFit ? captions[i] : TextById(1200 + i));
+        row1[i]->setToolTip(QStringLiteral("F%1").arg(i + 1));
+    }
+    if (!keysFit) {
+        captions.clear();
+        for (QToolButton* b : row1) captions << b->text();
+        s1 = FrameLayout::fitFontSize(captions, bw1 - 2, 14, 7, width);
+    }
     for (int i = 0; i < 6; ++i) {
         row1[i]->setGeometry(i * bw1, 0, bw1, h1);
         applyFont(row1[i], s1);
@@ -314,14 +329,12 @@ void TForm1::placeEditor(QWidget* parent)
 void TForm1::SpeedButton1Click(int tab)
 {
     if (!Nastawy) return;
-    // Without a pressed button (re-applied after a view or language change) every tab keeps the
-    // window-text colour.
+    // Re-applied without a pressed button (after a view or language change) the current tab keeps its
+    // highlight: the fitter would otherwise not see which tab is shown.
     for (QToolButton* b : row1) setTabColour(b, systemWindowText());
-    tabHighlighted_ = tab >= 0;
-    if (tab >= 0) {
-        topTab = tab;
-        setTabColour(row1[topTab], palette.active);
-    }
+    tabHighlighted_ = true;
+    if (tab >= 0) topTab = tab;
+    setTabColour(row1[topTab], palette.active);
     for (QPushButton* b : cmd) b->hide();
     ProgressBar1->hide();
     PanelBledy->hide();

@@ -13,11 +13,13 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QTableWidget>
+#include <QtWidgets/QTextBrowser>
 #include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
 
 #include "base/OwnTexts.h"
 #include "base/TextTable.h"
+#include "dialogs/ManualWindow.h"
 #include "dialogs/Unitadmin.h"
 #include "dialogs/Unitdevice.h"
 #include "dialogs/Unitparam.h"
@@ -197,11 +199,12 @@ private Q_SLOTS:
                    s->StringGrid1->item(0, 5)->text() == polish(1346) && s->BitBtn2->text() == polish(1354) &&
                    s->GroupBox2->title() == QLatin1Char(' ') + polish(1342) + QLatin1Char(' ');
         });
-        row("Manual, folder missing", nothing(), trigger(&TForm1::MenuDocMan), [](Window& w) {
-            return w.opened.isEmpty() && w.answers.messages.size() == 1 &&
-                   w.answers.messages[0].text.contains(QStringLiteral("Manual")) &&
-                   w.answers.messages[0].text.startsWith(
-                       ownTexts().text(OwnText::FolderMissing, TextTable::Polish).section(QLatin1Char('%'), 0, 0));
+        // The manual is inside the program: its window opens on the first page in the window's language.
+        row("Manual", nothing(), trigger(&TForm1::MenuDocMan), [](Window& w) {
+            const ManualWindow* m = w.form.findChild<ManualWindow*>();
+            return m && m->isVisible() && w.opened.isEmpty() && w.answers.messages.isEmpty() &&
+                   m->browser()->source() == ManualWindow::contentsOf(TextTable::Polish) &&
+                   m->browser()->toPlainText().startsWith(QStringLiteral("Program warsztatowy KAVELO"));
         });
         row("Harness diagram", nothing(), trigger(&TForm1::MenuDocSch), [](Window& w) {
             return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Diagram")) &&
@@ -479,12 +482,33 @@ private Q_SLOTS:
         p->close();
     }
 
+    // Every button of the oscilloscope bar says what it does, in every language, each its own words.
+    void scopeButtonsSayWhatTheyDo()
+    {
+        Window w;
+        for (int language = 0; language < 4; ++language) {
+            w.form.langItems[language]->trigger();
+            QSet<QString> tips;
+            const QList<QToolButton*> buttons = w.form.scopeBar()->findChildren<QToolButton*>();
+            QCOMPARE(buttons.size(), 12);
+            for (QToolButton* b : buttons) {
+                QVERIFY2(!b->toolTip().isEmpty(), qPrintable(b->objectName()));
+                tips.insert(b->toolTip());
+            }
+            QCOMPARE(tips.size(), 12);
+            QVERIFY(tips.contains(ownTexts().text(OwnText::ScopeRecord, language)));
+        }
+    }
+
     void logWindowShowsLinesOnlyWhileVisible()
     {
         Window w;
         TFormAdmin* a = w.form.FormAdmin;
         QCOMPARE(a->windowTitle(), QStringLiteral("FormAdmin"));
-        QVERIFY(a->windowFlags() & Qt::WindowStaysOnTopHint);
+        // Above the main window as its tool window, but never above a modal dialog of the program.
+        QCOMPARE(a->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+        QVERIFY(!(a->windowFlags() & Qt::WindowStaysOnTopHint));
+        QCOMPARE(a->parentWidget(), static_cast<QWidget*>(&w.form));
         w.form.AdminLine(QStringLiteral("hidden"), Rgb(255, 0, 0));
         QVERIFY(a->RichEdit1->toPlainText().isEmpty());
         w.form.MenuA0->trigger();

@@ -565,6 +565,29 @@ private Q_SLOTS:
         QCOMPARE(f.size(), f.minimumSize());
     }
 
+    // At the smallest window every top tab's caption fits its button in every language: where "[F5]"
+    // does not fit at the smallest font, the caption is the tab's name and the key its tooltip.
+    void topTabCaptionsFitTheSmallestWindow()
+    {
+        Window w;
+        TForm1& f = w.form;
+        f.resize(300, 200);
+        QTRY_VERIFY(f.frameGeometry().width() >= 640);
+        for (int language = 0; language < 4; ++language) {
+            f.langItems[language]->trigger();
+            for (int i = 0; i < 6; ++i) {
+                QToolButton* b = f.row1[i];
+                const QString where = QStringLiteral("language %1, tab %2: ").arg(language).arg(i) + b->text();
+                QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(b->text()) <= b->width() - 2, qPrintable(where));
+                QVERIFY2(b->text().startsWith(programTexts().text(1200 + i, language)), qPrintable(where));
+                QCOMPARE(b->toolTip(), QStringLiteral("F%1").arg(i + 1));
+            }
+        }
+        // A wide window shows the keys again.
+        f.resize(1366, 768);
+        QTRY_COMPARE(f.row1[4]->text(), programTexts().text(1204, 3) + QStringLiteral(" [F5]"));
+    }
+
     void storedOuterBoundsComeBack()
     {
         const QRect bounds(40, 30, 900, 600);
@@ -662,10 +685,13 @@ private Q_SLOTS:
         // A theme change keeps the highlight, in the new theme's active colour.
         f.colorItems[5]->trigger();
         QCOMPARE(buttonText(f.row1[2]), f.palette.active);
-        // Re-applied after a language change without a pressed button: no tab keeps the highlight.
-        f.langItems[0]->trigger();
-        for (QToolButton* b : f.row1) QCOMPARE(buttonText(b), windowText());
-        QCOMPARE(f.topTab, 2);
+        // Re-applied after a language or view change without a pressed button: the shown tab keeps the
+        // highlight, and only it.
+        for (QAction* change : {f.langItems[0], f.viewItems[2], f.viewItems[1]}) {
+            change->trigger();
+            for (int i = 0; i < 6; ++i) QCOMPARE(buttonText(f.row1[i]), i == 2 ? f.palette.active : windowText());
+            QCOMPARE(f.topTab, 2);
+        }
 
         // One line of map pages outside admin mode; admin mode adds the second line.
         QCOMPARE(f.PanelTopTab2->height(), 25);
