@@ -42,10 +42,10 @@ ManualWindow::ManualWindow(QWidget* parent) : QDialog(parent)
 QString ManualWindow::folderOf(int language)
 {
     switch (language) {
-    case TextTable::Polish: return QStringLiteral("pl");
-    case TextTable::Russian: return QStringLiteral("ru");
-    case TextTable::Spanish: return QStringLiteral("es");
-    default: return QStringLiteral("en");
+        case TextTable::Polish: return QStringLiteral("pl");
+        case TextTable::Russian: return QStringLiteral("ru");
+        case TextTable::Spanish: return QStringLiteral("es");
+        default: return QStringLiteral("en");
     }
 }
 
@@ -85,5 +85,6 @@ void ManualWindow::applyColours(const ThemePalette& palette)
 void ManualWindow::sourceShown(const QUrl&)
 {
     const QString title = browser_->documentTitle();
-    setWindowTitle(QStringLiteral("KAVELO - ") + TextById(1171) + (title.isEmpty() ? QString() : QStringLiteral(" - ") + title));
+    setWindowTitle(QStringLiteral("KAVELO - ") + TextById(1171) +
+                   (title.isEmpty() ? QString() : QStringLiteral(" - ") + title));
 }

@@ -317,8 +317,8 @@ bool TNastawy::warning(int n) const
 
 QString TNastawy::fitted(const QFontMetrics& fm, QString text, int width) const
 {
-    while (!text.isEmpty() && fm.horizontalAdvance(text) > width) text.chop(1);
-    return text;
+    // A value that does not fit its box ends in "…", so that a cut text is not taken for the whole.
+    return fm.elidedText(text, Qt::ElideRight, std::max(0, width));
 }
 
 void TNastawy::drawSetting(QPainter& p, const QRect& r, int column, int n, bool selected)

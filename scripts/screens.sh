@@ -12,7 +12,7 @@
 # Default: everything (4 x 6 x 3 x 2 = 144 sets). Needs Xvfb, xdotool and ImageMagick; installs them
 # with apt-get when missing.
 set -u
-build=build; out=screens; langs="0 1 2 3"; themes="0 1 2 3 4 5"; views="0 1 2"; sizes="1366x768 640x480"; wait=6
+build=build; out=screens; langs="0 1 2 3"; themes="0 1 2 3 4 5"; views="0 1 2"; sizes="1366x768 640x480"; wait=7
 while getopts b:o:l:t:v:s:w: opt; do
   case $opt in
     b) build=$OPTARG ;; o) out=$OPTARG ;; l) langs=$OPTARG ;; t) themes=$OPTARG ;; v) views=$OPTARG ;;

@@ -58,10 +58,18 @@ private Q_SLOTS:
     // them without its explanation fails here.
     void codesOfTheChecksAreExplained()
     {
-        const int used[] = {SettingsFile::CannotCreate, SettingsFile::CannotOpen, SettingsFile::NotSettingsFile,
-                            OscFile::CannotCreate,      OscFile::CannotOpen,      OscFile::NotRecording,
-                            OscFile::AppendFailed,      OscFile::CsvFailed,       141,
-                            142,                        143,                      144};
+        const int used[] = {SettingsFile::CannotCreate,
+                            SettingsFile::CannotOpen,
+                            SettingsFile::NotSettingsFile,
+                            OscFile::CannotCreate,
+                            OscFile::CannotOpen,
+                            OscFile::NotRecording,
+                            OscFile::AppendFailed,
+                            OscFile::CsvFailed,
+                            141,
+                            142,
+                            143,
+                            144};
         for (int code : used) QVERIFY2(ErrorHelp::codes().contains(code), qPrintable(QString::number(code)));
         // And the checks return them: a firmware file that is not one is 143, a missing one 141.
         QTemporaryDir dir;

@@ -91,7 +91,8 @@ private Q_SLOTS:
         for (const QString& lang : {QStringLiteral("en"), QStringLiteral("pl")}) {
             const QString text = readAll(QStringLiteral(":/manual/%1/08-troubleshooting.md").arg(lang));
             for (int code : ErrorHelp::codes())
-                QVERIFY2(text.contains(QStringLiteral("\n| %1 | ").arg(code)), qPrintable(lang + QString::number(code)));
+                QVERIFY2(text.contains(QStringLiteral("\n| %1 | ").arg(code)),
+                         qPrintable(lang + QString::number(code)));
         }
     }
 
@@ -113,7 +114,8 @@ private Q_SLOTS:
         QCOMPARE(b->source(), QUrl(QStringLiteral("qrc:/manual/pl/02-first-installation.md")));
         QVERIFY(b->toPlainText().startsWith(QStringLiteral("Pierwszy montaż krok po kroku")));
         // The picture on the page is loaded, not a broken image.
-        const QVariant picture = b->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("../pictures/settings.png")));
+        const QVariant picture =
+            b->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("../pictures/settings.png")));
         QVERIFY(!picture.value<QImage>().isNull() || !picture.toByteArray().isEmpty());
 
         QVERIFY(window.backButton()->isEnabled());

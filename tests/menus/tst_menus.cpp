@@ -482,6 +482,26 @@ private Q_SLOTS:
         p->close();
     }
 
+    // The maker's drawings: missing beside the program, the item says where they go (the documents'
+    // folder), and once the fitter has put them there it opens that folder.
+    void drawingsFolderIsExplainedThenOpened()
+    {
+        Window w;
+        QVERIFY(QDir(w.dir.filePath(QStringLiteral("bin/Pinout"))).removeRecursively());
+        w.form.Sterownik1->documentsFolder = w.dir.filePath(QStringLiteral("Documents"));
+        const QString documents = w.form.Sterownik1->documentsFolder + QStringLiteral("/ORVA/Kavelo II/Pinout");
+        w.form.MenuDocCon->trigger();
+        QVERIFY(w.opened.isEmpty());
+        QCOMPARE(w.answers.messages.size(), 1);
+        const QString text = w.answers.messages[0].text;
+        QVERIFY2(
+            text.contains(TextById(OwnText::DrawingsFolder).arg(TextById(1173), QDir::toNativeSeparators(documents))),
+            qPrintable(text));
+        QVERIFY(QDir().mkpath(documents));
+        w.form.MenuDocCon->trigger();
+        QCOMPARE(w.opened, QStringList{documents});
+    }
+
     // Every button of the oscilloscope bar says what it does, in every language, each its own words.
     void scopeButtonsSayWhatTheyDo()
     {
