@@ -3,20 +3,21 @@
 # size asked for: both simulators on pseudo-terminals, the program connected to both on a private
 # virtual display, one picture after start-up and one per top tab and page (F1..F6, F3 and F6 again
 # for the next pages), and the manual's window. Each language/theme/view/size gets a folder of its
-# own and a contact sheet of all its pictures (sheet.png) for looking through many at once.
+# own, and with -c a contact sheet of all its pictures (sheet.png) for looking through many at once.
 #
 # usage: scripts/screens.sh [-b BUILD_DIR] [-o OUT_DIR] [-l "0 1 2 3"] [-t "0 1 2 3 4 5"] [-v "0 1 2"]
-#                           [-s "1366x768 640x480"] [-w SECONDS]
+#                           [-s "1366x768 640x480"] [-w SECONDS] [-c]
 #   -l languages (0 English, 1 Polish, 2 Russian, 3 Spanish), -t colour themes, -v view levels
-#   (0 basic, 1 full, 2 advanced), -s window sizes, -w seconds to wait for the first read
+#   (0 basic, 1 full, 2 advanced), -s window sizes, -w seconds to wait for the first read (and for the
+#   adapter, which turns the window to the OBD tab once), -c contact sheets
 # Default: everything (4 x 6 x 3 x 2 = 144 sets). Needs Xvfb, xdotool and ImageMagick; installs them
 # with apt-get when missing.
 set -u
-build=build; out=screens; langs="0 1 2 3"; themes="0 1 2 3 4 5"; views="0 1 2"; sizes="1366x768 640x480"; wait=7
-while getopts b:o:l:t:v:s:w: opt; do
+build=build; out=screens; langs="0 1 2 3"; themes="0 1 2 3 4 5"; views="0 1 2"; sizes="1366x768 640x480"; wait=7; sheets=0
+while getopts b:o:l:t:v:s:w:c opt; do
   case $opt in
     b) build=$OPTARG ;; o) out=$OPTARG ;; l) langs=$OPTARG ;; t) themes=$OPTARG ;; v) views=$OPTARG ;;
-    s) sizes=$OPTARG ;; w) wait=$OPTARG ;; *) sed -n '2,14p' "$0"; exit 2 ;;
+    s) sizes=$OPTARG ;; w) wait=$OPTARG ;; c) sheets=1 ;; *) sed -n '2,16p' "$0"; exit 2 ;;
   esac
 done
 find_exe() { find "$build" -type f -name "$1" -perm -u+x 2>/dev/null | head -n 1; }
@@ -79,7 +80,7 @@ for size in $sizes; do
       sleep 0.6
       shot "$(printf '%02d' $n)-${step#*:}"; n=$(( n + 1 ))
     done
-    montage "$set_dir"/[0-9]*.png -tile 4x -geometry 683x384+2+2 "$set_dir/sheet.png" 2>/dev/null
+    [ "$sheets" = 1 ] && montage "$set_dir"/[0-9]*.png -tile 4x -geometry 683x384+2+2 "$set_dir/sheet.png" 2>/dev/null
     kill "$prog_pid" 2>/dev/null; wait "$prog_pid" 2>/dev/null; prog_pid=
   done; done; done
 done

@@ -502,6 +502,28 @@ private Q_SLOTS:
         QCOMPARE(w.opened, QStringList{documents});
     }
 
+    // The service history's headings fit their columns in every language, and the columns the grid.
+    void serviceHeadingsFit()
+    {
+        Window w;
+        w.form.MenuFileServis->trigger();
+        TFormService* s = w.form.FormService;
+        QVERIFY(s->isVisible());
+        for (int language = 0; language < 4; ++language) {
+            w.form.langItems[language]->trigger();
+            const QFontMetrics fm(s->StringGrid1->font());
+            int total = 0;
+            for (int c = 0; c < 6; ++c) {
+                const QString heading = s->StringGrid1->item(0, c)->text();
+                QVERIFY2(fm.horizontalAdvance(heading) <= s->StringGrid1->columnWidth(c) - 4,
+                         qPrintable(QString::number(language) + QLatin1Char(' ') + heading));
+                total += s->StringGrid1->columnWidth(c);
+            }
+            QVERIFY(total <= s->StringGrid1->width() - 2 * s->StringGrid1->frameWidth());
+        }
+        s->close();
+    }
+
     // Every button of the oscilloscope bar says what it does, in every language, each its own words.
     void scopeButtonsSayWhatTheyDo()
     {
