@@ -7,6 +7,8 @@
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QToolButton>
 
+#include <algorithm>
+
 #include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"
@@ -114,6 +116,11 @@ ReadingsPanel::ReadingsPanel(TSterownik& link, QWidget* frame, QLabel* injection
     column->addLayout(pictures);
 
     CellPainting::watchResize(frame_, [this] { LayoutRightPanel(); });
+    // The grid takes its width from the panel's layout after the frame has been laid out; without live
+    // frames (no link) nothing else would lay its columns out for that width.
+    CellPainting::watchResize(StringGridParametry, [this] {
+        if (StringGridParametry->width() != laidOutWidth_) LayoutRightPanel();
+    });
     drawSwitchPicture();
     showLinkState(link_.alive());
 }
@@ -217,6 +224,7 @@ void ReadingsPanel::LayoutRightPanel()
         readingsCache_.reset(int(shown.size()));
     }
     const int width = g->width();
+    laidOutWidth_ = width;
     const auto cols = GridLayout::readingsColumns(width);
     g->setColWidth(0, cols[0]);
     g->setColWidth(1, cols[1]);
@@ -357,9 +365,13 @@ void ReadingsPanel::drawReadingsCell(QPainter& p, int c, int r, const QRect& rec
         p.setFont(sized(StringGridParametry->font(), nameFontSize_, false));
         p.setPen(palette_.text);
         const int y = baselineCentred(p.font(), rect);
-        p.drawText(rect.left() + 4, y, TextById(w.id));
+        const QFontMetrics fm(p.font());
         const QString unit = TextById(w.unit);
-        p.drawText(rect.right() + 1 - 2 - QFontMetrics(p.font()).horizontalAdvance(unit), y, unit);
+        const int unitLeft = rect.right() + 1 - 2 - fm.horizontalAdvance(unit);
+        // In a narrow panel the name ends in "…" before the unit instead of running under it.
+        const int room = unitLeft - (rect.left() + 4) - 3;
+        p.drawText(rect.left() + 4, y, fm.elidedText(TextById(w.id), Qt::ElideRight, std::max(0, room)));
+        p.drawText(unitLeft, y, unit);
     } else if (c == 1) {
         p.fillRect(rect, palette_.valueBackground);
         p.setFont(sized(StringGridParametry->font(), ch < 0 ? 10 : valueFontSize_, true));

@@ -92,4 +92,5 @@ private:
     QImage switchBitmap_;
     std::array<int, 2> ledMemory_{-1, -1};
     bool linkShown_ = true;
+    int laidOutWidth_ = -1;  // the readings grid's width its columns were laid out for
 };

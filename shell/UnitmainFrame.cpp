@@ -277,13 +277,20 @@ void TForm1::FitTabRows()
     }
 
     const int bw2 = PanelTopTab2->width() / 5;
+    const int ids2[7] = {1210, 1211, 1212, 1213, 1214, 1216, 1218};
     captions.clear();
-    for (int i = 0; i < 5; ++i) captions << row2[i]->text();
+    for (int i = 0; i < 5; ++i) captions << TextById(ids2[i]);
     const int s2 = FrameLayout::fitFontSize(captions, bw2 - 2, 12, 7, width);
     for (int i = 0; i < 7; ++i) {
         const int col = i < 5 ? i : i - 5;
         row2[i]->setGeometry(col * bw2, i < 5 ? 0 : 25, bw2, 25);
         applyFont(row2[i], s2);
+        // A page name that does not fit even the smallest font ends in "…" and is whole in the tooltip,
+        // rather than cut at both ends.
+        const QString caption = TextById(ids2[i]);
+        const bool fits = width(caption, s2) <= bw2 - 8;
+        row2[i]->setText(fits ? caption : QFontMetrics(row2[i]->font()).elidedText(caption, Qt::ElideRight, bw2 - 8));
+        row2[i]->setToolTip(fits ? QString() : caption);
     }
 
     const int bw3 = PanelTopTab1->width() / 4;

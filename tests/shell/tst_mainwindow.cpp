@@ -26,6 +26,7 @@
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 #include "ui/PanelSplitter.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -565,6 +566,23 @@ private Q_SLOTS:
         QCOMPARE(f.size(), f.minimumSize());
     }
 
+    // Without a link the readings grid is still laid out for its width (no live frame does it), and
+    // each name ends before its unit: nothing overlaps; the line over it says where to connect.
+    void readingsLaidOutWithoutALink()
+    {
+        Window w;
+        TForm1& f = w.form;
+        ReadingsPanel* r = f.readings();
+        StringGrid* g = r->StringGridParametry;
+        QVERIFY(!f.Sterownik1->alive());
+        QVERIFY(r->NoLinkHint->isVisible());
+        for (const QSize size : {QSize(740, 417), QSize(1200, 800), QSize(640, 480)}) {
+            f.resize(size);
+            QTRY_COMPARE(g->colWidth(0) + g->colWidth(1) + 1, g->width());
+            QVERIFY(g->rowCount() > 3);
+        }
+    }
+
     // At the smallest window every top tab's caption fits its button in every language: where "[F5]"
     // does not fit at the smallest font, the caption is the tab's name and the key its tooltip.
     void topTabCaptionsFitTheSmallestWindow()
@@ -581,6 +599,17 @@ private Q_SLOTS:
                 QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(b->text()) <= b->width() - 2, qPrintable(where));
                 QVERIFY2(b->text().startsWith(programTexts().text(1200 + i, language)), qPrintable(where));
                 QCOMPARE(b->toolTip(), QStringLiteral("F%1").arg(i + 1));
+            }
+            // The map pages: whole, or ending in "…" with the whole name in the tooltip.
+            const int ids2[5] = {1210, 1211, 1212, 1213, 1214};
+            for (int i = 0; i < 5; ++i) {
+                QToolButton* b = f.row2[i];
+                const QString name = programTexts().text(ids2[i], language);
+                QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(b->text()) <= b->width() - 2, qPrintable(b->text()));
+                if (b->text() != name) {
+                    QVERIFY2(b->text().endsWith(QChar(0x2026)), qPrintable(b->text()));
+                    QCOMPARE(b->toolTip(), name);
+                }
             }
         }
         // A wide window shows the keys again.
