@@ -297,9 +297,11 @@ void TNastawy::drawCell(QPainter& p, int column, int row)
             for (int i = 0; i < link_.injectorCount && i < 8; ++i)
                 corrected = corrected || catalogue_.byte(216 + i) != 128;
             p.setPen(corrected ? QColor(255, 0, 0) : pal_.dialogText);
-            p.drawText(left, Qt::AlignCenter, TextById(1281));
+            // A caption longer than its button ends in "…" rather than being cut at both ends.
+            const QFontMetrics fm = p.fontMetrics();
+            p.drawText(left, Qt::AlignCenter, fm.elidedText(TextById(1281), Qt::ElideRight, left.width() - 6));
             p.setPen(pal_.dialogText);
-            p.drawText(right, Qt::AlignCenter, TextById(1282));
+            p.drawText(right, Qt::AlignCenter, fm.elidedText(TextById(1282), Qt::ElideRight, right.width() - 6));
             return;
         }
         default: break;
