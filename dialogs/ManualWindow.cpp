@@ -1,9 +1,15 @@
 #include "dialogs/ManualWindow.h"
 
+#include <QtCore/QEvent>
+#include <QtGui/QImageReader>
+#include <QtGui/QTextBlock>
+#include <QtGui/QTextCursor>
 #include <QtWidgets/QHBoxLayout>
 #include <QtWidgets/QTextBrowser>
 #include <QtWidgets/QToolButton>
 #include <QtWidgets/QVBoxLayout>
+
+#include <algorithm>
 
 #include "base/OwnTexts.h"
 #include "base/TextTable.h"
@@ -36,6 +42,7 @@ ManualWindow::ManualWindow(QWidget* parent) : QDialog(parent)
     connect(contents_, &QToolButton::clicked, this, [this] { browser_->setSource(contentsOf(programLanguage())); });
     connect(browser_, &QTextBrowser::sourceChanged, this, &ManualWindow::sourceShown);
     back_->setEnabled(false);
+    browser_->viewport()->installEventFilter(this);
     relabel();
 }
 
@@ -82,8 +89,39 @@ void ManualWindow::applyColours(const ThemePalette& palette)
     setPalette(w);
 }
 
+bool ManualWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == browser_->viewport() && event->type() == QEvent::Resize) fitPictures();
+    return QDialog::eventFilter(watched, event);
+}
+
+void ManualWindow::fitPictures()
+{
+    QTextDocument* doc = browser_->document();
+    const int room = std::max(100, browser_->viewport()->width() - 2 * int(doc->documentMargin()) - 4);
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (!f.charFormat().isImageFormat()) continue;
+            QTextImageFormat image = f.charFormat().toImageFormat();
+            const QUrl url = browser_->source().resolved(QUrl(image.name()));
+            const int natural = QImageReader(QLatin1Char(':') + url.path()).size().width();
+            if (natural <= 0) continue;
+            const int width = std::min(natural, room);
+            if (int(image.width()) == width) continue;
+            image.setWidth(width);
+            image.clearProperty(QTextFormat::ImageHeight);  // the height follows the width
+            QTextCursor c(doc);
+            c.setPosition(f.position());
+            c.setPosition(f.position() + f.length(), QTextCursor::KeepAnchor);
+            c.setCharFormat(image);
+        }
+    }
+}
+
 void ManualWindow::sourceShown(const QUrl&)
 {
+    fitPictures();
     const QString title = browser_->documentTitle();
     setWindowTitle(QStringLiteral("KAVELO - ") + TextById(1171) +
                    (title.isEmpty() ? QString() : QStringLiteral(" - ") + title));

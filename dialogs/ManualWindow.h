@@ -32,8 +32,14 @@ public:
     QToolButton* backButton() const { return back_; }
     QToolButton* contentsButton() const { return contents_; }
 
+protected:
+    // The page's width is the viewport's, known only once the layout has given it its size.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void sourceShown(const QUrl& url);
+    // Pictures wider than the page are drawn at the page's width (the screenshots are 1366 wide).
+    void fitPictures();
 
     QTextBrowser* browser_ = nullptr;
     QToolButton* back_ = nullptr;

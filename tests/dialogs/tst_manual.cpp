@@ -5,6 +5,7 @@
 #include <QtCore/QDirIterator>
 #include <QtCore/QRegularExpression>
 #include <QtGui/QTextBlock>
+#include <QtWidgets/QScrollBar>
 #include <QtWidgets/QTextBrowser>
 #include <QtWidgets/QToolButton>
 
@@ -100,10 +101,11 @@ private Q_SLOTS:
     // the first page in the new language, and Contents goes back to it.
     void windowFollowsLinksBackAndLanguage()
     {
+        // Filled before it is shown, as the menu does: the pictures follow the width it gets.
         ManualWindow window;
+        window.showContents();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.showContents();
         QTextBrowser* b = window.browser();
         QCOMPARE(b->source(), ManualWindow::contentsOf(TextTable::Polish));
         QVERIFY(!window.backButton()->isEnabled());
@@ -117,6 +119,19 @@ private Q_SLOTS:
         const QVariant picture =
             b->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("../pictures/settings.png")));
         QVERIFY(!picture.value<QImage>().isNull() || !picture.toByteArray().isEmpty());
+        // Pictures wider than the page are drawn at the page's width: no sideways scrolling.
+        int pictures = 0;
+        for (QTextBlock block = b->document()->begin(); block.isValid(); block = block.next())
+            for (auto it = block.begin(); !it.atEnd(); ++it)
+                if (it.fragment().charFormat().isImageFormat()) {
+                    const QTextImageFormat image = it.fragment().charFormat().toImageFormat();
+                    QVERIFY(image.width() > b->viewport()->width() / 2);
+                    QVERIFY(image.width() <= b->viewport()->width());
+                    QVERIFY(!image.hasProperty(QTextFormat::ImageHeight));
+                    ++pictures;
+                }
+        QVERIFY(pictures > 0);
+        QCOMPARE(b->horizontalScrollBar()->maximum(), 0);
 
         QVERIFY(window.backButton()->isEnabled());
         QTest::mouseClick(window.backButton(), Qt::LeftButton);
