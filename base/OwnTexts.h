@@ -74,6 +74,37 @@ enum Id {
     TuneProposal = 5113,        // "Proposal"
     TuneDeviationNow = 5114,    // "Deviation %1 %"
     TuneNoChange = 5115,        // "No change proposed"
+    // What each error box means and what to do (base/ErrorHelp), one text per error code.
+    ErrorNoLink = 5150,     // 1: the controller link could not be set up
+    ErrorSettingsCreate,    // 121
+    ErrorSettingsOpen,      // 122
+    ErrorSettingsFormat,    // 123
+    ErrorRecordingCreate,   // 131
+    ErrorRecordingOpen,     // 132
+    ErrorRecordingFormat,   // 133
+    ErrorRecordingAppend,   // 134
+    ErrorCsvWrite,          // 135
+    ErrorFirmwareRead,      // 141
+    ErrorFirmwareSize,      // 142
+    ErrorFirmwareFormat,    // 143
+    ErrorFirmwareHardware,  // 144
+    ManualBack = 5170,      // "Back" (the manual window)
+    ManualContents,         // "Contents"
+    DrawingsFolder,         // "Put the controller maker's drawings (%1) in the folder %2 ..."
+    NoLinkHint,             // "No connection: %1 › %2" (the menu and its item)
+    RecordingCut,           // "The recording holds %1 samples; the first %2 are shown."
+    NoErrorsStored,         // "No errors stored"
+    NoTroubleCodes,         // "No trouble codes stored"
+    ScopePlay,              // the oscilloscope bar's tooltips: Play, Pause, Stop, Record, Clear,
+    ScopePause,             // "Layout %1", shorter and longer time base
+    ScopeStop,
+    ScopeRecord,
+    ScopeClear,
+    ScopeLayout,
+    ScopeZoomIn,
+    ScopeZoomOut,
+    EditorHint,  // how a value is changed in the settings editor
+    MapHint,     // how cells are changed on the map views
 };
 }  // namespace OwnText
 

@@ -4,6 +4,8 @@
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
+#include "base/ErrorHelp.h"
+
 // Questions from core code to the user: file dialogs, message boxes, yes/no confirmations and a
 // line of text.
 // The program answers them with Qt's dialogs; tests and the command line with scripted answers.
@@ -28,6 +30,12 @@ public:
     virtual QString saveFileName(const FileDialog& dialog) = 0;
     // Modal message box.
     virtual void message(const QString& caption, const QString& text, Icon icon) = 0;
+    // Modal message box with a second line under its text (the program's boxes show it smaller);
+    // where there is no such line, the detail follows the text on a line of its own.
+    virtual void detailedMessage(const QString& caption, const QString& text, const QString& detail, Icon icon)
+    {
+        message(caption, detail.isEmpty() ? text : text + QLatin1Char('\n') + detail, icon);
+    }
     // Yes/no box with the exclamation icon; true for Yes.
     virtual bool yesNo(const QString& caption, const QString& text) = 0;
     // One line typed into a box that starts with `initial`; an empty text when the user cancelled.
@@ -39,6 +47,11 @@ public:
 
     // The program's error box: caption "KAVELO", error icon.
     void error(const QString& text) { message(QStringLiteral("KAVELO"), text, Icon::Error); }
+    // The error box of a numbered error: "Error code N", and under it what it means and what to do.
+    void errorCode(int code)
+    {
+        detailedMessage(QStringLiteral("KAVELO"), ErrorHelp::boxText(code), ErrorHelp::explanation(code), Icon::Error);
+    }
     // The program's confirmation: caption "KAVELO".
     bool confirm(const QString& text) { return yesNo(QStringLiteral("KAVELO"), text); }
 };
@@ -50,6 +63,7 @@ public:
         QString caption;
         QString text;
         Icon icon;
+        QString detail;  // the line under the text, empty for a box without one
     };
 
     QStringList fileAnswers;   // taken in order by both file dialogs; none left = cancelled
@@ -65,7 +79,11 @@ public:
     QString saveFileName(const FileDialog& dialog) override { return nextFile(dialog); }
     void message(const QString& caption, const QString& text, Icon icon) override
     {
-        messages.append({caption, text, icon});
+        messages.append({caption, text, icon, {}});
+    }
+    void detailedMessage(const QString& caption, const QString& text, const QString& detail, Icon icon) override
+    {
+        messages.append({caption, text, icon, detail});
     }
     bool yesNo(const QString& caption, const QString& text) override
     {

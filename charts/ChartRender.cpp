@@ -5,6 +5,7 @@
 #include <QtGui/QFontDatabase>
 #include <QtWidgets/QApplication>
 
+#include "base/ErrorHelp.h"
 #include "base/TextTable.h"
 #include "charts/ChartViewRegistry.h"
 #include "charts/Tgrafika.h"
@@ -87,7 +88,9 @@ Exit run(const Options& options, QTextStream& err)
     link.timer()->stop();
     const int code = SettingsFile::load(options.settings, link.mem);
     if (code != SettingsFile::Ok) {
-        err << "Error code " << code << Qt::endl;
+        err << ErrorHelp::boxText(code) << Qt::endl;
+        const QString explanation = ErrorHelp::explanation(code, options.language);
+        if (!explanation.isEmpty()) err << explanation << Qt::endl;
         return Refused;
     }
     programLanguage() = options.language;

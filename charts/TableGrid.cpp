@@ -4,8 +4,12 @@
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPainter>
+#include <QtWidgets/QToolTip>
 
 #include <algorithm>
+
+#include "base/OwnTexts.h"
+#include "base/TextTable.h"
 
 namespace {
 
@@ -250,4 +254,14 @@ void TableGrid::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
     updateFrame(selection_.united(mirrored_));
     if (onFocusChanged) onFocusChanged();
+}
+
+// A resting mouse shows how cells are selected and changed.
+bool TableGrid::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), TextById(OwnText::MapHint), this);
+        return true;
+    }
+    return QWidget::event(event);
 }

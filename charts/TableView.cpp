@@ -235,21 +235,41 @@ void TableView::drawTitles(TGrafika& chart, QPainter& p)
     // Legend of the difference view, below the map grid.
     const GridGeometry::Layout g = GridGeometry::compute(chart.width(), chart.height(), 0, 0, true);
     const int y = g.mapTop + GridGeometry::kCells * g.row + 6;
-    int x = 7;
-    auto piece = [&](const QString& text, QRgb background, QRgb colour, int gap) {
-        const int tw = fm.horizontalAdvance(text);
-        p.fillRect(x, y, tw, fm.height(), QColor(background));
-        p.setPen(QColor(colour));
-        TGrafika::drawTextAt(p, x, y, text);
-        x += tw + gap;
+    struct Piece {
+        QString text;
+        QRgb background, colour;
+        int gap;
     };
-    const QString pad = QStringLiteral("    ");
-    const QString petrol = TextById(1244), gas = TextById(1249);
-    piece(pad + petrol + pad, kPetrolCell, qRgb(0, 0, 0), 6);
-    piece(pad + gas + pad, kGasCell, qRgb(0, 0, 0), 6);
-    piece(pad + petrol + QStringLiteral(" & ") + gas + pad, kBothCell, qRgb(0, 0, 0), 0);
-    piece(QStringLiteral("- ") + TextById(1710) + pad, kBothCell, qRgb(0, 0, 236), 0);
-    piece(QStringLiteral("+ ") + TextById(1711) + pad, kBothCell, qRgb(176, 0, 0), 0);
+    const auto pieces = [](const QString& pad) {
+        const QString petrol = TextById(1244), gas = TextById(1249);
+        return QList<Piece>{{pad + petrol + pad, kPetrolCell, qRgb(0, 0, 0), 6},
+                            {pad + gas + pad, kGasCell, qRgb(0, 0, 0), 6},
+                            {pad + petrol + QStringLiteral(" & ") + gas + pad, kBothCell, qRgb(0, 0, 0), 0},
+                            {QStringLiteral("- ") + TextById(1710) + pad, kBothCell, qRgb(0, 0, 236), 0},
+                            {QStringLiteral("+ ") + TextById(1711) + pad, kBothCell, qRgb(176, 0, 0), 0}};
+    };
+    // In a narrow window (or a long language) the legend first loses its padding, then takes a smaller
+    // font, so that "Mixture rich" is never cut at the right edge.
+    const auto widthOf = [](const QList<Piece>& list, const QFontMetrics& m) {
+        int total = 0;
+        for (const Piece& piece : list) total += m.horizontalAdvance(piece.text) + piece.gap;
+        return total;
+    };
+    QList<Piece> legend = pieces(QStringLiteral("    "));
+    if (widthOf(legend, fm) > w - 14) legend = pieces(QStringLiteral(" "));
+    QFont legendFont = bold;
+    while (widthOf(legend, QFontMetrics(legendFont)) > w - 14 && legendFont.pointSize() > 6)
+        legendFont.setPointSize(legendFont.pointSize() - 1);
+    p.setFont(legendFont);
+    const QFontMetrics lm(legendFont);
+    int x = 7;
+    for (const Piece& piece : legend) {
+        const int tw = lm.horizontalAdvance(piece.text);
+        p.fillRect(x, y, tw, lm.height(), QColor(piece.background));
+        p.setPen(QColor(piece.colour));
+        TGrafika::drawTextAt(p, x, y, piece.text);
+        x += tw + piece.gap;
+    }
 }
 
 void TableView::render(TGrafika& chart, QPainter&)

@@ -24,5 +24,16 @@ bool takeLanguage(QStringList& args);
 
 // One-line error on stderr; returns `code` for `return fail(...)`.
 int fail(int code, const QString& message);
+// A numbered error as the program's error box shows it: "[where: ]Error code N" on stderr, then on
+// the next line what it means and what to do, in the command's language. Returns `exitCode`.
+int failCode(int exitCode, int errorCode, const QString& where = {});
+
+// Why `path` cannot be written as an output file (a folder, a folder that does not exist or may not be
+// written in, a read-only file); empty when it can. Checked before the controller is read, so that a
+// wrong path fails at once instead of after the read.
+QString outputProblem(const QString& path);
+// outputProblem as the command's error: "cannot write PATH: reason", then the error box's code and
+// explanation `errorCode`. Returns 1, or 0 when the path can be written.
+int refuseOutput(const QString& path, int errorCode);
 
 }  // namespace CliArgs

@@ -35,7 +35,9 @@ int CliLink::open(const QString& path)
         if (onEvent) onEvent(kind, code, value, length);
     };
     if (!session.openPort(number)) {
-        return CliArgs::fail(1, QStringLiteral("cannot open %1").arg(path));
+        const QString reason = link.portError();
+        return CliArgs::fail(1, QStringLiteral("cannot open %1").arg(path) +
+                                    (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
     }
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);

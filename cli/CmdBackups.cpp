@@ -72,21 +72,33 @@ int cmdBackups(const QStringList& arguments)
     QString folder = ConfigBackups::rootFolder(Platform::DocumentsFolder());
     if (!CliArgs::takeLanguage(args)) return CliArgs::fail(2, QStringLiteral("--lang takes en, pl, ru or es"));
     if (!CliArgs::takeOption(args, QStringLiteral("--folder"), folder) || folder.isEmpty() || args.size() > 1)
-        return CliArgs::fail(2, QStringLiteral("usage: kavelo-cli backups [SERIAL] [--folder DIR]"));
+        return CliArgs::fail(2, QStringLiteral("usage: kavelo-cli backups [SERIAL|BAR-CODE] [--folder DIR]"));
     programTexts().load();
     QTextStream& out = CliArgs::out();
 
+    // Nothing to list is said in words: a missing folder means no controller was read with backups on.
+    if (args.isEmpty() && !QFileInfo(folder).isDir()) {
+        out << "no backup folder " << folder
+            << ": backups are made when a controller is first read with automatic backups on" << Qt::endl;
+        return 0;
+    }
     if (args.isEmpty()) {
-        for (const QString& serial : ConfigBackups::controllers(folder)) {
+        // Serial number (the folder's name), backups, newest, and the bar code printed on the controller.
+        const QStringList all = ConfigBackups::controllers(folder);
+        for (const QString& serial : all) {
             const QList<ConfigBackups::Entry> entries = ConfigBackups::list(folder, serial);
-            out << serial << '\t' << entries.size() << '\t' << entries.last().when.toString(Qt::ISODate) << '\n';
+            out << serial << '\t' << entries.size() << '\t' << entries.last().when.toString(Qt::ISODate) << '\t'
+                << ConfigBackups::barCodeIn(folder, serial) << '\n';
         }
+        if (all.isEmpty()) out << "no backups in " << folder << '\n';
         out.flush();
         return 0;
     }
 
-    const QList<ConfigBackups::Entry> entries = ConfigBackups::list(folder, args.first());
-    if (entries.isEmpty())
+    // A controller is named by its serial number or by the bar code on its label.
+    const QString serial = ConfigBackups::folderOf(folder, args.first());
+    const QList<ConfigBackups::Entry> entries = ConfigBackups::list(folder, serial.isEmpty() ? args.first() : serial);
+    if (serial.isEmpty() || entries.isEmpty())
         return CliArgs::fail(1, QStringLiteral("no backups of ") + args.first() + QStringLiteral(" in ") + folder);
     std::unique_ptr<LoadedFile> previous;
     for (const ConfigBackups::Entry& e : entries) {
@@ -120,13 +132,11 @@ int cmdDiff(const QStringList& arguments)
     programTexts().load();
 
     std::unique_ptr<LoadedFile> fileB = loadFile(args.last());
-    if (fileB->result != 0)
-        return CliArgs::fail(2, args.last() + QStringLiteral(": ") + SettingsFileOps::errorText(fileB->result));
+    if (fileB->result != 0) return CliArgs::failCode(2, fileB->result, args.last());
 
     if (port.isEmpty()) {
         std::unique_ptr<LoadedFile> fileA = loadFile(args.first());
-        if (fileA->result != 0)
-            return CliArgs::fail(2, args.first() + QStringLiteral(": ") + SettingsFileOps::errorText(fileA->result));
+        if (fileA->result != 0) return CliArgs::failCode(2, fileA->result, args.first());
         const ConfigDiff::Result diff = ConfigDiff::compare(fileA->link.mem, fileB->link.mem);
         printDiff(diff);
         return diff.equal() ? 0 : 1;

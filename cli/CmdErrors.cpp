@@ -1,4 +1,5 @@
 // kavelo-cli errors / clear-errors: the controller's current errors and stored counters.
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
@@ -66,18 +67,27 @@ int readAndPrint(CliLink& cli)
     if (list.size() < 69) return CliArgs::fail(1, QStringLiteral("short error list from %1").arg(cli.device));
 
     QTextStream& out = CliArgs::out();
+    int shown = 0;
     for (int byte = 6; byte <= 12; ++byte)
         for (int bit = 0; bit < 8; ++bit)
-            if ((uint8_t(list[byte]) >> bit & 1) && errorTextId(byte, bit)) out << errorText(byte, bit) << '\n';
+            if ((uint8_t(list[byte]) >> bit & 1) && errorTextId(byte, bit)) {
+                out << errorText(byte, bit) << '\n';
+                ++shown;
+            }
     // Stored counters are there when the controller says so in its live status.
     if (l.liveStatus[1] & 0x10) {
         out << '\n' << '\t' << TextById(1233) << ":\n\n";
         for (int byte = 6; byte <= 12; ++byte)
             for (int bit = 0; bit < 8; ++bit) {
                 const int count = uint8_t(list[13 + 8 * (byte - 6) + bit]);
-                if (count && errorTextId(byte, bit)) out << count << " x " << errorText(byte, bit) << '\n';
+                if (count && errorTextId(byte, bit)) {
+                    out << count << " x " << errorText(byte, bit) << '\n';
+                    ++shown;
+                }
             }
     }
+    // An empty answer says so, so that a cleared controller is told from a command that did nothing.
+    if (shown == 0) out << TextById(OwnText::NoErrorsStored) << '\n';
     out.flush();
     return 0;
 }

@@ -40,7 +40,7 @@ int cmdFirmware(const QStringList& arguments)
     if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) || port.isEmpty() || args.size() != 1)
         return CliArgs::fail(2, QStringLiteral("usage: kavelo-cli firmware --port DEVICE FILE.img"));
     const QString file = args.first();
-    if (!QFileInfo(file).isReadable()) return CliArgs::fail(1, QStringLiteral("Error code 141"));
+    if (!QFileInfo(file).isReadable()) return CliArgs::failCode(1, 141);
 
     CliLink cli;
     if (const int rc = cli.open(port)) return rc;
@@ -58,8 +58,7 @@ int cmdFirmware(const QStringList& arguments)
         if (!backup.path.isEmpty()) CliArgs::out() << "backup " << backup.path << Qt::endl;
     }
 
-    if (const int error = FirmwareUpdate::start(l, file))
-        return CliArgs::fail(1, QStringLiteral("Error code ") + QString::number(error));
+    if (const int error = FirmwareUpdate::start(l, file)) return CliArgs::failCode(1, error);
 
     QTextStream& out = CliArgs::out();
     out << "firmware " << QFileInfo(file).fileName() << " -> " << cli.device << " (now " << before << ")" << Qt::endl;

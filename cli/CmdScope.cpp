@@ -22,10 +22,7 @@ constexpr uint32_t kAllRegions = 0xFFFFFFFFu;
 // Samples converted per step of osc2csv; a longer recording shows its progress.
 constexpr int kChunk = 6000;
 
-int refused(const QString& path, int code)
-{
-    return CliArgs::fail(1, path + QStringLiteral(": ") + SettingsFileOps::errorText(code));
-}
+int refused(const QString& path, int code) { return CliArgs::failCode(1, code, path); }
 
 // The controller's identity line as the main window's caption shows it.
 QString identityLine(const TSterownik& link)
@@ -51,6 +48,7 @@ int cmdRecord(const QStringList& arguments)
     const int limit = secondsText.toInt(&ok);
     if (!ok || limit < 0) return CliArgs::fail(2, QStringLiteral("--seconds takes a number of seconds"));
     const QString path = args.first();
+    if (const int rc = CliArgs::refuseOutput(path, OscFile::CannotCreate)) return rc;
 
     CliLink cli;
     if (const int rc = cli.open(port)) return rc;
@@ -151,7 +149,7 @@ int cmdOsc2Csv(const QStringList& arguments)
         CliArgs::out().flush();
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || !writeAll(out) || !out.flush())
-            return CliArgs::fail(1, SettingsFileOps::errorText(OscFile::CsvFailed));
+            return CliArgs::failCode(1, OscFile::CsvFailed);
         return 0;
     }
     if (!AtomicSave::save(outPath, writeAll)) return refused(outPath, OscFile::CsvFailed);

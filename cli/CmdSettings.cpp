@@ -33,6 +33,12 @@ public:
         CliArgs::fail(1, text);
         shown = true;
     }
+    void detailedMessage(const QString&, const QString& text, const QString& detail, Icon) override
+    {
+        CliArgs::fail(1, text);
+        if (!detail.isEmpty()) CliArgs::err() << "kavelo-cli: " << detail << Qt::endl;
+        shown = true;
+    }
     bool yesNo(const QString&, const QString&) override { return false; }
     bool shown = false;
 
@@ -117,7 +123,7 @@ int cmdShowSettings(const QStringList& arguments)
 
     Session s;
     const int result = CzytajUstawienia(s.link, args.first());
-    if (result != 0) return CliArgs::fail(1, SettingsFileOps::errorText(result));
+    if (result != 0) return CliArgs::failCode(1, result);
 
     QTextStream& out = CliArgs::out();
     QSet<int> shown;
@@ -144,6 +150,7 @@ int cmdReadSettings(const QStringList& arguments)
     if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) || port.isEmpty() || args.size() != 1)
         return CliArgs::fail(2, QStringLiteral("usage: read-settings --port P FILE.set"));
     programTexts().load();
+    if (const int rc = CliArgs::refuseOutput(args.first(), SettingsFile::CannotCreate)) return rc;
 
     Session s;
     if (!s.open(port)) return 1;
@@ -169,7 +176,7 @@ int cmdWriteSettings(const QStringList& arguments)
         // A file the program would refuse is refused before the controller is touched.
         MemoryImage scratch;
         const int check = SettingsFile::load(file, scratch);
-        if (check != 0) return CliArgs::fail(1, SettingsFileOps::errorText(check));
+        if (check != 0) return CliArgs::failCode(1, check);
     }
 
     Session s;

@@ -25,7 +25,7 @@ const CliCommand kCommands[] = {
     {"record", "record --port P FILE.osc [--seconds N]", cmdRecord},
     {"osc-info", "osc-info FILE.osc", cmdOscInfo},
     {"osc2csv", "osc2csv FILE.osc [OUT.csv] [--lang en|pl|ru|es]", cmdOsc2Csv},
-    {"backups", "backups [SERIAL] [--folder DIR]", cmdBackups},
+    {"backups", "backups [SERIAL|BAR-CODE] [--folder DIR]", cmdBackups},
     {"diff", "diff A.set B.set | diff --port P FILE.set [--lang en|pl|ru|es]", cmdDiff},
     {"tune", "tune --port P [--elm-port E] [--from FILE.osc] [--apply] [--lang en|pl|ru|es]", cmdTune},
 };

@@ -12,7 +12,9 @@ TFormAdmin::TFormAdmin(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormAdmin"));
     setWindowTitle(QStringLiteral("FormAdmin"));
-    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // A tool window stays above the main window it belongs to; it is not held above everything, so a
+    // modal dialog (a file dialog, an error box) opened meanwhile comes up over it and can be answered.
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(false);
     resize(kClientWidth, kClientHeight);
     RichEdit1 = new QTextEdit(this);

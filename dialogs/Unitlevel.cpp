@@ -150,8 +150,11 @@ void TFormLevel::refresh()
     const int red = LevelSensor::OutOfOrder(cat.byte(kLevelSensor), t);
     for (int i = 0; i < 4; ++i) {
         QPalette p = Edits[i]->palette();
-        p.setColor(QPalette::Text, red >> i & 1 ? QColor(255, 0, 0) : QColor(0, 0, 0));
-        p.setColor(QPalette::Base, Qt::white);
+        // The theme's field colours (white boxes with black text only in the light themes); a threshold
+        // out of order stays red.
+        const QColor text = theme().text.isValid() ? theme().text : QColor(0, 0, 0);
+        p.setColor(QPalette::Text, red >> i & 1 ? QColor(255, 0, 0) : text);
+        p.setColor(QPalette::Base, theme().field.isValid() ? theme().field : QColor(Qt::white));
         Edits[i]->setPalette(p);
     }
 }

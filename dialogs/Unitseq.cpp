@@ -177,13 +177,13 @@ void TFormSeq::ComboBox2Click(int index)
     StringGrid2->update();
 }
 
-void TFormSeq::drawNumber(QPainter& p, const QRect& r, int number)
+void TFormSeq::drawNumber(QPainter& p, const QRect& r, int number, const QColor& colour)
 {
     // Centred as a one-digit text would be, so that the numbers line up.
     const QFontMetrics fm(p.font());
     const int x = r.left() + (r.width() - fm.horizontalAdvance(QLatin1Char('0'))) / 2;
     const int y = r.top() + (r.height() + fm.ascent() - fm.descent()) / 2;
-    p.setPen(theme_.dialogText.isValid() ? theme_.dialogText : QColor(Qt::black));
+    p.setPen(colour);
     p.drawText(x, y, QString::number(number));
 }
 
@@ -217,17 +217,20 @@ void TFormSeq::StringGrid1DrawCell(QPainter& p, const QRect& r, int column, int 
     p.fillRect(r, theme_.background.isValid() ? theme_.background : palette().color(QPalette::Window));
     if (column >= 1 && column <= 8 && (s.petrolInjectors() >> (column - 1) & 1)) drawCross(p, r);
     if (row >= 1 && row <= 8 && s.injectorOutputs(row - 1) == 0) drawCross(p, r);
-    if (column >= 1) drawNumber(p, r, column);
-    else if (row >= 1) drawNumber(p, r, row);
+    const QColor text = theme_.dialogText.isValid() ? theme_.dialogText : QColor(Qt::black);
+    if (column >= 1) drawNumber(p, r, column, text);
+    else if (row >= 1) drawNumber(p, r, row, text);
 }
 
 void TFormSeq::StringGrid2DrawCell(QPainter& p, const QRect& r, int column)
 {
     if (!Sterownik) return;
     p.setFont(font());
-    p.fillRect(r, Qt::white);
+    // The switch-off row is a row of fields: the theme's field and text colours, so that its numbers
+    // read as well in the dark themes as in the light ones.
+    p.fillRect(r, theme_.field.isValid() ? theme_.field : QColor(Qt::white));
     if (column < 8 && (NamedSettings(*Sterownik).petrolInjectors() >> column & 1)) drawCross(p, r);
-    drawNumber(p, r, column + 1);
+    drawNumber(p, r, column + 1, theme_.text.isValid() ? theme_.text : QColor(Qt::black));
 }
 
 void TFormSeq::showDetected()

@@ -64,7 +64,7 @@ private:
     void store(const InjectorAssignment::State& s);
     void fillList(QComboBox* list, int index);
     void showDetected();
-    void drawNumber(QPainter& p, const QRect& r, int number);
+    void drawNumber(QPainter& p, const QRect& r, int number, const QColor& colour);
     void drawCross(QPainter& p, const QRect& r);
 
     int n_ = 0;

@@ -11,6 +11,9 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QTableWidget>
 
+#include <algorithm>
+#include <array>
+
 #include "base/TextTable.h"
 #include "dialogs/ServiceMark.h"
 #include "link/Tsterownik.h"
@@ -110,6 +113,24 @@ void TFormService::Relabel()
     LabelKm->setText(TextById(1058));
     BitBtn2->setText(TextById(1354));
     for (int c = 0; c < 6; ++c) StringGrid1->item(0, c)->setText(TextById(kHeaderIds[c]));
+    fitColumns();
+}
+
+void TFormService::fitColumns()
+{
+    // The four narrow columns widen to their heading ("Przywrócenie", "Restauración"), taking the room
+    // from the user column, which keeps at least the width of its own heading.
+    const QFontMetrics fm(StringGrid1->font());
+    const auto needed = [&](int c) { return fm.horizontalAdvance(StringGrid1->item(0, c)->text()) + 10; };
+    std::array<int, 6> widths{};
+    int total = 0;
+    for (int c = 0; c < 6; ++c) {
+        widths[static_cast<size_t>(c)] = c >= 1 && c <= 4 ? std::max(kColumnWidths[c], needed(c)) : kColumnWidths[c];
+        total += widths[static_cast<size_t>(c)];
+    }
+    const int room = StringGrid1->width() - 2 * StringGrid1->frameWidth();
+    if (total > room) widths[5] = std::max(needed(5), widths[5] - (total - room));
+    for (int c = 0; c < 6; ++c) StringGrid1->setColumnWidth(c, widths[static_cast<size_t>(c)]);
 }
 
 void TFormService::ApplyTheme(const ThemePalette& palette)

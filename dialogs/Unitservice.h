@@ -57,5 +57,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // Widths of the history columns for the headings of the current language.
+    void fitColumns();
     void showReminder(bool on);
 };

@@ -6,9 +6,11 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QListWidget>
 #include <QtWidgets/QScrollBar>
+#include <QtWidgets/QToolTip>
 
 #include <algorithm>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"
 #include "settings/SettingsPages.h"
@@ -295,9 +297,11 @@ void TNastawy::drawCell(QPainter& p, int column, int row)
             for (int i = 0; i < link_.injectorCount && i < 8; ++i)
                 corrected = corrected || catalogue_.byte(216 + i) != 128;
             p.setPen(corrected ? QColor(255, 0, 0) : pal_.dialogText);
-            p.drawText(left, Qt::AlignCenter, TextById(1281));
+            // A caption longer than its button ends in "…" rather than being cut at both ends.
+            const QFontMetrics fm = p.fontMetrics();
+            p.drawText(left, Qt::AlignCenter, fm.elidedText(TextById(1281), Qt::ElideRight, left.width() - 6));
             p.setPen(pal_.dialogText);
-            p.drawText(right, Qt::AlignCenter, TextById(1282));
+            p.drawText(right, Qt::AlignCenter, fm.elidedText(TextById(1282), Qt::ElideRight, right.width() - 6));
             return;
         }
         default: break;
@@ -315,8 +319,8 @@ bool TNastawy::warning(int n) const
 
 QString TNastawy::fitted(const QFontMetrics& fm, QString text, int width) const
 {
-    while (!text.isEmpty() && fm.horizontalAdvance(text) > width) text.chop(1);
-    return text;
+    // A value that does not fit its box ends in "…", so that a cut text is not taken for the whole.
+    return fm.elidedText(text, Qt::ElideRight, std::max(0, width));
 }
 
 void TNastawy::drawSetting(QPainter& p, const QRect& r, int column, int n, bool selected)
@@ -331,9 +335,14 @@ void TNastawy::drawSetting(QPainter& p, const QRect& r, int column, int n, bool 
     // Labels of a column start at one x, so the longest ends 4 pixels before the value box.
     p.setPen(pal_.dialogText);
     const int lx = std::max(p0, p2 - longestLabel_ - 4);
+    // A label that does not fit ends in "…" before the value box, or before the detail button where
+    // the setting has one, rather than running under it.
+    const int labelEnd = hasDetail(n) ? std::min(p2, geo_.p(column, 6)) - 2 : p2 - 2;
+    const QString label =
+        p.fontMetrics().elidedText(catalogue_.LabelText(n), Qt::ElideRight, std::max(0, labelEnd - lx));
     p.save();
-    p.setClipRect(QRect(lx, r.top(), p2 - lx - 2, r.height()));
-    p.drawText(QRect(lx, r.top(), p2 - lx, r.height()), Qt::AlignLeft | Qt::AlignVCenter, catalogue_.LabelText(n));
+    p.setClipRect(QRect(lx, r.top(), std::max(0, labelEnd - lx), r.height()));
+    p.drawText(QRect(lx, r.top(), p2 - lx, r.height()), Qt::AlignLeft | Qt::AlignVCenter, label);
     p.restore();
 
     const int boxEnd = cls == kClassHeader ? p5 : (isList(cls) || isYesNo(cls)) ? p4 : p3;
@@ -565,4 +574,15 @@ void TNastawy::keyPressEvent(QKeyEvent* event)
         else if (selRow_ >= firstRow_ + visibleRows()) scroll_->setValue(selRow_ - visibleRows() + 1);
     }
     refresh();
+}
+
+// A resting mouse shows how a value is changed: typed digits do nothing here, which a new user
+// would not guess.
+bool TNastawy::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), TextById(OwnText::EditorHint), this);
+        return true;
+    }
+    return QWidget::event(event);
 }

@@ -71,6 +71,7 @@ public:
     int beepCount = 0;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;

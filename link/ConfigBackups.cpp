@@ -5,6 +5,7 @@
 #include <QtCore/QRegularExpression>
 
 #include <algorithm>
+#include <cstring>
 
 #include "link/LinkEvents.h"
 #include "link/SettingsFile.h"
@@ -51,6 +52,33 @@ QString serialOf(const MemoryImage& mem)
         text += QStringLiteral("%1").arg(mem.identity[static_cast<size_t>(i)], 2, 16, QLatin1Char('0')).toUpper();
     }
     return any ? text : QString();
+}
+
+QString barCodeOf(const MemoryImage& mem)
+{
+    const char* code = reinterpret_cast<const char*>(mem.identity.data() + 6);
+    return QString::fromLatin1(code, static_cast<qsizetype>(strnlen(code, 16))).trimmed();
+}
+
+QString barCodeIn(const QString& root, const QString& serial)
+{
+    const QList<Entry> entries = list(root, serial);
+    if (entries.isEmpty()) return {};
+    MemoryImage mem;
+    if (SettingsFile::load(entries.last().path, mem) != SettingsFile::Ok) return {};
+    return barCodeOf(mem);
+}
+
+QString folderOf(const QString& root, const QString& serialOrBarCode)
+{
+    const QString wanted = serialOrBarCode.trimmed();
+    if (wanted.isEmpty()) return {};
+    const QStringList all = controllers(root);
+    for (const QString& serial : all)
+        if (serial.compare(wanted, Qt::CaseInsensitive) == 0) return serial;
+    for (const QString& serial : all)
+        if (barCodeIn(root, serial).compare(wanted, Qt::CaseInsensitive) == 0) return serial;
+    return {};
 }
 
 QStringList controllers(const QString& root)

@@ -33,6 +33,14 @@ struct Entry {
 QStringList controllers(const QString& root);
 // One controller's backups, oldest first.
 QList<Entry> list(const QString& root, const QString& serial);
+// The bar code printed on a controller (identity bytes 6..21, as Device info and kavelo-cli info show
+// it); empty when the identity holds none.
+QString barCodeOf(const MemoryImage& mem);
+// The bar code of the controller whose backups are in folder `serial`, from its newest backup.
+QString barCodeIn(const QString& root, const QString& serial);
+// The folder name of a controller given by its serial number (the folder's own name, any case) or by
+// its bar code; empty when no controller with backups has either.
+QString folderOf(const QString& root, const QString& serialOrBarCode);
 
 // True when two settings files hold the same configuration: the running-time counters of the
 // identity block (which grow while the engine runs) are not part of it.

@@ -62,7 +62,7 @@ void Aktualizacja(TSterownik& link, Prompt& prompt, const QString& programFolder
     if (path.isEmpty()) return;
     const int error = FirmwareUpdate::start(link, path);
     if (error != 0) {
-        prompt.error(QStringLiteral("Error code ") + QString::number(error));
+        prompt.errorCode(error);
         return;
     }
     if (showProgress) showProgress();

@@ -20,10 +20,32 @@ bool QtSerialBackend::open(const QString& device, int baudRate, int dataBits, in
 {
     close();
     port_.setPortName(device);
-    if (!port_.open(QIODevice::ReadWrite)) return false;
+    error_.clear();
+    if (!port_.open(QIODevice::ReadWrite)) {
+        error_ = openFailure(port_.error(), device, port_.errorString());
+        return false;
+    }
     configure(baudRate, dataBits, parity, stopBits);
     port_.clear();
     return true;
+}
+
+QString QtSerialBackend::openFailure(QSerialPort::SerialPortError error, const QString& device,
+                                     const QString& systemText)
+{
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return QStringLiteral(
+                       "no such device %1: is the adapter plugged in? kavelo-cli ports lists the ports there are")
+                .arg(device);
+        case QSerialPort::PermissionError:
+            // On Linux the serial devices belong to the dialout group; a lock by another program reads the same.
+            return QStringLiteral("no permission to open %1: add yourself to the dialout group (sudo usermod -aG "
+                                  "dialout $USER, then log in again), or close the program that has the port open")
+                .arg(device);
+        case QSerialPort::OpenError: return QStringLiteral("%1 is already open").arg(device);
+        default: return systemText.isEmpty() ? QString() : device + QStringLiteral(": ") + systemText;
+    }
 }
 
 void QtSerialBackend::configure(int baudRate, int dataBits, int parity, int stopBits)

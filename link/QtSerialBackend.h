@@ -16,6 +16,10 @@ public:
     int write(const uint8_t* buffer, int count) override;
     void purgeRx() override;
     void purgeTx() override;
+    QString errorText() const override { return error_; }
+
+    // Why a device could not be opened, in the fitter's words, from QSerialPort's error.
+    static QString openFailure(QSerialPort::SerialPortError error, const QString& device, const QString& systemText);
 
 private:
     // Pulls what the driver holds into QSerialPort's buffer and notices a vanished device.
@@ -23,4 +27,5 @@ private:
     bool deviceGone() const;
 
     QSerialPort port_;
+    QString error_;
 };

@@ -2,6 +2,7 @@
 
 #include <QtCore/QDir>
 
+#include "base/ErrorHelp.h"
 #include "base/TextTable.h"
 #include "link/LinkEvents.h"
 #include "link/SettingsFile.h"
@@ -37,7 +38,7 @@ Prompt::FileDialog dialog(const TSterownik& link, bool save)
                            QStringLiteral("set"));
 }
 
-QString errorText(int code) { return QStringLiteral("Error code %1").arg(code); }
+QString errorText(int code) { return ErrorHelp::boxText(code); }
 
 }  // namespace SettingsFileOps
 
@@ -72,7 +73,15 @@ void ZapiszUstawienia(TSterownik& link, Prompt& prompt)
     const QString path = prompt.saveFileName(SettingsFileOps::dialog(link, true));
     if (path.isEmpty()) return;
     const int result = ZapiszUstawienia(link, path);
-    if (result != 0) prompt.error(SettingsFileOps::errorText(result));
+    if (result != 0) {
+        prompt.errorCode(result);
+        return;
+    }
+    // A file being worked on without a controller is now the file saved: the caption names it.
+    if (!link.PortConnected() && !link.loadedFileName.isEmpty() && link.loadedFileName != path) {
+        link.loadedFileName = path;
+        if (link.OnZdarzenie) link.OnZdarzenie(kEventFileLoaded, 0, 0, 0);
+    }
 }
 
 void CzytajUstawienia(TSterownik& link, Prompt& prompt)
@@ -80,5 +89,5 @@ void CzytajUstawienia(TSterownik& link, Prompt& prompt)
     const QString path = prompt.openFileName(SettingsFileOps::dialog(link, false));
     if (path.isEmpty()) return;
     const int result = CzytajUstawienia(link, path);
-    if (result != 0) prompt.error(SettingsFileOps::errorText(result));
+    if (result != 0) prompt.errorCode(result);
 }

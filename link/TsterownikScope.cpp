@@ -1,9 +1,12 @@
 // The oscilloscope recording file on the controller link: starting, appending to and closing the
 // open recording, and loading a recording in place of the live link.
 
+#include <QtCore/QFileInfo>
+
 #include <algorithm>
 
 #include "base/AtomicSave.h"
+#include "base/OwnTexts.h"
 #include "base/Prompt.h"
 #include "base/TextTable.h"
 #include "link/OscFile.h"
@@ -49,7 +52,7 @@ void TSterownik::ZapiszOscyloskop(Prompt& prompt, const uint8_t* samples, int co
 {
     const QString path = prompt.saveFileName(scopeDialog(*this, true));
     if (path.isEmpty()) return;
-    if (const int result = ZapiszOscyloskop(path, samples, count)) prompt.error(SettingsFileOps::errorText(result));
+    if (const int result = ZapiszOscyloskop(path, samples, count)) prompt.errorCode(result);
 }
 
 int TSterownik::DopiszOscyloskop(const uint8_t* samples, int index)
@@ -92,8 +95,14 @@ int TSterownik::CzytajOscyloskop(Prompt& prompt, uint8_t* samples)
     if (path.isEmpty()) return 0;
     int count = 0;
     if (const int result = CzytajOscyloskop(path, samples, count)) {
-        prompt.error(SettingsFileOps::errorText(result));
+        prompt.errorCode(result);
         return 0;
     }
+    // A recording longer than the buffer opens with its beginning; the fitter is told, not left to
+    // find the end missing.
+    const qint64 inFile = OscFile::sampleCount(QFileInfo(path).size());
+    if (inFile > count)
+        prompt.message(QStringLiteral("KAVELO"), TextById(OwnText::RecordingCut).arg(inFile).arg(count),
+                       Prompt::Icon::Information);
     return count;
 }

@@ -500,7 +500,21 @@ void TObd::PetlaZadan()
             Nadaj("04\r");
             state = 4001;
             break;
-        case 4001: state = 1000; break;
+        case 4001:
+            // The clear has a result the fitter can see: the status (code count and MIL) and the code
+            // box are read again at once instead of keeping what was there before the clear.
+            if (pidy[0x01].supported) {
+                delay = 200;
+                Nadaj("0101\r");
+                state = 4002;
+            } else {
+                state = 3000;
+            }
+            break;
+        case 4002:
+            if (!CzyBlad()) StatusDteMil();
+            state = 3000;
+            break;
         default: break;
     }
 }

@@ -1,5 +1,6 @@
 #include "scope/Toscyloskop.h"
 
+#include <QtCore/QDir>
 #include <QtCore/QLocale>
 #include <QtCore/QTimer>
 #include <QtGui/QMouseEvent>
@@ -104,6 +105,8 @@ void TScope::Command(int code)
         case 3:
             state = Stop;
             clock_.restart();
+            // Nothing more is collected, so a recording open to a file ends here, and its mark goes.
+            if (link && link->RecordingOpen()) link->ZamnkijOscyloskop();
             break;
         case 4:
             if (!link) break;
@@ -183,8 +186,7 @@ void TScope::storeSample(const uint8_t* frame)
     if (link && link->DopiszOscyloskop(buffer_.get(), sampleCount) != 0 && !appendFailed_) {
         appendFailed_ = true;
         // Shown after the link's tick, so that polling is not held up by the box.
-        if (prompt)
-            QTimer::singleShot(0, this, [this] { prompt->error(SettingsFileOps::errorText(OscFile::AppendFailed)); });
+        if (prompt) QTimer::singleShot(0, this, [this] { prompt->errorCode(OscFile::AppendFailed); });
     }
     if (++sampleCount >= kBufferSamples) sampleCount = 0;
 }
@@ -198,11 +200,16 @@ void TScope::ExportCsv()
                QStringLiteral(" (*.*)|*.*");
     d.filterIndex = 1;
     d.defaultExtension = QStringLiteral("csv");
+    // The export starts in the documents' Scope folder, made when it is not there yet, rather than in
+    // whatever folder the program was started from.
+    if (!link->documentsFolder.isEmpty()) {
+        const QString folder = link->documentsFolder + QStringLiteral("/ORVA/Kavelo II/Scope");
+        if (QDir().mkpath(folder)) d.folder = folder;
+    }
     const QString path = prompt->saveFileName(d);
     if (path.isEmpty()) return;
     const int count = std::clamp(sampleCount, 0, static_cast<int>(kBufferSamples));
-    if (const int result = ScopeCsv::save(path, *link, buffer_.get(), count))
-        prompt->error(SettingsFileOps::errorText(result));
+    if (const int result = ScopeCsv::save(path, *link, buffer_.get(), count)) prompt->errorCode(result);
 }
 
 // ---------------------------------------------------------------- labels

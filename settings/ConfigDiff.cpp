@@ -1,5 +1,6 @@
 #include "settings/ConfigDiff.h"
 
+#include <QtCore/QHash>
 #include <QtCore/QSet>
 
 #include <cmath>
@@ -105,6 +106,12 @@ Result compare(const MemoryImage& a, const MemoryImage& b, bool controllerSettin
         }
         result.settings.append(s);
     }
+    // Two settings with one caption (the idle RPM correction of the calibration and of the map page,
+    // say) are told apart by their number, so that the list does not show the same line twice.
+    QHash<QString, int> captions;
+    for (const Setting& s : result.settings) ++captions[s.label];
+    for (Setting& s : result.settings)
+        if (captions.value(s.label) > 1) s.label += QStringLiteral(" (%1)").arg(s.index);
 
     const QList<Region>& all = regions();
     for (int r = 0; r < all.size(); ++r) {

@@ -158,9 +158,12 @@ void CommandBar::showLiveState(const LiveFrame& frame, bool oddSecond)
         text = TextById(OwnText::ControllerRead);
         --readDoneFrames_;
     } else if ((frame.byte(11) & kEngineRunning) == kEngineRunning && frame.eventCode() != 0 && oddSecond) {
-        // Every other second the status shows the detail of the state instead.
-        size = kDetailFontSize;
-        if (const int id = LivePanels::detailTextId(frame.eventCode(), frame.eventValue())) text = TextById(id);
+        // Every other second the status shows the detail of the state instead, in the smaller font; a
+        // state without a detail text keeps its text and its size (it would flicker between two).
+        if (const int id = LivePanels::detailTextId(frame.eventCode(), frame.eventValue())) {
+            text = TextById(id);
+            size = kDetailFontSize;
+        }
     }
     QFont font = status_->font();
     font.setPointSize(size);

@@ -7,6 +7,9 @@
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QToolButton>
 
+#include <algorithm>
+
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"
 #include "settings/NamedSettings.h"
@@ -52,6 +55,12 @@ ReadingsPanel::ReadingsPanel(TSterownik& link, QWidget* frame, QLabel* injection
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(2);
+
+    NoLinkHint = new QLabel(this);
+    NoLinkHint->setObjectName(QStringLiteral("NoLinkHint"));
+    NoLinkHint->setWordWrap(true);
+    NoLinkHint->setAlignment(Qt::AlignCenter);
+    column->addWidget(NoLinkHint);
 
     StringGridParametry = new StringGrid(this);
     StringGridParametry->setObjectName(QStringLiteral("StringGridParametry"));
@@ -108,6 +117,32 @@ ReadingsPanel::ReadingsPanel(TSterownik& link, QWidget* frame, QLabel* injection
     column->addLayout(pictures);
 
     CellPainting::watchResize(frame_, [this] { LayoutRightPanel(); });
+    // The grid takes its width from the panel's layout after the frame has been laid out; without live
+    // frames (no link) nothing else would lay its columns out for that width.
+    CellPainting::watchResize(StringGridParametry, [this] {
+        if (StringGridParametry->width() != laidOutWidth_) LayoutRightPanel();
+    });
+    drawSwitchPicture();
+    showLinkState(link_.alive());
+}
+
+void ReadingsPanel::showLinkState(bool alive)
+{
+    NoLinkHint->setText(TextById(OwnText::NoLinkHint).arg(TextById(1117), TextById(1118)));
+    NoLinkHint->setVisible(!alive);
+    if (alive == linkShown_) return;
+    linkShown_ = alive;
+    if (alive) return;
+    StringGrid* g = StringGridParametry;
+    readingsCache_.reset(g->rowCount());
+    for (int k = 0; k < g->rowCount(); ++k) g->setCell(1, k, QString());
+    StringGrid* t = StringGridCzasyWtr;
+    for (int r = 0; r < t->rowCount(); ++r) {
+        t->setCell(1, r, QString());
+        t->setCell(3, r, QString());
+    }
+    shownPetrol_.fill(0.0001);
+    shownGas_.fill(0.0001);
     drawSwitchPicture();
 }
 
@@ -121,6 +156,7 @@ bool ReadingsPanel::eventFilter(QObject* watched, QEvent* event)
 
 void ReadingsPanel::liveFrame(const LiveFrame& frame)
 {
+    if (!linkShown_) showLinkState(true);
     ShowReadings(frame);
     ShowInjectionTimes(frame);
     ShowLeds(frame);
@@ -140,12 +176,16 @@ void ReadingsPanel::linkEvent(int kind, int code, int, int length)
 void ReadingsPanel::relabel()
 {
     injectionTitle_->setText(TextById(1231));
+    NoLinkHint->setText(TextById(OwnText::NoLinkHint).arg(TextById(1117), TextById(1118)));
     LayoutRightPanel();
 }
 
 void ReadingsPanel::applyColours(const ThemePalette& palette)
 {
     palette_ = palette;
+    QPalette hint = NoLinkHint->palette();
+    hint.setColor(QPalette::WindowText, palette.title);
+    NoLinkHint->setPalette(hint);
     drawSwitchPicture();
     colourGrids();
 }
@@ -185,6 +225,7 @@ void ReadingsPanel::LayoutRightPanel()
         readingsCache_.reset(int(shown.size()));
     }
     const int width = g->width();
+    laidOutWidth_ = width;
     const auto cols = GridLayout::readingsColumns(width);
     g->setColWidth(0, cols[0]);
     g->setColWidth(1, cols[1]);
@@ -325,9 +366,13 @@ void ReadingsPanel::drawReadingsCell(QPainter& p, int c, int r, const QRect& rec
         p.setFont(sized(StringGridParametry->font(), nameFontSize_, false));
         p.setPen(palette_.text);
         const int y = baselineCentred(p.font(), rect);
-        p.drawText(rect.left() + 4, y, TextById(w.id));
+        const QFontMetrics fm(p.font());
         const QString unit = TextById(w.unit);
-        p.drawText(rect.right() + 1 - 2 - QFontMetrics(p.font()).horizontalAdvance(unit), y, unit);
+        const int unitLeft = rect.right() + 1 - 2 - fm.horizontalAdvance(unit);
+        // In a narrow panel the name ends in "…" before the unit instead of running under it.
+        const int room = unitLeft - (rect.left() + 4) - 3;
+        p.drawText(rect.left() + 4, y, fm.elidedText(TextById(w.id), Qt::ElideRight, std::max(0, room)));
+        p.drawText(unitLeft, y, unit);
     } else if (c == 1) {
         p.fillRect(rect, palette_.valueBackground);
         p.setFont(sized(StringGridParametry->font(), ch < 0 ? 10 : valueFontSize_, true));

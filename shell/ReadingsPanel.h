@@ -40,6 +40,12 @@ public:
     // The advanced view offers the collapse button; the other views show the grid whole.
     void setAdvancedView(bool advanced);
 
+    // The controller link came or went. Without it the readings, the injection times and the LEDs
+    // are emptied (they would show the last live values for good), and a line over the readings says
+    // where to connect; the next live frame fills them again.
+    void showLinkState(bool alive);
+    bool linkShown() const { return linkShown_; }
+
     // The readings, the injection times and the switch picture's LEDs of one live frame.
     void ShowReadings(const LiveFrame& frame);
     void ShowInjectionTimes(const LiveFrame& frame);
@@ -51,6 +57,7 @@ public:
     QToolButton* BtnParamIng = nullptr;         // collapses the injection-time grid to one row
     QLabel* Image1 = nullptr;                   // switch picture
     QLabel* Image2 = nullptr;                   // OBD protocol picture
+    QLabel* NoLinkHint = nullptr;               // "No connection: Connection › Connect", while there is none
     // LED bytes 13 and 14 last drawn; -1 nothing drawn.
     const std::array<int, 2>& ledsDrawn() const { return ledMemory_; }
 
@@ -84,4 +91,6 @@ private:
     ReadingsCache readingsCache_;  // what each row of the readings grid shows
     QImage switchBitmap_;
     std::array<int, 2> ledMemory_{-1, -1};
+    bool linkShown_ = true;
+    int laidOutWidth_ = -1;  // the readings grid's width its columns were laid out for
 };

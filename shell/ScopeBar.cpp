@@ -9,6 +9,7 @@
 #include <QtWidgets/QToolButton>
 #include <QtWidgets/QVBoxLayout>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "scope/ScopeGlyphs.h"
 #include "scope/Toscyloskop.h"
@@ -76,6 +77,20 @@ void ScopeBar::liveFrame(const LiveFrame& frame) { view_->AddLiveFrame(frame); }
 
 void ScopeBar::relabel()
 {
+    // Every button says what it does: the glyphs alone leave a new user guessing.
+    const auto tip = [this](int code, const QString& text) {
+        if (QToolButton* b = button(code)) b->setToolTip(text);
+    };
+    tip(1, TextById(OwnText::ScopePlay));
+    tip(2, TextById(OwnText::ScopePause));
+    tip(3, TextById(OwnText::ScopeStop));
+    tip(4, TextById(OwnText::ScopeRecord));
+    tip(5, TextById(1105));
+    tip(6, TextById(OwnText::ScopeClear));
+    tip(7, TextById(1107));
+    for (int layout = 1; layout <= 3; ++layout) tip(9 + layout, TextById(OwnText::ScopeLayout).arg(layout));
+    tip(20, TextById(OwnText::ScopeZoomIn));
+    tip(21, TextById(OwnText::ScopeZoomOut));
     MenuFile5_->setText(TextById(1105));
     MenuFile6_->setText(TextById(1106));
     MenuFile7_->setText(TextById(1107));

@@ -5,6 +5,8 @@
 #include <QtWidgets/QButtonGroup>
 #include <QtWidgets/QToolButton>
 
+#include <algorithm>
+
 #include "base/TextTable.h"
 #include "shell/FrameLayout.h"
 #include "shell/WindowParts.h"
@@ -106,8 +108,21 @@ void TabRows::fit()
     const int h1 = rows_[0]->height();
     const int bw1 = rows_[0]->width() / kTopTabs;
     QStringList captions;
-    for (QToolButton* b : row1_) captions << b->text();
-    const int s1 = FrameLayout::fitFontSize(captions, bw1 - 2, 14, 7, width);
+    for (int i = 0; i < kTopTabs; ++i) captions << TextById(1200 + i) + QStringLiteral(" [F%1]").arg(i + 1);
+    int s1 = FrameLayout::fitFontSize(captions, bw1 - 2, 14, 7, width);
+    // In a narrow window even the smallest font may not hold "Oscilloscope [F5]": the key then goes
+    // to the tooltip and the caption keeps the tab's name whole.
+    const bool keysFit =
+        std::all_of(captions.begin(), captions.end(), [&](const QString& c) { return width(c, s1) <= bw1 - 2; });
+    for (int i = 0; i < kTopTabs; ++i) {
+        row1_[i]->setText(keysFit ? captions[i] : TextById(1200 + i));
+        row1_[i]->setToolTip(QStringLiteral("F%1").arg(i + 1));
+    }
+    if (!keysFit) {
+        captions.clear();
+        for (QToolButton* b : row1_) captions << b->text();
+        s1 = FrameLayout::fitFontSize(captions, bw1 - 2, 14, 7, width);
+    }
     for (int i = 0; i < kTopTabs; ++i) {
         row1_[i]->setGeometry(i * bw1, 0, bw1, h1);
         setFontSize(row1_[i], s1);
@@ -115,13 +130,20 @@ void TabRows::fit()
 
     const int bw2 = rows_[1]->width() / kMapFirstLine;
     captions.clear();
-    for (int i = 0; i < kMapFirstLine; ++i) captions << row2_[i]->text();
+    for (int i = 0; i < kMapFirstLine; ++i) captions << TextById(kMapCaptions[i]);
     const int s2 = FrameLayout::fitFontSize(captions, bw2 - 2, 12, 7, width);
     for (int i = 0; i < kMapTabs; ++i) {
         const bool first = i < kMapFirstLine;
         const int col = first ? i : i - kMapFirstLine;
         row2_[i]->setGeometry(col * bw2, first ? 0 : kMapRowHeight, bw2, kMapRowHeight);
         setFontSize(row2_[i], s2);
+        // A page name that does not fit even the smallest font ends in "…" and is whole in the
+        // tooltip, rather than cut at both ends.
+        const QString caption = TextById(kMapCaptions[i]);
+        const bool fits = width(caption, s2) <= bw2 - 8;
+        row2_[i]->setText(fits ? caption
+                               : QFontMetrics(row2_[i]->font()).elidedText(caption, Qt::ElideRight, bw2 - 8));
+        row2_[i]->setToolTip(fits ? QString() : caption);
     }
 
     // The OBD row is as wide as the top row; a hidden page leaves no gap.

@@ -219,6 +219,7 @@ void TForm1::buildWidgets()
     connect(readings_, &ReadingsPanel::switchPictureClicked, this,
             [this] { Sterownik1->requestCommand(TSterownik::CmdAutoFuelChange); });
     right_->bodyLayout()->addWidget(readings_, 1);
+    connect(Session, &WorkshopSession::aliveChanged, readings_, &ReadingsPanel::showLinkState);
     mid->addWidget(right_->bar());
     mid->addWidget(right_);
     v->addWidget(commands_);

@@ -48,7 +48,7 @@ void TForm1::MenuFileCompareClick()
     if (path.isEmpty()) return;
     auto file = std::make_unique<MemoryImage>();
     if (const int result = SettingsFile::load(path, *file)) {
-        prompt->error(SettingsFileOps::errorText(result));
+        prompt->errorCode(result);
         return;
     }
     CompareWindow form(this, *Sterownik1, *file, QFileInfo(path).fileName(), palette);

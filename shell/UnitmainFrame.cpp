@@ -6,6 +6,8 @@
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QToolButton>
 
+#include <algorithm>
+
 #include "base/TextTable.h"
 #include "charts/Tgrafika.h"
 #include "dialogs/Unitprog.h"

@@ -5,6 +5,9 @@
 #include <QtWidgets/QMenu>
 
 #include "base/OwnTexts.h"
+#include "base/Platform.h"
+#include "base/TextTable.h"
+#include "dialogs/ManualWindow.h"
 #include "dialogs/Unitadmin.h"
 #include "dialogs/Unitdevice.h"
 #include "dialogs/Unitparam.h"
@@ -35,16 +38,38 @@ void TForm1::NastawyDetail(int kind, int index) { WindowDialogs::open(dialogs_->
 
 void TForm1::openDocumentation(const QString& name)
 {
+    // The controller maker's drawings: beside the program as the maker's own installation puts them,
+    // or in the fitter's documents, where anyone may put them. Missing in both, the box says where
+    // they go and the item opens that folder from then on.
     const QString folder = QDir(programFolder).filePath(name);
-    if (!QDir(folder).exists()) {
-        prompt->message(QStringLiteral("KAVELO"),
-                        TextById(OwnText::FolderMissing).arg(QDir::toNativeSeparators(folder)), Prompt::Icon::Warning);
+    const QString documents = Sterownik1->documentsFolder + QStringLiteral("/ORVA/Kavelo II/") + name;
+    for (const QString& f : {folder, documents}) {
+        if (!QDir(f).exists()) continue;
+        if (openFolder) openFolder(f);
         return;
     }
-    if (openFolder) openFolder(folder);
+    const QString drawing = name == QStringLiteral("Diagram") ? TextById(1172) : TextById(1173);
+    prompt->message(QStringLiteral("KAVELO"),
+                    TextById(OwnText::FolderMissing).arg(QDir::toNativeSeparators(folder)) + QLatin1Char('\n') +
+                        TextById(OwnText::DrawingsFolder).arg(drawing, QDir::toNativeSeparators(documents)),
+                    Prompt::Icon::Information);
 }
 
-void TForm1::MenuDocManClick() { openDocumentation(QStringLiteral("Manual")); }
+void TForm1::MenuDocManClick()
+{
+    // The manual is built into the program; the window is made once and joins the panels, so it
+    // follows the language and the colours.
+    auto* manual = findChild<ManualWindow*>();
+    if (!manual) {
+        manual = new ManualWindow(this);
+        panels.add(manual);
+        manual->applyColours(palette);
+        manual->showContents();
+    }
+    manual->show();
+    manual->raise();
+    manual->activateWindow();
+}
 void TForm1::MenuDocSchClick() { openDocumentation(QStringLiteral("Diagram")); }
 void TForm1::MenuDocConClick() { openDocumentation(QStringLiteral("Pinout")); }
 

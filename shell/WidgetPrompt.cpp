@@ -42,9 +42,15 @@ QString WidgetPrompt::saveFileName(const FileDialog& dialog) { return run(dialog
 
 void WidgetPrompt::message(const QString& caption, const QString& text, Icon icon)
 {
+    detailedMessage(caption, text, QString(), icon);
+}
+
+void WidgetPrompt::detailedMessage(const QString& caption, const QString& text, const QString& detail, Icon icon)
+{
     QMessageBox box(parent_);
     box.setWindowTitle(caption);
     box.setText(text);
+    if (!detail.isEmpty()) box.setInformativeText(detail);
     box.setIcon(icon == Icon::Error         ? QMessageBox::Critical
                 : icon == Icon::Warning     ? QMessageBox::Warning
                 : icon == Icon::Information ? QMessageBox::Information

@@ -12,6 +12,7 @@ public:
     QString openFileName(const FileDialog& dialog) override;
     QString saveFileName(const FileDialog& dialog) override;
     void message(const QString& caption, const QString& text, Icon icon) override;
+    void detailedMessage(const QString& caption, const QString& text, const QString& detail, Icon icon) override;
     bool yesNo(const QString& caption, const QString& text) override;
     QString line(const QString& caption, const QString& label, const QString& initial) override;
 

@@ -161,11 +161,11 @@ void WorkPages::showTop(int tab)
     CommandBar& bar = *window_.commands();
     ScopeBar& scope = *window_.scopeBar();
     const ThemePalette& palette = window_.palette;
-    // Without a pressed button (re-applied after a view or language change) every tab keeps the
-    // window-text colour.
+    // Re-applied without a pressed button (after a view or language change) the current tab keeps
+    // its highlight: the fitter would otherwise not see which tab is shown.
     if (tab >= 0) topTab_ = tab;
-    topHighlighted_ = tab >= 0;
-    tabs.highlightTop(tab, palette.active);
+    topHighlighted_ = true;
+    tabs.highlightTop(topTab_, palette.active);
     bar.hideCommands();
     bar.ProgressBar1()->hide();
     diagnostics_->PanelBledy()->hide();

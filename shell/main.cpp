@@ -18,9 +18,14 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[i], "--render") == 0 || std::strncmp(argv[i], "--render=", 9) == 0)
             qputenv("QT_QPA_PLATFORM", "offscreen");
     // Neither does the help or the version text, so that both answer on a machine without a desktop.
+    // Nothing but the text is printed then: the platform's start-up notes (a missing runtime folder on a
+    // machine without a desktop session) would come before the help and read as errors.
     for (int i = 1; i < argc; ++i)
         for (const char* o : {"--help", "-h", "-?", "--help-all", "--version", "-v"})
-            if (std::strcmp(argv[i], o) == 0) qputenv("QT_QPA_PLATFORM", "offscreen");
+            if (std::strcmp(argv[i], o) == 0) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+                qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+            }
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("ZorUDU"));
     QCoreApplication::setApplicationName(QStringLiteral("Kavelo"));

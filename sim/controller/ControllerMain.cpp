@@ -54,10 +54,23 @@ bool takeFile(QStringList& args, const char* name, QString& file, QString& error
     return true;
 }
 
+const char* const kUsage = "usage: kavelo-sim controller [--model 1|2] [--injectors 4|6|8] [--variant N]"
+                           " [--lambdas 1|2] [--bar-code TEXT] [--serial HEX] [--version A.B.C]"
+                           " [--engine-off] [--drive] [--low-pressure] [--current-error BYTE.BIT]"
+                           " [--silent] [--corrupt SHARE] [--drop SHARE] [--unplug-every SECONDS]"
+                           " [--unplug-for SECONDS] [--dump-on-exit FILE] [--no-wire-timing]";
+
 }  // namespace
 
 int runControllerSimulator(QStringList args, const std::function<int(ControllerSim&)>& alongside)
 {
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        QTextStream(stdout) << kUsage << "\n"
+                            << "  Prints the device of its pseudo-terminal (give it to kavelo --port or kavelo-cli\n"
+                               "  --port) and serves the controller until it is stopped with Ctrl+C."
+                            << Qt::endl;
+        return 0;
+    }
     ControllerSim sim;
     QString error;
     double unplugEvery = 0;
@@ -95,13 +108,7 @@ int runControllerSimulator(QStringList args, const std::function<int(ControllerS
         args.remove(i, 2);
     }
     if (!args.isEmpty()) {
-        QTextStream(stderr) << "kavelo-sim: unknown option " << args.first() << "\n"
-                            << "usage: kavelo-sim controller [--model 1|2] [--injectors 4|6|8] [--variant N]"
-                               " [--lambdas 1|2] [--bar-code TEXT] [--serial HEX] [--version A.B.C]"
-                               " [--engine-off] [--drive] [--low-pressure] [--current-error BYTE.BIT]"
-                               " [--silent] [--corrupt SHARE] [--drop SHARE] [--unplug-every SECONDS]"
-                               " [--unplug-for SECONDS] [--dump-on-exit FILE] [--no-wire-timing]"
-                            << Qt::endl;
+        QTextStream(stderr) << "kavelo-sim: unknown option " << args.first() << "\n" << kUsage << Qt::endl;
         return 2;
     }
     sim.configure();

@@ -180,6 +180,15 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.contains(QStringLiteral("KAVELO")) && r.out.contains(QStringLiteral("\tfirst\n")),
                  qPrintable(r.out));
+        // The listing ends with the bar code on the controller's label, and the bar code names the
+        // controller as well as the serial number does.
+        r = runCli(home.path(), {QStringLiteral("backups")});
+        const QString barCode = r.out.section(QLatin1Char('\n'), 0, 0).section(QLatin1Char('\t'), 3, 3);
+        QVERIFY2(barCode.startsWith(QStringLiteral("KV")), qPrintable(r.out));
+        const CliRun bySerial = runCli(home.path(), {QStringLiteral("backups"), serials.first()});
+        const CliRun byBarCode = runCli(home.path(), {QStringLiteral("backups"), barCode.toLower()});
+        QCOMPARE(byBarCode.exitCode, 0);
+        QCOMPARE(byBarCode.out, bySerial.out);
         r = runCli(home.path(), {QStringLiteral("backups"), QStringLiteral("0000")});
         QCOMPARE(r.exitCode, 1);
     }

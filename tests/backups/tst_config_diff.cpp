@@ -122,6 +122,25 @@ private Q_SLOTS:
         QVERIFY(std::memcmp(&before.settings, &b.settings, sizeof b.settings) == 0);
     }
 
+    // Every setting differing at once: no two lines of the list carry the same caption, in any language.
+    void everyCaptionOnce()
+    {
+        const MemoryImage a = defaults();
+        MemoryImage b = a;
+        for (uint8_t& byte : b.settings) byte = uint8_t(byte + 1);
+        for (int language = 0; language < 4; ++language) {
+            programLanguage() = language;
+            const ConfigDiff::Result diff = ConfigDiff::compare(a, b);
+            QVERIFY(diff.settings.size() > 100);
+            QSet<QString> seen;
+            for (const ConfigDiff::Setting& s : diff.settings) {
+                QVERIFY2(!seen.contains(s.label), qPrintable(QString::number(s.index) + QLatin1Char(' ') + s.label));
+                seen.insert(s.label);
+            }
+        }
+        programLanguage() = TextTable::Polish;
+    }
+
     // A list byte outside its options is shown corrected but stays as it was in the image.
     void outOfRangeListByteStaysInTheImage()
     {

@@ -71,6 +71,7 @@ void TestTextTable::lookup_data()
     QTest::newRow("1418 Polish") << 1418 << 1 << "Lambda";
     QTest::newRow("3452 Spanish falls back to English") << 3452 << 3 << "2.2 kOhm";
     QTest::newRow("3562 Russian empty, English empty") << 3562 << 2 << "";
+    QTest::newRow("3460 Spanish in Spanish") << 3460 << 3 << "Sensor temp. gas";
     QTest::newRow("1450 single text, English") << 1450 << 0 << "Fuel sys 1";
     QTest::newRow("1450 single text, Russian") << 1450 << 2 << "Fuel sys 1";
     QTest::newRow("1460 single text, Spanish") << 1460 << 3 << "LONG FT 2";

@@ -448,6 +448,26 @@ private Q_SLOTS:
 
     // Without a settings catalogue, or with an injector count the grid has no layout for, a dialog
     // closes at once.
+    // In a dark theme the threshold boxes take the theme's field and text (not white with black text);
+    // a threshold out of order stays red.
+    void levelSensorFollowsTheDarkTheme()
+    {
+        DialogBench b;
+        SettingsCatalogue& cat = b.editor()->catalogue();
+        QVERIFY(cat.SetValue(40, 0));
+        b.clickDetail(40);
+        TFormLevel* level = b.form.FormLevel;
+        QVERIFY(level->isVisible());
+        b.form.menus()->colorItem(5)->trigger();
+        QVERIFY(b.form.palette.field.lightness() < 128);
+        for (int i = 0; i < 20; ++i) QTest::mouseClick(level->UpDowns[2]->upButton(), Qt::LeftButton);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(level->Edits[i]->palette().color(QPalette::Base), b.form.palette.field);
+            QCOMPARE(textColour(level->Edits[i]), i == 1 || i == 2 ? QColor(255, 0, 0) : b.form.palette.text);
+        }
+        level->close();
+    }
+
     void closesAtOnce()
     {
         DialogBench b;

@@ -20,6 +20,13 @@ for f in bin/kavelo bin/kavelo-cli bin/kavelo-sim share/applications/kavelo.desk
          share/icons/hicolor/scalable/apps/kavelo.svg; do
   [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
+# The manual in both languages, with every picture its pages show.
+for lang in en pl; do
+  [ -s "$prefix/share/doc/kavelo/manual/$lang/index.md" ] || fail "manual not installed: $lang/index.md"
+  for picture in $(grep -oh '](\.\./pictures/[^)]*)' "$prefix/share/doc/kavelo/manual/$lang/"*.md | sed 's/^](\.\.\///; s/)$//' | sort -u); do
+    [ -s "$prefix/share/doc/kavelo/manual/$picture" ] || fail "manual picture not installed: $picture"
+  done
+done
 for s in 16 32 48 64 128 256; do
   [ -s "$prefix/share/icons/hicolor/${s}x${s}/apps/kavelo.png" ] || fail "no ${s}x${s} icon"
 done
@@ -34,6 +41,11 @@ for p in kavelo kavelo-cli kavelo-sim; do
   [ "$out" = "$p $version" ] || fail "$p --version said '$out', expected '$p $version'"
   QT_QPA_PLATFORM=offscreen "$prefix/bin/$p" --help >/dev/null 2>&1 || fail "$p --help failed"
 done
+# The help is all that is printed: nothing on standard error before or after it.
+help_err=$(env -u XDG_RUNTIME_DIR "$prefix/bin/kavelo" --help 2>&1 >/dev/null)
+[ -z "$help_err" ] || fail "kavelo --help printed more than the help: $help_err"
+"$prefix/bin/kavelo-sim" controller --help 2>/dev/null | grep -q '^usage: kavelo-sim controller' \
+  || fail "kavelo-sim controller --help printed no usage"
 
 # The installed simulator serves a controller; the installed kavelo-cli reads its settings (texts from the
 # language table) and the installed kavelo draws a chart view from them off-screen.

@@ -13,11 +13,13 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QTableWidget>
+#include <QtWidgets/QTextBrowser>
 #include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
 
 #include "base/OwnTexts.h"
 #include "base/TextTable.h"
+#include "dialogs/ManualWindow.h"
 #include "dialogs/Unitadmin.h"
 #include "dialogs/Unitdevice.h"
 #include "dialogs/Unitparam.h"
@@ -212,11 +214,12 @@ private Q_SLOTS:
                    s->StringGrid1->item(0, 5)->text() == polish(1346) && s->BitBtn2->text() == polish(1354) &&
                    s->GroupBox2->title() == QLatin1Char(' ') + polish(1342) + QLatin1Char(' ');
         });
-        row("Manual, folder missing", nothing(), trigger(&MainMenu::MenuDocMan), [](Window& w) {
-            return w.opened.isEmpty() && w.answers.messages.size() == 1 &&
-                   w.answers.messages[0].text.contains(QStringLiteral("Manual")) &&
-                   w.answers.messages[0].text.startsWith(
-                       ownTexts().text(OwnText::FolderMissing, TextTable::Polish).section(QLatin1Char('%'), 0, 0));
+        // The manual is inside the program: its window opens on the first page in the window's language.
+        row("Manual", nothing(), trigger(&MainMenu::MenuDocMan), [](Window& w) {
+            const ManualWindow* m = w.form.findChild<ManualWindow*>();
+            return m && m->isVisible() && w.opened.isEmpty() && w.answers.messages.isEmpty() &&
+                   m->browser()->source() == ManualWindow::contentsOf(TextTable::Polish) &&
+                   m->browser()->toPlainText().startsWith(QStringLiteral("Program warsztatowy KAVELO"));
         });
         row("Harness diagram", nothing(), trigger(&MainMenu::MenuDocSch), [](Window& w) {
             return w.opened.size() == 1 && w.opened[0].endsWith(QStringLiteral("bin/Diagram")) &&
@@ -499,12 +502,75 @@ private Q_SLOTS:
         p->close();
     }
 
+    // The maker's drawings: missing beside the program, the item says where they go (the documents'
+    // folder), and once the fitter has put them there it opens that folder.
+    void drawingsFolderIsExplainedThenOpened()
+    {
+        Window w;
+        QVERIFY(QDir(w.dir.filePath(QStringLiteral("bin/Pinout"))).removeRecursively());
+        w.form.Sterownik1->documentsFolder = w.dir.filePath(QStringLiteral("Documents"));
+        const QString documents = w.form.Sterownik1->documentsFolder + QStringLiteral("/ORVA/Kavelo II/Pinout");
+        w.form.menus()->MenuDocCon()->trigger();
+        QVERIFY(w.opened.isEmpty());
+        QCOMPARE(w.answers.messages.size(), 1);
+        const QString text = w.answers.messages[0].text;
+        QVERIFY2(
+            text.contains(TextById(OwnText::DrawingsFolder).arg(TextById(1173), QDir::toNativeSeparators(documents))),
+            qPrintable(text));
+        QVERIFY(QDir().mkpath(documents));
+        w.form.menus()->MenuDocCon()->trigger();
+        QCOMPARE(w.opened, QStringList{documents});
+    }
+
+    // The service history's headings fit their columns in every language, and the columns the grid.
+    void serviceHeadingsFit()
+    {
+        Window w;
+        w.form.menus()->MenuFileServis()->trigger();
+        TFormService* s = w.form.FormService;
+        QVERIFY(s->isVisible());
+        for (int language = 0; language < 4; ++language) {
+            w.form.menus()->langItem(language)->trigger();
+            const QFontMetrics fm(s->StringGrid1->font());
+            int total = 0;
+            for (int c = 0; c < 6; ++c) {
+                const QString heading = s->StringGrid1->item(0, c)->text();
+                QVERIFY2(fm.horizontalAdvance(heading) <= s->StringGrid1->columnWidth(c) - 4,
+                         qPrintable(QString::number(language) + QLatin1Char(' ') + heading));
+                total += s->StringGrid1->columnWidth(c);
+            }
+            QVERIFY(total <= s->StringGrid1->width() - 2 * s->StringGrid1->frameWidth());
+        }
+        s->close();
+    }
+
+    // Every button of the oscilloscope bar says what it does, in every language, each its own words.
+    void scopeButtonsSayWhatTheyDo()
+    {
+        Window w;
+        for (int language = 0; language < 4; ++language) {
+            w.form.menus()->langItem(language)->trigger();
+            QSet<QString> tips;
+            const QList<QToolButton*> buttons = w.form.scopeBar()->findChildren<QToolButton*>();
+            QCOMPARE(buttons.size(), 12);
+            for (QToolButton* b : buttons) {
+                QVERIFY2(!b->toolTip().isEmpty(), qPrintable(b->objectName()));
+                tips.insert(b->toolTip());
+            }
+            QCOMPARE(tips.size(), 12);
+            QVERIFY(tips.contains(ownTexts().text(OwnText::ScopeRecord, language)));
+        }
+    }
+
     void logWindowShowsLinesOnlyWhileVisible()
     {
         Window w;
         TFormAdmin* a = w.form.dialogs()->FormAdmin();
         QCOMPARE(a->windowTitle(), QStringLiteral("FormAdmin"));
-        QVERIFY(a->windowFlags() & Qt::WindowStaysOnTopHint);
+        // Above the main window as its tool window, but never above a modal dialog of the program.
+        QCOMPARE(a->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+        QVERIFY(!(a->windowFlags() & Qt::WindowStaysOnTopHint));
+        QCOMPARE(a->parentWidget(), static_cast<QWidget*>(&w.form));
         w.form.AdminLine(QStringLiteral("hidden"), Rgb(255, 0, 0));
         QVERIFY(a->RichEdit1->toPlainText().isEmpty());
         w.form.menus()->MenuA0()->trigger();

@@ -188,9 +188,14 @@ void TestObdElm::canCarPollsReadsAndClears()
     QCOMPARE(bench.descriptionsOf(QStringLiteral("P0171")).value(0), QStringLiteral(" System Too Lean (Bank 1)"));
     QCOMPARE(bench.descriptionsOf(QStringLiteral("P0171")).size(), 2);  // English, then Polish
 
+    QCOMPARE(obd.panels.status[ObdPanels::RowDtc], QStringLiteral("3"));
     obd.WcisnietoPrzycisk(4);
     QVERIFY(bench.runUntil([&] { return obd.state == 4001; }));
+    // The clear is followed by the status and the codes read again, without another press.
+    QVERIFY(bench.runUntil([&] { return obd.state == 3000; }));
     QVERIFY(bench.runUntil([&] { return obd.state == 1001; }));
+    QCOMPARE(obd.panels.status[ObdPanels::RowDtc], QStringLiteral("0"));
+    QCOMPARE(bench.codes(), (QStringList{kStored, kPending, kPermanent, "P0420"}));
     bench.readCodes();
     QCOMPARE(bench.codes(), (QStringList{kStored, kPending, kPermanent, "P0420"}));
     QVERIFY(!bench.errors.contains(QStringLiteral("Przekroczenie czasu")));

@@ -380,13 +380,16 @@ void TestObdLoop::readAndClearCodes()
                         QStringLiteral("P0300"), QStringLiteral("\tPending Trouble Codes  /  Błędy oczekujące :"),
                         QStringLiteral("\tPermanent Trouble Codes  /  Błędy permanentne :"), QStringLiteral("P0171")}));
 
-    const auto box = obd.panels.codeBox.size();
+    // Clearing is followed by the status (code count and MIL) and the codes read again, so the box
+    // shows what is left instead of what was there before; then polling goes on.
+    obd.panels.codeBox.append({QStringLiteral("before the clear"), 0, true});
     elm.commands.clear();
     obd.WcisnietoPrzycisk(4);
-    QVERIFY(elm.runUntil([&] { return elm.commands.size() == 2; }));
-    QCOMPARE(elm.commands.first(), QByteArray("04"));
-    QVERIFY(elm.commands[1].startsWith("01"));  // back to polling
-    QCOMPARE(obd.panels.codeBox.size(), box);   // clearing leaves the box as it was
+    QVERIFY(elm.runUntil([&] { return elm.commands.size() >= 6; }));
+    const QList<QByteArray> afterClear = elm.commands.mid(0, 5);
+    QCOMPARE(afterClear, (QList<QByteArray>{"04", "0101", "03", "07", "0A"}));
+    QVERIFY(elm.commands[5].startsWith("01"));  // back to polling
+    for (const auto& line : obd.panels.codeBox) QVERIFY(line.text != QStringLiteral("before the clear"));
 
     obd.WcisnietoPrzycisk(7);  // not a request
     QVERIFY(obd.state == 1000 || obd.state == 1001);

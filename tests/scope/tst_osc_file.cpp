@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "base/OwnTexts.h"
 #include "base/Prompt.h"
 #include "base/TextTable.h"
 #include "link/ChannelDecoder.h"
@@ -343,6 +344,34 @@ private Q_SLOTS:
         qint64 all = 0;
         QCOMPARE(int(OscFile::loadHead(path, mem, all)), 0);
         QCOMPARE(all, qint64(36005));
+    }
+
+    // Opened through the dialog, a recording longer than the buffer says how much of it is shown; one
+    // that fits says nothing.
+    void cutRecordingIsSaid()
+    {
+        QTemporaryDir dir;
+        LinkRig rig;
+        QVERIFY(rig.open());
+        std::vector<uint8_t> buffer(36000 * 128);
+        struct Case {
+            int samples;
+            int messages;
+        };
+        for (const Case& k : {Case{36005, 1}, Case{36000, 0}, Case{12, 0}}) {
+            const QString path = dir.filePath(QStringLiteral("r%1.osc").arg(k.samples));
+            MemoryImage mem;
+            QVERIFY(writeFile(path, recording(mem, k.samples)));
+            ScriptedPrompt prompt;
+            prompt.fileAnswers = {path};
+            QCOMPARE(rig.link.CzytajOscyloskop(prompt, buffer.data()), std::min(k.samples, 36000));
+            QCOMPARE(prompt.messages.size(), k.messages);
+            if (k.messages) {
+                QCOMPARE(prompt.messages[0].icon, Prompt::Icon::Information);
+                QCOMPARE(prompt.messages[0].text,
+                         ownTexts().text(OwnText::RecordingCut, programLanguage()).arg(36005).arg(36000));
+            }
+        }
     }
 
     // Header and first lines of the export for a small recording with known bytes.

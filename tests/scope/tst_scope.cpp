@@ -202,11 +202,14 @@ private Q_SLOTS:
         f.LiveFrameReceived(LiveFrame(liveFrame(100).data(), 128));
         QCOMPARE(s.sampleCount, 9);
         QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 9 * 128));
-        w.click(3);  // Stop: nothing stored
+        w.click(3);  // Stop: nothing stored, and the recording ends with it (its red mark goes)
+        QVERIFY(!f.Sterownik1->RecordingOpen());
         f.LiveFrameReceived(LiveFrame(liveFrame(110).data(), 128));
         QCOMPARE(s.sampleCount, 9);
         QCOMPARE(QFileInfo(osc).size(), qint64(4096 + 9 * 128));
-        w.click(4);  // record again: closes the recording
+        const qsizetype asked = w.answers.dialogs.size();
+        w.click(4);  // record again: a new recording is asked for (cancelled here)
+        QCOMPARE(w.answers.dialogs.size(), asked + 1);
         QVERIFY(!f.Sterownik1->RecordingOpen());
 
         w.click(6);
@@ -239,9 +242,14 @@ private Q_SLOTS:
 
         const QString csv = w.dir.filePath(QStringLiteral("drive.csv"));
         w.answers.fileAnswers = {csv};
+        f.Sterownik1->documentsFolder = w.dir.filePath(QStringLiteral("Documents"));
         f.scopeBar()->MenuFile7()->trigger();
         QCOMPARE(w.answers.dialogs.last().title, TextById(1107));
         QCOMPARE(w.answers.dialogs.last().defaultExtension, QStringLiteral("csv"));
+        // It starts in the documents' Scope folder, made when it was not there yet.
+        const QString scopeFolder = f.Sterownik1->documentsFolder + QStringLiteral("/ORVA/Kavelo II/Scope");
+        QCOMPARE(w.answers.dialogs.last().folder, scopeFolder);
+        QVERIFY(QFileInfo(scopeFolder).isDir());
         const QList<QByteArray> lines = readFile(csv).split('\n');
         QCOMPARE(lines.size(), 11);  // header, nine samples, and nothing after the last CR LF
         QVERIFY(lines[1].startsWith("0.0;800;"));

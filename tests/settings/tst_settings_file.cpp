@@ -381,6 +381,18 @@ private Q_SLOTS:
         // The channel table follows the loaded identity and settings.
         QCOMPARE(int(rig.link.injectorCount), 6);
         QCOMPARE(rig.link.channels().size() > 0, true);
+
+        // Saved under another name, the file worked on is the new one (the caption follows the event);
+        // saved under its own name, nothing is raised again.
+        prompt.fileAnswers << path("renamed.set") << path("renamed.set");
+        ZapiszUstawienia(rig.link, prompt);
+        QVERIFY(prompt.messages.isEmpty());
+        QCOMPARE(rig.link.loadedFileName, path("renamed.set"));
+        QCOMPARE(rig.events.size(), 2);
+        QCOMPARE(rig.events[1].kind, 4);
+        ZapiszUstawienia(rig.link, prompt);
+        QCOMPARE(rig.events.size(), 2);
+        QCOMPARE(readFile(path("renamed.set")), SettingsFile::encode(rig.link.mem));
     }
 
     // Connected: the adaptation is folded in, the pending reads are dropped, and the link sends

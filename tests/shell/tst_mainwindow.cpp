@@ -31,6 +31,7 @@
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 #include "ui/PanelSplitter.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -574,6 +575,57 @@ private Q_SLOTS:
         QCOMPARE(f.size(), f.minimumSize());
     }
 
+    // Without a link the readings grid is still laid out for its width (no live frame does it), and
+    // each name ends before its unit: nothing overlaps; the line over it says where to connect.
+    void readingsLaidOutWithoutALink()
+    {
+        Window w;
+        TForm1& f = w.form;
+        ReadingsPanel* r = f.readings();
+        StringGrid* g = r->StringGridParametry;
+        QVERIFY(!f.Sterownik1->alive());
+        QVERIFY(r->NoLinkHint->isVisible());
+        for (const QSize size : {QSize(740, 417), QSize(1200, 800), QSize(640, 480)}) {
+            f.resize(size);
+            QTRY_COMPARE(g->colWidth(0) + g->colWidth(1) + 1, g->width());
+            QVERIFY(g->rowCount() > 3);
+        }
+    }
+
+    // At the smallest window every top tab's caption fits its button in every language: where "[F5]"
+    // does not fit at the smallest font, the caption is the tab's name and the key its tooltip.
+    void topTabCaptionsFitTheSmallestWindow()
+    {
+        Window w;
+        TForm1& f = w.form;
+        f.resize(300, 200);
+        QTRY_VERIFY(f.frameGeometry().width() >= 640);
+        for (int language = 0; language < 4; ++language) {
+            f.menus()->langItem(language)->trigger();
+            for (int i = 0; i < 6; ++i) {
+                QToolButton* b = f.tabs()->row1()[i];
+                const QString where = QStringLiteral("language %1, tab %2: ").arg(language).arg(i) + b->text();
+                QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(b->text()) <= b->width() - 2, qPrintable(where));
+                QVERIFY2(b->text().startsWith(programTexts().text(1200 + i, language)), qPrintable(where));
+                QCOMPARE(b->toolTip(), QStringLiteral("F%1").arg(i + 1));
+            }
+            // The map pages: whole, or ending in "…" with the whole name in the tooltip.
+            const int ids2[5] = {1210, 1211, 1212, 1213, 1214};
+            for (int i = 0; i < 5; ++i) {
+                QToolButton* b = f.tabs()->row2()[i];
+                const QString name = programTexts().text(ids2[i], language);
+                QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(b->text()) <= b->width() - 2, qPrintable(b->text()));
+                if (b->text() != name) {
+                    QVERIFY2(b->text().endsWith(QChar(0x2026)), qPrintable(b->text()));
+                    QCOMPARE(b->toolTip(), name);
+                }
+            }
+        }
+        // A wide window shows the keys again.
+        f.resize(1366, 768);
+        QTRY_COMPARE(f.tabs()->row1()[4]->text(), programTexts().text(1204, 3) + QStringLiteral(" [F5]"));
+    }
+
     void storedOuterBoundsComeBack()
     {
         const QRect bounds(40, 30, 900, 600);
@@ -672,10 +724,14 @@ private Q_SLOTS:
         // A theme change keeps the highlight, in the new theme's active colour.
         f.menus()->colorItem(5)->trigger();
         QCOMPARE(buttonText(f.tabs()->row1()[2]), f.palette.active);
-        // Re-applied after a language change without a pressed button: no tab keeps the highlight.
-        f.menus()->langItem(0)->trigger();
-        for (QToolButton* b : f.tabs()->row1()) QCOMPARE(buttonText(b), windowText());
-        QCOMPARE(f.pages()->topTab(), 2);
+        // Re-applied after a language or view change without a pressed button: the shown tab keeps the
+        // highlight, and only it.
+        for (QAction* change : {f.menus()->langItem(0), f.menus()->viewItem(2), f.menus()->viewItem(1)}) {
+            change->trigger();
+            for (int i = 0; i < 6; ++i)
+                QCOMPARE(buttonText(f.tabs()->row1()[i]), i == 2 ? f.palette.active : windowText());
+            QCOMPARE(f.pages()->topTab(), 2);
+        }
 
         // One line of map pages outside admin mode; admin mode adds the second line.
         QCOMPARE(f.tabs()->PanelTopTab2()->height(), 25);

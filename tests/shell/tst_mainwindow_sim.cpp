@@ -17,6 +17,7 @@
 #include "link/Tsterownik.h"
 #include "shell/CommandBar.h"
 #include "shell/MainMenu.h"
+#include "shell/ReadingsPanel.h"
 #include "shell/Unitmain.h"
 #include "shell/WindowDialogs.h"
 #include "shell/WorkPages.h"
@@ -24,6 +25,7 @@
 #include "sim/controller/FirmwareImage.h"
 #include "sim/pty/PtyPort.h"
 #include "tests/WindowSimRig.h"
+#include "ui/StringGrid.h"
 
 namespace {
 
@@ -69,6 +71,49 @@ private Q_SLOTS:
         QVERIFY(b.run([&] {
             return b.form.commands()->PanelStatus()->text() == link.StrStanPracy(link.lastLiveFrame().workState(), 1);
         }));
+        b.form.close();
+    }
+
+    // Unplugged, the readings panel does not keep the last live values: the readings, injection times
+    // and LEDs are emptied and a line says where to connect; plugged in again, the values come back.
+    void readingsEmptiedWhileThereIsNoLink()
+    {
+        Bench b;
+        ReadingsPanel* r = b.form.readings();
+        StringGrid* g = r->StringGridParametry;
+        const auto watchdog = [&](int n) {
+            for (int i = 0; i < n; ++i) {
+                b.form.Timer1Timer();
+                b.form.Timer1->stop();
+                b.ticks(4);
+            }
+        };
+        const auto valuesShown = [&] {
+            int shown = 0;
+            for (int k = 0; k < g->rowCount(); ++k) shown += !g->cell(1, k).isEmpty();
+            return shown;
+        };
+        QVERIFY(b.settled());
+        watchdog(20);
+        QVERIFY(valuesShown() > 3);
+        QVERIFY(r->NoLinkHint->isHidden());
+        QVERIFY(r->ledsDrawn()[0] >= 0);
+
+        QVERIFY(b.pty.unplug());
+        for (int i = 0; i < 200 && r->linkShown(); ++i) watchdog(1);
+        QVERIFY(!r->linkShown());
+        QCOMPARE(valuesShown(), 0);
+        QVERIFY(r->NoLinkHint->isVisible());
+        QCOMPARE(r->NoLinkHint->text(), TextById(OwnText::NoLinkHint).arg(TextById(1117), TextById(1118)));
+        QCOMPARE(r->ledsDrawn()[0], -1);
+        for (int row = 0; row < r->StringGridCzasyWtr->rowCount(); ++row)
+            QVERIFY(r->StringGridCzasyWtr->cell(1, row).isEmpty());
+
+        QVERIFY(b.pty.plugIn());
+        for (int i = 0; i < 400 && (!r->linkShown() || valuesShown() < 4); ++i) watchdog(1);
+        QVERIFY(r->linkShown());
+        QVERIFY(r->NoLinkHint->isHidden());
+        QVERIFY(valuesShown() > 3);
         b.form.close();
     }
 

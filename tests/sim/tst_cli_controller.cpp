@@ -3,9 +3,11 @@
 #include <QtTest/QtTest>
 
 #include <QtCore/QProcess>
+#include <QtCore/QTemporaryDir>
 
 #include <csignal>
 
+#include "base/OwnTexts.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 
@@ -26,6 +28,9 @@ private Q_SLOTS:
         QTest::newRow("info, lost bytes") << 0.0 << 0.01 << false << "info" << 0 << "Bar code:\tKV";
         QTest::newRow("errors, silent controller")
             << 0.0 << 0.0 << true << "errors" << 1 << "no reply from the controller on ";
+        // Clearing the simulator's stored errors leaves none, and the command says so in its language.
+        QTest::newRow("clear-errors, none left") << 0.0 << 0.0 << false << "clear-errors" << 0
+                                                 << ownTexts().text(OwnText::NoErrorsStored, TextTable::Polish);
     }
     void commandsOnAFaultyLine()
     {
@@ -54,6 +59,43 @@ private Q_SLOTS:
             QVERIFY2(err.contains(expected + pty.devicePath()), qPrintable(err));
             QVERIFY(out.isEmpty());
         }
+    }
+
+    // A wrong output path or a port that cannot be opened is refused at once with its reason: the output
+    // path before the port (the port here does not exist, and the error is still the path's), the port
+    // with what is wrong with it.
+    void refusedBeforeTheController_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("expected");  // lines of standard error, each contained
+        const QString noPort = QStringLiteral("/dev/ttyUSB127");
+        QTest::newRow("read-settings to a folder") << QStringList{"read-settings", "--port", noPort, "@"}
+                                                   << QStringList{"cannot write @: it is a folder", "Error code 121"};
+        QTest::newRow("read-settings into a missing folder")
+            << QStringList{"read-settings", "--port", noPort, "@/none/car.set"}
+            << QStringList{"/none does not exist", "Error code 121"};
+        QTest::newRow("record into a missing folder") << QStringList{"record", "--port", noPort, "@/none/drive.osc"}
+                                                      << QStringList{"/none does not exist", "Error code 131"};
+        QTest::newRow("port without a device")
+            << QStringList{"info", "--port", noPort} << QStringList{"cannot open " + noPort + ": no such device"};
+    }
+    void refusedBeforeTheController()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        for (QString& a : args) a.replace(QLatin1Char('@'), dir.path());
+        for (QString& e : expected) e.replace(QLatin1Char('@'), dir.path());
+        QElapsedTimer clock;
+        clock.start();
+        QProcess cli;
+        cli.start(QStringLiteral(KAVELO_CLI), args);
+        QVERIFY(cli.waitForFinished(30000));
+        QVERIFY2(clock.elapsed() < 3000, "the command waited for a controller");
+        QCOMPARE(cli.exitCode(), 1);
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        for (const QString& e : expected) QVERIFY2(err.contains(e), qPrintable(err));
+        QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     }
 
     // Ctrl+C in the middle of a per-cylinder gas phase: the controller runs on gas with only the

@@ -1,0 +1,160 @@
+// The manual inside the program: every link and picture of every page is there, the troubleshooting
+// chapter explains every error code, and the window follows links, Back and the language.
+#include <QtTest/QtTest>
+
+#include <QtCore/QDirIterator>
+#include <QtCore/QRegularExpression>
+#include <QtGui/QTextBlock>
+#include <QtWidgets/QScrollBar>
+#include <QtWidgets/QTextBrowser>
+#include <QtWidgets/QToolButton>
+
+#include "base/ErrorHelp.h"
+#include "base/TextTable.h"
+#include "dialogs/ManualWindow.h"
+
+namespace {
+
+QString readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QStringList pages()
+{
+    QStringList out;
+    QDirIterator it(QStringLiteral(":/manual"), {QStringLiteral("*.md")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) out << it.next();
+    out.sort();
+    return out;
+}
+
+// Where on the browser's viewport the link to `target` is drawn.
+QPoint linkPoint(QTextBrowser* browser, const QString& target)
+{
+    for (QTextBlock b = browser->document()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.charFormat().anchorHref() != target) continue;
+            QTextCursor c(browser->document());
+            c.setPosition(f.position() + f.length() / 2);
+            return browser->cursorRect(c).center();
+        }
+    return {-1, -1};
+}
+
+}  // namespace
+
+class TstManual : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { programLanguage() = TextTable::Polish; }
+
+    // Both written languages have the same chapters; every link between pages and every picture
+    // points at a file the program carries.
+    void everyLinkAndPictureIsThere()
+    {
+        const QStringList all = pages();
+        QStringList en, pl;
+        for (const QString& p : all) {
+            if (p.startsWith(QStringLiteral(":/manual/en/"))) en << p.section(QLatin1Char('/'), -1);
+            if (p.startsWith(QStringLiteral(":/manual/pl/"))) pl << p.section(QLatin1Char('/'), -1);
+        }
+        QVERIFY(en.size() >= 10);
+        QCOMPARE(pl, en);
+        for (const QString& lang : {QStringLiteral("ru"), QStringLiteral("es")})
+            QVERIFY(QFile::exists(QStringLiteral(":/manual/%1/index.md").arg(lang)));
+
+        static const QRegularExpression link(QStringLiteral("\\]\\(([^)\\s]+)\\)"));
+        int pictures = 0;
+        for (const QString& page : all) {
+            const QString text = readAll(page);
+            QVERIFY2(!text.isEmpty(), qPrintable(page));
+            const QDir folder = QFileInfo(page).dir();
+            for (auto m = link.globalMatch(text); m.hasNext();) {
+                const QString target = m.next().captured(1);
+                if (target.startsWith(QStringLiteral("http"))) continue;
+                const QString path = QDir::cleanPath(folder.filePath(target.section(QLatin1Char('#'), 0, 0)));
+                QVERIFY2(QFile::exists(path), qPrintable(page + QStringLiteral(" -> ") + target));
+                if (target.endsWith(QStringLiteral(".png"))) {
+                    QVERIFY2(!QImage(path).isNull(), qPrintable(path));
+                    ++pictures;
+                }
+            }
+        }
+        QVERIFY(pictures > 0);
+    }
+
+    // The troubleshooting chapter has a row for every error code the program shows, in both languages.
+    void troubleshootingExplainsEveryCode()
+    {
+        for (const QString& lang : {QStringLiteral("en"), QStringLiteral("pl")}) {
+            const QString text = readAll(QStringLiteral(":/manual/%1/08-troubleshooting.md").arg(lang));
+            for (int code : ErrorHelp::codes())
+                QVERIFY2(text.contains(QStringLiteral("\n| %1 | ").arg(code)),
+                         qPrintable(lang + QString::number(code)));
+        }
+    }
+
+    // A click on a chapter's link opens it with its pictures, Back returns, a language change opens
+    // the first page in the new language, and Contents goes back to it.
+    void windowFollowsLinksBackAndLanguage()
+    {
+        // Filled before it is shown, as the menu does: the pictures follow the width it gets.
+        ManualWindow window;
+        window.showContents();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTextBrowser* b = window.browser();
+        QCOMPARE(b->source(), ManualWindow::contentsOf(TextTable::Polish));
+        QVERIFY(!window.backButton()->isEnabled());
+
+        const QPoint at = linkPoint(b, QStringLiteral("02-first-installation.md"));
+        QVERIFY(at.x() >= 0);
+        QTest::mouseClick(b->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(b->source(), QUrl(QStringLiteral("qrc:/manual/pl/02-first-installation.md")));
+        QVERIFY(b->toPlainText().startsWith(QStringLiteral("Pierwszy montaż krok po kroku")));
+        // The picture on the page is loaded, not a broken image.
+        const QVariant picture =
+            b->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("../pictures/settings.png")));
+        QVERIFY(!picture.value<QImage>().isNull() || !picture.toByteArray().isEmpty());
+        // Pictures wider than the page are drawn at the page's width: no sideways scrolling.
+        int pictures = 0;
+        for (QTextBlock block = b->document()->begin(); block.isValid(); block = block.next())
+            for (auto it = block.begin(); !it.atEnd(); ++it)
+                if (it.fragment().charFormat().isImageFormat()) {
+                    const QTextImageFormat image = it.fragment().charFormat().toImageFormat();
+                    QVERIFY(image.width() > b->viewport()->width() / 2);
+                    QVERIFY(image.width() <= b->viewport()->width());
+                    QVERIFY(!image.hasProperty(QTextFormat::ImageHeight));
+                    ++pictures;
+                }
+        QVERIFY(pictures > 0);
+        QCOMPARE(b->horizontalScrollBar()->maximum(), 0);
+
+        QVERIFY(window.backButton()->isEnabled());
+        QTest::mouseClick(window.backButton(), Qt::LeftButton);
+        QCOMPARE(b->source(), ManualWindow::contentsOf(TextTable::Polish));
+
+        programLanguage() = TextTable::English;
+        window.relabel();
+        QCOMPARE(b->source(), ManualWindow::contentsOf(TextTable::English));
+        QVERIFY(b->toPlainText().startsWith(QStringLiteral("KAVELO workshop program")));
+        QCOMPARE(window.contentsButton()->text(), QStringLiteral("Contents"));
+
+        // Spanish has a first page of its own leading to the English chapters.
+        programLanguage() = TextTable::Spanish;
+        window.relabel();
+        QVERIFY(b->toPlainText().contains(QStringLiteral("todavía no está traducido")));
+        const QPoint english = linkPoint(b, QStringLiteral("../en/08-troubleshooting.md"));
+        QVERIFY(english.x() >= 0);
+        QTest::mouseClick(b->viewport(), Qt::LeftButton, {}, english);
+        QCOMPARE(b->source(), QUrl(QStringLiteral("qrc:/manual/en/08-troubleshooting.md")));
+        QTest::mouseClick(window.contentsButton(), Qt::LeftButton);
+        QCOMPARE(b->source(), ManualWindow::contentsOf(TextTable::Spanish));
+    }
+};
+
+QTEST_MAIN(TstManual)
+#include "tst_manual.moc"
