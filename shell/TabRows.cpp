@@ -141,8 +141,7 @@ void TabRows::fit()
         // tooltip, rather than cut at both ends.
         const QString caption = TextById(kMapCaptions[i]);
         const bool fits = width(caption, s2) <= bw2 - 8;
-        row2_[i]->setText(fits ? caption
-                               : QFontMetrics(row2_[i]->font()).elidedText(caption, Qt::ElideRight, bw2 - 8));
+        row2_[i]->setText(fits ? caption : QFontMetrics(row2_[i]->font()).elidedText(caption, Qt::ElideRight, bw2 - 8));
         row2_[i]->setToolTip(fits ? QString() : caption);
     }
 

@@ -16,6 +16,7 @@
 #include "dialogs/Unitlevel.h"
 #include "dialogs/Unitnastaw.h"
 #include "dialogs/Unitseq.h"
+#include "shell/MainMenu.h"
 #include "shell/WindowDialogs.h"
 #include "ui/UpDown.h"
 
@@ -456,7 +457,7 @@ private Q_SLOTS:
         SettingsCatalogue& cat = b.editor()->catalogue();
         QVERIFY(cat.SetValue(40, 0));
         b.clickDetail(40);
-        TFormLevel* level = b.form.FormLevel;
+        TFormLevel* level = b.form.dialogs()->FormLevel();
         QVERIFY(level->isVisible());
         b.form.menus()->colorItem(5)->trigger();
         QVERIFY(b.form.palette.field.lightness() < 128);

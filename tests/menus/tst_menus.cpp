@@ -527,7 +527,7 @@ private Q_SLOTS:
     {
         Window w;
         w.form.menus()->MenuFileServis()->trigger();
-        TFormService* s = w.form.FormService;
+        TFormService* s = w.form.dialogs()->FormService();
         QVERIFY(s->isVisible());
         for (int language = 0; language < 4; ++language) {
             w.form.menus()->langItem(language)->trigger();
