@@ -277,8 +277,12 @@ void MultiplierView::drawProposal(TGrafika& chart, QPainter& p)
     total = std::max(total, fm.horizontalAdvance(lines.back()) + 8);
     const int rowHeight = fm.height() + 1;
     tableRect_ = QRect(pl.right() - total - 6, pl.top() + 4, total + 4, rowHeight * int(lines.size()) + 4);
+    // Seen through: on a small window the table covers much of the plot, and the fitter still sees
+    // both curves under it.
+    QColor shade = chart.chartColours().plotBackground;
+    shade.setAlpha(150);
     p.setPen(QPen(chart.chartColours().grid, 1));
-    p.setBrush(chart.chartColours().plotBackground);
+    p.setBrush(shade);
     p.drawRect(tableRect_);
     p.setBrush(Qt::NoBrush);
     p.setPen(chart.plotTextColour());
