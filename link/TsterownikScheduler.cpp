@@ -138,11 +138,7 @@ bool TSterownik::writeDone(int index)
     const uint32_t bit = kRegions[index].mask;
     const bool sent = inFlight_ & bit;
     inFlight_ &= ~bit;
-    if (!sent) return true;
-    // The settings go out with a fresh checksum byte: only the settings themselves count.
-    const int from = bit == 0x1 ? 1 : 0;
-    return std::memcmp(mem.region(bit) + from, sentCopy_[static_cast<size_t>(index)].data() + from,
-                       static_cast<size_t>(MemoryImage::kRegionSize - from)) == 0;
+    return !sent || matchesSent(index, mem.region(bit));
 }
 
 void TSterownik::sendRegion(uint8_t command, const uint8_t* region)
