@@ -70,6 +70,13 @@ inline int regionIndex(uint32_t maskBit)
     return -1;
 }
 
+// A log line about a region: its read or write log text (`request`) without the line break in
+// front, after `lead`, with `outcome` behind ("  Zapis nastaw - zmiana czeka na odczyt").
+inline QString regionLogLine(const char* request, const char* lead, const char* outcome)
+{
+    return QLatin1String(lead) + QString::fromUtf8(request).trimmed() + QString::fromUtf8(outcome);
+}
+
 // Names of the regions of `mask`, in table order, joined with ", ".
 inline std::string regionNames(uint32_t mask)
 {

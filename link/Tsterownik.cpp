@@ -82,10 +82,7 @@ TSterownik::EditOutcome TSterownik::ZapiszDoSterownika(uint32_t mask)
         heldEdits_ |= hold;
         if (OnTekst)
             for (const RegionInfo& r : kRegions)
-                if (hold & r.mask)
-                    log(QString::fromUtf8(r.writeLog).trimmed().prepend(QStringLiteral("\n  ")) +
-                            QStringLiteral(" - zmiana czeka na odczyt"),
-                        Rgb(0, 0, 0));
+                if (hold & r.mask) log(regionLogLine(r.writeLog, "\n  ", " - zmiana czeka na odczyt"), Rgb(0, 0, 0));
     }
     const uint32_t send = mask & ~heldEdits_;
     writeMask |= send;
@@ -103,10 +100,7 @@ void TSterownik::refuseEdits(uint32_t mask)
         if (!(mask & r.mask)) continue;
         // The region shows again what the PC had before the edit: a read never confirmed it.
         std::memcpy(mem.region(r.mask), readStartCopy_[static_cast<size_t>(i)].data(), MemoryImage::kRegionSize);
-        if (OnTekst)
-            log(QString::fromUtf8(r.writeLog).trimmed().prepend(QStringLiteral("\n  ")) +
-                    QStringLiteral(" - zmiana odrzucona, region nieczytelny"),
-                Rgb(255, 0, 0));
+        if (OnTekst) log(regionLogLine(r.writeLog, "\n  ", " - zmiana odrzucona, region nieczytelny"), Rgb(255, 0, 0));
     }
     heldEdits_ &= ~mask;
 }
@@ -150,7 +144,7 @@ bool TSterownik::alive() const
 {
     // Asking the port whether it is connected notices a device that went away; that is no change
     // of the link's state as callers see it.
-    return unanswered <= 10 && const_cast<TSterownik*>(this)->PortConnected();
+    return unanswered <= kUnansweredLimit && const_cast<TSterownik*>(this)->PortConnected();
 }
 
 void TSterownik::replaceReadMask(uint32_t mask)

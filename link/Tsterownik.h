@@ -248,6 +248,8 @@ public:
     int slotCounter = 0;
     int waitCounter = 0;
     int unanswered = 0;
+    // More requests than this unanswered in a row: the controller is silent (see alive()).
+    static constexpr int kUnansweredLimit = 10;
     bool busy = false;
     uint8_t injectorCount = 8;
     std::array<uint8_t, 3> liveStatus{};
@@ -321,6 +323,9 @@ private:
     bool pendingWriteOf(uint32_t mask) const;
     // A written region starts its read-back (the write was acknowledged unchanged).
     void startReadBack(int index);
+    // The read of region `index` is over, taken or given up: nothing is asked for it any more and
+    // no first reply waits for a second one.
+    void endRead(int index);
     void takeRead(int index, const uint8_t* data);
     // The write acknowledgement of region `index`: false when the region changed after its frame
     // was sent, so that it goes out again.

@@ -128,6 +128,8 @@ bool TSterownik::dispatchReply(int length, bool& writeRxLine)
                 const uint32_t waiting = (writeMask | (commands_[CmdSettingsWrite] ? 0x1u : 0u)) & ~kHistoryMask;
                 unsentEdits_ |= waiting;
                 writeMask &= ~waiting;
+                // A frame sent before the silence is answered by nobody now: its region is read.
+                inFlight_ &= ~waiting;
                 commands_[CmdSettingsWrite] = 0;
                 ListaParamOdPlytki();
                 linkMask |= 2;
@@ -246,9 +248,7 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
         // and its write starts a read-back of its own. The history is the exception: changes
         // recorded meanwhile are applied over the controller's history when it is taken.
         if (pendingWriteOf(r.mask) && r.mask != kHistoryMask) {
-            readMask &= ~r.mask;
-            candidateMask_ &= ~r.mask;
-            disagreements_[static_cast<size_t>(index)] = 0;
+            endRead(index);
             readBack_ &= ~r.mask;
             return false;
         }
@@ -258,9 +258,7 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
             heldEdits_ &= ~r.mask;
             std::memcpy(controllerCopy_[static_cast<size_t>(index)].data(), data, MemoryImage::kRegionSize);
             controllerCopyMask_ |= r.mask;
-            readMask &= ~r.mask;
-            candidateMask_ &= ~r.mask;
-            disagreements_[static_cast<size_t>(index)] = 0;
+            endRead(index);
             if (!(readMask & unsentEdits_))
                 zdarzenie(kEventUnsentEdits, static_cast<int>(unsentEdits_ & controllerCopyMask_),
                           unsentForOtherController_ ? 1 : 0, 0);
@@ -273,14 +271,9 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
     // The two reads differ: a damaged reply got past the frame check. Read again, a few times.
     std::memcpy(candidate.data(), data, MemoryImage::kRegionSize);
     if (++disagreements_[static_cast<size_t>(index)] < kReadDisagreementLimit) return false;
-    candidateMask_ &= ~r.mask;
-    disagreements_[static_cast<size_t>(index)] = 0;
-    readMask &= ~r.mask;
+    endRead(index);
     unreadable_ |= r.mask;
-    if (OnTekst)
-        log(QString::fromUtf8(r.readLog).trimmed().prepend(QStringLiteral("  ")) +
-                QStringLiteral(" - odczyty różne, region nieczytelny"),
-            kErrorColour);
+    if (OnTekst) log(regionLogLine(r.readLog, "  ", " - odczyty różne, region nieczytelny"), kErrorColour);
     if (heldEdits_ & r.mask) refuseEdits(r.mask);
     return false;
 }
@@ -306,7 +299,14 @@ void TSterownik::startReadBack(int index)
     unsentEdits_ &= ~bit;
     controllerCopyMask_ &= ~bit;
     readBack_ |= bit;
+    endRead(index);
     readMask |= bit;
+}
+
+void TSterownik::endRead(int index)
+{
+    const uint32_t bit = kRegions[index].mask;
+    readMask &= ~bit;
     candidateMask_ &= ~bit;
     disagreements_[static_cast<size_t>(index)] = 0;
 }
@@ -323,20 +323,18 @@ void TSterownik::checkReadBack(int index, const uint8_t* data)
     }
     // The controller stored something else than was sent: the line damaged the write in a way its
     // check did not see. The image keeps what the fitter wanted, and the write goes out again.
-    readMask &= ~r.mask;
-    candidateMask_ &= ~r.mask;
-    disagreements_[slot] = 0;
-    const QString what = QString::fromUtf8(r.writeLog).trimmed().prepend(QStringLiteral("  "));
+    endRead(index);
     if (repairs_[slot] >= kWriteRepairLimit) {
         repairs_[slot] = 0;
         unwritable_ |= r.mask;
-        if (OnTekst) log(what + QStringLiteral(" - odczyt po zapisie różny, region niezapisany"), kErrorColour);
+        if (OnTekst)
+            log(regionLogLine(r.writeLog, "  ", " - odczyt po zapisie różny, region niezapisany"), kErrorColour);
         zdarzenie(kEventRegionUnwritable, static_cast<int>(r.mask), 0, 0);
         return;
     }
     ++repairs_[slot];
     ++writeRepairs_;
-    if (OnTekst) log(what + QStringLiteral(" - odczyt po zapisie różny, zapis ponowiony"), kErrorColour);
+    if (OnTekst) log(regionLogLine(r.writeLog, "  ", " - odczyt po zapisie różny, zapis ponowiony"), kErrorColour);
     writeMask |= r.mask;
 }
 
@@ -354,9 +352,7 @@ void TSterownik::takeRead(int index, const uint8_t* data)
     } else {
         std::memcpy(image, data, MemoryImage::kRegionSize);
     }
-    readMask &= ~r.mask;
-    candidateMask_ &= ~r.mask;
-    disagreements_[static_cast<size_t>(index)] = 0;
+    endRead(index);
     unreadable_ &= ~r.mask;
     if (r.mask == 0x80) recordPendingHistory();
     if (r.mask == 0x1) {

@@ -99,6 +99,11 @@ void TSterownik::AnalizaOdbioru(int length)
     const bool recognised = dispatchReply(length, writeRxLine);
     if (writeRxLine && OnTekst) log(FrameCodec::logLine("  RX:", rxBuffer, length), kRxColour);
     if (recognised) {
+        // Heard again after a silence with edits made meanwhile: the controller may have been
+        // restarted or swapped while nothing answered, so it is identified again and the fitter is
+        // asked about those edits, as after a reconnection. Without such edits a silent stretch
+        // (a damaged line) only resumes: the reading in progress goes on.
+        if (unanswered > kUnansweredLimit && unsentEdits_) linkMask |= 1;
         unanswered = 0;
         const uint8_t command = rxBuffer[3];
         noteReply(command);

@@ -317,15 +317,21 @@ private Q_SLOTS:
 
     // An edit made while no controller answers stays in the image; when the controller is back
     // and read, the fitter is asked, and the answer sends the edit or takes the controller's value.
+    // The same when the port stayed open and the controller only fell silent (restarted, or its
+    // plug pulled behind the adapter): it is identified again when it answers.
     void editsMadeUnpluggedAreAskedAbout_data()
     {
         QTest::addColumn<bool>("send");
-        QTest::newRow("send them") << true;
-        QTest::newRow("take the controller's") << false;
+        QTest::addColumn<bool>("silent");
+        QTest::newRow("port closed, send them") << true << false;
+        QTest::newRow("port closed, take the controller's") << false << false;
+        QTest::newRow("controller silent, send them") << true << true;
+        QTest::newRow("controller silent, take the controller's") << false << true;
     }
     void editsMadeUnpluggedAreAskedAbout()
     {
         QFETCH(bool, send);
+        QFETCH(bool, silent);
         PtyRig rig;
         rig.sim.engine.stopEngine();
         QVERIFY(rig.start());
@@ -338,17 +344,23 @@ private Q_SLOTS:
         const int theirEnrichment = rig.sim.region(0xAD)[3];
         enrichment[3] = static_cast<uint8_t>(theirEnrichment + 9);
         QCOMPARE(rig.link.ZapiszDoSterownika(0x2000), TSterownik::EditOutcome::Sent);
-        rig.link.PortClose();  // the plug is out
+        if (silent) {
+            rig.sim.faults.silent = true;
+            QVERIFY(rig.runUntil([&] { return !rig.link.alive(); }, 400));
+        } else {
+            rig.link.PortClose();  // the plug is out
+        }
         rig.link.mem.settings[90] = static_cast<uint8_t>(theirs + 7);
         QCOMPARE(rig.link.ZapiszDoSterownika(0x1), TSterownik::EditOutcome::Unsent);
         QCOMPARE(rig.link.unsentEditsMask(), 0x1u);
-        QCOMPARE(rig.link.writeMask, 0x2000u);  // the enrichment's write still waits
+        QCOMPARE(rig.link.writeMask & 0x2000u, 0x2000u);  // the enrichment's write still waits
 
         QList<std::pair<int, int>> asked;
         rig.link.OnZdarzenie = [&](int kind, int code, int value, int) {
             if (kind == kEventUnsentEdits) asked.append({code, value});
         };
-        QVERIFY(rig.link.PortOpen(port));
+        if (silent) rig.sim.faults.silent = false;
+        else QVERIFY(rig.link.PortOpen(port));
         QVERIFY(rig.runUntil([&] { return !asked.isEmpty(); }, 2000));
         QCOMPARE(asked.first(), std::make_pair(0x2001, 0));  // the same controller as before
         QCOMPARE(int(rig.link.mem.settings[90]), theirs + 7);
