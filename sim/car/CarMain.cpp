@@ -41,6 +41,19 @@ QStringList takeElmOptions(QStringList& args)
 int runCarSimulator(QStringList args)
 {
     QTextStream err(stderr);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        QTextStream(stdout)
+            << "usage: kavelo-sim car [--multiplier-error T:P[,T:P...]] [--time-scale K] [controller options]\n"
+               "                      [adapter options]\n"
+               "  One car behind the controller's plug and the ELM327 adapter. Prints the controller's\n"
+               "  device, then the adapter's device (or its address with --tcp HOST:PORT), and serves both\n"
+               "  until it is stopped with Ctrl+C.\n"
+               "  --multiplier-error T:P[,T:P...]  the installation's error: P percent at injection time T ms,\n"
+               "                        linear between the points, flat beyond (default none)\n"
+               "  --time-scale K        each live request advances the car K steps of 0.1 s (default 1)\n"
+               "  The controller's options: kavelo-sim controller --help; the adapter's: kavelo-sim elm --help.\n";
+        return 0;
+    }
     std::vector<CarModel::ErrorPoint> errors;
     int timeScale = 1;
     QString error;

@@ -46,6 +46,8 @@ help_err=$(env -u XDG_RUNTIME_DIR "$prefix/bin/kavelo" --help 2>&1 >/dev/null)
 [ -z "$help_err" ] || fail "kavelo --help printed more than the help: $help_err"
 "$prefix/bin/kavelo-sim" controller --help 2>/dev/null | grep -q '^usage: kavelo-sim controller' \
   || fail "kavelo-sim controller --help printed no usage"
+"$prefix/bin/kavelo-sim" car --help 2>/dev/null | grep -q '^usage: kavelo-sim car' \
+  || fail "kavelo-sim car --help printed no usage of its own"
 
 # The installed simulator serves a controller; the installed kavelo-cli reads its settings (texts from the
 # language table) and the installed kavelo draws a chart view from them off-screen.
