@@ -12,9 +12,9 @@ namespace CorrectionCurve {
 namespace {
 
 constexpr Axis kAxes[] = {
-    {2, MemoryImage::ReducerTempCorrection, 0x200, 98, 228, 1705, 51, false},
-    {3, MemoryImage::GasTempCorrection, 0x400, 98, 228, 1706, 62, false},
-    {4, MemoryImage::GasPressureCorrection, 0x100, 50, 250, 1707, 63, true},
+    {2, MemoryImage::ReducerTempCorrection, 0x200, 98, 228, 1705, &SettingsReader::switchOverTemperature, false},
+    {3, MemoryImage::GasTempCorrection, 0x400, 98, 228, 1706, &SettingsReader::minimumGasTemperature, false},
+    {4, MemoryImage::GasPressureCorrection, 0x100, 50, 250, 1707, &SettingsReader::minimumGasPressure, true},
 };
 
 uint8_t clampY(int v) { return static_cast<uint8_t>(std::clamp(v, kYMin, kYMax)); }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "charts/ChartLayout.h"
+#include "settings/NamedSettings.h"
 
 // The correction curves of the reducer temperature, the gas temperature and the gas pressure: one
 // 256-byte region each (byte 0 the block number, bytes 2..17 eight points (x, y), bytes 50..255 the
@@ -18,13 +19,13 @@ constexpr int kYZero = 128;      // 0 %
 
 // What a view of one curve needs to know about it.
 struct Axis {
-    int view;           // chart view 2, 3 or 4
-    int block;          // memory-image block number
-    uint32_t mask;      // read and write mask
-    int xLo, xHi;       // axis range of the input
-    int captionId;      // language text of the x axis
-    int markerSetting;  // settings byte drawn as a dashed marker
-    bool pressure;      // input in 0.01 bar (else degrees C + 128)
+    int view;                               // chart view 2, 3 or 4
+    int block;                              // memory-image block number
+    uint32_t mask;                          // read and write mask
+    int xLo, xHi;                           // axis range of the input
+    int captionId;                          // language text of the x axis
+    int (SettingsReader::*marker)() const;  // the setting drawn as a dashed marker
+    bool pressure;                          // input in 0.01 bar (else degrees C + 128)
     int range() const { return xHi - xLo; }
 };
 

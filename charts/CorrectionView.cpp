@@ -66,7 +66,7 @@ void CorrectionView::buildBackground(TGrafika& chart, QPainter& p)
     // The setting the curve works around: switch-over temperature, minimum gas temperature or
     // minimum gas pressure.
     if (!chart.link()) return;
-    const int s = chart.link()->mem.settings[axis_.markerSetting];
+    const int s = (SettingsReader(chart.link()->mem).*axis_.marker)();
     const int x = (s - axis_.xLo) * pl.width / range + pl.left;
     p.setPen(QPen(c.grid, 1, Qt::DashLine));
     p.drawLine(x, pl.bottom, x, pl.top());

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "settings/NamedSettings.h"
+
 namespace MultiplierGeometry {
 
 int timeX(const Plot& plot, int t, int max) { return ChartLayout::valueToX(plot, t, 0, max); }
@@ -54,15 +56,15 @@ int differenceY(const Plot& plot, int p, int g)
     return static_cast<int>(plot.bottom - 0.2 * plot.height - ((p - g) * plot.height) / 400);
 }
 
-Cursor liveCursor(const Plot& plot, const uint8_t* frame, const uint8_t* settings, int max)
+Cursor liveCursor(const Plot& plot, const uint8_t* frame, const SettingsReader& settings, int max)
 {
     Cursor c;
     const int time = std::min<int>(frame[19], max);
     c.x = timeX(plot, time, max);
-    const int s = settings[239];
+    const int s = settings.pressureScale();
     if (s == 0) {
         c.y = -1;
-    } else if (settings[4] == 2) {
+    } else if (settings.loadIsVoltage()) {
         const int u = std::min(frame[58] | (frame[59] << 8), 4 * s);
         c.y = plot.bottom - (u * plot.height / s) / 4;
     } else {

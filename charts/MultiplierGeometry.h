@@ -4,6 +4,8 @@
 
 #include "charts/ChartLayout.h"
 
+class SettingsReader;
+
 // Where the multiplier chart draws its items, and where a press lands: pure functions of the plot,
 // each mouse mapping the exact inverse of the drawing it picks from.
 namespace MultiplierGeometry {
@@ -33,11 +35,11 @@ bool trendCandidate(int r, int l, int v, bool anyEngine, int max);
 int differenceY(const Plot& plot, int p, int g);
 
 // The live cursor for a live frame: x from the petrol time (byte 19), y from the manifold pressure
-// (bytes 44-45), or the load-sensor voltage (bytes 58-59) when settings byte 4 is 2; y is -1 (no
-// horizontal line) when the pressure scale (settings byte 239) is 0.
+// (bytes 44-45), or the load-sensor voltage (bytes 58-59) when the load signal is a voltage; y is
+// -1 (no horizontal line) when there is no pressure scale.
 struct Cursor {
     int x, y;
 };
-Cursor liveCursor(const Plot& plot, const uint8_t* frame, const uint8_t* settings, int max);
+Cursor liveCursor(const Plot& plot, const uint8_t* frame, const SettingsReader& settings, int max);
 
 }  // namespace MultiplierGeometry

@@ -2,10 +2,11 @@
 
 #include <cstdint>
 
-// The nodes of the multiplier curve, edited in place in the memory image: 26 slots holding
-// positions on the petrol-time axis (0.1 ms). Slot 0 is the start node at 0, slot 25 the end node
-// at the time-axis maximum, slots 1..24 user nodes (position 0 = empty). A node's value is the
-// multiplier table entry at its position. Pure functions; the view writes and draws.
+// The nodes of the multiplier curve: 26 slots holding positions on the petrol-time axis (0.1 ms).
+// Slot 0 is the start node at 0, slot 25 the end node at the time-axis maximum, slots 1..24 user
+// nodes (position 0 = empty). A node's value is the multiplier table entry at its position. Pure
+// functions over the slots the view takes from the settings (`NamedSettings::multiplierNodes`) and
+// the table; the view stores the slots back, writes and draws.
 namespace MultiplierNodes {
 
 constexpr int kSlots = 26;

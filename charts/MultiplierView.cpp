@@ -13,6 +13,7 @@
 #include "charts/MultiplierGeometry.h"
 #include "charts/Tgrafika.h"
 #include "link/Tsterownik.h"
+#include "settings/NamedSettings.h"
 #include "tune/MultiplierEvidence.h"
 #include "tune/TuneApply.h"
 
@@ -21,16 +22,23 @@ using MultiplierNodes::Outcome;
 
 namespace {
 
-// Memory-image bytes of this view.
-constexpr int kLoadSignal = 4;   // 2: the load signal is a voltage
-constexpr int kEngineType = 10;  // non-zero widens the choice of trend points
-constexpr int kScale = 80;       // bit 0: wide multiplier scale
-constexpr int kAdaptation = 81;
-constexpr int kPetrolMarker = 83;      // 0.05 ms units, 0 = none
-constexpr int kLoadBreakpoints = 224;  // 224..239, 0.01 bar
-constexpr int kPressureScale = 239;
+static_assert(MultiplierNodes::kSlots == SettingsReader::kMultiplierNodeSlots);
 
-bool wideScale(const uint8_t* s) { return s[kScale] & 1; }
+bool wideScale(const TSterownik& link) { return SettingsReader(link.mem).wideMultiplierScale(); }
+
+// One edit of the curve's nodes: `edit` works on a copy of bank 1's node slots, which goes back
+// into the settings before the view acts on the outcome (a recompute reads them again).
+template <class Edit>
+Outcome editNodes(TSterownik& link, int& selected, Edit edit)
+{
+    NamedSettings named(link);
+    SettingsReader::MultiplierNodeSlots slots = named.multiplierNodes();
+    MultiplierNodes::Nodes nodes{slots.data(), link.mem.block(MemoryImage::Multiplier1), selected,
+                                 link.mem.timeAxisMax};
+    const Outcome outcome = edit(nodes);
+    named.setMultiplierNodes(slots);
+    return outcome;
+}
 
 // Numbers in the user's locale: the general format, or a fixed number of decimals.
 QString general(double v) { return QLocale().toString(v, 'g', 15); }
@@ -98,13 +106,13 @@ void MultiplierView::buildBackground(TGrafika& chart, QPainter& p)
 {
     if (!chart.link()) return;
     const TSterownik& link = *chart.link();
-    const uint8_t* s = link.mem.settings.data();
+    const SettingsReader settings(link.mem);
     const ChartLayout::Plot& pl = chart.plot();
     const ChartColours& c = chart.chartColours();
     const int max = link.mem.timeAxisMax;
-    const bool wide = wideScale(s);
-    const bool voltage = s[kLoadSignal] == 2;
-    const int scale = s[kPressureScale];
+    const bool wide = settings.wideMultiplierScale();
+    const bool voltage = settings.loadIsVoltage();
+    const int scale = settings.pressureScale();
     const QColor difference = QColor::fromRgb(kDifference);
     const QColor text = chart.textColour();
 
@@ -161,7 +169,7 @@ void MultiplierView::buildBackground(TGrafika& chart, QPainter& p)
     chart.drawYCaption(p, -2, TextById(1709));
 
     // Petrol-time marker.
-    if (const int m = s[kPetrolMarker]) {
+    if (const int m = settings.petrolTime()) {
         const int x = static_cast<int>(m * 0.05 * pl.width * 10 / 200 + pl.left);
         p.setPen(QPen(c.grid, 1, Qt::DashLine));
         p.drawLine(x, pl.bottom, x, pl.top());
@@ -201,8 +209,7 @@ void MultiplierView::render(TGrafika& chart, QPainter& p)
 {
     if (!chart.link()) return;
     TSterownik& link = *chart.link();
-    const uint8_t* s = link.mem.settings.data();
-    if (s[kAdaptation]) {
+    if (SettingsReader(link.mem).adaptationOn()) {
         const QString caption = TextById(3810) + QStringLiteral("   ") + general((link.mem.identity[66] - 128) * 0.02) +
                                 QStringLiteral(" , ") + general((link.mem.identity[67] - 128) * 0.02) +
                                 QStringLiteral("   ");
@@ -242,7 +249,7 @@ void MultiplierView::drawProposal(TGrafika& chart, QPainter& p)
     if (!proposal_) return;
     const TSterownik& link = *chart.link();
     const ChartLayout::Plot& pl = chart.plot();
-    const bool wide = wideScale(link.mem.settings.data());
+    const bool wide = wideScale(link);
     const int max = link.mem.timeAxisMax;
     const int offset = adaptationOffset(link);
 
@@ -345,10 +352,11 @@ void MultiplierView::drawFit(TGrafika& chart, QPainter& p, int n, int degree, in
 void MultiplierView::drawMap(TGrafika& chart, QPainter& p, const uint8_t* map, QColor colour)
 {
     const TSterownik& link = *chart.link();
-    const uint8_t* s = link.mem.settings.data();
+    const SettingsReader settings(link.mem);
     const ChartLayout::Plot& pl = chart.plot();
     const int max = link.mem.timeAxisMax;
-    const int scale = s[kPressureScale];
+    const int scale = settings.pressureScale();
+    const bool anyEngine = settings.anyEngineType();
     // No pressure scale, no place for a point.
     if (scale == 0) return;
     int n = 0;
@@ -356,9 +364,9 @@ void MultiplierView::drawMap(TGrafika& chart, QPainter& p, const uint8_t* map, Q
         for (int r = 0; r < 16; ++r) {
             const int v = map[16 * r + l];
             int x, y;
-            if (!mapPoint(pl, v, s[kLoadBreakpoints + l], scale, r, max, x, y)) continue;
+            if (!mapPoint(pl, v, settings.loadBreakpoint(l), scale, r, max, x, y)) continue;
             p.fillRect(x - 1, y - 1, 2, 2, colour);
-            if (trendCandidate(r, l, v, s[kEngineType] != 0, max)) {
+            if (trendCandidate(r, l, v, anyEngine, max)) {
                 xs_[size_t(n)] = x;
                 ys_[size_t(n)] = y;
                 ++n;
@@ -398,11 +406,11 @@ bool MultiplierView::nodePosition(const TGrafika& chart, int slot, QPoint& at) c
 {
     if (!chart.link() || slot < 0 || slot >= MultiplierNodes::kSlots) return false;
     const TSterownik& link = *chart.link();
-    const uint8_t* s = link.mem.settings.data();
-    const int pos = s[MemoryImage::kNodesBank1 + slot];
+    const SettingsReader settings(link.mem);
+    const int pos = settings.multiplierNode(slot);
     if ((slot != 0 && pos == 0) || pos > link.mem.timeAxisMax) return false;
     const int v = link.mem.block(MemoryImage::Multiplier1)[pos] + adaptationOffset(link);
-    at = QPoint(nodeX(chart.plot(), pos, link.mem.timeAxisMax), nodeY(chart.plot(), v, wideScale(s)));
+    at = QPoint(nodeX(chart.plot(), pos, link.mem.timeAxisMax), nodeY(chart.plot(), v, settings.wideMultiplierScale()));
     return true;
 }
 
@@ -430,7 +438,7 @@ void MultiplierView::drawCurve(TGrafika& chart, QPainter& p)
     p.setBrush(Qt::NoBrush);
     if (!focused || boxAt < 0) return;
     const int x = at[boxAt].x(), y = at[boxAt].y();
-    const int pos = link.mem.settings[size_t(MemoryImage::kNodesBank1 + selected_)];
+    const int pos = SettingsReader(link.mem).multiplierNode(selected_);
     const int v = link.mem.block(MemoryImage::Multiplier1)[pos] + adaptationOffset(link);
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(QColor(255, 255, 221));
@@ -446,7 +454,7 @@ void MultiplierView::liveData(TGrafika& chart, const uint8_t* frame)
 {
     if (!chart.link()) return;
     const TSterownik& link = *chart.link();
-    const Cursor c = liveCursor(chart.plot(), frame, link.mem.settings.data(), link.mem.timeAxisMax);
+    const Cursor c = liveCursor(chart.plot(), frame, SettingsReader(link.mem), link.mem.timeAxisMax);
     chart.MoveCursor(c.x, c.y);
 }
 
@@ -455,11 +463,11 @@ void MultiplierView::liveData(TGrafika& chart, const uint8_t* frame)
 void MultiplierView::Recompute(TGrafika& chart)
 {
     TSterownik& link = *chart.link();
-    uint8_t* s = link.mem.settingsBlock();
-    MultiplierNodes::Nodes nodes{s + MemoryImage::kNodesBank1, link.mem.block(MemoryImage::Multiplier1), selected_,
-                                 link.mem.timeAxisMax};
-    MultiplierNodes::Normalise(nodes);
-    const bool wide = wideScale(s);
+    editNodes(link, selected_, [](MultiplierNodes::Nodes& nodes) {
+        MultiplierNodes::Normalise(nodes);
+        return Outcome::Nothing;
+    });
+    const bool wide = wideScale(link);
     link.WyliczMnoznik(1, MultiplierNodes::lowerLimit(wide), MultiplierNodes::upperLimit(wide));
     link.ZapiszDoSterownika(3);
     chart.Render();
@@ -479,12 +487,12 @@ int MultiplierView::hitTest(const TGrafika& chart, QPoint pos) const
 {
     if (!chart.link()) return -1;
     TSterownik& link = *chart.link();
-    uint8_t* s = link.mem.settingsBlock();
+    SettingsReader::MultiplierNodeSlots slots = SettingsReader(link.mem).multiplierNodes();
     int none = -1;
-    const MultiplierNodes::Nodes nodes{s + MemoryImage::kNodesBank1, link.mem.block(MemoryImage::Multiplier1), none,
+    const MultiplierNodes::Nodes nodes{slots.data(), link.mem.block(MemoryImage::Multiplier1), none,
                                        link.mem.timeAxisMax};
     const int t = pointerTime(chart.plot(), pos.x(), link.mem.timeAxisMax);
-    const int v = pointerValue(chart.plot(), pos.y(), wideScale(s));
+    const int v = pointerValue(chart.plot(), pos.y(), wideScale(link));
     return MultiplierNodes::Pick(nodes, t, v, adaptationOffset(link));
 }
 
@@ -492,15 +500,14 @@ void MultiplierView::mousePress(TGrafika& chart, QPoint pos, Qt::MouseButton but
 {
     if (!chart.link()) return;
     TSterownik& link = *chart.link();
-    uint8_t* s = link.mem.settingsBlock();
     const ChartLayout::Plot& pl = chart.plot();
-    MultiplierNodes::Nodes nodes{s + MemoryImage::kNodesBank1, link.mem.block(MemoryImage::Multiplier1), selected_,
-                                 link.mem.timeAxisMax};
     const QRect widened(QPoint(pl.left - 5, pl.top() - 5), QPoint(pl.right() + 5, pl.bottom + 5));
     if (widened.contains(pos)) {
         chart.FocusChart();
         if (button == Qt::RightButton) {
-            act(chart, MultiplierNodes::AddAt(nodes, pointerTime(pl, pos.x(), link.mem.timeAxisMax)));
+            const int t = pointerTime(pl, pos.x(), link.mem.timeAxisMax);
+            act(chart,
+                editNodes(link, selected_, [t](MultiplierNodes::Nodes& n) { return MultiplierNodes::AddAt(n, t); }));
         } else {
             selected_ = hitTest(chart, pos);
             chart.Render();
@@ -510,39 +517,44 @@ void MultiplierView::mousePress(TGrafika& chart, QPoint pos, Qt::MouseButton but
     // The shift buttons move the whole curve, with or without the focus.
     const int mid = (chart.height() - 14) / 2;
     if (pos.x() <= chart.width() - 32) return;
+    const int delta = pos.y() > mid - 32 && pos.y() < mid - 2 ? +1 : pos.y() > mid + 2 && pos.y() < mid + 32 ? -1 : 0;
+    if (delta == 0) return;
+    const bool wide = wideScale(link);
     int all = -1;
-    MultiplierNodes::Nodes every{nodes.slots, nodes.table, all, nodes.max};
-    if (pos.y() > mid - 32 && pos.y() < mid - 2) act(chart, MultiplierNodes::ChangeValue(every, +1, wideScale(s)));
-    else if (pos.y() > mid + 2 && pos.y() < mid + 32) act(chart, MultiplierNodes::ChangeValue(every, -1, wideScale(s)));
+    act(chart,
+        editNodes(link, all, [&](MultiplierNodes::Nodes& n) { return MultiplierNodes::ChangeValue(n, delta, wide); }));
 }
 
 void MultiplierView::keyDown(TGrafika& chart, int key, Qt::KeyboardModifiers shift)
 {
     if (!chart.link() || !chart.hasChartFocus()) return;
-    TSterownik& link = *chart.link();
-    uint8_t* s = link.mem.settingsBlock();
-    MultiplierNodes::Nodes nodes{s + MemoryImage::kNodesBank1, link.mem.block(MemoryImage::Multiplier1), selected_,
-                                 link.mem.timeAxisMax};
-    const bool ctrl = shift & Qt::ControlModifier;
-    using namespace MultiplierNodes;
     switch (key) {
-        case Qt::Key_PageUp: act(chart, Next(nodes)); break;
-        case Qt::Key_PageDown: act(chart, Previous(nodes)); break;
-        case Qt::Key_Home: act(chart, First(nodes)); break;
-        case Qt::Key_End: act(chart, Last(nodes)); break;
-        case Qt::Key_Up: act(chart, ChangeValue(nodes, +1, wideScale(s))); break;
-        case Qt::Key_Down: act(chart, ChangeValue(nodes, -1, wideScale(s))); break;
-        case Qt::Key_Left: act(chart, ctrl ? Previous(nodes) : Left(nodes)); break;
-        case Qt::Key_Right: act(chart, ctrl ? Next(nodes) : Right(nodes)); break;
-        case Qt::Key_Insert: act(chart, Insert(nodes)); break;
-        case Qt::Key_Delete: act(chart, Delete(nodes)); break;
-        case kProposeKey: Propose(chart); break;
+        case kProposeKey: Propose(chart); return;
         case kApplyKey:
             if (proposal_ && !ApplyProposal(chart)) chart.Beep();
-            break;
+            return;
         case Qt::Key_Escape:
             if (proposal_) DiscardProposal(chart);
-            break;
+            return;
         default: break;
     }
+    TSterownik& link = *chart.link();
+    const bool ctrl = shift & Qt::ControlModifier;
+    const bool wide = wideScale(link);
+    act(chart, editNodes(link, selected_, [&](MultiplierNodes::Nodes& nodes) {
+            using namespace MultiplierNodes;
+            switch (key) {
+                case Qt::Key_PageUp: return Next(nodes);
+                case Qt::Key_PageDown: return Previous(nodes);
+                case Qt::Key_Home: return First(nodes);
+                case Qt::Key_End: return Last(nodes);
+                case Qt::Key_Up: return ChangeValue(nodes, +1, wide);
+                case Qt::Key_Down: return ChangeValue(nodes, -1, wide);
+                case Qt::Key_Left: return ctrl ? Previous(nodes) : Left(nodes);
+                case Qt::Key_Right: return ctrl ? Next(nodes) : Right(nodes);
+                case Qt::Key_Insert: return Insert(nodes);
+                case Qt::Key_Delete: return Delete(nodes);
+                default: return Outcome::Nothing;
+            }
+        }));
 }

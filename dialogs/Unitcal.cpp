@@ -13,6 +13,8 @@
 
 namespace {
 
+using S = NamedSettings;
+
 const QColor kCream(255, 251, 240);
 
 QLabel* label(QWidget* parent, int x, int y, int w = 176)
@@ -105,12 +107,12 @@ void TFormCal::Relabel()
     }
     if (Catalogue && isVisible()) {
         SettingsCatalogue& cat = *Catalogue;
-        LabelFuel->setText(cat.LabelText(20));
-        LabelInjection->setText(cat.LabelText(8));
-        LabelInjector->setText(cat.LabelText(24));
-        fillSettingList(ComboFuel, 20, true);
-        fillSettingList(ComboInjection, 8, true);
-        fillSettingList(ComboInjector, 24, true);
+        LabelFuel->setText(cat.LabelText(S::kFuel));
+        LabelInjection->setText(cat.LabelText(S::kPetrolInjectionType));
+        LabelInjector->setText(cat.LabelText(S::kInjectorType));
+        fillSettingList(ComboFuel, S::kFuel, true);
+        fillSettingList(ComboInjection, S::kPetrolInjectionType, true);
+        fillSettingList(ComboInjector, S::kInjectorType, true);
         ComboBox1Click();
     }
 }
@@ -135,12 +137,12 @@ bool TFormCal::FormShow()
     ComboUnit->addItem(TextById(1061));
     ComboUnit->setCurrentIndex(0);
     ComboPressure->setCurrentIndex(NozzleCalc::InitialPressureIndex(cat.byte(NamedSettings::kWorkingPressure)));
-    LabelFuel->setText(cat.LabelText(20));
-    LabelInjection->setText(cat.LabelText(8));
-    LabelInjector->setText(cat.LabelText(24));
-    fillSettingList(ComboFuel, 20, false);
-    fillSettingList(ComboInjection, 8, false);
-    fillSettingList(ComboInjector, 24, false);
+    LabelFuel->setText(cat.LabelText(S::kFuel));
+    LabelInjection->setText(cat.LabelText(S::kPetrolInjectionType));
+    LabelInjector->setText(cat.LabelText(S::kInjectorType));
+    fillSettingList(ComboFuel, S::kFuel, false);
+    fillSettingList(ComboInjection, S::kPetrolInjectionType, false);
+    fillSettingList(ComboInjector, S::kInjectorType, false);
     ComboBox1Click();
     return true;
 }
@@ -156,7 +158,7 @@ NozzleCalc::Input TFormCal::input() const
     in.fuelIndex = ComboFuel->currentIndex();
     in.injectionIndex = ComboInjection->currentIndex();
     const int t = ComboInjector->currentIndex();
-    const int min = Catalogue ? Catalogue->descriptor(24).min : 1;
+    const int min = Catalogue ? Catalogue->descriptor(S::kInjectorType).min : 1;
     in.injectorType = t >= 0 ? t + min : -1;
     return in;
 }

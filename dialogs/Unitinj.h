@@ -3,20 +3,21 @@
 #include <array>
 
 #include "dialogs/EditorDialog.h"
+#include "settings/NamedSettings.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class UpDown;
 
-// Time corrections of the gas injectors (settings 216..223), one row per injector the controller
-// drives.
+// Time corrections of the gas injectors (the settings' injector corrections), one row per injector
+// the controller drives.
 class TFormInj : public EditorDialog {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 350;
     static constexpr int kClientHeight = 350;
-    static constexpr int kFirstSetting = 216;
+    static constexpr int kFirstSetting = NamedSettings::kInjectorCorrections;
 
     explicit TFormInj(QWidget* parent = nullptr, WorkshopSession* session = nullptr);
 

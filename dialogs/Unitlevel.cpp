@@ -42,7 +42,7 @@ TFormLevel::TFormLevel(QWidget* parent, WorkshopSession* session) : EditorDialog
         UpDowns[i] = new UpDown(Qt::Vertical, this);
         UpDowns[i]->setGeometry(172, y, 17, 22);
         UpDowns[i]->setRange(0, 255);
-        UpDowns[i]->tag = 41 + i;
+        UpDowns[i]->tag = NamedSettings::kLevelThresholds + i;
         UpDown* u = UpDowns[i];
         connect(u, &UpDown::ChangingEx, this, [this, u](int position) { UpDown4ChangingEx(u, position); });
     }
@@ -74,7 +74,7 @@ void TFormLevel::Relabel()
     LabelV->setText(TextById(1050));
     if (!Catalogue) return;
     SettingsCatalogue& cat = *Catalogue;
-    LabelType->setText(cat.LabelText(40));
+    LabelType->setText(cat.LabelText(kLevelSensor));
     if (isVisible()) {
         const SettingDescriptor& d = cat.descriptor(kLevelSensor);
         for (int v = d.min; v <= d.max && v - d.min < ComboBox1->count(); ++v)
@@ -144,8 +144,8 @@ void TFormLevel::refresh()
     SettingsCatalogue& cat = *Catalogue;
     std::array<uint8_t, 4> t{};
     for (int i = 0; i < 4; ++i) {
-        Edits[i]->setText(cat.ValueText(41 + i));
-        t[i] = static_cast<uint8_t>(cat.byte(41 + i));
+        Edits[i]->setText(cat.ValueText(NamedSettings::kLevelThresholds + i));
+        t[i] = static_cast<uint8_t>(cat.byte(NamedSettings::kLevelThresholds + i));
     }
     const int red = LevelSensor::OutOfOrder(cat.byte(kLevelSensor), t);
     for (int i = 0; i < 4; ++i) {

@@ -7,6 +7,7 @@
 
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"
+#include "settings/NamedSettings.h"
 #include "settings/SettingsCatalogue.h"
 #include "ui/UpDown.h"
 
@@ -14,15 +15,15 @@ namespace {
 
 constexpr int kRowTop = 20;
 constexpr int kRowPitch = 42;
-constexpr int kSettingVolume = 98;
+using S = NamedSettings;
 
 // Settings of rows 1..3 by opening setting; 0 = hidden row.
 std::array<int, 3> rowsOf(int opening)
 {
     switch (opening) {
-        case 57: return {0, 58, 0};
-        case 63: return {63, 64, 69};
-        case 96: return {0, 99, 98};
+        case S::kFasterSwitching: return {0, S::kFasterSwitchingTemperature, 0};
+        case S::kMinimumGasPressure: return {S::kMinimumGasPressure, S::kPressureErrorTime, S::kOffAtFirstPressureDrop};
+        case S::kSwitchingSignal: return {0, S::kSwitchBrightness, S::kSwitchVolume};
         default: return {0, 0, 0};
     }
 }
@@ -66,28 +67,28 @@ void TFormNastaw::arrange()
 {
     SettingsCatalogue& cat = *Catalogue;
     const std::array<int, 3> rows = rowsOf(opening);
-    const bool list = opening == 57 || opening == 96;
+    const bool list = opening == S::kFasterSwitching || opening == S::kSwitchingSignal;
     const QString space = QStringLiteral(" ");
     switch (opening) {
-        case 57:
-            Labels[0]->setText(cat.LabelText(57));
-            Labels[1]->setText(cat.LabelText(58) + space + TextById(1054));
+        case S::kFasterSwitching:
+            Labels[0]->setText(cat.LabelText(S::kFasterSwitching));
+            Labels[1]->setText(cat.LabelText(S::kFasterSwitchingTemperature) + space + TextById(1054));
             break;
-        case 63:
-            Labels[0]->setText(cat.LabelText(63) + space + TextById(1051));
-            Labels[1]->setText(cat.LabelText(64) + space + TextById(1055));
-            Labels[2]->setText(cat.LabelText(69));
+        case S::kMinimumGasPressure:
+            Labels[0]->setText(cat.LabelText(S::kMinimumGasPressure) + space + TextById(1051));
+            Labels[1]->setText(cat.LabelText(S::kPressureErrorTime) + space + TextById(1055));
+            Labels[2]->setText(cat.LabelText(S::kOffAtFirstPressureDrop));
             break;
-        case 96:
-            Labels[0]->setText(cat.LabelText(96));
-            Labels[1]->setText(cat.LabelText(99));
-            Labels[2]->setText(cat.LabelText(98));
+        case S::kSwitchingSignal:
+            Labels[0]->setText(cat.LabelText(S::kSwitchingSignal));
+            Labels[1]->setText(cat.LabelText(S::kSwitchBrightness));
+            Labels[2]->setText(cat.LabelText(S::kSwitchVolume));
             break;
         default: break;
     }
     ComboBox1->setVisible(list);
     if (list) {
-        const int count = opening == 57 ? 3 : 4;
+        const int count = opening == S::kFasterSwitching ? 3 : 4;
         const int selected = ComboBox1->count() == count ? ComboBox1->currentIndex() : cat.byte(opening);
         ComboBox1->clear();
         for (int v = 0; v < count; ++v) ComboBox1->addItem(cat.ValueText(opening, v));
@@ -130,7 +131,7 @@ void TFormNastaw::UpDown1ChangingEx(UpDown* upDown, int newPosition)
     if (newPosition != cat.byte(upDown->tag)) {
         cat.SetValue(upDown->tag, newPosition);
         // The controller sounds at the new volume.
-        if (upDown->tag == kSettingVolume && Sterownik) Sterownik->requestCommand(TSterownik::CmdSpeakerTest);
+        if (upDown->tag == S::kSwitchVolume && Sterownik) Sterownik->requestCommand(TSterownik::CmdSpeakerTest);
     }
     refresh();
 }

@@ -14,6 +14,8 @@
 
 namespace {
 
+using S = NamedSettings;
+
 const QColor kPattern(225, 225, 225);
 const QColor kCross(180, 0, 0);
 
@@ -77,12 +79,12 @@ void TFormSeq::Relabel()
     showDetected();
     if (!Catalogue) return;
     SettingsCatalogue& cat = *Catalogue;
-    LabelType->setText(cat.LabelText(8));
-    LabelSwitching->setText(cat.LabelText(56));
-    LabelOff->setText(cat.LabelText(31));
+    LabelType->setText(cat.LabelText(S::kPetrolInjectionType));
+    LabelSwitching->setText(cat.LabelText(S::kSwitchingType));
+    LabelOff->setText(cat.LabelText(S::kPetrolInjectors));
     if (isVisible()) {
-        fillList(ComboBox1, 8);
-        fillList(ComboBox2, 56);
+        fillList(ComboBox1, S::kPetrolInjectionType);
+        fillList(ComboBox2, S::kSwitchingType);
     }
 }
 
@@ -117,8 +119,8 @@ bool TFormSeq::FormShow()
     StringGrid2->setSize(n_, 1);
     LabelPetrol->move(8 + shift, 277 - shift);
     LabelGas->setGeometry(124 + shift, kGridTop - 22, n_ * SeqGrid::kPitch, 20);
-    fillList(ComboBox1, 8);
-    fillList(ComboBox2, 56);
+    fillList(ComboBox1, S::kPetrolInjectionType);
+    fillList(ComboBox2, S::kSwitchingType);
     showDetected();
     return true;
 }
@@ -163,7 +165,7 @@ void TFormSeq::ComboBox1Click(int index)
 {
     if (!Catalogue || index < 0) return;
     // The catalogue rewrites settings 32..39 to the type's pattern and copies it to setting 56.
-    Catalogue->SetValue(8, index + Catalogue->descriptor(8).min);
+    Catalogue->SetValue(S::kPetrolInjectionType, index + Catalogue->descriptor(S::kPetrolInjectionType).min);
     ComboBox2->setCurrentIndex(index < ComboBox2->count() ? index : -1);
     StringGrid1->update();
     StringGrid2->update();
@@ -172,7 +174,7 @@ void TFormSeq::ComboBox1Click(int index)
 void TFormSeq::ComboBox2Click(int index)
 {
     if (!Catalogue || index < 0) return;
-    Catalogue->SetValue(56, index + Catalogue->descriptor(56).min);
+    Catalogue->SetValue(S::kSwitchingType, index + Catalogue->descriptor(S::kSwitchingType).min);
     StringGrid1->update();
     StringGrid2->update();
 }
@@ -238,7 +240,7 @@ void TFormSeq::showDetected()
     QString text;
     if (detected_ == kNotDetected) text = TextById(1377);
     else if (detected_ == InjectorAssignment::kUnknown) text = QStringLiteral("?");
-    else if (Catalogue) text = Catalogue->ValueText(8, detected_);
+    else if (Catalogue) text = Catalogue->ValueText(S::kPetrolInjectionType, detected_);
     EditDetected->setText(text);
 }
 

@@ -13,11 +13,14 @@
 #include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"
+#include "settings/NamedSettings.h"
 #include "settings/SettingsPages.h"
 
 namespace {
 
-const int kDetailSettings[] = {8, 40, 57, 63, 96};
+const int kDetailSettings[] = {NamedSettings::kPetrolInjectionType, NamedSettings::kLevelSensor,
+                               NamedSettings::kFasterSwitching, NamedSettings::kMinimumGasPressure,
+                               NamedSettings::kSwitchingSignal};
 bool hasDetail(int n)
 {
     return std::find(std::begin(kDetailSettings), std::end(kDetailSettings), n) != std::end(kDetailSettings);
@@ -295,7 +298,7 @@ void TNastawy::drawCell(QPainter& p, int column, int row)
             drawButtonFace(p, right);
             bool corrected = false;
             for (int i = 0; i < link_.injectorCount && i < 8; ++i)
-                corrected = corrected || catalogue_.byte(216 + i) != 128;
+                corrected = corrected || catalogue_.byte(NamedSettings::kInjectorCorrections + i) != 128;
             p.setPen(corrected ? QColor(255, 0, 0) : pal_.dialogText);
             // A caption longer than its button ends in "…" rather than being cut at both ends.
             const QFontMetrics fm = p.fontMetrics();
@@ -313,8 +316,10 @@ void TNastawy::drawCell(QPainter& p, int column, int row)
 
 bool TNastawy::warning(int n) const
 {
+    using S = NamedSettings;
     const int b = catalogue_.byte(n);
-    return (n == 83 && (b < 20 || b > 120)) || (n == 86 && (b < 80 || b > 200)) || (n == 85 && (b < 148 || b > 218));
+    return (n == S::kPetrolTime && (b < 20 || b > 120)) || (n == S::kWorkingPressure && (b < 80 || b > 200)) ||
+           (n == S::kGasTemperature && (b < 148 || b > 218));
 }
 
 QString TNastawy::fitted(const QFontMetrics& fm, QString text, int width) const

@@ -11,15 +11,17 @@
 #include "dialogs/Unitprog.h"
 #include "dialogs/Unitseq.h"
 #include "dialogs/Unitservice.h"
+#include "settings/NamedSettings.h"
 #include "settings/SettingsPages.h"
 #include "ui/Panel.h"
 
 namespace {
 
 // Settings whose detail button opens a dialog.
-constexpr int kSequenceSetting = 8;
-constexpr int kLevelSensorSetting = 40;
-constexpr int kDetailSettings[] = {57, 63, 96};
+constexpr int kSequenceSetting = NamedSettings::kPetrolInjectionType;
+constexpr int kLevelSensorSetting = NamedSettings::kLevelSensor;
+constexpr int kDetailSettings[] = {NamedSettings::kFasterSwitching, NamedSettings::kMinimumGasPressure,
+                                   NamedSettings::kSwitchingSignal};
 
 }  // namespace
 

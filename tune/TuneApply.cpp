@@ -7,13 +7,15 @@
 #include "base/OwnTexts.h"
 #include "link/MemoryImage.h"
 #include "link/Tsterownik.h"
+#include "settings/NamedSettings.h"
 #include "tune/MultiplierEvidence.h"
 
 namespace TuneAssistant {
 
 namespace {
 
-constexpr int kScale = 80;                  // settings byte: bit 0 the wide multiplier scale
+static_assert(MultiplierProposal::kSlots == SettingsReader::kMultiplierNodeSlots);
+
 constexpr uint32_t kMultiplierWrite = 0x3;  // settings block and multiplier bank 1
 
 QString fixed(double v, int decimals) { return QLocale().toString(v, 'f', decimals); }
@@ -23,7 +25,7 @@ QString ms(int tenths) { return fixed(tenths * 0.1, 1); }
 
 MultiplierProposal::Limits limitsOf(const MemoryImage& mem)
 {
-    const bool wide = mem.settings[kScale] & 1;
+    const bool wide = SettingsReader(mem).wideMultiplierScale();
     MultiplierProposal::Limits l;
     l.lower = wide ? 1 : 50;
     l.upper = wide ? 250 : 150;
@@ -38,8 +40,8 @@ MultiplierProposal::Proposal fromImage(const MemoryImage& mem)
     const MultiplierEvidence::Evidence e =
         MultiplierEvidence::fromMaps(m[MemoryImage::PetrolMap].data(), m[MemoryImage::GasMap].data(),
                                      m[MemoryImage::ObdPetrol1].data(), m[MemoryImage::ObdGas1].data(), table);
-    return MultiplierProposal::propose(e, mem.settings.data() + MemoryImage::kNodesBank1, table,
-                                       m[MemoryImage::PetrolMap].data(), limitsOf(mem));
+    const SettingsReader::MultiplierNodeSlots slots = SettingsReader(mem).multiplierNodes();
+    return MultiplierProposal::propose(e, slots.data(), table, m[MemoryImage::PetrolMap].data(), limitsOf(mem));
 }
 
 MultiplierProposal::Proposal fromRecording(const MemoryImage& recorded, const uint8_t* samples, int count,
@@ -51,8 +53,9 @@ MultiplierProposal::Proposal fromRecording(const MemoryImage& recorded, const ui
     // The span the car drove is the span of its samples' petrol times.
     std::array<uint8_t, 256> driven{};
     for (const auto& c : e.cells) driven[size_t(c.cell)] = static_cast<uint8_t>(std::clamp(c.petrol, 1.0, 255.0));
-    return MultiplierProposal::propose(e, mem.settings.data() + MemoryImage::kNodesBank1, table,
-                                       e.cells.empty() ? nullptr : driven.data(), limitsOf(mem));
+    const SettingsReader::MultiplierNodeSlots slots = SettingsReader(mem).multiplierNodes();
+    return MultiplierProposal::propose(e, slots.data(), table, e.cells.empty() ? nullptr : driven.data(),
+                                       limitsOf(mem));
 }
 
 bool apply(TSterownik& link, const MultiplierProposal::Proposal& proposal)
@@ -60,29 +63,21 @@ bool apply(TSterownik& link, const MultiplierProposal::Proposal& proposal)
     if (!proposal.enough || proposal.changed == 0 || !link.alive()) return false;
     MemoryImage& mem = link.mem;
     const MultiplierProposal::Limits limits = limitsOf(mem);
-    std::vector<int> inner;
-    for (const auto& n : proposal.nodes)
-        if (n.position > 0 && n.position < limits.max) inner.push_back(n.position);
-    std::sort(inner.begin(), inner.end());
-    inner.erase(std::unique(inner.begin(), inner.end()), inner.end());
-    if (inner.size() > size_t(MultiplierProposal::kSlots - 2)) return false;
-
-    uint8_t* s = mem.settingsBlock() + MemoryImage::kNodesBank1;
-    const auto before = std::vector<uint8_t>(s, s + MultiplierProposal::kSlots);
+    NamedSettings named(link);
+    const SettingsReader::MultiplierNodeSlots before = named.multiplierNodes();
+    std::vector<int> positions;
+    for (const auto& n : proposal.nodes) positions.push_back(n.position);
+    // Sorted as a node edit leaves them: empty slots first, the end node in the last slot.
+    if (!named.placeMultiplierNodes(positions, limits.max)) return false;
     uint8_t* table = mem.block(MemoryImage::Multiplier1);
     const auto tableBefore = std::vector<uint8_t>(table, table + 256);
-    // Sorted as a node edit leaves them: empty slots first, the end node in the last slot.
-    std::fill(s, s + MultiplierProposal::kSlots, 0);
-    const size_t first = size_t(MultiplierProposal::kSlots - 1) - inner.size();
-    for (size_t i = 0; i < inner.size(); ++i) s[first + i] = static_cast<uint8_t>(inner[i]);
-    s[MultiplierProposal::kSlots - 1] = static_cast<uint8_t>(limits.max);
     for (const auto& n : proposal.nodes)
         if (n.position >= 0 && n.position < 256) table[n.position] = static_cast<uint8_t>(n.proposed);
     link.WyliczMnoznik(1, limits.lower, limits.upper);
     if (link.ZapiszDoSterownika(kMultiplierWrite) == TSterownik::EditOutcome::Sent) return true;
     // The link did not take the write now (the regions are being read, or one is unreadable): the
     // image keeps what the controller holds, and the fitter applies the proposal again later.
-    std::copy(before.begin(), before.end(), s);
+    named.setMultiplierNodes(before);
     std::copy(tableBefore.begin(), tableBefore.end(), table);
     return false;
 }

@@ -13,7 +13,7 @@ class TSterownik;
 // settings block and multiplier bank 1.
 namespace TuneAssistant {
 
-// The multiplier scale's limits (settings byte 80 bit 0: wide) and the time axis' end of `mem`.
+// The multiplier scale's limits (of the wide scale or the normal one) and the time axis' end of `mem`.
 MultiplierProposal::Limits limitsOf(const MemoryImage& mem);
 
 // From the learned petrol and gas maps and the OBD correction maps of bank 1.

@@ -7,6 +7,7 @@
 #include "charts/LeastSquares.h"
 #include "charts/MultiplierGeometry.h"
 #include "charts/MultiplierNodes.h"
+#include "settings/NamedSettings.h"
 
 using namespace MultiplierGeometry;
 using MultiplierNodes::Outcome;
@@ -267,15 +268,15 @@ void TstChartMath::liveCursor()
     QFETCH(int, loadSignal);
     QFETCH(int, scale);
     std::array<uint8_t, 128> frame{};
-    std::array<uint8_t, 256> settings{};
+    MemoryImage image;
     frame[19] = uint8_t(time);
     frame[44] = uint8_t(pressure & 0xFF);
     frame[45] = uint8_t(pressure >> 8);
     frame[58] = uint8_t(voltage & 0xFF);
     frame[59] = uint8_t(voltage >> 8);
-    settings[4] = uint8_t(loadSignal);
-    settings[239] = uint8_t(scale);
-    const Cursor c = MultiplierGeometry::liveCursor(plotOf(600, 300), frame.data(), settings.data(), 200);
+    image.settings[4] = uint8_t(loadSignal);
+    image.settings[239] = uint8_t(scale);
+    const Cursor c = MultiplierGeometry::liveCursor(plotOf(600, 300), frame.data(), SettingsReader(image), 200);
     QTEST(c.x, "x");
     QTEST(c.y, "y");
 }

@@ -15,31 +15,9 @@
 #include "sim/controller/ControllerSim.h"
 #include "sim/controller/MemoryDump.h"
 #include "sim/pty/PtyPort.h"
+#include "tests/SimLine.h"
 
 Q_DECLARE_METATYPE(PtyPort::UnplugMethod)
-
-namespace {
-
-// Wire bytes of a PC request without payload.
-QByteArray request(uint8_t command)
-{
-    uint8_t frame[FrameCodec::kBufferSize] = {};
-    const int total = FrameCodec::buildFrame(frame, FrameCodec::kStartPc, command, 0);
-    FrameCodec::scramble(frame, total);
-    return QByteArray(reinterpret_cast<const char*>(frame), total);
-}
-
-// Polls `backend` until it reports the device gone; true when it did within `polls`.
-bool seesDeviceGone(QtSerialBackend& backend, int polls = 200)
-{
-    for (int i = 0; i < polls; ++i) {
-        if (!backend.isOpen()) return true;
-        QTest::qWait(1);
-    }
-    return false;
-}
-
-}  // namespace
 
 class TstSimFaults : public QObject {
     Q_OBJECT
@@ -73,7 +51,7 @@ private Q_SLOTS:
         // buffer never fills.
         constexpr int kRequests = 300;
         QByteArray batch;
-        for (int i = 0; i < 10; ++i) batch += request(0xE8);
+        for (int i = 0; i < 10; ++i) batch += pcRequest(0xE8);
         QByteArray replies;
         for (int sent = 0; sent < kRequests; sent += 10) {
             QCOMPARE(serial.write(reinterpret_cast<const uint8_t*>(batch.constData()), static_cast<int>(batch.size())),
@@ -162,7 +140,7 @@ private Q_SLOTS:
             QCOMPARE(changed.first().first().toString(), pty.devicePath());
         }
         QVERIFY(serial.open(pty.devicePath(), 38400, 8, 0, 1));
-        const QByteArray ask = request(0x81);
+        const QByteArray ask = pcRequest(0x81);
         QCOMPARE(serial.write(reinterpret_cast<const uint8_t*>(ask.constData()), static_cast<int>(ask.size())),
                  static_cast<int>(ask.size()));
         QTRY_VERIFY_WITH_TIMEOUT((sim.poll(), serial.bytesWaiting() > 0), 2000);

@@ -14,16 +14,9 @@
 #include "sim/elm/ElmSimulator.h"
 #include "sim/pty/PtyPort.h"
 #include "sim/pty/WireClock.h"
+#include "tests/SimLine.h"
 
 namespace {
-
-QByteArray request(uint8_t command)
-{
-    uint8_t frame[FrameCodec::kBufferSize] = {};
-    const int total = FrameCodec::buildFrame(frame, FrameCodec::kStartPc, command, 0);
-    FrameCodec::scramble(frame, total);
-    return QByteArray(reinterpret_cast<const char*>(frame), total);
-}
 
 // The simulated controller on a pseudo-terminal, in this process or as kavelo-sim.
 struct Controller {
@@ -87,7 +80,7 @@ private Q_SLOTS:
 
         constexpr int kReads = 30, kReply = 262;
         QByteArray batch;
-        for (int i = 0; i < kReads; ++i) batch += request(0xE8);
+        for (int i = 0; i < kReads; ++i) batch += pcRequest(0xE8);
         QElapsedTimer t;
         t.start();
         QCOMPARE(serial.write(reinterpret_cast<const uint8_t*>(batch.constData()), static_cast<int>(batch.size())),
