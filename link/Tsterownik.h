@@ -326,6 +326,9 @@ private:
     // The read of region `index` is over, taken or given up: nothing is asked for it any more and
     // no first reply waits for a second one.
     void endRead(int index);
+    // A region edited offline stopped waiting for its read (taken, given up or written over): once
+    // none waits, kEventUnsentEdits asks the fitter about those whose controller's copy was taken.
+    void unsentRegionDone();
     void takeRead(int index, const uint8_t* data);
     // The write acknowledgement of region `index`: false when the region changed after its frame
     // was sent, so that it goes out again.

@@ -250,6 +250,7 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
         if (pendingWriteOf(r.mask) && r.mask != kHistoryMask) {
             endRead(index);
             readBack_ &= ~r.mask;
+            if (unsentEdits_ & r.mask) unsentRegionDone();
             return false;
         }
         if (unsentEdits_ & r.mask) {
@@ -259,9 +260,7 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
             std::memcpy(controllerCopy_[static_cast<size_t>(index)].data(), data, MemoryImage::kRegionSize);
             controllerCopyMask_ |= r.mask;
             endRead(index);
-            if (!(readMask & unsentEdits_))
-                zdarzenie(kEventUnsentEdits, static_cast<int>(unsentEdits_ & controllerCopyMask_),
-                          unsentForOtherController_ ? 1 : 0, 0);
+            unsentRegionDone();
             return true;
         }
         if (readBack_ & r.mask) checkReadBack(index, data);
@@ -275,6 +274,7 @@ bool TSterownik::confirmRead(int index, const uint8_t* data)
     unreadable_ |= r.mask;
     if (OnTekst) log(regionLogLine(r.readLog, "  ", " - odczyty różne, region nieczytelny"), kErrorColour);
     if (heldEdits_ & r.mask) refuseEdits(r.mask);
+    if (unsentEdits_ & r.mask) unsentRegionDone();
     return false;
 }
 
@@ -296,11 +296,20 @@ void TSterownik::startReadBack(int index)
 {
     const uint32_t bit = kRegions[index].mask;
     // What was written is the fitter's answer to any question about edits made offline.
+    const bool wasAwaited = unsentEdits_ & readMask & bit;
     unsentEdits_ &= ~bit;
     controllerCopyMask_ &= ~bit;
     readBack_ |= bit;
     endRead(index);
     readMask |= bit;
+    if (wasAwaited) unsentRegionDone();
+}
+
+void TSterownik::unsentRegionDone()
+{
+    const uint32_t offered = unsentEdits_ & controllerCopyMask_;
+    if (offered && !(readMask & unsentEdits_))
+        zdarzenie(kEventUnsentEdits, static_cast<int>(offered), unsentForOtherController_ ? 1 : 0, 0);
 }
 
 void TSterownik::endRead(int index)

@@ -379,6 +379,53 @@ private Q_SLOTS:
         QCOMPARE(asked.size(), 1);
     }
 
+    // The question comes when the last region edited offline has been read, whichever way its
+    // read ends: here the enrichment, still to be read back when the plug came out, is edited
+    // again once the controller is back, so its read ends in a write; the settings are asked about.
+    void editsAskedAboutWhenTheLastOneIsEditedAgain()
+    {
+        PtyRig rig;
+        rig.sim.engine.stopEngine();
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        const int port = rig.link.portNumber;
+        const int theirs = rig.sim.settings()[90];
+        uint8_t* enrichment = rig.link.mem.region(0x2000);
+        enrichment[3] = static_cast<uint8_t>(enrichment[3] + 9);
+        QCOMPARE(rig.link.ZapiszDoSterownika(0x2000), TSterownik::EditOutcome::Sent);
+        QVERIFY(rig.runUntil([&] { return rig.link.readBackMask() & 0x2000; }, 400));
+        rig.link.PortClose();  // the plug is out before the read-back
+        rig.link.mem.settings[90] = static_cast<uint8_t>(theirs + 7);
+        QCOMPARE(rig.link.ZapiszDoSterownika(0x1), TSterownik::EditOutcome::Unsent);
+        enrichment[4] = static_cast<uint8_t>(enrichment[4] + 5);
+        QCOMPARE(rig.link.ZapiszDoSterownika(0x2000), TSterownik::EditOutcome::Unsent);
+
+        QList<int> asked;
+        rig.link.OnZdarzenie = [&](int kind, int code, int, int) {
+            if (kind == kEventUnsentEdits) asked.append(code);
+        };
+        QVERIFY(rig.link.PortOpen(port));
+        // The settings are read (the controller's copy kept for the question), the enrichment not yet.
+        QVERIFY(rig.runUntil(
+            [&] { return !(rig.link.linkMask & 1) && !(rig.link.readMask & 0x1) && (rig.link.readMask & 0x2000); },
+            2000));
+        enrichment[5] = static_cast<uint8_t>(enrichment[5] + 3);
+        rig.link.ZapiszDoSterownika(0x2000);
+        QVERIFY(rig.runUntil([&] { return !asked.isEmpty(); }, 2000));
+        QCOMPARE(asked, QList<int>{0x1});
+        rig.link.settleUnsentEdits(true);
+        QVERIFY(rig.runUntil(
+            [&] {
+                return rig.link.readMask == 0 && rig.link.writeMask == 0 &&
+                       !rig.link.commandPending(TSterownik::CmdSettingsWrite);
+            },
+            2000));
+        QCOMPARE(int(rig.sim.settings()[90]), theirs + 7);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.sim.region(0xAD)), 256),
+                 QByteArray(reinterpret_cast<const char*>(enrichment), 256));
+        QCOMPARE(rig.link.unsentEditsMask(), 0u);
+    }
+
     // A setting changed while the settings frame is on the line reaches the controller: the
     // acknowledgement of the earlier frame does not end the write.
     void editWhileTheSettingsAreOnTheLine()
