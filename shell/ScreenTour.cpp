@@ -37,7 +37,7 @@ ScreenTour::ScreenTour(TForm1& window, const QString& folder, int startDelayMs)
                        [] {}});
     // Each top menu, dropped down from the menu bar.
     MainMenu* m = window_.menus();
-    const QList<QMenu*> menus = {m->MenuFile(), m->MenuConn(), m->MenuElm(),  m->MenuLang(),
+    const QList<QMenu*> menus = {m->MenuFile(), m->MenuConn(),  m->MenuElm(), m->MenuLang(),
                                  m->MenuView(), m->MenuColor(), m->MenuDoc(), m->MenuAdmin()};
     for (QMenu* menu : menus) {
         if (!menu || !menu->menuAction()->isVisible()) continue;
@@ -68,7 +68,8 @@ ScreenTour::ScreenTour(TForm1& window, const QString& folder, int startDelayMs)
     dialog(QStringLiteral("dialog-readings-selection"), [w] { w->BtnParamListClick(); });
     dialog(QStringLiteral("dialog-injector-corrections"),
            [w] { w->NastawyDetail(SettingsPages::kInjectorCorrections, 0); });
-    dialog(QStringLiteral("dialog-nozzle-calculator"), [w] { w->NastawyDetail(SettingsPages::kInjectorCorrections, 1); });
+    dialog(QStringLiteral("dialog-nozzle-calculator"),
+           [w] { w->NastawyDetail(SettingsPages::kInjectorCorrections, 1); });
     dialog(QStringLiteral("dialog-injector-assignment"), [w] { w->NastawyDetail(0, 8); });
     dialog(QStringLiteral("dialog-level-sensor"), [w] { w->NastawyDetail(0, 40); });
     dialog(QStringLiteral("dialog-fast-switching"), [w] { w->NastawyDetail(0, 57); });
@@ -107,7 +108,8 @@ void ScreenTour::take()
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         area &= screen->geometry();
         const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-        shot.save(QDir(folder_).filePath(QStringLiteral("%1-%2.png").arg(at_ + 20, 2, 10, QLatin1Char('0')).arg(steps_[at_].name)));
+        shot.save(QDir(folder_).filePath(
+            QStringLiteral("%1-%2.png").arg(at_ + 20, 2, 10, QLatin1Char('0')).arg(steps_[at_].name)));
     }
     next();
 }
