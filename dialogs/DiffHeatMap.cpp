@@ -114,7 +114,11 @@ void DiffHeatMap::paintEvent(QPaintEvent*)
     // The column axis: its title over its labels.
     const int gridWidth = kCells * g.cell;
     p.drawText(QRect(g.left, 0, gridWidth, fm.height()), Qt::AlignCenter, axes_.columnTitle);
-    for (int c = 0; c < kCells && c < axes_.columns.size(); ++c) {
+    // Labels wider than a cell stand over every other column, so that neighbours never run together.
+    int widestColumn = 0;
+    for (const QString& label : axes_.columns) widestColumn = std::max(widestColumn, fm.horizontalAdvance(label));
+    const int every = widestColumn + 6 > g.cell ? 2 : 1;
+    for (int c = 0; c < kCells && c < axes_.columns.size(); c += every) {
         const QRect box(g.left + c * g.cell - g.cell / 2, fm.height() + kGap / 2, 2 * g.cell, fm.height());
         p.drawText(box, Qt::AlignCenter, fm.elidedText(axes_.columns[c], Qt::ElideRight, 2 * g.cell));
     }
