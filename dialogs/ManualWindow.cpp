@@ -82,6 +82,10 @@ void ManualWindow::applyColours(const ThemePalette& palette)
     QPalette p = browser_->palette();
     p.setColor(QPalette::Base, palette.field);
     p.setColor(QPalette::Text, palette.text);
+    // The default link blues vanish on the Black themes' dark field: there the links are light.
+    const bool dark = palette.field.isValid() && palette.field.lightnessF() < 0.5;
+    p.setColor(QPalette::Link, dark ? QColor(120, 180, 255) : QColor(0, 0, 238));
+    p.setColor(QPalette::LinkVisited, dark ? QColor(200, 160, 255) : QColor(85, 26, 139));
     browser_->setPalette(p);
     QPalette w = this->palette();
     w.setColor(QPalette::Window, palette.background);

@@ -12,6 +12,7 @@
 #include "base/ErrorHelp.h"
 #include "base/TextTable.h"
 #include "dialogs/ManualWindow.h"
+#include "ui/Theme.h"
 
 namespace {
 
@@ -94,6 +95,29 @@ private Q_SLOTS:
             for (int code : ErrorHelp::codes())
                 QVERIFY2(text.contains(QStringLiteral("\n| %1 | ").arg(code)),
                          qPrintable(lang + QString::number(code)));
+        }
+    }
+
+    // The links read in every theme: on a dark field (the Black themes) they are light, on a light
+    // one dark; a contrast ratio of at least 3 to the field either way.
+    void linksReadInEveryTheme()
+    {
+        const auto luminance = [](const QColor& c) {
+            const auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+        };
+        for (int theme = 0; theme < 6; ++theme) {
+            const ThemePalette t = ComputePalette(theme, SystemColours::fromPalette(QApplication::palette()));
+            ManualWindow window;
+            window.applyColours(t);
+            const QPalette p = window.browser()->palette();
+            for (QPalette::ColorRole role : {QPalette::Link, QPalette::LinkVisited}) {
+                const double a = luminance(p.color(role)), b = luminance(p.color(QPalette::Base));
+                const double contrast = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+                QVERIFY2(contrast >= 3, qPrintable(QStringLiteral("theme %1: %2 on %3")
+                                                       .arg(theme)
+                                                       .arg(p.color(role).name(), p.color(QPalette::Base).name())));
+            }
         }
     }
 
