@@ -105,6 +105,30 @@ enum Id {
     ScopeZoomOut,
     EditorHint,  // how a value is changed in the settings editor
     MapHint,     // how cells are changed on the map views
+    // Names of the settings bytes the settings catalogue leaves unlabelled (settings/ConfigDiff).
+    ReservedByte = 5190,     // "Reserved byte %1"
+    InjectorTypeValue,       // "Injector type, value %1" (25..28)
+    InjectorInput,           // "Gas injectors on petrol input %1" (32..39)
+    LevelThreshold,          // "Level sensor threshold %1" (41..44)
+    RpmCorrectionOverTime,   // "RPM correction map over injection time" (76)
+    CalibrationReducerTemp,  // "Reducer temperature at calibration" (87)
+    CalibrationManifold,     // "Manifold pressure at calibration" (88)
+    CalibrationIdle,         // "Idle correction at calibration" (89)
+    ReferenceCorrection,     // "Reference correction" (94)
+    ServiceReminder,         // "Service reminder" (100)
+    ServiceMark,             // "Next service (running time), byte %1" (101, 102)
+    BankName,                // "%1, bank %2"
+    ObdErrorCode,            // "OBD error code %1"
+    MultiplierNode,          // "Multiplier bank %2, node %1"
+    InjectorCorrection,      // "Correction of gas injector %1" (216..223)
+    LoadBreakpoint,          // "Load breakpoint %1" (224..239)
+    RpmBreakpoint,           // "RPM breakpoint %1" (240..255)
+    KeptByPc,                // "%1 (kept by the PC)": the settings 256 and on
+    AxisRpm,                 // the compare window's heat map axes: "Engine speed [rpm]", "Load",
+    AxisLoad,                // "Injection time [ms]", "Table byte"
+    AxisTime,
+    AxisByte,
+    ObdNoEngineComputer,  // the OBD row when the adapter answers and no engine computer does
 };
 }  // namespace OwnText
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 
+#include "base/TextTable.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "link/PortAddress.h"
@@ -112,6 +113,8 @@ int cmdObd(const QStringList& argsIn)
     static const QStringList kLanguages = {QStringLiteral("en"), QStringLiteral("pl"), QStringLiteral("ru"),
                                            QStringLiteral("es")};
     if (!kLanguages.contains(lang)) return CliArgs::fail(2, QStringLiteral("unknown language ") + lang);
+    // The program's own texts among the rows (the adapter without a car) follow the language asked for.
+    programLanguage() = static_cast<int>(kLanguages.indexOf(lang));
     QList<int> wanted;
     for (const QString& p : select.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const int n = p.trimmed().toInt(&ok, 16);

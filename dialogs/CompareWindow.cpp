@@ -9,8 +9,10 @@
 #include <QtWidgets/QTreeWidget>
 #include <QtWidgets/QVBoxLayout>
 
+#include "base/NumberLocale.h"
 #include "base/OwnTexts.h"
 #include "base/TextTable.h"
+#include "charts/TableValues.h"
 #include "dialogs/DiffHeatMap.h"
 #include "link/Tsterownik.h"
 #include "settings/NamedSettings.h"
@@ -29,7 +31,7 @@ CompareWindow::CompareWindow(QWidget* parent, TSterownik& link, const MemoryImag
 {
     setObjectName(QStringLiteral("FormCompare"));
     setWindowTitle(QStringLiteral("KAVELO - ") + TextById(OwnText::CompareCaption) + QStringLiteral(" - ") + fileName);
-    resize(900, 560);
+    resize(980, 640);
 
     ListSettings = new QTreeWidget(this);
     ListSettings->setObjectName(QStringLiteral("ListSettings"));
@@ -48,13 +50,13 @@ CompareWindow::CompareWindow(QWidget* parent, TSterownik& link, const MemoryImag
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->addWidget(ListRegions, 1);
-    rightLayout->addWidget(HeatMap, 2);
+    rightLayout->addWidget(HeatMap, 3);
 
     auto* split = new QSplitter(this);
     split->addWidget(ListSettings);
     split->addWidget(right);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
 
     LabelSummary = new QLabel(this);
     BtnTake = new QPushButton(TextById(OwnText::TakeFromFile), this);
@@ -134,7 +136,46 @@ void CompareWindow::showRegion()
         return;
     }
     const ConfigDiff::Region& region = ConfigDiff::regions()[selected.first()->data(0, kRoleIndex).toInt()];
-    HeatMap->setData(ConfigDiff::cellDifferences(link_.mem, file_, region), region.decimals, palette_.chart);
+    HeatMap->setData(ConfigDiff::cellDifferences(link_.mem, file_, region), region.decimals, palette_.chart,
+                     axesOf(region));
+}
+
+// The axes a region's cells stand on, labelled as the map and chart views label them: the maps and
+// RPM corrections over the controller's RPM and load breakpoints, the multiplier over the petrol
+// injection time (0.1 ms a byte), the correction curves by their table bytes.
+DiffHeatMap::Axes CompareWindow::axesOf(const ConfigDiff::Region& region) const
+{
+    DiffHeatMap::Axes axes;
+    axes.unit = region.unitId ? TextById(region.unitId) : QString();
+    NamedSettings settings(link_);
+    const bool rpmCorrection = region.mask == 0x8 || region.mask == 0x10;
+    const bool map = rpmCorrection || region.mask >= 0x10000;
+    if (map) {
+        axes.mapLayout = true;
+        const bool overTime = rpmCorrection && settings.rpmCorrectionOverTime();
+        const bool voltage = settings.loadIsVoltage();
+        axes.columnTitle = TextById(OwnText::AxisRpm);
+        axes.rowTitle = overTime ? TextById(OwnText::AxisTime)
+                                 : TextById(OwnText::AxisLoad) + QLatin1Char(' ') + TextById(voltage ? 1050 : 1051);
+        for (int c = 0; c < NamedSettings::kBreakpoints; ++c)
+            axes.columns << TableValues::rpmHeader(settings.rpmBreakpoint(c));
+        for (int l = NamedSettings::kBreakpoints - 1; l >= 0; --l)
+            axes.rows << (overTime ? TableValues::timeBinHeader(l)
+                                   : TableValues::loadHeader(settings.loadBreakpoint(l), voltage));
+        return axes;
+    }
+    const bool multiplier = region.mask == 0x2 || region.mask == 0x4;
+    for (int i = 0; i < 16; ++i) {
+        if (multiplier) {
+            axes.columns << QLatin1Char('+') + WithDecimalPoint(QString::number(i * 0.1, 'f', 1));
+            axes.rows << WithDecimalPoint(QString::number(i * 1.6, 'f', 1));
+        } else {
+            axes.columns << QLatin1Char('+') + QString::number(i);
+            axes.rows << QString::number(16 * i);
+        }
+    }
+    axes.columnTitle = axes.rowTitle = TextById(multiplier ? OwnText::AxisTime : OwnText::AxisByte);
+    return axes;
 }
 
 bool CompareWindow::TakeFromFile()

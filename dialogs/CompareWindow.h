@@ -2,6 +2,7 @@
 
 #include <QtWidgets/QDialog>
 
+#include "dialogs/DiffHeatMap.h"
 #include "link/MemoryImage.h"
 #include "settings/ConfigDiff.h"
 #include "ui/Theme.h"
@@ -9,7 +10,6 @@
 class QLabel;
 class QPushButton;
 class QTreeWidget;
-class DiffHeatMap;
 class TSterownik;
 
 // "Compare with file": the settings that differ between the controller's memory image and a
@@ -35,6 +35,7 @@ public:
 
 private:
     void showRegion();
+    DiffHeatMap::Axes axesOf(const ConfigDiff::Region& region) const;
 
     TSterownik& link_;
     MemoryImage file_;

@@ -82,7 +82,12 @@ void ManualWindow::applyColours(const ThemePalette& palette)
     QPalette p = browser_->palette();
     p.setColor(QPalette::Base, palette.field);
     p.setColor(QPalette::Text, palette.text);
+    // The default link blues vanish on the Black themes' dark field: there the links are light.
+    const bool dark = palette.field.isValid() && palette.field.lightnessF() < 0.5;
+    p.setColor(QPalette::Link, dark ? QColor(120, 180, 255) : QColor(0, 0, 238));
+    p.setColor(QPalette::LinkVisited, dark ? QColor(200, 160, 255) : QColor(85, 26, 139));
     browser_->setPalette(p);
+    colourLinks();
     QPalette w = this->palette();
     w.setColor(QPalette::Window, palette.background);
     w.setColor(QPalette::WindowText, palette.text);
@@ -119,9 +124,30 @@ void ManualWindow::fitPictures()
     }
 }
 
+// The page's links take their colour when it is read (from the program-wide palette): they are given
+// the browser's link colour, so that they read on the theme's field.
+void ManualWindow::colourLinks()
+{
+    QTextDocument* doc = browser_->document();
+    const QColor link = browser_->palette().color(QPalette::Link);
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            QTextCharFormat format = f.charFormat();
+            if (!format.isAnchor() || format.isImageFormat() || format.foreground().color() == link) continue;
+            format.setForeground(link);
+            QTextCursor c(doc);
+            c.setPosition(f.position());
+            c.setPosition(f.position() + f.length(), QTextCursor::KeepAnchor);
+            c.setCharFormat(format);
+        }
+    }
+}
+
 void ManualWindow::sourceShown(const QUrl&)
 {
     fitPictures();
+    colourLinks();
     const QString title = browser_->documentTitle();
     setWindowTitle(QStringLiteral("KAVELO - ") + TextById(1171) +
                    (title.isEmpty() ? QString() : QStringLiteral(" - ") + title));

@@ -40,6 +40,7 @@ private:
     void sourceShown(const QUrl& url);
     // Pictures wider than the page are drawn at the page's width (the screenshots are 1366 wide).
     void fitPictures();
+    void colourLinks();
 
     QTextBrowser* browser_ = nullptr;
     QToolButton* back_ = nullptr;

@@ -18,6 +18,9 @@
 
 namespace {
 
+// Clear pixels between the longest label of a column and its value box.
+constexpr int kLabelGap = 8;
+
 const int kDetailSettings[] = {NamedSettings::kPetrolInjectionType, NamedSettings::kLevelSensor,
                                NamedSettings::kFasterSwitching, NamedSettings::kMinimumGasPressure,
                                NamedSettings::kSwitchingSignal};
@@ -149,7 +152,10 @@ void TNastawy::Relayout()
         f.setPointSize(size);
         return QFontMetrics(f).tightBoundingRect(QStringLiteral("Tg")).height();
     };
-    fontSize_ = NastawyLayout::fitFontSize(geo_.p(0, 2) - geo_.p(0, 0) - 2, geo_.rowHeight, labelWidth, textHeight);
+    // The longest label keeps a clear gap before its value box (a bold label's last glyph reaches a
+    // pixel or two past its advance): the font is fitted to the room less that gap.
+    fontSize_ =
+        NastawyLayout::fitFontSize(geo_.p(0, 2) - geo_.p(0, 0) - kLabelGap, geo_.rowHeight, labelWidth, textHeight);
     longestLabel_ = labelWidth(fontSize_);
     refresh();
 }
@@ -337,9 +343,9 @@ void TNastawy::drawSetting(QPainter& p, const QRect& r, int column, int n, bool 
               p5 = geo_.p(column, 5);
     const int top = r.top() + 2, h = r.height() - 4;
 
-    // Labels of a column start at one x, so the longest ends 4 pixels before the value box.
+    // Labels of a column start at one x, so the longest ends kLabelGap pixels before the value box.
     p.setPen(pal_.dialogText);
-    const int lx = std::max(p0, p2 - longestLabel_ - 4);
+    const int lx = std::max(p0, p2 - longestLabel_ - kLabelGap);
     // A label that does not fit ends in "…" before the value box, or before the detail button where
     // the setting has one, rather than running under it.
     const int labelEnd = hasDetail(n) ? std::min(p2, geo_.p(column, 6)) - 2 : p2 - 2;

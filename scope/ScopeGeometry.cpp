@@ -76,4 +76,19 @@ int nextColumn(int K, double spp)
     return K + 1;
 }
 
+std::vector<int> spreadLabels(const std::vector<int>& ys, int lineHeight, int top, int bottom)
+{
+    std::vector<size_t> order(ys.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return ys[a] < ys[b]; });
+    std::vector<int> out = ys;
+    for (int& y : out) y = std::max(y, top);
+    for (size_t k = 1; k < order.size(); ++k) out[order[k]] = std::max(out[order[k]], out[order[k - 1]] + lineHeight);
+    for (size_t k = order.size(); k-- > 0;) {
+        const int limit = k + 1 < order.size() ? out[order[k + 1]] - lineHeight : bottom;
+        out[order[k]] = std::max(top, std::min(out[order[k]], limit));
+    }
+    return out;
+}
+
 }  // namespace ScopeGeometry

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 // The oscilloscope view's arithmetic, without painting: time bases, the sample window, the strip
 // geometry of the three layouts, the overview strip and the read-out cursor. W x H is the
@@ -28,6 +29,11 @@ Strips strips(int layout, int H, int drawnChannels);
 int fourStripBaseline(int I, int E, int previous);
 // y of the label of channel-table index `I` in layout 2 with baseline G.
 constexpr int fourStripLabelY(int I, int G) { return (I == 3 || I == 5 || I == 7) ? G - 32 : G - 16; }
+
+// Label rows moved apart so that no two labels of `lineHeight` overlap: each keeps its y where it
+// can, a label too close to the one above it goes down, and a run pushed past `bottom` goes back up
+// (never above `top`). `ys` in any order; the result in the same order.
+std::vector<int> spreadLabels(const std::vector<int>& ys, int lineHeight, int top, int bottom);
 
 // Sample under overview column w (1..s-1) of a recording of `count` samples.
 int overviewSample(int count, int w, int s);

@@ -377,6 +377,7 @@ void TScope::drawTraces(QPainter& p, int W, int H, int E, int G, int s)
     p.setFont(sized(font(), 10, true));
     p.setBackgroundMode(Qt::TransparentMode);
     const int last = sampleCount - 1;
+    std::vector<int> drawn, rows;  // the channels drawn and the rows of their labels
     for (int k = 0; k < n; ++k) {
         const int I = link->PodajPozycje(kDrawnFlags, k);
         if (I < 0 || I >= link->channels().size()) continue;
@@ -413,12 +414,20 @@ void TScope::drawTraces(QPainter& p, int W, int H, int E, int G, int s)
         int labelY = G - 8;
         if (layout == 1) labelY = lastY - 8;
         else if (layout == 2) labelY = ScopeGeometry::fourStripLabelY(I, G);
-        p.setPen(colour);
-        textAt(p, W - 108, labelY, channelLabel(I, last));
-        labelRows[static_cast<size_t>(I)] = labelY;
+        drawn.push_back(I);
+        rows.push_back(labelY);
         if (layout == 3) G += E;
     }
-    Q_UNUSED(H);
+    // Traces that end close together (one area in layout 1, the shared strip of layout 2) would put
+    // their labels over each other: they are moved apart, above the work-state text.
+    const int line = p.fontMetrics().height();
+    rows = ScopeGeometry::spreadLabels(rows, line, 40, H - 52 - line);
+    for (size_t k = 0; k < drawn.size(); ++k) {
+        const int I = drawn[k];
+        p.setPen(colourOf(link->channels()[I].colour));
+        textAt(p, W - 108, rows[k], channelLabel(I, last));
+        labelRows[static_cast<size_t>(I)] = rows[k];
+    }
 }
 
 // ---------------------------------------------------------------- screen, cursor and mouse

@@ -4,20 +4,27 @@
 # virtual display, one picture after start-up and one per top tab and page (F1..F6, F3 and F6 again
 # for the next pages), and the manual's window. Each language/theme/view/size gets a folder of its
 # own, and with -c a contact sheet of all its pictures (sheet.png) for looking through many at once.
+# For the languages of -L and the themes of -T (at each size, in the widest view asked for) the
+# program then starts again on its picture tour (kavelo --tour): the oscilloscope in each of its
+# three layouts, each top menu dropped down and each dialog of the window open, one picture each.
 #
 # usage: scripts/screens.sh [-b BUILD_DIR] [-o OUT_DIR] [-l "0 1 2 3"] [-t "0 1 2 3 4 5"] [-v "0 1 2"]
-#                           [-s "1366x768 640x480"] [-w SECONDS] [-c]
+#                           [-s "1366x768 640x480"] [-w SECONDS] [-c] [-L "1 3"] [-T "0 3 4"]
 #   -l languages (0 English, 1 Polish, 2 Russian, 3 Spanish), -t colour themes, -v view levels
 #   (0 basic, 1 full, 2 advanced), -s window sizes, -w seconds to wait for the first read (and for the
-#   adapter, which turns the window to the OBD tab once), -c contact sheets
+#   adapter, which turns the window to the OBD tab once), -c contact sheets, -L and -T the languages and
+#   themes of the picture tour (default Polish and Spanish in one theme of each colour family: light
+#   Windows, dark Grey, light Black; -L "" for none)
 # Default: everything (4 x 6 x 3 x 2 = 144 sets). Needs Xvfb, xdotool and ImageMagick; installs them
 # with apt-get when missing.
 set -u
 build=build; out=screens; langs="0 1 2 3"; themes="0 1 2 3 4 5"; views="0 1 2"; sizes="1366x768 640x480"; wait=7; sheets=0
-while getopts b:o:l:t:v:s:w:c opt; do
+tour_langs="1 3"; tour_themes="0 3 4"
+while getopts b:o:l:t:v:s:w:cL:T: opt; do
   case $opt in
     b) build=$OPTARG ;; o) out=$OPTARG ;; l) langs=$OPTARG ;; t) themes=$OPTARG ;; v) views=$OPTARG ;;
-    s) sizes=$OPTARG ;; w) wait=$OPTARG ;; c) sheets=1 ;; *) sed -n '2,16p' "$0"; exit 2 ;;
+    s) sizes=$OPTARG ;; w) wait=$OPTARG ;; c) sheets=1 ;; L) tour_langs=$OPTARG ;; T) tour_themes=$OPTARG ;;
+    *) sed -n '2,22p' "$0"; exit 2 ;;
   esac
 done
 find_exe() { find "$build" -type f -name "$1" -perm -u+x 2>/dev/null | head -n 1; }
@@ -80,8 +87,16 @@ for size in $sizes; do
       sleep 0.6
       shot "$(printf '%02d' $n)-${step#*:}"; n=$(( n + 1 ))
     done
-    [ "$sheets" = 1 ] && montage "$set_dir"/[0-9]*.png -tile 4x -geometry 683x384+2+2 "$set_dir/sheet.png" 2>/dev/null
     kill "$prog_pid" 2>/dev/null; wait "$prog_pid" 2>/dev/null; prog_pid=
+    widest_view=${views##* }
+    if [ "$view" = "$widest_view" ] && [[ " $tour_langs " == *" $lang "* ]] && [[ " $tour_themes " == *" $theme "* ]]; then
+      before=$(ls "$set_dir"/*.png 2>/dev/null | wc -l)
+      "$prog" --port "$ctl" --elm-port "$elm" --tour "$set_dir" >"$tmp/tour.log" 2>&1 & prog_pid=$!
+      for i in $(seq 900); do kill -0 "$prog_pid" 2>/dev/null || break; sleep 0.1; done
+      kill "$prog_pid" 2>/dev/null; wait "$prog_pid" 2>/dev/null; prog_pid=
+      shots=$(( shots + $(ls "$set_dir"/*.png 2>/dev/null | wc -l) - before ))
+    fi
+    [ "$sheets" = 1 ] && montage "$set_dir"/[0-9]*.png -tile 4x -geometry 683x384+2+2 "$set_dir/sheet.png" 2>/dev/null
   done; done; done
 done
 echo "$shots pictures in $out"

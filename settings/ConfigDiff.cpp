@@ -54,7 +54,58 @@ QList<QPair<int, int>> settingsOrder(const SettingsCatalogue& catalogue)
     return order;
 }
 
+// The name of a settings byte the catalogue leaves unlabelled: its part in the controller's layout,
+// or "Reserved byte N" for the bytes that carry nothing the program knows of.
+QString unlabelledName(int index)
+{
+    const auto numbered = [](int id, int n) { return TextById(id).arg(n); };
+    if (index >= 25 && index <= 28) return numbered(OwnText::InjectorTypeValue, index - 24);
+    if (index >= 32 && index <= 39) return numbered(OwnText::InjectorInput, index - 31);
+    if (index >= 41 && index <= 44) return numbered(OwnText::LevelThreshold, index - 40);
+    if (index >= 116 && index <= 122 && index % 2 == 0) return numbered(OwnText::ObdErrorCode, (index - 116) / 2 + 1);
+    if (index >= MemoryImage::kNodesBank2 && index < MemoryImage::kNodesBank1 + MemoryImage::kNodeSlots) {
+        const bool bank1 = index >= MemoryImage::kNodesBank1;
+        const int slot = index - (bank1 ? MemoryImage::kNodesBank1 : MemoryImage::kNodesBank2);
+        return TextById(OwnText::MultiplierNode).arg(slot + 1).arg(bank1 ? 1 : 2);
+    }
+    if (index >= 216 && index <= 223) return numbered(OwnText::InjectorCorrection, index - 215);
+    if (index >= 224 && index <= 239) return numbered(OwnText::LoadBreakpoint, index - 223);
+    if (index >= 240 && index <= 255) return numbered(OwnText::RpmBreakpoint, index - 239);
+    switch (index) {
+        case 76: return TextById(OwnText::RpmCorrectionOverTime);
+        case 87: return TextById(OwnText::CalibrationReducerTemp);
+        case 88: return TextById(OwnText::CalibrationManifold);
+        case 89: return TextById(OwnText::CalibrationIdle);
+        case 94: return TextById(OwnText::ReferenceCorrection);
+        case 100: return TextById(OwnText::ServiceReminder);
+        case 101:
+        case 102: return numbered(OwnText::ServiceMark, index - 100);
+        default: return numbered(OwnText::ReservedByte, index);
+    }
+}
+
+// Settings 257..270 are the PC's own copies of the OBD settings 109..122.
+constexpr int kPcCopyOffset = 257 - 109;
+
 }  // namespace
+
+QString settingName(const SettingsCatalogue& catalogue, int index)
+{
+    if (index >= SettingsCatalogue::kControllerCount) {
+        const QString reserved = TextById(OwnText::ReservedByte).arg(index);
+        const int mirrored = index - kPcCopyOffset;
+        if (catalogue.descriptor(index).cls() == 0 || mirrored < 109 || mirrored > 122) return reserved;
+        const QString name = settingName(catalogue, mirrored);
+        return name == TextById(OwnText::ReservedByte).arg(mirrored) ? reserved : TextById(OwnText::KeptByPc).arg(name);
+    }
+    const QString label = catalogue.descriptor(index).label ? catalogue.LabelText(index).trimmed() : QString();
+    if (label.isEmpty()) return unlabelledName(index);
+    // The idle corrections of the two banks share one caption, and so do the OBD error headers.
+    if (index == 90 || index == 92) return TextById(OwnText::BankName).arg(label).arg(index == 90 ? 1 : 2);
+    if (index >= 115 && index <= 121 && index % 2 == 1)
+        return label + QLatin1Char(' ') + QString::number((index - 115) / 2 + 1);
+    return label;
+}
 
 const QList<Region>& regions()
 {
@@ -94,24 +145,32 @@ Result compare(const MemoryImage& a, const MemoryImage& b, bool controllerSettin
         const int rawB = b.settings[static_cast<size_t>(index)];
         if (rawA == rawB) continue;
         Setting s{page, index, rawA, rawB, {}, {}, {}, {}};
-        if (scratchA->catalogue.descriptor(index).label != 0) {
-            s.label = scratchA->catalogue.LabelText(index);
+        const SettingDescriptor& d = scratchA->catalogue.descriptor(index);
+        s.label = settingName(scratchA->catalogue, index);
+        // A byte the catalogue shows (with its scale and unit) is listed as the editor shows it; the
+        // bytes it does not show (bit masks, reserved bytes) as their numbers.
+        const bool shown = d.label != 0 || ((d.cls() == kClassNumber || d.cls() == kClassSigned) && d.scale != 0);
+        if (shown) {
             s.textA = scratchA->catalogue.ValueText(index, rawA);
             s.textB = scratchB->catalogue.ValueText(index, rawB);
             s.unit = scratchA->catalogue.UnitText(index);
         } else {
-            s.label = TextById(OwnText::SettingsByte) + QLatin1Char(' ') + QString::number(index);
             s.textA = QString::number(rawA);
             s.textB = QString::number(rawB);
         }
         result.settings.append(s);
     }
-    // Two settings with one caption (the idle RPM correction of the calibration and of the map page,
-    // say) are told apart by their number, so that the list does not show the same line twice.
-    QHash<QString, int> captions;
-    for (const Setting& s : result.settings) ++captions[s.label];
-    for (Setting& s : result.settings)
-        if (captions.value(s.label) > 1) s.label += QStringLiteral(" (%1)").arg(s.index);
+    // Two settings with one caption (the RPM signal's type and its level, say) are told apart by
+    // their unit where it differs, else by their number, so that the list never shows one name twice.
+    for (int pass = 0; pass < 2; ++pass) {
+        QHash<QString, int> captions;
+        for (const Setting& s : result.settings) ++captions[s.label];
+        for (Setting& s : result.settings) {
+            if (captions.value(s.label) < 2) continue;
+            if (pass == 0 && !s.unit.isEmpty()) s.label += QLatin1Char(' ') + s.unit;
+            if (pass == 1) s.label += QStringLiteral(" (%1)").arg(s.index);
+        }
+    }
 
     const QList<Region>& all = regions();
     for (int r = 0; r < all.size(); ++r) {

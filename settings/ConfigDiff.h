@@ -8,6 +8,8 @@
 
 #include "link/MemoryImage.h"
 
+class SettingsCatalogue;
+
 // The difference between two controller configurations (a controller and a file, or two files):
 // the settings that differ, by editor page, with their texts as the settings editor shows them,
 // and for each map and correction region the cells that differ. Pure apart from the texts, which
@@ -51,6 +53,12 @@ struct Result {
     QList<RegionChange> regions;
     bool equal() const { return settings.isEmpty() && regions.isEmpty(); }
 };
+
+// The name a settings byte is listed under: the catalogue's label, told apart where two bytes share
+// one (the idle correction's banks, the PC's copies of the OBD settings), or for a byte the
+// catalogue leaves unlabelled its part in the layout (a multiplier node, a map breakpoint, a level
+// sensor threshold, ...) or "Reserved byte N".
+QString settingName(const SettingsCatalogue& catalogue, int index);
 
 // Compares `a` with `b`. The value texts are made on private copies, so showing a value never
 // changes either configuration. With `controllerSettingsOnly` (`a` read from a controller) the

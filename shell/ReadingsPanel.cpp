@@ -162,8 +162,22 @@ void ReadingsPanel::liveFrame(const LiveFrame& frame)
     ShowLeds(frame);
 }
 
+int ReadingsPanel::injectorRows() const
+{
+    if (!injectorsKnown_) return 0;
+    return GridLayout::injectorRows(link_.injectorCount, BtnParamIng->property("tag").toInt() == 1);
+}
+
 void ReadingsPanel::linkEvent(int kind, int code, int, int length)
 {
+    // The link's injector count is a stand-in of 8 until a controller (or a file, or a recording) has
+    // said how many it drives: only then are its rows shown.
+    constexpr int kIdentityMode = 5;
+    const bool identified = kind == kEventFrameReceived && code == 0x81 && link_.mem.identity[kIdentityMode] == 0;
+    if (identified || kind == kEventFileLoaded || kind == kEventLinkStarted) {
+        injectorsKnown_ = kind != kEventLinkStarted;
+        LayoutRightPanel();
+    }
     if (kind == kEventObd && code == kObdAdapterState) {
         obdState_ = length;
         LayoutRightPanel();
@@ -255,8 +269,9 @@ void ReadingsPanel::LayoutRightPanel()
         [&](int s) { return tgHeight(s, true); });
 
     StringGrid* t = StringGridCzasyWtr;
-    const int rows = GridLayout::injectorRows(link_.injectorCount, BtnParamIng->property("tag").toInt() == 1);
+    const int rows = injectorRows();
     t->setRowCount(rows);
+    t->setVisible(rows > 0);
     t->setDefaultRowHeight(r);
     const int wanted = GridLayout::gridHeight(r, rows);
     t->setMaximumHeight(wanted);
@@ -311,7 +326,7 @@ void ReadingsPanel::ShowReadings(const LiveFrame& frame)
 void ReadingsPanel::ShowInjectionTimes(const LiveFrame& frame)
 {
     StringGrid* t = StringGridCzasyWtr;
-    const int n = GridLayout::injectorRows(link_.injectorCount, BtnParamIng->property("tag").toInt() == 1);
+    const int n = injectorRows();
     if (t->rowCount() != n) LayoutRightPanel();
     for (int r = 0; r < n; ++r) {
         const auto raw = GridLayout::injectionTimes(frame.data(), r);

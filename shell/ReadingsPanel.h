@@ -45,6 +45,9 @@ public:
     // where to connect; the next live frame fills them again.
     void showLinkState(bool alive);
     bool linkShown() const { return linkShown_; }
+    // Rows of the injection-time grid: none until the controller's injector count is known (it is
+    // identified, or a settings file or a recording is loaded), then one per injector.
+    int injectorRows() const;
 
     // The readings, the injection times and the switch picture's LEDs of one live frame.
     void ShowReadings(const LiveFrame& frame);
@@ -92,5 +95,6 @@ private:
     QImage switchBitmap_;
     std::array<int, 2> ledMemory_{-1, -1};
     bool linkShown_ = true;
+    bool injectorsKnown_ = false;
     int laidOutWidth_ = -1;  // the readings grid's width its columns were laid out for
 };

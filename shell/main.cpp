@@ -9,6 +9,7 @@
 #include "charts/ChartRender.h"
 #include "link/PortAddress.h"
 #include "link/PortNames.h"
+#include "shell/ScreenTour.h"
 #include "shell/Unitmain.h"
 
 int main(int argc, char** argv)
@@ -59,7 +60,12 @@ int main(int argc, char** argv)
                                    QStringLiteral("N"));
     const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language: en, pl, ru or es (default en)."),
                                   QStringLiteral("LANG"));
-    for (const QCommandLineOption* o : {&render, &settings, &out, &size, &theme, &lang}) parser.addOption(*o);
+    const QCommandLineOption tour(QStringLiteral("tour"),
+                                  QStringLiteral("Take pictures of the oscilloscope's layouts, the menus and the "
+                                                 "dialogs into FOLDER once the controller is read, then exit "
+                                                 "(scripts/screens.sh)."),
+                                  QStringLiteral("FOLDER"));
+    for (const QCommandLineOption* o : {&render, &settings, &out, &size, &theme, &lang, &tour}) parser.addOption(*o);
     // "-1" is a view number, not an option.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     if (!parser.parse(app.arguments())) {
@@ -94,5 +100,7 @@ int main(int argc, char** argv)
     form.FormCreate();
     form.show();
     form.FormShow();
+    // The picture tour starts once the first read has had its time.
+    if (parser.isSet(tour)) new ScreenTour(form, parser.value(tour), 8000);
     return app.exec();
 }

@@ -59,9 +59,15 @@ private Q_SLOTS:
         QTest::newRow("load signal (dependent text)") << "setting 4 2" << 1 << ""
                                                       << ""
                                                       << "Valvectronic" << 0 << 0 << 0.0 << false;
-        QTest::newRow("unlabelled byte") << "setting 200 7" << 1 << "Settings byte 200"
-                                         << "0"
-                                         << "7" << 0 << 0 << 0.0 << false;
+        QTest::newRow("multiplier node slot") << "setting 200 7" << 1 << "Multiplier bank 1, node 11"
+                                              << "0"
+                                              << "7" << 0 << 0 << 0.0 << false;
+        QTest::newRow("RPM breakpoint (catalogue scale)") << "setting 242 30" << 1 << "RPM breakpoint 3"
+                                                          << "1200"
+                                                          << "1500" << 0 << 0 << 0.0 << false;
+        QTest::newRow("reserved byte") << "setting 14 5" << 1 << "Reserved byte 14"
+                                       << "0"
+                                       << "5" << 0 << 0 << 0.0 << false;
         QTest::newRow("petrol map cell") << "petrol 53 25" << 0 << ""
                                          << ""
                                          << "" << int(OwnText::RegionPetrolMap) << 1 << 2.5 << false;

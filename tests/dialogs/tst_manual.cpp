@@ -12,6 +12,7 @@
 #include "base/ErrorHelp.h"
 #include "base/TextTable.h"
 #include "dialogs/ManualWindow.h"
+#include "ui/Theme.h"
 
 namespace {
 
@@ -94,6 +95,37 @@ private Q_SLOTS:
             for (int code : ErrorHelp::codes())
                 QVERIFY2(text.contains(QStringLiteral("\n| %1 | ").arg(code)),
                          qPrintable(lang + QString::number(code)));
+        }
+    }
+
+    // The links read in every theme: on a dark field (the Black themes) they are light, on a light
+    // one dark; a contrast ratio of at least 3 to the field either way.
+    void linksReadInEveryTheme()
+    {
+        const auto luminance = [](const QColor& c) {
+            const auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+        };
+        for (int theme = 0; theme < 6; ++theme) {
+            const ThemePalette t = ComputePalette(theme, SystemColours::fromPalette(QApplication::palette()));
+            ManualWindow window;
+            window.applyColours(t);
+            window.showContents();
+            const QPalette p = window.browser()->palette();
+            // The links as the page draws them, and the palette's colours for the links visited.
+            QList<QColor> links{p.color(QPalette::LinkVisited)};
+            const QTextDocument* doc = window.browser()->document();
+            for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+                for (auto it = block.begin(); !it.atEnd(); ++it)
+                    if (it.fragment().charFormat().isAnchor()) links << it.fragment().charFormat().foreground().color();
+            QVERIFY(links.size() > 5);
+            for (const QColor& link : links) {
+                const double a = luminance(link), b = luminance(p.color(QPalette::Base));
+                const double contrast = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+                QVERIFY2(contrast >= 3, qPrintable(QStringLiteral("theme %1: %2 on %3")
+                                                       .arg(theme)
+                                                       .arg(link.name(), p.color(QPalette::Base).name())));
+            }
         }
     }
 

@@ -146,6 +146,51 @@ private Q_SLOTS:
         QVERIFY(f.editor->fontSize() >= 7 && f.editor->fontSize() <= 24);
     }
 
+    // The calibration page's labels in every language end clear of their value boxes: the last six
+    // pixels before a box carry no ink of its label (the Spanish "Corrección RPM de ralentí" all but
+    // touched its box).
+    void calibrationLabelsEndBeforeTheirBoxes_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("width");
+        for (int language : {0, 1, 2, 3})
+            for (int width : {1100, 860, 640})
+                QTest::newRow(qPrintable(QStringLiteral("language %1, %2 wide").arg(language).arg(width)))
+                    << language << width;
+    }
+    void calibrationLabelsEndBeforeTheirBoxes()
+    {
+        QFETCH(int, language);
+        QFETCH(int, width);
+        programLanguage() = language;
+        Fixture f(1, 1);
+        // The window's face where Tahoma is missing (as on the build machines).
+        QFont face(QStringLiteral("DejaVu Sans Condensed"));
+        face.setPointSize(8);
+        f.host.setFont(face);
+        f.host.resize(width, 96);
+        f.editor->setGeometry(0, 0, width, 96);
+        f.editor->Relayout();
+        const QImage shot = f.editor->grab().toImage();
+        const NastawyLayout::Geometry& g = f.editor->geometry();
+        int checked = 0;
+        for (int i = 0; i < f.editor->cells().size(); ++i) {
+            if (f.editor->cells()[i] <= 0) continue;
+            const int column = i % 2;
+            const QRect r = f.editor->cellRect(column, i / 2);
+            const int p2 = g.p(column, 2);
+            const QColor back = shot.pixelColor(p2 - 2, r.top() + 1);
+            for (int x = p2 - 6; x < p2; ++x)
+                for (int y = r.top() + 2; y < r.bottom() - 1; ++y)
+                    QVERIFY2(
+                        shot.pixelColor(x, y) == back,
+                        qPrintable(QStringLiteral("setting %1: ink at %2,%3").arg(f.editor->cells()[i]).arg(x).arg(y)));
+            ++checked;
+        }
+        QVERIFY(checked >= 5);
+        programLanguage() = TextTable::English;
+    }
+
     void plusAndMinusStepThroughTheCatalogue()
     {
         Fixture f;

@@ -97,8 +97,16 @@ void TestObdCli::commands_data()
                            << QStringList{"P0171", "P0133"};
     QTest::newRow("dead adapter") << QStringList{"--silent-after", "0"} << QStringList{"status"} << 1 << QStringList{}
                                   << QStringList{"PORT:"};
-    QTest::newRow("no car") << QStringList{"--no-car"} << QStringList{"status"} << 1
-                            << QStringList{"ELM:\tELM327 v1.5", "OBD:\t?", "ECU:\t"} << QStringList{};
+    // The adapter answers, no engine computer does: said in the fitter's terms, in the language asked for.
+    QTest::newRow("no car") << QStringList{"--no-car"} << QStringList{"status", "--lang", "pl"} << 1
+                            << QStringList{"ELM:\tELM327 v1.5",
+                                           QString::fromUtf8("OBD:\tinterfejs OK, brak odpowiedzi sterownika "
+                                                             "silnika: zapłon włączony?"),
+                                           "ECU:\t"}
+                            << QStringList{"OBD:\t?"};
+    QTest::newRow("no car, in English") << QStringList{"--no-car"} << QStringList{"status"} << 1
+                                        << QStringList{"OBD:\tadapter OK, no engine computer answers: ignition on?"}
+                                        << QStringList{"OBD:\t?"};
     QTest::newRow("bad action") << QStringList{} << QStringList{"dance"} << 2 << QStringList{} << QStringList{};
 }
 

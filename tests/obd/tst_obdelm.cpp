@@ -5,6 +5,7 @@
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QThread>
 
+#include "base/OwnTexts.h"
 #include "link/PortNames.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
@@ -248,7 +249,10 @@ void TestObdElm::adapterWithoutCar()
     QVERIFY(bench.runUntil([&] { return bench.obd.state == 1000; }));
     const auto& status = bench.obd.panels.status;
     QCOMPARE(status[ObdPanels::RowElm], QStringLiteral("ELM327 v1.5"));
-    QCOMPARE(status[ObdPanels::RowObd], QStringLiteral("?"));
+    // The adapter answers, no engine computer does: the row says so in the window's language.
+    QCOMPARE(status[ObdPanels::RowObd], TextById(OwnText::ObdNoEngineComputer));
+    QCOMPARE(ownTexts().text(OwnText::ObdNoEngineComputer, TextTable::English),
+             QStringLiteral("adapter OK, no engine computer answers: ignition on?"));
     QVERIFY(status[ObdPanels::RowEcu].isEmpty());
     QVERIFY(bench.errors.contains(QStringLiteral("nieznany protokół")));
     // Nothing decodes: the eleventh failure starts the search again.

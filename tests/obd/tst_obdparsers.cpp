@@ -1,6 +1,7 @@
 // Reply-text parsers of the OBD reader, on the reply texts an ELM327 gives.
 #include <QtTest/QtTest>
 
+#include "base/OwnTexts.h"
 #include "link/Tsterownik.h"
 #include "obd/ObdDiscovery.h"
 #include "obd/ObdPidCatalogue.h"
@@ -113,8 +114,9 @@ void TestObdParsers::protocolNumber_data()
     QTest::newRow("automatic search mark") << r("A6\r\r>") << 6 << "CAN (11 bit ID, 500 kb)";
     QTest::newRow("mark with echo") << r("ATDPN\rA3\r\r>") << 3 << "ISO 9141-2 (KL)";
     QTest::newRow("J1939 letter") << r("A\r\r>") << 10 << "CAN (29 bit ID, 250* kb)";
-    QTest::newRow("not a number") << r("?\r\r>") << 0 << "?";
-    QTest::newRow("empty") << QByteArray() << 0 << "?";
+    // No protocol: the adapter answered and no engine computer did; the row says so.
+    QTest::newRow("not a number") << r("?\r\r>") << 0 << "no engine computer";
+    QTest::newRow("empty") << QByteArray() << 0 << "no engine computer";
 }
 
 void TestObdParsers::protocolNumber()
@@ -128,6 +130,7 @@ void TestObdParsers::protocolNumber()
     obd.OnTekst = [&](QObject*, const QString&, TColor c) { colours << c; };
     obd.StatusProtokol();
     QCOMPARE(obd.protocol, protocol);
+    if (row == QLatin1String("no engine computer")) row = TextById(OwnText::ObdNoEngineComputer);
     QCOMPARE(obd.panels.status[ObdPanels::RowObd], row);
     QCOMPARE(colours.value(0), protocol == 0 ? TObd::kErrorColour : TObd::kInfoColour);
 }

@@ -513,6 +513,53 @@ private Q_SLOTS:
         programLanguage() = TextTable::Polish;
     }
 
+    void spreadLabels_data()
+    {
+        QTest::addColumn<QList<int>>("ys");
+        QTest::addColumn<QList<int>>("spread");
+        QTest::newRow("apart already: unmoved") << QList<int>{100, 40, 200} << QList<int>{100, 40, 200};
+        QTest::newRow("three on one row, given in any order") << QList<int>{120, 110, 120} << QList<int>{126, 110, 142};
+        QTest::newRow("pushed past the bottom: back up") << QList<int>{250, 245} << QList<int>{244, 228};
+        QTest::newRow("never above the top") << QList<int>{10, 45} << QList<int>{40, 56};
+    }
+    void spreadLabels()
+    {
+        QFETCH(QList<int>, ys);
+        QFETCH(QList<int>, spread);
+        const std::vector<int> out = ScopeGeometry::spreadLabels(std::vector<int>(ys.begin(), ys.end()), 16, 40, 244);
+        QCOMPARE(QList<int>(out.begin(), out.end()), spread);
+    }
+
+    // Traces that end on one level in the common area (layout 1) or one strip (layout 2): their
+    // labels stand a line apart instead of over each other.
+    void labelsOfTracesOnOneLevelDoNotOverlap()
+    {
+        for (int layoutCode : {10, 11}) {
+            View v(QSize(600, 400));
+            TScope& s = v.scope;
+            for (int c : {1, 2, 3, 4}) v.link.setChannelShown(c, kChannelDrawn, true);
+            s.Command(layoutCode);
+            s.Command(3);
+            for (int i = 0; i < 100; ++i) std::memcpy(s.samples() + i * 128, liveFrame(0).data(), 128);
+            s.samplesChanged();
+            s.sampleCount = 100;
+            s.windowEnd = 100;
+            s.Draw(0);
+            QList<int> rows;
+            for (int c : {1, 2, 3, 4}) rows << s.labelRows[size_t(c)];
+            std::sort(rows.begin(), rows.end());
+            QFont labelFont = s.font();  // the labels' font: 10 points, bold
+            labelFont.setPointSize(10);
+            labelFont.setBold(true);
+            const int line = QFontMetrics(labelFont).height();
+            for (int k = 1; k < rows.size(); ++k)
+                QVERIFY2(
+                    rows[k] - rows[k - 1] >= line,
+                    qPrintable(
+                        QStringLiteral("layout %1: rows %2 and %3").arg(layoutCode - 9).arg(rows[k - 1]).arg(rows[k])));
+        }
+    }
+
     // A recording that cannot be written to any more: closed, the record symbol gone, one
     // "Error code 134".
     void failingRecording()

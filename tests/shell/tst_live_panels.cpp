@@ -46,6 +46,13 @@ struct Window : WindowRig {
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.SpeedButton1Click(0);
     }
+    // The controller identifies itself with `injectors` injectors, as the link reports it.
+    void identify(int injectors)
+    {
+        link().mem.identity[59] = uint8_t(injectors);
+        link().ListaParamOdPlytki();
+        form.LinkEvent(kEventFrameReceived, 0x81, 0, 128);
+    }
     // A live frame of `length` bytes with `bytes` set (offset, value) and the rest 0.
     void live(std::initializer_list<std::pair<int, int>> bytes, int length = 92)
     {
@@ -219,7 +226,7 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         TSterownik& l = w.link();
-        l.injectorCount = 4;
+        w.identify(4);
         for (int r = 0; r < 4; ++r) l.mem.settings[32 + r] = uint8_t(1 << r);
         f.LayoutRightPanel();
         QCOMPARE(f.readings()->StringGridCzasyWtr->rowCount(), 4);
@@ -362,7 +369,7 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         TSterownik& l = w.link();
-        l.injectorCount = 4;
+        w.identify(4);
         for (int r = 0; r < 4; ++r) l.mem.settings[32 + r] = uint8_t(1 << r);
         l.mem.settings[56] = 0;
         l.mem.settings[31] = 0;
@@ -398,7 +405,7 @@ private Q_SLOTS:
         Window w;
         TForm1& f = w.form;
         TSterownik& l = w.link();
-        l.injectorCount = 12;
+        w.identify(12);
         for (int r = 0; r < 8; ++r) l.mem.settings[32 + r] = uint8_t(1 << r);
         f.LayoutRightPanel();
         QCOMPARE(f.readings()->StringGridCzasyWtr->rowCount(), 8);
@@ -412,7 +419,7 @@ private Q_SLOTS:
     {
         Window w;
         TForm1& f = w.form;
-        w.link().injectorCount = 8;
+        w.identify(8);
         for (int r = 0; r < 8; ++r) w.link().mem.settings[32 + r] = uint8_t(1 << r);
         StringGrid* g = f.readings()->StringGridCzasyWtr;
         const auto settle = [&] {
@@ -437,7 +444,7 @@ private Q_SLOTS:
     {
         Window w;
         TForm1& f = w.form;
-        w.link().injectorCount = 4;
+        w.identify(4);
         f.MenuView0Click(2);
         QVERIFY(f.readings()->BtnParamIng->isVisible());
         QTest::mouseClick(f.readings()->BtnParamIng, Qt::LeftButton);

@@ -117,6 +117,31 @@ private Q_SLOTS:
         b.form.close();
     }
 
+    // The window's first paint, before the controller has said how many injectors it drives, shows no
+    // injector rows (the link's stand-in count is 8); once identified, one row per injector of this
+    // four-cylinder controller.
+    void injectorRowsOnlyOnceTheControllerIsIdentified()
+    {
+        struct FourCylinders : WindowSimRig {
+            FourCylinders()
+            {
+                sim.identity.version[1] = 4;
+                sim.configure();
+                start();
+            }
+        } b;
+        ReadingsPanel* r = b.form.readings();
+        QCOMPARE(r->StringGridCzasyWtr->rowCount(), 0);
+        QVERIFY(r->StringGridCzasyWtr->isHidden());
+        b.form.grab();  // the first paint
+        QVERIFY(b.run([&] { return b.link().mem.identity[0] != 0; }));
+        QCOMPARE(r->StringGridCzasyWtr->rowCount(), 4);
+        QVERIFY(r->StringGridCzasyWtr->isVisible());
+        QVERIFY(b.settled());
+        QCOMPARE(r->StringGridCzasyWtr->rowCount(), 4);
+        b.form.close();
+    }
+
     void settingChangedInTheEditorReachesTheController()
     {
         Bench b;
