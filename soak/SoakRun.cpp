@@ -159,7 +159,7 @@ void SoakRun::simulatorEnded()
     if (finishing_) return;
     err() << "kavelo-soak: the simulator ended during the run" << Qt::endl;
     ++simulatorCrashes_;
-    finish();
+    finish(quiet());
 }
 
 bool SoakRun::quiet() const
@@ -220,7 +220,10 @@ void SoakRun::everySecond()
               << QString::number(link_.writeMask, 16) << Qt::endl;
     // The run ends on time once nothing is pending; a line that cannot drain gets two minutes
     // more (a plug pulled at the end takes a whole connection's reads).
-    if (now >= options_.seconds && (quiet() || now >= options_.seconds + 120)) finish();
+    // The link is asked once: a plug pulled at this very moment must not turn the run's end into
+    // a failed drain.
+    const bool drained = quiet();
+    if (now >= options_.seconds && (drained || now >= options_.seconds + 120)) finish(drained);
 }
 
 void SoakRun::print(const char* name, const QString& value)
@@ -229,7 +232,7 @@ void SoakRun::print(const char* name, const QString& value)
     out << name << ' ' << value << Qt::endl;
 }
 
-void SoakRun::finish()
+void SoakRun::finish(bool drained)
 {
     if (finishing_) return;
     finishing_ = true;
@@ -237,7 +240,6 @@ void SoakRun::finish()
     editTimer_.stop();
     secondTimer_.stop();
     const double seconds = elapsed();
-    const bool drained = quiet();
     const uint32_t writesPending = link_.writeMask | (link_.commandPending(TSterownik::CmdSettingsWrite) ? 0x1 : 0);
     const uint32_t readsPending = link_.readMask;
     const uint32_t unreadable = link_.unreadableMask();

@@ -40,7 +40,8 @@ private:
     void everySecond();
     void simulatorOutput();
     void simulatorEnded();
-    void finish();
+    // Ends the run; `drained` is whether the link was quiet when the end was decided.
+    void finish(bool drained);
     void print(const char* name, const QString& value);
 
     // Nothing left to send or to read, on a live line.
