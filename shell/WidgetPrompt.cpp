@@ -1,8 +1,18 @@
 #include "shell/WidgetPrompt.h"
 
+#include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QInputDialog>
 #include <QtWidgets/QMessageBox>
+
+#include "base/TextTable.h"
+
+namespace {
+// The program's own words for the answers: Qt's built-in "Yes"/"No" would stay English in a
+// Polish, Russian or Spanish window.
+constexpr int kTextYes = 1080;
+constexpr int kTextNo = 1081;
+}  // namespace
 
 QStringList WidgetPrompt::nameFilters(const QString& filter)
 {
@@ -61,6 +71,8 @@ void WidgetPrompt::detailedMessage(const QString& caption, const QString& text, 
 bool WidgetPrompt::yesNo(const QString& caption, const QString& text)
 {
     QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No, parent_);
+    box.button(QMessageBox::Yes)->setText(TextById(kTextYes));
+    box.button(QMessageBox::No)->setText(TextById(kTextNo));
     return box.exec() == QMessageBox::Yes;
 }
 
