@@ -20,10 +20,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("yes");
         QTest::addColumn<QString>("no");
         QTest::addColumn<bool>("pressYes");
-        QTest::newRow("English, yes") << int(TextTable::English) << QStringLiteral("Yes") << QStringLiteral("No") << true;
-        QTest::newRow("Polish, no") << int(TextTable::Polish) << QStringLiteral("Tak") << QStringLiteral("Nie") << false;
-        QTest::newRow("Russian, yes") << int(TextTable::Russian) << QStringLiteral("Да") << QStringLiteral("Нет") << true;
-        QTest::newRow("Spanish, yes") << int(TextTable::Spanish) << QStringLiteral("Sí") << QStringLiteral("No") << true;
+        QTest::newRow("English, yes") << int(TextTable::English) << QStringLiteral("Yes") << QStringLiteral("No")
+                                      << true;
+        QTest::newRow("Polish, no") << int(TextTable::Polish) << QStringLiteral("Tak") << QStringLiteral("Nie")
+                                    << false;
+        QTest::newRow("Russian, yes") << int(TextTable::Russian) << QStringLiteral("Да") << QStringLiteral("Нет")
+                                      << true;
+        QTest::newRow("Spanish, yes") << int(TextTable::Spanish) << QStringLiteral("Sí") << QStringLiteral("No")
+                                      << true;
     }
     void yesNoSpeaksTheWindowsLanguage()
     {
