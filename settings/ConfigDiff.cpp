@@ -9,6 +9,7 @@
 #include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "link/Tsterownik.h"
+#include "settings/NamedSettings.h"
 #include "settings/SettingsCatalogue.h"
 #include "settings/SettingsPages.h"
 
@@ -59,27 +60,33 @@ QList<QPair<int, int>> settingsOrder(const SettingsCatalogue& catalogue)
 QString unlabelledName(int index)
 {
     const auto numbered = [](int id, int n) { return TextById(id).arg(n); };
+    using S = NamedSettings;
+    const auto within = [index](int first, int count) { return index >= first && index < first + count; };
     if (index >= 25 && index <= 28) return numbered(OwnText::InjectorTypeValue, index - 24);
-    if (index >= 32 && index <= 39) return numbered(OwnText::InjectorInput, index - 31);
-    if (index >= 41 && index <= 44) return numbered(OwnText::LevelThreshold, index - 40);
+    if (within(S::kInjectorOutputs, S::kInjectors))
+        return numbered(OwnText::InjectorInput, index - S::kInjectorOutputs + 1);
+    if (within(S::kLevelThresholds, 4)) return numbered(OwnText::LevelThreshold, index - S::kLevelThresholds + 1);
     if (index >= 116 && index <= 122 && index % 2 == 0) return numbered(OwnText::ObdErrorCode, (index - 116) / 2 + 1);
     if (index >= MemoryImage::kNodesBank2 && index < MemoryImage::kNodesBank1 + MemoryImage::kNodeSlots) {
         const bool bank1 = index >= MemoryImage::kNodesBank1;
         const int slot = index - (bank1 ? MemoryImage::kNodesBank1 : MemoryImage::kNodesBank2);
         return TextById(OwnText::MultiplierNode).arg(slot + 1).arg(bank1 ? 1 : 2);
     }
-    if (index >= 216 && index <= 223) return numbered(OwnText::InjectorCorrection, index - 215);
-    if (index >= 224 && index <= 239) return numbered(OwnText::LoadBreakpoint, index - 223);
-    if (index >= 240 && index <= 255) return numbered(OwnText::RpmBreakpoint, index - 239);
+    if (within(S::kInjectorCorrections, S::kInjectors))
+        return numbered(OwnText::InjectorCorrection, index - S::kInjectorCorrections + 1);
+    if (within(S::kLoadBreakpoints, S::kBreakpoints))
+        return numbered(OwnText::LoadBreakpoint, index - S::kLoadBreakpoints + 1);
+    if (within(S::kRpmBreakpoints, S::kBreakpoints))
+        return numbered(OwnText::RpmBreakpoint, index - S::kRpmBreakpoints + 1);
     switch (index) {
-        case 76: return TextById(OwnText::RpmCorrectionOverTime);
+        case S::kRpmCorrectionOverTime: return TextById(OwnText::RpmCorrectionOverTime);
         case 87: return TextById(OwnText::CalibrationReducerTemp);
         case 88: return TextById(OwnText::CalibrationManifold);
         case 89: return TextById(OwnText::CalibrationIdle);
         case 94: return TextById(OwnText::ReferenceCorrection);
-        case 100: return TextById(OwnText::ServiceReminder);
-        case 101:
-        case 102: return numbered(OwnText::ServiceMark, index - 100);
+        case S::kServiceReminder: return TextById(OwnText::ServiceReminder);
+        case S::kServiceMarkLow:
+        case S::kServiceMarkHigh: return numbered(OwnText::ServiceMark, index - S::kServiceReminder);
         default: return numbered(OwnText::ReservedByte, index);
     }
 }

@@ -10,6 +10,7 @@
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMenuBar>
 
+#include "settings/NamedSettings.h"
 #include "settings/SettingsPages.h"
 #include "shell/MainMenu.h"
 #include "shell/TabRows.h"
@@ -70,11 +71,13 @@ ScreenTour::ScreenTour(TForm1& window, const QString& folder, int startDelayMs)
            [w] { w->NastawyDetail(SettingsPages::kInjectorCorrections, 0); });
     dialog(QStringLiteral("dialog-nozzle-calculator"),
            [w] { w->NastawyDetail(SettingsPages::kInjectorCorrections, 1); });
-    dialog(QStringLiteral("dialog-injector-assignment"), [w] { w->NastawyDetail(0, 8); });
-    dialog(QStringLiteral("dialog-level-sensor"), [w] { w->NastawyDetail(0, 40); });
-    dialog(QStringLiteral("dialog-fast-switching"), [w] { w->NastawyDetail(0, 57); });
-    dialog(QStringLiteral("dialog-pressure-protection"), [w] { w->NastawyDetail(0, 63); });
-    dialog(QStringLiteral("dialog-switch-signal"), [w] { w->NastawyDetail(0, 96); });
+    dialog(QStringLiteral("dialog-injector-assignment"),
+           [w] { w->NastawyDetail(0, NamedSettings::kPetrolInjectionType); });
+    dialog(QStringLiteral("dialog-level-sensor"), [w] { w->NastawyDetail(0, NamedSettings::kLevelSensor); });
+    dialog(QStringLiteral("dialog-fast-switching"), [w] { w->NastawyDetail(0, NamedSettings::kFasterSwitching); });
+    dialog(QStringLiteral("dialog-pressure-protection"),
+           [w] { w->NastawyDetail(0, NamedSettings::kMinimumGasPressure); });
+    dialog(QStringLiteral("dialog-switch-signal"), [w] { w->NastawyDetail(0, NamedSettings::kSwitchingSignal); });
     dialog(QStringLiteral("dialog-manual"), [w] { w->MenuDocManClick(); });
 
     QDir().mkpath(folder_);
