@@ -55,7 +55,7 @@ int main(int argc, char** argv)
                          const int p = 30 + (i * 7) % 140;
                          frame[44] = uint8_t(p & 0xFF);
                          frame[45] = uint8_t(p >> 8);
-                         chart.ShowLiveData(frame.data());
+                         chart.ShowLiveData(LiveFrame(frame.data(), int(frame.size())));
                          QCoreApplication::processEvents();
                      }));
     return 0;

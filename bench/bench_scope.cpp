@@ -125,12 +125,12 @@ int main(int argc, char** argv)
     // The recording as it is on disk again, for the export beside the Python script.
     link.CzytajOscyloskop(osc, scope.samples(), count);
     const QString csv = dir.filePath(QStringLiteral("drive.csv"));
-    const double cpp = medianMs(11, [&](int) { ScopeCsv::save(csv, link, scope.samples(), count); });
+    const double cpp = medianMs(11, [&](int) { ScopeCsv::save(csv, link.channelTable(), scope.samples(), count); });
     report("scope_csv_export_36000", cpp);
 
     // The same export in plain Python, with the same columns.
     QJsonArray columns;
-    for (const ScopeCsv::Column& c : ScopeCsv::columns(link))
+    for (const ScopeCsv::Column& c : ScopeCsv::columns(link.channelTable()))
         columns.append(QJsonObject{{QStringLiteral("label"), c.id > 0 ? TextById(c.id) : QString()},
                                    {QStringLiteral("type"), c.channel.type},
                                    {QStringLiteral("offset"), c.channel.offset},

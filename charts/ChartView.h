@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "charts/ChartLayout.h"
+#include "link/LiveFrame.h"
 
 class QPainter;
 class TGrafika;
@@ -49,7 +50,7 @@ public:
 
     // Every verified live frame while the chart is shown: plot views call chart.MoveCursor, table
     // views move their cell markers.
-    virtual void liveData(TGrafika& /*chart*/, const uint8_t* /*frame*/) {}
+    virtual void liveData(TGrafika& /*chart*/, const LiveFrame& /*frame*/) {}
 
     // A mouse press anywhere on the control (the plot is usable). Plot views call
     // chart.FocusChart() first when the press is inside the plot widened by 5 pixels.

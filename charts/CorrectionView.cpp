@@ -118,9 +118,12 @@ void CorrectionView::render(TGrafika& chart, QPainter& p)
     TGrafika::drawTextAt(p, px - 12, py + 22, correction);
 }
 
-void CorrectionView::liveData(TGrafika& chart, const uint8_t* frame)
+void CorrectionView::liveData(TGrafika& chart, const LiveFrame& frame)
 {
-    const int reading = axis_.view == 2 ? frame[40] : axis_.view == 3 ? frame[42] : frame[48] | (frame[49] << 8);
+    // The curves' temperature axes hold degrees + 128 (0..255), the pressure axis 0.01 bar.
+    const int reading = axis_.view == 2   ? frame.reducerTemperature() + 128
+                        : axis_.view == 3 ? frame.gasTemperature() + 128
+                                          : frame.gasPressure();
     chart.MoveCursor(cursorPixel(chart.plot(), axis_, reading), -1);
 }
 

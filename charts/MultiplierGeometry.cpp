@@ -56,19 +56,19 @@ int differenceY(const Plot& plot, int p, int g)
     return static_cast<int>(plot.bottom - 0.2 * plot.height - ((p - g) * plot.height) / 400);
 }
 
-Cursor liveCursor(const Plot& plot, const uint8_t* frame, const SettingsReader& settings, int max)
+Cursor liveCursor(const Plot& plot, const LiveFrame& frame, const SettingsReader& settings, int max)
 {
     Cursor c;
-    const int time = std::min<int>(frame[19], max);
+    const int time = std::min<int>(frame.petrolTime(), max);
     c.x = timeX(plot, time, max);
     const int s = settings.pressureScale();
     if (s == 0) {
         c.y = -1;
     } else if (settings.loadIsVoltage()) {
-        const int u = std::min(frame[58] | (frame[59] << 8), 4 * s);
+        const int u = std::min(frame.loadVoltage(), 4 * s);
         c.y = plot.bottom - (u * plot.height / s) / 4;
     } else {
-        const int p = std::min(frame[44] | (frame[45] << 8), s);
+        const int p = std::min(frame.manifoldPressure(), s);
         c.y = plot.bottom - p * plot.height / s;
     }
     return c;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "charts/ChartLayout.h"
+#include "link/LiveFrame.h"
 
 class SettingsReader;
 
@@ -40,6 +41,6 @@ int differenceY(const Plot& plot, int p, int g);
 struct Cursor {
     int x, y;
 };
-Cursor liveCursor(const Plot& plot, const uint8_t* frame, const SettingsReader& settings, int max);
+Cursor liveCursor(const Plot& plot, const LiveFrame& frame, const SettingsReader& settings, int max);
 
 }  // namespace MultiplierGeometry

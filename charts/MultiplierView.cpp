@@ -450,7 +450,7 @@ void MultiplierView::drawCurve(TGrafika& chart, QPainter& p)
 
 // ---------------------------------------------------------------- live cursor
 
-void MultiplierView::liveData(TGrafika& chart, const uint8_t* frame)
+void MultiplierView::liveData(TGrafika& chart, const LiveFrame& frame)
 {
     if (!chart.link()) return;
     const TSterownik& link = *chart.link();

@@ -28,7 +28,7 @@ public:
     int titleTextId() const override { return 1210; }
     void buildBackground(TGrafika& chart, QPainter& p) override;
     void render(TGrafika& chart, QPainter& p) override;
-    void liveData(TGrafika& chart, const uint8_t* frame) override;
+    void liveData(TGrafika& chart, const LiveFrame& frame) override;
     void mousePress(TGrafika& chart, QPoint pos, Qt::MouseButton button) override;
     int hitTest(const TGrafika& chart, QPoint pos) const override;
     void keyDown(TGrafika& chart, int key, Qt::KeyboardModifiers shift) override;

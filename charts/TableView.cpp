@@ -289,17 +289,17 @@ void TableView::updateMirror(TGrafika& chart)
 
 void TableView::refreshTick(TGrafika& chart) { updateMirror(chart); }
 
-void TableView::liveData(TGrafika& chart, const uint8_t* frame)
+void TableView::liveData(TGrafika& chart, const LiveFrame& frame)
 {
     if (!grids_->table || grids_->owner != view_) return;
-    const int c = frame[15], l = frame[16];
+    const int c = frame.rpmCell(), l = frame.loadCell();
     if (grids_->map && grids_->map->isVisible()) {
         grids_->mapLiveC = c;
         grids_->mapLiveL = l;
         grids_->map->setLiveCell(GridGeometry::cellOfLive(c, l));
     }
     if (grids_->table->isVisible()) {
-        const int tl = timeAxis(chart) ? frame[19] / 16 : l;
+        const int tl = timeAxis(chart) ? frame.petrolTime() / 16 : l;
         const Cell cell = GridGeometry::cellOfLive(c, tl);
         // A frame naming a cell outside the table has no live cell.
         grids_->tableLiveC = cell.valid() ? c : -1;

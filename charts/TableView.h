@@ -22,7 +22,7 @@ public:
     void buildBackground(TGrafika& chart, QPainter& p) override;
     void render(TGrafika& chart, QPainter& p) override;
     bool drawsOnFrame() const override { return false; }
-    void liveData(TGrafika& chart, const uint8_t* frame) override;
+    void liveData(TGrafika& chart, const LiveFrame& frame) override;
     void keyDown(TGrafika& chart, int key, Qt::KeyboardModifiers shift) override;
     bool focusBoxEditing(const TGrafika& chart) const override;
     void refreshTick(TGrafika& chart) override;

@@ -284,9 +284,9 @@ void TGrafika::MoveCursor(int x, int y)
     update(dirty);
 }
 
-void TGrafika::ShowLiveData(const uint8_t* frame)
+void TGrafika::ShowLiveData(const LiveFrame& frame)
 {
-    if (!isVisible() || !frame) return;
+    if (!isVisible()) return;
     ChartView* v = currentView();
     if (!v) return;
     if (v->isPlotView() && !plot_.usable()) return;

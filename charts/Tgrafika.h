@@ -53,7 +53,7 @@ public:
     // render is running.
     void Render();
     // A verified live frame (128 bytes): moves the cursor or the cell markers.
-    void ShowLiveData(const uint8_t* frame);
+    void ShowLiveData(const LiveFrame& frame);
     // Every key press the main window sees.
     void KeyDown(int key, Qt::KeyboardModifiers shift);
     void ClearCorrection();
@@ -65,7 +65,7 @@ public:
     void setThemePalette(const ThemePalette& palette);
 
     // As a panel of the main window: each live frame moves the cursor, a new theme redraws.
-    void liveFrame(const LiveFrame& frame) override { ShowLiveData(frame.data()); }
+    void liveFrame(const LiveFrame& frame) override { ShowLiveData(frame); }
     void applyColours(const ThemePalette& palette) override;
 
     // --- for the views

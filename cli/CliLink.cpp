@@ -9,6 +9,7 @@
 #include "base/Platform.h"
 #include "base/TextTable.h"
 #include "cli/CliArgs.h"
+#include "link/IdentityReader.h"
 #include "link/Regions.h"
 
 namespace {
@@ -16,7 +17,9 @@ namespace {
 volatile std::sig_atomic_t gInterrupted = 0;
 void onInterrupt(int) { gInterrupted = 1; }
 
-constexpr int kNoReplyMs = 5000;
+// The link stops being alive after about a second without a reply (TSterownik::alive); a command
+// gives up four seconds later, five seconds after the last reply.
+constexpr int kNotAliveMs = 4000;
 
 }  // namespace
 
@@ -53,11 +56,8 @@ bool CliLink::runUntil(const std::function<bool()>& done)
     bool ok = true;
     bool unreadable = false;
     bool unwritable = false;
-    int lastUnanswered = link.unanswered;
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        // A recognised reply resets the unanswered counter: that is the sign of life.
-        if (link.unanswered < lastUnanswered || link.unanswered == 0) quiet.restart();
-        lastUnanswered = link.unanswered;
+        if (link.alive()) quiet.restart();
         if (link.unreadableMask() != 0) {
             // Reads that never agreed: what the command would use or save is not the controller's.
             unreadable = true;
@@ -70,7 +70,7 @@ bool CliLink::runUntil(const std::function<bool()>& done)
             loop.quit();
         } else if (done() || interrupted()) {
             loop.quit();
-        } else if (quiet.elapsed() > kNoReplyMs || !link.PortConnected()) {
+        } else if (quiet.elapsed() > kNotAliveMs || !link.PortConnected()) {
             ok = false;
             loop.quit();
         }
@@ -103,7 +103,7 @@ bool CliLink::identify(uint32_t keepReads)
     const bool ok = runUntil([&] { return identified; });
     onEvent = previous;
     if (!ok || interrupted()) return false;
-    if (link.mem.identity[5] != 0) {
+    if (!IdentityReader(link.mem).inApplication()) {
         CliArgs::fail(1, QStringLiteral("%1: %2").arg(device, TextById(1365)));
         return false;
     }
@@ -112,10 +112,7 @@ bool CliLink::identify(uint32_t keepReads)
 
 bool CliLink::flushWrites()
 {
-    auto pending = [this] {
-        return link.writeMask != 0 || link.commandPending(TSterownik::CmdSettingsWrite) ||
-               (link.readMask & 0x80) != 0 || link.historyWritePending() || link.readBackMask() != 0;
-    };
+    auto pending = [this] { return !link.writesSettled(); };
     if (!pending()) return true;
     clearInterrupted();  // a second Ctrl+C still ends the wait
     return runUntil([&] { return !pending(); });

@@ -11,6 +11,7 @@
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
 #include "link/ConfigBackups.h"
+#include "link/IdentityReader.h"
 #include "link/SettingsFile.h"
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
@@ -18,16 +19,16 @@
 
 namespace {
 
-// A settings file in a link of its own, so that its identity can be shown as text.
+// A settings file's memory image and whether it loaded.
 struct LoadedFile {
-    TSterownik link;
+    MemoryImage mem;
     int result = 0;
 };
 
 std::unique_ptr<LoadedFile> loadFile(const QString& path)
 {
     auto f = std::make_unique<LoadedFile>();
-    f->result = SettingsFile::load(path, f->link.mem);
+    f->result = SettingsFile::load(path, f->mem);
     return f;
 }
 
@@ -108,12 +109,12 @@ int cmdBackups(const QStringList& arguments)
             out << SettingsFileOps::errorText(current->result) << '\n';
             continue;
         }
-        const TSterownik& l = current->link;
-        out << l.StrWersjaSterownika() << ' ' << l.StrWersjaCyframi(0x0E).trimmed() << '\t';
+        const IdentityReader identity(current->mem);
+        out << identity.model() << ' ' << identity.firmware(0x0E).trimmed() << '\t';
         if (!previous) {
             out << "first\n";
         } else {
-            const ConfigDiff::Result diff = ConfigDiff::compare(previous->link.mem, current->link.mem);
+            const ConfigDiff::Result diff = ConfigDiff::compare(previous->mem, current->mem);
             out << diff.settings.size() << " settings, " << regionCells(diff) << " map cells changed\n";
         }
         previous = std::move(current);
@@ -137,7 +138,7 @@ int cmdDiff(const QStringList& arguments)
     if (port.isEmpty()) {
         std::unique_ptr<LoadedFile> fileA = loadFile(args.first());
         if (fileA->result != 0) return CliArgs::failCode(2, fileA->result, args.first());
-        const ConfigDiff::Result diff = ConfigDiff::compare(fileA->link.mem, fileB->link.mem);
+        const ConfigDiff::Result diff = ConfigDiff::compare(fileA->mem, fileB->mem);
         printDiff(diff);
         return diff.equal() ? 0 : 1;
     }
@@ -146,11 +147,9 @@ int cmdDiff(const QStringList& arguments)
     if (cli.open(port) != 0) return 2;
     CliArgs::err() << "reading the controller on " << port << "..." << Qt::endl;
     TSterownik& l = cli.link;
-    if (!cli.identify(~0u) || !cli.runUntil([&] { return l.readMask == 0 && l.linkMask == 0; }) ||
-        CliLink::interrupted())
-        return 2;
+    if (!cli.identify(~0u) || !cli.runUntil([&] { return l.readsDone(); }) || CliLink::interrupted()) return 2;
     // The controller holds only its own settings: the PC's own (256 and on) are not compared.
-    const ConfigDiff::Result diff = ConfigDiff::compare(l.mem, fileB->link.mem, true);
+    const ConfigDiff::Result diff = ConfigDiff::compare(l.mem, fileB->mem, true);
     printDiff(diff);
     return diff.equal() ? 0 : 1;
 }

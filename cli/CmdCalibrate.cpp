@@ -36,7 +36,7 @@ int cmdCalibrate(const QStringList& arguments)
     // Its writes are recorded in the history, which is read first for that.
     if (!cli.identify(0x1 | 0x80)) return 1;
     TSterownik& l = cli.link;
-    if (!cli.runUntil([&] { return (l.readMask & 0x81) == 0; }) || CliLink::interrupted()) return 1;
+    if (!cli.runUntil([&] { return l.readsDone(0x81); }) || CliLink::interrupted()) return 1;
 
     QTextStream& out = CliArgs::out();
     int stage = 0;

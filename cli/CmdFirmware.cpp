@@ -6,6 +6,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
+#include "link/IdentityReader.h"
 
 #include "base/Platform.h"
 #include "base/Preferences.h"
@@ -48,7 +49,7 @@ int cmdFirmware(const QStringList& arguments)
     // The whole configuration is read first, so that a backup of it exists before the update.
     if (!cli.identify(~0u)) return 1;
     TSterownik& l = cli.link;
-    if (!cli.runUntil([&] { return l.readMask == 0 && l.linkMask == 0; }) || CliLink::interrupted()) return 1;
+    if (!cli.runUntil([&] { return l.readsDone(); }) || CliLink::interrupted()) return 1;
     const QString before = l.StrWersjaCyframi(0x0E).trimmed();
     if (backupsEnabled()) {
         const ConfigBackups::SaveResult backup = ConfigBackups::save(
@@ -72,7 +73,7 @@ int cmdFirmware(const QStringList& arguments)
             if (l.flashing) started = true;
             // Identified in application mode: after the blocks, the new firmware runs; before them,
             // the controller did not enter its bootloader and nothing was written.
-            if (l.mem.identity[5] == 0) {
+            if (IdentityReader(l.mem).inApplication()) {
                 back = true;
                 // Only the history is needed now: the update's entry is written over it.
                 l.dropReads(~0x80u);

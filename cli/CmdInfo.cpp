@@ -16,7 +16,7 @@ int cmdInfo(const QStringList& arguments)
     // The settings give the service interval; the history is shown.
     if (!cli.identify(0x1 | 0x80)) return 1;
     TSterownik& l = cli.link;
-    if (!cli.runUntil([&] { return (l.readMask & 0x81) == 0; })) return 1;
+    if (!cli.runUntil([&] { return l.readsDone(0x81); })) return 1;
     if (CliLink::interrupted()) return 1;
 
     QTextStream& out = CliArgs::out();

@@ -27,7 +27,7 @@ int cmdLive(const QStringList& arguments)
     // The settings say what the lambda channel shows.
     if (!cli.identify(0x1)) return 1;
     TSterownik& l = cli.link;
-    if (!cli.runUntil([&] { return (l.readMask & 0x1) == 0; })) return 1;
+    if (!cli.runUntil([&] { return l.readsDone(0x1); })) return 1;
 
     QTextStream& out = CliArgs::out();
     QVector<QString> shown(l.PodajIleParamBiez(kReadingsGrid));

@@ -10,8 +10,9 @@
 #include "cli/CliArgs.h"
 #include "cli/CliLink.h"
 #include "cli/Commands.h"
+#include "link/ChannelTable.h"
+#include "link/IdentityReader.h"
 #include "link/OscFile.h"
-#include "link/SampleClock.h"
 #include "link/ScopeCsv.h"
 #include "link/SettingsFileOps.h"
 
@@ -25,10 +26,11 @@ constexpr int kChunk = 6000;
 int refused(const QString& path, int code) { return CliArgs::failCode(1, code, path); }
 
 // The controller's identity line as the main window's caption shows it.
-QString identityLine(const TSterownik& link)
+QString identityLine(const MemoryImage& mem)
 {
-    const QString model = link.StrWersjaSterownika();
-    const QString version = link.StrWersjaCyframi(0x0E).trimmed();
+    const IdentityReader identity(mem);
+    const QString model = identity.model();
+    const QString version = identity.firmware(0x0E).trimmed();
     if (model.isEmpty() && version.isEmpty()) return QStringLiteral("unknown");
     return (model + QStringLiteral("  ") + version).trimmed();
 }
@@ -54,14 +56,12 @@ int cmdRecord(const QStringList& arguments)
     if (const int rc = cli.open(port)) return rc;
     if (!cli.identify(kAllRegions)) return 1;
     TSterownik& l = cli.link;
-    if (!cli.runUntil([&] { return l.readMask == 0; })) return 1;
+    if (!cli.runUntil([&] { return l.readsDone(~0u); })) return 1;
     if (CliLink::interrupted()) return CliArgs::fail(1, QStringLiteral("stopped before the recording began"));
 
     if (const int rc = l.ZapiszOscyloskop(path, nullptr, 0)) return refused(path, rc);
     qint64 samples = 0;
     int failure = 0;
-    SampleClock grid;
-    LiveFrame previous;
     auto append = [&](const LiveFrame& sample) {
         if (!failure) failure = l.DopiszOscyloskop(sample.data(), 0);
         if (!failure) ++samples;
@@ -71,12 +71,8 @@ int cmdRecord(const QStringList& arguments)
     QObject::connect(&l, &TSterownik::liveFrame, &receiver, [&](const LiveFrame& frame) {
         if (failure) return;
         // The frame with the OBD status block appended is a sample, placed by its receive time so
-        // that the recording keeps 0.1 s a sample (SampleClock).
-        const SampleClock::Placement place = grid.place(frame.receivedAt());
-        if (!place.take) return;
-        for (int i = 0; i < place.repeats; ++i) append(previous);
-        append(frame);
-        previous = frame;
+        // that the recording keeps 0.1 s a sample.
+        cli.session.recorder().place(frame, append);
     });
     QElapsedTimer clock;
     clock.start();
@@ -93,12 +89,12 @@ int cmdOscInfo(const QStringList& arguments)
     QStringList args = arguments;
     if (args.size() != 1) return CliArgs::fail(2, QStringLiteral("usage: kavelo-cli osc-info FILE.osc"));
     const QString path = args.first();
-    TSterownik link;
+    MemoryImage mem;
     qint64 samples = 0;
-    if (const int rc = OscFile::loadHead(path, link.mem, samples)) return refused(path, rc);
+    if (const int rc = OscFile::loadHead(path, mem, samples)) return refused(path, rc);
     CliArgs::out() << "Samples:\t" << samples << '\n'
                    << "Duration:\t" << seconds(samples) << " s\n"
-                   << "Controller:\t" << identityLine(link) << Qt::endl;
+                   << "Controller:\t" << identityLine(mem) << Qt::endl;
     return 0;
 }
 
@@ -111,13 +107,14 @@ int cmdOsc2Csv(const QStringList& arguments)
     const QString path = args[0];
     const QString outPath = args.size() > 1 ? args[1] : QString();
 
-    TSterownik link;
+    MemoryImage head;
     qint64 total = 0;
-    if (const int rc = OscFile::loadHead(path, link.mem, total)) return refused(path, rc);
+    if (const int rc = OscFile::loadHead(path, head, total)) return refused(path, rc);
     // The columns follow the recorded controller's settings and identity.
-    link.ListaRpmLamMafAfr();
-    link.ListaParamOdPlytki();
-    const QVector<ScopeCsv::Column> columns = ScopeCsv::columns(link);
+    ChannelTable table;
+    table.adaptToLoadSignal(head);
+    table.adaptToController(head);
+    const QVector<ScopeCsv::Column> columns = ScopeCsv::columns(table);
     const QByteArray point = ScopeCsv::decimalPoint();
 
     QFile in(path);

@@ -74,8 +74,8 @@ int cmdTune(const QStringList& arguments)
         }
         // A write is backed up first, and a backup is the whole configuration.
         TSterownik& l = cli->link;
-        if (!cli->identify(apply ? ~0u : kTuneReads) ||
-            !cli->runUntil([&] { return l.readMask == 0 && l.linkMask == 0; }) || CliLink::interrupted())
+        if (!cli->identify(apply ? ~0u : kTuneReads) || !cli->runUntil([&] { return l.readsDone(); }) ||
+            CliLink::interrupted())
             return 1;
     }
     const MemoryImage& present = cli ? cli->link.mem : *recorded;
@@ -103,7 +103,7 @@ int cmdTune(const QStringList& arguments)
         if (!TuneAssistant::apply(l, proposal))
             return CliArgs::fail(1, QStringLiteral("the controller on %1 takes no write now").arg(port));
         // Acknowledged: the write bits are cleared only by the controller's answer.
-        if (!cli->runUntil([&] { return (l.writeMask & kMultiplierWrite) == 0; }) || !cli->flushWrites()) return 1;
+        if (!cli->runUntil([&] { return !l.writesPending(kMultiplierWrite); }) || !cli->flushWrites()) return 1;
         if (CliLink::interrupted()) return CliArgs::fail(1, QStringLiteral("interrupted"));
         out << "written to " << port << '\n';
     }

@@ -48,16 +48,15 @@ void ClickSwitchOff(State& s, int c)
     s.bytes[0] = OffMask(s);
 }
 
-int Detect(const uint8_t* frame, int length, int n, const std::array<uint8_t, 8>& petrol)
+int Detect(const LiveFrame& frame, int n, const std::array<uint8_t, 8>& petrol)
 {
-    if (!frame || length <= kFramePetrolInputs) return kIgnored;
-    const int rpm = 10 * (frame[kFrameRpm] | frame[kFrameRpm + 1] << 8);
-    if (rpm >= 2000 || frame[kFramePetrolTime] >= 60) return kIgnored;
+    if (!frame.reaches(LiveFrame::Reach::PetrolInputs)) return kIgnored;
+    if (frame.rpm() >= 2000 || frame.petrolTime() >= 60) return kIgnored;
     if (n != 4 && n != 6 && n != 8) return kIgnored;
     int assigned = 0;
     for (int i = 0; i < n; ++i)
         if (petrol[i] != 0) ++assigned;
-    const int pulsing = std::popcount(static_cast<unsigned>(frame[kFramePetrolInputs] & ((1u << n) - 1)));
+    const int pulsing = std::popcount(static_cast<unsigned>(frame.petrolInputs() & ((1u << n) - 1)));
     if (pulsing >= assigned) return kFullGroup;
     if (pulsing == 1) return kSequential;
     if (pulsing >= 2) return kSemiSequential;
@@ -69,7 +68,7 @@ int DetectSequence(const std::vector<std::vector<uint8_t>>& frames, int n, const
 {
     int shown = previous;
     for (const std::vector<uint8_t>& f : frames) {
-        const int d = Detect(f.data(), int(f.size()), n, petrol);
+        const int d = Detect(LiveFrame(f.data(), int(f.size()), int(f.size())), n, petrol);
         if (d != kIgnored) shown = d;
     }
     return shown;

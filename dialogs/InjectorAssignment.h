@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "link/LiveFrame.h"
+
 // Which petrol injector input drives which gas injector: the click logic of the assignment dialog
 // and the detection of the petrol computer's injection type from live frames.
 namespace InjectorAssignment {
@@ -33,13 +35,8 @@ enum Detected {
     kFullGroup = 2,
 };
 
-// Live-frame offsets the detection reads.
-constexpr int kFrameRpm = 17;         // 16 bits, 10 rpm
-constexpr int kFramePetrolTime = 19;  // 0.1 ms
-constexpr int kFramePetrolInputs = 21;
-
-// One live frame of `length` bytes; `n` gas injectors; `petrol` = settings 32..39.
-int Detect(const uint8_t* frame, int length, int n, const std::array<uint8_t, 8>& petrol);
+// One live frame; `n` gas injectors; `petrol` = settings 32..39.
+int Detect(const LiveFrame& frame, int n, const std::array<uint8_t, 8>& petrol);
 // The text a sequence of frames leaves shown: the result of the last frame not ignored, or
 // `previous` when every frame is ignored.
 int DetectSequence(const std::vector<std::vector<uint8_t>>& frames, int n, const std::array<uint8_t, 8>& petrol,

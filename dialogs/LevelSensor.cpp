@@ -13,11 +13,11 @@ int OutOfOrder(int type, const std::array<uint8_t, 4>& s)
     return red;
 }
 
-std::array<QColor, 5> Leds(uint8_t b)
+std::array<QColor, 5> Leds(const SwitchLeds& on)
 {
     std::array<QColor, 5> leds;
-    for (int i = 0; i < 4; ++i) leds[i] = (b >> (5 - i)) & 1 ? kLedLit : kLedOff;
-    leds[4] = b & 2 ? kLedLit : b & 1 ? kLedReserve : kLedOff;
+    for (size_t i = 0; i < 4; ++i) leds[i] = on.level[i] ? kLedLit : kLedOff;
+    leds[4] = on.reserve == SwitchLeds::Green ? kLedLit : on.reserve == SwitchLeds::Red ? kLedReserve : kLedOff;
     return leds;
 }
 

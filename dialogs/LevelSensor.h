@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "link/LiveFrame.h"
+
 // The level-sensor dialog's rules: the order of the four thresholds and the switch LEDs as the
 // controller lights them.
 namespace LevelSensor {
@@ -18,12 +20,7 @@ const QColor kLedLit(0, 160, 0);
 const QColor kLedOff(160, 160, 164);
 const QColor kLedReserve(200, 0, 0);
 
-// Colours of the five LEDs from top to bottom (level 4, 3, 2, 1, reserve) for LED byte `b`
-// (live-frame byte 13).
-std::array<QColor, 5> Leds(uint8_t b);
-
-// Live-frame offsets of the LED byte and the sensor voltage (0.02 V).
-constexpr int kFrameLeds = 13;
-constexpr int kFrameVoltage = 50;
+// Colours of the five LEDs from top to bottom (level 4, 3, 2, 1, reserve) as the switch shows them.
+std::array<QColor, 5> Leds(const SwitchLeds& leds);
 
 }  // namespace LevelSensor

@@ -59,7 +59,7 @@ bool TFormDevice::FormShow()
 
 void TFormDevice::Timer1Timer()
 {
-    if (!Sterownik || (Sterownik->readMask & kHistoryRead)) return;
+    if (!Sterownik || !Sterownik->readsDone(kHistoryRead)) return;
     Timer1->stop();
     Refresh();
 }

@@ -161,20 +161,19 @@ void TFormLevel::refresh()
 
 void TFormLevel::liveFrame(const ::LiveFrame& frame)
 {
-    // The dialog reads at most the frame's 128 bytes, whatever length the controller sent.
-    if (isVisible()) takeFrame(frame.data(), frame.size());
+    if (isVisible()) takeFrame(frame);
 }
 
-void TFormLevel::takeFrame(const uint8_t* frame, int length)
+void TFormLevel::takeFrame(const ::LiveFrame& frame)
 {
-    if (!frame) return;
-    if (length > LevelSensor::kFrameLeds && frame[LevelSensor::kFrameLeds] != lastLeds_) {
-        lastLeds_ = frame[LevelSensor::kFrameLeds];
-        leds_ = LevelSensor::Leds(frame[LevelSensor::kFrameLeds]);
+    // A reply too short to carry a reading leaves what the dialog shows of it.
+    if (frame.reaches(::LiveFrame::Reach::SwitchLeds) && frame.levelLeds() != lastLeds_) {
+        lastLeds_ = frame.levelLeds();
+        leds_ = LevelSensor::Leds(frame.switchLeds());
         update(QRect(kLedLeft, kLedTop, kLedWidth, 5 * kLedPitch));
     }
-    if (length > LevelSensor::kFrameVoltage && frame[LevelSensor::kFrameVoltage] != lastVoltage_) {
-        lastVoltage_ = frame[LevelSensor::kFrameVoltage];
+    if (frame.reaches(::LiveFrame::Reach::LevelSensor) && frame.levelSensor() != lastVoltage_) {
+        lastVoltage_ = frame.levelSensor();
         EditVoltage->setText(QLocale().toString(lastVoltage_ * 0.02, 'f', 2));
     }
 }

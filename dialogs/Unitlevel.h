@@ -35,7 +35,7 @@ public:
     void BitBtn1Click() { accept(); }
     // A verified live frame; the main window calls it while the dialog is shown.
     // A live frame of `length` bytes (at most 128) while the dialog is shown.
-    void takeFrame(const uint8_t* frame, int length);
+    void takeFrame(const ::LiveFrame& frame);
     // Panel: live frames reach the dialog while it is shown.
     void liveFrame(const ::LiveFrame& frame) override;
 

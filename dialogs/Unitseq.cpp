@@ -246,17 +246,16 @@ void TFormSeq::showDetected()
 
 void TFormSeq::liveFrame(const ::LiveFrame& frame)
 {
-    // The dialog reads at most the frame's 128 bytes, whatever length the controller sent.
-    if (isVisible()) takeFrame(frame.data(), frame.size());
+    if (isVisible()) takeFrame(frame);
 }
 
-void TFormSeq::takeFrame(const uint8_t* frame, int length)
+void TFormSeq::takeFrame(const ::LiveFrame& frame)
 {
     if (!Sterownik || !Catalogue) return;
     std::array<uint8_t, 8> petrol{};
     const NamedSettings settings(*Sterownik);
     for (int i = 0; i < 8; ++i) petrol[i] = settings.injectorOutputs(i);
-    const int d = InjectorAssignment::Detect(frame, length, Sterownik->injectorCount, petrol);
+    const int d = InjectorAssignment::Detect(frame, Sterownik->injectorCount, petrol);
     if (d == InjectorAssignment::kIgnored) return;
     detected_ = d;
     showDetected();

@@ -178,7 +178,7 @@ bool TFormService::FormShow()
 
 void TFormService::Timer1Timer()
 {
-    if (!Sterownik || (Sterownik->readMask & kHistoryRead)) return;
+    if (!Sterownik || !Sterownik->readsDone(kHistoryRead)) return;
     Timer1->stop();
     Refresh();
 }

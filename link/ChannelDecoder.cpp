@@ -105,14 +105,14 @@ Shown shown(const Channel& c, const LiveFrame& frame, const uint8_t* settings)
         case 20:
         case 21: raw = value(c, f, 0); break;
         // The grid shows the air-fuel ratio and the fuel trim with their fractions.
-        case 24: raw = frame.word(o); break;
+        case 24: raw = LiveFrameBytes::word(frame, o); break;
         case 22:
             if (f[o] == 0) return text(QStringLiteral("-"));
             raw = (f[o] - 128) * 100.0 / 128;
             break;
         case 23: return text(QLatin1String(fuelSystemText(f[o])));
         case 12: return text(fixed(settings[89] * 0.004 - (settings[90] - 128) * 0.02, 3));
-        case 13: return text(fixed(frame.byte(38) * 0.1, 1) + QLatin1Char(' ') + fixed(frame.byte(39) * 0.1, 1));
+        case 13: return text(fixed(f[38] * 0.1, 1) + QLatin1Char(' ') + fixed(f[39] * 0.1, 1));
         default: return text(QStringLiteral(" "));
     }
     double v = c.scale * raw;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "link/IdentityReader.h"
 #include "link/LinkEvents.h"
 #include "link/SettingsFile.h"
 #include "link/Tsterownik.h"
@@ -43,22 +44,9 @@ QString rootFolder(const QString& documentsFolder)
     return documentsFolder + QStringLiteral("/ORVA/Kavelo II/Settings/Backups");
 }
 
-QString serialOf(const MemoryImage& mem)
-{
-    QString text;
-    bool any = false;
-    for (int i = 22; i <= 34; ++i) {
-        any = any || mem.identity[static_cast<size_t>(i)] != 0;
-        text += QStringLiteral("%1").arg(mem.identity[static_cast<size_t>(i)], 2, 16, QLatin1Char('0')).toUpper();
-    }
-    return any ? text : QString();
-}
+QString serialOf(const MemoryImage& mem) { return IdentityReader(mem).serialText(); }
 
-QString barCodeOf(const MemoryImage& mem)
-{
-    const char* code = reinterpret_cast<const char*>(mem.identity.data() + 6);
-    return QString::fromLatin1(code, static_cast<qsizetype>(strnlen(code, 16))).trimmed();
-}
+QString barCodeOf(const MemoryImage& mem) { return IdentityReader(mem).barCode().trimmed(); }
 
 QString barCodeIn(const QString& root, const QString& serial)
 {
@@ -143,7 +131,7 @@ void AutoBackup::LinkEvent(int kind, int code)
     if (kind != kEventFrameReceived) return;
     if (code == 0x81) {
         // A new identification: the image holds this controller's data only after its reads.
-        identified_ = link_.mem.identity[5] == 0;
+        identified_ = IdentityReader(link_.mem).inApplication();
         complete_ = false;
         return;
     }

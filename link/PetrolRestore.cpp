@@ -23,7 +23,7 @@ bool PetrolRestore::liveReply(const LiveFrame& frame)
     ++frames_;
     ++sinceFuelChange_;
     const uint8_t allInjectors = static_cast<uint8_t>(~link_.mem.settings[31]);
-    const bool onPetrol = frame.byte(10) == 0;
+    const bool onPetrol = frame.onPetrol();
     if (link_.injectorsEnabled() != allInjectors) link_.switchInjectors(allInjectors);
     if (!onPetrol && sinceFuelChange_ >= kFuelChangeSettle) {
         link_.requestCommand(TSterownik::CmdAutoFuelChange);

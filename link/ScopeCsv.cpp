@@ -9,8 +9,8 @@
 
 #include "base/AtomicSave.h"
 #include "base/TextTable.h"
+#include "link/ChannelTable.h"
 #include "link/OscFile.h"
-#include "link/Tsterownik.h"
 
 namespace ScopeCsv {
 
@@ -65,14 +65,14 @@ char* putGeneral(char* p, double v, const QByteArray& point)
 
 }  // namespace
 
-QVector<Column> columns(const TSterownik& link)
+QVector<Column> columns(const ChannelTable& table)
 {
     QVector<Column> result;
-    const int n = link.PodajIleParamBiez(kCsvFlags);
+    const int n = table.count(kCsvFlags);
     for (int i = 0; i < n; ++i) {
-        const int c = link.PodajPozycje(kCsvFlags, i);
-        if (c < 0 || c >= link.channels().size()) continue;
-        const TWykres& w = link.channels()[c];
+        const int c = table.position(kCsvFlags, i);
+        if (c < 0 || c >= table.channels().size()) continue;
+        const TWykres& w = table.channels()[c];
         result.append(Column{ChannelDecoder::channelOf(w), w.decimals, w.id});
     }
     return result;
@@ -125,9 +125,9 @@ QByteArray encode(const QString& text)
 
 QByteArray decimalPoint() { return encode(QLocale().decimalPoint()); }
 
-int save(const QString& path, const TSterownik& link, const uint8_t* samples, int count)
+int save(const QString& path, const ChannelTable& table, const uint8_t* samples, int count)
 {
-    const QVector<Column> cols = columns(link);
+    const QVector<Column> cols = columns(table);
     const QByteArray point = decimalPoint();
     const bool ok = AtomicSave::save(path, [&](QIODevice& file) {
         QByteArray text = encode(header(cols));

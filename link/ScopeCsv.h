@@ -9,7 +9,7 @@
 #include "link/ChannelDecoder.h"
 
 class QIODevice;
-class TSterownik;
+class ChannelTable;
 
 // The CSV export of oscilloscope samples: one column per channel shown in the readings lists
 // (flags 0x1, and 0x4 while the diagnostic flag is on), a "sec;" header with the channels' long
@@ -23,7 +23,7 @@ struct Column {
     int id = 0;        // language text ID of the long label
 };
 
-QVector<Column> columns(const TSterownik& link);
+QVector<Column> columns(const ChannelTable& table);
 // "sec;" followed by each column's label and ";", with CR LF.
 QString header(const QVector<Column>& columns);
 
@@ -39,6 +39,6 @@ QByteArray decimalPoint();
 
 // Writes the whole export of `count` samples to `path` through a temporary file: 0, or 135 when
 // it failed (an existing file is then left as it was).
-int save(const QString& path, const TSterownik& link, const uint8_t* samples, int count);
+int save(const QString& path, const ChannelTable& table, const uint8_t* samples, int count);
 
 }  // namespace ScopeCsv

@@ -270,3 +270,10 @@ void TSterownik::NastawyFabryczne()
     writeMask |= 0x1;
     commands_[CmdFactorySettings] = 1;
 }
+
+void TSterownik::injectorAssignmentChanged()
+{
+    // Running on gas, the fuel changes quickly so that the new assignment takes at once.
+    if (liveStatus[0] != 0) requestCommand(CmdQuickFuelChange);
+    requestCommand(CmdInjectorSwitch);
+}

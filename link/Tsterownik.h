@@ -11,40 +11,19 @@
 #include <functional>
 #include <memory>
 
+#include "link/ChannelTable.h"
 #include "link/FrameCodec.h"
 #include "link/LinkEvents.h"
 #include "link/LiveFrame.h"
 #include "link/MemoryImage.h"
 #include "link/ObdSnapshotSink.h"
+#include "link/SettingsActions.h"
 #include "link/Tserial.h"
-
-// Views that show a live channel: the bits of `TWykres::flags`.
-enum ChannelView : int {
-    kChannelScope = 0x01,        // offered in the oscilloscope's channel list and its CSV export
-    kChannelParamDialog = 0x02,  // offered in the readings selection dialog
-    kChannelDiagnostic = 0x04,   // diagnostic channel: joins masks 0x1 and 0x2 while diagnostics are on
-    kChannelDrawn = 0x10,        // drawn by the oscilloscope (the channel list toggles it)
-    kChannelReadings = 0x20,     // shown in the main window's readings grid
-    kChannelInjector = 0x40,     // an injector's petrol or gas time
-};
 
 // Bits of the live request that ask the controller for extra live data while someone needs it.
 enum LiveRequest : int {
     kLiveRequestCalibration = 0x1,  // the autocalibration is running
     kLiveRequestLevelSensor = 0x2,  // the level-sensor dialog is open
-};
-
-// One live channel: how a reading is found in a live-data frame and how it is shown.
-struct TWykres {
-    int id = 0;      // language text ID of the label (negative: fixed diagnostic names)
-    int unit = 0;    // language text ID of the unit, 0 = none
-    int type = 0;    // encoding: 0..7 bit, 10 byte, 11 word, 12, 13, 20..24
-    int offset = 0;  // frame byte where the raw value starts
-    double scale = 1;
-    int decimals = 0;  // 0 = general format, 1..3 fixed decimals
-    TColor colour = 0;
-    double gain = 1;  // oscilloscope gain
-    int flags = 0;    // views that show the channel (ChannelView bits)
 };
 
 // Change kinds recorded in the controller's change history.
@@ -54,7 +33,7 @@ enum HistoryKind { kHistoryFirmware = 0, kHistoryFactory = 1, kHistoryErrorsClea
 // PC-side copy of the controller's memory with everything derived from it.
 class Prompt;
 
-class TSterownik : public TSerial, public ObdSnapshotSink {
+class TSterownik : public TSerial, public ObdSnapshotSink, public SettingsActions {
     Q_OBJECT
 public:
     // One-shot commands, each a flag until the controller acknowledges it.
@@ -113,6 +92,20 @@ public:
     static constexpr int kWriteRepairLimit = 3;
     // The link is alive: the port is open and the controller answered one of its last 10 requests.
     bool alive() const;
+    // Nothing of `regions` waits to be read; without an argument, nothing at all waits to be read
+    // or identified.
+    bool readsDone(uint32_t regions) const { return (readMask & regions) == 0; }
+    bool readsDone() const { return readMask == 0 && linkMask == 0; }
+    uint32_t pendingReads() const { return readMask; }
+    // The regions whose writes wait to go out or for their acknowledgement (the settings block's
+    // write may also wait as its own command).
+    uint32_t pendingWrites() const { return writeMask | (commandPending(CmdSettingsWrite) ? 0x1u : 0u); }
+    bool writesPending(uint32_t regions = ~0u) const { return (pendingWrites() & regions) != 0; }
+    // Every write has reached the controller and read back the same, the history's included.
+    bool writesSettled() const
+    {
+        return !writesPending() && !historyWritePending() && readBack_ == 0 && (readMask & 0x80) == 0;
+    }
 
     // --- verbs for the windows, the OBD reader and the command line: they ask, the link sends
     // Asks for the one-shot command `c`; it stays pending until the controller acknowledges it.
@@ -134,10 +127,12 @@ public:
     bool liveRequestHeld(LiveRequest bit) const { return liveRequestBits_ & bit; }
     int liveRequestBits() const { return liveRequestBits_; }
     // The diagnostic channels join the oscilloscope list and the readings selection while on.
-    void setDiagnosticChannels(bool on) { diagnosticFlag_ = on ? 1 : 0; }
-    bool diagnosticChannels() const { return diagnosticFlag_ != 0; }
+    void setDiagnosticChannels(bool on) { channels_.setDiagnostic(on); }
+    bool diagnosticChannels() const { return channels_.diagnostic(); }
     // The live channel table, read-only: channels are shown, hidden and coloured through the verbs.
-    const QVector<TWykres>& channels() const { return wykresy; }
+    const QVector<TWykres>& channels() const { return channels_.channels(); }
+    // The channel table with the views that show each channel, for the CSV export.
+    const ChannelTable& channelTable() const { return channels_; }
     // Shows or hides channel `channel` (an index of `channels()`) in the views of `view`.
     void setChannelShown(int channel, int view, bool shown);
     void toggleChannelShown(int channel, int view);
@@ -151,6 +146,14 @@ public:
     void setObdSnapshotByte(int index, uint8_t value) override;
     // The next live request goes out as "live with OBD", carrying the block.
     void requestLiveWithObd() override { requestCommand(CmdLiveWithObd); }
+
+    // --- what a change of a setting asks of the controller (the settings catalogue over `mem`)
+    void regionsChanged(uint32_t mask) override { ZapiszDoSterownika(mask); }
+    void referenceCorrectionChanged() override { ObliczKorekteOdniesienia(); }
+    void adaptationCleared() override { DodajAdaptacje(); }
+    void injectorAssignmentChanged() override;
+    void injectorSwitchAsked() override { requestCommand(CmdInjectorSwitch); }
+    int gasInjectors() const override { return injectorCount; }
 
     // --- the tick and its parts
     void Timer1OnTimer();
@@ -343,8 +346,7 @@ private:
     uint8_t verboseLive_ = 0;
     uint8_t verboseObd_ = 0;
     uint8_t enabledInjectors_ = 255;
-    uint8_t diagnosticFlag_ = 0;
-    QVector<TWykres> wykresy;
+    ChannelTable channels_;
 
     QTimer* timer_ = nullptr;
     LiveFrame errorList_;

@@ -1,6 +1,7 @@
 // Identity of the connected controller, its running times and the change history.
 #include <cstring>
 
+#include "link/IdentityReader.h"
 #include "link/Regions.h"
 #include "link/Tsterownik.h"
 
@@ -9,98 +10,26 @@ namespace {
 constexpr int kHistoryEntries = 32;
 constexpr int kEntrySize = 8;
 
-QString dec(int v) { return QString::number(v); }
-QString two(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); }
-QString hex2(int v) { return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper(); }
-
-// Four bytes, most significant first, as "XXXX-XXXX".
-QString identNumber(const uint8_t* b) { return hex2(b[0]) + hex2(b[1]) + QLatin1Char('-') + hex2(b[2]) + hex2(b[3]); }
-
-QString runningTime(int seconds, int hours)
-{
-    return dec(hours) + QLatin1Char(':') + two(seconds / 60) + QLatin1Char(':') + two(seconds % 60);
-}
-
 }  // namespace
 
-QString TSterownik::StrWersjaSterownika() const
-{
-    switch (mem.identity[38]) {
-        case 1: return QStringLiteral("KAVELO ECO+");
-        case 2: return QStringLiteral("KAVELO PRO+");
-        default: return {};
-    }
-}
-
-QString TSterownik::StrKodKreskowy() const
-{
-    const char* code = reinterpret_cast<const char*>(mem.identity.data() + 6);
-    return QString::fromLatin1(code, static_cast<qsizetype>(strnlen(code, 16)));
-}
-
-QString TSterownik::StrDataProdukcji() const
-{
-    const auto& id = mem.identity;
-    if (id[46] == 0) return {};
-    return QStringLiteral("20") + dec(id[46]) + QLatin1Char('.') + two(id[47]) + QLatin1Char('.') + two(id[48]);
-}
-
-QString TSterownik::StrWersjaCyframi(int parts) const
-{
-    const auto& id = mem.identity;
-    if (id[5] != 0) return {};
-    QString s;
-    const QString gap = QStringLiteral("  ");
-    if ((parts & 0x1) && id[60]) s += dec(id[60]) + gap;
-    if ((parts & 0x2) && id[60]) s += QChar(QLatin1Char('A').unicode() + id[53]) + QLatin1Char('.');
-    if ((parts & 0x4) && id[60])
-        s += dec(id[58]) + QLatin1Char('.') + dec(id[59]) + QLatin1Char('.') + dec(id[60]) + gap;
-    if ((parts & 0x8) && id[62])
-        s += QStringLiteral("(20") + dec(id[62]) + QLatin1Char('.') + two(id[63]) + QLatin1Char('.') + two(id[64]) +
-             QLatin1Char(')') + gap;
-    if (parts & 0x10) s += hex2(id[50]) + QLatin1Char('.') + hex2(id[51]) + QLatin1Char('.') + hex2(id[52]) + gap;
-    if (parts & 0x20) s += QStringLiteral("Kod=") + StrKodKreskowy() + QLatin1Char(' ');
-    if (parts & 0x40) {
-        s += QStringLiteral("NS=");
-        for (int i = 22; i <= 34; ++i) s += hex2(id[i]) + QLatin1Char(' ');
-    }
-    if (parts & 0x80) {
-        s += QStringLiteral("Eep=");
-        for (int i = 66; i <= 77; ++i) s += hex2(id[i]) + QLatin1Char(' ');
-    }
-    return s;
-}
-
-QString TSterownik::StrIleWtryskiwaczy() const { return mem.identity[59] ? dec(mem.identity[59]) : QString(); }
-
-QString TSterownik::StrCzasNaBenzynie() const { return runningTime(mem.identityWord(70), mem.identityWord(72)); }
-
-QString TSterownik::StrCzasNaGazie() const { return runningTime(mem.identityWord(74), mem.identityWord(76)); }
-
-QString TSterownik::StrCzasPrzegladu() const
-{
-    const int interval = mem.settings[101] | (mem.settings[102] << 8);
-    return dec(std::max(0, interval - mem.identityWord(76))) + QStringLiteral(":00:00");
-}
+// The identity texts are read from the image by IdentityReader, the one reader of the identity block.
+QString TSterownik::StrWersjaSterownika() const { return IdentityReader(mem).model(); }
+QString TSterownik::StrKodKreskowy() const { return IdentityReader(mem).barCode(); }
+QString TSterownik::StrDataProdukcji() const { return IdentityReader(mem).productionDate(); }
+QString TSterownik::StrWersjaCyframi(int parts) const { return IdentityReader(mem).firmware(parts); }
+QString TSterownik::StrIleWtryskiwaczy() const { return IdentityReader(mem).injectorCount(); }
+QString TSterownik::StrCzasNaBenzynie() const { return IdentityReader(mem).petrolRunningTime(); }
+QString TSterownik::StrCzasNaGazie() const { return IdentityReader(mem).gasRunningTime(); }
+QString TSterownik::StrCzasPrzegladu() const { return IdentityReader(mem).timeToService(); }
 
 QString TSterownik::StrIdentWlasny() const
 {
     const uint32_t n = workshopId[0];
     const uint8_t b[4] = {uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)};
-    return identNumber(b);
+    return identityNumberText(b);
 }
 
-QString TSterownik::StrHistoria(int column, int entry) const
-{
-    if (entry < 0 || entry >= kHistoryEntries) return {};
-    const uint8_t* e = mem.block(MemoryImage::History) + entry * kEntrySize;
-    if (column == 0)
-        return e[0] ? QStringLiteral("20") + dec(e[1]) + QLatin1Char('.') + dec(e[2]) + QLatin1Char('.') + dec(e[3])
-                    : QString();
-    if (column >= 1 && column <= 4) return (e[0] >> (column - 1)) & 1 ? QStringLiteral("v") : QString();
-    if (column == 5) return e[0] ? identNumber(e + 4) : QString();
-    return {};
-}
+QString TSterownik::StrHistoria(int column, int entry) const { return IdentityReader(mem).historyCell(column, entry); }
 
 void TSterownik::HistoriaZmian(int kind)
 {
@@ -177,8 +106,7 @@ bool TSterownik::historyWritePending() const
 
 void TSterownik::keepHistoryForSameController()
 {
-    constexpr int kSerialAt = 22;
-    const uint8_t* serial = mem.identity.data() + kSerialAt;
+    const uint8_t* serial = mem.identity.data() + IdentityReader::kSerial;
     const bool same = historyOwnerKnown_ && std::memcmp(historyOwner_.data(), serial, historyOwner_.size()) == 0;
     // Changes made on one controller are never written into another one's history.
     if (historyOwnerKnown_ && !same) {

@@ -104,7 +104,7 @@ void TScope::Command(int code)
         case 2: state = Pause; break;
         case 3:
             state = Stop;
-            clock_.restart();
+            if (recorder) recorder->restart();
             // Nothing more is collected, so a recording open to a file ends here, and its mark goes.
             if (link && link->RecordingOpen()) link->ZamnkijOscyloskop();
             break;
@@ -118,7 +118,7 @@ void TScope::Command(int code)
             if (!link || !prompt) break;
             link->ZamnkijOscyloskop();
             const int n = link->CzytajOscyloskop(*prompt, buffer_.get());
-            clock_.restart();
+            if (recorder) recorder->restart();
             if (n > 0) {
                 sampleCount = n;
                 windowEnd = n;
@@ -129,7 +129,7 @@ void TScope::Command(int code)
         }
         case 6:
             std::memset(buffer_.get(), 0, static_cast<size_t>(kBufferSamples) * kSampleSize);
-            clock_.restart();
+            if (recorder) recorder->restart();
             cache_.clear();
             sampleCount = 0;
             windowStart = 0;
@@ -161,24 +161,21 @@ void TScope::AddSample(const uint8_t* frame)
 void TScope::AddLiveFrame(const LiveFrame& frame)
 {
     if (state != Play && state != Pause) {
-        clock_.restart();  // the time in Stop is not filled when Play comes back
+        if (recorder) recorder->restart();  // the time in Stop is not filled when Play comes back
         return;
     }
-    if (frame.receivedAt() < 0) {
-        AddSample(frame.data());
-        return;
-    }
-    const SampleClock::Placement place = clock_.place(frame.receivedAt());
-    if (!place.take) return;
-    const std::array<uint8_t, kSampleSize> before = lastSample_;
-    for (int i = 0; i < place.repeats; ++i) storeSample(before.data());
-    storeSample(frame.data());
-    Draw(state == Play ? 0 : 2);
+    bool stored = false;
+    const auto store = [&](const LiveFrame& sample) {
+        storeSample(sample.data());
+        stored = true;
+    };
+    if (recorder) recorder->place(frame, store);
+    else store(frame);
+    if (stored) Draw(state == Play ? 0 : 2);
 }
 
 void TScope::storeSample(const uint8_t* frame)
 {
-    std::copy_n(frame, kSampleSize, lastSample_.begin());
     // A full recording loaded leaves the count at 36000: the next sample starts over at slot 0.
     if (sampleCount >= kBufferSamples || sampleCount < 0) sampleCount = 0;
     std::memcpy(buffer_.get() + static_cast<size_t>(sampleCount) * kSampleSize, frame, kSampleSize);
@@ -209,7 +206,7 @@ void TScope::ExportCsv()
     const QString path = prompt->saveFileName(d);
     if (path.isEmpty()) return;
     const int count = std::clamp(sampleCount, 0, static_cast<int>(kBufferSamples));
-    if (const int result = ScopeCsv::save(path, *link, buffer_.get(), count)) prompt->errorCode(result);
+    if (const int result = ScopeCsv::save(path, link->channelTable(), buffer_.get(), count)) prompt->errorCode(result);
 }
 
 // ---------------------------------------------------------------- labels

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "link/LiveFrame.h"
-#include "link/SampleClock.h"
+#include "link/LiveRecorder.h"
 #include "scope/ScopeTraces.h"
 
 class Prompt;
@@ -33,16 +33,18 @@ public:
     // Set once by the main window.
     TSterownik* link = nullptr;
     Prompt* prompt = nullptr;
+    // The session's recorder, which places the live frames on the recording's grid.
+    LiveRecorder* recorder = nullptr;
 
     // A button or a file-menu item: 1 Play, 2 Pause, 3 Stop, 4 record on/off, 5 read a recording,
     // 6 clear, 7 CSV export, 10..12 layout, 20/21 time base; the view is redrawn afterwards.
     void Command(int code);
     // One live-data reply (the receive buffer, 128 bytes): stored in Play and Pause.
     void AddSample(const uint8_t* frame);
-    // A live frame as the link handed it on, stored in Play and Pause at its place on the 0.1 s
-    // grid by its receive time (SampleClock): grid points no frame reached repeat the sample before
-    // them, a frame whose point already has one is skipped. A frame without a receive time is one
-    // sample, as AddSample.
+    // A live frame as the link handed it on, stored in Play and Pause as the recorder places it on
+    // the 0.1 s grid by its receive time: grid points no frame reached repeat the sample before
+    // them, a frame whose point already has one is skipped. A frame without a receive time (or
+    // with no recorder) is one sample, as AddSample.
     void AddLiveFrame(const LiveFrame& frame);
     void Redraw() { Draw(0); }
     // Full redraw (mode 0) or the Pause refresh of the top 40 rows (mode 2).
@@ -104,9 +106,7 @@ private:
     ScopeTraces::Cache cache_;
     std::vector<int> lo_, hi_, first_, second_, overview_;
     bool appendFailed_ = false;
-    SampleClock clock_;
-    std::array<uint8_t, kSampleSize> lastSample_{};  // the sample stored last, repeated over a gap
-    bool topOnly_ = false;                           // the last draw refreshed the top rows only
+    bool topOnly_ = false;  // the last draw refreshed the top rows only
 };
 
 extern TScope* Scope;

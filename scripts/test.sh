@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 
 ./scripts/setup-deps.sh
 jobs=$(nproc)
+# Paths inside the checkout are hashed relative to it, so that another clone of the project (a CI
+# run's, say) reuses what ccache compiled for this one.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 
 echo "== Checking the formatting"
 ./scripts/check-format.sh

@@ -3,7 +3,7 @@
 #include <cstring>
 
 WorkshopSession::WorkshopSession(QObject* parent)
-    : QObject(parent), catalogue_(link_), backups_(link_), petrolRestore_(link_)
+    : QObject(parent), catalogue_(link_.mem, &link_), backups_(link_), petrolRestore_(link_)
 {
     link_.setObjectName(QStringLiteral("Sterownik1"));
     link_.OnZdarzenie = [this](int kind, int code, int value, int length) { linkEvent(kind, code, value, length); };

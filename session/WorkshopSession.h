@@ -4,6 +4,7 @@
 
 #include "link/ConfigBackups.h"
 #include "link/LinkEvents.h"
+#include "link/LiveRecorder.h"
 #include "link/PetrolRestore.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
@@ -28,6 +29,8 @@ public:
     SettingsCatalogue& catalogue() { return catalogue_; }
     AutoBackup& backups() { return backups_; }
     const PetrolRestore& petrolRestore() const { return petrolRestore_; }
+    // The recorder that places live frames on a recording's grid (the oscilloscope, `record`).
+    LiveRecorder& recorder() { return recorder_; }
 
     // Every event of the controller link, after the backups and the petrol restore have taken it.
     // The link's own OnZdarzenie belongs to the session.
@@ -75,6 +78,7 @@ private:
     AutoBackup backups_;
     PetrolRestore petrolRestore_;
     TObd obd_;
+    LiveRecorder recorder_;
 
     // The settings block when the last calibration started; `calibrationUnfinished_` holds whether
     // it stopped before its end (a finished one keeps what it set).

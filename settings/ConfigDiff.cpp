@@ -8,7 +8,7 @@
 
 #include "base/OwnTexts.h"
 #include "base/TextTable.h"
-#include "link/Tsterownik.h"
+#include "link/Regions.h"
 #include "settings/NamedSettings.h"
 #include "settings/SettingsCatalogue.h"
 #include "settings/SettingsPages.h"
@@ -25,12 +25,12 @@ constexpr int kUnitPercent = 1057;
 struct Scratch {
     explicit Scratch(const MemoryImage& source)
     {
-        link.mem.settings = source.settings;
-        link.mem.identity = source.identity;
+        image.settings = source.settings;
+        image.identity = source.identity;
         catalogue.RegisterSettings();
     }
-    TSterownik link;
-    SettingsCatalogue catalogue{link};
+    MemoryImage image;
+    SettingsCatalogue catalogue{image, nullptr};
 };
 
 // Settings indices in the order a full listing shows them: the editor's pages (page 0 at its

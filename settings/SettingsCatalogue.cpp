@@ -5,7 +5,7 @@
 
 #include "base/NumberLocale.h"
 #include "base/TextTable.h"
-#include "link/Tsterownik.h"
+#include "link/SettingsActions.h"
 #include "settings/InjectorTypes.h"
 
 namespace {
@@ -31,14 +31,14 @@ QString formatNumber(double v, int decimals)
 
 }  // namespace
 
-SettingsCatalogue::SettingsCatalogue(TSterownik& link) : link_(link) {}
+SettingsCatalogue::SettingsCatalogue(MemoryImage& image, SettingsActions* actions) : image_(image), actions_(actions) {}
 
-uint8_t* SettingsCatalogue::bytes() { return link_.mem.settings.data(); }
+uint8_t* SettingsCatalogue::bytes() { return image_.settings.data(); }
 
 int SettingsCatalogue::byte(int index) const
 {
     if (index < 0 || index >= kIndexCount) return 0;
-    return link_.mem.settings[static_cast<size_t>(index)];
+    return image_.settings[static_cast<size_t>(index)];
 }
 
 const SettingDescriptor& SettingsCatalogue::descriptor(int index) const
@@ -128,8 +128,8 @@ QString SettingsCatalogue::ValueText(int index, int raw)
             double v = d.cls() == kClassSigned ? raw - 128 : raw;
             v *= d.scale;
             // Idle corrections are shown with the adaptation the controller has learned on top.
-            if (index == 90) v += 1 + (link_.mem.identity[66] - 128) * kAdaptationStep;
-            if (index == 92) v += 1 + (link_.mem.identity[68] - 128) * kAdaptationStep;
+            if (index == 90) v += 1 + (image_.identity[66] - 128) * kAdaptationStep;
+            if (index == 92) v += 1 + (image_.identity[68] - 128) * kAdaptationStep;
             return formatNumber(v, d.decimals());
         }
     }
@@ -160,7 +160,7 @@ bool SettingsCatalogue::SetValue(int index, int raw)
     const int value = std::clamp(raw, static_cast<int>(d.min), static_cast<int>(d.max));
     bytes()[index] = static_cast<uint8_t>(value);
     applySideEffects(index, value);
-    link_.ZapiszDoSterownika(1);
+    if (actions_) actions_->regionsChanged(0x1);
     if (OnRepaint) OnRepaint();
     return true;
 }
@@ -189,10 +189,11 @@ void SettingsCatalogue::applySideEffects(int index, int value)
                 resetLoadBreakpoints();
                 s[10] = 0;
             }
-            link_.ObliczKorekteOdniesienia();
+            if (actions_) actions_->referenceCorrectionChanged();
             break;
         case 8: {
-            const int mask = link_.injectorCount == 6 ? 63 : link_.injectorCount == 4 ? 15 : 255;
+            const int injectors = actions_ ? actions_->gasInjectors() : 8;
+            const int mask = injectors == 6 ? 63 : injectors == 4 ? 15 : 255;
             if (value == 0) {
                 for (int i = 0; i < 8; ++i) s[32 + i] = static_cast<uint8_t>((1 << i) & mask);
             } else if (value == 1) {
@@ -204,8 +205,7 @@ void SettingsCatalogue::applySideEffects(int index, int value)
                 for (int i = 33; i <= 39; ++i) s[i] = 0;
             }
             s[56] = static_cast<uint8_t>(value);
-            if (link_.liveStatus[0] != 0) link_.requestCommand(TSterownik::CmdQuickFuelChange);
-            link_.requestCommand(TSterownik::CmdInjectorSwitch);
+            if (actions_) actions_->injectorAssignmentChanged();
             break;
         }
         case 10:
@@ -213,10 +213,10 @@ void SettingsCatalogue::applySideEffects(int index, int value)
             if (value == 0 || s[4] == 2) resetLoadBreakpoints();
             else if (value == 1)
                 for (int i = 0; i < 16; ++i) s[224 + i] = static_cast<uint8_t>((200 * i + 200) / 16);
-            link_.ObliczKorekteOdniesienia();
+            if (actions_) actions_->referenceCorrectionChanged();
             break;
         case 12:
-            if (value == 0) link_.requestCommand(TSterownik::CmdInjectorSwitch);
+            if (value == 0 && actions_) actions_->injectorSwitchAsked();
             break;
         case 24: {
             const InjectorType& row = InjectorTypes::row(value);
@@ -231,10 +231,12 @@ void SettingsCatalogue::applySideEffects(int index, int value)
             break;
         }
         case 81:
-            if (value == 0) link_.DodajAdaptacje();
+            if (value == 0 && actions_) actions_->adaptationCleared();
             break;
         case 85:
-        case 86: link_.ObliczKorekteOdniesienia(); break;
+        case 86:
+            if (actions_) actions_->referenceCorrectionChanged();
+            break;
         default: break;
     }
 }

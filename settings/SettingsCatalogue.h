@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <functional>
 
-class TSterownik;
+#include "link/MemoryImage.h"
+
+class SettingsActions;
 
 // How one settings byte is labelled, shown, limited and reset.
 struct SettingDescriptor {
@@ -35,16 +37,17 @@ enum SettingClass {
 };
 
 // The settings catalogue: one descriptor per settings index (0..255 in the controller, 256..303 in
-// reserved block B) and the rules for showing and changing a setting. It works on the link's
-// memory image and queues the settings write through the link; the settings editor owns one and
-// tells it which page and view level are shown, since some refusals depend on them.
+// reserved block B) and the rules for showing and changing a setting. It works on a memory image
+// (the link's, a file's) and asks for the settings write and what a change sets off through its
+// SettingsActions (the link; none for a file); the settings editor owns one and tells it which page
+// and view level are shown, since some refusals depend on them.
 class SettingsCatalogue {
 public:
     static constexpr int kIndexCount = 304;
     // Settings 0..255 are the controller's; from here on they are kept by the PC only.
     static constexpr int kControllerCount = 256;
 
-    explicit SettingsCatalogue(TSterownik& link);
+    SettingsCatalogue(MemoryImage& image, SettingsActions* actions);
 
     // Clears descriptors 0..255 and registers the program's table.
     void RegisterSettings();
@@ -87,7 +90,8 @@ private:
     void applySideEffects(int index, int value);
     uint8_t* bytes();
 
-    TSterownik& link_;
+    MemoryImage& image_;
+    SettingsActions* actions_;
     std::array<SettingDescriptor, kIndexCount> descriptors_{};
     int page_ = 0;
     int viewLevel_ = 1;

@@ -26,7 +26,6 @@ constexpr int kCalibrationSteps = 1024;
 // What the link reports of the calibration (code of a calibration event).
 enum CalibrationReport { Started = 1, Finished = 3, Aborted = 4, Stopped = 5 };
 // Live frame byte 11 (the work state's high byte): ignition on and engine turning.
-constexpr uint8_t kEngineRunning = 0x03;
 // The status panel's point sizes: the work state, and the detail that alternates with it; and the
 // pixel size of "no connection".
 constexpr int kStateFontSize = 10;
@@ -157,7 +156,7 @@ void CommandBar::showLiveState(const LiveFrame& frame, bool oddSecond)
     } else if (readDoneFrames_ > 0) {
         text = TextById(OwnText::ControllerRead);
         --readDoneFrames_;
-    } else if ((frame.byte(11) & kEngineRunning) == kEngineRunning && frame.eventCode() != 0 && oddSecond) {
+    } else if (frame.engineRunning() && frame.eventCode() != 0 && oddSecond) {
         // Every other second the status shows the detail of the state instead, in the smaller font; a
         // state without a detail text keeps its text and its size (it would flicker between two).
         if (const int id = LivePanels::detailTextId(frame.eventCode(), frame.eventValue())) {

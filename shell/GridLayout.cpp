@@ -63,11 +63,4 @@ QString outputNumbers(uint8_t mask, int injectorCount)
     return s;
 }
 
-std::array<int, 2> injectionTimes(const uint8_t* frame, int row)
-{
-    if (row < 0 || row >= kMaxInjectors) return {0, 0};
-    const int at = 60 + 4 * row;
-    return {frame[at] | frame[at + 1] << 8, frame[at + 2] | frame[at + 3] << 8};
-}
-
 }  // namespace GridLayout

@@ -43,8 +43,4 @@ uint8_t switchedMask(uint8_t enabled, int row, int switchingType, uint8_t keptOn
 // Numbers (1-based) of the outputs in `mask` below the injector count, without separators: 0x05 -> "13".
 QString outputNumbers(uint8_t mask, int injectorCount);
 
-// Raw petrol and gas injection times of row `row` from a live frame (16-bit little-endian at
-// bytes 60 + 4 row and 62 + 4 row), in units of 0.004 ms.
-std::array<int, 2> injectionTimes(const uint8_t* frame, int row);
-
 }  // namespace GridLayout

@@ -11,6 +11,7 @@
 
 #include "base/OwnTexts.h"
 #include "base/TextTable.h"
+#include "link/IdentityReader.h"
 #include "link/Tsterownik.h"
 #include "settings/NamedSettings.h"
 #include "shell/GridLayout.h"
@@ -172,8 +173,7 @@ void ReadingsPanel::linkEvent(int kind, int code, int, int length)
 {
     // The link's injector count is a stand-in of 8 until a controller (or a file, or a recording) has
     // said how many it drives: only then are its rows shown.
-    constexpr int kIdentityMode = 5;
-    const bool identified = kind == kEventFrameReceived && code == 0x81 && link_.mem.identity[kIdentityMode] == 0;
+    const bool identified = kind == kEventFrameReceived && code == 0x81 && IdentityReader(link_.mem).inApplication();
     if (identified || kind == kEventFileLoaded || kind == kEventLinkStarted) {
         injectorsKnown_ = kind != kEventLinkStarted;
         LayoutRightPanel();
@@ -329,9 +329,8 @@ void ReadingsPanel::ShowInjectionTimes(const LiveFrame& frame)
     const int n = injectorRows();
     if (t->rowCount() != n) LayoutRightPanel();
     for (int r = 0; r < n; ++r) {
-        const auto raw = GridLayout::injectionTimes(frame.data(), r);
-        const double petrol = raw[0] * 0.004;
-        const double gas = raw[1] * 0.004;
+        const double petrol = frame.petrolInjectionTime(r) * 0.004;
+        const double gas = frame.gasInjectionTime(r) * 0.004;
         if (petrol != shownPetrol_[r]) {
             shownPetrol_[r] = petrol;
             t->setCell(1, r, QLocale().toString(petrol, 'f', 2));
@@ -346,7 +345,8 @@ void ReadingsPanel::ShowInjectionTimes(const LiveFrame& frame)
 void ReadingsPanel::ShowLeds(const LiveFrame& frame)
 {
     if (frame.levelLeds() == ledMemory_[0] && frame.fuelLed() == ledMemory_[1]) return;
-    drawLeds(frame.levelLeds(), frame.fuelLed());
+    ledMemory_ = {frame.levelLeds(), frame.fuelLed()};
+    drawLeds(frame.switchLeds());
 }
 
 void ReadingsPanel::drawSwitchPicture()
@@ -360,11 +360,10 @@ void ReadingsPanel::drawSwitchPicture()
     ledMemory_ = {-1, -1};
 }
 
-void ReadingsPanel::drawLeds(uint8_t b13, uint8_t b14)
+void ReadingsPanel::drawLeds(const SwitchLeds& leds)
 {
-    ledMemory_ = {b13, b14};
     QPainter p(&switchBitmap_);
-    for (const SwitchPicture::Led& led : SwitchPicture::leds(b13, b14)) p.fillRect(led.rect, led.colour);
+    for (const SwitchPicture::Led& led : SwitchPicture::leds(leds)) p.fillRect(led.rect, led.colour);
     p.end();
     Image1->setPixmap(QPixmap::fromImage(switchBitmap_));
 }

@@ -73,7 +73,7 @@ protected:
 
 private:
     void drawSwitchPicture();
-    void drawLeds(uint8_t b13, uint8_t b14);
+    void drawLeds(const SwitchLeds& leds);
     void drawProtocolPicture();
     void colourGrids();
     void drawReadingsCell(QPainter& p, int col, int row, const QRect& rect);

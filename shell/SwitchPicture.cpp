@@ -42,16 +42,22 @@ void draw(QPainter& p)
     p.restore();
 }
 
-QList<Led> leds(uint8_t b13, uint8_t b14)
+QList<Led> leds(const SwitchLeds& on)
 {
     const QColor green(0, 160, 0), red(200, 0, 0), black(0, 0, 0);
-    const auto twoColour = [&](uint8_t b) { return b & kGreenBit ? green : b & kRedBit ? red : black; };
-    const auto level = [&](int i) { return b13 & kLevelLedBits[i] ? green : black; };
+    const auto twoColour = [&](SwitchLeds::Colour c) {
+        return c == SwitchLeds::Green ? green : c == SwitchLeds::Red ? red : black;
+    };
+    const auto level = [&](int i) { return on.level[size_t(i)] ? green : black; };
     // Rectangles as left, top, right, bottom with right and bottom exclusive.
     const auto r = [](int l, int t, int rr, int bb) { return QRect(l, t, rr - l, bb - t); };
     return {
-        {r(12, 14, 20, 19), level(0)}, {r(12, 29, 20, 34), level(1)},       {r(12, 44, 20, 49), level(2)},
-        {r(12, 59, 20, 64), level(3)}, {r(12, 74, 20, 79), twoColour(b13)}, {r(71, 14, 78, 19), twoColour(b14)},
+        {r(12, 14, 20, 19), level(0)},
+        {r(12, 29, 20, 34), level(1)},
+        {r(12, 44, 20, 49), level(2)},
+        {r(12, 59, 20, 64), level(3)},
+        {r(12, 74, 20, 79), twoColour(on.reserve)},
+        {r(71, 14, 78, 19), twoColour(on.fuel)},
     };
 }
 

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "link/LiveFrame.h"
+
 class QPainter;
 
 // The 91 x 91 picture of the dashboard switch in the main window, with its level and fuel LEDs.
@@ -21,14 +23,8 @@ struct Led {
     QColor colour;
 };
 
-// Bits of the LED bytes of a live frame. The level byte lights the column's four upper LEDs, top
-// first, in green; its two lowest bits, like the fuel byte's, drive a two-colour LED: green, else
-// red (the reserve at the column's foot), else off.
-constexpr uint8_t kLevelLedBits[] = {0x20, 0x10, 0x08, 0x04};
-constexpr uint8_t kGreenBit = 0x02;
-constexpr uint8_t kRedBit = 0x01;
-
-// The six LEDs for live-frame bytes 13 (level LEDs, bits 5..0) and 14 (fuel LED, bits 1..0).
-QList<Led> leds(uint8_t byte13, uint8_t byte14);
+// The six LEDs as the live reply lights them: the level column (top first), the reserve at its foot
+// and the fuel LED.
+QList<Led> leds(const SwitchLeds& on);
 
 }  // namespace SwitchPicture

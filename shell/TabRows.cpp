@@ -22,8 +22,6 @@ constexpr const char* kMapNames[TabRows::kMapTabs] = {"SpeedButton11", "SpeedBut
 // Map pages on the first line; the rest are admin pages on the second.
 constexpr int kMapFirstLine = 5;
 // Live frame byte 11: an error is active (red tab), stored or pending (green tab).
-constexpr uint8_t kErrorActive = 0x08;
-constexpr uint8_t kErrorNoted = 0x14;
 const QColor kRed(255, 0, 0);
 const QColor kDarkGreen(0, 128, 0);
 
@@ -186,8 +184,7 @@ void TabRows::showAdminMapPages(bool shown)
 
 void TabRows::liveFrame(const LiveFrame& frame)
 {
-    const uint8_t flags = frame.byte(11);
-    const QColor colour = flags & kErrorActive ? kRed : flags & kErrorNoted ? kDarkGreen : diagnosticsNormal_;
+    const QColor colour = frame.errorActive() ? kRed : frame.errorNoted() ? kDarkGreen : diagnosticsNormal_;
     QToolButton* tab = row1_[Diagnostics];
     if (tab->palette().color(QPalette::ButtonText) != colour) WindowParts::setButtonTextColour(tab, colour);
 }

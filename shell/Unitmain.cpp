@@ -120,6 +120,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     // the Device menu after the settings-file items.
     scopeBar_ =
         new ScopeBar(*Sterownik1, prompt, pages_->PanelScope(), menus_->MenuFile(), menus_->MenuFileSave(), commands_);
+    scopeBar_->view()->recorder = &Session->recorder();
     commands_->setToolBar(scopeBar_);
     panels.add(scopeBar_);
     connect(scopeBar_, &ScopeBar::recordingRead, this, [this] { showTab(TabRows::Oscilloscope); });

@@ -5,6 +5,7 @@
 
 #include "dialogs/Unitprog.h"
 #include "editor/Tnastawy.h"
+#include "link/IdentityReader.h"
 #include "link/Regions.h"
 #include "link/Tsterownik.h"
 #include "session/WorkshopSession.h"
@@ -19,9 +20,6 @@
 namespace {
 
 // Identity byte 5: the controller runs its application (0) or its bootloader (1).
-constexpr int kIdentityMode = 5;
-constexpr uint8_t kApplicationMode = 0;
-constexpr uint8_t kBootloaderMode = 1;
 
 }  // namespace
 
@@ -70,7 +68,7 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
     switch (code) {
         case 0x81: {
             QString caption = baseCaption;
-            if (Sterownik1->mem.identity[kIdentityMode] == kApplicationMode) {
+            if (IdentityReader(Sterownik1->mem).inApplication()) {
                 identified = true;
                 caption += QStringLiteral("  -  ") + Sterownik1->StrWersjaSterownika() + QStringLiteral(" v") +
                            Sterownik1->StrWersjaCyframi(1);
@@ -87,7 +85,7 @@ void TForm1::LinkEvent(int kind, int code, int value, int length)
             LayoutRightPanel();
             // A controller left in its bootloader with no update to receive: its application is
             // broken. The box is shown after the link's tick, so polling is not held up by it.
-            if (Sterownik1->mem.identity[kIdentityMode] == kBootloaderMode && !Sterownik1->flashing)
+            if (IdentityReader(Sterownik1->mem).inBootloader() && !Sterownik1->flashing)
                 QTimer::singleShot(0, this, [this] { AskUser(1365, kAskError); });
             break;
         }

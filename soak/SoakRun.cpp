@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "link/IdentityReader.h"
 #include "link/PortNames.h"
 #include "link/Regions.h"
 #include "sim/controller/MemoryDump.h"
@@ -165,8 +166,8 @@ void SoakRun::simulatorEnded()
 bool SoakRun::quiet() const
 {
     const TSterownik& link = link_;
-    return link.alive() && link.writeMask == 0 && !link.commandPending(TSterownik::CmdSettingsWrite) &&
-           !link.historyWritePending() && link.readMask == 0 && link.linkMask == 0 && link.mem.identity[38] != 0;
+    return link.alive() && !link.writesPending() && !link.historyWritePending() && link.readsDone() &&
+           IdentityReader(link.mem).modelKnown();
 }
 
 void SoakRun::edit()
@@ -190,9 +191,7 @@ void SoakRun::edit()
     }
     // Not written at once while the link is down (unsent: the fitter is asked at the reconnection)
     // or the region is being read (held until it is read); lost only when neither holds it.
-    const bool pending =
-        (link_.writeMask & mask) || (mask == 0x1 && link_.commandPending(TSterownik::CmdSettingsWrite));
-    if (pending) return;
+    if (link_.writesPending(mask)) return;
     ++editsWithoutWrite_;
     if (link_.heldEditsMask() & mask) ++editsHeld_;
     else if (link_.unsentEditsMask() & mask) ++editsUnsent_;
@@ -202,8 +201,8 @@ void SoakRun::edit()
 void SoakRun::everySecond()
 {
     const double now = elapsed();
-    if (connectedAt_ >= 0 && link_.PortConnected() && !link_.justOpened && link_.mem.identity[38] != 0 &&
-        link_.readMask == 0 && link_.linkMask == 0) {
+    if (connectedAt_ >= 0 && link_.PortConnected() && !link_.justOpened && IdentityReader(link_.mem).modelKnown() &&
+        link_.readsDone()) {
         longestRead_ = std::max(longestRead_, now - connectedAt_);
         connectedAt_ = -1;
     }
@@ -217,7 +216,7 @@ void SoakRun::everySecond()
     if (static_cast<int>(now) % 60 == 0)
         err() << "kavelo-soak: " << static_cast<int>(now) << " s, edits " << settingsEdits_ + mapCellEdits_
               << ", write acknowledgements " << writeAcks_ << ", reconnects " << reconnects_ << ", writes pending 0x"
-              << QString::number(link_.writeMask, 16) << Qt::endl;
+              << QString::number(link_.pendingWrites(), 16) << Qt::endl;
     // The run ends on time once nothing is pending; a line that cannot drain gets two minutes
     // more (a plug pulled at the end takes a whole connection's reads).
     // The link is asked once: a plug pulled at this very moment must not turn the run's end into
@@ -240,8 +239,8 @@ void SoakRun::finish(bool drained)
     editTimer_.stop();
     secondTimer_.stop();
     const double seconds = elapsed();
-    const uint32_t writesPending = link_.writeMask | (link_.commandPending(TSterownik::CmdSettingsWrite) ? 0x1 : 0);
-    const uint32_t readsPending = link_.readMask;
+    const uint32_t writesPending = link_.pendingWrites();
+    const uint32_t readsPending = link_.pendingReads();
     const uint32_t unreadable = link_.unreadableMask();
     const uint32_t unwritable = link_.unwritableMask();
     link_.timer()->stop();

@@ -153,7 +153,7 @@ private Q_SLOTS:
         QFETCH(int, index);
         QFETCH(QString, name);
         TSterownik link;
-        SettingsCatalogue catalogue(link);
+        SettingsCatalogue catalogue(link.mem, &link);
         catalogue.RegisterSettings();
         QCOMPARE(ConfigDiff::settingName(catalogue, index), name);
     }

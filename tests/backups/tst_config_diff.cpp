@@ -17,7 +17,7 @@ namespace {
 MemoryImage defaults()
 {
     TSterownik link;
-    SettingsCatalogue catalogue(link);
+    SettingsCatalogue catalogue(link.mem, &link);
     catalogue.RegisterSettings();
     catalogue.LoadDefaults();
     for (int n = 8; n <= 10; ++n) ReferenceTables::defaultCorrectionCurve(link.mem.block(n), n);

@@ -276,7 +276,8 @@ void TstChartMath::liveCursor()
     frame[59] = uint8_t(voltage >> 8);
     image.settings[4] = uint8_t(loadSignal);
     image.settings[239] = uint8_t(scale);
-    const Cursor c = MultiplierGeometry::liveCursor(plotOf(600, 300), frame.data(), SettingsReader(image), 200);
+    const Cursor c = MultiplierGeometry::liveCursor(plotOf(600, 300), LiveFrame(frame.data(), int(frame.size())),
+                                                    SettingsReader(image), 200);
     QTEST(c.x, "x");
     QTEST(c.y, "y");
 }

@@ -50,7 +50,7 @@ private Q_SLOTS:
 
         // The live cursor follows the engine's petrol time.
         QVERIFY(b.run([&] { return chart.cursorX() >= 0; }));
-        const int t = std::min<int>(link.lastLiveFrame().byte(19), 200);
+        const int t = std::min<int>(link.lastLiveFrame().petrolTime(), 200);
         QCOMPARE(chart.cursorX(), chart.plot().left + t * chart.plot().width / 200);
 
         // Select the end node and raise it by two.

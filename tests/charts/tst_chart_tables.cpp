@@ -98,7 +98,7 @@ struct Rig {
         frame[15] = uint8_t(c);
         frame[16] = uint8_t(l);
         frame[19] = uint8_t(petrolTime);
-        chart->ShowLiveData(frame.data());
+        chart->ShowLiveData(LiveFrame(frame.data(), int(frame.size())));
     }
 };
 

@@ -88,13 +88,13 @@ struct PaintSpy : QObject {
     }
 };
 
-std::array<uint8_t, 128> liveFrame(int time, int pressure)
+LiveFrame liveFrame(int time, int pressure)
 {
     std::array<uint8_t, 128> f{};
     f[19] = uint8_t(time);
     f[44] = uint8_t(pressure & 0xFF);
     f[45] = uint8_t(pressure >> 8);
-    return f;
+    return LiveFrame(f.data(), int(f.size()));
 }
 
 }  // namespace
@@ -326,7 +326,7 @@ private Q_SLOTS:
         TGrafika& c = w.chart();
         QCoreApplication::processEvents();  // the pending layout and its render
         const auto frame = liveFrame(150, 80);
-        c.ShowLiveData(frame.data());
+        c.ShowLiveData(frame);
         const int x = c.cursorX(), y = c.cursorY();
         const QImage shown = c.grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QImage& f = c.frameImage();
@@ -343,7 +343,7 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(c.cursorX(), x);
         const auto elsewhere = liveFrame(40, 20);
-        c.ShowLiveData(elsewhere.data());
+        c.ShowLiveData(elsewhere);
         QCoreApplication::processEvents();
         const QPoint origin = c.mapTo(c.window(), QPoint(0, 0));
         const QImage screen =
@@ -365,7 +365,7 @@ private Q_SLOTS:
         w.link().mem.settingsBlock()[kScale] = 0;
         w.chart().Rebuild();
         const auto frame = liveFrame(100, 50);
-        w.chart().ShowLiveData(frame.data());
+        w.chart().ShowLiveData(frame);
         QVERIFY(w.chart().cursorX() > 0);
         QCOMPARE(w.chart().cursorY(), -1);
         const QImage& img = w.chart().frameImage();
@@ -507,7 +507,7 @@ private Q_SLOTS:
             QCOMPARE(view->selectedNode(), selected);
             QCOMPARE(link.writeMask, 0u);
             const auto frame = liveFrame(100, 50);
-            chart.ShowLiveData(frame.data());
+            chart.ShowLiveData(frame);
             QCOMPARE(chart.cursorX(), -1);
         }
     }

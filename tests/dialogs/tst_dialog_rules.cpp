@@ -306,7 +306,9 @@ private Q_SLOTS:
     {
         QFETCH(int, byte);
         QFETCH(QList<QColor>, leds);
-        const std::array<QColor, 5> got = LevelSensor::Leds(uint8_t(byte));
+        std::array<uint8_t, LiveFrame::kSize> frame{};
+        frame[13] = uint8_t(byte);
+        const std::array<QColor, 5> got = LevelSensor::Leds(LiveFrame(frame.data(), LiveFrame::kSize).switchLeds());
         for (int i = 0; i < 5; ++i) QCOMPARE(got[i], leds[i]);
     }
 };

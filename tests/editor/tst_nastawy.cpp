@@ -13,7 +13,7 @@ namespace {
 // An editor on a link without a port, the catalogue registered and its defaults loaded.
 struct Fixture {
     TSterownik link;
-    SettingsCatalogue catalogue{link};
+    SettingsCatalogue catalogue{link.mem, &link};
     QWidget host;
     TNastawy* editor;
 

@@ -21,6 +21,8 @@ private Q_SLOTS:
     void liveReplyIsHandedOnOnceAsValue();
     void liveFrameReadsZeroOutsideItsBytes_data();
     void liveFrameReadsZeroOutsideItsBytes();
+    void namedReadings_data();
+    void namedReadings();
 
 private:
     struct Line {
@@ -216,17 +218,17 @@ void TestReceiver::liveReplyIsHandedOnOnceAsValue()
     const LiveFrame& f = frames[0];
     QCOMPARE(f.length(), 92);
     QCOMPARE(f.command(), uint8_t(0x90));
-    QCOMPARE(f.byte(4), uint8_t(1));
+    QCOMPARE(LiveFrameBytes::byte(f, 4), uint8_t(1));
     QCOMPARE(f.eventCode(), uint8_t(3));
     QCOMPARE(f.workState(), 7 | 8 << 8);
-    QCOMPARE(f.byte(91), uint8_t(88));
+    QCOMPARE(LiveFrameBytes::byte(f, 91), uint8_t(88));
     // The receive buffer is taken by the next reply; the value the views got stays as it was.
     receive(0x82, QByteArray(70, char(0x11)));
     QCOMPARE(frames.size(), 1);
-    QCOMPARE(frames[0].byte(4), uint8_t(1));
+    QCOMPARE(LiveFrameBytes::byte(frames[0], 4), uint8_t(1));
     QCOMPARE(link->errorList().length(), 74);
-    QCOMPARE(link->errorList().byte(73), uint8_t(0x11));
-    QCOMPARE(link->errorList().byte(74), uint8_t(0));
+    QCOMPARE(LiveFrameBytes::byte(link->errorList(), 73), uint8_t(0x11));
+    QCOMPARE(LiveFrameBytes::byte(link->errorList(), 74), uint8_t(0));
 }
 
 void TestReceiver::liveFrameReadsZeroOutsideItsBytes_data()
@@ -252,9 +254,73 @@ void TestReceiver::liveFrameReadsZeroOutsideItsBytes()
     QByteArray bytes(200, '\0');
     for (int i = 0; i < bytes.size(); ++i) bytes[i] = char(i);
     const LiveFrame f(reinterpret_cast<const uint8_t*>(bytes.constData()), 200, available);
-    QCOMPARE(int(f.byte(offset)), byte);
-    QCOMPARE(f.word(offset), word);
+    QCOMPARE(int(LiveFrameBytes::byte(f, offset)), byte);
+    QCOMPARE(LiveFrameBytes::word(f, offset), word);
     QCOMPARE(f.length(), 200);
+}
+
+// The readings of a live reply by name, each from the bytes the controller puts it in.
+void TestReceiver::namedReadings_data()
+{
+    QTest::addColumn<QList<int>>("bytes");  // offset, value pairs
+    QTest::addColumn<QString>("reading");
+    QTest::addColumn<int>("value");
+    using L = QList<int>;
+    QTest::newRow("rpm, 10 rpm a unit") << L{17, 0x2C, 18, 0x01} << "rpm" << 3000;
+    QTest::newRow("petrol time") << L{19, 42} << "petrolTime" << 42;
+    QTest::newRow("map cell") << L{15, 7, 16, 12} << "cell" << 7 * 16 + 12;
+    QTest::newRow("reducer temperature below zero") << L{40, 118} << "reducerTemperature" << -10;
+    QTest::newRow("gas temperature") << L{42, 128 + 35} << "gasTemperature" << 35;
+    QTest::newRow("manifold pressure") << L{44, 0x10, 45, 0x01} << "manifoldPressure" << 0x110;
+    QTest::newRow("gas pressure") << L{48, 0x2C, 49, 0x01} << "gasPressure" << 300;
+    QTest::newRow("load voltage") << L{58, 0xE8, 59, 0x03} << "loadVoltage" << 1000;
+    QTest::newRow("level sensor") << L{50, 125} << "levelSensor" << 125;
+    QTest::newRow("petrol time of cylinder 3") << L{68, 0x34, 69, 0x12} << "petrol3" << 0x1234;
+    QTest::newRow("gas time of cylinder 8") << L{90, 0x01, 91, 0x02} << "gas8" << 0x0201;
+    QTest::newRow("cylinder 9 does not exist") << L{92, 1, 93, 1} << "gas9" << 0;
+    QTest::newRow("engine running: ignition and turning") << L{11, 0x03} << "running" << 1;
+    QTest::newRow("ignition only") << L{11, 0x01} << "running" << 0;
+    QTest::newRow("error active") << L{11, 0x08} << "errors" << 2;
+    QTest::newRow("error noted") << L{11, 0x10} << "errors" << 1;
+    QTest::newRow("on petrol") << L{10, 0, 11, 0x03} << "onPetrol" << 1;
+    QTest::newRow("on gas") << L{10, 6} << "onPetrol" << 0;
+    // Level column top first from bits 5..2 (1001: 9 hundreds), then the reserve and the fuel LED
+    // (1 green, 2 red).
+    QTest::newRow("switch LEDs") << L{13, 0x24 | 0x01, 14, 0x02} << "leds" << 921;
+}
+
+void TestReceiver::namedReadings()
+{
+    QFETCH(QList<int>, bytes);
+    QFETCH(QString, reading);
+    std::array<uint8_t, LiveFrame::kSize> raw{};
+    for (int i = 0; i + 1 < bytes.size(); i += 2) raw[size_t(bytes[i])] = uint8_t(bytes[i + 1]);
+    const LiveFrame f(raw.data(), LiveFrame::kSize);
+    const SwitchLeds leds = f.switchLeds();
+    const auto colour = [](SwitchLeds::Colour c) { return c == SwitchLeds::Green ? 1 : c == SwitchLeds::Red ? 2 : 0; };
+    const QHash<QString, int> got{
+        {"rpm", f.rpm()},
+        {"petrolTime", f.petrolTime()},
+        {"cell", f.rpmCell() * 16 + f.loadCell()},
+        {"reducerTemperature", f.reducerTemperature()},
+        {"gasTemperature", f.gasTemperature()},
+        {"manifoldPressure", f.manifoldPressure()},
+        {"gasPressure", f.gasPressure()},
+        {"loadVoltage", f.loadVoltage()},
+        {"levelSensor", f.levelSensor()},
+        {"petrol3", f.petrolInjectionTime(2)},
+        {"gas8", f.gasInjectionTime(7)},
+        {"gas9", f.gasInjectionTime(8)},
+        {"running", f.engineRunning()},
+        {"errors", f.errorActive()  ? 2
+                   : f.errorNoted() ? 1
+                                    : 0},
+        {"onPetrol", f.onPetrol()},
+        {"leds", (leds.level[0] << 3 | leds.level[1] << 2 | leds.level[2] << 1 | leds.level[3]) * 100 +
+                     colour(leds.reserve) * 10 + colour(leds.fuel)},
+    };
+    QVERIFY2(got.contains(reading), qPrintable(reading));
+    QTEST(got.value(reading), "value");
 }
 
 QTEST_GUILESS_MAIN(TestReceiver)

@@ -418,7 +418,7 @@ private Q_SLOTS:
         // Two columns: engine speed and vacuum; one with more decimals than shown; a fuel status.
         // Revolutions (word at 17, scale 10, general format), vacuum (word at 44, scale 0.01, two decimals).
         for (int c = 0; c < l.channels().size(); ++c) l.setChannelShown(c, kChannelScope, c == 1 || c == 3);
-        QVector<ScopeCsv::Column> cols = ScopeCsv::columns(l);
+        QVector<ScopeCsv::Column> cols = ScopeCsv::columns(l.channelTable());
         QCOMPARE(ScopeCsv::header(cols), QStringLiteral("sec;Revolutions;Vacuum;\r\n"));
 
         std::vector<uint8_t> samples(12 * 128, 0);
@@ -438,7 +438,7 @@ private Q_SLOTS:
         // More than three decimals: the column writes nothing, not even its ";". Diagnostic
         // channels join while the diagnostic flag is on.
         l.setDiagnosticChannels(true);
-        cols = ScopeCsv::columns(l);
+        cols = ScopeCsv::columns(l.channelTable());
         QVERIFY(cols.size() > 2);
         // Every column has its heading, the diagnostic channels' fixed names included.
         QVERIFY(!ScopeCsv::header(cols).contains(QStringLiteral(";;")));
@@ -458,11 +458,12 @@ private Q_SLOTS:
         QVERIFY(writeFile(target, precious));
         LinkRig rig;
         std::vector<uint8_t> samples(3000 * 128, 0x41);
-        const int failed = withFileLimit(2000, [&] { return ScopeCsv::save(target, rig.link, samples.data(), 3000); });
+        const int failed =
+            withFileLimit(2000, [&] { return ScopeCsv::save(target, rig.link.channelTable(), samples.data(), 3000); });
         QCOMPARE(failed, 135);
         QCOMPARE(readFile(target), precious);
-        QCOMPARE(ScopeCsv::save(dir.path(), rig.link, samples.data(), 3), 135);
-        QCOMPARE(ScopeCsv::save(target, rig.link, samples.data(), 3), 0);
+        QCOMPARE(ScopeCsv::save(dir.path(), rig.link.channelTable(), samples.data(), 3), 135);
+        QCOMPARE(ScopeCsv::save(target, rig.link.channelTable(), samples.data(), 3), 0);
         const QByteArray text = readFile(target);
         QVERIFY(text.startsWith("sec;" + TextById(1400).toUtf8() + ';'));
         QCOMPARE(text.count("\r\n"), 4);

@@ -64,12 +64,14 @@ std::array<uint8_t, 128> liveFrame(int rpmWord, int state = 0x306)
 // A stand-alone view on its own link that draws only channel 1 (engine speed).
 struct View {
     TSterownik link;
+    LiveRecorder recorder;
     TScope scope;
     explicit View(QSize size)
     {
         link.timer()->stop();
         for (int c = 0; c < link.channels().size(); ++c) link.setChannelShown(c, kChannelDrawn, c == 1);
         scope.link = &link;
+        scope.recorder = &recorder;
         scope.resize(size);
         scope.show();
     }

@@ -47,7 +47,7 @@ private Q_SLOTS:
         link = std::make_unique<TSterownik>();
         link->setBackend(std::make_unique<LoopbackBackend>());
         QVERIFY(link->PortOpen(1));
-        cat = std::make_unique<SettingsCatalogue>(*link);
+        cat = std::make_unique<SettingsCatalogue>(link->mem, link.get());
         cat->RegisterSettings();
         cat->LoadDefaults();
         beeps = 0;
