@@ -57,15 +57,16 @@ private Q_SLOTS:
     void everyLinkAndPictureIsThere()
     {
         const QStringList all = pages();
-        QStringList en, pl;
+        QStringList en, pl, es;
         for (const QString& p : all) {
             if (p.startsWith(QStringLiteral(":/manual/en/"))) en << p.section(QLatin1Char('/'), -1);
             if (p.startsWith(QStringLiteral(":/manual/pl/"))) pl << p.section(QLatin1Char('/'), -1);
+            if (p.startsWith(QStringLiteral(":/manual/es/"))) es << p.section(QLatin1Char('/'), -1);
         }
         QVERIFY(en.size() >= 10);
         QCOMPARE(pl, en);
-        for (const QString& lang : {QStringLiteral("ru"), QStringLiteral("es")})
-            QVERIFY(QFile::exists(QStringLiteral(":/manual/%1/index.md").arg(lang)));
+        QCOMPARE(es, en);
+        QVERIFY(QFile::exists(QStringLiteral(":/manual/ru/index.md")));
 
         static const QRegularExpression link(QStringLiteral("\\]\\(([^)\\s]+)\\)"));
         int pictures = 0;
@@ -87,10 +88,11 @@ private Q_SLOTS:
         QVERIFY(pictures > 0);
     }
 
-    // The troubleshooting chapter has a row for every error code the program shows, in both languages.
+    // The troubleshooting chapter has a row for every error code the program shows, in every written
+    // language.
     void troubleshootingExplainsEveryCode()
     {
-        for (const QString& lang : {QStringLiteral("en"), QStringLiteral("pl")}) {
+        for (const QString& lang : {QStringLiteral("en"), QStringLiteral("pl"), QStringLiteral("es")}) {
             const QString text = readAll(QStringLiteral(":/manual/%1/08-troubleshooting.md").arg(lang));
             for (int code : ErrorHelp::codes())
                 QVERIFY2(text.contains(QStringLiteral("\n| %1 | ").arg(code)),
@@ -175,14 +177,16 @@ private Q_SLOTS:
         QVERIFY(b->toPlainText().startsWith(QStringLiteral("KAVELO workshop program")));
         QCOMPARE(window.contentsButton()->text(), QStringLiteral("Contents"));
 
-        // Spanish has a first page of its own leading to the English chapters.
+        // Spanish has its own chapters.
         programLanguage() = TextTable::Spanish;
         window.relabel();
-        QVERIFY(b->toPlainText().contains(QStringLiteral("todavía no está traducido")));
-        const QPoint english = linkPoint(b, QStringLiteral("../en/08-troubleshooting.md"));
-        QVERIFY(english.x() >= 0);
-        QTest::mouseClick(b->viewport(), Qt::LeftButton, {}, english);
-        QCOMPARE(b->source(), QUrl(QStringLiteral("qrc:/manual/en/08-troubleshooting.md")));
+        QVERIFY(b->toPlainText().startsWith(QStringLiteral("Programa de taller KAVELO")));
+        QCOMPARE(window.contentsButton()->text(), QStringLiteral("Índice"));
+        const QPoint spanish = linkPoint(b, QStringLiteral("08-troubleshooting.md"));
+        QVERIFY(spanish.x() >= 0);
+        QTest::mouseClick(b->viewport(), Qt::LeftButton, {}, spanish);
+        QCOMPARE(b->source(), QUrl(QStringLiteral("qrc:/manual/es/08-troubleshooting.md")));
+        QVERIFY(b->toPlainText().startsWith(QStringLiteral("Solución de problemas")));
         QTest::mouseClick(window.contentsButton(), Qt::LeftButton);
         QCOMPARE(b->source(), ManualWindow::contentsOf(TextTable::Spanish));
     }
