@@ -113,11 +113,15 @@ bool UpDown::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != box_ || !box_) return QWidget::eventFilter(watched, event);
     switch (event->type()) {
-        case QEvent::FocusIn:
-            // A click leaves the cursor where it landed; the whole value is selected once the
-            // button is up, so that digits typed replace it.
-            selectOnRelease_ = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
+        case QEvent::FocusIn: {
+            // Digits typed into a box just entered replace its value. A click leaves the cursor
+            // where it landed, so the value is selected once the button is up; the box taking the
+            // focus as its dialog opens selects it at once (the Tab key's focus does by itself).
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            selectOnRelease_ = reason == Qt::MouseFocusReason;
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::OtherFocusReason) box_->selectAll();
             break;
+        }
         case QEvent::MouseButtonRelease:
             if (selectOnRelease_) {
                 selectOnRelease_ = false;

@@ -430,6 +430,10 @@ private Q_SLOTS:
         DialogBench b;
         SettingsCatalogue& cat = b.editor()->catalogue();
         const auto type = [](QLineEdit* box, const QString& text) {
+            if (!box->window()->isActiveWindow()) {
+                box->window()->activateWindow();
+                QTRY_VERIFY(box->window()->isActiveWindow());
+            }
             if (!box->hasFocus()) {
                 QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
                 QVERIFY(box->hasFocus());
@@ -445,6 +449,7 @@ private Q_SLOTS:
         b.clickInjectorsCell(true);
         TFormCal* cal = b.form.dialogs()->FormCal();
         QCOMPARE(cal->EditResult->text(), QStringLiteral("1.9"));
+        cal->BitBtn1->setFocus();  // so that the click is what gives the box the focus
         type(cal->EditPower, QStringLiteral("200"));
         QVERIFY(cal->isVisible());
         QCOMPARE(cal->UpDown1->position(), 200);
