@@ -129,6 +129,9 @@ enum Id {
     AxisTime,
     AxisByte,
     ObdNoEngineComputer,  // the OBD row when the adapter answers and no engine computer does
+    // Typing into the dialogs' value boxes and the settings editor (5450..5499).
+    TypedOutOfRange = 5450,  // "Enter a value from %1 to %2"
+    TypedNoDigits = 5451,    // "This value takes no digits: change it with the arrows"
 };
 }  // namespace OwnText
 

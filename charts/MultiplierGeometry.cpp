@@ -56,6 +56,15 @@ int differenceY(const Plot& plot, int p, int g)
     return static_cast<int>(plot.bottom - 0.2 * plot.height - ((p - g) * plot.height) / 400);
 }
 
+QRect nodeTableRect(const Plot& plot, QSize size, const QRect& legend, int controlWidth)
+{
+    const QRect corner(QPoint(plot.right() - 2 - size.width(), plot.top() + 4), size);
+    if (!corner.intersects(legend)) return corner;
+    const QRect beside(QPoint(legend.right() + 8, plot.top() + 4), size);
+    if (beside.right() <= controlWidth - 34) return beside;
+    return QRect(QPoint(std::max(0, corner.left()), legend.bottom() + 6), size);
+}
+
 Cursor liveCursor(const Plot& plot, const LiveFrame& frame, const SettingsReader& settings, int max)
 {
     Cursor c;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtCore/QRect>
+
 #include <cstdint>
 
 #include "charts/ChartLayout.h"
@@ -42,5 +44,11 @@ struct Cursor {
     int x, y;
 };
 Cursor liveCursor(const Plot& plot, const LiveFrame& frame, const SettingsReader& settings, int max);
+
+// Where the tune assistant's node table of `size` goes on a control `controlWidth` wide, so that it
+// covers neither the legend nor the key line under it (`legend`, the rectangle of their texts): the
+// plot's upper right corner; where that would cover the legend, right of the legend while the
+// table ends before the shift buttons; otherwise under the legend, at the plot's right edge.
+QRect nodeTableRect(const Plot& plot, QSize size, const QRect& legend, int controlWidth);
 
 }  // namespace MultiplierGeometry

@@ -24,6 +24,9 @@ namespace {
 
 static_assert(MultiplierNodes::kSlots == SettingsReader::kMultiplierNodeSlots);
 
+// The legend's texts: the curve, petrol, gas and (from the full view on) the deviation.
+constexpr int kLegendIds[4] = {1709, 1700, 1701, 1702};
+
 bool wideScale(const TSterownik& link) { return SettingsReader(link.mem).wideMultiplierScale(); }
 
 // One edit of the curve's nodes: `edit` works on a copy of bank 1's node slots, which goes back
@@ -180,15 +183,12 @@ void MultiplierView::buildBackground(TGrafika& chart, QPainter& p)
     // Legend, on the plot's own background.
     p.setBackgroundMode(Qt::OpaqueMode);
     p.setBackground(c.plotBackground);
-    const struct {
-        int id;
-        QColor colour;
-    } legend[4] = {
-        {1709, c.curve}, {1700, QColor::fromRgb(kPetrol)}, {1701, QColor::fromRgb(kGas)}, {1702, difference}};
+    const QColor colours[4] = {c.curve, QColor::fromRgb(kPetrol), QColor::fromRgb(kGas), difference};
     const int rows = chart.viewLevel() > 0 ? 4 : 3;
     for (int i = 0; i < rows; ++i) {
-        p.setPen(legend[i].colour);
-        TGrafika::drawTextAt(p, pl.left + 20, pl.top() + 20 * (i + 1), QStringLiteral("----") + TextById(legend[i].id));
+        p.setPen(colours[i]);
+        TGrafika::drawTextAt(p, pl.left + 20, pl.top() + 20 * (i + 1),
+                             QStringLiteral("----") + TextById(kLegendIds[i]));
     }
     p.setBackgroundMode(Qt::TransparentMode);
 
@@ -234,13 +234,22 @@ void MultiplierView::drawDeviation(TGrafika& chart, QPainter& p)
     const MultiplierEvidence::Evidence e =
         MultiplierEvidence::fromMaps(m[MemoryImage::PetrolMap].data(), m[MemoryImage::GasMap].data(), nullptr, nullptr,
                                      mem.block(MemoryImage::Multiplier1));
-    if (e.cells.empty()) return;
     const ChartLayout::Plot& pl = chart.plot();
     const int rows = chart.viewLevel() > 0 ? 4 : 3;
+    // Where the legend's texts and these two lines lie, kept clear of the node table.
+    const QFontMetrics fm = p.fontMetrics();
+    const auto lineRect = [&](int row, const QString& text) {
+        return QRect(pl.left + 20, pl.top() + 20 * row, fm.horizontalAdvance(text), fm.height());
+    };
+    legendRect_ = QRect();
+    for (int i = 0; i < rows; ++i) legendRect_ |= lineRect(i + 1, QStringLiteral("----") + TextById(kLegendIds[i]));
+    if (e.cells.empty()) return;
+    const QString deviation = TextById(OwnText::TuneDeviationNow).arg(fixed(e.deviation(), 1));
+    const QString keys = TextById(OwnText::TuneKeys);
+    legendRect_ |= lineRect(rows + 1, deviation) | lineRect(rows + 2, keys);
     p.setPen(chart.plotTextColour());
-    TGrafika::drawTextAt(p, pl.left + 20, pl.top() + 20 * (rows + 1),
-                         TextById(OwnText::TuneDeviationNow).arg(fixed(e.deviation(), 1)));
-    TGrafika::drawTextAt(p, pl.left + 20, pl.top() + 20 * (rows + 2), TextById(OwnText::TuneKeys));
+    TGrafika::drawTextAt(p, pl.left + 20, pl.top() + 20 * (rows + 1), deviation);
+    TGrafika::drawTextAt(p, pl.left + 20, pl.top() + 20 * (rows + 2), keys);
 }
 
 void MultiplierView::drawProposal(TGrafika& chart, QPainter& p)
@@ -263,7 +272,8 @@ void MultiplierView::drawProposal(TGrafika& chart, QPainter& p)
     p.setPen(QPen(colour, 1));
     for (const QPoint& at : curve) p.drawRect(at.x() - 3, at.y() - 3, 6, 6);
 
-    // The node table in the plot's upper right corner, on the plot's own background.
+    // The node table in the plot's upper right corner, or where it leaves the legend clear, on the
+    // plot's own background.
     QStringList lines = TuneAssistant::nodeTable(*proposal_);
     lines << (proposal_->enough ? (proposal_->changed > 0 ? TextById(OwnText::TuneDeviation)
                                                                 .arg(fixed(proposal_->before, 1))
@@ -283,7 +293,7 @@ void MultiplierView::drawProposal(TGrafika& chart, QPainter& p)
     for (int w : width) total += w;
     total = std::max(total, fm.horizontalAdvance(lines.back()) + 8);
     const int rowHeight = fm.height() + 1;
-    tableRect_ = QRect(pl.right() - total - 6, pl.top() + 4, total + 4, rowHeight * int(lines.size()) + 4);
+    tableRect_ = nodeTableRect(pl, QSize(total + 4, rowHeight * int(lines.size()) + 4), legendRect_, chart.width());
     // Seen through: on a small window the table covers much of the plot, and the fitter still sees
     // both curves under it.
     QColor shade = chart.chartColours().plotBackground;
@@ -527,7 +537,9 @@ void MultiplierView::mousePress(TGrafika& chart, QPoint pos, Qt::MouseButton but
 
 void MultiplierView::keyDown(TGrafika& chart, int key, Qt::KeyboardModifiers shift)
 {
-    if (!chart.link() || !chart.hasChartFocus()) return;
+    if (!chart.link()) return;
+    // The assistant's keys work whenever the chart is shown, as the table views' F8 and +/- do: the
+    // fitter reads them on the chart and should not have to click the plot first.
     switch (key) {
         case kProposeKey: Propose(chart); return;
         case kApplyKey:
@@ -538,6 +550,7 @@ void MultiplierView::keyDown(TGrafika& chart, int key, Qt::KeyboardModifiers shi
             return;
         default: break;
     }
+    if (!chart.hasChartFocus()) return;
     TSterownik& link = *chart.link();
     const bool ctrl = shift & Qt::ControlModifier;
     const bool wide = wideScale(link);

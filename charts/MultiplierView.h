@@ -47,7 +47,8 @@ public:
 
     // The tune assistant on this chart: T proposes new node values from the learned maps (shown
     // dashed over the curve, with the node table), A applies the proposal shown (a backup first,
-    // then the write of the settings block and multiplier bank 1), Escape discards it.
+    // then the write of the settings block and multiplier bank 1), Escape discards it. These keys
+    // work with or without the chart's focus; the node keys need it.
     static constexpr int kProposeKey = Qt::Key_T;
     static constexpr int kApplyKey = Qt::Key_A;
     const MultiplierProposal::Proposal* proposal() const { return proposal_ ? &*proposal_ : nullptr; }
@@ -55,8 +56,9 @@ public:
     // False when there is nothing to apply or the link takes no write now (the proposal stays).
     bool ApplyProposal(TGrafika& chart);
     void DiscardProposal(TGrafika& chart);
-    // Where the node table is drawn (empty without a proposal).
+    // Where the node table is drawn (empty without a proposal), and the legend with the lines under it.
     QRect proposalTableRect() const { return tableRect_; }
+    QRect legendRect() const { return legendRect_; }
 
 private:
     void act(TGrafika& chart, MultiplierNodes::Outcome outcome);
@@ -69,6 +71,7 @@ private:
 
     std::optional<MultiplierProposal::Proposal> proposal_;
     QRect tableRect_;
+    QRect legendRect_;
 
     int selected_ = 0;
     // One render's trend candidates (the 256 cells of one map at most) and the trend polyline,

@@ -16,6 +16,7 @@
 #include "dialogs/DiffHeatMap.h"
 #include "link/Tsterownik.h"
 #include "settings/NamedSettings.h"
+#include "ui/CutTextTips.h"
 
 namespace {
 
@@ -39,11 +40,15 @@ CompareWindow::CompareWindow(QWidget* parent, TSterownik& link, const MemoryImag
     ListSettings->setHeaderLabels(
         {TextById(OwnText::ColumnSetting), TextById(OwnText::ColumnController), TextById(OwnText::ColumnFile)});
     ListSettings->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // A text cut for want of room is whole in its tooltip (and, as the item's text, in its
+    // accessible name).
+    ListSettings->setItemDelegate(new CutTextTips(ListSettings));
 
     ListRegions = new QTreeWidget(this);
     ListRegions->setObjectName(QStringLiteral("ListRegions"));
     ListRegions->setRootIsDecorated(false);
     ListRegions->setHeaderLabels({TextById(OwnText::ColumnRegion), TextById(OwnText::ColumnDifference)});
+    ListRegions->setItemDelegate(new CutTextTips(ListRegions));
     HeatMap = new DiffHeatMap(this);
 
     auto* right = new QWidget(this);
@@ -123,7 +128,10 @@ void CompareWindow::Refresh()
         item->setData(0, kRoleKind, 2);
         item->setData(0, kRoleIndex, r.region);
     }
+    // The values and the region names take the room they need; the setting names have the rest.
     ListRegions->resizeColumnToContents(0);
+    ListSettings->resizeColumnToContents(1);
+    ListSettings->resizeColumnToContents(2);
     LabelSummary->setText(diff_.equal() ? TextById(OwnText::NoDifferences) : QString());
     HeatMap->clear();
 }

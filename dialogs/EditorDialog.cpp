@@ -3,6 +3,7 @@
 #include <QtWidgets/QLineEdit>
 
 #include "session/WorkshopSession.h"
+#include "settings/SettingsCatalogue.h"
 
 EditorDialog::EditorDialog(QWidget* parent, WorkshopSession* session)
     : QDialog(parent), Catalogue(session ? &session->catalogue() : nullptr),
@@ -44,6 +45,11 @@ void EditorDialog::ApplyTheme(const ThemePalette& palette)
     if (palette.text.isValid()) p.setColor(QPalette::Text, palette.text);
     setPalette(p);
     update();
+}
+
+QString EditorDialog::shownValue(int index, int raw) const
+{
+    return Catalogue ? Catalogue->ValueText(index, raw) : QString::number(raw);
 }
 
 QLineEdit* EditorDialog::makeBox(QWidget* parent, const QRect& geometry)

@@ -42,8 +42,10 @@ public:
 protected:
     // Opening: false closes the dialog at once.
     virtual bool FormShow() = 0;
-    // A read-only value box in the dialog's style.
+    // A read-only value box in the dialog's style (an up-down paired with it makes it take typing).
     QLineEdit* makeBox(QWidget* parent, const QRect& geometry);
+    // How a value box shows `raw` of setting `index`: the catalogue's text, the plain number without one.
+    QString shownValue(int index, int raw) const;
 
     ThemePalette theme_;
 };

@@ -46,6 +46,7 @@ TFormCal::TFormCal(QWidget* parent, WorkshopSession* session) : EditorDialog(par
     UpDown1->setGeometry(264, 30, 17, 22);
     UpDown1->setRange(25, 1000);
     UpDown1->setPosition(100);
+    UpDown1->setBuddy(EditPower);
     ComboUnit = list(GroupBox1, QRect(290, 30, 72, 22));
     LabelCylinders = label(GroupBox1, 16, 66);
     ComboCylinders = list(GroupBox1, QRect(200, 66, 81, 22));

@@ -34,6 +34,7 @@ TFormInj::TFormInj(QWidget* parent, WorkshopSession* session) : EditorDialog(par
         UpDowns[i]->setRange(78, 178);
         UpDowns[i]->setPosition(128);
         UpDowns[i]->tag = i;
+        UpDowns[i]->setBuddy(Edits[i], [this, i](int raw) { return shownValue(kFirstSetting + i, raw); });
         connect(UpDowns[i], &UpDown::ChangingEx, this, [this, i](int position) { UpDown1ChangingEx(i, position); });
         Units[i] = new QLabel(this);
         Units[i]->setGeometry(208, y, 60, 22);

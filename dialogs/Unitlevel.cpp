@@ -44,6 +44,7 @@ TFormLevel::TFormLevel(QWidget* parent, WorkshopSession* session) : EditorDialog
         UpDowns[i]->setRange(0, 255);
         UpDowns[i]->tag = NamedSettings::kLevelThresholds + i;
         UpDown* u = UpDowns[i];
+        u->setBuddy(Edits[i], [this, u](int raw) { return shownValue(u->tag, raw); });
         connect(u, &UpDown::ChangingEx, this, [this, u](int position) { UpDown4ChangingEx(u, position); });
     }
     LabelVoltage = new QLabel(this);

@@ -43,6 +43,7 @@ TFormNastaw::TFormNastaw(QWidget* parent, WorkshopSession* session) : EditorDial
         UpDowns[i] = new UpDown(Qt::Horizontal, this);
         UpDowns[i]->setGeometry(332, y, 40, 24);
         UpDown* u = UpDowns[i];
+        u->setBuddy(Edits[i], [this, u](int raw) { return shownValue(u->tag, raw); });
         connect(u, &UpDown::ChangingEx, this, [this, u](int position) { UpDown1ChangingEx(u, position); });
     }
     ComboBox1 = new QComboBox(this);

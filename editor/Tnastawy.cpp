@@ -135,16 +135,21 @@ void TNastawy::Relayout()
         scroll_->hide();
         firstRow_ = 0;
     }
-    QStringList labels;
+    // Each label with the room it lacks against a plain one: a label before a detail button ends a
+    // little before the button, not kLabelGap before the value box.
+    const int plainEnd = geo_.p(0, 2) - kLabelGap;
+    QList<std::pair<QString, int>> labels;
     for (int n : cells_)
-        if (n >= 0) labels << catalogue_.LabelText(n);
+        if (n >= 0)
+            labels.append(
+                {catalogue_.LabelText(n), hasDetail(n) ? plainEnd - (std::min(geo_.p(0, 2), geo_.p(0, 6)) - 4) : 0});
     const auto labelWidth = [&](int size) {
         QFont f = font();
         f.setPointSize(size);
         f.setBold(true);
         QFontMetrics fm(f);
         int widest = 0;
-        for (const QString& l : labels) widest = std::max(widest, fm.horizontalAdvance(l));
+        for (const auto& [text, lacking] : labels) widest = std::max(widest, fm.horizontalAdvance(text) + lacking);
         return widest;
     };
     const auto textHeight = [&](int size) {
@@ -166,6 +171,7 @@ void TNastawy::resizeEvent(QResizeEvent*) { Relayout(); }
 
 void TNastawy::refresh()
 {
+    updateAccessibleName();
     render();
     update();
 }
@@ -320,6 +326,40 @@ void TNastawy::drawCell(QPainter& p, int column, int row)
     drawSetting(p, r, column, n, hasFocus() && !(popup_ && popup_->isVisible()) && column == selCol_ && row == selRow_);
 }
 
+int TNastawy::labelLeft(int column) const
+{
+    return std::max(geo_.p(column, 0), geo_.p(column, 2) - longestLabel_ - kLabelGap);
+}
+
+int TNastawy::labelRoomEnd(int column, int n) const
+{
+    return hasDetail(n) ? std::min(geo_.p(column, 2), geo_.p(column, 6)) - 2 : geo_.p(column, 2) - 2;
+}
+
+QFont TNastawy::labelFont() const
+{
+    QFont f = font();
+    f.setPointSize(fontSize_);
+    f.setBold(true);
+    return f;
+}
+
+bool TNastawy::labelCut(int column, int n) const
+{
+    if (n < 0) return false;
+    return QFontMetrics(labelFont()).horizontalAdvance(catalogue_.LabelText(n)) >
+           labelRoomEnd(column, n) - labelLeft(column);
+}
+
+void TNastawy::updateAccessibleName()
+{
+    // The editor draws its cells itself: the selected setting's whole label is its accessible name,
+    // however much of it the cell has room for.
+    const int n = cellAt(selCol_, selRow_);
+    const QString name = n >= 0 ? catalogue_.LabelText(n) : QString();
+    if (accessibleName() != name) setAccessibleName(name);
+}
+
 bool TNastawy::warning(int n) const
 {
     using S = NamedSettings;
@@ -339,16 +379,16 @@ void TNastawy::drawSetting(QPainter& p, const QRect& r, int column, int n, bool 
     const SettingDescriptor& d = catalogue_.descriptor(n);
     const int cls = d.cls();
     const bool disabled = catalogue_.IsLocked(n);
-    const int p0 = geo_.p(column, 0), p2 = geo_.p(column, 2), p3 = geo_.p(column, 3), p4 = geo_.p(column, 4),
-              p5 = geo_.p(column, 5);
+    const int p2 = geo_.p(column, 2), p3 = geo_.p(column, 3), p4 = geo_.p(column, 4), p5 = geo_.p(column, 5);
     const int top = r.top() + 2, h = r.height() - 4;
 
     // Labels of a column start at one x, so the longest ends kLabelGap pixels before the value box.
     p.setPen(pal_.dialogText);
-    const int lx = std::max(p0, p2 - longestLabel_ - kLabelGap);
-    // A label that does not fit ends in "…" before the value box, or before the detail button where
-    // the setting has one, rather than running under it.
-    const int labelEnd = hasDetail(n) ? std::min(p2, geo_.p(column, 6)) - 2 : p2 - 2;
+    const int lx = labelLeft(column);
+    // A label that does not fit even the smallest font ends in "…" before the value box, or before
+    // the detail button where the setting has one, rather than running under it; the tooltip and
+    // the accessible name have it whole.
+    const int labelEnd = labelRoomEnd(column, n);
     const QString label =
         p.fontMetrics().elidedText(catalogue_.LabelText(n), Qt::ElideRight, std::max(0, labelEnd - lx));
     p.save();
@@ -578,7 +618,16 @@ void TNastawy::keyPressEvent(QKeyEvent* event)
             if (selRow_ + 1 < rowCount()) ++selRow_;
             else beep();
             break;
-        default: QWidget::keyPressEvent(event); return;
+        default:
+            // The editor takes no typed numbers: a digit shows how a value is changed instead.
+            if (!event->text().isEmpty() && event->text().at(0).isDigit()) {
+                const QRect cell = cellRect(selCol_, selRow_);
+                QToolTip::showText(mapToGlobal(QPoint(geo_.p(selCol_, 2), cell.bottom())),
+                                   TextById(OwnText::EditorHint), this);
+                return;
+            }
+            QWidget::keyPressEvent(event);
+            return;
     }
     if (scroll_->isVisible()) {
         if (selRow_ < firstRow_) scroll_->setValue(selRow_);
@@ -592,7 +641,15 @@ void TNastawy::keyPressEvent(QKeyEvent* event)
 bool TNastawy::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), TextById(OwnText::EditorHint), this);
+        // Over a label cut for want of room: the whole label first.
+        const auto* help = static_cast<QHelpEvent*>(event);
+        QString tip = TextById(OwnText::EditorHint);
+        if (rowCount() > 0) {
+            const QPoint cell = cellUnder(help->pos());
+            const int n = cellAt(cell.x(), cell.y());
+            if (labelCut(cell.x(), n)) tip = catalogue_.LabelText(n) + QStringLiteral("\n\n") + tip;
+        }
+        QToolTip::showText(help->globalPos(), tip, this);
         return true;
     }
     return QWidget::event(event);

@@ -53,6 +53,8 @@ public:
     QPoint cellUnder(const QPoint& pos) const;
     // Widget rectangle of a cell.
     QRect cellRect(int column, int row) const;
+    // Whether the label of setting n in `column` is cut for want of room (it then ends in "…").
+    bool labelCut(int column, int n) const;
 
     // The repeat timer of a held step button, and its handler (tests call it directly).
     QTimer* repeatTimer() { return &repeat_; }
@@ -93,6 +95,11 @@ private:
     void refresh();
     int visibleRows() const;
     QString fitted(const QFontMetrics& fm, QString text, int width) const;
+    // Where the labels of a column start, and where setting n's label must end.
+    int labelLeft(int column) const;
+    int labelRoomEnd(int column, int n) const;
+    QFont labelFont() const;
+    void updateAccessibleName();
     bool warning(int index) const;
 
     TSterownik& link_;

@@ -67,6 +67,7 @@ ReadingsPanel::ReadingsPanel(TSterownik& link, QWidget* frame, QLabel* injection
     StringGridParametry->setObjectName(QStringLiteral("StringGridParametry"));
     StringGridParametry->setColCount(3);
     StringGridParametry->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGridParametry->onToolTip = [this](int c, int r) { return cutNameTip(c, r); };
     StringGridParametry->onDrawCell = [this](QPainter& p, int c, int r, const QRect& rect) {
         drawReadingsCell(p, c, r, rect);
     };
@@ -261,7 +262,9 @@ void ReadingsPanel::LayoutRightPanel()
     const auto tgHeight = [&](int size, bool bold) {
         return QFontMetrics(sized(base, size, bold)).boundingRect(QStringLiteral("Tg")).height();
     };
-    nameFontSize_ = GridLayout::fitFontSize(20, 7, nameFontSize_, cols[0], 4, r, labelWidth,
+    // The margin is what a drawn cell keeps around its name and unit: 4 pixels before the name, 3
+    // between name and unit, 2 after the unit.
+    nameFontSize_ = GridLayout::fitFontSize(20, 7, nameFontSize_, cols[0], 9, r, labelWidth,
                                             [&](int s) { return tgHeight(s, false); });
     valueFontSize_ = GridLayout::fitFontSize(
         26, 7, valueFontSize_, cols[1], 5, r,
@@ -370,6 +373,23 @@ void ReadingsPanel::drawLeds(const SwitchLeds& leds)
 
 // ---------------------------------------------------------------- drawing
 
+int ReadingsPanel::nameRoom(const QFontMetrics& fm, const QRect& rect, const QString& unit)
+{
+    const int unitLeft = rect.right() + 1 - 2 - fm.horizontalAdvance(unit);
+    return std::max(0, unitLeft - (rect.left() + 4) - 3);
+}
+
+QString ReadingsPanel::cutNameTip(int c, int r) const
+{
+    const int ch = r < readingsShown_.size() ? readingsShown_[r] : -1;
+    if (c != 0 || ch < 0) return {};
+    const TWykres& w = link_.channels()[ch];
+    const QFontMetrics fm(sized(StringGridParametry->font(), nameFontSize_, false));
+    const QString name = TextById(w.id);
+    return fm.horizontalAdvance(name) > nameRoom(fm, StringGridParametry->cellRect(0, r), TextById(w.unit)) ? name
+                                                                                                            : QString();
+}
+
 void ReadingsPanel::drawReadingsCell(QPainter& p, int c, int r, const QRect& rect)
 {
     const int ch = r < readingsShown_.size() ? readingsShown_[r] : -1;
@@ -383,9 +403,9 @@ void ReadingsPanel::drawReadingsCell(QPainter& p, int c, int r, const QRect& rec
         const QFontMetrics fm(p.font());
         const QString unit = TextById(w.unit);
         const int unitLeft = rect.right() + 1 - 2 - fm.horizontalAdvance(unit);
-        // In a narrow panel the name ends in "…" before the unit instead of running under it.
-        const int room = unitLeft - (rect.left() + 4) - 3;
-        p.drawText(rect.left() + 4, y, fm.elidedText(TextById(w.id), Qt::ElideRight, std::max(0, room)));
+        // In a narrow panel the name ends in "…" before the unit instead of running under it (and
+        // is whole in the cell's tooltip).
+        p.drawText(rect.left() + 4, y, fm.elidedText(TextById(w.id), Qt::ElideRight, nameRoom(fm, rect, unit)));
         p.drawText(unitLeft, y, unit);
     } else if (c == 1) {
         p.fillRect(rect, palette_.valueBackground);

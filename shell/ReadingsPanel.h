@@ -10,6 +10,7 @@
 #include "ui/Panel.h"
 #include "ui/Theme.h"
 
+class QFontMetrics;
 class QLabel;
 class QPainter;
 class QToolButton;
@@ -77,6 +78,10 @@ private:
     void drawProtocolPicture();
     void colourGrids();
     void drawReadingsCell(QPainter& p, int col, int row, const QRect& rect);
+    // Room for a channel's name left of its unit in a readings cell, and the whole name of a
+    // readings row whose name is cut (empty when it fits).
+    static int nameRoom(const QFontMetrics& fm, const QRect& rect, const QString& unit);
+    QString cutNameTip(int col, int row) const;
     void drawInjectionCell(QPainter& p, int col, int row, const QRect& rect);
     void injectionGridPressed(const QPoint& pos);
 

@@ -126,21 +126,25 @@ void TabRows::fit()
         setFontSize(row1_[i], s1);
     }
 
+    // Both lines of map pages share one font, fitted to the room a caption has inside its button,
+    // the same room the cut below is measured in.
     const int bw2 = rows_[1]->width() / kMapFirstLine;
+    const int room2 = bw2 - 8;
     captions.clear();
-    for (int i = 0; i < kMapFirstLine; ++i) captions << TextById(kMapCaptions[i]);
-    const int s2 = FrameLayout::fitFontSize(captions, bw2 - 2, 12, 7, width);
+    for (int i = 0; i < kMapTabs; ++i) captions << TextById(kMapCaptions[i]);
+    const int s2 = FrameLayout::fitFontSize(captions, room2, 12, 7, width);
     for (int i = 0; i < kMapTabs; ++i) {
         const bool first = i < kMapFirstLine;
         const int col = first ? i : i - kMapFirstLine;
         row2_[i]->setGeometry(col * bw2, first ? 0 : kMapRowHeight, bw2, kMapRowHeight);
         setFontSize(row2_[i], s2);
         // A page name that does not fit even the smallest font ends in "…" and is whole in the
-        // tooltip, rather than cut at both ends.
+        // tooltip and the accessible name, rather than cut at both ends.
         const QString caption = TextById(kMapCaptions[i]);
-        const bool fits = width(caption, s2) <= bw2 - 8;
-        row2_[i]->setText(fits ? caption : QFontMetrics(row2_[i]->font()).elidedText(caption, Qt::ElideRight, bw2 - 8));
+        const bool fits = width(caption, s2) <= room2;
+        row2_[i]->setText(fits ? caption : QFontMetrics(row2_[i]->font()).elidedText(caption, Qt::ElideRight, room2));
         row2_[i]->setToolTip(fits ? QString() : caption);
+        row2_[i]->setAccessibleName(caption);
     }
 
     // The OBD row is as wide as the top row; a hidden page leaves no gap.

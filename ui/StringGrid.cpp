@@ -4,6 +4,7 @@
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPainter>
 #include <QtWidgets/QScrollBar>
+#include <QtWidgets/QToolTip>
 
 #include "ui/GridCells.h"
 
@@ -207,4 +208,17 @@ void StringGrid::keyPressEvent(QKeyEvent* event)
     if (onKeyDown) onKeyDown(event->key());
     viewport()->update();
     event->accept();
+}
+
+bool StringGrid::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && onToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int c = columnAt(help->pos().x()), r = rowAt(help->pos().y());
+        const QString tip = c >= 0 && r >= 0 ? onToolTip(c, r) : QString();
+        if (tip.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(help->globalPos(), tip, viewport(), cellRect(c, r));
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }

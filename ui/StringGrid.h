@@ -58,6 +58,9 @@ public:
     std::function<void()> onClick;
     std::function<void()> onDblClick;
     std::function<void(int key)> onKeyDown;
+    // The tooltip of a cell when the mouse rests on it (empty: none), such as a text the cell had
+    // to cut.
+    std::function<QString(int col, int row)> onToolTip;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -67,6 +70,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void updateScrollRange();

@@ -2,11 +2,15 @@
 
 #include <QtWidgets/QWidget>
 
+#include <functional>
+
+class QLineEdit;
 class QToolButton;
 
 // A pair of arrow buttons that steps a position within min..max, as the dialogs pair with a
-// read-only value box. Every click reports the new position through ChangingEx, also at a limit
-// (the position then stays), so that a handler sees each press.
+// value box. Every click reports the new position through ChangingEx, also at a limit (the
+// position then stays), so that a handler sees each press. The box, once made the up-down's buddy,
+// also takes a typed number.
 class UpDown : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +25,17 @@ public:
     // Setting index (or row) the up-down edits.
     int tag = 0;
 
+    // Makes `box` the up-down's typed field: a click focuses it (and selects its text), a number
+    // typed and Enter, or leaving the box, makes the position whose text is nearest to it the new
+    // one (reported through ChangingEx), Up and Down step as the arrows do, Escape takes back what
+    // was typed. `shown` is the text the box shows for a position (the plain number when unset), so
+    // a box showing a scaled value takes that value. A number beyond the limits, or digits typed
+    // into a box that shows no numbers, leave the position as it was and show a hint by the box.
+    void setBuddy(QLineEdit* box, std::function<QString(int)> shown = {});
+    QLineEdit* buddy() const { return box_; }
+    // The last hint shown by the box (empty until one is).
+    QString lastHint() const { return lastHint_; }
+
     // The up (right) and down (left) buttons, for tests that click them.
     QToolButton* upButton() const { return up_; }
     QToolButton* downButton() const { return down_; }
@@ -30,9 +45,14 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent*) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void step(int delta);
+    QString shownText(int position) const;
+    // Takes what was typed into the box; false when it was refused (with a hint).
+    bool commitTyped();
+    void showHint(const QString& text);
 
     Qt::Orientation orientation_;
     QToolButton* up_;
@@ -40,4 +60,8 @@ private:
     int min_ = 0;
     int max_ = 100;
     int position_ = 0;
+    QLineEdit* box_ = nullptr;
+    std::function<QString(int)> shown_;
+    bool selectOnRelease_ = false;
+    QString lastHint_;
 };

@@ -4,7 +4,9 @@
 // under another name.
 #include <QtCore/QSet>
 #include <QtTest/QtTest>
+#include <QtWidgets/QHeaderView>
 #include <QtWidgets/QPushButton>
+#include <QtWidgets/QToolTip>
 #include <QtWidgets/QTreeWidget>
 
 #include "base/OwnTexts.h"
@@ -18,6 +20,7 @@
 #include "settings/SettingsCatalogue.h"
 #include "shell/MainMenu.h"
 #include "tests/WindowRig.h"
+#include "ui/CutTextTips.h"
 
 namespace {
 
@@ -103,6 +106,64 @@ private Q_SLOTS:
 
     // Every settings byte differs: each is listed once, under a name of its own, and none as a bare
     // "Settings byte N".
+    // A setting's name cut in a narrow window is whole in its tooltip (and stays the item's whole
+    // text, its accessible name); in a wide window the name and both values are whole on screen.
+    void cutNamesShowWholeInTheirTooltip_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("narrow") << 420 << true;
+        QTest::newRow("wide") << 1800 << false;
+    }
+    void cutNamesShowWholeInTheirTooltip()
+    {
+        QFETCH(int, width);
+        QFETCH(bool, cut);
+        programLanguage() = TextTable::Polish;
+        TSterownik link;
+        link.timer()->stop();
+        MemoryImage file = link.mem;
+        file.settings[51] = uint8_t(link.mem.settings[51] + 5);         // switching to gas above a temperature
+        file.settings[8] = uint8_t(link.mem.settings[8] == 0 ? 1 : 0);  // a list value as text
+        CompareWindow form(nullptr, link, file, QStringLiteral("old.set"), ThemePalette{});
+        form.resize(width, 500);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTreeWidget* list = form.ListSettings;
+        SettingsCatalogue catalogue(link);
+        catalogue.RegisterSettings();
+        const QString whole = catalogue.LabelText(51);
+        QTreeWidgetItem* item = rowNamed(list, whole);
+        QVERIFY(item);
+        auto* tips = qobject_cast<CutTextTips*>(list->itemDelegate());
+        QVERIFY(tips);
+        const auto optionOf = [&](QTreeWidgetItem* it, int column) {
+            QStyleOptionViewItem option;
+            option.initFrom(list->viewport());
+            option.widget = list;
+            option.font = list->font();
+            option.fontMetrics = list->fontMetrics();
+            option.rect = list->visualItemRect(it);
+            option.rect.setLeft(list->header()->sectionViewportPosition(column));
+            option.rect.setWidth(list->header()->sectionSize(column));
+            return option;
+        };
+        const QModelIndex name = list->indexFromItem(item, 0);
+        QCOMPARE(tips->isCut(optionOf(item, 0), name), cut);
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (list->topLevelItem(i)->flags() & Qt::ItemIsSelectable)
+                for (int c : {1, 2})
+                    QVERIFY(!tips->isCut(optionOf(list->topLevelItem(i), c),
+                                         list->indexFromItem(list->topLevelItem(i), c)));
+
+        const QRect r = optionOf(item, 0).rect;
+        QHelpEvent help(QEvent::ToolTip, r.center(), list->viewport()->mapToGlobal(r.center()));
+        QCoreApplication::sendEvent(list->viewport(), &help);
+        QCOMPARE(QToolTip::isVisible() && QToolTip::text() == whole, cut);
+        QToolTip::hideText();
+        programLanguage() = TextTable::English;
+    }
+
     void everySettingHasOneName()
     {
         TSterownik link;

@@ -84,6 +84,8 @@ private Q_SLOTS:
     void trendCandidates();
     void liveCursor_data();
     void liveCursor();
+    void nodeTablePlace_data();
+    void nodeTablePlace();
 
     void normalise_data();
     void normalise();
@@ -280,6 +282,35 @@ void TstChartMath::liveCursor()
                                                     SettingsReader(image), 200);
     QTEST(c.x, "x");
     QTEST(c.y, "y");
+}
+
+void TstChartMath::nodeTablePlace_data()
+{
+    QTest::addColumn<int>("plotWidth");
+    QTest::addColumn<QSize>("table");
+    QTest::addColumn<QRect>("legend");
+    QTest::addColumn<QPoint>("at");
+    // Plot at left 40, top 25; the control is plot width + 120 wide; the legend starts at x 60.
+    QTest::newRow("room in the corner") << 900 << QSize(380, 150) << QRect(60, 45, 230, 110) << QPoint(558, 29);
+    QTest::newRow("right of the legend") << 500 << QSize(280, 150) << QRect(60, 45, 230, 110) << QPoint(297, 29);
+    QTest::newRow("under the legend") << 380 << QSize(380, 150) << QRect(60, 45, 230, 110) << QPoint(38, 160);
+    QTest::newRow("wider than the plot: from the left edge")
+        << 200 << QSize(380, 150) << QRect(60, 45, 150, 110) << QPoint(0, 160);
+    QTest::newRow("legend only three lines: the corner is clear")
+        << 500 << QSize(300, 150) << QRect(60, 45, 90, 50) << QPoint(238, 29);
+}
+
+void TstChartMath::nodeTablePlace()
+{
+    QFETCH(int, plotWidth);
+    QFETCH(QSize, table);
+    QFETCH(QRect, legend);
+    const ChartLayout::Plot plot = plotOf(plotWidth, 300);
+    const QRect r = MultiplierGeometry::nodeTableRect(plot, table, legend, plotWidth + 120);
+    QTEST(r.topLeft(), "at");
+    QCOMPARE(r.size(), table);
+    QVERIFY(!r.intersects(legend));
+    QVERIFY(r.top() >= plot.top());
 }
 
 void TstChartMath::normalise_data()

@@ -1,7 +1,7 @@
 // The tune assistant on the multiplier chart, in the main window with real key events on the
 // offscreen platform: T shows the proposal dashed over the curve with its node table, Escape
 // discards it without a write, A applies it (the window's backup first, then the write of the
-// settings block and multiplier bank 1), and keys without the chart's focus change nothing.
+// settings block and multiplier bank 1), with or without a click on the plot first.
 #include <QtTest/QtTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QToolButton>
@@ -43,13 +43,19 @@ void seed(TSterownik& link)
 }
 
 struct Window : MapPageWindow {
-    Window() : MapPageWindow(seed)
+    // `clickPlot`: give the chart the focus by a press on the plot, as the fitter does; without it
+    // the window's first tab button has the focus.
+    explicit Window(bool clickPlot = true) : MapPageWindow(seed)
     {
         TSterownik& l = link();
-        // Focus by a press on the plot, as the fitter gives it.
-        const ChartLayout::Plot& p = chart().plot();
-        QTest::mouseClick(&chart(), Qt::LeftButton, {}, QPoint(p.left + 5, p.top() + 5));
-        QVERIFY(chart().hasChartFocus());
+        if (clickPlot) {
+            const ChartLayout::Plot& p = chart().plot();
+            QTest::mouseClick(&chart(), Qt::LeftButton, {}, QPoint(p.left + 5, p.top() + 5));
+            QVERIFY(chart().hasChartFocus());
+        } else {
+            form.tabs()->row1()[0]->setFocus();
+            QVERIFY(!chart().hasChartFocus());
+        }
         l.writeMask = 0;
         // Count the backups the chart asks for, then let the window take them as it does.
         const auto windowBackup = chart().beforeProposalWrite;
@@ -139,15 +145,55 @@ private Q_SLOTS:
         QCOMPARE(w.backupsAsked.size(), 1);
     }
 
-    // Without the chart's focus the assistant's keys do nothing.
-    void keysNeedTheFocus()
+    // At the window's own sizes the node table leaves the legend and the key line under it clear:
+    // neither text shows through the other.
+    void nodeTableLeavesTheLegendClear_data()
     {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("1366 x 768") << QSize(1366, 768);
+        QTest::newRow("design size") << QSize(TForm1::kDesignWidth, TForm1::kDesignHeight);
+    }
+    void nodeTableLeavesTheLegendClear()
+    {
+        QFETCH(QSize, size);
         Window w;
-        w.form.tabs()->row1()[0]->setFocus();
-        QVERIFY(!w.chart().hasChartFocus());
-        for (int key : {int(MultiplierView::kProposeKey), int(MultiplierView::kApplyKey)}) w.chart().KeyDown(key, {});
+        w.form.resize(size);
+        QCoreApplication::processEvents();
+        w.key(MultiplierView::kProposeKey);
+        const QRect table = w.view().proposalTableRect();
+        const QRect legend = w.view().legendRect();
+        QVERIFY(!table.isEmpty());
+        QVERIFY(legend.height() > 4 * 20);  // the legend with the deviation and the key line
+        QVERIFY2(!table.intersects(legend), qPrintable(QStringLiteral("table %1,%2 %3x%4, legend %5,%6 %7x%8")
+                                                           .arg(table.x())
+                                                           .arg(table.y())
+                                                           .arg(table.width())
+                                                           .arg(table.height())
+                                                           .arg(legend.x())
+                                                           .arg(legend.y())
+                                                           .arg(legend.width())
+                                                           .arg(legend.height())));
+    }
+
+    // The assistant's keys need no click on the plot first: real key presses, the focus on a tab
+    // button: propose, discard, propose again and apply.
+    void tuneKeysWithoutTheFocus()
+    {
+        Window w(false);
+        w.key(MultiplierView::kProposeKey);
+        QVERIFY(w.view().proposal());
+        QVERIFY(!w.view().proposalTableRect().isEmpty());
+        w.key(Qt::Key_Escape);
         QVERIFY(!w.view().proposal());
         QCOMPARE(w.link().writeMask & 3, 0u);
+
+        w.key(MultiplierView::kProposeKey);
+        QVERIFY(w.view().proposal());
+        w.key(MultiplierView::kApplyKey);
+        QVERIFY(!w.view().proposal());
+        QCOMPARE(w.backupsAsked.size(), 1);
+        QCOMPARE(w.link().writeMask & 3, 3u);
+        QVERIFY(!w.chart().hasChartFocus());
     }
 };
 

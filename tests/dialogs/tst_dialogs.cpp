@@ -9,6 +9,7 @@
 #include <QtWidgets/QToolButton>
 
 #include "DialogBench.h"
+#include "base/OwnTexts.h"
 #include "dialogs/LevelSensor.h"
 #include "dialogs/SeqGrid.h"
 #include "dialogs/Unitcal.h"
@@ -417,6 +418,86 @@ private Q_SLOTS:
         QCOMPARE(group->Labels[1]->text(), cat.LabelText(58) + QStringLiteral(" ") + TForm1::TextById(1054));
         nextItem(group->ComboBox1);
         QCOMPARE(int(b.settings()[57]), 1);
+        group->accept();
+    }
+
+    // Every value box beside an up-down takes a number typed into it, with real clicks and keys:
+    // the click focuses the box and selects its value, Enter takes the number (and leaves the
+    // dialog open), the box shows the value as it shows an arrow's step. A number beyond the limits
+    // and digits typed into a yes/no box change nothing and say so by the box.
+    void typingIntoValueBoxes()
+    {
+        DialogBench b;
+        SettingsCatalogue& cat = b.editor()->catalogue();
+        const auto type = [](QLineEdit* box, const QString& text) {
+            if (!box->window()->isActiveWindow()) {
+                box->window()->activateWindow();
+                QTRY_VERIFY(box->window()->isActiveWindow());
+            }
+            if (!box->hasFocus()) {
+                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+                QVERIFY(box->hasFocus());
+            }
+            QCOMPARE(box->selectedText(), box->text());
+            QTest::keyClicks(box, text);
+            QTest::keyClick(box, Qt::Key_Return);
+        };
+
+        // The calculator's engine power: a plain number, recomputed at once.
+        QVERIFY(cat.SetValue(24, 5));
+        QVERIFY(cat.SetValue(86, 100));
+        b.clickInjectorsCell(true);
+        TFormCal* cal = b.form.dialogs()->FormCal();
+        QCOMPARE(cal->EditResult->text(), QStringLiteral("1.9"));
+        cal->BitBtn1->setFocus();  // so that the click is what gives the box the focus
+        type(cal->EditPower, QStringLiteral("200"));
+        QVERIFY(cal->isVisible());
+        QCOMPARE(cal->UpDown1->position(), 200);
+        QCOMPARE(cal->EditPower->text(), QStringLiteral("200"));
+        QCOMPARE(cal->EditResult->text(), QStringLiteral("3.4"));  // 50 HP a cylinder: 3.125 + 0.2 + 0.1
+        type(cal->EditPower, QStringLiteral("2000"));
+        QCOMPARE(cal->UpDown1->position(), 200);
+        QCOMPARE(cal->EditPower->text(), QStringLiteral("200"));
+        QCOMPARE(cal->UpDown1->lastHint(), TForm1::TextById(OwnText::TypedOutOfRange).arg(25).arg(1000));
+        QTest::keyClick(cal->EditPower, Qt::Key_Up);
+        QCOMPARE(cal->EditPower->text(), QStringLiteral("201"));
+        // Typed and left by a click on OK: the number is taken before the dialog closes.
+        QTest::keyClicks(cal->EditPower, QStringLiteral("90"));
+        QTest::mouseClick(cal->BitBtn1, Qt::LeftButton);
+        QVERIFY(!cal->isVisible());
+        QCOMPARE(cal->UpDown1->position(), 90);
+
+        // The level sensor's thresholds show volts: the volts typed are stored as the byte.
+        QVERIFY(cat.SetValue(40, 0));
+        b.clickDetail(40);
+        TFormLevel* level = b.form.dialogs()->FormLevel();
+        b.link().writeMask = 0;
+        type(level->Edits[2], QStringLiteral("0,5"));
+        QCOMPARE(int(b.settings()[43]), 25);
+        QVERIFY(b.link().writeMask & 1);
+        QCOMPARE(level->Edits[2]->text(), QStringLiteral("0.50"));
+        QCOMPARE(level->UpDowns[2]->position(), 25);
+        level->accept();
+
+        // An injector correction shows milliseconds around 128.
+        b.clickInjectorsCell(false);
+        TFormInj* inj = b.form.dialogs()->FormInj();
+        type(inj->Edits[1], QStringLiteral("-0.25"));
+        QCOMPARE(int(b.settings()[217]), 118);
+        QCOMPARE(inj->Edits[1]->text(), cat.ValueText(217));
+        inj->accept();
+
+        // A group: the pressure in bar is taken, the yes/no row takes no digits.
+        b.clickDetail(63);
+        TFormNastaw* group = b.form.dialogs()->FormNastaw();
+        type(group->Edits[0], QStringLiteral("0.75"));
+        QCOMPARE(int(b.settings()[63]), 75);
+        const int off = b.settings()[69];
+        const QString shown = group->Edits[2]->text();
+        type(group->Edits[2], QStringLiteral("1"));
+        QCOMPARE(int(b.settings()[69]), off);
+        QCOMPARE(group->Edits[2]->text(), shown);
+        QCOMPARE(group->UpDowns[2]->lastHint(), TForm1::TextById(OwnText::TypedNoDigits));
         group->accept();
     }
 

@@ -1,7 +1,9 @@
 // The settings editor as a widget: real mouse and key events, checked in the link's memory image.
 #include <QtTest/QtTest>
 #include <QtWidgets/QListWidget>
+#include <QtWidgets/QToolTip>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "editor/NastawyLayout.h"
 #include "editor/Tnastawy.h"
@@ -325,6 +327,68 @@ private Q_SLOTS:
         QVERIFY(painted != before);
         f.editor->SetPage(0);  // a full re-layout draws the same picture
         QCOMPARE(painted, f.editor->image());
+    }
+
+    // A label cut for want of room (a narrow editor at the smallest font) keeps its whole text in
+    // the tooltip over its cell and in the editor's accessible name while its cell is selected; in a
+    // wide editor no label of the page is cut, those before a detail button included.
+    void cutLabelsKeepTheirWholeText_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("cut");
+        for (int language : {0, 1, 2, 3}) {
+            QTest::newRow(qPrintable(QStringLiteral("language %1, narrow").arg(language))) << language << 520 << true;
+            QTest::newRow(qPrintable(QStringLiteral("language %1, wide").arg(language))) << language << 1800 << false;
+        }
+    }
+    void cutLabelsKeepTheirWholeText()
+    {
+        QFETCH(int, language);
+        QFETCH(int, width);
+        QFETCH(bool, cut);
+        programLanguage() = language;
+        Fixture f(1);
+        QFont face(QStringLiteral("DejaVu Sans Condensed"));
+        face.setPointSize(8);
+        f.host.setFont(face);
+        f.host.resize(width, 500);
+        f.editor->setGeometry(0, 0, width, 500);
+        f.editor->Relayout();
+        int cutLabels = 0;
+        for (int i = 0; i < f.editor->cells().size(); ++i) cutLabels += f.editor->labelCut(i % 2, f.editor->cells()[i]);
+        QCOMPARE(cutLabels > 0, cut);
+
+        // Switching to gas above a temperature: one of the longest labels in every language.
+        const int n = 51;
+        const QString whole = f.editor->catalogue().LabelText(n);
+        const QPoint cell = f.find(n);
+        QCOMPARE(f.editor->labelCut(cell.x(), n), cut);
+        f.click(n, 2);
+        QCOMPARE(f.editor->accessibleName(), whole);
+        const QRect r = f.editor->cellRect(cell.x(), cell.y());
+        const QPoint over(f.editor->geometry().p(cell.x(), 0) + 10, r.center().y());
+        QHelpEvent help(QEvent::ToolTip, over, f.editor->mapToGlobal(over));
+        QCoreApplication::sendEvent(f.editor, &help);
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text().startsWith(whole), cut);
+        QVERIFY(QToolTip::text().endsWith(TextById(OwnText::EditorHint)));
+        QToolTip::hideText();
+        programLanguage() = TextTable::English;
+    }
+
+    // The editor takes no typed numbers: a digit shows how a value is changed, and changes nothing.
+    void digitsShowHowToChangeAValue()
+    {
+        Fixture f(1);
+        f.editor->setFocus();
+        f.click(1, 2);
+        const QByteArray before(reinterpret_cast<const char*>(f.link.mem.settingsBlock()), 256);
+        QTest::keyClick(f.editor, Qt::Key_5);
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), TextById(OwnText::EditorHint));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(f.link.mem.settingsBlock()), 256), before);
+        QToolTip::hideText();
     }
 
     void injectorCorrectionsCaptionTurnsRed()

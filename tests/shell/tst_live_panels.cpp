@@ -7,6 +7,7 @@
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
+#include <QtWidgets/QToolTip>
 
 #include <array>
 
@@ -220,6 +221,42 @@ private Q_SLOTS:
     }
 
     // ------------------------------------------------------------ the window
+
+    // A channel name cut in the readings grid for want of room shows whole in its cell's tooltip;
+    // in a wide panel no name is cut and no cell has one.
+    void cutReadingNamesHaveTheirTooltip_data()
+    {
+        QTest::addColumn<int>("panelWidth");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("narrow panel") << 110 << true;
+        QTest::newRow("wide panel") << 400 << false;
+    }
+    void cutReadingNamesHaveTheirTooltip()
+    {
+        QFETCH(int, panelWidth);
+        QFETCH(bool, cut);
+        programLanguage() = TextTable::Russian;
+        Window w;
+        w.form.Relabel();
+        w.form.resize(1400, 800);
+        w.form.rightPanel()->setOpenWidth(panelWidth);
+        QCoreApplication::processEvents();
+        StringGrid* grid = w.form.readings()->StringGridParametry;
+        QStringList names;
+        for (int i = 0; i < int(w.link().channels().size()); ++i) names << TextById(w.link().channels()[i].id);
+        int tips = 0;
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            const QPoint at = grid->cellRect(0, r).center();
+            QHelpEvent help(QEvent::ToolTip, at, grid->viewport()->mapToGlobal(at));
+            QCoreApplication::sendEvent(grid->viewport(), &help);
+            if (!QToolTip::isVisible()) continue;
+            ++tips;
+            QVERIFY2(names.contains(QToolTip::text()), qPrintable(QToolTip::text()));
+            QToolTip::hideText();
+        }
+        QCOMPARE(tips > 0, cut);
+        programLanguage() = TextTable::English;
+    }
 
     void liveFrameUpdatesStatusLedsAndGrids()
     {
