@@ -37,6 +37,7 @@ struct MemoryImage {
     // Region behind a one-bit request mask (0x1 settings, 0x2 multiplier bank 1, ...); nullptr
     // for a mask that names no region.
     uint8_t* region(uint32_t maskBit);
+    const uint8_t* region(uint32_t maskBit) const { return const_cast<MemoryImage*>(this)->region(maskBit); }
     // Block n (3..13) at a fixed 256-byte stride; nullptr outside.
     uint8_t* block(int n);
     const uint8_t* block(int n) const { return const_cast<MemoryImage*>(this)->block(n); }

@@ -2,12 +2,16 @@
 
 #include <cstdint>
 
+#include "link/MemoryImage.h"
+
 // What a change of a setting asks of the controller beyond the settings bytes themselves. The
 // settings catalogue and the named settings work on a memory image; over the controller link's
 // image the link does these, over a file's or a backup's image (no actions) nothing is asked.
 class SettingsActions {
 public:
     virtual ~SettingsActions() = default;
+    // The memory image whose settings the actions follow.
+    virtual MemoryImage& settingsImage() = 0;
     // The regions of `mask` changed in the image: their writes are queued.
     virtual void regionsChanged(uint32_t mask) = 0;
     // The load signal or the engine's working pressures changed: the reference correction follows.

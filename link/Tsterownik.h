@@ -148,6 +148,7 @@ public:
     void requestLiveWithObd() override { requestCommand(CmdLiveWithObd); }
 
     // --- what a change of a setting asks of the controller (the settings catalogue over `mem`)
+    MemoryImage& settingsImage() override { return mem; }
     void regionsChanged(uint32_t mask) override { ZapiszDoSterownika(mask); }
     void referenceCorrectionChanged() override { ObliczKorekteOdniesienia(); }
     void adaptationCleared() override { DodajAdaptacje(); }

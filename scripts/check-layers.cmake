@@ -5,6 +5,10 @@
 #  - a source file of a widget folder includes a header from a widget folder of a higher layer or of
 #    its own layer. WIDGET_LAYERS lists the layers bottom first; the folders of one layer are joined
 #    by commas ("charts,scope,editor") and must not include each other.
+#  - a source file outside link/ and session/ (the core, widget, cli and soak folders) includes the
+#    controller link's class, link/Tsterownik.h: the workshop session is the one way to the link.
+#    LINK_CLASS_USERS names the file that lists the files still waiting to move; a listed file that
+#    no longer includes the class fails too, so that the list only shrinks.
 # Each offending include is reported with its file and line.
 cmake_policy(VERSION 3.25)
 
@@ -97,7 +101,41 @@ foreach(dir IN LISTS widget_dirs)
   endforeach()
 endforeach()
 
+# The link class outside link/ and session/.
+set(bad_link "")
+set(stale_link "")
+file(STRINGS "${LINK_CLASS_USERS}" link_users REGEX "^[^#]")
+set(pattern_link "#[ \t]*include[ \t]*\"link/Tsterownik\\.h\"")
+set(front_door_dirs ${CORE_DIRS} ${widget_dirs} cli soak)
+list(REMOVE_ITEM front_door_dirs link session)
+foreach(dir IN LISTS front_door_dirs)
+  folder_sources(${dir} sources)
+  foreach(src IN LISTS sources)
+    file(RELATIVE_PATH rel "${SOURCE_DIR}" "${src}")
+    include_lines("${src}" includes)
+    set(includes_link FALSE)
+    foreach(item IN LISTS includes)
+      split_include("${item}" number line)
+      if(line MATCHES "${pattern_link}")
+        set(includes_link TRUE)
+        if(NOT rel IN_LIST link_users)
+          string(APPEND bad_link "  ${rel}:${number}: ${line}\n")
+        endif()
+      endif()
+    endforeach()
+    if(rel IN_LIST link_users AND NOT includes_link)
+      string(APPEND stale_link "  ${rel}\n")
+    endif()
+  endforeach()
+endforeach()
+
 set(message "")
+if(bad_link)
+  string(APPEND message "Only link/ and session/ include the link class; use the workshop session:\n${bad_link}")
+endif()
+if(stale_link)
+  string(APPEND message "No longer includes the link class: take it off scripts/link-class-users.txt:\n${stale_link}")
+endif()
 if(bad_core)
   string(APPEND message "Core folders must not include widgets:\n${bad_core}")
 endif()

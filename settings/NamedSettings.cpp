@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/Tsterownik.h"
+#include "link/SettingsActions.h"
 #include "settings/ConfigDiff.h"
 
 namespace {
@@ -83,11 +83,11 @@ bool SettingsReader::serviceReminder() const { return at(kServiceReminder) != 0;
 
 // ---------------------------------------------------------------- changing
 
-NamedSettings::NamedSettings(TSterownik& link) : SettingsReader(link.mem), link_(link) {}
+NamedSettings::NamedSettings(SettingsActions& target) : SettingsReader(target.settingsImage()), target_(target) {}
 
-void NamedSettings::writeSettings() { link_.ZapiszDoSterownika(kSettingsWrite); }
+void NamedSettings::writeSettings() { target_.regionsChanged(kSettingsWrite); }
 
-uint8_t& NamedSettings::byteAt(int index) { return link_.mem.settings[size_t(index)]; }
+uint8_t& NamedSettings::byteAt(int index) { return target_.settingsImage().settings[size_t(index)]; }
 
 void NamedSettings::setInjectorOutputs(int injector, uint8_t outputs)
 {
@@ -167,12 +167,12 @@ void NamedSettings::takeSetting(const MemoryImage& file, int index)
 void NamedSettings::takeRegion(const MemoryImage& file, const ConfigDiff::Region& region)
 {
     std::copy_n(ConfigDiff::regionBytes(file, region), MemoryImage::kRegionSize,
-                ConfigDiff::regionBytes(link_.mem, region));
+                ConfigDiff::regionBytes(target_.settingsImage(), region));
     uint32_t mask = region.mask;
     const int bank = region.mask == kMultiplierBank1 ? 1 : region.mask == kMultiplierBank2 ? 2 : 0;
     if (bank != 0) {
         setMultiplierNodes(SettingsReader(file).multiplierNodes(bank), bank);
         mask |= kSettingsWrite;
     }
-    link_.ZapiszDoSterownika(mask);
+    target_.regionsChanged(mask);
 }

@@ -7,7 +7,7 @@
 
 #include "link/MemoryImage.h"
 
-class TSterownik;
+class SettingsActions;
 namespace ConfigDiff {
 struct Region;
 }
@@ -103,12 +103,13 @@ private:
     const MemoryImage& mem_;
 };
 
-// The named settings of the link's memory image, read and changed. A change of a controller
-// setting queues the settings block's write (the multiplier nodes excepted: they are written with
-// the multiplier once it is recomputed); what a window takes from a settings file goes the same way.
+// The named settings of a memory image with its SettingsActions (the controller link's), read and
+// changed. A change of a controller setting queues the settings block's write (the multiplier nodes
+// excepted: they are written with the multiplier once it is recomputed); what a window takes from a
+// settings file goes the same way.
 class NamedSettings : public SettingsReader {
 public:
-    explicit NamedSettings(TSterownik& link);
+    explicit NamedSettings(SettingsActions& target);
 
     // Sets them without a write: the assignment dialog writes the block once it has set them all.
     void setInjectorOutputs(int injector, uint8_t outputs);
@@ -142,5 +143,5 @@ private:
     void writeSettings();
     uint8_t& byteAt(int index);
 
-    TSterownik& link_;
+    SettingsActions& target_;
 };

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include "link/FrameCodec.h"
+#include "link/MemoryImage.h"
 #include "link/Regions.h"
-#include "link/Tsterownik.h"
 #include "sim/controller/MemoryDump.h"
 
 namespace SoakChecks {
@@ -38,12 +38,12 @@ QString RegionMismatch::describe() const
            (tail() ? QStringLiteral(", every byte to the end: a damaged frame taken whole") : QString());
 }
 
-QList<RegionMismatch> compareRegions(TSterownik& link, const MemoryDump::Contents& controller)
+QList<RegionMismatch> compareRegions(const MemoryImage& image, const MemoryDump::Contents& controller)
 {
     QList<RegionMismatch> mismatches;
     for (const RegionInfo& r : kRegions) {
         uint8_t pc[MemoryImage::kRegionSize];
-        std::memcpy(pc, link.mem.region(r.mask), sizeof pc);
+        std::memcpy(pc, image.region(r.mask), sizeof pc);
         if (r.mask == 0x1) pc[0] = FrameCodec::checksumFor(pc + 1, MemoryImage::kRegionSize - 1);
         const auto found = controller.regions.find(r.readCommand);
         RegionMismatch m;

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-class TSterownik;
+class MemoryImage;
 namespace MemoryDump {
 struct Contents;
 }
@@ -36,6 +36,6 @@ struct RegionMismatch {
 // Compares every transferable region of the link's image with the controller's dump. The
 // settings block is compared with the checksum byte the link sends (it recomputes it on every
 // write; the stored byte is stale after edits).
-QList<RegionMismatch> compareRegions(TSterownik& link, const MemoryDump::Contents& controller);
+QList<RegionMismatch> compareRegions(const MemoryImage& pc, const MemoryDump::Contents& controller);
 
 }  // namespace SoakChecks

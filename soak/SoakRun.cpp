@@ -264,7 +264,7 @@ void SoakRun::finish(bool drained)
     QFile dump(dumpFile_);
     const bool dumped = dump.open(QIODevice::ReadOnly) && MemoryDump::read(dump.readAll(), controller, dumpError);
     const QList<SoakChecks::RegionMismatch> mismatches =
-        dumped ? SoakChecks::compareRegions(link_, controller) : QList<SoakChecks::RegionMismatch>{};
+        dumped ? SoakChecks::compareRegions(link_.mem, controller) : QList<SoakChecks::RegionMismatch>{};
     const int regions = static_cast<int>(std::size(kRegions));
     const int equal = dumped ? regions - static_cast<int>(mismatches.size()) : 0;
     const double growth = SoakChecks::growthPercent(residentAfterWarmUp_, residentAtEnd);
