@@ -151,7 +151,7 @@ private Q_SLOTS:
         QVERIFY(b->toPlainText().startsWith(QStringLiteral("Pierwszy montaż krok po kroku")));
         // The picture on the page is loaded, not a broken image.
         const QVariant picture =
-            b->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("../pictures/settings.png")));
+            b->loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("../pictures/pl/settings.png")));
         QVERIFY(!picture.value<QImage>().isNull() || !picture.toByteArray().isEmpty());
         // Pictures wider than the page are drawn at the page's width: no sideways scrolling.
         int pictures = 0;
