@@ -129,6 +129,16 @@ enum Id {
     AxisTime,
     AxisByte,
     ObdNoEngineComputer,  // the OBD row when the adapter answers and no engine computer does
+    // Trouble codes without a description, the table views' keys, the recording's start, the manual's search.
+    DtcManufacturerSpecific = 5300,  // "manufacturer-specific code: see the car maker's documentation"
+    DtcNotInTable,                   // "no description of this code in the program's table"
+    TableKeysLiveCell,               // the keys of the RPM correction table (+ / - on the live cell, Ctrl, Alt)
+    TableKeys,                       // the keys of the delay and enrichment tables (Ctrl, Alt)
+    RecordingStarted,                // "Recording started with the %1 samples already on screen"
+    RecordingStartedEmpty,           // "Recording started; it begins with the next sample"
+    ManualSearch,                    // "Search the manual"
+    ManualHit,                       // "%1, line %2: %3" (chapter, line, the line's text)
+    ManualNotFound,                  // "Not found in the manual: %1"
     // Typing into the dialogs' value boxes and the settings editor (5450..5499).
     TypedOutOfRange = 5450,  // "Enter a value from %1 to %2"
     TypedNoDigits = 5451,    // "This value takes no digits: change it with the arrows"

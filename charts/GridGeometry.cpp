@@ -5,7 +5,7 @@ namespace GridGeometry {
 Layout compute(int width, int height, int left, int top, bool twoGrids)
 {
     Layout g;
-    g.row = twoGrids ? (height / 2 - 30) / kCells : (height - 20) / kCells;
+    g.row = twoGrids ? (height / 2 - 30 - kHintHeight) / kCells : (height - 20 - kHintHeight) / kCells;
     g.column = (width - 10) / kCells;
     g.left = left + 5;
     g.mapTop = top + 16;

@@ -8,6 +8,8 @@
 namespace GridGeometry {
 
 constexpr int kCells = 17;
+// The strip under the table grid that holds the line naming the keys of the table.
+constexpr int kHintHeight = 18;
 
 struct Layout {
     int column = 0;  // C: column pitch, the cell is C - 1 wide
@@ -17,12 +19,15 @@ struct Layout {
     int tableTop = 0;
     int width() const { return kCells * column + 4; }
     int height() const { return kCells * row + 4; }
+    // Top of the keys' line, right under the table grid; the layout leaves kHintHeight for it.
+    int hintTop() const { return tableTop + height(); }
     // A grid whose cells come out below one pixel shows its background only and takes no presses.
     bool usable() const { return column - 1 >= 1 && row - 1 >= 1; }
 };
 
 // Layout of `view` (1, 5, 6 or 7) in a `width` x `height` component at (`left`, `top`);
-// `twoGrids` is true for views 1 and 5 when the view level is above 0.
+// `twoGrids` is true for views 1 and 5 when the view level is above 0. The rows leave kHintHeight
+// pixels under the table grid for the line that names the table's keys.
 Layout compute(int width, int height, int left, int top, bool twoGrids);
 
 struct Cell {

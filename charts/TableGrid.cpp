@@ -260,7 +260,8 @@ void TableGrid::focusOutEvent(QFocusEvent* event)
 bool TableGrid::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), TextById(OwnText::MapHint), this);
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                           keysHint.isEmpty() ? TextById(OwnText::MapHint) : keysHint, this);
         return true;
     }
     return QWidget::event(event);

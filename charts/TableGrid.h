@@ -64,6 +64,10 @@ public:
     // The grid took or lost the keyboard focus.
     std::function<void()> onFocusChanged;
 
+    // The tooltip of a resting mouse: what the keys do to the table (the view sets it); the general
+    // selection hint while empty.
+    QString keysHint;
+
     // Cells painted since construction (tests and benchmarks check partial repaints).
     int paintedCells = 0;
 

@@ -6,6 +6,7 @@
 #include <QtGui/QPainter>
 #include <QtWidgets/QLineEdit>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "charts/Tgrafika.h"
 #include "link/Tsterownik.h"
@@ -172,6 +173,42 @@ void TableView::buildBackground(TGrafika& chart, QPainter& p)
     grids_->table->raise();
     updateMirror(chart);
     if (twoGrids) drawTitles(chart, p);
+    drawKeysHint(chart, p);
+}
+
+QString TableView::keysHint() const
+{
+    // + and - act on the live cell of the RPM correction table only (views 1 and 5).
+    return TextById(hasMaps() ? OwnText::TableKeysLiveCell : OwnText::TableKeys);
+}
+
+QRect TableView::keysHintRect(const TGrafika& chart) const
+{
+    const bool twoGrids = hasMaps() && chart.viewLevel() > 0;
+    const GridGeometry::Layout g = GridGeometry::compute(chart.width(), chart.height(), 0, 0, twoGrids);
+    const int top = g.hintTop();
+    return QRect(7, top, std::max(0, chart.width() - 14),
+                 std::max(0, std::min(GridGeometry::kHintHeight, chart.height() - top)));
+}
+
+void TableView::drawKeysHint(TGrafika& chart, QPainter& p)
+{
+    const QString hint = keysHint();
+    grids_->table->keysHint = hint;
+    if (grids_->map) grids_->map->keysHint = hint;
+    const QRect r = keysHintRect(chart);
+    if (r.width() <= 0 || r.height() <= 0) return;
+    // The line fits the strip: a narrow window first gets a smaller font, then an ending "…".
+    QFont f = chart.chartFont();
+    while (f.pointSize() > 6 &&
+           (QFontMetrics(f).horizontalAdvance(hint) > r.width() || QFontMetrics(f).height() > r.height()))
+        f.setPointSize(f.pointSize() - 1);
+    p.save();
+    p.setFont(f);
+    p.setPen(chart.textColour());
+    p.setClipRect(r);
+    p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, QFontMetrics(f).elidedText(hint, Qt::ElideRight, r.width()));
+    p.restore();
 }
 
 void TableView::fillHeaders(TGrafika& chart)

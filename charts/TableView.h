@@ -35,6 +35,12 @@ public:
     bool hasMaps() const { return view_ == 1 || view_ == 5; }
     // The load axis of the RPM correction table is the petrol injection time (settings byte 76).
     bool timeAxis(const TGrafika& chart) const;
+    // The line under the table grid that names the keys of the table, in the window's language:
+    // + / - on the live cell (RPM correction only), Ctrl+Up/Down on the selection, Alt+Up/Down on
+    // the whole table.
+    QString keysHint() const;
+    // Where that line is drawn on the chart: the strip the layout leaves under the table grid.
+    QRect keysHintRect(const TGrafika& chart) const;
 
 private:
     uint8_t* table(const TGrafika& chart) const;
@@ -45,6 +51,7 @@ private:
     void fillMapBody(TGrafika& chart);
     void updateMirror(TGrafika& chart);
     void drawTitles(TGrafika& chart, QPainter& p);
+    void drawKeysHint(TGrafika& chart, QPainter& p);
     void tablePress(TGrafika& chart, GridGeometry::Cell cell);
     bool tableKey(TGrafika& chart, QKeyEvent* event);
     void openHeaderEditor(TGrafika& chart, GridGeometry::Cell cell);

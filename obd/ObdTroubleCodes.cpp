@@ -9,6 +9,16 @@ QString CodeText(uint16_t code)
            QString::number(code & 0x3FFF, 16).toUpper().rightJustified(4, QLatin1Char('0'));
 }
 
+bool ManufacturerSpecific(const QString& code)
+{
+    if (code.size() != 5) return false;
+    const QChar letter = code[0], digit = code[1];
+    if (letter == QLatin1Char('P'))
+        return digit == QLatin1Char('1') || (digit == QLatin1Char('3') && code[2] <= QLatin1Char('3'));
+    return (letter == QLatin1Char('B') || letter == QLatin1Char('C') || letter == QLatin1Char('U')) &&
+           digit >= QLatin1Char('1') && digit <= QLatin1Char('3');
+}
+
 QString FromCp1250(const QByteArray& bytes)
 {
     struct Letter {

@@ -14,6 +14,11 @@ namespace ObdTroubleCodes {
 // 14 bits are four upper-case hexadecimal digits.
 QString CodeText(uint16_t code);
 
+// Whether `code` ("P1234") lies in a range the car makers fill with codes of their own (P1xxx,
+// P30xx..P33xx, and B, C and U codes whose first digit is 1, 2 or 3): the generic tables cannot
+// describe such a code, only the car maker's documentation can.
+bool ManufacturerSpecific(const QString& code);
+
 // Converts description bytes stored in code page 1250: ASCII stays, the 18 Polish letters become
 // those letters, every other byte above 0x7F becomes "/" and its decimal value.
 QString FromCp1250(const QByteArray& bytes);

@@ -76,7 +76,8 @@ public:
     void KodyBledowISO(unsigned char mode);
     void KodyBledowCAN(unsigned char mode);
     void KodyBledowCyfra(int code);
-    void KodyBledowOpis(const QString& code, int table);
+    // Appends the description of `code` from table 900 or 901; false when the table has none.
+    bool KodyBledowOpis(const QString& code, int table);
 
     // --- panels
     void Status(int row, const QString& text, bool clearBelow);

@@ -1,6 +1,7 @@
 // Trouble codes of the OBD reader: stored, pending and permanent codes of the primary ECU.
 #include <algorithm>
 
+#include "base/OwnTexts.h"
 #include "base/Tools.h"
 #include "obd/ObdReplyText.h"
 #include "obd/ObdTroubleCodes.h"
@@ -122,8 +123,14 @@ void TObd::KodyBledowCyfra(int code)
     DoOnTekst(text, kErrorColour);
     appendCode(text, kCodeColour, false);
     reply.remove(0, 6);
-    KodyBledowOpis(text, kResourceDtcEnglish);
-    if (text.startsWith(QLatin1Char('P'))) KodyBledowOpis(text, kResourceDtcPolish);
+    bool described = KodyBledowOpis(text, kResourceDtcEnglish);
+    if (text.startsWith(QLatin1Char('P'))) described = KodyBledowOpis(text, kResourceDtcPolish) || described;
+    // A code neither table describes still gets a line, in the window's language, saying where its
+    // meaning is found: a bare code looked like a reading that had lost its text.
+    if (!described)
+        appendCode(TextById(ObdTroubleCodes::ManufacturerSpecific(text) ? OwnText::DtcManufacturerSpecific
+                                                                        : OwnText::DtcNotInTable),
+                   0, true);
 }
 
 const ObdTroubleCodes::DescriptionIndex& TObd::descriptionTable(int table)
@@ -136,10 +143,11 @@ const ObdTroubleCodes::DescriptionIndex& TObd::descriptionTable(int table)
     return tables_[i];
 }
 
-void TObd::KodyBledowOpis(const QString& code, int table)
+bool TObd::KodyBledowOpis(const QString& code, int table)
 {
     const ObdTroubleCodes::DescriptionIndex& index = descriptionTable(table);
-    if (index.isEmpty()) return;
+    if (index.isEmpty()) return false;
     const std::optional<QString> text = index.find(code);
     if (text) appendCode(*text, 0, true, table);
+    return text.has_value();
 }

@@ -1,5 +1,4 @@
 // Discovery and PID decoding of the OBD reader.
-#include "base/OwnTexts.h"
 #include "obd/ObdDiscovery.h"
 #include "obd/ObdReplyText.h"
 #include "obd/Telmobd.h"
@@ -9,13 +8,7 @@ using ObdReplyText::Hex;
 void TObd::StatusProtokol()
 {
     protocol = ObdReplyText::ProtocolNumber(reply);
-    // No protocol after the search ("UNABLE TO CONNECT", "NO DATA", or a search that never ended): the
-    // adapter answers, but no engine computer does. The row says so in the fitter's terms instead of
-    // a bare "?": most often the ignition is off.
-    Status(ObdPanels::RowObd,
-           ObdReplyText::ProtocolKnown(protocol) ? ObdReplyText::ProtocolRowText(protocol)
-                                                 : TextById(OwnText::ObdNoEngineComputer),
-           false);
+    Status(ObdPanels::RowObd, ObdReplyText::ProtocolRowText(protocol), false);
     DoOnTekst(ObdReplyText::ProtocolLogText(protocol),
               ObdReplyText::ProtocolKnown(protocol) ? kInfoColour : kErrorColour);
 }

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "base/NumberLocale.h"
+#include "base/OwnTexts.h"
 #include "base/Prompt.h"
 #include "base/TextTable.h"
 #include "link/ChannelDecoder.h"
@@ -110,8 +111,18 @@ void TScope::Command(int code)
             break;
         case 4:
             if (!link) break;
-            if (state == Read || link->RecordingOpen()) link->ZamnkijOscyloskop();
-            else if (prompt) link->ZapiszOscyloskop(*prompt, buffer_.get(), sampleCount);
+            notice_.clear();
+            if (state == Read || link->RecordingOpen()) {
+                link->ZamnkijOscyloskop();
+            } else if (prompt) {
+                // The file starts with the samples the buffer holds (those since the last clear or
+                // the last wrap of the buffer), so its first seconds lie before the press: say so.
+                const int held = std::clamp(sampleCount, 0, kBufferSamples);
+                link->ZapiszOscyloskop(*prompt, buffer_.get(), held);
+                if (link->RecordingOpen())
+                    notice_ = held > 0 ? TextById(OwnText::RecordingStarted).arg(held)
+                                       : TextById(OwnText::RecordingStartedEmpty);
+            }
             appendFailed_ = false;
             break;
         case 5: {
@@ -254,6 +265,7 @@ void TScope::Draw(int mode)
         p.fillRect(QRect(W - 110, 40, 110, H - 80), background_);
         renderTop(p, W);
         renderBody(p, W, H);
+        drawNotice(p, H);
         p.end();
         topOnly_ = false;
         // A full draw wipes the read-out cursor.
@@ -267,6 +279,18 @@ void TScope::Draw(int mode)
         topOnly_ = true;
         update(QRect(0, 0, W, 40));
     }
+}
+
+QString TScope::recordingNotice() const { return link && link->RecordingOpen() ? notice_ : QString(); }
+
+void TScope::drawNotice(QPainter& p, int H)
+{
+    // The notice belongs to the recording it announced: it goes when that recording ends.
+    if (!link || !link->RecordingOpen()) notice_.clear();
+    if (notice_.isEmpty()) return;
+    p.setPen(textColour_);
+    p.setFont(sized(font(), 8, false));
+    textAt(p, 10, H - 20, notice_);
 }
 
 void TScope::renderTop(QPainter& p, int W)

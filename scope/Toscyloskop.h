@@ -51,6 +51,9 @@ public:
     void Draw(int mode);
     // Samples held x 0.1 s, as "12.3 [s]".
     QString RecordedTimeText() const;
+    // The line under the traces while a recording started by the record button is open: how many
+    // samples already on screen it started with. Empty when none is open.
+    QString recordingNotice() const;
     // A time of `samples` samples 0.1 s apart, as "12.3 [s]" with the locale's separator.
     static QString TimeText(qint64 samples);
     // Asks for a CSV file and writes the samples held; "Error code 135" when that fails.
@@ -97,6 +100,7 @@ private:
     // Stores one sample at the next slot of the ring buffer and appends it to an open recording.
     void storeSample(const uint8_t* frame);
     QRect cursorStrip(int x) const;
+    void drawNotice(QPainter& p, int H);
 
     std::unique_ptr<uint8_t[]> buffer_;
     QImage bitmap_;
@@ -106,6 +110,7 @@ private:
     ScopeTraces::Cache cache_;
     std::vector<int> lo_, hi_, first_, second_, overview_;
     bool appendFailed_ = false;
+    QString notice_;        // the recording's start, shown while it is open
     bool topOnly_ = false;  // the last draw refreshed the top rows only
 };
 

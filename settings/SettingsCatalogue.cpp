@@ -209,9 +209,10 @@ void SettingsCatalogue::applySideEffects(int index, int value)
             break;
         }
         case 10:
-            // With MAF on the RPM wire the load axis keeps its defaults whatever the engine type.
+            // Standard engine, or MAF on the RPM wire: the default axis; a turbo engine then gets
+            // the turbo axis up to 2 bar, MAF or not.
             if (value == 0 || s[4] == 2) resetLoadBreakpoints();
-            else if (value == 1)
+            if (value == 1)
                 for (int i = 0; i < 16; ++i) s[224 + i] = static_cast<uint8_t>((200 * i + 200) / 16);
             if (actions_) actions_->referenceCorrectionChanged();
             break;

@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "charts/CorrectionView.h"
 #include "charts/TableGrid.h"
@@ -396,6 +397,57 @@ private Q_SLOTS:
         rig.chart->SetViewLevel(0);
         QVERIFY(!m->isVisible());
         QVERIFY(rig.table()->isVisible());
+    }
+
+    // One line under the table grid names the table's keys, as they act: + and - (the live cell)
+    // only where they do something, in the RPM correction table; the line stays inside the chart and
+    // no grid covers it.
+    void keysHintUnderTheTable_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::addColumn<int>("level");
+        QTest::newRow("RPM corrections under the maps") << 1 << 1;
+        QTest::newRow("RPM corrections alone") << 1 << 0;
+        QTest::newRow("OBD corrections") << 5 << 2;
+        QTest::newRow("delay") << 6 << 1;
+        QTest::newRow("enrichment") << 7 << 1;
+    }
+    void keysHintUnderTheTable()
+    {
+        QFETCH(int, view);
+        QFETCH(int, level);
+        Rig rig(view, level);
+        TableView* v = rig.tableView();
+        const bool liveCellKeys = view == 1 || view == 5;
+        const QString hint = TextById(liveCellKeys ? OwnText::TableKeysLiveCell : OwnText::TableKeys);
+        QVERIFY(!hint.isEmpty());
+        QCOMPARE(v->keysHint(), hint);
+        QCOMPARE(rig.table()->keysHint, hint);
+        QCOMPARE(ownTexts().text(liveCellKeys ? OwnText::TableKeysLiveCell : OwnText::TableKeys, TextTable::English),
+                 QString(liveCellKeys ? "+ / \u2212: the cell the engine is running in   \u00b7   " : "") +
+                     "Ctrl+Up / Ctrl+Down: the selected cells   \u00b7   Alt+Up / Alt+Down: the whole table");
+
+        const QRect line = v->keysHintRect(*rig.chart);
+        const QPoint origin = rig.chart->pos();
+        QVERIFY(line.top() > rig.table()->geometry().translated(-origin).bottom());
+        QVERIFY(line.bottom() < rig.chart->height());
+        QVERIFY(line.height() >= 14);
+        if (rig.map() && rig.map()->isVisible()) QVERIFY(!rig.map()->geometry().translated(-origin).intersects(line));
+        // The line is drawn there: pixels off the background.
+        const QImage& background = rig.chart->backgroundImage();
+        int text = 0;
+        for (int y = line.top(); y <= line.bottom(); ++y)
+            for (int x = line.left(); x <= line.right(); ++x)
+                text += background.pixelColor(x, y) != rig.chart->backgroundColour();
+        QVERIFY(text > 50);
+
+        if (!liveCellKeys) {
+            // + and - do nothing in the delay and enrichment tables, so the line does not offer them.
+            rig.live(2, 4);
+            QTest::keyClick(rig.table(), Qt::Key_Plus);
+            QTest::keyClick(rig.table(), Qt::Key_Minus);
+            QCOMPARE(rig.link.writeMask, 0u);
+        }
     }
 
     void delayAndEnrichment()

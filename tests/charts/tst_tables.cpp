@@ -17,19 +17,26 @@ private Q_SLOTS:
 
     void layout()
     {
-        // One grid in 1390 x 1080: C = 1380 / 17, F = 1060 / 17.
+        // One grid in 1390 x 1080: C = 1380 / 17, F = (1060 - 18) / 17 (the keys' line below).
         const GridGeometry::Layout one = GridGeometry::compute(1390, 1080, 100, 50, false);
         QCOMPARE(one.column, 81);
-        QCOMPARE(one.row, 62);
+        QCOMPARE(one.row, 61);
         QCOMPARE(one.left, 105);
         QCOMPARE(one.tableTop, 66);
         QCOMPARE(one.width(), 17 * 81 + 4);
-        QCOMPARE(one.height(), 17 * 62 + 4);
-        // Two grids: each gets half the height less the titles.
+        QCOMPARE(one.height(), 17 * 61 + 4);
+        // Two grids: each gets half the height less the titles and the keys' line.
         const GridGeometry::Layout two = GridGeometry::compute(1390, 1080, 100, 50, true);
-        QCOMPARE(two.row, 30);
+        QCOMPARE(two.row, 28);
         QCOMPARE(two.mapTop, 66);
         QCOMPARE(two.tableTop, 50 + 540 + 21);
+        // The keys' line fits under the table grid, inside the control, at every height.
+        for (const bool twoGrids : {false, true})
+            for (int h = 100; h <= 1200; h += 7) {
+                const GridGeometry::Layout g = GridGeometry::compute(800, h, 0, 0, twoGrids);
+                QVERIFY2(g.hintTop() >= g.tableTop + g.height() && g.hintTop() + GridGeometry::kHintHeight <= h,
+                         qPrintable(QString::number(h)));
+            }
         QVERIFY(one.usable() && two.usable());
         // Cells below one pixel.
         QVERIFY(!GridGeometry::compute(43, 1080, 0, 0, false).usable());
@@ -45,11 +52,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("column");
         QTest::addColumn<int>("row");
         QTest::newRow("corner") << 1390 << 0 << 0 << 0 << 0;
-        QTest::newRow("last pixel of the corner") << 1390 << 80 << 61 << 0 << 0;
-        QTest::newRow("first body cell") << 1390 << 81 << 62 << 1 << 1;
-        QTest::newRow("last cell") << 1390 << 17 * 81 - 1 << 17 * 62 - 1 << 16 << 16;
+        QTest::newRow("last pixel of the corner") << 1390 << 80 << 60 << 0 << 0;
+        QTest::newRow("first body cell") << 1390 << 81 << 61 << 1 << 1;
+        QTest::newRow("last cell") << 1390 << 17 * 81 - 1 << 17 * 61 - 1 << 16 << 16;
         QTest::newRow("right margin is no cell") << 1390 << 17 * 81 << 10 << -1 << -1;
-        QTest::newRow("bottom margin is no cell") << 1390 << 10 << 17 * 62 + 3 << -1 << -1;
+        QTest::newRow("bottom margin is no cell") << 1390 << 10 << 17 * 61 + 3 << -1 << -1;
         QTest::newRow("left of the grid") << 1390 << -1 << 10 << -1 << -1;
         QTest::newRow("cells below one pixel") << 43 << 0 << 0 << -1 << -1;
     }

@@ -5,11 +5,14 @@
 #include <QtCore/QDirIterator>
 #include <QtCore/QRegularExpression>
 #include <QtGui/QTextBlock>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QListWidget>
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QTextBrowser>
 #include <QtWidgets/QToolButton>
 
 #include "base/ErrorHelp.h"
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "dialogs/ManualWindow.h"
 #include "ui/Theme.h"
@@ -189,6 +192,98 @@ private Q_SLOTS:
         QVERIFY(b->toPlainText().startsWith(QStringLiteral("Solución de problemas")));
         QTest::mouseClick(window.contentsButton(), Qt::LeftButton);
         QCOMPARE(b->source(), ManualWindow::contentsOf(TextTable::Spanish));
+    }
+
+    // The search field finds a word in every chapter of the manual in the window's language, not
+    // only on the open page; the list names chapter and line; Down and Enter open a place with the
+    // word selected and marked. Russian and Spanish search the English chapters their first page
+    // leads to.
+    void searchFindsTheWordInEveryChapter_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QStringList>("chapters");  // pages that must be among the hits
+        QTest::newRow("Polish error code")
+            << int(TextTable::Polish) << "141" << QStringList{"pl/07-firmware.md", "pl/08-troubleshooting.md"};
+        QTest::newRow("English word, any case") << int(TextTable::English) << "LEAN" << QStringList{"en/03-tuning.md"};
+        QTest::newRow("Spanish leads to English")
+            << int(TextTable::Spanish) << "lean" << QStringList{"en/03-tuning.md"};
+    }
+    void searchFindsTheWordInEveryChapter()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, word);
+        QFETCH(QStringList, chapters);
+        programLanguage() = language;
+        ManualWindow window;
+        window.showContents();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTextBrowser* b = window.browser();
+        QCOMPARE(window.searchField()->placeholderText(), TextById(OwnText::ManualSearch));
+        QVERIFY(!window.hitList()->isVisible());
+
+        window.searchField()->setFocus();
+        QTest::keyClicks(window.searchField(), word);
+        const QList<ManualWindow::Hit> hits = window.hits();
+        QVERIFY(!hits.isEmpty());
+        QVERIFY(window.hitList()->isVisible());
+        QCOMPARE(window.hitList()->count(), hits.size());
+        const QString own = QStringLiteral("/%1/").arg(ManualWindow::folderOf(language));
+        for (const ManualWindow::Hit& h : hits) {
+            QVERIFY2(h.text.contains(word, Qt::CaseInsensitive), qPrintable(h.text));
+            const QString path = h.page.path();
+            QVERIFY2(path.contains(own) || (language == TextTable::Spanish && path.contains(QStringLiteral("/en/"))),
+                     qPrintable(path));
+        }
+        for (const QString& chapter : chapters) {
+            const auto at = std::find_if(hits.begin(), hits.end(),
+                                         [&](const ManualWindow::Hit& h) { return h.page.path().endsWith(chapter); });
+            QVERIFY2(at != hits.end(), qPrintable(chapter));
+            const int row = int(at - hits.begin());
+            QVERIFY(window.hitList()->item(row)->text().startsWith(
+                TextById(OwnText::ManualHit).arg(at->chapter, QString::number(at->line), QString()).trimmed()));
+            QVERIFY(!at->chapter.endsWith(QStringLiteral(".md")));  // the chapter's heading, not its file
+
+            // Down goes into the list, further Downs to the place, Enter opens it.
+            window.hitList()->setCurrentRow(-1);
+            QTest::keyClick(window.searchField(), Qt::Key_Down);
+            QCOMPARE(window.hitList()->currentRow(), 0);
+            while (window.hitList()->currentRow() < row) QTest::keyClick(window.hitList(), Qt::Key_Down);
+            QTest::keyClick(window.hitList(), Qt::Key_Return);
+            QCOMPARE(b->source(), at->page);
+            QCOMPARE(b->textCursor().selectedText().compare(word, Qt::CaseInsensitive), 0);
+            QCOMPARE(b->textCursor().block().blockNumber() + 1, at->line);
+            QVERIFY(!b->extraSelections().isEmpty());
+        }
+
+        // Enter in the field opens the first place.
+        window.searchField()->setFocus();
+        window.hitList()->setCurrentRow(-1);
+        QTest::keyClick(window.searchField(), Qt::Key_Return);
+        QCOMPARE(b->source(), hits.first().page);
+        // Following a link leaves the marks behind.
+        QTest::mouseClick(window.contentsButton(), Qt::LeftButton);
+        QVERIFY(b->extraSelections().isEmpty());
+    }
+
+    void searchWithoutMatchSaysSo()
+    {
+        programLanguage() = TextTable::English;
+        ManualWindow window;
+        window.showContents();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::keyClicks(window.searchField(), QStringLiteral("zqxw"));
+        QVERIFY(window.hits().isEmpty());
+        QCOMPARE(window.hitList()->count(), 1);
+        QCOMPARE(window.hitList()->item(0)->text(), QStringLiteral("Not found in the manual: zqxw"));
+        QVERIFY(!(window.hitList()->item(0)->flags() & Qt::ItemIsEnabled));
+        QTest::keyClick(window.searchField(), Qt::Key_Return);
+        QCOMPARE(window.browser()->source(), ManualWindow::contentsOf(TextTable::English));
+        // Emptied, the field hides the list.
+        window.searchField()->clear();
+        QVERIFY(!window.hitList()->isVisible());
     }
 };
 

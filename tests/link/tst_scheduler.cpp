@@ -797,6 +797,32 @@ private Q_SLOTS:
         QCOMPARE(l.unanswered, 255);
     }
 
+    // An identification reply of 128 bytes or more still identifies the controller: its first 128
+    // bytes become the identity block. Taking nothing from it left the cylinder count, the serial
+    // number and the adaptation bytes empty while the reading went on as if identified.
+    void longIdentificationReply()
+    {
+        LinkRig rig;
+        TSterownik& l = rig.link;
+        rig.open();
+        QByteArray id = LinkRig::identification(0, 6);  // frame bytes 4..
+        const qsizetype shortSize = id.size();
+        id.resize(200 - 4);
+        for (qsizetype i = shortSize; i < id.size(); ++i) id[i] = static_cast<char>(i);
+        for (int i = 22; i <= 34; ++i) id[i - 4] = static_cast<char>('A' + i - 22);  // serial number
+        id[67 - 4] = static_cast<char>(140);                                         // bank 1 adaptation
+        for (int i = 0; i < 2; ++i) {
+            rig.slot();
+            rig.deliver(SimFrames::encode('V', 0x81, id));
+        }
+        QCOMPARE(int(l.mem.identity[43]), 6);
+        QCOMPARE(int(l.mem.identity[22]), int('A'));
+        QCOMPARE(int(l.mem.identity[34]), int('M'));
+        QCOMPARE(int(l.mem.identity[67]), 140);
+        QCOMPARE(int(l.mem.identity[127]), 123);  // frame byte 127, the last one the block holds
+        QCOMPARE(l.readMask, 0xF3079Fu);          // identified: the whole controller is read
+    }
+
     void regionReadReplies()
     {
         LinkRig rig;

@@ -110,6 +110,8 @@ private Q_SLOTS:
     void discovery();
     void canCarPollsReadsAndClears();
     void kwpCarReadsAndClears();
+    void codesWithoutTableEntryAreDescribed_data();
+    void codesWithoutTableEntryAreDescribed();
     void splitRepliesAndAutomaticSearch();
     void adapterWithoutCar();
     void adapterThatStopsAnswering();
@@ -225,6 +227,40 @@ void TestObdElm::kwpCarReadsAndClears()
     QCOMPARE(bench.codes(), (QStringList{kStored, kPending, kPermanent, "P0420"}));
 }
 
+void TestObdElm::codesWithoutTableEntryAreDescribed_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("English") << int(TextTable::English);
+    QTest::newRow("Polish") << int(TextTable::Polish);
+    QTest::newRow("Russian") << int(TextTable::Russian);
+    QTest::newRow("Spanish") << int(TextTable::Spanish);
+}
+
+// The car makers' own codes have no line in the generic tables: the code box says where their
+// meaning is found, in the window's language, instead of leaving the code bare. A generic code the
+// table lacks says that; a described code keeps its table lines only.
+void TestObdElm::codesWithoutTableEntryAreDescribed()
+{
+    QFETCH(int, language);
+    const int before = programLanguage();
+    programLanguage() = language;
+    Bench bench({"--stored", "P1234,B1001,U2100,U0001,P0171"});
+    QVERIFY(bench.runUntil([&] { return bench.obd.state == 1000; }));
+    bench.readCodes();
+    programLanguage() = before;
+    QCOMPARE(bench.codes().mid(0, 6), (QStringList{kStored, "P1234", "B1001", "U2100", "U0001", "P0171"}));
+    const QString maker = ownTexts().text(OwnText::DtcManufacturerSpecific, language);
+    const QString missing = ownTexts().text(OwnText::DtcNotInTable, language);
+    QVERIFY(!maker.isEmpty() && !missing.isEmpty() && maker != missing);
+    if (language == TextTable::English)
+        QCOMPARE(maker, QStringLiteral("manufacturer-specific code: see the car maker's documentation"));
+    for (const char* code : {"P1234", "B1001", "U2100"})
+        QCOMPARE(bench.descriptionsOf(QLatin1String(code)), QStringList{maker});
+    QCOMPARE(bench.descriptionsOf(QStringLiteral("U0001")), QStringList{missing});
+    QCOMPARE(bench.descriptionsOf(QStringLiteral("P0171")).value(0), QStringLiteral(" System Too Lean (Bank 1)"));
+    QCOMPARE(bench.descriptionsOf(QStringLiteral("P0171")).size(), 2);
+}
+
 void TestObdElm::splitRepliesAndAutomaticSearch()
 {
     // Every answer in four pieces; an adapter that searches after a failed try and marks the
@@ -249,10 +285,8 @@ void TestObdElm::adapterWithoutCar()
     QVERIFY(bench.runUntil([&] { return bench.obd.state == 1000; }));
     const auto& status = bench.obd.panels.status;
     QCOMPARE(status[ObdPanels::RowElm], QStringLiteral("ELM327 v1.5"));
-    // The adapter answers, no engine computer does: the row says so in the window's language.
-    QCOMPARE(status[ObdPanels::RowObd], TextById(OwnText::ObdNoEngineComputer));
-    QCOMPARE(ownTexts().text(OwnText::ObdNoEngineComputer, TextTable::English),
-             QStringLiteral("adapter OK, no engine computer answers: ignition on?"));
+    // The adapter answers, no engine computer does: no protocol, "?".
+    QCOMPARE(status[ObdPanels::RowObd], QStringLiteral("?"));
     QVERIFY(status[ObdPanels::RowEcu].isEmpty());
     QVERIFY(bench.errors.contains(QStringLiteral("nieznany protokół")));
     // Nothing decodes: the eleventh failure starts the search again.

@@ -48,6 +48,8 @@ private Q_SLOTS:
     void troubleCodeCountFromTheLine();
     void codeText_data();
     void codeText();
+    void manufacturerRanges_data();
+    void manufacturerRanges();
     void descriptions_data();
     void descriptions();
     void embeddedTablesDescribeCodes();
@@ -114,9 +116,9 @@ void TestObdParsers::protocolNumber_data()
     QTest::newRow("automatic search mark") << r("A6\r\r>") << 6 << "CAN (11 bit ID, 500 kb)";
     QTest::newRow("mark with echo") << r("ATDPN\rA3\r\r>") << 3 << "ISO 9141-2 (KL)";
     QTest::newRow("J1939 letter") << r("A\r\r>") << 10 << "CAN (29 bit ID, 250* kb)";
-    // No protocol: the adapter answered and no engine computer did; the row says so.
-    QTest::newRow("not a number") << r("?\r\r>") << 0 << "no engine computer";
-    QTest::newRow("empty") << QByteArray() << 0 << "no engine computer";
+    // No protocol (the adapter answered and no engine computer did): "?".
+    QTest::newRow("not a number") << r("?\r\r>") << 0 << "?";
+    QTest::newRow("empty") << QByteArray() << 0 << "?";
 }
 
 void TestObdParsers::protocolNumber()
@@ -130,7 +132,6 @@ void TestObdParsers::protocolNumber()
     obd.OnTekst = [&](QObject*, const QString&, TColor c) { colours << c; };
     obd.StatusProtokol();
     QCOMPARE(obd.protocol, protocol);
-    if (row == QLatin1String("no engine computer")) row = TextById(OwnText::ObdNoEngineComputer);
     QCOMPARE(obd.panels.status[ObdPanels::RowObd], row);
     QCOMPARE(colours.value(0), protocol == 0 ? TObd::kErrorColour : TObd::kInfoColour);
 }
@@ -483,6 +484,37 @@ void TestObdParsers::codeText()
     QFETCH(int, code);
     QFETCH(QString, text);
     QCOMPARE(ObdTroubleCodes::CodeText(static_cast<uint16_t>(code)), text);
+}
+
+void TestObdParsers::manufacturerRanges_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("maker");
+    QTest::newRow("P0") << "P0171" << false;
+    QTest::newRow("P1") << "P1234" << true;
+    QTest::newRow("P1 last") << "P1FFF" << true;
+    QTest::newRow("P2") << "P2097" << false;
+    QTest::newRow("P30") << "P3000" << true;
+    QTest::newRow("P33") << "P33FF" << true;
+    QTest::newRow("P34") << "P3400" << false;
+    QTest::newRow("B0") << "B0001" << false;
+    QTest::newRow("B1") << "B1001" << true;
+    QTest::newRow("B3") << "B3FFF" << true;
+    QTest::newRow("C0") << "C0035" << false;
+    QTest::newRow("C2") << "C2000" << true;
+    QTest::newRow("C3") << "C3100" << true;
+    QTest::newRow("U0") << "U0155" << false;
+    QTest::newRow("U1") << "U1000" << true;
+    QTest::newRow("U2") << "U2100" << true;
+    QTest::newRow("too short") << "P12" << false;
+    QTest::newRow("empty") << "" << false;
+}
+
+void TestObdParsers::manufacturerRanges()
+{
+    QFETCH(QString, code);
+    QFETCH(bool, maker);
+    QCOMPARE(ObdTroubleCodes::ManufacturerSpecific(code), maker);
 }
 
 void TestObdParsers::descriptions_data()

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <functional>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "link/ChannelDecoder.h"
 #include "link/Tsterownik.h"
@@ -270,6 +271,60 @@ private Q_SLOTS:
         QCOMPARE(w.answers.messages[0].text, QStringLiteral("Error code 133"));
         QCOMPARE(s.sampleCount, 9);
         QCOMPARE(s.state, int(TScope::Read));
+    }
+
+    // A recording starts with the samples the buffer already holds: the view says how many under
+    // the traces while the recording is open, and the file holds exactly those samples first. An
+    // empty buffer says the recording begins with the next sample; a cancelled one says nothing.
+    void recordingSaysWhatItStartsWith()
+    {
+        Window w;
+        TForm1& f = w.form;
+        TScope& s = *f.scopeBar()->view();
+        const auto marked = [&s] {
+            const QImage& image = s.frameBitmap();
+            const QColor band = image.pixelColor(2, image.height() - 3);
+            int n = 0;
+            for (int y = image.height() - 20; y < image.height() - 4; ++y)
+                for (int x = 10; x < image.width() - 120; ++x) n += image.pixelColor(x, y) != band;
+            return n;
+        };
+        for (int i = 0; i < 7; ++i) f.LiveFrameReceived(LiveFrame(liveFrame(80 + i).data(), 128));
+        QCOMPARE(marked(), 0);
+
+        const QString osc = w.dir.filePath(QStringLiteral("started.osc"));
+        w.answers.fileAnswers = {osc};
+        w.click(4);
+        QVERIFY(f.Sterownik1->RecordingOpen());
+        QCOMPARE(s.recordingNotice(), TextById(OwnText::RecordingStarted).arg(7));
+        QCOMPARE(ownTexts().text(OwnText::RecordingStarted, TextTable::English).arg(7),
+                 QStringLiteral("Recording started with the 7 samples already on screen"));
+        QVERIFY(marked() > 20);
+        const QByteArray bytes = readFile(osc);
+        QCOMPARE(bytes.size(), 4096 + 7 * 128);
+        QCOMPARE(bytes.mid(4096), QByteArray(reinterpret_cast<const char*>(s.samples()), 7 * 128));
+        f.LiveFrameReceived(LiveFrame(liveFrame(90).data(), 128));
+        QVERIFY(marked() > 20);  // still there while the recording goes on
+
+        w.click(3);  // Stop ends the recording, and its notice with it
+        QVERIFY(s.recordingNotice().isEmpty());
+        QCOMPARE(marked(), 0);
+
+        w.click(1);
+        w.click(6);
+        const QString empty = w.dir.filePath(QStringLiteral("empty.osc"));
+        w.answers.fileAnswers = {empty};
+        w.click(4);
+        QCOMPARE(s.recordingNotice(), TextById(OwnText::RecordingStartedEmpty));
+        QCOMPARE(QFileInfo(empty).size(), qint64(4096));
+        w.click(4);  // the record button again closes it
+        QVERIFY(!f.Sterownik1->RecordingOpen());
+        QVERIFY(s.recordingNotice().isEmpty());
+
+        w.click(4);  // the file dialog cancelled: no recording, no notice
+        QVERIFY(!f.Sterownik1->RecordingOpen());
+        QVERIFY(s.recordingNotice().isEmpty());
+        QCOMPARE(marked(), 0);
     }
 
     // Frames from the line are placed by their receive time: the buffer and the recording keep

@@ -285,8 +285,10 @@ private Q_SLOTS:
         QTest::newRow("10: turbo load axis")
             << 10 << 1 << 8 << 0 << "94:0"
             << "224:12 225:25 226:37 227:50 228:62 232:112 238:187 239:200 94:255" << 0;
-        QTest::newRow("10: turbo with MAF keeps defaults") << 10 << 1 << 8 << 0 << "4:2 224:99"
-                                                           << "224:6 225:12 239:100" << 0;
+        QTest::newRow("10: turbo with MAF takes the turbo axis") << 10 << 1 << 8 << 0 << "4:2 224:99"
+                                                                 << "224:12 225:25 239:200" << 0;
+        QTest::newRow("10: standard with MAF resets") << 10 << 0 << 8 << 0 << "4:2 224:99"
+                                                      << "224:6 225:12 239:100" << 0;
         QTest::newRow("10: standard resets") << 10 << 0 << 8 << 0 << "224:12 239:200 94:0"
                                              << "224:6 239:100 94:182" << 0;
         QTest::newRow("12: no petrol addition") << 12 << 0 << 8 << 0 << "12:5"
