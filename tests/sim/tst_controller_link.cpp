@@ -426,6 +426,76 @@ private Q_SLOTS:
         QCOMPARE(rig.link.unsentEditsMask(), 0u);
     }
 
+    // A multiplier edit is its node times in the settings and its values in bank 1. Edited while
+    // the controller was gone, it is asked about once the controller is back; when the controller
+    // is identified once more before the fitter answers (restarted again, or the plug pulled and
+    // put back), the answer "send" still sends both regions whole, as the PC holds them: a fresh
+    // controller (every value 1.00) must not keep its values under the PC's node times.
+    void offlineMultiplierGoesOutWhole_data()
+    {
+        QTest::addColumn<bool>("portReopened");
+        QTest::newRow("controller silent again while asked") << false;
+        QTest::newRow("port reopened while asked") << true;
+    }
+    void offlineMultiplierGoesOutWhole()
+    {
+        QFETCH(bool, portReopened);
+        PtyRig rig;
+        rig.sim.engine.stopEngine();
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        const int port = rig.link.portNumber;
+        rig.link.PortClose();  // the controller is stopped
+
+        uint8_t* slots = rig.link.mem.settingsBlock() + MemoryImage::kNodesBank1;
+        uint8_t* table = rig.link.mem.block(MemoryImage::Multiplier1);
+        slots[23] = 40;
+        slots[24] = 90;
+        for (const auto& [at, value] : {std::pair{0, 120}, {40, 130}, {90, 110}, {200, 105}})
+            table[at] = static_cast<uint8_t>(value);
+        rig.link.WyliczMnoznik(1, 1, 255);
+        QCOMPARE(rig.link.ZapiszDoSterownika(3), TSterownik::EditOutcome::Unsent);
+        const QByteArray nodes(reinterpret_cast<const char*>(slots), MemoryImage::kNodeSlots);
+        const QByteArray values(reinterpret_cast<const char*>(table), 256);
+
+        // Started again with fresh memory.
+        rig.sim.memory = ControllerMemory();
+        rig.sim.configure();
+        QList<int> asked;
+        rig.link.OnZdarzenie = [&](int kind, int code, int, int) {
+            if (kind == kEventUnsentEdits) asked.append(code);
+        };
+        QVERIFY(rig.link.PortOpen(port));
+        QVERIFY(rig.runUntil([&] { return !asked.isEmpty(); }, 2000));
+        QCOMPARE(asked.first(), 0x3);
+
+        // Identified once more while the question is on the screen; answered "send" while the
+        // multiplier is being read again.
+        if (portReopened) {
+            QVERIFY(rig.link.PortOpen(port));
+        } else {
+            rig.sim.faults.silent = true;
+            QVERIFY(rig.runUntil([&] { return !rig.link.alive(); }, 400));
+            rig.sim.faults.silent = false;
+        }
+        QVERIFY(rig.runUntil(
+            [&] { return !(rig.link.linkMask & 1) && !(rig.link.readMask & 0x1) && (rig.link.readMask & 0x2); }, 2000));
+        rig.link.settleUnsentEdits(true);
+        QVERIFY(rig.runUntil(
+            [&] {
+                return rig.link.readMask == 0 && rig.link.writeMask == 0 &&
+                       !rig.link.commandPending(TSterownik::CmdSettingsWrite);
+            },
+            3000));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.sim.settings() + MemoryImage::kNodesBank1),
+                            MemoryImage::kNodeSlots),
+                 nodes);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.sim.region(0xE9)), 256), values);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(table), 256), values);
+        QCOMPARE(rig.link.unsentEditsMask(), 0u);
+        QCOMPARE(rig.link.heldEditsMask(), 0u);
+    }
+
     // A setting changed while the settings frame is on the line reaches the controller: the
     // acknowledgement of the earlier frame does not end the write.
     void editWhileTheSettingsAreOnTheLine()
