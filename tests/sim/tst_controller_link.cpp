@@ -5,12 +5,14 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "link/FrameCodec.h"
 #include "link/PortNames.h"
 #include "link/QtSerialBackend.h"
 #include "link/Regions.h"
 #include "link/Tsterownik.h"
+#include "sim/car/CarModel.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 
@@ -24,6 +26,7 @@ public:
         link.OnZdarzenie = [this](int kind, int code, int value, int) {
             if (kind == kEventCalibration) calibration.append({code, value});
             if (kind == kEventFrameSent) ++sent[code];
+            if (kind == kEventCalibrationRestarted) restarts.append(code);
         };
     }
 
@@ -72,6 +75,7 @@ public:
     TSterownik link;
     QList<std::pair<int, int>> calibration;  // stage codes and values
     QMap<int, int> sent;                     // frames sent per command
+    QList<int> restarts;                     // why the calibration started a phase over
     int logged = 0;
 };
 
@@ -584,6 +588,41 @@ private Q_SLOTS:
             [&] { return rig.link.writeMask == 0 && !rig.link.commandPending(TSterownik::CmdSettingsWrite); }, 400));
         QCOMPARE(int(rig.sim.settings()[90]), found);
         QCOMPARE(int(rig.sim.settings()[83]), int(rig.link.mem.settings[83]));
+    }
+
+    // A car being driven (the demo's drive cycle, the car model's lap) idles steadily while the
+    // PC calibrates: the calibration finishes without starting a phase over, and the car drives on
+    // once it has.
+    void calibrationHoldsASteadyIdle_data()
+    {
+        QTest::addColumn<bool>("carModel");
+        QTest::newRow("drive cycle") << false;
+        QTest::newRow("car model, ten steps a request") << true;
+    }
+    void calibrationHoldsASteadyIdle()
+    {
+        QFETCH(bool, carModel);
+        PtyRig rig;
+        std::unique_ptr<CarModel> car;
+        if (carModel) {
+            car = std::make_unique<CarModel>(rig.sim, nullptr);
+            car->setTimeScale(10);
+        } else {
+            rig.sim.engine.setDriveCycle(true);
+        }
+        const auto onTheRoad = [&] { return (car ? car->rpm() : rig.sim.engine.rpm()) > 1500; };
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        QVERIFY(rig.runUntil(onTheRoad, 2000));
+        QVERIFY(rig.link.StartStopKalibracji());
+        QVERIFY2(rig.runUntil([&] { return rig.calibrationEnded(); }, 60000),
+                 qPrintable(QStringLiteral("stuck in state %1").arg(rig.link.kal.state)));
+        QList<int> codes;
+        for (const auto& [code, value] : rig.calibration)
+            if (code != 2) codes.append(code);
+        QCOMPARE(codes, QList<int>({1, 3}));
+        QCOMPARE(rig.restarts, QList<int>());
+        QVERIFY(rig.runUntil(onTheRoad, 4000));
     }
 
     // A controller is not always where the calibration left it: an earlier session may have left it
