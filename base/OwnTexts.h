@@ -142,6 +142,21 @@ enum Id {
     // Typing into the dialogs' value boxes and the settings editor (5450..5499).
     TypedOutOfRange = 5450,  // "Enter a value from %1 to %2"
     TypedNoDigits = 5451,    // "This value takes no digits: change it with the arrows"
+    // Why a calibration starts over (the Calibration tab and the log).
+    CalibrationRestartNoPetrol = 5400,  // "Calibration starts over: the controller did not go over to petrol"
+    CalibrationRestartLeftPetrol,       // "...: the engine left petrol while its petrol time was measured"
+    CalibrationRestartGasTime,          // "...: on gas the petrol time was %1 ms off ..."
+    // Why a Wi-Fi adapter could not be used (the OBD page and the log).
+    WifiRefused = 5410,    // "connection refused"
+    WifiNoAnswer,          // "no answer in %1 s"
+    WifiHostNotFound,      // "address not found"
+    WifiClosed,            // "the adapter closed the connection"
+    WifiLost,              // "connection lost"
+    WifiFailed,            // "cannot connect to %1: %2"
+    SettingsSaved = 5420,  // "Settings saved to %1"
+    BackupsOf,             // "%1 (serial number %2)": a controller in the backups list
+    BackupsList,           // "Backups": the Device menu's list of controllers with backups
+    NoBackups,             // "No backups yet"
 };
 }  // namespace OwnText
 

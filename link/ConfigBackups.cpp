@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/OwnTexts.h"
 #include "link/IdentityReader.h"
 #include "link/LinkEvents.h"
 #include "link/SettingsFile.h"
@@ -55,6 +56,12 @@ QString barCodeIn(const QString& root, const QString& serial)
     MemoryImage mem;
     if (SettingsFile::load(entries.last().path, mem) != SettingsFile::Ok) return {};
     return barCodeOf(mem);
+}
+
+QString controllerName(const QString& root, const QString& serial)
+{
+    const QString code = barCodeIn(root, serial);
+    return code.isEmpty() ? serial : TextById(OwnText::BackupsOf).arg(code, serial);
 }
 
 QString folderOf(const QString& root, const QString& serialOrBarCode)

@@ -38,6 +38,9 @@ QList<Entry> list(const QString& root, const QString& serial);
 QString barCodeOf(const MemoryImage& mem);
 // The bar code of the controller whose backups are in folder `serial`, from its newest backup.
 QString barCodeIn(const QString& root, const QString& serial);
+// How the backups list names the controller of folder `serial`: its bar code and its serial number
+// ("KV2204117 (serial number 0A1B...)"), or the serial number alone when its backups hold no bar code.
+QString controllerName(const QString& root, const QString& serial);
 // The folder name of a controller given by its serial number (the folder's own name, any case) or by
 // its bar code; empty when no controller with backups has either.
 QString folderOf(const QString& root, const QString& serialOrBarCode);

@@ -30,6 +30,16 @@ enum LinkEventKind {
     // identified; value 1 when it is another controller than the one before. The fitter is asked
     // to send them or take the controller's values (TSterownik::settleUnsentEdits).
     kEventUnsentEdits = 6,
+    // code: why the calibration under way went back to an earlier phase (CalibrationRestart);
+    // value: for kRestartGasTimeOff, the petrol time on gas minus the one on petrol, 0.05 ms units.
+    kEventCalibrationRestarted = 7,
+};
+
+// Why a calibration starts a phase over.
+enum CalibrationRestart {
+    kRestartNoPetrol = 1,    // the controller did not go over to petrol (256 replies)
+    kRestartLeftPetrol = 2,  // it left petrol while the petrol time was being measured
+    kRestartGasTimeOff = 3,  // on gas the petrol time was more than 1 ms off: idle corrections changed
 };
 
 // The OBD reader's event: kind 100 with code 100 carries the adapter's state in `length`.

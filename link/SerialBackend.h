@@ -29,4 +29,9 @@ public:
     virtual bool connecting() { return false; }
     // Why the last open failed or the device went away, for the fitter; empty when nothing says.
     virtual QString errorText() const { return {}; }
+    // The same as a kind, for a text in the window's language (a network adapter's reasons).
+    enum class Failure { None, Refused, NoAnswer, HostNotFound, Closed, Lost, Other };
+    virtual Failure failure() const { return Failure::None; }
+    // Milliseconds from the open to the failure (the wait for an answer that never came).
+    virtual int failedAfterMs() const { return 0; }
 };

@@ -1,9 +1,11 @@
 #include "link/SettingsFileOps.h"
 
+#include <QtCore/QDate>
 #include <QtCore/QDir>
 
 #include "base/ErrorHelp.h"
 #include "base/TextTable.h"
+#include "link/ConfigBackups.h"
 #include "link/LinkEvents.h"
 #include "link/SettingsFile.h"
 #include "link/Tsterownik.h"
@@ -38,6 +40,17 @@ Prompt::FileDialog dialog(const TSterownik& link, bool save)
                            QStringLiteral("set"));
 }
 
+QString proposedFileName(const MemoryImage& mem, const QDate& date)
+{
+    QString code = ConfigBackups::barCodeOf(mem);
+    // Only what every file system takes; a bar code is letters, digits and dashes anyway.
+    for (QChar& c : code)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('-') && c != QLatin1Char('_'))
+            c = QLatin1Char('-');
+    if (code.isEmpty()) code = QStringLiteral("KAVELO");
+    return code + QLatin1Char('_') + date.toString(Qt::ISODate) + QStringLiteral(".set");
+}
+
 QString errorText(int code) { return ErrorHelp::boxText(code); }
 
 }  // namespace SettingsFileOps
@@ -68,20 +81,23 @@ int CzytajUstawienia(TSterownik& link, const QString& path)
     return result;
 }
 
-void ZapiszUstawienia(TSterownik& link, Prompt& prompt)
+QString ZapiszUstawienia(TSterownik& link, Prompt& prompt)
 {
-    const QString path = prompt.saveFileName(SettingsFileOps::dialog(link, true));
-    if (path.isEmpty()) return;
+    Prompt::FileDialog d = SettingsFileOps::dialog(link, true);
+    d.fileName = SettingsFileOps::proposedFileName(link.mem, QDate::currentDate());
+    const QString path = prompt.saveFileName(d);
+    if (path.isEmpty()) return {};
     const int result = ZapiszUstawienia(link, path);
     if (result != 0) {
         prompt.errorCode(result);
-        return;
+        return {};
     }
     // A file being worked on without a controller is now the file saved: the caption names it.
     if (!link.PortConnected() && !link.loadedFileName.isEmpty() && link.loadedFileName != path) {
         link.loadedFileName = path;
         if (link.OnZdarzenie) link.OnZdarzenie(kEventFileLoaded, 0, 0, 0);
     }
+    return path;
 }
 
 void CzytajUstawienia(TSterownik& link, Prompt& prompt)

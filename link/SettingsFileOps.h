@@ -4,13 +4,17 @@
 
 #include "base/Prompt.h"
 
+class QDate;
 class TSterownik;
+struct MemoryImage;
 
 // Saving and loading settings files on the controller link, with the program's dialogs and
 // error boxes, and in path-taking forms for scripts and tests.
 
-// Asks for a file name and saves the memory image; a failure is shown as "Error code 121".
-void ZapiszUstawienia(TSterownik& link, Prompt& prompt);
+// Asks for a file name (proposing the controller's bar code and today's date) and saves the memory
+// image; a failure is shown as "Error code 121". Returns the file saved, empty when cancelled or
+// failed.
+QString ZapiszUstawienia(TSterownik& link, Prompt& prompt);
 // Asks for a file name and loads it; failures are shown as "Error code 122" or "123".
 void CzytajUstawienia(TSterownik& link, Prompt& prompt);
 
@@ -31,6 +35,9 @@ Prompt::FileDialog documentsDialog(const TSterownik& link, int titleId, const QS
                                    const QString& extension);
 // Dialog settings of the save (`save` true) or open dialog.
 Prompt::FileDialog dialog(const TSterownik& link, bool save);
+// The file name a save proposes: the controller's bar code and the date, "BARCODE_2026-12-11.set"
+// (characters a file name cannot hold become "-"); "KAVELO_..." when the image holds no bar code.
+QString proposedFileName(const MemoryImage& mem, const QDate& date);
 // The text of an error box: "Error code N".
 QString errorText(int code);
 }  // namespace SettingsFileOps

@@ -8,6 +8,7 @@ bool TcpBackend::open(const QString& address, int, int, int, int)
     const std::optional<PortAddress::Address> parsed = PortAddress::parse(address);
     if (!parsed) {
         error_ = QStringLiteral("not a network address: ") + address;
+        failure_ = Failure::Other;
         return false;
     }
     address_ = PortAddress::text(*parsed);
@@ -25,6 +26,8 @@ void TcpBackend::close()
     open_ = false;
     connected_ = false;
     error_.clear();
+    failure_ = Failure::None;
+    failedAfterMs_ = 0;
 }
 
 bool TcpBackend::connecting()
@@ -34,9 +37,11 @@ bool TcpBackend::connecting()
            (socket_.state() == QAbstractSocket::HostLookupState || socket_.state() == QAbstractSocket::ConnectingState);
 }
 
-void TcpBackend::fail(const QString& text)
+void TcpBackend::fail(Failure kind, const QString& text)
 {
     error_ = text;
+    failure_ = kind;
+    failedAfterMs_ = static_cast<int>(clock_.elapsed());
     open_ = false;
     socket_.abort();
 }
@@ -60,27 +65,31 @@ void TcpBackend::poll()
         case QAbstractSocket::HostLookupState:
         case QAbstractSocket::ConnectingState:
             if (clock_.elapsed() < connectTimeoutMs_) return;
-            fail(QStringLiteral("cannot connect to %1: no answer within %2 s")
-                     .arg(address_)
-                     .arg((connectTimeoutMs_ + 999) / 1000));
+            fail(Failure::NoAnswer, QStringLiteral("cannot connect to %1: no answer within %2 s")
+                                        .arg(address_)
+                                        .arg((connectTimeoutMs_ + 999) / 1000));
             return;
         default: break;
     }
     // The connection is gone, or was never made.
     const QAbstractSocket::SocketError why = socket_.error();
     QString text;
+    Failure kind = Failure::Other;
     if (connected_ || why == QAbstractSocket::RemoteHostClosedError) {
-        text = why == QAbstractSocket::RemoteHostClosedError
-                   ? QStringLiteral("the adapter at %1 closed the connection").arg(address_)
-                   : QStringLiteral("the connection to %1 was lost: %2").arg(address_, socket_.errorString());
+        const bool closed = why == QAbstractSocket::RemoteHostClosedError;
+        kind = closed ? Failure::Closed : Failure::Lost;
+        text = closed ? QStringLiteral("the adapter at %1 closed the connection").arg(address_)
+                      : QStringLiteral("the connection to %1 was lost: %2").arg(address_, socket_.errorString());
     } else if (why == QAbstractSocket::ConnectionRefusedError) {
+        kind = Failure::Refused;
         text = QStringLiteral("cannot connect to %1: the connection was refused").arg(address_);
     } else if (why == QAbstractSocket::HostNotFoundError) {
+        kind = Failure::HostNotFound;
         text = QStringLiteral("cannot connect to %1: host not found").arg(address_);
     } else {
         text = QStringLiteral("cannot connect to %1: %2").arg(address_, socket_.errorString());
     }
-    fail(text);
+    fail(kind, text);
 }
 
 bool TcpBackend::isOpen()

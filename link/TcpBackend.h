@@ -29,6 +29,8 @@ public:
     // Bytes handed to the network cannot be taken back; there is nothing to purge.
     void purgeTx() override {}
     QString errorText() const override { return error_; }
+    Failure failure() const override { return failure_; }
+    int failedAfterMs() const override { return failedAfterMs_; }
     // True while the connection is being made (host lookup or handshake).
     bool connecting() override;
 
@@ -36,12 +38,14 @@ private:
     // Collects what the system holds, sends what waits, and notices a closed connection or a
     // connection attempt that ran out of time.
     void poll();
-    void fail(const QString& text);
+    void fail(Failure kind, const QString& text);
 
     QTcpSocket socket_;
     QElapsedTimer clock_;  // since open()
     QString address_;
     QString error_;
+    Failure failure_ = Failure::None;
+    int failedAfterMs_ = 0;
     int connectTimeoutMs_;
     bool open_ = false;
     bool connected_ = false;  // the connection was made

@@ -26,6 +26,7 @@ bool TSerial::PortOpen(int number)
     }
     if (portNumber < 1) portNumber = 1;
     PortClose();
+    openTried = true;
     if (!address.isEmpty()) return openAddress();
     active_ = backend_.get();
     bool result = false;
@@ -134,6 +135,8 @@ void TSerial::PortPurgeTx()
 }
 
 QString TSerial::portError() const { return active_->errorText(); }
+SerialBackend::Failure TSerial::portFailure() const { return active_->failure(); }
+int TSerial::portFailedAfterMs() const { return active_->failedAfterMs(); }
 
 void TSerial::PortList(QList<PortMenuItem>& menu)
 {

@@ -49,6 +49,9 @@ public:
     // Why the port could not be opened or was lost ("cannot connect to ...: the connection was
     // refused"); empty when the device says nothing.
     QString portError() const;
+    // The same as a kind, and how long the open waited for it (SerialBackend::failure).
+    SerialBackend::Failure portFailure() const;
+    int portFailedAfterMs() const;
     bool overNetwork() const { return !address.isEmpty(); }
 
     // Rebuilds `menu` after its first two entries (created when missing): FTDI adapters first,
@@ -75,6 +78,9 @@ public:
     uint8_t lineOptions = 0;
     // Set by every successful open, cleared by PortClose; the controller link consumes it.
     bool justOpened = false;
+    // Set by every open, whether it succeeded or not; the OBD reader consumes it, so that a port
+    // that could not be opened is shown with its reason instead of what was there before.
+    bool openTried = false;
 
 private:
     bool openAddress();

@@ -111,6 +111,16 @@ void TSterownik::settleUnsentEdits(bool send)
     unsentEdits_ &= ~mask;
     controllerCopyMask_ &= ~mask;
     if (send) {
+        // The fitter chose the PC's regions whole. A read of one started since the question (the
+        // controller identified once more meanwhile) would hold the write and lay the controller's
+        // bytes under it wherever the PC's copy equals its copy from before that read, which is
+        // every byte: the multiplier would come back with the PC's node times over the
+        // controller's values. The read is given up; the write's own read-back follows.
+        for (int i = 0; i < kRegionCount; ++i) {
+            const uint32_t bit = kRegions[i].mask;
+            if ((mask & bit) && (readMask & bit) && !(readBack_ & bit)) endRead(i);
+        }
+        heldEdits_ &= ~mask;
         ZapiszDoSterownika(mask);
         return;
     }

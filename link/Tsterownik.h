@@ -212,6 +212,9 @@ public:
 
     // --- autocalibration and adaptation
     bool StartStopKalibracji();
+    // Why a calibration started a phase over (kEventCalibrationRestarted's code and value), in the
+    // fitter's words and the program's language.
+    static QString calibrationRestartText(int reason, int value);
     void EtapyKalibracji();
     void WykonajAdaptacje() {}
     void ObliczKorekteOdniesienia();
@@ -304,6 +307,8 @@ private:
     void sendSettings();
     bool dispatchReply(int length, bool& writeRxLine);
     void calibrationReport(int code, int value);
+    // A phase started over: said in the log and by kEventCalibrationRestarted.
+    void calibrationRestart(int reason, int value);
     // Applies the history changes not yet acknowledged to the history just read.
     void recordPendingHistory();
     // Adds one change kind to the history in the image; false when it was already there.

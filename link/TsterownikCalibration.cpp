@@ -1,10 +1,13 @@
 // Autocalibration at idle, and the computations on settings and multipliers that go with it.
 #include <algorithm>
 
+#include "base/OwnTexts.h"
 #include "link/Tsterownik.h"
 
 namespace {
 
+// The log colour of a phase started over.
+constexpr TColor kRestartColour = Rgb(255, 0, 0);
 constexpr int kFinished = 254;
 constexpr int kAborted = 255;
 enum Report { kStarted = 1, kProgress = 2, kDone = 3, kAbortedReport = 4, kStopped = 5 };
@@ -19,6 +22,25 @@ uint8_t clampByte(int v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); }
 }  // namespace
 
 void TSterownik::calibrationReport(int code, int value) { zdarzenie(kEventCalibration, code, value, 0); }
+
+void TSterownik::calibrationRestart(int reason, int value)
+{
+    if (OnTekst) log(QStringLiteral("  ") + calibrationRestartText(reason, value), kRestartColour);
+    zdarzenie(kEventCalibrationRestarted, reason, value, 0);
+}
+
+QString TSterownik::calibrationRestartText(int reason, int value)
+{
+    switch (reason) {
+        case kRestartNoPetrol: return TextById(OwnText::CalibrationRestartNoPetrol);
+        case kRestartLeftPetrol: return TextById(OwnText::CalibrationRestartLeftPetrol);
+        case kRestartGasTimeOff:
+            // The difference in 0.05 ms units, shown in ms with a sign.
+            return TextById(OwnText::CalibrationRestartGasTime)
+                .arg((value > 0 ? QStringLiteral("+") : QString()) + QString::number(value * 0.05, 'f', 2));
+        default: return QString();
+    }
+}
 
 bool TSterownik::StartStopKalibracji()
 {
@@ -180,6 +202,7 @@ void TSterownik::EtapyKalibracji()
                 k.state = (s[82] & 1) ? 16 : 80;
             } else if (++k.counter >= 256) {
                 k.state = 0;
+                calibrationRestart(kRestartNoPetrol, 0);
             }
             break;
         case 16:
@@ -202,6 +225,7 @@ void TSterownik::EtapyKalibracji()
                 ++k.state;
             } else if (++k.counter >= 256) {
                 --k.state;
+                calibrationRestart(kRestartNoPetrol, 0);
             }
             break;
         case 18:
@@ -209,6 +233,7 @@ void TSterownik::EtapyKalibracji()
         case 146:
             if (!onPetrol) {
                 k.state -= 2;
+                calibrationRestart(kRestartLeftPetrol, 0);
                 return;
             }
             s[83] = static_cast<uint8_t>(t);
@@ -268,6 +293,7 @@ void TSterownik::EtapyKalibracji()
             if (d > 20 || d < -20) {
                 setIdleCorrection(s[90] - d);
                 k.state -= 32;
+                calibrationRestart(kRestartGasTimeOff, -d);
                 return;
             }
             if (k.counter % 16 == 0) {

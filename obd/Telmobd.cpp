@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/OwnTexts.h"
 #include "link/PortNames.h"
 #include "obd/ObdReplyText.h"
 
@@ -70,8 +71,10 @@ void TObd::OnTimer1()
     timer_->setInterval(kTick);
     timer_->start();
     if (busy) return;
-    if (justOpened) {
-        justOpened = false;
+    // Every open starts the loop over; for a Wi-Fi adapter also one that failed at once (refused):
+    // the page then shows the address tried and why, instead of what was there before.
+    if (justOpened || (openTried && overNetwork())) {
+        justOpened = openTried = false;
         state = 2;
     }
     busy = true;
@@ -94,6 +97,40 @@ void TObd::logPortError()
 {
     const QString why = portError();
     if (!why.isEmpty()) DoOnTekst(why, kErrorColour);
+}
+
+QString TObd::failureText() const
+{
+    switch (portFailure()) {
+        case SerialBackend::Failure::Refused: return TextById(OwnText::WifiRefused);
+        case SerialBackend::Failure::NoAnswer:
+            return TextById(OwnText::WifiNoAnswer).arg(locale.toString(portFailedAfterMs() / 1000.0, 'f', 1));
+        case SerialBackend::Failure::HostNotFound: return TextById(OwnText::WifiHostNotFound);
+        case SerialBackend::Failure::Closed: return TextById(OwnText::WifiClosed);
+        case SerialBackend::Failure::Lost: return TextById(OwnText::WifiLost);
+        case SerialBackend::Failure::Other:
+        case SerialBackend::Failure::None: break;
+    }
+    return portError().isEmpty() ? QStringLiteral("brak połączenia") : portError();
+}
+
+void TObd::portFailed(const QString& step)
+{
+    delay = 5000;
+    DoOnTekst(step, kErrorColour);
+    if (overNetwork()) {
+        // A Wi-Fi adapter: the PORT row keeps the address tried, the next row says why it could not
+        // be used, in the window's language, and so does the log.
+        const QString why = failureText();
+        Status(ObdPanels::RowPort, address, true);
+        Status(ObdPanels::RowElm, why, false);
+        DoOnTekst(TextById(OwnText::WifiFailed).arg(address, why), kErrorColour);
+    } else {
+        Status(ObdPanels::RowPort, QStringLiteral("brak połączenia"), false);
+        logPortError();
+    }
+    DoOnZdarzenie(kObdAdapterState, -1, 0);
+    state = 0;
 }
 
 // --- the command/reply link
@@ -218,12 +255,7 @@ void TObd::PetlaZadan()
                           kStepColour);
                 state = 3;
             } else {
-                Status(ObdPanels::RowPort, QStringLiteral("brak połączenia"), false);
-                delay = 5000;
-                DoOnTekst(QStringLiteral("2) brak połączenia"), kErrorColour);
-                logPortError();
-                DoOnZdarzenie(kObdAdapterState, -1, 0);
-                state = 0;
+                portFailed(QStringLiteral("2) brak połączenia"));
             }
             break;
         case 3:
@@ -237,12 +269,7 @@ void TObd::PetlaZadan()
                 DoOnZdarzenie(kObdAdapterState, -1, 0);
                 state = 100;
             } else {
-                Status(ObdPanels::RowPort, QStringLiteral("brak połączenia"), false);
-                delay = 5000;
-                DoOnTekst(QStringLiteral("3) brak połączenia"), kErrorColour);
-                logPortError();
-                DoOnZdarzenie(kObdAdapterState, -1, 0);
-                state = 0;
+                portFailed(QStringLiteral("3) brak połączenia"));
             }
             break;
         case 100:

@@ -133,6 +133,10 @@ Q_SIGNALS:
 private:
     // Puts the reason the port was lost or not opened (a refused network connection) in the log.
     void logPortError();
+    // Why the port could not be used: a network adapter's reason in the window's language.
+    QString failureText() const;
+    // The port could not be opened or was lost (`step`: the log's step line): shown, then idle.
+    void portFailed(const QString& step);
     void protocolTry(int attempt);
     void startupRead(int pidNumber);
     void appendCode(const QString& text, TColor colour, bool defaultColour, int table = 0);

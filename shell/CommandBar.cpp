@@ -24,7 +24,7 @@ constexpr int kInitialHeight = 28;
 // The progress bar runs over the calibration's 1024 steps.
 constexpr int kCalibrationSteps = 1024;
 // What the link reports of the calibration (code of a calibration event).
-enum CalibrationReport { Started = 1, Finished = 3, Aborted = 4, Stopped = 5 };
+enum CalibrationReport { Started = 1, Progress = 2, Finished = 3, Aborted = 4, Stopped = 5 };
 // Live frame byte 11 (the work state's high byte): ignition on and engine turning.
 // The status panel's point sizes: the work state, and the detail that alternates with it; and the
 // pixel size of "no connection".
@@ -32,6 +32,8 @@ constexpr int kStateFontSize = 10;
 constexpr int kDetailFontSize = 8;
 constexpr int kNoConnectionPixels = 16;
 const QColor kStatusBackground(255, 251, 240);
+// How long a notice (a file saved) stays in the status panel before the work state comes back.
+constexpr qint64 kNoticeMs = 4000;
 const QColor kRed(255, 0, 0);
 const QColor kDarkGreen(0, 128, 0);
 
@@ -136,6 +138,7 @@ void CommandBar::showStatus(const QString& text, const QColor& background, const
 
 void CommandBar::showLiveState(const LiveFrame& frame, bool oddSecond)
 {
+    if (showPendingNotice()) return;
     const int state = frame.workState();
     QString text = link_.StrStanPracy(state, 1);
     QColor background = fromTColor(link_.KolorStanuPracy(state));
@@ -170,8 +173,30 @@ void CommandBar::showLiveState(const LiveFrame& frame, bool oddSecond)
     showStatus(text, background, Qt::black, &font);
 }
 
+void CommandBar::showNotice(const QString& text)
+{
+    notice_ = text;
+    noticeClock_.start();
+    showPendingNotice();
+}
+
+bool CommandBar::showPendingNotice()
+{
+    if (notice_.isEmpty()) return false;
+    if (noticeClock_.elapsed() >= kNoticeMs) {
+        notice_.clear();
+        return false;
+    }
+    QFont f = status_->font();
+    f.setPointSize(kDetailFontSize);
+    f.setBold(false);
+    showStatus(notice_, kStatusBackground, kDarkGreen, &f);
+    return true;
+}
+
 void CommandBar::showNoConnection()
 {
+    if (showPendingNotice()) return;
     QFont f = status_->font();
     f.setPixelSize(kNoConnectionPixels);
     f.setBold(true);
@@ -180,11 +205,25 @@ void CommandBar::showNoConnection()
 
 void CommandBar::showConnected() { showStatus(TextById(1241), kStatusBackground, kDarkGreen, nullptr); }
 
+void CommandBar::showCalibrationNote(const QString& text)
+{
+    progress_->setFormat(text);
+    progress_->setTextVisible(!text.isEmpty());
+    progress_->setToolTip(text);
+}
+
 void CommandBar::linkEvent(int kind, int code, int value, int length)
 {
     (void)length;
+    if (kind == kEventCalibrationRestarted) {
+        // Why the progress fell back stays written on the bar until the calibration ends or starts
+        // over again.
+        showCalibrationNote(TSterownik::calibrationRestartText(code, value));
+        return;
+    }
     if (kind != kEventCalibration) return;
     progress_->setValue(std::clamp(value, 0, kCalibrationSteps));
+    if (code != Progress) showCalibrationNote(QString());
     QPushButton* main = buttons_[kMainButton];
     const QString enter = QStringLiteral("  [Enter]");
     switch (code) {
@@ -217,3 +256,5 @@ void CommandBar::linkEvent(int kind, int code, int value, int length)
         default: break;
     }
 }
+
+QString CommandBar::calibrationNote() const { return progress_->isTextVisible() ? progress_->format() : QString(); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtCore/QElapsedTimer>
 #include <QtWidgets/QWidget>
 
 #include <array>
@@ -77,11 +78,17 @@ public:
     void showStatus(const QString& text, const QColor& background, const QColor& colour, const QFont* font);
     // The link is not alive: said in large red letters at every tick.
     void showNoConnection();
+    // A short confirmation ("Settings saved to ..."): it takes the status panel for a few seconds,
+    // before the work state or "no connection" come back.
+    void showNotice(const QString& text);
     // The controller identified itself.
     void showConnected();
 
-    // The calibration's start, end, failure or stop: the main button's caption and the progress.
+    // The calibration's start, end, failure or stop: the main button's caption and the progress;
+    // when it starts a phase over, why, written on the progress bar.
     void linkEvent(int kind, int code, int value, int length) override;
+    // The text written on the progress bar (empty: none).
+    QString calibrationNote() const;
 
 Q_SIGNALS:
     void commandClicked(int button);
@@ -91,6 +98,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void showCalibrationNote(const QString& text);
+    // Shows the notice while it is fresh; false when there is none.
+    bool showPendingNotice();
+
     TSterownik& link_;
     Prompt* const& prompt_;
     QWidget* client_;
@@ -103,4 +114,6 @@ private:
     // Live frames that still show "Controller read" after the reading of the controller ended.
     static constexpr int kReadDoneFrames = 10;
     int readDoneFrames_ = 0;
+    QString notice_;
+    QElapsedTimer noticeClock_;
 };

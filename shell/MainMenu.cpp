@@ -82,6 +82,9 @@ void MainMenu::buildFileMenu()
     connect(autoBackup_, &QAction::toggled, &w, &TForm1::MenuFileAutoBackupClick);
     backupFolder_ = file_->addAction(QString(), &w, &TForm1::MenuFileBackupFolderClick);
     backupFolder_->setObjectName(QStringLiteral("MenuFileBackupFolder"));
+    backups_ = file_->addMenu(QString());
+    backups_->setObjectName(QStringLiteral("MenuFileBackups"));
+    connect(backups_, &QMenu::aboutToShow, &w, &TForm1::MenuFileBackupsShow);
 }
 
 void MainMenu::buildAdminMenu()
@@ -127,6 +130,7 @@ void MainMenu::relabel()
     autoBackup_->setText(TextById(OwnText::AutoBackups));
     backupFolder_->setText(TextById(OwnText::BackupFolder));
     backupFolder_->setToolTip(window_.Backups->root);
+    backups_->setTitle(TextById(OwnText::BackupsList));
     conn_->setTitle(TextById(1117));
     elm_->setTitle(QStringLiteral("ELM"));
     lang_->setTitle(TextById(1120));

@@ -43,6 +43,8 @@ public:
     QAction* MenuFileCompare() const { return compare_; }
     QAction* MenuFileAutoBackup() const { return autoBackup_; }
     QAction* MenuFileBackupFolder() const { return backupFolder_; }
+    // The controllers with backups, by bar code and serial number; each opens its folder.
+    QMenu* MenuFileBackups() const { return backups_; }
     QAction* MenuDocMan() const { return docItems_[0]; }
     QAction* MenuDocSch() const { return docItems_[1]; }
     QAction* MenuDocCon() const { return docItems_[2]; }
@@ -96,6 +98,7 @@ private:
     QAction* compare_ = nullptr;
     QAction* autoBackup_ = nullptr;
     QAction* backupFolder_ = nullptr;
+    QMenu* backups_ = nullptr;
     std::array<QAction*, 3> docItems_{};
     std::array<QAction*, kLanguages> langItems_{};
     std::array<QAction*, kViewLevels> viewItems_{};

@@ -180,6 +180,8 @@ public:
     void MenuFileCompareClick();
     void MenuFileAutoBackupClick(bool on);
     void MenuFileBackupFolderClick();
+    // Fills the Device menu's list of controllers with backups as it opens.
+    void MenuFileBackupsShow();
     // Saves a backup of a completely read controller before a firmware update or factory settings.
     void BackupBeforeChange();
     // --- live screens: the right panel's readings, the channel list, the OBD panel

@@ -2,7 +2,9 @@
 // settings file (Device menu).
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
+#include <QtWidgets/QMenu>
 
+#include "base/OwnTexts.h"
 #include "base/Platform.h"
 #include "dialogs/CompareWindow.h"
 #include "editor/Tnastawy.h"
@@ -39,6 +41,20 @@ void TForm1::MenuFileBackupFolderClick()
     if (Backups->root.isEmpty()) return;
     QDir().mkpath(Backups->root);
     Platform::OpenFolder(Backups->root);
+}
+
+void TForm1::MenuFileBackupsShow()
+{
+    // Listed afresh each time: a backup may have been taken since.
+    QMenu* menu = menus_->MenuFileBackups();
+    menu->clear();
+    const QString root = Backups->root;
+    const QStringList serials = root.isEmpty() ? QStringList() : ConfigBackups::controllers(root);
+    for (const QString& serial : serials) {
+        const QString folder = root + QLatin1Char('/') + serial;
+        menu->addAction(ConfigBackups::controllerName(root, serial), this, [folder] { Platform::OpenFolder(folder); });
+    }
+    if (serials.isEmpty()) menu->addAction(TextById(OwnText::NoBackups))->setEnabled(false);
 }
 
 void TForm1::MenuFileCompareClick()

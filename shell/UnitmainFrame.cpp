@@ -1,6 +1,7 @@
 // The main window's frame: captions, colours, view levels, sizing, tabs, command buttons and the
 // menus' handlers; the parts that do the work are in their own classes.
 #include <QtCore/QCoreApplication>
+#include <QtCore/QDir>
 #include <QtGui/QResizeEvent>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMenuBar>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "charts/Tgrafika.h"
 #include "dialogs/Unitprog.h"
@@ -167,7 +169,11 @@ void TForm1::MenuFileReadClick()
     if (pages_->Grafika1()->isVisible()) pages_->Grafika1()->Render();
 }
 
-void TForm1::MenuFileSaveClick() { ZapiszUstawienia(*Sterownik1, *prompt); }
+void TForm1::MenuFileSaveClick()
+{
+    const QString saved = ZapiszUstawienia(*Sterownik1, *prompt);
+    if (!saved.isEmpty()) commands_->showNotice(TextById(OwnText::SettingsSaved).arg(QDir::toNativeSeparators(saved)));
+}
 
 // The oscilloscope's bar and its items of the Device menu.
 void TForm1::BitBtnOsc01Click(int code) { scopeBar_->BitBtnOsc01Click(code); }
@@ -177,7 +183,9 @@ void TForm1::MenuFile7Click() { scopeBar_->MenuFile7Click(); }
 
 void TForm1::MenuFileFirmwareClick()
 {
-    BackupBeforeChange();
-    Aktualizacja(*Sterownik1, *prompt, QCoreApplication::applicationDirPath(),
-                 [this] { dialogs_->FormProg()->Run(palette, TextById(1360), TextById(1361)); });
+    // The backup is taken once the file has passed its checks, just before the update starts.
+    Aktualizacja(
+        *Sterownik1, *prompt, QCoreApplication::applicationDirPath(),
+        [this] { dialogs_->FormProg()->Run(palette, TextById(1360), TextById(1361)); },
+        [this] { BackupBeforeChange(); });
 }

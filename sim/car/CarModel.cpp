@@ -81,8 +81,15 @@ double CarModel::errorAt(double t) const
     return errors_.back().percent;
 }
 
-int CarModel::rpmCell() const { return lap_[size_t(steps_ / kHoldSteps) % lap_.size()].first; }
-int CarModel::loadCell() const { return lap_[size_t(steps_ / kHoldSteps) % lap_.size()].second; }
+// While the PC calibrates the car idles (750 rpm, no load) instead of driving its lap.
+int CarModel::rpmCell() const
+{
+    return controller_.engine.calibrating() ? kIdleRpmCell : lap_[size_t(steps_ / kHoldSteps) % lap_.size()].first;
+}
+int CarModel::loadCell() const
+{
+    return controller_.engine.calibrating() ? 0 : lap_[size_t(steps_ / kHoldSteps) % lap_.size()].second;
+}
 int CarModel::rpm() const { return 500 * rpmCell() + 250; }
 
 int CarModel::manifold() const

@@ -27,6 +27,7 @@ class ElmCar;
 //   the trims have settled) and, once the PC has sent it fuel trims, the OBD correction maps of bank 1;
 //   a write of the multiplier is felt at the next step.
 // The controller warms up on petrol for the first lap and goes over to gas by itself after it.
+// While the PC calibrates (live requests with the calibration bit) the car idles steadily.
 class CarModel {
 public:
     struct ErrorPoint {
@@ -54,6 +55,8 @@ public:
     void step();
 
     static constexpr int kHoldSteps = 30;
+    // The RPM cell the car idles in while the PC calibrates (its lap goes on afterwards).
+    static constexpr int kIdleRpmCell = 1;
     // The cells of one lap, in driving order, and the steps it takes.
     const std::vector<std::pair<int, int>>& lap() const { return lap_; }
     int lapSteps() const { return static_cast<int>(lap_.size()) * kHoldSteps; }

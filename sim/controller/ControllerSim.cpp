@@ -260,6 +260,8 @@ QByteArray ControllerSim::live(uint8_t command, const QByteArray& payload)
         // The PC's OBD snapshot: fuel system status and trims for the controller's own use.
         for (int i = 0; i < 6; ++i) obdStatus[5 + i] = static_cast<uint8_t>(payload[2 + i]);
     }
+    // Bit 0: the PC is calibrating.
+    engine.setCalibrating(command & 0x01);
     if (car.step) car.step();
     else engine.step();
     ++liveCount_;

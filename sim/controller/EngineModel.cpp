@@ -34,7 +34,7 @@ void EngineModel::followDriveCycle()
 int EngineModel::gasPressure() const
 {
     if (!running_) return 0;
-    const int nominal = 118 + static_cast<int>(load_ * 20);
+    const int nominal = 118 + static_cast<int>(engineLoad() * 20);
     return lowPressure_ ? 45 : nominal;
 }
 
@@ -95,15 +95,16 @@ void EngineModel::step()
         return;
     }
     if (driveCycle_) followDriveCycle();
-    rpm_ = kIdleRpm + static_cast<int>(load_ * 2800) + noise(15);
-    basePetrol_ = kIdlePetrol + static_cast<int>(load_ * (kFullLoadPetrol - kIdlePetrol)) + noise(3);
+    const double load = engineLoad();
+    rpm_ = kIdleRpm + static_cast<int>(load * 2800) + noise(15);
+    basePetrol_ = kIdlePetrol + static_cast<int>(load * (kFullLoadPetrol - kIdlePetrol)) + noise(3);
     reducerTemp_ = std::min(78.0, reducerTemp_ + reducerWarming_);
     gasTemp_ = std::min(34.0, gasTemp_ + 0.1);
 
     if (fuel_ == Waiting && reducerTemp_ >= kWarmReducer) fuel_ = Switching;
     if (fuel_ == Switching && ++switchingSteps_ >= 8) fuel_ = Gas;
     // The controller's own condition: once warm after the start, it goes over to gas by itself.
-    if (!autoSwitchDone_ && fuel_ == Petrol && reducerTemp_ >= 60) {
+    if (!autoSwitchDone_ && !calibrating_ && fuel_ == Petrol && reducerTemp_ >= 60) {
         autoSwitchDone_ = true;
         fuel_ = Switching;
         switchingSteps_ = 0;
@@ -164,7 +165,7 @@ void EngineModel::fillLiveFrame(uint8_t* f) const
     f[13] = 0x3C | 0x02;
     f[14] = fuel_ == Gas ? 0x02 : 0x01;
     f[15] = static_cast<uint8_t>(std::clamp(rpm_ / 500, 0, 15));
-    f[16] = static_cast<uint8_t>(std::clamp(3 + static_cast<int>(load_ * 12), 0, 15));
+    f[16] = static_cast<uint8_t>(std::clamp(3 + static_cast<int>(engineLoad() * 12), 0, 15));
     put16(17, rpm_ / 10);
     f[19] = static_cast<uint8_t>(std::clamp(petrolTime(0) * 4 / 100, 0, 255));
     f[21] = pulsingInputs();
@@ -177,7 +178,7 @@ void EngineModel::fillLiveFrame(uint8_t* f) const
     f[37] = 128;
     f[40] = static_cast<uint8_t>(std::lround(reducerTemp_) + 128);
     f[42] = static_cast<uint8_t>(std::lround(gasTemp_) + 128);
-    const int manifold = running_ ? 34 + static_cast<int>(load_ * 60) : 100;  // 0.01 bar
+    const int manifold = running_ ? 34 + static_cast<int>(engineLoad() * 60) : 100;  // 0.01 bar
     put16(44, manifold);
     put16(46, manifold + gasPressure());  // absolute gas pressure
     put16(48, gasPressure());

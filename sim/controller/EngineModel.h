@@ -32,6 +32,11 @@ public:
     // drive cycle on, the load follows a repeating town-and-road profile instead.
     void setLoad(double load) { load_ = load < 0 ? 0 : load > 1 ? 1 : load; }
     void setDriveCycle(bool on) { driveCycle_ = on; }
+    // The PC calibrates (its live requests carry the calibration bit): the engine idles steadily,
+    // whatever the load or the drive cycle says, and the controller changes fuel only when told,
+    // so that the petrol times it compares come from one steady idle.
+    void setCalibrating(bool on) { calibrating_ = on; }
+    bool calibrating() const { return calibrating_; }
     double load() const { return load_; }
     // Gas pressure too low for full gas operation: on gas the controller goes over to mix.
     void setLowGasPressure(bool low) { lowPressure_ = low; }
@@ -72,11 +77,14 @@ private:
     bool onGas(int cylinder) const;
 
     void followDriveCycle();
+    // The load the engine runs at: none while calibrating.
+    double engineLoad() const { return calibrating_ ? 0.0 : load_; }
     int gasPressure() const;
 
     bool running_ = true;
     double load_ = 0;
     bool driveCycle_ = false;
+    bool calibrating_ = false;
     bool lowPressure_ = false;
     Fuel fuel_ = Petrol;
     int stepCount_ = 0;

@@ -4,6 +4,7 @@
 // under another name.
 #include <QtCore/QSet>
 #include <QtTest/QtTest>
+#include <QtWidgets/QMenu>
 #include <QtWidgets/QHeaderView>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QToolTip>
@@ -13,6 +14,7 @@
 #include "base/TextTable.h"
 #include "dialogs/CompareWindow.h"
 #include "dialogs/DiffHeatMap.h"
+#include "link/ConfigBackups.h"
 #include "link/LoopbackBackend.h"
 #include "link/Tsterownik.h"
 #include "obd/Telmobd.h"
@@ -315,6 +317,40 @@ private Q_SLOTS:
         QTest::newRow("largest below") << -2.0 << QColor(40, 80, 230);
         QTest::newRow("small above, faint") << 0.1 << QColor(248, 193, 193);
     }
+    // The Device menu's list of backups names each controller by the bar code printed on it and
+    // by its serial number (the backup folder's name); one whose backups hold no bar code by its
+    // serial number alone.
+    void backupsListNamesTheBarCode()
+    {
+        WindowRig rig;
+        rig.link().timer()->stop();
+        rig.form.ObdPort->timer()->stop();
+        rig.form.FormCreate();
+        rig.form.Backups->root = rig.dir.filePath(QStringLiteral("Backups"));
+        QMenu* list = rig.form.menus()->MenuFileBackups();
+        Q_EMIT list->aboutToShow();
+        QCOMPARE(list->actions().size(), 1);
+        QCOMPARE(list->actions()[0]->text(), TextById(OwnText::NoBackups));
+        QVERIFY(!list->actions()[0]->isEnabled());
+
+        MemoryImage labelled = rig.link().mem;
+        const QByteArray code("KV2204117");
+        std::copy(code.begin(), code.end(), labelled.identity.begin() + 6);
+        labelled.identity[22] = 0x0A;
+        MemoryImage unlabelled = labelled;
+        std::fill(unlabelled.identity.begin() + 6, unlabelled.identity.begin() + 22, 0);
+        unlabelled.identity[22] = 0x0B;
+        const QDateTime now(QDate(2026, 12, 11), QTime(10, 0));
+        QCOMPARE(ConfigBackups::save(rig.form.Backups->root, labelled, now).outcome, ConfigBackups::Written);
+        QCOMPARE(ConfigBackups::save(rig.form.Backups->root, unlabelled, now).outcome, ConfigBackups::Written);
+        const QString serialA = ConfigBackups::serialOf(labelled), serialB = ConfigBackups::serialOf(unlabelled);
+
+        Q_EMIT list->aboutToShow();
+        QStringList texts;
+        for (QAction* a : list->actions()) texts << a->text();
+        QCOMPARE(texts, QStringList({TextById(OwnText::BackupsOf).arg(QStringLiteral("KV2204117"), serialA), serialB}));
+    }
+
     void heatMapColours()
     {
         QFETCH(double, d);

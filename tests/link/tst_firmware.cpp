@@ -22,6 +22,8 @@ private Q_SLOTS:
     void fileChecks();
     void shortImageIsPaddedWithErasedFlash();
     void dialogAndErrorBoxes();
+    void backupOnlyBeforeAnUpdateThatStarts_data();
+    void backupOnlyBeforeAnUpdateThatStarts();
     void transferThroughTheScheduler();
     void shortImageOverPseudoTerminal();
 
@@ -162,6 +164,46 @@ void TestFirmware::dialogAndErrorBoxes()
     QCOMPARE(prompt.messages.size(), 1);
     QCOMPARE(shown, 1);
     QCOMPARE(link->commandPending(TSterownik::CmdJumpToBootloader), true);
+}
+
+// The step before the start (the window's backup of the configuration) runs only for a file that
+// passes every check, before the link is asked to enter the bootloader; a refused file shows its
+// error box and nothing else happens.
+void TestFirmware::backupOnlyBeforeAnUpdateThatStarts_data()
+{
+    QTest::addColumn<int>("change");  // 0 none, 1 other hardware, 2 not a firmware file, 3 no file
+    QTest::addColumn<int>("error");
+    QTest::newRow("accepted") << 0 << 0;
+    QTest::newRow("other hardware") << 1 << 144;
+    QTest::newRow("not a firmware file") << 2 << 143;
+    QTest::newRow("unreadable") << 3 << 141;
+}
+
+void TestFirmware::backupOnlyBeforeAnUpdateThatStarts()
+{
+    QFETCH(int, change);
+    QFETCH(int, error);
+    QByteArray b = image(224);
+    if (change == 1) b[21] = 8;
+    if (change == 2) b[0] = 'I';
+    ScriptedPrompt prompt;
+    prompt.fileAnswers = {change == 3 ? dir.filePath(QStringLiteral("none.img")) : write(b)};
+    int backups = 0;
+    bool bootloaderAskedBeforeBackup = false;
+    int shown = 0;
+    Aktualizacja(
+        *link, prompt, dir.path(), [&] { ++shown; },
+        [&] {
+            ++backups;
+            bootloaderAskedBeforeBackup = link->commandPending(TSterownik::CmdJumpToBootloader);
+        });
+    const bool accepted = error == 0;
+    QCOMPARE(backups, accepted ? 1 : 0);
+    QVERIFY(!bootloaderAskedBeforeBackup);
+    QCOMPARE(shown, accepted ? 1 : 0);
+    QCOMPARE(link->commandPending(TSterownik::CmdJumpToBootloader), accepted);
+    QCOMPARE(prompt.messages.size(), accepted ? 0 : 1);
+    if (!accepted) QCOMPARE(prompt.messages[0].text, QStringLiteral("Error code %1").arg(error));
 }
 
 QList<uint8_t> TestFirmware::sentCommands()

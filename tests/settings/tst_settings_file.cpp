@@ -1,6 +1,7 @@
 // The settings file on real files: its byte layout, the header check, files of the wrong size,
 // targets that are not regular files, failed saves that must not harm an existing file, and
 // loading with and without a connected controller.
+#include <QtCore/QDate>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QFileInfo>
@@ -313,7 +314,8 @@ private Q_SLOTS:
         const Prompt::FileDialog& save = prompt.dialogs[0];
         QCOMPARE(save.title, QStringLiteral("Save settings to file"));
         QCOMPARE(save.folder, dir.path() + QStringLiteral("/ORVA/Kavelo II/Settings"));
-        QCOMPARE(save.fileName, QString());
+        QCOMPARE(save.fileName, QStringLiteral("KAVELO_") + QDate::currentDate().toString(Qt::ISODate) +
+                                    QStringLiteral(".set"));  // no controller identified
         QCOMPARE(save.filter, QStringLiteral("Settings file (*.set)|*.set|All files (*.*)|*.*"));
         QCOMPARE(save.filterIndex, 1);
         QCOMPARE(save.defaultExtension, QStringLiteral("set"));
@@ -321,6 +323,39 @@ private Q_SLOTS:
         QCOMPARE(open.title, QStringLiteral("Read settings from file"));
         QCOMPARE(open.folder, QString());  // documents folder missing: the dialog's own default
         QCOMPARE(open.filter, save.filter);
+    }
+
+    // The save proposes the controller's bar code and the date as the file name, with what a file
+    // name cannot hold replaced; the save says which file it wrote.
+    void saveProposesBarCodeAndDate_data()
+    {
+        QTest::addColumn<QByteArray>("barCode");  // identity bytes 6..21
+        QTest::addColumn<QString>("proposed");
+        QTest::newRow("bar code") << QByteArray("KV2204117") << "KV2204117_2026-12-11.set";
+        QTest::newRow("all sixteen bytes") << QByteArray("ABCDEFGHIJKLMNOP") << "ABCDEFGHIJKLMNOP_2026-12-11.set";
+        QTest::newRow("characters no file name takes") << QByteArray("KV/22 04:1*") << "KV-22-04-1-_2026-12-11.set";
+        QTest::newRow("none") << QByteArray() << "KAVELO_2026-12-11.set";
+    }
+    void saveProposesBarCodeAndDate()
+    {
+        QFETCH(QByteArray, barCode);
+        QFETCH(QString, proposed);
+        LinkRig rig;
+        std::copy(barCode.begin(), barCode.end(), rig.link.mem.identity.begin() + 6);
+        QCOMPARE(SettingsFileOps::proposedFileName(rig.link.mem, QDate(2026, 12, 11)), proposed);
+
+        ScriptedPrompt prompt;
+        const QString target = path(QStringLiteral("proposed.set"));
+        prompt.fileAnswers = {target};
+        QCOMPARE(ZapiszUstawienia(rig.link, prompt), target);
+        QCOMPARE(prompt.dialogs.size(), 1);
+        QCOMPARE(prompt.dialogs[0].fileName, SettingsFileOps::proposedFileName(rig.link.mem, QDate::currentDate()));
+        QCOMPARE(QFileInfo(target).size(), qint64(SettingsFile::kSize));
+        QVERIFY(prompt.messages.isEmpty());
+        // A failed save says so and names no file.
+        prompt.fileAnswers = {path(QStringLiteral("missing/x.set"))};
+        QCOMPARE(ZapiszUstawienia(rig.link, prompt), QString());
+        QCOMPARE(prompt.messages.size(), 1);
     }
 
     void errorBoxes_data()

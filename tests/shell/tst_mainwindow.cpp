@@ -1,5 +1,8 @@
 // The main window as a widget: start without preferences, saving at close, the watchdog against a
 // simulated controller on a pseudo-terminal, commands with scripted confirmations, keys and link events.
+#include <QtCore/QDate>
+#include <QtCore/QDir>
+#include <QtCore/QFileInfo>
 #include <QtCore/QSettings>
 #include <QtCore/QTemporaryDir>
 #include <QtGui/QScreen>
@@ -15,6 +18,7 @@
 
 #include <array>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
 #include "charts/TableGrid.h"
 #include "charts/Tgrafika.h"
@@ -233,6 +237,39 @@ private Q_SLOTS:
         QVERIFY(!f.Sterownik1->PortConnected());
         f.MenuConnClick();
         QCOMPARE(f.menus()->MenuConn()->actions().first()->text(), polish(1118));
+    }
+
+    // Save settings proposes the bar code and the date, and the status panel confirms the file for
+    // a few seconds, also without a controller (the watchdog's "no connection" waits meanwhile).
+    void savingSettingsConfirmsInTheStatusPanel()
+    {
+        Window w;
+        TForm1& f = w.form;
+        f.connTag = -1;  // no port to reopen: the watchdog only reports
+        const QByteArray code("KV2204117");
+        std::copy(code.begin(), code.end(), f.Sterownik1->mem.identity.begin() + 6);
+        const QString target = w.dir.filePath(QStringLiteral("saved.set"));
+        w.answers.fileAnswers = {target};
+        f.menus()->MenuFileSave()->trigger();
+        QCOMPARE(w.answers.dialogs.size(), 1);
+        QCOMPARE(w.answers.dialogs[0].fileName,
+                 QStringLiteral("KV2204117_") + QDate::currentDate().toString(Qt::ISODate) + QStringLiteral(".set"));
+        QVERIFY(QFileInfo::exists(target));
+        const QString confirmed = TForm1::TextById(OwnText::SettingsSaved).arg(QDir::toNativeSeparators(target));
+        QCOMPARE(f.commands()->PanelStatus()->text(), confirmed);
+        f.Timer1Timer();  // no controller: the watchdog's tick
+        QCOMPARE(f.commands()->PanelStatus()->text(), confirmed);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            [&] {
+                f.Timer1Timer();
+                return f.commands()->PanelStatus()->text();
+            }(),
+            polish(1240), 6000);
+
+        // Cancelled: nothing is confirmed.
+        f.commands()->PanelStatus()->clear();
+        f.menus()->MenuFileSave()->trigger();
+        QVERIFY(f.commands()->PanelStatus()->text().isEmpty());
     }
 
     void factorySettingsAskFirst()

@@ -8,6 +8,7 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QProgressBar>
+#include <QtWidgets/QPushButton>
 
 #include "base/OwnTexts.h"
 #include "base/TextTable.h"
@@ -18,6 +19,7 @@
 #include "shell/CommandBar.h"
 #include "shell/MainMenu.h"
 #include "shell/ReadingsPanel.h"
+#include "shell/TabRows.h"
 #include "shell/Unitmain.h"
 #include "shell/WindowDialogs.h"
 #include "shell/WorkPages.h"
@@ -220,6 +222,38 @@ private Q_SLOTS:
         }));
         QVERIFY(b.run([&] { return b.sim.settings()[3] == again && link.heldEditsMask() == 0; }));
         QCOMPARE(b.answers.questions.size(), 1);
+        b.form.close();
+    }
+
+    // A calibration that starts a phase over says why on the Calibration tab, in the window's
+    // language: here the controller goes over to gas while the petrol time is being measured.
+    // Stopping the calibration takes the text away.
+    void calibrationRestartSaysWhy()
+    {
+        Bench b;
+        TSterownik& link = b.link();
+        QVERIFY(b.settled());
+        QTest::keyClick(&b.form, Qt::Key_F2);
+        QCOMPARE(b.form.pages()->topTab(), int(TabRows::Calibration));
+        CommandBar* bar = b.form.commands();
+        QTest::mouseClick(bar->button(CommandBar::kMainButton), Qt::LeftButton);
+        QVERIFY(link.liveRequestHeld(kLiveRequestCalibration));
+        QVERIFY(b.run([&] { return link.kal.state == 82 || link.kal.state == 18; }));
+        QCOMPARE(bar->calibrationNote(), QString());
+        b.sim.engine.quickFuelChange();
+        const QString why = TextById(OwnText::CalibrationRestartLeftPetrol);
+        QVERIFY(b.run([&] { return bar->calibrationNote() == why; }, 400));
+        QVERIFY(bar->ProgressBar1()->isVisible());
+        QVERIFY(bar->ProgressBar1()->isTextVisible());
+        QCOMPARE(bar->ProgressBar1()->text(), why);
+        // The text stays while the calibration goes on.
+        b.ticks(40);
+        QCOMPARE(bar->ProgressBar1()->text(), why);
+
+        b.answers.yesNoAnswers = {true};  // keep what it set so far
+        QTest::mouseClick(bar->button(CommandBar::kMainButton), Qt::LeftButton);
+        QVERIFY(!link.liveRequestHeld(kLiveRequestCalibration));
+        QCOMPARE(bar->calibrationNote(), QString());
         b.form.close();
     }
 

@@ -30,6 +30,7 @@
 #include "sim/controller/ControllerSim.h"
 #include "sim/elm/ElmSimulator.h"
 #include "sim/pty/PtyPort.h"
+#include "tests/NetRig.h"
 #include "ui/StringGrid.h"
 
 namespace {
@@ -195,6 +196,66 @@ private Q_SLOTS:
     // the reader there, and the pages fill from the simulator on TCP; the simulator pulled away
     // shows as a lost adapter; the OBD tab's Connect button goes to the address again, and the
     // next start remembers it.
+    // A Wi-Fi adapter that cannot be used says why on the OBD page and in the log, in the
+    // window's language, and the PORT row shows the address tried, not the one before: a refused
+    // connection at once, an address where nobody answers once the connection is given up.
+    void wifiFailuresSayWhy()
+    {
+        const QString refused = localAddress(freeLocalPort());
+        Unanswering nobody;
+        QVERIFY(nobody.port() != 0);
+        const QString silent = localAddress(nobody.port());
+        PtyPort pty;
+        QVERIFY(pty.open());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ZorUDU.conf"));
+        ScriptedPrompt answers;
+        TForm1 f;
+        f.openPreferences = [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+        f.prompt = &answers;
+        f.portOverride = PortNames::numberForDevice(pty.devicePath());
+        f.FormCreate();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.FormShow();
+        f.Timer1->stop();
+        f.Timer2->stop();
+        f.MenuLang0Click(TextTable::Spanish);
+        QStringList log;
+        f.ObdPort->OnTekst = [&](QObject*, const QString& line, TColor) { log << line; };
+        const auto status = [&](int row) { return f.obdPages()->StringGridElm()->cell(1, row); };
+        const auto connectTo = [&](const QString& address) {
+            Q_EMIT f.menus()->MenuElm()->aboutToShow();
+            for (QAction* a : f.menus()->MenuElm()->actions())
+                if (a->objectName() == QLatin1String("MenuElmWifi")) {
+                    answers.lineAnswers << address;
+                    a->trigger();
+                }
+        };
+
+        connectTo(refused);
+        const QString no = TForm1::TextById(OwnText::WifiRefused);
+        QCOMPARE(no, QStringLiteral("conexión rechazada"));
+        QTRY_COMPARE_WITH_TIMEOUT(status(ObdPanels::RowElm), no, 5000);
+        QCOMPARE(status(ObdPanels::RowPort), refused);
+        QVERIFY2(log.contains(TForm1::TextById(OwnText::WifiFailed).arg(refused, no)), qPrintable(log.join('\n')));
+
+        log.clear();
+        QElapsedTimer clock;
+        clock.start();
+        connectTo(silent);
+        QTRY_COMPARE_WITH_TIMEOUT(status(ObdPanels::RowPort), silent, 5000);
+        const QString prefix = TForm1::TextById(OwnText::WifiNoAnswer).section(QStringLiteral("%1"), 0, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(status(ObdPanels::RowElm).startsWith(prefix), 10000);
+        // The seconds waited, as the fitter's clock saw them: the connection's own limit.
+        const QString shown = status(ObdPanels::RowElm).mid(prefix.size()).section(QLatin1Char(' '), 0, 0);
+        const double seconds = f.ObdPort->locale.toDouble(shown);
+        QVERIFY2(seconds >= 4.9 && seconds * 1000 <= clock.elapsed() + 100, qPrintable(shown));
+        QCOMPARE(status(ObdPanels::RowPort), silent);
+        QVERIFY(log.contains(TForm1::TextById(OwnText::WifiFailed).arg(silent, status(ObdPanels::RowElm))));
+        f.close();
+    }
+
     void wifiAdapter()
     {
         auto elm = std::make_unique<ElmSimulator>();
@@ -260,8 +321,12 @@ private Q_SLOTS:
         // The simulator pulled away: the link is lost as when a serial adapter is unplugged.
         elm.reset();
         QTRY_VERIFY_WITH_TIMEOUT(!f.ObdPort->PortConnected(), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(status(ObdPanels::RowPort), QStringLiteral("brak połączenia"), 20000);
-        QCOMPARE(f.obdState, -1);
+        // The PORT row keeps the address, the next row says the adapter went away.
+        QTRY_COMPARE_WITH_TIMEOUT(f.obdState, -1, 20000);
+        QCOMPARE(status(ObdPanels::RowPort), address);
+        QVERIFY2(QStringList({TForm1::TextById(OwnText::WifiClosed), TForm1::TextById(OwnText::WifiLost)})
+                     .contains(status(ObdPanels::RowElm)),
+                 qPrintable(status(ObdPanels::RowElm)));
         QVERIFY(wifiItem()->text().endsWith(address + QStringLiteral(" (*)")));
 
         // The adapter back on the same address: the OBD tab's Connect button goes there.

@@ -5,12 +5,14 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "link/FrameCodec.h"
 #include "link/PortNames.h"
 #include "link/QtSerialBackend.h"
 #include "link/Regions.h"
 #include "link/Tsterownik.h"
+#include "sim/car/CarModel.h"
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
 
@@ -24,6 +26,7 @@ public:
         link.OnZdarzenie = [this](int kind, int code, int value, int) {
             if (kind == kEventCalibration) calibration.append({code, value});
             if (kind == kEventFrameSent) ++sent[code];
+            if (kind == kEventCalibrationRestarted) restarts.append(code);
         };
     }
 
@@ -72,6 +75,7 @@ public:
     TSterownik link;
     QList<std::pair<int, int>> calibration;  // stage codes and values
     QMap<int, int> sent;                     // frames sent per command
+    QList<int> restarts;                     // why the calibration started a phase over
     int logged = 0;
 };
 
@@ -426,6 +430,76 @@ private Q_SLOTS:
         QCOMPARE(rig.link.unsentEditsMask(), 0u);
     }
 
+    // A multiplier edit is its node times in the settings and its values in bank 1. Edited while
+    // the controller was gone, it is asked about once the controller is back; when the controller
+    // is identified once more before the fitter answers (restarted again, or the plug pulled and
+    // put back), the answer "send" still sends both regions whole, as the PC holds them: a fresh
+    // controller (every value 1.00) must not keep its values under the PC's node times.
+    void offlineMultiplierGoesOutWhole_data()
+    {
+        QTest::addColumn<bool>("portReopened");
+        QTest::newRow("controller silent again while asked") << false;
+        QTest::newRow("port reopened while asked") << true;
+    }
+    void offlineMultiplierGoesOutWhole()
+    {
+        QFETCH(bool, portReopened);
+        PtyRig rig;
+        rig.sim.engine.stopEngine();
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        const int port = rig.link.portNumber;
+        rig.link.PortClose();  // the controller is stopped
+
+        uint8_t* slots = rig.link.mem.settingsBlock() + MemoryImage::kNodesBank1;
+        uint8_t* table = rig.link.mem.block(MemoryImage::Multiplier1);
+        slots[23] = 40;
+        slots[24] = 90;
+        for (const auto& [at, value] : {std::pair{0, 120}, {40, 130}, {90, 110}, {200, 105}})
+            table[at] = static_cast<uint8_t>(value);
+        rig.link.WyliczMnoznik(1, 1, 255);
+        QCOMPARE(rig.link.ZapiszDoSterownika(3), TSterownik::EditOutcome::Unsent);
+        const QByteArray nodes(reinterpret_cast<const char*>(slots), MemoryImage::kNodeSlots);
+        const QByteArray values(reinterpret_cast<const char*>(table), 256);
+
+        // Started again with fresh memory.
+        rig.sim.memory = ControllerMemory();
+        rig.sim.configure();
+        QList<int> asked;
+        rig.link.OnZdarzenie = [&](int kind, int code, int, int) {
+            if (kind == kEventUnsentEdits) asked.append(code);
+        };
+        QVERIFY(rig.link.PortOpen(port));
+        QVERIFY(rig.runUntil([&] { return !asked.isEmpty(); }, 2000));
+        QCOMPARE(asked.first(), 0x3);
+
+        // Identified once more while the question is on the screen; answered "send" while the
+        // multiplier is being read again.
+        if (portReopened) {
+            QVERIFY(rig.link.PortOpen(port));
+        } else {
+            rig.sim.faults.silent = true;
+            QVERIFY(rig.runUntil([&] { return !rig.link.alive(); }, 400));
+            rig.sim.faults.silent = false;
+        }
+        QVERIFY(rig.runUntil(
+            [&] { return !(rig.link.linkMask & 1) && !(rig.link.readMask & 0x1) && (rig.link.readMask & 0x2); }, 2000));
+        rig.link.settleUnsentEdits(true);
+        QVERIFY(rig.runUntil(
+            [&] {
+                return rig.link.readMask == 0 && rig.link.writeMask == 0 &&
+                       !rig.link.commandPending(TSterownik::CmdSettingsWrite);
+            },
+            3000));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.sim.settings() + MemoryImage::kNodesBank1),
+                            MemoryImage::kNodeSlots),
+                 nodes);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(rig.sim.region(0xE9)), 256), values);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(table), 256), values);
+        QCOMPARE(rig.link.unsentEditsMask(), 0u);
+        QCOMPARE(rig.link.heldEditsMask(), 0u);
+    }
+
     // A setting changed while the settings frame is on the line reaches the controller: the
     // acknowledgement of the earlier frame does not end the write.
     void editWhileTheSettingsAreOnTheLine()
@@ -514,6 +588,41 @@ private Q_SLOTS:
             [&] { return rig.link.writeMask == 0 && !rig.link.commandPending(TSterownik::CmdSettingsWrite); }, 400));
         QCOMPARE(int(rig.sim.settings()[90]), found);
         QCOMPARE(int(rig.sim.settings()[83]), int(rig.link.mem.settings[83]));
+    }
+
+    // A car being driven (the demo's drive cycle, the car model's lap) idles steadily while the
+    // PC calibrates: the calibration finishes without starting a phase over, and the car drives on
+    // once it has.
+    void calibrationHoldsASteadyIdle_data()
+    {
+        QTest::addColumn<bool>("carModel");
+        QTest::newRow("drive cycle") << false;
+        QTest::newRow("car model, ten steps a request") << true;
+    }
+    void calibrationHoldsASteadyIdle()
+    {
+        QFETCH(bool, carModel);
+        PtyRig rig;
+        std::unique_ptr<CarModel> car;
+        if (carModel) {
+            car = std::make_unique<CarModel>(rig.sim, nullptr);
+            car->setTimeScale(10);
+        } else {
+            rig.sim.engine.setDriveCycle(true);
+        }
+        const auto onTheRoad = [&] { return (car ? car->rpm() : rig.sim.engine.rpm()) > 1500; };
+        QVERIFY(rig.start());
+        QVERIFY(rig.connectAndRead());
+        QVERIFY(rig.runUntil(onTheRoad, 2000));
+        QVERIFY(rig.link.StartStopKalibracji());
+        QVERIFY2(rig.runUntil([&] { return rig.calibrationEnded(); }, 60000),
+                 qPrintable(QStringLiteral("stuck in state %1").arg(rig.link.kal.state)));
+        QList<int> codes;
+        for (const auto& [code, value] : rig.calibration)
+            if (code != 2) codes.append(code);
+        QCOMPARE(codes, QList<int>({1, 3}));
+        QCOMPARE(rig.restarts, QList<int>());
+        QVERIFY(rig.runUntil(onTheRoad, 4000));
     }
 
     // A controller is not always where the calibration left it: an earlier session may have left it
