@@ -126,8 +126,11 @@ QString withUnit(SettingsCatalogue& cat, int index, const QString& value)
 // What `index` takes, for the errors: its choices, or its limits in the unit it is shown in.
 QString takesText(SettingsCatalogue& cat, int index, const ShownValue::Rule& rule)
 {
-    if (rule.kind == ShownValue::Rule::Choice)
-        return QStringLiteral("one of: %1").arg(rule.choices.join(QStringLiteral(", ")));
+    if (rule.kind == ShownValue::Rule::Choice) {
+        QStringList shown = rule.choices;
+        shown.removeAll(QString());  // a text the language table lacks cannot be typed
+        return QStringLiteral("one of: %1").arg(shown.join(QStringLiteral(", ")));
+    }
     if (rule.kind == ShownValue::Rule::Number)
         return QStringLiteral("%1 .. %2")
             .arg(cat.ValueText(index, rule.min), withUnit(cat, index, cat.ValueText(index, rule.max)));
