@@ -157,6 +157,37 @@ enum Id {
     BackupsOf,             // "%1 (serial number %2)": a controller in the backups list
     BackupsList,           // "Backups": the Device menu's list of controllers with backups
     NoBackups,             // "No backups yet"
+    // The OBD reader's fixed Polish texts in each language: the status rows' values (the command
+    // line's rows, the window's tooltips) and the code box's headings (5350..5399).
+    ObdNoConnection = 5350,  // "brak połączenia"
+    ObdNoAdapter,            // "brak interfejsu"
+    ObdSearching,            // "szukanie interfejsu"
+    ObdNoProtocol,           // "brak protokołu"
+    ObdLampOn,               // "zapalony"
+    ObdLampOff,              // "zgaszony"
+    ObdStoredCodes,          // the code box's headings
+    ObdPendingCodes,
+    ObdPermanentCodes,
+    // What kavelo-cli obd says in the language asked for.
+    ObdCleared = 5359,    // "Trouble codes cleared; codes now held:"
+    ObdNoAdapterOn,       // "no ELM327 adapter answers on %1"
+    ObdNoCarProtocol,     // "the car answers on no OBD protocol"
+    ObdPortLost,          // "the ELM port was lost"
+    ObdPidRepliesUnread,  // "the replies to the polled PIDs could not be read; ..."
+    ObdAdapterSilent,     // "the adapter stopped answering; ..."
+    ObdNotInTime,         // "the adapter did not finish in time"
+    ObdNoCodeReplies,     // "the engine computer did not answer the trouble-code requests"
+    ObdNoEcu,             // "no engine computer answered"
+    ObdPidUnsupported,    // "PID %1 is not supported by the car"
+    ObdNoPidSupported,    // "none of the selected PIDs is supported"
+    // Nouns in their plural forms "one|few|many" (base/Plural), and the texts that take a count
+    // with its noun.
+    NounCell = 5370,
+    NounSample,
+    NounNode,
+    CellsDifferCount,    // "%1, largest %2": %1 the cells with their noun
+    TuneDeviationCount,  // "Deviation %1 % -> %2 % (changed: %3)": %3 the nodes with their noun
+    RecordingCutCount,   // "The recording has %1; the first %2 are shown ...": %1 the samples
 };
 }  // namespace OwnText
 

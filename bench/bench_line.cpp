@@ -8,6 +8,11 @@
 //  - write_settings_full: `kavelo-cli write-settings` of a file read from the controller, from start
 //    to exit: read, every region of the file written, the factory-settings command, and every
 //    write read back and confirmed; the median of three runs;
+//  - get_one_setting: `kavelo-cli get` of one setting, from start to exit: the controller
+//    identified and the settings region read and confirmed; the median of three runs;
+//  - set_one_setting: `kavelo-cli set` of one setting by its shown value, from start to exit: the
+//    settings region and the change history read, the settings written and read back, the history
+//    entry written and read back; the median of three runs;
 //  - record_10s_samples: the samples of a 10-second `kavelo-cli record` (a count, not milliseconds);
 //    at 0.1 s a sample it holds 100.
 // Lines are "name value".
@@ -68,17 +73,18 @@ QByteArray cli(const QStringList& args, const QString& home, double* ms = nullpt
     return p.readAllStandardOutput();
 }
 
-// Median milliseconds of three runs of the kavelo-cli `command` with FILE (read.set in `dir`)
-// against one simulator, -1 when one failed.
-double medianOfThree(const QString& command, const QStringList& simOptions, const QTemporaryDir& dir)
+// Median milliseconds of three runs of the kavelo-cli `command` with `operands` (by default FILE,
+// read.set in `dir`) against one simulator, -1 when one failed.
+double medianOfThree(const QString& command, const QStringList& simOptions, const QTemporaryDir& dir,
+                     QStringList operands = {})
 {
     Simulator sim(simOptions);
     if (sim.device.isEmpty()) return -1;
+    if (operands.isEmpty()) operands << dir.filePath(QStringLiteral("read.set"));
     std::vector<double> runs;
     for (int i = 0; i < 3; ++i) {
         double ms = 0;
-        const QStringList args = {command, QStringLiteral("--port"), sim.device,
-                                  dir.filePath(QStringLiteral("read.set"))};
+        const QStringList args = QStringList{command, QStringLiteral("--port"), sim.device} + operands;
         if (cli(args, dir.path(), &ms).isNull()) return -1;
         runs.push_back(ms);
     }
@@ -104,6 +110,13 @@ int main(int argc, char** argv)
     const double write = wire < 0 ? -1 : medianOfThree(QStringLiteral("write-settings"), {}, dir);
     if (write >= 0) report("write_settings_full", write);
     failed += write < 0;
+
+    // One setting: the temperature above which the controller switches to gas (41 °C).
+    const double get = medianOfThree(QStringLiteral("get"), {}, dir, {QStringLiteral("51")});
+    if (get >= 0) report("get_one_setting", get);
+    const double set = medianOfThree(QStringLiteral("set"), {}, dir, {QStringLiteral("51"), QStringLiteral("41")});
+    if (set >= 0) report("set_one_setting", set);
+    failed += get < 0 || set < 0;
 
     Simulator sim({});
     const QByteArray out =

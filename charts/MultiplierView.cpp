@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "base/OwnTexts.h"
+#include "base/Plural.h"
 #include "base/TextTable.h"
 #include "charts/LeastSquares.h"
 #include "charts/MultiplierGeometry.h"
@@ -275,12 +276,13 @@ void MultiplierView::drawProposal(TGrafika& chart, QPainter& p)
     // The node table in the plot's upper right corner, or where it leaves the legend clear, on the
     // plot's own background.
     QStringList lines = TuneAssistant::nodeTable(*proposal_);
-    lines << (proposal_->enough ? (proposal_->changed > 0 ? TextById(OwnText::TuneDeviation)
-                                                                .arg(fixed(proposal_->before, 1))
-                                                                .arg(fixed(proposal_->after, 1))
-                                                                .arg(proposal_->changed)
-                                                          : TextById(OwnText::TuneNoChange))
-                                : TuneAssistant::missingText(*proposal_));
+    lines << (proposal_->enough
+                  ? (proposal_->changed > 0 ? TextById(OwnText::TuneDeviationCount)
+                                                  .arg(fixed(proposal_->before, 1))
+                                                  .arg(fixed(proposal_->after, 1))
+                                                  .arg(Plural::count(proposal_->changed, OwnText::NounNode))
+                                            : TextById(OwnText::TuneNoChange))
+                  : TuneAssistant::missingText(*proposal_));
     const QFontMetrics fm = p.fontMetrics();
     const int columns = 5;
     std::array<int, columns> width{};

@@ -39,7 +39,8 @@ int portNumber(const QString& pathOrNumber) { return PortNames::numberForDevice(
 
 bool takeLanguage(QStringList& args)
 {
-    QString lang = QStringLiteral("pl");
+    // English unless asked otherwise: the command line is the program's own.
+    QString lang = QStringLiteral("en");
     if (!takeOption(args, QStringLiteral("--lang"), lang)) return false;
     static const QStringList kCodes = {QStringLiteral("en"), QStringLiteral("pl"), QStringLiteral("ru"),
                                        QStringLiteral("es")};

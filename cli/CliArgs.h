@@ -19,7 +19,8 @@ bool takeFlag(QStringList& args, const QString& name);
 // Port argument (device path or port number) to a port number; 0 when it names no port.
 int portNumber(const QString& pathOrNumber);
 
-// "--lang en|pl|ru|es": sets the program's language; false for an unknown language.
+// "--lang en|pl|ru|es": sets the program's language, English without the option, and loads the
+// texts; false for an unknown language.
 bool takeLanguage(QStringList& args);
 
 // One-line error on stderr; returns `code` for `return fail(...)`.

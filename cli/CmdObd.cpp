@@ -7,7 +7,9 @@
 #include <functional>
 #include <map>
 
+#include "base/OwnTexts.h"
 #include "base/TextTable.h"
+#include "base/Tools.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "link/PortAddress.h"
@@ -37,19 +39,17 @@ Outcome runUntil(TObd& obd, const std::function<bool()>& done, QString& error)
         const auto& status = obd.panels.status;
         if (done()) {
             outcome = Outcome::Done;
-        } else if (status[ObdPanels::RowElm] == QStringLiteral("brak interfejsu")) {
-            error = QStringLiteral("no ELM327 adapter answers on ") + obd.portName;
+        } else if (status[ObdPanels::RowElm] == QString::fromUtf8(ObdPanels::kNoAdapter)) {
+            error = TextById(OwnText::ObdNoAdapterOn).arg(obd.portName);
         } else if (state == 223 || state == 224) {
-            error = QStringLiteral("the car answers on no OBD protocol");
+            error = TextById(OwnText::ObdNoCarProtocol);
         } else if ((state == 0 && !obd.justOpened) || !obd.PortConnected()) {
             // A network adapter says why: the connection refused, not made in time, closed.
-            error = obd.portError().isEmpty() ? QStringLiteral("the ELM port was lost") : obd.portError();
+            error = obd.portError().isEmpty() ? TextById(OwnText::ObdPortLost) : obd.portError();
         } else if (state == 3 && searched) {
-            error = lastState == 1001 ? QStringLiteral("the replies to the polled PIDs could not be read; the search "
-                                                       "starts again")
-                                      : QStringLiteral("the adapter stopped answering; the search starts again");
+            error = lastState == 1001 ? TextById(OwnText::ObdPidRepliesUnread) : TextById(OwnText::ObdAdapterSilent);
         } else if (clock.elapsed() > kLimitMs) {
-            error = QStringLiteral("the adapter did not finish in time");
+            error = TextById(OwnText::ObdNotInTime);
         } else {
             searched = searched || state >= 100;
             lastState = state;
@@ -64,15 +64,23 @@ Outcome runUntil(TObd& obd, const std::function<bool()>& done, QString& error)
 
 QString pidHex(int p) { return QString::fromLatin1(ObdReplyText::Hex(static_cast<uint32_t>(p))); }
 
-void printCodes(const TObd& obd, bool polish)
+// The code box in the command's language: headings in that language alone, each code with its
+// Polish description for Polish where the table has one, else the English one.
+void printCodes(const TObd& obd)
 {
-    for (const auto& line : obd.panels.codeBox) {
-        if (line.table == 901 && !polish) continue;
-        CliArgs::out() << line.text << '\n';
+    const int language = programLanguage();
+    const auto& box = obd.panels.codeBox;
+    for (qsizetype i = 0; i < box.size(); ++i) {
+        const ObdPanels::CodeLine& line = box[i];
+        if (line.table == kResourceDtcPolish && language != TextTable::Polish) continue;
+        if (line.table == kResourceDtcEnglish && language == TextTable::Polish && i + 1 < box.size() &&
+            box[i + 1].table == kResourceDtcPolish)
+            continue;
+        CliArgs::out() << ObdPanels::inLanguage(line.text, language) << '\n';
     }
 }
 
-int readCodes(TObd& obd, bool polish, QString& error)
+int readCodes(TObd& obd, QString& error)
 {
     obd.WcisnietoPrzycisk(3);
     bool entered = false;
@@ -81,9 +89,8 @@ int readCodes(TObd& obd, bool polish, QString& error)
         return entered && obd.state < 3000;
     };
     if (runUntil(obd, finished, error) != Outcome::Done) return CliArgs::fail(1, error);
-    if (obd.panels.codeBox.isEmpty())
-        return CliArgs::fail(1, QStringLiteral("the engine computer did not answer the trouble-code requests"));
-    printCodes(obd, polish);
+    if (obd.panels.codeBox.isEmpty()) return CliArgs::fail(1, TextById(OwnText::ObdNoCodeReplies));
+    printCodes(obd);
     return 0;
 }
 
@@ -92,11 +99,11 @@ int readCodes(TObd& obd, bool polish, QString& error)
 int cmdObd(const QStringList& argsIn)
 {
     QStringList args = argsIn;
-    QString port, select, cycles = QStringLiteral("1"), lang = QStringLiteral("en");
+    QString port, select, cycles = QStringLiteral("1");
+    if (!CliArgs::takeLanguage(args)) return CliArgs::fail(2, QStringLiteral("--lang takes en, pl, ru or es"));
     if (!CliArgs::takeOption(args, QStringLiteral("--elm-port"), port) ||
         !CliArgs::takeOption(args, QStringLiteral("--select"), select) ||
-        !CliArgs::takeOption(args, QStringLiteral("--cycles"), cycles) ||
-        !CliArgs::takeOption(args, QStringLiteral("--lang"), lang))
+        !CliArgs::takeOption(args, QStringLiteral("--cycles"), cycles))
         return CliArgs::fail(2, QStringLiteral("an option lacks its value"));
     if (args.size() != 1) return CliArgs::fail(2, QStringLiteral("obd needs one of: status, pids, codes, clear"));
     const QString action = args.first();
@@ -110,11 +117,6 @@ int cmdObd(const QStringList& argsIn)
     bool ok = false;
     const int cycleCount = cycles.toInt(&ok);
     if (!ok || cycleCount < 1) return CliArgs::fail(2, QStringLiteral("--cycles needs a positive number"));
-    static const QStringList kLanguages = {QStringLiteral("en"), QStringLiteral("pl"), QStringLiteral("ru"),
-                                           QStringLiteral("es")};
-    if (!kLanguages.contains(lang)) return CliArgs::fail(2, QStringLiteral("unknown language ") + lang);
-    // The program's own texts among the rows (the adapter without a car) follow the language asked for.
-    programLanguage() = static_cast<int>(kLanguages.indexOf(lang));
     QList<int> wanted;
     for (const QString& p : select.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const int n = p.trimmed().toInt(&ok, 16);
@@ -133,10 +135,10 @@ int cmdObd(const QStringList& argsIn)
 
     if (action == QLatin1String("status")) {
         for (int row = 0; row < ObdPanels::RowCount; ++row)
-            CliArgs::out() << ObdPanels::kLabels[row] << '\t' << obd.panels.status[row] << '\n';
+            CliArgs::out() << ObdPanels::kLabels[row] << '\t'
+                           << ObdPanels::inLanguage(obd.panels.status[row], programLanguage()) << '\n';
         CliArgs::out().flush();
-        if (obd.panels.status[ObdPanels::RowEcu].isEmpty())
-            return CliArgs::fail(1, QStringLiteral("no engine computer answered"));
+        if (obd.panels.status[ObdPanels::RowEcu].isEmpty()) return CliArgs::fail(1, TextById(OwnText::ObdNoEcu));
         return 0;
     }
 
@@ -145,14 +147,14 @@ int cmdObd(const QStringList& argsIn)
             for (auto& p : obd.pidy) p.selected = false;
             for (const int p : wanted) {
                 if (obd.pidy[p].supported) obd.pidy[p].selected = true;
-                else CliArgs::err() << "kavelo-cli: PID " << pidHex(p) << " is not supported by the car\n";
+                else CliArgs::err() << "kavelo-cli: " << TextById(OwnText::ObdPidUnsupported).arg(pidHex(p)) << '\n';
             }
             CliArgs::err().flush();
         }
         std::map<int, int> decoded;  // polled PID -> decodes seen
         for (int p = 0; p < obd.pidy.size(); ++p)
             if (obd.pidy[p].supported && obd.pidy[p].selected) decoded[p] = 0;
-        if (decoded.empty()) return CliArgs::fail(1, QStringLiteral("none of the selected PIDs is supported"));
+        if (decoded.empty()) return CliArgs::fail(1, TextById(OwnText::ObdNoPidSupported));
         // Each value decoded by the polling cycle is printed as it arrives.
         QObject::connect(&obd, &TObd::pidGridChanged, [&] {
             const int p = obd.currentPid;
@@ -172,7 +174,6 @@ int cmdObd(const QStringList& argsIn)
         return 0;
     }
 
-    const bool polish = lang == QLatin1String("pl");
     if (action == QLatin1String("clear")) {
         obd.WcisnietoPrzycisk(4);
         bool entered = false;
@@ -181,9 +182,9 @@ int cmdObd(const QStringList& argsIn)
             return entered && obd.state != 4001;
         };
         if (runUntil(obd, sent, error) != Outcome::Done) return CliArgs::fail(1, error);
-        CliArgs::out() << "Trouble codes cleared; codes now held:\n";
+        CliArgs::out() << TextById(OwnText::ObdCleared) << '\n';
     }
-    const int result = readCodes(obd, polish, error);
+    const int result = readCodes(obd, error);
     CliArgs::out().flush();
     return result;
 }

@@ -16,8 +16,10 @@
 #include "link/SettingsFile.h"
 #include "link/SettingsFileOps.h"
 #include "link/Tsterownik.h"
+#include "settings/ConfigDiff.h"
 #include "settings/SettingsCatalogue.h"
 #include "settings/SettingsPages.h"
+#include "settings/ShownValue.h"
 
 namespace {
 
@@ -103,6 +105,70 @@ QString settingLine(SettingsCatalogue& cat, int index)
 {
     const QString value = cat.ValueText(index);
     return QStringLiteral("%1\t%2\t%3\t%4").arg(index).arg(cat.LabelText(index), value, cat.UnitText(index));
+}
+
+// The shown value of `raw` without putting anything right: a list byte outside its options (which
+// showing would correct and write) is given as the stored byte.
+QString shownText(SettingsCatalogue& cat, int index, int raw)
+{
+    const SettingDescriptor& d = cat.descriptor(index);
+    if (d.cls() == kClassList && (raw < d.min || raw > d.max)) return QStringLiteral("raw %1").arg(raw);
+    const QString text = cat.ValueText(index, raw);
+    return text.isEmpty() ? QStringLiteral("raw %1").arg(raw) : text;
+}
+
+QString withUnit(SettingsCatalogue& cat, int index, const QString& value)
+{
+    const QString unit = cat.UnitText(index);
+    return unit.isEmpty() ? value : value + QLatin1Char(' ') + unit;
+}
+
+// What `index` takes, for the errors: its choices, or its limits in the unit it is shown in.
+QString takesText(SettingsCatalogue& cat, int index, const ShownValue::Rule& rule)
+{
+    if (rule.kind == ShownValue::Rule::Choice) {
+        QStringList shown = rule.choices;
+        shown.removeAll(QString());  // a text the language table lacks cannot be typed
+        return QStringLiteral("one of: %1").arg(shown.join(QStringLiteral(", ")));
+    }
+    if (rule.kind == ShownValue::Rule::Number)
+        return QStringLiteral("%1 .. %2")
+            .arg(cat.ValueText(index, rule.min), withUnit(cat, index, cat.ValueText(index, rule.max)));
+    return QStringLiteral("only a stored byte (--raw), %1 .. %2").arg(rule.min).arg(rule.max);
+}
+
+// The setting's value from the command line: the stored byte with --raw, else the value as `get`
+// shows it. -1 after printing why it is refused (exit 2).
+int storedByte(SettingsCatalogue& cat, int index, const QString& value, bool raw)
+{
+    const ShownValue::Rule rule = cat.ShownRule(index);
+    const QString name = QStringLiteral("setting %1 (%2)").arg(index).arg(ConfigDiff::settingName(cat, index));
+    if (raw) {
+        bool ok = false;
+        const int byte = value.toInt(&ok);
+        if (ok && byte >= rule.min && byte <= rule.max) return byte;
+        CliArgs::fail(
+            2,
+            QStringLiteral("%1 takes a stored byte %2 .. %3, not %4").arg(name).arg(rule.min).arg(rule.max).arg(value));
+        return -1;
+    }
+    const ShownValue::Parsed parsed = ShownValue::parse(rule, value);
+    switch (parsed.outcome) {
+        case ShownValue::Outcome::Taken:
+        case ShownValue::Outcome::Rounded: return parsed.raw;
+        case ShownValue::Outcome::OutOfLimits:
+            CliArgs::fail(
+                2, QStringLiteral("%1 is outside the limits of %2: %3").arg(value, name, takesText(cat, index, rule)));
+            break;
+        case ShownValue::Outcome::NotTyped:
+            CliArgs::fail(2, QStringLiteral("%1 has no value to type; give %2").arg(name, takesText(cat, index, rule)));
+            break;
+        case ShownValue::Outcome::NotANumber:
+        case ShownValue::Outcome::NoSuchChoice:
+            CliArgs::fail(2, QStringLiteral("%1 takes %2, not \"%3\"").arg(name, takesText(cat, index, rule), value));
+            break;
+    }
+    return -1;
 }
 
 bool takeIndex(const QString& text, int& index)
@@ -235,17 +301,27 @@ int cmdGet(const QStringList& arguments)
     if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) || port.isEmpty() || args.size() != 1 ||
         !takeIndex(args.first(), index))
         return CliArgs::fail(2, QStringLiteral("usage: get --port P INDEX (0..303)"));
-    programTexts().load();
 
+    // Only the settings block is read (a read confirmed by a second one that agrees).
     Session s;
     if (!s.open(port)) return 1;
-    if (!s.readAll()) return 1;
+    if (!s.cli.identify(0x1)) return 1;
+    s.link.dropReads(0x80);  // nothing is written: the change history is not needed
+    if (!s.runUntil([&] { return s.link.readMask == 0 && s.link.linkMask == 0; })) return 1;
+
     const int stored = s.catalogue.byte(index);
-    CliArgs::out() << settingLine(s.catalogue, index) << "\traw " << stored << '\n';
-    if (s.catalogue.byte(index) != stored)
-        CliArgs::out() << "note: the stored value " << stored << " is outside the list; the program shows it as "
-                       << s.catalogue.byte(index) << " and writes that back\n";
-    CliArgs::out().flush();
+    const SettingDescriptor& d = s.catalogue.descriptor(index);
+    const bool outsideList = d.cls() == kClassList && (stored < d.min || stored > d.max);
+    const int shown = outsideList ? std::clamp(stored, int(d.min), int(d.max)) : stored;
+    QTextStream& out = CliArgs::out();
+    out << QStringLiteral("%1\t%2\t%3\t%4")
+               .arg(index)
+               .arg(s.catalogue.LabelText(index), s.catalogue.ValueText(index, shown), s.catalogue.UnitText(index))
+        << "\traw " << stored << '\n';
+    if (outsideList)
+        out << "note: the stored value " << stored << " is outside the list; the program shows it as " << shown
+            << " and writes that when it shows the setting\n";
+    out.flush();
     return 0;
 }
 
@@ -254,34 +330,64 @@ int cmdSet(const QStringList& arguments)
     QStringList args = arguments;
     QString port;
     if (!CliArgs::takeLanguage(args)) return CliArgs::fail(2, QStringLiteral("--lang takes en, pl, ru or es"));
+    const bool raw = CliArgs::takeFlag(args, QStringLiteral("--raw"));
     int index = 0;
-    bool rawOk = false;
-    if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) || port.isEmpty() || args.size() != 2 ||
+    if (!CliArgs::takeOption(args, QStringLiteral("--port"), port) || port.isEmpty() || args.size() < 2 ||
         !takeIndex(args[0], index))
-        return CliArgs::fail(2, QStringLiteral("usage: set --port P INDEX (0..303) RAW (0..255)"));
-    const int raw = args[1].toInt(&rawOk);
-    if (!rawOk || raw < 0 || raw > 255) return CliArgs::fail(2, QStringLiteral("RAW must be 0..255"));
-    programTexts().load();
+        return CliArgs::fail(2, QStringLiteral("usage: set --port P INDEX (0..303) VALUE, or --raw BYTE"));
+    // A list text may come unquoted, in several words.
+    const QString value = args.mid(1).join(QLatin1Char(' '));
 
     Session s;
+    {
+        // A value that cannot be one of the setting's is refused before the controller is touched
+        // (a stored byte against its limits as well); a shown number's limits are checked once the
+        // controller's own values are read, since an idle correction shows its learned adaptation.
+        const ShownValue::Outcome form = ShownValue::parse(s.catalogue.ShownRule(index), value).outcome;
+        const bool formOk = form == ShownValue::Outcome::Taken || form == ShownValue::Outcome::Rounded ||
+                            form == ShownValue::Outcome::OutOfLimits;
+        if ((raw || !formOk) && storedByte(s.catalogue, index, value, raw) < 0) return 2;
+    }
     if (!s.open(port)) return 1;
-    if (!s.readAll()) return 1;
+    // The regions the change writes are read first (confirmed), and the change history, which a
+    // settings write adds to.
+    if (!s.cli.identify(SettingsCatalogue::ChangeWrites(index))) return 1;
+    if (!s.runUntil([&] { return s.link.readMask == 0 && s.link.linkMask == 0; })) return 1;
 
+    const int byte = storedByte(s.catalogue, index, value, raw);
+    if (byte < 0) return 2;
+    const bool rounded =
+        !raw && ShownValue::parse(s.catalogue.ShownRule(index), value).outcome == ShownValue::Outcome::Rounded;
     const auto before = s.link.mem.settings;
     const uint32_t commandsBefore = s.link.pendingCommands();
-    if (!s.catalogue.SetValue(index, raw))
+    if (!s.catalogue.SetValue(index, byte))
         return CliArgs::fail(1,
                              QStringLiteral("setting %1 cannot be changed now (it depends on setting 1)").arg(index));
     const auto after = s.link.mem.settings;
     const uint32_t commandsAfter = s.link.pendingCommands();
-    if (!s.runUntil([&] { return s.settled(); })) return 1;
+    const uint32_t otherRegions = s.link.writeMask & ~0x1u;
+    if (!s.cli.flushWrites() || !s.runUntil([&] { return s.settled(); })) return 1;
 
     QTextStream& out = CliArgs::out();
+    auto changeLine = [&](int i) {
+        out << i << '\t' << ConfigDiff::settingName(s.catalogue, i) << '\t'
+            << shownText(s.catalogue, i, before[static_cast<size_t>(i)]) << " -> "
+            << withUnit(s.catalogue, i, shownText(s.catalogue, i, after[static_cast<size_t>(i)])) << '\n';
+    };
+    if (before[static_cast<size_t>(index)] != after[static_cast<size_t>(index)]) changeLine(index);
+    else out << index << '\t' << ConfigDiff::settingName(s.catalogue, index) << "\tunchanged\n";
+    if (rounded)
+        out << "note: " << value << " is not a step of this setting; the nearest is "
+            << withUnit(s.catalogue, index, s.catalogue.ValueText(index, byte)) << '\n';
+    bool dependent = false;
     for (int i = 0; i < SettingsCatalogue::kIndexCount; ++i) {
-        if (before[static_cast<size_t>(i)] == after[static_cast<size_t>(i)]) continue;
-        out << i << '\t' << s.catalogue.LabelText(i) << '\t' << before[static_cast<size_t>(i)] << " -> "
-            << after[static_cast<size_t>(i)] << '\n';
+        if (i == index || before[static_cast<size_t>(i)] == after[static_cast<size_t>(i)]) continue;
+        if (!dependent) out << "also changed by the program's rules:\n";
+        dependent = true;
+        changeLine(i);
     }
+    if (otherRegions)
+        out << "also written by the program's rules: " << QString::fromStdString(regionNames(otherRegions)) << '\n';
     static const char* const kCommandNames[TSterownik::CommandCount] = {"live request with OBD data",
                                                                         "clear errors",
                                                                         "automatic fuel change",
@@ -297,7 +403,8 @@ int cmdSet(const QStringList& arguments)
     for (int c = 0; c < TSterownik::CommandCount; ++c)
         if (c != TSterownik::CmdSettingsWrite && (commandsAfter >> c & 1) && !(commandsBefore >> c & 1))
             out << "command sent: " << kCommandNames[c] << '\n';
-    if (index >= 256) out << "setting " << index << " is kept by the PC only (settings files), not by the controller\n";
+    if (index >= SettingsCatalogue::kControllerCount)
+        out << "setting " << index << " is kept by the PC only (settings files), not by the controller\n";
     out << "now: " << settingLine(s.catalogue, index) << '\n';
     out << "written to " << port << '\n';
     out.flush();

@@ -2,6 +2,7 @@
 #include <QtCore/QCoreApplication>
 #include <QtCore/QTextStream>
 
+#include "base/TextTable.h"
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 
@@ -16,12 +17,13 @@ const CliCommand kCommands[] = {
     {"clear-errors", "clear-errors --port P [--lang en|pl|ru|es]", cmdClearErrors},
     {"calibrate", "calibrate --port P [--lang en|pl|ru|es]", cmdCalibrate},
     {"firmware", "firmware --port P FILE.img", cmdFirmware},
-    {"obd", "obd --elm-port P|HOST:PORT status|pids|codes|clear [--select 0C,0D,...] [--cycles N] [--lang pl]", cmdObd},
+    {"obd", "obd --elm-port P|HOST:PORT status|pids|codes|clear [--select 0C,0D,...] [--cycles N] [--lang en|pl|ru|es]",
+     cmdObd},
     {"show-settings", "show-settings FILE.set [--lang en|pl|ru|es]", cmdShowSettings},
     {"read-settings", "read-settings --port P FILE.set", cmdReadSettings},
     {"write-settings", "write-settings --port P FILE.set", cmdWriteSettings},
     {"get", "get --port P INDEX [--lang en|pl|ru|es]", cmdGet},
-    {"set", "set --port P INDEX RAW [--lang en|pl|ru|es]", cmdSet},
+    {"set", "set --port P INDEX VALUE|--raw BYTE [--lang en|pl|ru|es]", cmdSet},
     {"record", "record --port P FILE.osc [--seconds N]", cmdRecord},
     {"osc-info", "osc-info FILE.osc", cmdOscInfo},
     {"osc2csv", "osc2csv FILE.osc [OUT.csv] [--lang en|pl|ru|es]", cmdOsc2Csv},
@@ -54,6 +56,8 @@ bool isHelp(const QString& a)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // Everything the command line prints is English unless a command's --lang says otherwise.
+    programLanguage() = TextTable::English;
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) return usage();
     const QString name = args.takeFirst();

@@ -7,6 +7,7 @@
 
 #include "base/AtomicSave.h"
 #include "base/OwnTexts.h"
+#include "base/Plural.h"
 #include "base/Prompt.h"
 #include "base/TextTable.h"
 #include "link/OscFile.h"
@@ -102,7 +103,8 @@ int TSterownik::CzytajOscyloskop(Prompt& prompt, uint8_t* samples)
     // find the end missing.
     const qint64 inFile = OscFile::sampleCount(QFileInfo(path).size());
     if (inFile > count)
-        prompt.message(QStringLiteral("KAVELO"), TextById(OwnText::RecordingCut).arg(inFile).arg(count),
+        prompt.message(QStringLiteral("KAVELO"),
+                       TextById(OwnText::RecordingCutCount).arg(Plural::count(inFile, OwnText::NounSample)).arg(count),
                        Prompt::Icon::Information);
     return count;
 }

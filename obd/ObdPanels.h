@@ -27,4 +27,20 @@ struct ObdPanels {
         int table = 0;              // description table of a description line (900, 901), else 0
     };
     QVector<CodeLine> codeBox;
+
+    // The reader's fixed texts, Polish in every language of the window: the status rows' values and
+    // the code box's headings (these in English and Polish).
+    static constexpr const char* kNoConnection = "brak połączenia";
+    static constexpr const char* kNoAdapter = "brak interfejsu";
+    static constexpr const char* kSearchingAdapter = "szukanie interfejsu";
+    static constexpr const char* kNoProtocol = "brak protokołu";
+    static constexpr const char* kLampOn = "zapalony";
+    static constexpr const char* kLampOff = "zgaszony";
+    static constexpr const char* kStoredHeading = "\tStored Trouble Codes  /  Błędy zarejestrowane :";
+    static constexpr const char* kPendingHeading = "\tPending Trouble Codes  /  Błędy oczekujące :";
+    static constexpr const char* kPermanentHeading = "\tPermanent Trouble Codes  /  Błędy permanentne :";
+
+    // One of the fixed texts above in `language` (TextTable::Language), a heading then in that
+    // language alone; any other text (an adapter's identification, a voltage, a protocol) as it is.
+    static QString inLanguage(const QString& text, int language);
 };

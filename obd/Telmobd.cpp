@@ -126,7 +126,7 @@ void TObd::portFailed(const QString& step)
         Status(ObdPanels::RowElm, why, false);
         DoOnTekst(TextById(OwnText::WifiFailed).arg(address, why), kErrorColour);
     } else {
-        Status(ObdPanels::RowPort, QStringLiteral("brak połączenia"), false);
+        Status(ObdPanels::RowPort, QString::fromUtf8(ObdPanels::kNoConnection), false);
         logPortError();
     }
     DoOnZdarzenie(kObdAdapterState, -1, 0);
@@ -262,7 +262,7 @@ void TObd::PetlaZadan()
             // A Wi-Fi adapter is asked only once its connection is made (or given up).
             if (PortConnecting()) break;
             if (PortConnected()) {
-                Status(ObdPanels::RowElm, QStringLiteral("szukanie interfejsu"), true);
+                Status(ObdPanels::RowElm, QString::fromUtf8(ObdPanels::kSearchingAdapter), true);
                 protocol = -1;
                 delay = 200;
                 DoOnTekst(QStringLiteral("3) szukanie interfejsu"), kStepColour);
@@ -338,7 +338,7 @@ void TObd::PetlaZadan()
             break;
         case 222: state = CzyBlad() ? 223 : 300; break;
         case 223:
-            Status(ObdPanels::RowObd, QStringLiteral("brak protokołu"), false);
+            Status(ObdPanels::RowObd, QString::fromUtf8(ObdPanels::kNoProtocol), false);
             delay = 1000;
             Nadaj("ATM1\r");
             state = 224;

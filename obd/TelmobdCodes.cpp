@@ -14,9 +14,9 @@ namespace {
 QString header(unsigned char mode)
 {
     switch (mode) {
-        case 0x43: return QStringLiteral("\tStored Trouble Codes  /  Błędy zarejestrowane :");
-        case 0x47: return QStringLiteral("\tPending Trouble Codes  /  Błędy oczekujące :");
-        case 0x4A: return QStringLiteral("\tPermanent Trouble Codes  /  Błędy permanentne :");
+        case 0x43: return QString::fromUtf8(ObdPanels::kStoredHeading);
+        case 0x47: return QString::fromUtf8(ObdPanels::kPendingHeading);
+        case 0x4A: return QString::fromUtf8(ObdPanels::kPermanentHeading);
         default: return {};
     }
 }

@@ -1,6 +1,33 @@
 // The status rows and the PID grid of the OBD reader, as data for whichever view shows them.
+#include "base/OwnTexts.h"
 #include "obd/ObdReplyText.h"
 #include "obd/Telmobd.h"
+
+QString ObdPanels::inLanguage(const QString& text, int language)
+{
+    static const struct {
+        const char* fixed;
+        int id;
+    } kTexts[] = {
+        {kNoConnection, OwnText::ObdNoConnection},
+        {kNoAdapter, OwnText::ObdNoAdapter},
+        {kSearchingAdapter, OwnText::ObdSearching},
+        {kNoProtocol, OwnText::ObdNoProtocol},
+        {kLampOn, OwnText::ObdLampOn},
+        {kLampOff, OwnText::ObdLampOff},
+        {kStoredHeading, OwnText::ObdStoredCodes},
+        {kPendingHeading, OwnText::ObdPendingCodes},
+        {kPermanentHeading, OwnText::ObdPermanentCodes},
+    };
+    for (const auto& t : kTexts) {
+        const QString fixed = QString::fromUtf8(t.fixed);
+        if (text != fixed) continue;
+        // A heading keeps its place in the box: the tab before it.
+        const QString lead = fixed.startsWith(QLatin1Char('\t')) ? QStringLiteral("\t") : QString();
+        return lead + ownTexts().text(t.id, language);
+    }
+    return text;
+}
 
 void TObd::Status(int row, const QString& text, bool clearBelow)
 {
@@ -15,7 +42,7 @@ void TObd::StatusElm()
 {
     const qsizetype at = reply.indexOf("ELM");
     if (at < 0) {
-        Status(ObdPanels::RowElm, QStringLiteral("brak interfejsu"), true);
+        Status(ObdPanels::RowElm, QString::fromUtf8(ObdPanels::kNoAdapter), true);
         return;
     }
     QByteArray id = reply.mid(at);
@@ -74,7 +101,8 @@ void TObd::StatusDteMil()
         return;
     }
     Status(ObdPanels::RowDtc, QString::number((value >> 24) & 0x7F), false);
-    Status(ObdPanels::RowMil, (value & 0x80000000u) ? QStringLiteral("zapalony") : QStringLiteral("zgaszony"), false);
+    Status(ObdPanels::RowMil, QString::fromUtf8((value & 0x80000000u) ? ObdPanels::kLampOn : ObdPanels::kLampOff),
+           false);
     DoOnTekst(QStringLiteral("status 0x") + QString::fromLatin1(ObdReplyText::Hex(value, 4)), kInfoColour);
 }
 

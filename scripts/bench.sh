@@ -45,6 +45,7 @@ target_of() {
     scope_csv_export_speedup) echo ">= 10" ;;
     connect_full_read) echo "<= 4500" ;;
     write_settings_full) echo "<= 12000" ;;
+    get_one_setting | set_one_setting) echo "<= 1500" ;;
     record_10s_samples) echo "in 98..102" ;;
     *) echo "-" ;;
   esac

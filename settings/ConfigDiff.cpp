@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "base/OwnTexts.h"
+#include "base/Plural.h"
 #include "base/TextTable.h"
 #include "link/Regions.h"
 #include "settings/NamedSettings.h"
@@ -212,7 +213,9 @@ std::array<double, 256> cellDifferences(const MemoryImage& a, const MemoryImage&
 QString regionText(const RegionChange& change)
 {
     const Region& region = regions()[change.region];
-    QString text = TextById(OwnText::CellsDiffer).arg(change.cells).arg(change.largest, 0, 'f', region.decimals);
+    QString text = TextById(OwnText::CellsDifferCount)
+                       .arg(Plural::count(change.cells, OwnText::NounCell))
+                       .arg(change.largest, 0, 'f', region.decimals);
     if (region.unitId) text += QLatin1Char(' ') + TextById(region.unitId);
     return text;
 }

@@ -127,13 +127,49 @@ QString SettingsCatalogue::ValueText(int index, int raw)
             if (d.decimals() >= 5) return {};
             double v = d.cls() == kClassSigned ? raw - 128 : raw;
             v *= d.scale;
-            // Idle corrections are shown with the adaptation the controller has learned on top.
-            if (index == 90) v += 1 + (image_.identity[66] - 128) * kAdaptationStep;
-            if (index == 92) v += 1 + (image_.identity[68] - 128) * kAdaptationStep;
+            v += shownOffset(index);
             return formatNumber(v, d.decimals());
         }
     }
 }
+
+double SettingsCatalogue::shownOffset(int index) const
+{
+    // Idle corrections are shown with the adaptation the controller has learned on top.
+    if (index == 90) return 1 + (image_.identity[66] - 128) * kAdaptationStep;
+    if (index == 92) return 1 + (image_.identity[68] - 128) * kAdaptationStep;
+    return 0;
+}
+
+ShownValue::Rule SettingsCatalogue::ShownRule(int index)
+{
+    ShownValue::Rule rule;
+    if (index < 0 || index >= kIndexCount) return rule;
+    const SettingDescriptor& d = descriptors_[static_cast<size_t>(index)];
+    rule.min = d.min;
+    rule.max = d.max;
+    rule.current = byte(index);
+    switch (d.cls()) {
+        case kClassHeader: break;
+        case kClassYesNo:
+        case kClassList:
+            rule.kind = ShownValue::Rule::Choice;
+            // Within the limits showing a value changes nothing.
+            for (int raw = d.min; raw <= d.max; ++raw) rule.choices << ValueText(index, raw);
+            break;
+        default:
+            if (d.scale <= 0 || d.decimals() >= 5) break;  // shown as 0 or not at all: nothing to type
+            rule.kind = ShownValue::Rule::Number;
+            rule.scale = d.scale;
+            rule.bias = d.cls() == kClassSigned ? 128 : 0;
+            rule.offset = shownOffset(index);
+            rule.decimals = d.decimals();
+            break;
+    }
+    return rule;
+}
+
+uint32_t SettingsCatalogue::ChangeWrites(int index) { return index == 81 ? 0x7 : 0x1; }
 
 bool SettingsCatalogue::IsLocked(int index) const
 {
@@ -232,6 +268,7 @@ void SettingsCatalogue::applySideEffects(int index, int value)
             break;
         }
         case 81:
+            // Writes the multiplier banks as well: ChangeWrites names them.
             if (value == 0 && actions_) actions_->adaptationCleared();
             break;
         case 85:

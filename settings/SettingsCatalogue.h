@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "link/MemoryImage.h"
+#include "settings/ShownValue.h"
 
 class SettingsActions;
 
@@ -63,6 +64,13 @@ public:
     // Shown value of `raw`, or of the current settings byte when raw is -1. Showing a list value
     // outside its limits corrects the byte through SetValue (and so queues a write).
     QString ValueText(int index, int raw = -1);
+    // How `index` is shown, for reading a typed value back into its byte (ShownValue::parse):
+    // numbers with their scale and offset, list and yes/no settings with their shown texts.
+    ShownValue::Rule ShownRule(int index);
+    // The regions a change of `index` writes (write-request mask bits): the settings block, and the
+    // multiplier banks when switching the adaptation off folds the learned values into them. They
+    // have to be read from the controller before the change is made.
+    static uint32_t ChangeWrites(int index);
     // Changes a setting: refusals (with a beep), the clamp, the dependent settings and the write
     // request. Returns false when refused; nothing has changed then.
     bool SetValue(int index, int raw);
@@ -88,6 +96,8 @@ public:
 private:
     void resetLoadBreakpoints();
     void applySideEffects(int index, int value);
+    // What the shown number of `index` adds to (raw - bias) x scale.
+    double shownOffset(int index) const;
     uint8_t* bytes();
 
     MemoryImage& image_;

@@ -11,6 +11,7 @@
 #include <QtWidgets/QScrollBar>
 #include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
+#include <QtWidgets/QToolTip>
 
 #include "base/TextTable.h"
 #include "obd/Telmobd.h"
@@ -34,6 +35,29 @@ public:
 
 private:
     std::function<void()> action_;
+};
+
+// Shows `tip(row)` over column 1 of the watched grid's viewport; nothing where it is empty.
+class StatusTipWatch : public QObject {
+public:
+    StatusTipWatch(StringGrid* grid, std::function<QString(int row)> tip)
+        : QObject(grid), grid_(grid), tip_(std::move(tip))
+    {
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::ToolTip) return false;
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int row = grid_->columnAt(help->pos().x()) == 1 ? grid_->rowAt(help->pos().y()) : -1;
+        const QString text = row >= 0 ? tip_(row) : QString();
+        if (text.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(help->globalPos(), text, grid_->viewport());
+        return true;
+    }
+
+private:
+    StringGrid* grid_;
+    std::function<QString(int row)> tip_;
 };
 
 QColor fromTColor(TColor c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
@@ -129,6 +153,8 @@ ObdPagesPanel::ObdPagesPanel(TObd& obd, QWidget* parent) : QWidget(parent), obd_
         p.setFont(status->font());
         p.drawText(rect.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, status->cell(c, r));
     };
+    // The reader's fixed Polish texts stay as they are; the tooltip says them in the window's language.
+    status->viewport()->installEventFilter(new StatusTipWatch(status, [this](int r) { return statusTip(r); }));
     auto* right = new QVBoxLayout;
     right->addWidget(status);
     right->addStretch(1);
@@ -168,6 +194,14 @@ void ObdPagesPanel::showStatus()
     }
     for (int r = 0; r < ObdPanels::RowCount; ++r)
         if (g->cell(1, r) != obd_->panels.status[r]) g->setCell(1, r, obd_->panels.status[r]);
+}
+
+QString ObdPagesPanel::statusTip(int row) const
+{
+    if (!obd_ || row < 0 || row >= ObdPanels::RowCount) return {};
+    const QString& text = obd_->panels.status[static_cast<size_t>(row)];
+    const QString said = ObdPanels::inLanguage(text, programLanguage());
+    return said == text ? QString() : said;
 }
 
 void ObdPagesPanel::showPids()

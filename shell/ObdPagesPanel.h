@@ -32,6 +32,10 @@ public:
     // Empties the code box and the reader's lines behind it.
     void RichEditDtcDblClick();
 
+    // The tooltip of status row `row`: the reader's fixed Polish text in the window's language,
+    // empty when the row holds none (or the window is in Polish).
+    QString statusTip(int row) const;
+
     // Panel: the codes tab's caption; the theme's colours.
     void relabel() override;
     void applyColours(const ThemePalette& palette) override;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/OwnTexts.h"
+#include "base/Plural.h"
 #include "link/MemoryImage.h"
 #include "link/Tsterownik.h"
 #include "settings/NamedSettings.h"
@@ -85,7 +86,8 @@ bool apply(TSterownik& link, const MultiplierProposal::Proposal& proposal)
 QString evidenceText(const MultiplierProposal::Node& n)
 {
     if (n.thin) return TextById(OwnText::TuneThin);
-    QString text = TextById(OwnText::TuneEvidence).arg(n.cells).arg(n.samples);
+    QString text = Plural::count(n.cells, OwnText::NounCell) + QStringLiteral(", ") +
+                   Plural::count(n.samples, OwnText::NounSample);
     if (n.follows) text = TextById(OwnText::TuneFollows);
     if (n.added) text += QStringLiteral(", ") + TextById(OwnText::TuneAdded);
     if (n.capped) text += QStringLiteral(", ") + TextById(OwnText::TuneCapped);
@@ -111,11 +113,11 @@ QStringList nodeTable(const MultiplierProposal::Proposal& proposal)
 
 QString summaryLine(const MultiplierProposal::Proposal& p)
 {
-    // Fixed form, read by scripts: the C locale's numbers.
-    return QStringLiteral("deviation %1 % -> %2 % (%3 nodes changed)")
+    // Fixed form, read by scripts: the C locale's numbers, in English.
+    return QStringLiteral("deviation %1 % -> %2 % (%3 changed)")
         .arg(p.before, 0, 'f', 1)
         .arg(p.after, 0, 'f', 1)
-        .arg(p.changed);
+        .arg(Plural::count(p.changed, OwnText::NounNode, TextTable::English));
 }
 
 QString missingText(const MultiplierProposal::Proposal& p)

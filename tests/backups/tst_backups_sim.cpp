@@ -125,8 +125,8 @@ private Q_SLOTS:
         QCOMPARE(SettingsFile::save(b, mem), SettingsFile::Ok);
         r = runCli(home.path(), {QStringLiteral("diff"), QStringLiteral("--lang"), QStringLiteral("en"), a, b});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.out.contains(QStringLiteral("\n3\tRPM signal\t")), qPrintable(r.out));
-        QVERIFY2(r.out.contains(QStringLiteral("RPM correction bank 2\t1 cells, largest 20 [%]")), qPrintable(r.out));
+        QVERIFY2(r.out.contains(QStringLiteral("\n3\tRPM signal level\t")), qPrintable(r.out));
+        QVERIFY2(r.out.contains(QStringLiteral("RPM correction bank 2\t1 cell, largest 20 [%]")), qPrintable(r.out));
 
         // The controller against the file it was read into: no setting differs, the PC's own
         // settings of the file (the OBD protocol, 257) included (the controller may have learned a

@@ -233,7 +233,7 @@ private Q_SLOTS:
         file.settings[3] = 60;
         CompareWindow form(nullptr, link, file, QStringLiteral("old.set"), ThemePalette{});
         QCOMPARE(rowTexts(form.ListSettings),
-                 (QStringList{QStringLiteral("RPM signal"), QStringLiteral("RPM signal [V]")}));
+                 (QStringList{QStringLiteral("RPM signal"), QStringLiteral("RPM signal level [V]")}));
     }
 
     // A map's heat map stands on the controller's breakpoints, RPM across and the highest load at

@@ -52,7 +52,7 @@ private Q_SLOTS:
         QTest::newRow("identical") << "" << 0 << ""
                                    << ""
                                    << "" << 0 << 0 << 0.0 << false;
-        QTest::newRow("RPM signal level") << "setting 3 60" << 1 << "RPM signal"
+        QTest::newRow("RPM signal level") << "setting 3 60" << 1 << "RPM signal level"
                                           << "3.00"
                                           << "3.60" << 0 << 0 << 0.0 << false;
         // The text of setting 4 = 2 names the valve control that the value implies.

@@ -115,6 +115,7 @@ private Q_SLOTS:
         QTest::newRow("en") << "en" << int(TextTable::English);
         QTest::newRow("pl") << "pl" << int(TextTable::Polish);
         QTest::newRow("es") << "es" << int(TextTable::Spanish);
+        QTest::newRow("without --lang: English") << "" << int(TextTable::English);
     }
     void commandLinePrintsTheLine()
     {
@@ -124,7 +125,9 @@ private Q_SLOTS:
         const QString file = dir.filePath(QStringLiteral("short.set"));
         QVERIFY(writeFile(file, QByteArray(100, '\1')));
         QProcess p;
-        p.start(QStringLiteral(KAVELO_CLI), {QStringLiteral("show-settings"), file, QStringLiteral("--lang"), lang});
+        QStringList args{QStringLiteral("show-settings"), file};
+        if (!lang.isEmpty()) args << QStringLiteral("--lang") << lang;
+        p.start(QStringLiteral(KAVELO_CLI), args);
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 1);
         const QStringList lines = QString::fromUtf8(p.readAllStandardError()).split(QLatin1Char('\n'));

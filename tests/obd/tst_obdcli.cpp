@@ -49,6 +49,8 @@ private Q_SLOTS:
     void simulatorProgramOnTcp();
     void noAdapterAtTheAddress_data();
     void noAdapterAtTheAddress();
+    void oneLanguageAtATime_data();
+    void oneLanguageAtATime();
 };
 
 void TestObdCli::commands_data()
@@ -59,33 +61,29 @@ void TestObdCli::commands_data()
     QTest::addColumn<QStringList>("lines");  // expected in this order, other lines between allowed
     QTest::addColumn<QStringList>("absent");
 
-    QTest::newRow("status, CAN car")
-        << QStringList{} << QStringList{"status"} << 0
-        << QStringList{"ELM:\tELM327 v1.5", "PWR:\t12.6V", "OBD:\tCAN (11 bit ID, 500 kb)",
-                       "ECU:\t7E8h 7E9h ",  "DTC:\t3",     QString::fromUtf8("MIL:\tzapalony")}
-        << QStringList{};
+    QTest::newRow("status, CAN car") << QStringList{} << QStringList{"status"} << 0
+                                     << QStringList{"ELM:\tELM327 v1.5", "PWR:\t12.6V", "OBD:\tCAN (11 bit ID, 500 kb)",
+                                                    "ECU:\t7E8h 7E9h ",  "DTC:\t3",     "MIL:\ton"}
+                                     << QStringList{};
     QTest::newRow("status, KWP car without codes")
         << QStringList{"--protocol", "4", "--stored", "", "--permanent", ""} << QStringList{"status"} << 0
-        << QStringList{"OBD:\tISO 14230-4 (KWP slow init)", "ECU:\t10h 1Ah ", "DTC:\t0", "MIL:\tzgaszony"}
-        << QStringList{};
+        << QStringList{"OBD:\tISO 14230-4 (KWP slow init)", "ECU:\t10h 1Ah ", "DTC:\t0", "MIL:\toff"} << QStringList{};
     QTest::newRow("pids") << QStringList{} << QStringList{"pids", "--select", "0C,05", "--cycles", "2"} << 0
                           << QStringList{QString::fromUtf8("05\tEngine coolant temperature\tETC\t90[°C]"),
                                          "0C\tEngine RPM\tRPM\t",
                                          QString::fromUtf8("05\tEngine coolant temperature\tETC\t90[°C]")}
                           << QStringList{"03\t"};
-    QTest::newRow("codes in both languages")
-        << QStringList{} << QStringList{"codes", "--lang", "pl"} << 0
-        << QStringList{QString::fromUtf8("\tStored Trouble Codes  /  Błędy zarejestrowane :"),
-                       "P0171",
-                       " System Too Lean (Bank 1)",
-                       QString::fromUtf8(" Mieszanka zbyt uboga (rząd 1)"),
-                       "P0300",
-                       "P0420",
-                       QString::fromUtf8("\tPending Trouble Codes  /  Błędy oczekujące :"),
-                       "P0133",
-                       QString::fromUtf8("\tPermanent Trouble Codes  /  Błędy permanentne :"),
-                       "P0420"}
-        << QStringList{"P0700"};
+    QTest::newRow("codes in Polish") << QStringList{} << QStringList{"codes", "--lang", "pl"} << 0
+                                     << QStringList{QString::fromUtf8("\tBłędy zarejestrowane:"),
+                                                    "P0171",
+                                                    QString::fromUtf8(" Mieszanka zbyt uboga (rząd 1)"),
+                                                    "P0300",
+                                                    "P0420",
+                                                    QString::fromUtf8("\tBłędy oczekujące:"),
+                                                    "P0133",
+                                                    QString::fromUtf8("\tBłędy permanentne:"),
+                                                    "P0420"}
+                                     << QStringList{"P0700", " System Too Lean (Bank 1)"};
     QTest::newRow("codes in English") << QStringList{"--protocol", "5"} << QStringList{"codes"} << 0
                                       << QStringList{"P0171", " System Too Lean (Bank 1)", "P0300"}
                                       << QStringList{QString::fromUtf8(" Mieszanka zbyt uboga (rząd 1)")};
@@ -102,10 +100,8 @@ void TestObdCli::commands_data()
         << makers << QStringList{"codes", "--lang", "pl"} << 0
         << QStringList{"P1234", makerPl, "B1001", makerPl, "U2100", makerPl} << QStringList{maker};
     QTest::newRow("clear") << QStringList{} << QStringList{"clear"} << 0
-                           << QStringList{QString::fromUtf8("\tStored Trouble Codes  /  Błędy zarejestrowane :"),
-                                          QString::fromUtf8("\tPending Trouble Codes  /  Błędy oczekujące :"),
-                                          QString::fromUtf8("\tPermanent Trouble Codes  /  Błędy permanentne :"),
-                                          "P0420"}
+                           << QStringList{"Trouble codes cleared; codes now held:", "\tStored trouble codes:",
+                                          "\tPending trouble codes:", "\tPermanent trouble codes:", "P0420"}
                            << QStringList{"P0171", "P0133"};
     QTest::newRow("dead adapter") << QStringList{"--silent-after", "0"} << QStringList{"status"} << 1 << QStringList{}
                                   << QStringList{"PORT:"};
@@ -215,6 +211,50 @@ void TestObdCli::noAdapterAtTheAddress()
     QCOMPARE(cli.exitCode(), 1);
     QCOMPARE(QString::fromUtf8(cli.readAllStandardError()),
              QStringLiteral("kavelo-cli: cannot connect to %1: %2\n").arg(address, message));
+}
+
+// Each command prints in one language: English without --lang, Polish with --lang pl; the
+// reader's fixed Polish rows, the codes' headings, their descriptions and the command's own lines
+// all follow it.
+void TestObdCli::oneLanguageAtATime_data()
+{
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("foreign");  // none of these may appear
+    // Words only Polish would print here, and words only English would.
+    const QString polish =
+        QString::fromUtf8("[ąćęłńóśźżĄĆĘŁŃÓŚŹŻ]|\\b(brak|zapalony|zgaszony|Mieszanka|rząd|Błędy)\\b");
+    const QString english = QStringLiteral("\\b(Stored|Pending|Permanent|Trouble|codes|cleared|System|Lean|Bank|"
+                                           "Misfire|Catalyst|Sensor|on|off|no|answers|ignition)\\b");
+    for (const QString& action : {QStringLiteral("status"), QStringLiteral("codes"), QStringLiteral("clear")}) {
+        QTest::addRow("%s, English", qPrintable(action)) << QStringList{} << QStringList{action} << polish;
+        QTest::addRow("%s, Polish", qPrintable(action))
+            << QStringList{} << QStringList{action, "--lang", "pl"} << english;
+    }
+    QTest::newRow("no car, English") << QStringList{"--no-car"} << QStringList{"status"} << polish;
+    QTest::newRow("no car, Polish") << QStringList{"--no-car"} << QStringList{"status", "--lang", "pl"} << english;
+}
+
+void TestObdCli::oneLanguageAtATime()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, foreign);
+    ElmSimulator sim;
+    QString error;
+    QVERIFY2(sim.configure(simulator, error), qPrintable(error));
+    QVERIFY(sim.open());
+    sim.serve();
+    QProcess cli;
+    cli.start(QStringLiteral(KAVELO_CLI), QStringList{"obd", "--elm-port", sim.devicePath()} + arguments);
+    QVERIFY(cli.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(cli.state() == QProcess::NotRunning, 90000);
+    const QString printed =
+        QString::fromUtf8(cli.readAllStandardOutput()) + QString::fromUtf8(cli.readAllStandardError());
+    QVERIFY2(printed.count(QLatin1Char('\n')) >= 2, qPrintable(printed));
+    const QRegularExpressionMatch m =
+        QRegularExpression(foreign, QRegularExpression::UseUnicodePropertiesOption).match(printed);
+    QVERIFY2(!m.hasMatch(), qPrintable(QStringLiteral("\"%1\" in:\n%2").arg(m.captured(), printed)));
 }
 
 QTEST_GUILESS_MAIN(TestObdCli)

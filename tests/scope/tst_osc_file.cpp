@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "base/OwnTexts.h"
+#include "base/Plural.h"
 #include "base/Prompt.h"
 #include "base/TextTable.h"
 #include "link/ChannelDecoder.h"
@@ -368,8 +369,10 @@ private Q_SLOTS:
             QCOMPARE(prompt.messages.size(), k.messages);
             if (k.messages) {
                 QCOMPARE(prompt.messages[0].icon, Prompt::Icon::Information);
-                QCOMPARE(prompt.messages[0].text,
-                         ownTexts().text(OwnText::RecordingCut, programLanguage()).arg(36005).arg(36000));
+                QCOMPARE(prompt.messages[0].text, ownTexts()
+                                                      .text(OwnText::RecordingCutCount, programLanguage())
+                                                      .arg(Plural::count(36005, OwnText::NounSample))
+                                                      .arg(36000));
             }
         }
     }

@@ -13,6 +13,7 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QTextEdit>
 #include <QtWidgets/QToolButton>
+#include <QtWidgets/QToolTip>
 
 #include "base/OwnTexts.h"
 #include "base/TextTable.h"
@@ -371,6 +372,23 @@ private Q_SLOTS:
         QVERIFY(f.obdPages()->StringGridElm()->isVisible());
         QVERIFY(b.run([&] { return b.status(ObdPanels::RowDtc) == QStringLiteral("2"); }));
         QCOMPARE(b.status(ObdPanels::RowMil), QStringLiteral("zapalony"));
+
+        // The row keeps the reader's own Polish text; its tooltip says it in the window's language,
+        // and a row of the adapter's own text has none.
+        StringGrid* statusGrid = f.obdPages()->StringGridElm();
+        QCOMPARE(statusGrid->cell(1, ObdPanels::RowMil), QStringLiteral("zapalony"));
+        const int language = programLanguage();
+        programLanguage() = TextTable::English;
+        const QPoint mil = statusGrid->cellRect(1, ObdPanels::RowMil).center();
+        QHelpEvent help(QEvent::ToolTip, mil, statusGrid->viewport()->mapToGlobal(mil));
+        QApplication::sendEvent(statusGrid->viewport(), &help);
+        QCOMPARE(QToolTip::text(), QStringLiteral("on"));
+        QCOMPARE(f.obdPages()->statusTip(ObdPanels::RowElm), QString());
+        programLanguage() = TextTable::Spanish;
+        QCOMPARE(f.obdPages()->statusTip(ObdPanels::RowMil), QStringLiteral("encendida"));
+        programLanguage() = TextTable::Polish;
+        QCOMPARE(f.obdPages()->statusTip(ObdPanels::RowMil), QString());
+        programLanguage() = language;
 
         // "Read errors" lists the car's stored codes in the code box.
         QPushButton* read = b.command(391);

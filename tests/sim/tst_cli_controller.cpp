@@ -30,7 +30,7 @@ private Q_SLOTS:
             << 0.0 << 0.0 << true << "errors" << 1 << "no reply from the controller on ";
         // Clearing the simulator's stored errors leaves none, and the command says so in its language.
         QTest::newRow("clear-errors, none left") << 0.0 << 0.0 << false << "clear-errors" << 0
-                                                 << ownTexts().text(OwnText::NoErrorsStored, TextTable::Polish);
+                                                 << ownTexts().text(OwnText::NoErrorsStored, TextTable::English);
     }
     void commandsOnAFaultyLine()
     {
