@@ -98,7 +98,9 @@ QByteArray encode(const Record& r)
     b.append(kMagic, 4);
     b.append(kVersion);
     b.append(char(r.beforeKnown ? 1 : 0));
-    auto add = [&b](const auto& bytes) { b.append(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())); };
+    auto add = [&b](const auto& bytes) {
+        b.append(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    };
     add(r.since.nodes);
     add(r.since.table);
     add(r.before);

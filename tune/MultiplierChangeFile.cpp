@@ -20,7 +20,10 @@ QString rootFolder(const QString& documentsFolder)
     return documentsFolder.isEmpty() ? QString() : documentsFolder + QStringLiteral("/ORVA/Kavelo II/Tune");
 }
 
-QString pathOf(const QString& root, const QString& serial) { return root + QLatin1Char('/') + serial + QStringLiteral(".mult"); }
+QString pathOf(const QString& root, const QString& serial)
+{
+    return root + QLatin1Char('/') + serial + QStringLiteral(".mult");
+}
 
 MultiplierChange::Stored load(const QString& root, const QString& serial, MultiplierChange::Record& record)
 {
@@ -29,7 +32,8 @@ MultiplierChange::Stored load(const QString& root, const QString& serial, Multip
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return MultiplierChange::Stored::Unreadable;
     const QByteArray bytes = file.read(kMaxSize + 1);
-    return MultiplierChange::decode(bytes, record) ? MultiplierChange::Stored::Ok : MultiplierChange::Stored::Unreadable;
+    return MultiplierChange::decode(bytes, record) ? MultiplierChange::Stored::Ok
+                                                   : MultiplierChange::Stored::Unreadable;
 }
 
 bool save(const QString& root, const QString& serial, const MultiplierChange::Record& record)

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "base/OwnTexts.h"
-#include "link/MemoryImage.h"
-#include "link/Tsterownik.h"
 #include "base/TextTable.h"
 #include "link/ConfigBackups.h"
+#include "link/MemoryImage.h"
+#include "link/Tsterownik.h"
 #include "settings/NamedSettings.h"
 #include "tune/MultiplierChangeFile.h"
 #include "tune/MultiplierEvidence.h"
@@ -103,7 +103,8 @@ bool recordChange(const QString& records, const MemoryImage& mem, const std::arr
 {
     const QString serial = ConfigBackups::serialOf(mem);
     if (records.isEmpty() || serial.isEmpty()) return true;
-    return MultiplierChangeFile::save(records, serial, MultiplierChange::changed(before, multiplierOf(mem), learnedOf(mem)));
+    return MultiplierChangeFile::save(records, serial,
+                                      MultiplierChange::changed(before, multiplierOf(mem), learnedOf(mem)));
 }
 
 MultiplierProposal::Proposal fromRecording(const MemoryImage& recorded, const uint8_t* samples, int count,

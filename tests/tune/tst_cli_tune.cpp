@@ -164,8 +164,8 @@ private Q_SLOTS:
         const QByteArray written = c.table();
         QVERIFY2(std::abs(uchar(written[80]) - 113) <= 2, qPrintable(QString::number(uchar(written[80]))));
 
-        const QRegularExpression relearning(
-            QStringLiteral("Drive first: (\\d+) of (\\d+) cells relearned since the multiplier change \\((\\d+) needed\\)"));
+        const QRegularExpression relearning(QStringLiteral(
+            "Drive first: (\\d+) of (\\d+) cells relearned since the multiplier change \\((\\d+) needed\\)"));
         const Car::Result again = c.tune(apply);
         QCOMPARE(again.exitCode, 1);
         QRegularExpressionMatch m = relearning.match(again.err);

@@ -240,7 +240,8 @@ private Q_SLOTS:
         QVERIFY(!settled.relearning.waiting());
         QVERIFY(settled.enough);
         QCOMPARE(settled.before, 0.0);
-        for (const auto& n : settled.nodes) QVERIFY2(std::abs(n.changePercent()) <= 2, qPrintable(QString::number(n.position)));
+        for (const auto& n : settled.nodes)
+            QVERIFY2(std::abs(n.changePercent()) <= 2, qPrintable(QString::number(n.position)));
 
         // Someone else changes the multiplier: the assistant says so once, and counts from there.
         std::fill(table, table + 256, uint8_t(105));
@@ -250,7 +251,8 @@ private Q_SLOTS:
         QVERIFY2(elsewhere.endsWith(QStringLiteral("Drive first: 0 of 24 cells relearned since the multiplier change "
                                                    "(12 needed)")),
                  qPrintable(elsewhere));
-        QVERIFY(TuneAssistant::missingText(TuneAssistant::forController(mem, root, kept)).startsWith("Drive first: 0 of"));
+        QVERIFY(
+            TuneAssistant::missingText(TuneAssistant::forController(mem, root, kept)).startsWith("Drive first: 0 of"));
 
         // No folder or no serial: nothing is kept and the maps count as they are.
         QVERIFY(TuneAssistant::forController(mem, QString(), kept).enough);
@@ -267,16 +269,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         const int en = TextTable::English, pl = TextTable::Polish, ru = TextTable::Russian, es = TextTable::Spanish;
         QTest::newRow("en 1") << en << 1 << "Drive first: 0 of 1 cell relearned since the multiplier change (1 needed)";
-        QTest::newRow("en 21")
-            << en << 21 << "Drive first: 0 of 21 cells relearned since the multiplier change (11 needed)";
+        QTest::newRow("en 21") << en << 21
+                               << "Drive first: 0 of 21 cells relearned since the multiplier change (11 needed)";
         QTest::newRow("pl 1") << pl << 1
                               << "Najpierw jedź: od zmiany mnożnika nauczono na nowo 0 z 1 komórki (potrzeba 1)";
         QTest::newRow("pl 22") << pl << 22
                                << "Najpierw jedź: od zmiany mnożnika nauczono na nowo 0 z 22 komórek (potrzeba 11)";
         QTest::newRow("ru 1") << ru << 1
                               << "Сначала поездите: после изменения множителя заново изучено 0 из 1 ячейки (нужно 1)";
-        QTest::newRow("ru 21") << ru << 21
-                               << "Сначала поездите: после изменения множителя заново изучено 0 из 21 ячейки (нужно 11)";
+        QTest::newRow("ru 21")
+            << ru << 21 << "Сначала поездите: после изменения множителя заново изучено 0 из 21 ячейки (нужно 11)";
         QTest::newRow("ru 11") << ru << 11
                                << "Сначала поездите: после изменения множителя заново изучено 0 из 11 ячеек (нужно 6)";
         QTest::newRow("ru 24") << ru << 24
