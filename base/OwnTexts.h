@@ -74,6 +74,10 @@ enum Id {
     TuneProposal = 5113,        // "Proposal"
     TuneDeviationNow = 5114,    // "Deviation %1 %"
     TuneNoChange = 5115,        // "No change proposed"
+    // The tune assistant while the maps relearn after a change of the multiplier (5500..5529).
+    TuneRelearning = 5500,        // "Drive first: %1 of %2 cells relearned since the multiplier change (%3 needed)"
+    TuneRelearningOne = 5501,     // the same after "of 1" (in Russian also 21, 31, ...)
+    TuneChangedElsewhere = 5502,  // "The multiplier was changed outside the assistant; ..."
     // What each error box means and what to do (base/ErrorHelp), one text per error code.
     ErrorNoLink = 5150,     // 1: the controller link could not be set up
     ErrorSettingsCreate,    // 121

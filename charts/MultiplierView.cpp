@@ -15,6 +15,7 @@
 #include "charts/Tgrafika.h"
 #include "link/Tsterownik.h"
 #include "settings/NamedSettings.h"
+#include "tune/MultiplierChangeFile.h"
 #include "tune/MultiplierEvidence.h"
 #include "tune/TuneApply.h"
 
@@ -323,7 +324,11 @@ void MultiplierView::drawProposal(TGrafika& chart, QPainter& p)
 void MultiplierView::Propose(TGrafika& chart)
 {
     if (!chart.link()) return;
-    proposal_ = TuneAssistant::fromImage(chart.link()->mem);
+    // Only cells learned under the multiplier in force count; while they relearn after a change the
+    // table's last line says how many are back.
+    bool recordKept = true;
+    proposal_ = TuneAssistant::forController(
+        chart.link()->mem, MultiplierChangeFile::rootFolder(chart.link()->documentsFolder), recordKept);
     chart.Render();
 }
 
@@ -333,7 +338,12 @@ bool MultiplierView::ApplyProposal(TGrafika& chart)
         return false;
     // The configuration as it was goes to the backups first, so the compare window can take it back.
     if (chart.beforeProposalWrite) chart.beforeProposalWrite();
-    if (!TuneAssistant::apply(*chart.link(), *proposal_)) return false;
+    TSterownik& link = *chart.link();
+    std::array<uint8_t, 256> before{};
+    std::copy_n(link.mem.block(MemoryImage::Multiplier1), before.size(), before.begin());
+    if (!TuneAssistant::apply(link, *proposal_)) return false;
+    // The maps relearn from here before the next proposal.
+    TuneAssistant::recordChange(MultiplierChangeFile::rootFolder(link.documentsFolder), link.mem, before);
     proposal_.reset();
     chart.Render();
     return true;

@@ -2,6 +2,8 @@
 #include <QtCore/QDateTime>
 #include <QtCore/QSettings>
 
+#include <algorithm>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "link/PortAddress.h"
 #include "link/SettingsFileOps.h"
 #include "obd/Telmobd.h"
+#include "tune/MultiplierChangeFile.h"
 #include "tune/TuneApply.h"
 
 namespace {
@@ -79,9 +82,16 @@ int cmdTune(const QStringList& arguments)
             return 1;
     }
     const MemoryImage& present = cli ? cli->link.mem : *recorded;
+    // The learned maps count only for what they learned under the multiplier in force: the record of
+    // its last change is kept per controller, so that a run after an apply sees the change.
+    const QString records = MultiplierChangeFile::rootFolder(Platform::DocumentsFolder());
+    bool recordKept = true;
     const MultiplierProposal::Proposal proposal =
-        from.isEmpty() ? TuneAssistant::fromImage(present)
+        from.isEmpty() ? TuneAssistant::forController(present, records, recordKept)
                        : TuneAssistant::fromRecording(*recorded, samples.data(), count, present);
+    if (!recordKept)
+        CliArgs::err() << "cannot save the record of the multiplier in force in " << records
+                       << ": a later change of the multiplier elsewhere goes unnoticed" << Qt::endl;
 
     QTextStream& out = CliArgs::out();
     for (const QString& line : TuneAssistant::nodeTable(proposal)) out << line << '\n';
@@ -100,12 +110,21 @@ int cmdTune(const QStringList& arguments)
                 return CliArgs::fail(1, QStringLiteral("cannot save the backup of the configuration"));
             if (!backup.path.isEmpty()) out << "backup " << backup.path << Qt::endl;
         }
+        std::array<uint8_t, 256> before{};
+        std::copy_n(l.mem.block(MemoryImage::Multiplier1), before.size(), before.begin());
         if (!TuneAssistant::apply(l, proposal))
             return CliArgs::fail(1, QStringLiteral("the controller on %1 takes no write now").arg(port));
         // Acknowledged: the write bits are cleared only by the controller's answer.
         if (!cli->runUntil([&] { return !l.writesPending(kMultiplierWrite); }) || !cli->flushWrites()) return 1;
         if (CliLink::interrupted()) return CliArgs::fail(1, QStringLiteral("interrupted"));
         out << "written to " << port << '\n';
+        // From here the maps have to relearn before the next proposal.
+        if (!TuneAssistant::recordChange(records, l.mem, before)) {
+            out << TuneAssistant::summaryLine(proposal) << Qt::endl;
+            return CliArgs::fail(1, QStringLiteral("cannot save the record of the change in %1: the next tune run "
+                                                   "takes the change for one made elsewhere")
+                                        .arg(records));
+        }
     }
     out << TuneAssistant::summaryLine(proposal) << Qt::endl;
     return 0;

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "tune/MultiplierChange.h"
 #include "tune/MultiplierEvidence.h"
 
 // New node values for the multiplier curve from the cells' evidence: a least-squares fit of the
@@ -51,6 +52,8 @@ struct Proposal {
     // Petrol-time ranges (0.1 ms, from inclusive, to exclusive) of the driven span that lack cells.
     std::vector<std::pair<int, int>> missing;
     std::array<uint8_t, 256> table{};  // multiplier bank 1 as the proposal makes it
+    // Waiting while the maps relearn after a change of the multiplier: nothing is proposed then.
+    MultiplierChange::Status relearning;
 };
 
 // `slots`: the 26 node slots (settings bytes 190..215), `table`: multiplier bank 1, `petrolMap`:

@@ -6,9 +6,12 @@
 
 #include "base/OwnTexts.h"
 #include "base/Plural.h"
+#include "base/TextTable.h"
+#include "link/ConfigBackups.h"
 #include "link/MemoryImage.h"
 #include "link/Tsterownik.h"
 #include "settings/NamedSettings.h"
+#include "tune/MultiplierChangeFile.h"
 #include "tune/MultiplierEvidence.h"
 
 namespace TuneAssistant {
@@ -22,6 +25,24 @@ constexpr uint32_t kMultiplierWrite = 0x3;  // settings block and multiplier ban
 QString fixed(double v, int decimals) { return QLocale().toString(v, 'f', decimals); }
 QString ms(int tenths) { return fixed(tenths * 0.1, 1); }
 
+// Nothing proposed while the maps relearn: every node keeps its value, new ones are left out.
+void withhold(MultiplierProposal::Proposal& p, const uint8_t* table)
+{
+    std::vector<MultiplierProposal::Node> kept;
+    for (MultiplierProposal::Node n : p.nodes) {
+        if (n.added) continue;
+        n.proposed = n.present;
+        n.thin = true;
+        n.follows = n.capped = false;
+        kept.push_back(n);
+    }
+    p.nodes = kept;
+    p.after = p.before;
+    p.changed = 0;
+    p.enough = false;
+    std::copy(table, table + 256, p.table.begin());
+}
+
 }  // namespace
 
 MultiplierProposal::Limits limitsOf(const MemoryImage& mem)
@@ -34,15 +55,57 @@ MultiplierProposal::Limits limitsOf(const MemoryImage& mem)
     return l;
 }
 
-MultiplierProposal::Proposal fromImage(const MemoryImage& mem)
+MultiplierProposal::Proposal fromImage(const MemoryImage& mem) { return fromImage(mem, learnedOf(mem)); }
+
+MultiplierProposal::Proposal fromImage(const MemoryImage& mem, const MultiplierChange::Learned& m)
 {
     const uint8_t* table = mem.block(MemoryImage::Multiplier1);
-    const auto& m = mem.maps;
     const MultiplierEvidence::Evidence e =
-        MultiplierEvidence::fromMaps(m[MemoryImage::PetrolMap].data(), m[MemoryImage::GasMap].data(),
-                                     m[MemoryImage::ObdPetrol1].data(), m[MemoryImage::ObdGas1].data(), table);
+        MultiplierEvidence::fromMaps(m.petrol.data(), m.gas.data(), m.obdPetrol.data(), m.obdGas.data(), table);
     const SettingsReader::MultiplierNodeSlots slots = SettingsReader(mem).multiplierNodes();
-    return MultiplierProposal::propose(e, slots.data(), table, m[MemoryImage::PetrolMap].data(), limitsOf(mem));
+    return MultiplierProposal::propose(e, slots.data(), table, m.petrol.data(), limitsOf(mem));
+}
+
+MultiplierChange::Multiplier multiplierOf(const MemoryImage& mem)
+{
+    MultiplierChange::Multiplier m;
+    m.nodes = SettingsReader(mem).multiplierNodes();
+    const uint8_t* table = mem.block(MemoryImage::Multiplier1);
+    std::copy(table, table + 256, m.table.begin());
+    return m;
+}
+
+MultiplierChange::Learned learnedOf(const MemoryImage& mem)
+{
+    MultiplierChange::Learned l;
+    l.petrol = mem.maps[MemoryImage::PetrolMap];
+    l.gas = mem.maps[MemoryImage::GasMap];
+    l.obdPetrol = mem.maps[MemoryImage::ObdPetrol1];
+    l.obdGas = mem.maps[MemoryImage::ObdGas1];
+    return l;
+}
+
+MultiplierProposal::Proposal forController(const MemoryImage& mem, const QString& records, bool& recordKept)
+{
+    recordKept = true;
+    const QString serial = ConfigBackups::serialOf(mem);
+    if (records.isEmpty() || serial.isEmpty()) return fromImage(mem);
+    MultiplierChange::Record record;
+    const MultiplierChange::Stored stored = MultiplierChangeFile::load(records, serial, record);
+    const MultiplierChange::Check check = MultiplierChange::check(stored, record, multiplierOf(mem), learnedOf(mem));
+    if (check.save) recordKept = MultiplierChangeFile::save(records, serial, *check.save);
+    MultiplierProposal::Proposal p = fromImage(mem, check.usable);
+    if (check.status.waiting()) withhold(p, mem.block(MemoryImage::Multiplier1));
+    p.relearning = check.status;
+    return p;
+}
+
+bool recordChange(const QString& records, const MemoryImage& mem, const std::array<uint8_t, 256>& before)
+{
+    const QString serial = ConfigBackups::serialOf(mem);
+    if (records.isEmpty() || serial.isEmpty()) return true;
+    return MultiplierChangeFile::save(records, serial,
+                                      MultiplierChange::changed(before, multiplierOf(mem), learnedOf(mem)));
 }
 
 MultiplierProposal::Proposal fromRecording(const MemoryImage& recorded, const uint8_t* samples, int count,
@@ -122,10 +185,27 @@ QString summaryLine(const MultiplierProposal::Proposal& p)
 
 QString missingText(const MultiplierProposal::Proposal& p)
 {
+    if (p.relearning.waiting()) return relearningText(p.relearning);
     QStringList ranges;
     for (const auto& [from, to] : p.missing) ranges << ms(from) + QLatin1Char('-') + ms(to) + QStringLiteral(" ms");
     return TextById(OwnText::TuneNotEnough)
         .arg(ranges.isEmpty() ? QStringLiteral("-") : ranges.join(QStringLiteral(", ")));
+}
+
+bool singularAfterOf(int language, int n)
+{
+    // "of 1 cell", "z 1 komórki", "de 1 celda"; in Russian every number ending in 1 but 11
+    // ("из 21 ячейки", "из 11 ячеек").
+    if (language == TextTable::Russian) return n % 10 == 1 && n % 100 != 11;
+    return n == 1;
+}
+
+QString relearningText(const MultiplierChange::Status& s)
+{
+    const int id = singularAfterOf(programLanguage(), s.stale) ? OwnText::TuneRelearningOne : OwnText::TuneRelearning;
+    const QString line = TextById(id).arg(s.relearned).arg(s.stale).arg(s.needed);
+    if (s.state != MultiplierChange::State::Unknown) return line;
+    return TextById(OwnText::TuneChangedElsewhere) + QLatin1Char(' ') + line;
 }
 
 }  // namespace TuneAssistant

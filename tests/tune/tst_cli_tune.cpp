@@ -6,6 +6,7 @@
 
 #include <QtCore/QDirIterator>
 #include <QtCore/QProcess>
+#include <QtCore/QRegularExpression>
 #include <QtCore/QTemporaryDir>
 
 #include <cmath>
@@ -55,6 +56,7 @@ struct Car {
         return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()),
                 QString::fromUtf8(cli.readAllStandardError())};
     }
+    QByteArray table() { return QByteArray(reinterpret_cast<const char*>(sim.region(0xE9)), 256); }
     double deviation() const
     {
         const uint8_t* petrol = const_cast<ControllerSim&>(sim).region(0xE0);
@@ -145,6 +147,61 @@ private Q_SLOTS:
         QCOMPARE(again.exitCode, 0);
         QVERIFY(again.out.endsWith(QStringLiteral("(0 nodes changed)\n")));
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(c.sim.region(0xE9)), 256), now);
+    }
+
+    // Two runs are two processes: after an apply, a run without driving pushes nothing a second time
+    // and says how many cells have been relearned; part of a lap brings some back, a whole lap
+    // enough, and the proposal then finds nothing left to push. A multiplier changed behind the
+    // assistant's back (another program, a settings file) is noticed by the next run.
+    void relearnBeforeTheNextPush()
+    {
+        Car c(QStringLiteral("0:+13"));
+        c.drive(2);
+        const QStringList apply{QStringLiteral("--port"), c.pty.devicePath(), QStringLiteral("--apply")};
+        const Car::Result applied = c.tune(apply);
+        QCOMPARE(applied.exitCode, 0);
+        QVERIFY(applied.out.contains(QStringLiteral("written to ")));
+        const QByteArray written = c.table();
+        QVERIFY2(std::abs(uchar(written[80]) - 113) <= 2, qPrintable(QString::number(uchar(written[80]))));
+
+        const QRegularExpression relearning(QStringLiteral(
+            "Drive first: (\\d+) of (\\d+) cells relearned since the multiplier change \\((\\d+) needed\\)"));
+        const Car::Result again = c.tune(apply);
+        QCOMPARE(again.exitCode, 1);
+        QRegularExpressionMatch m = relearning.match(again.err);
+        QVERIFY2(m.hasMatch(), qPrintable(again.err));
+        const int stale = m.captured(2).toInt(), needed = m.captured(3).toInt();
+        QVERIFY2(stale >= 20 && needed == (stale + 1) / 2, qPrintable(again.err));
+        QVERIFY2(m.captured(1).toInt() < 3, qPrintable(again.err));
+        QVERIFY2(again.out.endsWith(QStringLiteral("(0 nodes changed)\n")), qPrintable(again.out));
+        QVERIFY(!again.out.contains(QStringLiteral("written to")));
+        QCOMPARE(c.table(), written);
+
+        for (int i = 0; i < c.car.lapSteps() / 5; ++i) c.car.step();
+        const Car::Result some = c.tune(apply);
+        QCOMPARE(some.exitCode, 1);
+        m = relearning.match(some.err);
+        QVERIFY2(m.hasMatch() && m.captured(1).toInt() > 2 && m.captured(1).toInt() < needed, qPrintable(some.err));
+        QCOMPARE(c.table(), written);
+
+        c.drive(1);
+        const Car::Result back = c.tune(apply);
+        QCOMPARE(back.exitCode, 0);
+        QVERIFY2(!back.err.contains(QStringLiteral("Drive first")), qPrintable(back.err));
+        QVERIFY2(back.out.endsWith(QStringLiteral("(0 nodes changed)\n")), qPrintable(back.out));
+        QCOMPARE(c.table(), written);
+
+        // Someone else lowers the multiplier by 0.05 everywhere.
+        uint8_t* table = c.sim.region(0xE9);
+        for (int i = 0; i < 256; ++i) table[i] = uint8_t(table[i] - 5);
+        const Car::Result foreign = c.tune(apply);
+        QCOMPARE(foreign.exitCode, 1);
+        QVERIFY2(foreign.err.contains(QStringLiteral("The multiplier was changed outside the assistant; the maps may "
+                                                     "still show the old one. Drive first: ")),
+                 qPrintable(foreign.err));
+        const Car::Result stillStale = c.tune(apply);
+        QCOMPARE(stillStale.exitCode, 1);
+        QVERIFY2(stillStale.err.startsWith(QStringLiteral("kavelo-cli: Drive first: ")), qPrintable(stillStale.err));
     }
 };
 

@@ -1,0 +1,100 @@
+// The multiplier chart after the assistant's own change, in the main window with real key events on
+// the offscreen platform: T shows no second push while the maps relearn, the node table's last line
+// says how many cells are back, A writes nothing; once the gas map has come back, T proposes again.
+#include <QtTest/QtTest>
+
+#include <QtCore/QTemporaryDir>
+#include <QtGui/QFontMetrics>
+
+#include <cmath>
+
+#include "base/TextTable.h"
+#include "tests/charts/MapPageWindow.h"
+#include "tune/TuneApply.h"
+
+namespace {
+
+// Serial number set, 135 cells learned on both fuels, the gas map 10 % right of the petrol map.
+void seed(TSterownik& link)
+{
+    uint8_t* s = link.mem.settingsBlock();
+    for (int l = 0; l < 16; ++l) s[224 + l] = uint8_t(10 + 6 * l);
+    s[239] = 100;
+    s[80] = 0;
+    s[81] = 0;
+    std::fill(s + MemoryImage::kNodesBank1, s + MemoryImage::kNodesBank1 + 26, 0);
+    s[MemoryImage::kNodesBank1 + 25] = 200;
+    std::fill(link.mem.block(MemoryImage::Multiplier1), link.mem.block(MemoryImage::Multiplier1) + 256, 100);
+    link.mem.identity[66] = link.mem.identity[67] = 128;
+    for (int i = 22; i <= 34; ++i) link.mem.identity[size_t(i)] = uint8_t(0x40 + i);
+    for (int r = 2; r <= 10; ++r)
+        for (int l = 0; l <= 14; ++l) {
+            const int p = 18 + 9 * l + (r - 2);
+            link.mem.maps[MemoryImage::PetrolMap][size_t(16 * r + l)] = uint8_t(p);
+            link.mem.maps[MemoryImage::GasMap][size_t(16 * r + l)] = uint8_t(std::lround(p * 1.10));
+        }
+}
+
+}  // namespace
+
+class TstTuneChartRelearn : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(programTexts().load());
+        programLanguage() = TextTable::English;
+    }
+
+    void noSecondPushOnTheChart()
+    {
+        QTemporaryDir documents;
+        MapPageWindow w(seed);
+        TSterownik& l = w.link();
+        l.documentsFolder = documents.path();
+        const ChartLayout::Plot& p = w.chart().plot();
+        QTest::mouseClick(&w.chart(), Qt::LeftButton, {}, QPoint(p.left + 5, p.top() + 5));
+        QVERIFY(w.chart().hasChartFocus());
+        l.writeMask = 0;
+
+        w.key(MultiplierView::kProposeKey);
+        QVERIFY(w.view().proposal() && w.view().proposal()->changed > 0);
+        w.key(MultiplierView::kApplyKey);
+        QCOMPARE(l.writeMask & 3, 3u);
+        QVERIFY(std::abs(w.table()[80] - 110) <= 1);
+        const std::array<uint8_t, 256> applied = [&] {
+            std::array<uint8_t, 256> t{};
+            std::copy_n(w.table(), 256, t.begin());
+            return t;
+        }();
+        l.writeMask = 0;
+
+        // Nothing relearned yet: the table's last line says so, and A writes nothing.
+        w.key(MultiplierView::kProposeKey);
+        const MultiplierProposal::Proposal* waiting = w.view().proposal();
+        QVERIFY(waiting);
+        QVERIFY(!waiting->enough);
+        QCOMPARE(waiting->changed, 0);
+        const QString line = TuneAssistant::missingText(*waiting);
+        QCOMPARE(line, QStringLiteral("Drive first: 0 of 135 cells relearned since the multiplier change (68 needed)"));
+        const QRect table = w.view().proposalTableRect();
+        QVERIFY(!table.isEmpty());
+        QVERIFY(table.width() >= QFontMetrics(w.chart().font()).horizontalAdvance(line));
+        w.key(MultiplierView::kApplyKey);
+        QCOMPARE(l.writeMask & 3, 0u);
+        QVERIFY(std::equal(applied.begin(), applied.end(), w.table()));
+        w.key(Qt::Key_Escape);
+
+        // The car drives on the new multiplier: the gas map comes back to the petrol map.
+        l.mem.maps[MemoryImage::GasMap] = l.mem.maps[MemoryImage::PetrolMap];
+        w.key(MultiplierView::kProposeKey);
+        const MultiplierProposal::Proposal* back = w.view().proposal();
+        QVERIFY(back && back->enough);
+        QVERIFY(!back->relearning.waiting());
+        for (const auto& n : back->nodes)
+            QVERIFY2(std::abs(n.changePercent()) <= 2, qPrintable(QString::number(n.position)));
+    }
+};
+
+QTEST_MAIN(TstTuneChartRelearn)
+#include "tst_tune_chart_relearn.moc"
