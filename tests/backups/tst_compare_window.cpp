@@ -4,8 +4,8 @@
 // under another name.
 #include <QtCore/QSet>
 #include <QtTest/QtTest>
-#include <QtWidgets/QMenu>
 #include <QtWidgets/QHeaderView>
+#include <QtWidgets/QMenu>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QToolTip>
 #include <QtWidgets/QTreeWidget>
