@@ -79,7 +79,7 @@ private Q_SLOTS:
         QCOMPARE(line, QStringLiteral("Drive first: 0 of 135 cells relearned since the multiplier change (68 needed)"));
         const QRect table = w.view().proposalTableRect();
         QVERIFY(!table.isEmpty());
-        QVERIFY(table.width() >= QFontMetrics(w.chart().font()).horizontalAdvance(line));
+        QVERIFY(table.width() >= QFontMetrics(w.chart().chartFont()).horizontalAdvance(line));
         w.key(MultiplierView::kApplyKey);
         QCOMPARE(l.writeMask & 3, 0u);
         QVERIFY(std::equal(applied.begin(), applied.end(), w.table()));
