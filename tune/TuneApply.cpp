@@ -192,17 +192,11 @@ QString missingText(const MultiplierProposal::Proposal& p)
         .arg(ranges.isEmpty() ? QStringLiteral("-") : ranges.join(QStringLiteral(", ")));
 }
 
-bool singularAfterOf(int language, int n)
-{
-    // "of 1 cell", "z 1 komórki", "de 1 celda"; in Russian every number ending in 1 but 11
-    // ("из 21 ячейки", "из 11 ячеек").
-    if (language == TextTable::Russian) return n % 10 == 1 && n % 100 != 11;
-    return n == 1;
-}
-
 QString relearningText(const MultiplierChange::Status& s)
 {
-    const int id = singularAfterOf(programLanguage(), s.stale) ? OwnText::TuneRelearningOne : OwnText::TuneRelearning;
+    // "of 1 cell", "z 1 komórki", "из 21 ячейки": the noun after "of" is singular where a count's is.
+    const bool one = Plural::form(s.stale, programLanguage()) == Plural::One;
+    const int id = one ? OwnText::TuneRelearningOne : OwnText::TuneRelearning;
     const QString line = TextById(id).arg(s.relearned).arg(s.stale).arg(s.needed);
     if (s.state != MultiplierChange::State::Unknown) return line;
     return TextById(OwnText::TuneChangedElsewhere) + QLatin1Char(' ') + line;

@@ -66,7 +66,5 @@ QString missingText(const MultiplierProposal::Proposal& proposal);
 // "Drive first: 3 of 24 cells relearned since the multiplier change (12 needed)", preceded by a
 // sentence on the change made elsewhere when that is why.
 QString relearningText(const MultiplierChange::Status& status);
-// True when the noun after "of `n`" takes its singular form in `language` (TextTable::Language).
-bool singularAfterOf(int language, int n);
 
 }  // namespace TuneAssistant
