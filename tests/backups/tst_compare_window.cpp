@@ -76,7 +76,7 @@ private Q_SLOTS:
         for (int i = 0; i < form.ListSettings->topLevelItemCount(); ++i) {
             QTreeWidgetItem* it = form.ListSettings->topLevelItem(i);
             if (it->flags() & Qt::ItemIsSelectable) ++settings;
-            if (it->text(0) == QLatin1String("RPM signal")) rpmSignal = it;
+            if (it->text(0) == QLatin1String("RPM signal level")) rpmSignal = it;
         }
         QCOMPARE(settings, 3);  // 3, 5 and the node slot
         QVERIFY(rpmSignal);
@@ -221,7 +221,8 @@ private Q_SLOTS:
         QCOMPARE(ConfigDiff::settingName(catalogue, index), name);
     }
 
-    // Two settings of one caption are told apart by their unit when both differ.
+    // Two settings of one caption are told apart by their unit when both differ; the RPM signal's
+    // type and its level, which shared one, now have their own, and each is listed under it.
     void sharedCaptionsAreToldApart()
     {
         TSterownik link;
@@ -233,7 +234,7 @@ private Q_SLOTS:
         file.settings[3] = 60;
         CompareWindow form(nullptr, link, file, QStringLiteral("old.set"), ThemePalette{});
         QCOMPARE(rowTexts(form.ListSettings),
-                 (QStringList{QStringLiteral("RPM signal"), QStringLiteral("RPM signal level [V]")}));
+                 (QStringList{QStringLiteral("RPM signal"), QStringLiteral("RPM signal level")}));
     }
 
     // A map's heat map stands on the controller's breakpoints, RPM across and the highest load at
