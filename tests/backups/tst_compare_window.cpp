@@ -132,7 +132,7 @@ private Q_SLOTS:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTreeWidget* list = form.ListSettings;
-        SettingsCatalogue catalogue(link);
+        SettingsCatalogue catalogue(link.mem, &link);
         catalogue.RegisterSettings();
         const QString whole = catalogue.LabelText(51);
         QTreeWidgetItem* item = rowNamed(list, whole);

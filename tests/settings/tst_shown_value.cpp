@@ -107,7 +107,7 @@ private Q_SLOTS:
         QVERIFY(programTexts().load());
         QLocale::setDefault(QLocale::c());
         TSterownik link;
-        SettingsCatalogue cat(link);
+        SettingsCatalogue cat(link.mem, &link);
         cat.RegisterSettings();
         cat.LoadDefaults();
         link.mem.identity[66] = 133;  // an idle adaptation learned by the controller
