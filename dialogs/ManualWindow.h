@@ -18,9 +18,9 @@ class QToolButton;
 // The fitter's manual, kept as Markdown with its pictures inside the program (":/manual/<language>/"),
 // shown with Qt's own Markdown rendering: links between chapters are followed in the window, the
 // Back and Contents buttons go back and to the first page. A language change opens the first page
-// of the manual in the new language; Russian and Spanish have a first page of their own that leads
-// to the English chapters until they are translated. The search field finds a word in every chapter
-// of the manual in the window's language, lists the places and opens them with the word marked.
+// of the manual in the new language (each of the four has every chapter). The search field finds a
+// word in every chapter of the manual in the window's language, lists the places and opens them
+// with the word marked.
 class ManualWindow : public QDialog, public Panel {
     Q_OBJECT
 public:
@@ -42,7 +42,7 @@ public:
     static QUrl contentsOf(int language);
 
     // The pages of the manual in `language`: its first page and every page it leads to, in the
-    // order the links name them (Russian and Spanish lead to the English chapters).
+    // order the links name them.
     static QList<QUrl> pagesOf(int language);
 
     // Shows the first page in the program's current language.

@@ -245,7 +245,7 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         connectTo(silent);
-        QTRY_COMPARE_WITH_TIMEOUT(status(ObdPanels::RowPort), silent, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(status(ObdPanels::RowPort), silent, 10000);
         const QString prefix = TForm1::TextById(OwnText::WifiNoAnswer).section(QStringLiteral("%1"), 0, 0);
         QTRY_VERIFY_WITH_TIMEOUT(status(ObdPanels::RowElm).startsWith(prefix), 10000);
         // The seconds waited, as the fitter's clock saw them: the connection's own limit.

@@ -50,6 +50,7 @@ private Q_SLOTS:
     {
         QTemporaryDir documents;
         MapPageWindow w(seed);
+        programLanguage() = TextTable::English;  // the window takes the stored language when it is made
         TSterownik& l = w.link();
         l.documentsFolder = documents.path();
         const ChartLayout::Plot& p = w.chart().plot();
