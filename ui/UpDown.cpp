@@ -129,7 +129,14 @@ bool UpDown::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
             break;
-        case QEvent::FocusOut: commitTyped(); break;
+        case QEvent::FocusOut:
+            // The focus taken away to nowhere by the program (the box or its dialog being destroyed)
+            // is not the fitter leaving the box: nothing typed is taken then, and no handler of a
+            // dialog half destroyed is called.
+            if (static_cast<QFocusEvent*>(event)->reason() == Qt::OtherFocusReason && !QApplication::focusWidget())
+                break;
+            commitTyped();
+            break;
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
             switch (key->key()) {
