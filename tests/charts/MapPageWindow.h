@@ -6,6 +6,8 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QToolButton>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -17,6 +19,27 @@
 #include "shell/Unitmain.h"
 #include "shell/WorkPages.h"
 #include "tests/WindowRig.h"
+
+// An installation whose gas map lies 10 % right of its petrol map (135 cells learned on both fuels):
+// the multiplier is 10 % short.
+inline void seedShortMultiplier(TSterownik& link)
+{
+    uint8_t* s = link.mem.settingsBlock();
+    for (int l = 0; l < 16; ++l) s[224 + l] = uint8_t(10 + 6 * l);
+    s[239] = 100;
+    s[80] = 0;
+    s[81] = 0;
+    std::fill(s + MemoryImage::kNodesBank1, s + MemoryImage::kNodesBank1 + 26, 0);
+    s[MemoryImage::kNodesBank1 + 25] = 200;
+    std::fill(link.mem.block(MemoryImage::Multiplier1), link.mem.block(MemoryImage::Multiplier1) + 256, 100);
+    link.mem.identity[66] = link.mem.identity[67] = 128;
+    for (int r = 2; r <= 10; ++r)
+        for (int l = 0; l <= 14; ++l) {
+            const int p = 18 + 9 * l + (r - 2);
+            link.mem.maps[MemoryImage::PetrolMap][size_t(16 * r + l)] = uint8_t(p);
+            link.mem.maps[MemoryImage::GasMap][size_t(16 * r + l)] = uint8_t(std::lround(p * 1.10));
+        }
+}
 
 struct MapPageWindow : WindowRig {
     // `seed` fills the memory image before the Map page is opened.

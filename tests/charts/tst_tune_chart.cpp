@@ -22,30 +22,10 @@
 
 namespace {
 
-// An installation whose gas map lies 10 % right of its petrol map: the multiplier is 10 % short.
-void seed(TSterownik& link)
-{
-    uint8_t* s = link.mem.settingsBlock();
-    for (int l = 0; l < 16; ++l) s[224 + l] = uint8_t(10 + 6 * l);
-    s[239] = 100;
-    s[80] = 0;
-    s[81] = 0;
-    std::fill(s + MemoryImage::kNodesBank1, s + MemoryImage::kNodesBank1 + 26, 0);
-    s[MemoryImage::kNodesBank1 + 25] = 200;
-    std::fill(link.mem.block(MemoryImage::Multiplier1), link.mem.block(MemoryImage::Multiplier1) + 256, 100);
-    link.mem.identity[66] = link.mem.identity[67] = 128;
-    for (int r = 2; r <= 10; ++r)
-        for (int l = 0; l <= 14; ++l) {
-            const int p = 18 + 9 * l + (r - 2);
-            link.mem.maps[MemoryImage::PetrolMap][size_t(16 * r + l)] = uint8_t(p);
-            link.mem.maps[MemoryImage::GasMap][size_t(16 * r + l)] = uint8_t(std::lround(p * 1.10));
-        }
-}
-
 struct Window : MapPageWindow {
     // `clickPlot`: give the chart the focus by a press on the plot, as the fitter does; without it
     // the window's first tab button has the focus.
-    explicit Window(bool clickPlot = true) : MapPageWindow(seed)
+    explicit Window(bool clickPlot = true) : MapPageWindow(seedShortMultiplier)
     {
         TSterownik& l = link();
         if (clickPlot) {

@@ -12,37 +12,9 @@
 
 #include "sim/controller/ControllerSim.h"
 #include "sim/pty/PtyPort.h"
+#include "tests/CliRun.h"
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs one kavelo-cli command against the controller served on `pty` from this event loop.
-Run runCli(PtyPort& pty, QStringList args)
-{
-    args << QStringLiteral("--port") << pty.devicePath();
-    QProcess cli;
-    cli.start(QStringLiteral(KAVELO_CLI), args);
-    Run r;
-    if (!cli.waitForStarted()) return r;
-    QEventLoop loop;
-    QObject::connect(&cli, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-    if (cli.state() != QProcess::NotRunning) loop.exec();
-    if (cli.state() != QProcess::NotRunning) {
-        cli.kill();
-        cli.waitForFinished();
-        return r;
-    }
-    r.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    r.out = QString::fromUtf8(cli.readAllStandardOutput());
-    r.err = QString::fromUtf8(cli.readAllStandardError());
-    return r;
-}
 
 // "51:169 224:12" -> settings bytes.
 QList<QPair<int, int>> bytes(const QString& text)
@@ -106,12 +78,12 @@ private Q_SLOTS:
         sim.memory.sealSettings();
         sim.setWireTiming(false);
         sim.attach(&pty);
-        const Run r = runCli(pty, QStringList{"set"} + args);
+        const CliRun r = runCli(pty, QStringList{"set"} + args);
         QVERIFY2(r.exitCode == exitCode, qPrintable(r.out + r.err));
         for (const QString& e : expected) QVERIFY2(r.out.contains(e), qPrintable(e + "\n" + r.out + r.err));
         for (const auto& [index, value] : bytes(controller)) QCOMPARE(int(sim.settings()[index]), value);
         // get reads back the byte the controller now holds.
-        const Run get = runCli(pty, {"get", args.first()});
+        const CliRun get = runCli(pty, {"get", args.first()});
         QCOMPARE(get.exitCode, 0);
         QVERIFY2(get.out.contains(QStringLiteral("\traw %1\n").arg(sim.settings()[args.first().toInt()])),
                  qPrintable(get.out));
@@ -152,7 +124,7 @@ private Q_SLOTS:
         sim.setWireTiming(false);
         if (controller) sim.attach(&pty);
         const QByteArray before(reinterpret_cast<const char*>(sim.settings()), 256);
-        const Run r = runCli(pty, QStringList{"set"} + args);
+        const CliRun r = runCli(pty, QStringList{"set"} + args);
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(expected), qPrintable(r.err));
         QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
@@ -173,7 +145,7 @@ private Q_SLOTS:
         sim.adaptation = {128, 133, 128, 128};  // bank 1 learned +5
         sim.setWireTiming(false);
         sim.attach(&pty);
-        const Run r = runCli(pty, {"set", "81", "Off"});
+        const CliRun r = runCli(pty, {"set", "81", "Off"});
         QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
         QVERIFY2(r.out.contains("also written by the program's rules: multiplier bank 1, multiplier bank 2"),
                  qPrintable(r.out));

@@ -17,38 +17,9 @@
 #include "sim/controller/ControllerSim.h"
 #include "sim/controller/FirmwareImage.h"
 #include "sim/pty/PtyPort.h"
+#include "tests/CliRun.h"
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs one kavelo-cli command against the controller served on `pty`.
-Run runCli(PtyPort& pty, QStringList args)
-{
-    args << QStringLiteral("--port") << pty.devicePath();
-    QProcess cli;
-    cli.start(QStringLiteral(KAVELO_CLI), args);
-    Run r;
-    if (!cli.waitForStarted()) return r;
-    // The simulator answers from this event loop while the command runs.
-    QEventLoop loop;
-    QObject::connect(&cli, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-    if (cli.state() != QProcess::NotRunning) loop.exec();
-    if (cli.state() != QProcess::NotRunning) {
-        cli.kill();
-        cli.waitForFinished();
-        return r;
-    }
-    r.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    r.out = QString::fromUtf8(cli.readAllStandardOutput());
-    r.err = QString::fromUtf8(cli.readAllStandardError());
-    return r;
-}
 
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -79,7 +50,7 @@ private Q_SLOTS:
         const QString image = dir.filePath(QStringLiteral("new.img"));
         QVERIFY(writeFile(image, FirmwareImage::make(sim.identity, 3, 7, date)));
 
-        const Run update = runCli(pty, {QStringLiteral("firmware"), image});
+        const CliRun update = runCli(pty, {QStringLiteral("firmware"), image});
         QCOMPARE(update.exitCode, 0);
         QVERIFY2(update.out.contains(QStringLiteral("recorded in the change history")),
                  qPrintable(update.out + update.err));
@@ -87,7 +58,7 @@ private Q_SLOTS:
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(h), 16), theirs);
         QCOMPARE(h[16] & 0x1, 0x1);
 
-        const Run info = runCli(pty, {QStringLiteral("info")});
+        const CliRun info = runCli(pty, {QStringLiteral("info")});
         QCOMPARE(info.exitCode, 0);
         // Entry 3: the date, then "v" under firmware.
         QVERIFY2(info.out.contains(QRegularExpression(QStringLiteral("\\n3\\t20\\d+\\.\\d+\\.\\d+\\tv\\t"))),
@@ -133,7 +104,7 @@ private Q_SLOTS:
         sim.faults.damagedWrites = damagedWrites;
         sim.setWireTiming(false);  // what is kept, not how long it takes: the replies come at once
         sim.attach(&pty);
-        const Run r = runCli(pty, {QStringLiteral("write-settings"), file});
+        const CliRun r = runCli(pty, {QStringLiteral("write-settings"), file});
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2((exitCode == 0 ? r.out : r.err).contains(expected), qPrintable(r.out + r.err));
         if (exitCode != 0) return;
@@ -174,7 +145,7 @@ private Q_SLOTS:
         sim.attach(&pty);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("read.set"));
-        const Run r = runCli(pty, {QStringLiteral("read-settings"), file});
+        const CliRun r = runCli(pty, {QStringLiteral("read-settings"), file});
         QCOMPARE(r.exitCode, exitCode);
         if (exitCode == 0) {
             QFile f(file);
